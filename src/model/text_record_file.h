@@ -1,0 +1,71 @@
+#pragma once
+// The one layer every text file goes through: UTF-16LE (BOM, CR LF) writing, line reading of
+// UTF-16LE or ANSI (code page 932) files, and the bracketed [value] / [[string]] record fields.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trovel {
+
+constexpr size_t kMaxLineChars = 4096;   // the most a caller may ask for
+constexpr size_t kRecordLineChars = 4000;  // what callers ask for
+constexpr size_t kMaxNumberBytes = 255;    // toNumber looks at no more than this
+
+// Owns an open file. Reading loads the file and hands it out line by line; writing goes to a
+// temporary file beside the target that close() renames over it, so a failed or interrupted
+// write never destroys the previous file.
+class TextRecordFile {
+public:
+    TextRecordFile() = default;
+    ~TextRecordFile();
+    TextRecordFile(const TextRecordFile&) = delete;
+    TextRecordFile& operator=(const TextRecordFile&) = delete;
+
+    // mode: first character 'r' (read an existing file) or 'w' (create or truncate);
+    // a mode containing 'b' is refused. Writing starts with the byte-order mark FF FE.
+    bool open(const std::filesystem::path& path, std::u16string_view mode);
+    // True when everything was written and the file is in place (always true after reading).
+    bool close();
+    bool isOpen() const { return m_reading || m_out != nullptr; }
+
+    // The next line without its LF (a CR before the LF stays), cut to maxChars and to the first
+    // NUL; the rest of an overlong line is skipped. Returns the length; 0 at the end of the file,
+    // on error, for maxChars > kMaxLineChars, and for a line with no character before its LF.
+    size_t readLine(std::u16string& line, size_t maxChars = kRecordLineChars);
+    bool isUtf16() const { return m_utf16; }
+
+    // Writes the text with every LF as CR LF; an empty text writes nothing.
+    void writeText(std::u16string_view text);
+
+private:
+    std::vector<uint8_t> m_data;  // whole file while reading
+    size_t m_pos = 0;
+    bool m_reading = false;
+    bool m_utf16 = false;
+    std::FILE* m_out = nullptr;
+    bool m_writeFailed = false;
+    std::filesystem::path m_target;
+    std::filesystem::path m_temp;
+};
+
+// Finds the next "[...]" at or after `from`; `text` gets its content. Returns the position after
+// the ']', or npos (with `text` empty) when a bracket is missing.
+size_t nextField(std::u16string_view line, size_t from, std::u16string& text);
+// The same for "[[...]]", so the content may hold single brackets.
+size_t nextTextField(std::u16string_view line, size_t from, std::u16string& text);
+// Leading decimal number of the text (0 when none), looking at no more than 255 characters.
+double toNumber(std::u16string_view text);
+// toNumber as an int, saturated to the int range (NaN gives 0).
+int toInt(std::u16string_view text);
+
+// Conversions used where the core meets byte strings (paths, messages, the CLI).
+std::string toUtf8(std::u16string_view text);
+std::u16string fromUtf8(std::string_view text);
+// Shift-JIS (code page 932) bytes to UTF-16; undecodable bytes become U+FFFD.
+std::u16string fromCp932(std::string_view bytes);
+
+}  // namespace trovel

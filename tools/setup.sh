@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, asking apt only for packages that are missing.
+set -euo pipefail
+packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev libhidapi-dev libgl-dev xvfb xauth fonts-ipafont-gothic
+          qt6-multimedia-dev imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get -o DPkg::Lock::Timeout=300 update -q || true
+$sudo apt-get -o DPkg::Lock::Timeout=300 install -y -q --no-install-recommends "${missing[@]}"
