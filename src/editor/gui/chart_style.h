@@ -1,0 +1,43 @@
+#pragma once
+// Everything the chart drawing needs besides the program: colours, font, block images, names.
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace trovel {
+
+constexpr int kChartColorCount = 30;
+
+// Entries of the chart colour table that have a use.
+namespace ChartColor {
+constexpr int Background = 18;
+constexpr int PanelOutline = 19;
+constexpr int Text = 21;
+constexpr int Output0 = 22;
+constexpr int Output1 = 23;
+constexpr int Drag = 24;
+constexpr int PaletteBackground = 26;
+constexpr int Grid = 27;
+}  // namespace ChartColor
+
+struct ChartStyle {
+    std::array<QColor, kChartColorCount> colors;  // fill of type t is colors[t - 1]
+    QFont font;                                   // chart captions and labels
+    std::vector<QImage> skins;                    // image t - 1 for block type t; null = missing
+    std::array<QString, 32> longNames;            // memory-map address names (memname.ini)
+    std::array<QString, 32> shortNames;
+};
+
+// The default colour table with the given text colour.
+std::array<QColor, kChartColorCount> defaultChartColors(QColor text = QColor(0, 0, 159));
+// A Japanese-capable bold font of the given pixel height, preferring `face` when it exists.
+QFont chartFont(const QString& face = QStringLiteral("MS UI Gothic"), int pixelHeight = 14, int weight = 700);
+// Default colours and font, no images, no names.
+ChartStyle defaultChartStyle();
+
+}  // namespace trovel
