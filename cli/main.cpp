@@ -1,1 +1,119 @@
-int main() { return 0; }
+// trovel-cli: headless front end over the core, for teachers checking programs and for scripts.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "model/compiler.h"
+#include "model/option_flags.h"
+#include "model/program_file.h"
+#include "model/repeat_check.h"
+#include "model/sequence_decoder.h"
+#include "model/text_convert.h"
+
+namespace {
+
+using namespace trovel;
+
+constexpr int kExitOk = 0;
+constexpr int kExitTooLarge = 1;
+constexpr int kExitBadInput = 2;
+
+const char16_t kTooLargeText[] = u"プログラムデータのサイズが大きすぎます";
+
+int usage() {
+    std::cerr << "usage:\n"
+                 "  trovel-cli compile PROGRAM.qxp [--out IMAGE.bin]\n"
+                 "  trovel-cli check PROGRAM.qxp\n"
+                 "  trovel-cli decode IMAGE.bin --out PROGRAM.qxp\n";
+    return kExitBadInput;
+}
+
+// Value of "--name VALUE" among the arguments, or "" when absent.
+std::string option(const std::vector<std::string>& args, const std::string& name) {
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == name) return args[i + 1];
+    return {};
+}
+
+bool load(BlockProgram& program, const std::string& path) {
+    LoadResult r = loadProgram(program, path);
+    switch (r.status) {
+    case LoadStatus::Loaded: return true;
+    case LoadStatus::CannotOpen: std::cerr << path << ": cannot open the file\n"; break;
+    case LoadStatus::NotProgramFile: std::cerr << path << ": not a program file\n"; break;
+    case LoadStatus::Damaged:
+        std::cerr << path << ": damaged record at line " << r.line << " (" << r.reason << ")\n";
+        break;
+    }
+    return false;
+}
+
+int compileCommand(const std::vector<std::string>& args) {
+    if (args.empty()) return usage();
+    BlockProgram program;
+    if (!load(program, args[0])) return kExitBadInput;
+    CompileResult r = compileProgram(program);
+    if (r.status == CompileStatus::TooLarge) {
+        std::cerr << toUtf8(tooLargeMessage(kTooLargeText, r.bytesOver)) << "\n";
+        return kExitTooLarge;
+    }
+    if (r.status == CompileStatus::BrokenRepeat) {
+        std::cerr << args[0] << ": the repeat block at list index " << r.blockIndex << " has no partner\n";
+        return kExitBadInput;
+    }
+    for (int i = 0; i < r.image.instructionCount(); ++i) {
+        Instruction ins = r.image.instruction(i);
+        std::printf("%02X %02X %02X %02X\n", ins[0], ins[1], ins[2], ins[3]);
+    }
+    std::string out = option(args, "--out");
+    if (!out.empty()) {
+        std::ofstream file(out, std::ios::binary);
+        file.write(reinterpret_cast<const char*>(r.image.bytes.data()), r.image.length);
+        if (!file.flush()) {
+            std::cerr << out << ": cannot write the image\n";
+            return kExitBadInput;
+        }
+    }
+    return kExitOk;
+}
+
+int checkCommand(const std::vector<std::string>& args) {
+    if (args.empty()) return usage();
+    BlockProgram program;
+    if (!load(program, args[0])) return kExitBadInput;
+    std::printf("%d\n", CheckRepeatStructure(program, optionFlags().bits()));
+    return kExitOk;
+}
+
+int decodeCommand(const std::vector<std::string>& args) {
+    std::string out = option(args, "--out");
+    if (args.empty() || out.empty()) return usage();
+    std::ifstream file(args[0], std::ios::binary);
+    if (!file) {
+        std::cerr << args[0] << ": cannot open the file\n";
+        return kExitBadInput;
+    }
+    std::vector<char> bytes(kSequenceBytes);
+    file.read(bytes.data(), kSequenceBytes);
+    BlockProgram program;
+    DecodeSequence(program, reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<size_t>(file.gcount()));
+    if (!saveProgram(program, out)) {
+        std::cerr << out << ": cannot write the program\n";
+        return kExitBadInput;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    std::string command = argv[1];
+    std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "compile") return compileCommand(args);
+    if (command == "check") return checkCommand(args);
+    if (command == "decode") return decodeCommand(args);
+    return usage();
+}

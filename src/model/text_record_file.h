@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/text_convert.h"
+
 namespace trovel {
 
 constexpr size_t kMaxLineChars = 4096;   // the most a caller may ask for
@@ -61,11 +63,5 @@ size_t nextTextField(std::u16string_view line, size_t from, std::u16string& text
 double toNumber(std::u16string_view text);
 // toNumber as an int, saturated to the int range (NaN gives 0).
 int toInt(std::u16string_view text);
-
-// Conversions used where the core meets byte strings (paths, messages, the CLI).
-std::string toUtf8(std::u16string_view text);
-std::u16string fromUtf8(std::string_view text);
-// Shift-JIS (code page 932) bytes to UTF-16; undecodable bytes become U+FFFD.
-std::u16string fromCp932(std::string_view bytes);
 
 }  // namespace trovel

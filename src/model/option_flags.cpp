@@ -1,0 +1,10 @@
+#include "model/option_flags.h"
+
+namespace trovel {
+
+OptionFlags& optionFlags() {
+    static OptionFlags flags;
+    return flags;
+}
+
+}  // namespace trovel
