@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "model/option_flags.h"
+#include "model/repeat_check.h"
+#include "test_programs.h"
+
+using namespace trovel;
+using namespace trovel::test;
+
+TEST(RepeatCheck, SoundLoop) {
+    BlockProgram p;
+    newProgram(p);
+    auto [s, e] = addRepeat(p, 0);
+    ActionBlock* f = add(p, BlockType::Forward);
+    link(blockAt(p, 0), s);
+    link(s, f);
+    link(f, e);
+    link(e, blockAt(p, 1));
+    EXPECT_EQ(CheckRepeatStructure(p, 0), -1);
+}
+
+TEST(RepeatCheck, EndReachedInsideARepeat) {
+    BlockProgram p;
+    newProgram(p);
+    auto [s, e] = addRepeat(p, 2);
+    link(blockAt(p, 0), s);
+    link(s, blockAt(p, 1));  // End inside the loop: its output is open
+    EXPECT_EQ(CheckRepeatStructure(p, 0), 2);
+    EXPECT_TRUE(s->flags & FlagSelected);  // the faulty path stays marked
+}
+
+TEST(RepeatCheck, CrossedNestingNamesTheInnermost) {
+    BlockProgram p;
+    newProgram(p);
+    auto [s0, e0] = addRepeat(p, 0);
+    auto [s1, e1] = addRepeat(p, 1);
+    link(blockAt(p, 0), s0);
+    link(s0, s1);
+    link(s1, e0);
+    link(e0, e1);
+    link(e1, blockAt(p, 1));
+    EXPECT_EQ(CheckRepeatStructure(p, 0), 1);
+}
+
+TEST(RepeatCheck, JumpIntoAClosedLoopIsUntied) {
+    BlockProgram p;
+    newProgram(p);
+    auto [s, e] = addRepeat(p, 0);
+    ActionBlock* body = add(p, BlockType::Forward);
+    ActionBlock* br = add(p, BlockType::Branch);
+    link(blockAt(p, 0), s);
+    link(s, body);
+    link(body, e);
+    link(e, br);
+    link(br, blockAt(p, 1), 0);
+    link(br, body, 1);  // back into the body from outside
+    EXPECT_EQ(CheckRepeatStructure(p, 0), 7);
+}
+
+TEST(RepeatCheck, BranchesInsideLoopsAreWalkedOnEveryPath) {
+    BlockProgram p;
+    newProgram(p);
+    auto [s, e] = addRepeat(p, 3);
+    ActionBlock* br = add(p, BlockType::Branch);
+    ActionBlock* a = add(p, BlockType::Forward);
+    ActionBlock* b = add(p, BlockType::TurnLeft);
+    link(blockAt(p, 0), s);
+    link(s, br);
+    link(br, a, 0);
+    link(br, b, 1);
+    link(a, e);
+    link(b, e);
+    link(e, blockAt(p, 1));
+    EXPECT_EQ(CheckRepeatStructure(p, 0), -1);
+    // The second branch output leaving the loop is found on a later pass.
+    link(b, blockAt(p, 1));
+    EXPECT_EQ(CheckRepeatStructure(p, 0), 3);
+}
+
+TEST(RepeatCheck, SwitchedOffOrNoRepeats) {
+    BlockProgram p;
+    newProgram(p);
+    auto [s, e] = addRepeat(p, 0);
+    link(blockAt(p, 0), s);
+    EXPECT_EQ(CheckRepeatStructure(p, Option::SkipRepeatCheck), -1);
+
+    BlockProgram q;
+    newProgram(q);
+    SelectAll(q);
+    EXPECT_EQ(CheckRepeatStructure(q, 0), -1);
+    for (auto& b : q.blocks) EXPECT_EQ(b->flags, 0u);
+}
+
+TEST(RepeatCheck, ManyBranchesTerminate) {
+    // A chain of branches that all rejoin: every combination of outputs is a path.
+    BlockProgram p;
+    newProgram(p);
+    auto [s, e] = addRepeat(p, 0);
+    link(blockAt(p, 0), s);
+    ActionBlock* prev = s;
+    for (int i = 0; i < 8; ++i) {
+        ActionBlock* br = add(p, BlockType::RandomBranch);
+        ActionBlock* x = add(p, BlockType::Forward);
+        link(prev, br);
+        link(br, x, 0);
+        link(br, x, 1);
+        prev = x;
+    }
+    link(prev, e);
+    link(e, blockAt(p, 1));
+    EXPECT_EQ(CheckRepeatStructure(p, 0), -1);
+}
