@@ -34,11 +34,25 @@ QFont chartFont(const QString& face, int pixelHeight, int weight) {
     return font;
 }
 
-ChartStyle defaultChartStyle() {
+ChartStyle defaultChartStyle(TextSources text) {
     ChartStyle style;
     style.colors = defaultChartColors();
     style.font = chartFont();
+    style.text = std::move(text);
     return style;
+}
+
+QImage withKeyColorTransparent(const QImage& image, QColor key) {
+    if (image.isNull()) return image;
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb keyRgb = key.rgb() & 0xFFFFFF;
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            if ((line[x] & 0xFFFFFF) == keyRgb) line[x] = 0;
+        }
+    }
+    return out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 }  // namespace trovel

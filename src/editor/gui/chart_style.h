@@ -9,6 +9,8 @@
 #include <array>
 #include <vector>
 
+#include "editor/captions.h"
+
 namespace trovel {
 
 constexpr int kChartColorCount = 30;
@@ -29,15 +31,16 @@ struct ChartStyle {
     std::array<QColor, kChartColorCount> colors;  // fill of type t is colors[t - 1]
     QFont font;                                   // chart captions and labels
     std::vector<QImage> skins;                    // image t - 1 for block type t; null = missing
-    std::array<QString, 32> longNames;            // memory-map address names (memname.ini)
-    std::array<QString, 32> shortNames;
+    TextSources text;                             // string table and memory-address names
 };
 
 // The default colour table with the given text colour.
 std::array<QColor, kChartColorCount> defaultChartColors(QColor text = QColor(0, 0, 159));
 // A Japanese-capable bold font of the given pixel height, preferring `face` when it exists.
 QFont chartFont(const QString& face = QStringLiteral("MS UI Gothic"), int pixelHeight = 14, int weight = 700);
-// Default colours and font, no images, no names.
-ChartStyle defaultChartStyle();
+// Default colours and font, no images; texts from the given sources.
+ChartStyle defaultChartStyle(TextSources text = {});
+// Diamond images mark their see-through pixels with RGB(255, 255, 128); this makes them transparent.
+QImage withKeyColorTransparent(const QImage& image, QColor key = QColor(255, 255, 128));
 
 }  // namespace trovel

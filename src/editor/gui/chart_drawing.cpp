@@ -1,0 +1,268 @@
+#include "editor/gui/chart_drawing.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPolygon>
+
+#include <algorithm>
+
+#include "editor/captions.h"
+#include "editor/routing.h"
+#include "model/option_flags.h"
+
+namespace trovel {
+
+namespace {
+
+constexpr QColor kBracketColor(255, 0, 0);
+constexpr QColor kCollidingColor(0, 0, 255);
+constexpr QColor kLoopBackColor(128, 128, 128);
+constexpr QColor kSystemGrey(192, 192, 192);
+
+QString toQ(const std::u16string& s) {
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QPoint toScreen(Point p, QPoint scroll) { return {p.x - scroll.x(), p.y - scroll.y()}; }
+
+// The block's outline in client coordinates: its rectangle, or the diamond's four corners.
+QPolygon blockShape(const ActionBlock& b, const QRect& r) {
+    const int l = r.left(), t = r.top(), rr = l + b.width, bb = t + b.height;
+    if (!isDiamond(b.type)) return QPolygon(QRect(l, t, b.width, b.height));
+    const int cx = l + (rr - l) / 2, cy = t + (bb - t) / 2;
+    return QPolygon({QPoint(l, cy), QPoint(cx, t), QPoint(rr, cy), QPoint(cx, bb)});
+}
+
+// A GDI-style rectangle (left, top, right, bottom exclusive) with the current pen and brush.
+void gdiRect(QPainter& p, int l, int t, int r, int b) {
+    const qreal pw = p.pen().style() == Qt::NoPen ? 0 : p.pen().widthF();
+    if (pw <= 1) {
+        p.drawRect(QRect(l, t, r - l - 1, b - t - 1));
+    } else {
+        p.drawRect(QRectF(l + pw / 2, t + pw / 2, r - l - pw, b - t - pw));
+    }
+}
+
+void drawBrackets(QPainter& p, const ActionBlock& b, const QRect& r) {
+    p.setPen(QPen(kBracketColor, 3));
+    p.setBrush(Qt::NoBrush);
+    const int l = r.left(), t = r.top(), rr = l + b.width, bb = t + b.height;
+    if (!isDiamond(b.type)) {
+        p.drawPolyline(QPolygon({QPoint(l - 1, t + 9), QPoint(l - 1, t - 1), QPoint(l + 9, t - 1)}));
+        p.drawPolyline(QPolygon({QPoint(rr - 9, t - 1), QPoint(rr + 1, t - 1), QPoint(rr + 1, t + 9)}));
+        p.drawPolyline(QPolygon({QPoint(l - 1, bb - 9), QPoint(l - 1, bb + 1), QPoint(l + 9, bb + 1)}));
+        p.drawPolyline(QPolygon({QPoint(rr - 9, bb + 1), QPoint(rr + 1, bb + 1), QPoint(rr + 1, bb - 9)}));
+        return;
+    }
+    const int w = rr - l, h = bb - t;
+    if (w <= 0 || h <= 0) return;
+    const int cx = l + w / 2, cy = t + h / 2;
+    const int dx = 9 * w / h, dy = 9 * h / w + 3;
+    p.drawPolyline(QPolygon({QPoint(cx - dx, t + dy), QPoint(cx, t - 1), QPoint(cx + dx, t + dy)}));
+    p.drawPolyline(QPolygon({QPoint(cx - dx, bb - dy), QPoint(cx, bb + 1), QPoint(cx + dx, bb - dy)}));
+    p.drawPolyline(QPolygon({QPoint(l + dx, cy - dy), QPoint(l - 1, cy), QPoint(l + dx, cy + dy)}));
+    p.drawPolyline(QPolygon({QPoint(rr - dx, cy - dy), QPoint(rr + 1, cy), QPoint(rr - dx, cy + dy)}));
+}
+
+QColor fillColor(const ChartStyle& style, BlockType type) {
+    const int i = static_cast<int>(type) - 1;
+    return i >= 0 && i < kChartColorCount ? style.colors[static_cast<size_t>(i)] : QColor(Qt::white);
+}
+
+void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const ChartStyle& style, uint32_t options) {
+    const bool colliding = b.flags & FlagColliding;
+    const int typeIndex = static_cast<int>(b.type) - 1;
+    if (!colliding && typeIndex >= 0 && static_cast<size_t>(typeIndex) < style.skins.size()) {
+        const QImage& skin = style.skins[static_cast<size_t>(typeIndex)];
+        if (!skin.isNull()) p.drawImage(r.topLeft(), skin);
+    }
+    if (!colliding && b.type != BlockType::Start && b.type != BlockType::End) {
+        p.setBrush(fillColor(style, b.type));
+        p.setPen(QPen(style.colors[ChartColor::PanelOutline], 1));
+        const int l = r.left(), t = r.top(), rr = l + b.width, bb = t + b.height;
+        if (hasCaptionPanel(b.type)) gdiRect(p, l, t + 36, rr, bb);
+        const std::u16string caption = chartCaption(b, style.text, options & Option::UseCalcBlock);
+        if (!caption.empty()) {
+            if (auto cr = captionRect(b, Rect{l, t, rr, bb})) {
+                const QRect box(cr->left, cr->top, cr->right - cr->left, cr->bottom - cr->top);
+                const QFontMetrics fm(p.font());
+                const QString text = fm.elidedText(toQ(caption), Qt::ElideRight, box.width());
+                p.setPen(style.colors[ChartColor::Text]);
+                p.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
+            }
+        }
+    }
+    if (b.flags & FlagDropTarget) {
+        p.setPen(QPen(style.colors[ChartColor::Drag], 2));
+        p.setBrush(Qt::NoBrush);
+        if (isDiamond(b.type)) {
+            p.drawPolygon(blockShape(b, r));
+        } else {
+            gdiRect(p, r.left(), r.top(), r.left() + b.width, r.top() + b.height);
+        }
+    }
+    if (!colliding && (b.flags & (FlagSelected | FlagInBand))) {
+        // Inverting keeps the block readable and makes a second inversion undo the first.
+        p.save();
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        if (isDiamond(b.type)) {
+            p.drawPolygon(blockShape(b, r));
+        } else {
+            p.drawRect(QRect(r.left(), r.top(), b.width, b.height));
+        }
+        p.restore();
+    }
+}
+
+void drawLabel(QPainter& p, const QString& text, Point mid, QPoint scroll, const QColor& lineColor,
+               const QColor& background, const QColor& textColor) {
+    const QFontMetrics fm(p.font());
+    const int cx = fm.horizontalAdvance(text), cy = fm.height();
+    const QPoint m = toScreen(mid, scroll);
+    const int x = m.x() - cx / 2, y = m.y() - cy / 2;
+    p.setPen(QPen(lineColor, 2));
+    p.setBrush(lineColor);
+    gdiRect(p, x - 1, y - 1, x + cx + 1, y + cy + 1);
+    p.fillRect(QRect(x, y, cx, cy), background);
+    p.setPen(textColor);
+    p.drawText(QRect(x, y, cx, cy), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+void drawOutputs(QPainter& p, const ActionBlock& b, const ChartStyle& style, QPoint scroll, const QRect& visible) {
+    const int outputs = outputCount(b.type);
+    for (int i = 0; i < outputs; ++i) {
+        const Route route = RouteConnector(b, i);
+        QColor color;
+        const uint32_t dragBit = i == 0 ? FlagEndDrag0 : FlagEndDrag1;
+        if (b.flags & dragBit) {
+            color = style.colors[ChartColor::Drag];
+        } else if (i == 1 && b.type == BlockType::RepeatEnd) {
+            color = kLoopBackColor;
+        } else {
+            color = style.colors[i == 0 ? ChartColor::Output0 : ChartColor::Output1];
+        }
+        const QColor brush = (i == 1 && b.type == BlockType::RepeatEnd && !(b.flags & dragBit)) ? kSystemGrey : color;
+
+        if (route.code == RouteCode::Overlap) {
+            QPolygon marker;
+            for (Point pt : route.marker) marker << toScreen(pt, scroll);
+            if (!marker.boundingRect().adjusted(-2, -2, 2, 2).intersects(visible)) continue;
+            p.setPen(QPen(Qt::white, 2));
+            p.setBrush(brush);
+            p.drawPolygon(marker);
+            continue;
+        }
+        QPolygon line;
+        for (int k = 0; k < route.pathLength; ++k) line << toScreen(route.path[static_cast<size_t>(k)], scroll);
+        if (!line.boundingRect().adjusted(-40, -20, 40, 20).intersects(visible)) continue;
+
+        p.setPen(QPen(color, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(line);
+        p.setBrush(brush);
+        const QPoint s = line.first();
+        gdiRect(p, s.x() - kHandleHalf, s.y() - kHandleHalf, s.x() + kHandleHalf, s.y() + kHandleHalf);
+
+        const int labelId = outputLabelString(b.type, i);
+        if (labelId != 0) {
+            if (outputLabelVisible(b.type, i, static_cast<int>(route.code), route.linked)) {
+                drawLabel(p, toQ(style.text.resString ? style.text.resString(labelId) : std::u16string()), route.mid,
+                          scroll, color, fillColor(style, b.type), style.colors[ChartColor::Text]);
+            }
+        } else {
+            const QPoint m = toScreen(route.mid, scroll);
+            p.setPen(QPen(color, 2));
+            p.setBrush(brush);
+            p.drawEllipse(QRect(m.x() - kMidRadius, m.y() - kMidRadius, 2 * kMidRadius - 1, 2 * kMidRadius - 1));
+        }
+        QPolygon head;
+        for (Point pt : arrowhead(route)) head << toScreen(pt, scroll);
+        p.setPen(QPen(color, 2));
+        p.setBrush(brush);
+        p.drawPolygon(head);
+    }
+}
+
+}  // namespace
+
+ChartExtent chartExtent(const BlockProgram& program, QSize client, bool window) {
+    int maxRight = 0, maxBottom = 0;
+    if (!program.blocks.empty()) {
+        maxRight = maxBottom = std::numeric_limits<int>::min();
+        for (const auto& b : program.blocks) {
+            maxRight = std::max(maxRight, b->x + b->width);
+            maxBottom = std::max(maxBottom, b->y + b->height);
+        }
+    }
+    ChartExtent e;
+    e.content = Rect{0, 0, maxRight + kExtentMargin, maxBottom + kExtentMargin};
+    if (window) {
+        e.rangeX = std::max(e.content.right + 15, client.width());
+        e.rangeY = std::max(e.content.bottom + 15, client.height());
+    } else {
+        e.rangeX = e.content.right;
+        e.rangeY = e.content.bottom;
+    }
+    return e;
+}
+
+ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& style, uint32_t options,
+                      const ChartView& view) {
+    const ChartExtent extent = chartExtent(program, view.client, view.window);
+    const QPoint scroll = view.scroll;
+    const QRect visible(0, 0, view.client.width() + 16, view.client.height() + 16);
+
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setFont(style.font);
+    p.setBackgroundMode(Qt::TransparentMode);
+
+    if (view.full) {
+        p.fillRect(visible, style.colors[ChartColor::Background]);
+        p.setPen(QPen(style.colors[ChartColor::Grid], 1));
+        // Only the lines that fall inside the drawn area; the others would be clipped anyway.
+        const int firstX = std::max(0, (scroll.x() / 9) * 9), lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
+        for (int x = firstX; x < lastX; x += 9) p.drawLine(x - scroll.x(), 0, x - scroll.x(), visible.height());
+        const int firstY = std::max(0, (scroll.y() / 9) * 9), lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
+        for (int y = firstY; y < lastY; y += 9) p.drawLine(0, y - scroll.y(), visible.width(), y - scroll.y());
+    }
+
+    auto screenRect = [&](const ActionBlock& b) { return QRect(b.x - scroll.x(), b.y - scroll.y(), b.width, b.height); };
+    auto wanted = [&](const ActionBlock& b) { return view.full || (b.flags & FlagChanged); };
+    const QRect cull = visible.adjusted(-8, -8, 8, 8);
+
+    for (const auto& bp : program.blocks) {
+        const ActionBlock& b = *bp;
+        const QRect r = screenRect(b);
+        if (!wanted(b) || !r.intersects(cull)) continue;
+        drawBlockBody(p, b, r, style, options);
+    }
+
+    p.setBackgroundMode(Qt::OpaqueMode);
+    for (const auto& bp : program.blocks) {
+        const ActionBlock& b = *bp;
+        if (!wanted(b)) continue;
+        const QRect r = screenRect(b);
+        const bool onScreen = r.intersects(cull);
+        const ActionBlock* current = program.currentBlock;
+        if (onScreen && current && (&b == current || (b.partner && b.partner == current))) drawBrackets(p, b, r);
+        if (onScreen && (b.flags & FlagColliding)) {
+            QPen dotted(kCollidingColor, 3, Qt::DotLine, Qt::FlatCap, Qt::MiterJoin);
+            p.setPen(dotted);
+            p.setBrush(Qt::NoBrush);
+            if (isDiamond(b.type)) {
+                p.drawPolygon(blockShape(b, r));
+            } else {
+                gdiRect(p, r.left(), r.top(), r.left() + b.width, r.top() + b.height);
+            }
+        }
+        drawOutputs(p, b, style, scroll, visible);
+    }
+    for (const auto& bp : program.blocks) bp->flags &= ~FlagChanged;
+    p.restore();
+    return extent;
+}
+
+}  // namespace trovel

@@ -1,0 +1,41 @@
+#pragma once
+// Paints the flowchart: background, grid, block images and captions, selection and state marks,
+// connectors with their handles, labels and arrowheads.
+
+#include <QPoint>
+#include <QSize>
+
+#include <cstdint>
+
+#include "editor/geometry.h"
+#include "editor/gui/chart_style.h"
+#include "model/program.h"
+
+class QPainter;
+
+namespace trovel {
+
+// Margin the chart keeps beyond its right-most and bottom-most block.
+constexpr int kExtentMargin = 36;
+
+struct ChartView {
+    QPoint scroll;       // client = content - scroll
+    QSize client;        // the area drawn (clip rectangle from 0, 0)
+    bool full = true;    // background, grid and every block; otherwise only FlagChanged blocks
+    bool window = true;  // false for a picture of the whole chart: ranges without the client size
+};
+
+struct ChartExtent {
+    Rect content;    // (0, 0, largest right + 36, largest bottom + 36)
+    int rangeX = 0;  // scroll ranges: max(content + 15, client) with a window, content without
+    int rangeY = 0;
+};
+
+ChartExtent chartExtent(const BlockProgram& program, QSize client, bool window);
+
+// Draws into the painter's device (client coordinates). Clears FlagChanged on the blocks drawn.
+// `options` is the OptionFlags word (UseCalcBlock changes Branch captions).
+ChartExtent DrawChart(QPainter& painter, BlockProgram& program, const ChartStyle& style, uint32_t options,
+                      const ChartView& view);
+
+}  // namespace trovel

@@ -1,0 +1,105 @@
+#pragma once
+// The canvas on which the flowchart is built: draws the one program and turns mouse work into
+// edits (select, rubber band, move on the grid, place from the palette, reconnect, bend).
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QPoint>
+
+#include <utility>
+
+#include "editor/geometry.h"
+#include "editor/gui/chart_style.h"
+#include "editor/routing.h"
+#include "model/program.h"
+
+namespace trovel {
+
+class OptionFlags;
+
+// What the left button is doing.
+namespace DragMode {
+constexpr int Idle = 0;
+constexpr int Band = 2;
+constexpr int Move = 4;
+constexpr int Bend0 = 9;
+constexpr int Bend1 = 10;
+constexpr int End0 = 11;
+constexpr int End1 = 12;
+}  // namespace DragMode
+
+constexpr int kBackBufferSide = 2048;
+constexpr int kScrollLine = 16;
+
+class ProgramArea : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    ProgramArea(BlockProgram& program, const ChartStyle& style, OptionFlags& options, QWidget* parent = nullptr);
+
+    // The block type picked in the palette (3..16), 0 for none. The next left click places it.
+    int paletteSelection() const { return m_paletteSelection; }
+    void setPaletteSelection(int type);
+
+    // The next paint repaints background, grid and every block.
+    void RequestFullRedraw() { m_fullRedraw = true; }
+    void SetCurrentBlock(ActionBlock* block);
+    Rect ContentExtent() const { return m_extent.content; }
+    int dragMode() const { return m_dragMode; }
+    QPoint scrollPosition() const;
+    // Draws the chart into the back buffer now, as a paint would, and returns it.
+    const QImage& redrawBackBuffer();
+    const QImage& backBuffer() const { return m_buffer; }
+    const ChartStyle& style() const { return m_style; }
+
+signals:
+    // An edit is finished: the owner records an undo step.
+    void editFinished();
+    // currentBlock changed: the owner shows its property panel.
+    void propertyPanelRequested();
+    void paletteSelectionChanged(int type);
+    void blockMenuRequested(const QPoint& globalPos);
+    // A block could not be placed (the repeat limit); the owner shows the warning.
+    void placementRefused();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void leftButtonDown(QPoint p, bool controlOnly);
+    void rightButtonDown(QPoint p, const QPoint& globalPos);
+    void placeBlock(Point q);
+    void drawInto(QImage& buffer);
+    void updateScrollBars();
+    void edited();
+    Point content(QPoint client) const;
+
+    BlockProgram& m_program;
+    ChartStyle m_style;
+    OptionFlags& m_options;
+    int m_paletteSelection = 0;
+    bool m_fullRedraw = true;
+    bool m_painting = false;
+
+    int m_dragMode = DragMode::Idle;
+    QPoint m_dragOrigin;            // client point for a move, content point for a band
+    int m_dragBlockIndex = -1;
+    RouteCode m_dragRoute = RouteCode::Overlap;
+    std::pair<int, int> m_bendOrigin{0, 0};
+    QPoint m_lastMouse{-1, -1};
+
+    QImage m_buffer;
+    struct ChartExtentCache {
+        Rect content;
+        int rangeX = 0;
+        int rangeY = 0;
+    } m_extent;
+};
+
+}  // namespace trovel
