@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The trovel-cli output contract, checked against the real executable.
+# usage: cli_contract.sh CLI SOURCE_DIR WORK_DIR
+set -u
+cli=$1 src=$2 work=$3
+rm -rf "$work" && mkdir -p "$work"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect_eq() { [ "$2" == "$3" ] || fail "$1: expected [$3] got [$2]"; }
+
+# Writes a program file from records given one per line (UTF-16LE, BOM, CR LF).
+program() {
+  local out=$1; shift
+  { printf '\xff\xfe'; { printf 'FORMAT_:[QX_FMT_4]\r\n\r\n'; for r in "$@"; do printf '%s\r\n' "$r"; done; } |
+      iconv -f UTF-8 -t UTF-16LE; } > "$out"
+}
+start='CMD_	[[main]]-[27,9]-[1]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[1,-1]-[1]'
+end='CMD_	[[main]]-[27,477]-[2]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[-1,-1]-[0]'
+
+program "$work/new.qxp" "$start" "$end"
+expect_eq "new program" "$("$cli" compile "$work/new.qxp")" $'00 01 FF FF\n01 00 00 02\nFE FF FF FF'
+
+program "$work/forward.qxp" 'CMD_	[[main]]-[27,9]-[1]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[2,-1]-[1]' "$end" \
+  'CMD_	[[前に進む 1]]-[27,99]-[4]-[15,0,0,0,0,0,0,0,0,0]-[13,27]-[1,-1]-[-1]'
+expect_eq "timed forward" "$("$cli" compile "$work/forward.qxp")" \
+  $'00 01 FF FF\n01 00 00 03\nFE FF FF FF\n01 F0 F0 04\n03 0F 05 FF\n01 00 00 02'
+
+# Start (2) + End (1) + n continuing Forward blocks.
+sized() {
+  local records=("$start" "$end") i
+  for ((i = 0; i < $2; i++)); do records+=('CMD_	[[f]]-[0,0]-[4]-[15,1]-[0,0]-[-1,-1]-[-1]'); done
+  program "$1" "${records[@]}"
+}
+sized "$work/128.qxp" 125
+sized "$work/129.qxp" 126
+"$cli" compile "$work/128.qxp" > "$work/128.out"; expect_eq "128 instructions exit" $? 0
+expect_eq "128 instructions lines" "$(wc -l < "$work/128.out")" 128
+"$cli" compile "$work/129.qxp" > "$work/129.out" 2> "$work/129.err"; expect_eq "129 instructions exit" $? 1
+grep -q '(8 Byte over)' "$work/129.err" || fail "129 instructions: size message missing: $(cat "$work/129.err")"
+[ -s "$work/129.out" ] && fail "129 instructions printed code"
+
+for f in "$src"/examples/*.qxp; do
+  expect_eq "check $(basename "$f")" "$("$cli" check "$f")" "-1"
+  # compile -> decode -> compile keeps the bytes for what the decoder restores exactly
+  "$cli" compile "$f" --out "$work/img.bin" > "$work/a.txt" || fail "compile $f"
+  expect_eq "image size $(basename "$f")" "$(stat -c %s "$work/img.bin")" "$(( $(wc -l < "$work/a.txt") * 4 ))"
+  "$cli" decode "$work/img.bin" --out "$work/decoded.qxp" || fail "decode $f"
+  "$cli" compile "$work/decoded.qxp" > "$work/b.txt" || fail "recompile $f"
+  cmp -s "$work/a.txt" "$work/b.txt" || fail "decode round trip of $(basename "$f")"
+done
+
+# Bad input: exit 2, nothing on stdout.
+printf 'not a program' > "$work/text.qxp"
+for bad in "$work/text.qxp" "$work/missing.qxp"; do
+  name=$(basename "$bad")
+  "$cli" compile "$bad" > "$work/bad.out" 2>/dev/null; expect_eq "compile $name exit" $? 2
+  "$cli" check "$bad" > /dev/null 2>&1; expect_eq "check $name exit" $? 2
+  [ -s "$work/bad.out" ] && fail "compile $name printed output"
+done
+"$cli" decode "$work/missing.bin" --out "$work/x.qxp" 2>/dev/null; expect_eq "decode missing exit" $? 2
+"$cli" frobnicate 2>/dev/null; expect_eq "unknown command exit" $? 2
+
+[ $failures -eq 0 ] && echo "cli contract: all checks passed"
+exit $((failures > 0))
