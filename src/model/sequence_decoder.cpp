@@ -1,7 +1,6 @@
 #include "model/sequence_decoder.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <vector>
 
 #include "model/sequence_code.h"
@@ -184,6 +183,7 @@ void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
     }
 
     std::vector<Decoded> decoded;
+    decoded.reserve(r.code.size());
     const int startWidth = blockSize(BlockType::Start).width;
     int column = startWidth + 27;
     bool anchored = false;  // a Start or End has fixed the column and the bottom reference
@@ -215,14 +215,17 @@ void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
         decoded.push_back(std::move(d));
     }
 
-    std::unordered_map<int, ActionBlock*> byFirst;
-    for (auto& d : decoded) byFirst.emplace(d.first, d.block.get());
-    auto find = [&](int n) -> ActionBlock* {
-        auto it = byFirst.find(n);
-        return it == byFirst.end() ? nullptr : it->second;
+    // Instruction number -> decoded block starting there, and its decoding record.
+    std::vector<int> byFirst(r.code.size() + 1, -1);
+    for (size_t i = 0; i < decoded.size(); ++i) byFirst[static_cast<size_t>(decoded[i].first)] = static_cast<int>(i);
+    auto record = [&](int n) -> Decoded* {
+        if (n < 0 || static_cast<size_t>(n) >= r.code.size() || byFirst[static_cast<size_t>(n)] < 0) return nullptr;
+        return &decoded[static_cast<size_t>(byFirst[static_cast<size_t>(n)])];
     };
-    std::unordered_map<const ActionBlock*, const Decoded*> info;
-    for (auto& d : decoded) info.emplace(d.block.get(), &d);
+    auto find = [&](int n) -> ActionBlock* {
+        Decoded* d = record(n);
+        return d ? d->block.get() : nullptr;
+    };
     for (auto& d : decoded) {
         ActionBlock& b = *d.block;
         b.next[0] = find(d.next[0]);
@@ -231,14 +234,15 @@ void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
     for (auto& d : decoded) {
         ActionBlock& end = *d.block;
         if (end.type != BlockType::RepeatEnd) continue;
-        ActionBlock* start = find(d.repeatStart);
+        Decoded* startRecord = record(d.repeatStart);
+        ActionBlock* start = startRecord ? startRecord->block.get() : nullptr;
         if (!start || start->type != BlockType::RepeatStart || start->partner) continue;
         start->partner = &end;
         end.partner = start;
         end.param[0] = start->param[0];
         end.param[1] = start->param[1];
         end.next[1] = start;
-        end.next[0] = start->param[1] != 0 ? nullptr : find(info.at(start)->next[1]);
+        end.next[0] = start->param[1] != 0 ? nullptr : find(startRecord->next[1]);
     }
 
     clear(program);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -166,7 +167,9 @@ size_t nextTextField(std::u16string_view line, size_t from, std::u16string& text
 }
 
 double toNumber(std::u16string_view text) {
-    std::string ansi = toCp932(text.substr(0, kMaxNumberBytes));
+    text = text.substr(0, kMaxNumberBytes);
+    bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+    std::string ansi = ascii ? std::string(text.begin(), text.end()) : toCp932(text);
     if (ansi.size() > kMaxNumberBytes) ansi.resize(kMaxNumberBytes);
     size_t i = 0;
     while (i < ansi.size() && (ansi[i] == ' ' || ansi[i] == '\t' || ansi[i] == '\r' || ansi[i] == '\n')) ++i;
