@@ -1,0 +1,57 @@
+#pragma once
+// Runs the flowchart blocks directly, one step per 16 ms simulator tick, over the SimMemoryMap.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "model/program.h"
+#include "sim/sim_memory_map.h"
+#include "sim/sim_random.h"
+
+namespace trovel {
+
+enum class SimState : uint8_t { Stopped = 0, Running = 2, Paused = 3 };
+
+constexpr uint32_t kTickMs = 16;
+// Blocks that chain without ending the tick are run at most this many per tick; a tick that uses
+// them all up counts as an inner tick and the chain goes on with the next tick.
+constexpr int kChainBudget = 64;
+
+struct BlockInterpreter {
+    const ActionBlock* current = nullptr;   // next block to execute, null = none
+    BlockType lastType = BlockType::Start;  // type and parameters of the last executed block,
+    std::array<uint8_t, 10> lastParam{};    //   read by the expiry actions instead of the live block
+    uint32_t waitMs = 0;                    // still to wait, always a multiple of 16
+    SimRandom random;                       // random branches
+    bool chainPending = false;              // the last step ran out of chain budget
+};
+
+// Called with every block that ends a tick, or every executed block in slow motion.
+using HighlightFn = std::function<void(const ActionBlock&)>;
+
+enum class StepOutcome {
+    TickEnded,        // a block ended the tick, a wait is running, or nothing was to do
+    BudgetExhausted,  // kChainBudget chained blocks ran; the chain resumes next tick
+    RunStopped,       // no current block: the run was stopped
+};
+
+// 再生: Running, current block := Start (head of the list), LEDs off, no wait.
+void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, const BlockProgram& program);
+// Motors off, Stopped, no current block, no wait.
+void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory);
+
+// One interpreter step. `slowMotion` highlights every executed block instead of only those that
+// end the tick; `highlight` may be empty.
+StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
+                            bool slowMotion, const HighlightFn& highlight);
+
+// Motor byte of a LeftForward/RightForward inner wheel; slow-downs above 100 % stop the wheel.
+uint8_t slowedWheel(uint8_t slowDownPercent);
+// Memory address behind an operand index; indices past the table name unused address 0.
+uint8_t branchOperandAddress(uint8_t index);
+uint8_t calcOperandAddress(uint8_t index);
+// Applies one Calc operation (0 =, 1 +=, 2 -=, 3 *=, 4 /=) with the result clamped to 0..255.
+uint8_t applyCalc(uint8_t a, uint8_t b, uint8_t op);
+
+}  // namespace trovel

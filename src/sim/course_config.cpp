@@ -1,0 +1,262 @@
+#include "sim/course_config.h"
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+
+#include "model/text_record_file.h"
+#include "sim/lap_records.h"
+
+namespace trovel {
+
+namespace {
+
+constexpr float kPi = 3.1415927f;
+constexpr int kNoCourse = -1;
+
+// Reads the fields after a key in order; a field that is not there reads as empty.
+class FieldCursor {
+public:
+    FieldCursor(std::u16string_view line, size_t from) : m_line(line), m_pos(from) {}
+    std::u16string value() { return take(false); }
+    std::u16string text() { return take(true); }
+    bool atEnd() const { return m_pos == std::u16string_view::npos; }
+
+private:
+    std::u16string take(bool text) {
+        std::u16string field;
+        if (m_pos == std::u16string_view::npos || m_pos > m_line.size()) {
+            m_pos = std::u16string_view::npos;
+            return field;
+        }
+        m_pos = text ? nextTextField(m_line, m_pos, field) : nextField(m_line, m_pos, field);
+        return field;
+    }
+    std::u16string_view m_line;
+    size_t m_pos;
+};
+
+std::u16string cut(std::u16string s, size_t maxChars) {
+    if (s.size() > maxChars) s.resize(maxChars);
+    return s;
+}
+
+// "x1,y1,x2,y2": numbers past the fourth are ignored, missing ones read 0.
+Rect parseRect(std::u16string_view list) {
+    std::array<float, 4> v{};
+    size_t start = 0;
+    for (size_t i = 0; i < v.size() && start <= list.size(); ++i) {
+        size_t comma = list.find(u',', start);
+        std::u16string_view item = list.substr(start, comma == std::u16string_view::npos ? list.npos : comma - start);
+        v[i] = static_cast<float>(toInt(item));
+        if (comma == std::u16string_view::npos) break;
+        start = comma + 1;
+    }
+    return {v[0], v[1], v[2], v[3]};
+}
+
+bool defaultTextureLoader(int, const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return static_cast<bool>(in);
+}
+
+CourseProblem problemOf(PictureStatus status) {
+    switch (status) {
+    case PictureStatus::Not24Bit: return CourseProblem::Not24Bit;
+    case PictureStatus::WrongWidth: return CourseProblem::WrongWidth;
+    case PictureStatus::WrongHeight: return CourseProblem::WrongHeight;
+    default: return CourseProblem::NotBitmap;
+    }
+}
+
+struct Loader {
+    CourseSet& set;
+    const std::filesystem::path& appDir;
+    const TextureLoader& loadTexture;
+    CourseLoadResult& result;
+    int declared = 0;
+    bool totalSeen = false;
+    int remembered = kNoCourse - 1;  // course of the latest _ATACKPARAM: line (may be out of range)
+    std::map<std::u16string, std::shared_ptr<const CoursePicture>> pictureCache;
+
+    int declaredCourses() const { return std::clamp(declared - Slot::FirstCourse, 0, int(set.courses.size())); }
+
+    CourseRecord* rememberedCourse() {
+        return remembered >= 0 && remembered < declaredCourses() ? &set.courses[size_t(remembered)] : nullptr;
+    }
+
+    void message(CourseProblem problem, const std::u16string& file = {}, int expected = 0) {
+        result.messages.push_back({problem, file, expected});
+    }
+
+    void fileTotal(FieldCursor f) {
+        if (totalSeen) return;  // the first declaration sizes the tables
+        totalSeen = true;
+        declared = std::clamp(toInt(f.value()), 0, Slot::FirstCourse + kMaxCourses);
+        set.courses.assign(size_t(std::max(0, declared - Slot::FirstCourse)), CourseRecord{});
+    }
+
+    std::shared_ptr<const CoursePicture> picture(const std::u16string& path, PictureStatus& status) {
+        auto found = pictureCache.find(path);
+        if (found != pictureCache.end()) {
+            status = PictureStatus::Loaded;
+            return found->second;
+        }
+        PictureResult loaded = loadCoursePicture(resolveDataPath(appDir, path));
+        status = loaded.status;
+        if (status != PictureStatus::Loaded) return nullptr;
+        auto shared = std::make_shared<const CoursePicture>(std::move(loaded.picture));
+        pictureCache.emplace(path, shared);
+        return shared;
+    }
+
+    void texture(FieldCursor f) {
+        const int s = static_cast<int>(set.slots.size());
+        if (s >= declared) {
+            message(CourseProblem::CountMismatch);
+            return;
+        }
+        TextureSlot slot;
+        slot.path = cut(f.text(), kMaxPathChars);
+        if (!loadTexture(s, resolveDataPath(appDir, slot.path))) {
+            message(CourseProblem::TextureFailed);
+            message(CourseProblem::PictureMissing, slot.path);
+            --declared;
+            return;
+        }
+        if (s < Slot::FirstCourse) {
+            set.slots.push_back(std::move(slot));
+            return;
+        }
+        PictureStatus status = PictureStatus::CannotOpen;
+        slot.picture = picture(slot.path, status);
+        bool dropped = status != PictureStatus::Loaded && status != PictureStatus::CannotOpen;
+        if (dropped) {
+            int expected = status == PictureStatus::WrongWidth ? kCourseWidth : kCourseHeight;
+            message(problemOf(status), slot.path, expected);
+        }
+        CourseRecord& course = set.courses[size_t(s - Slot::FirstCourse)];
+        course.startX = std::clamp(static_cast<float>(toNumber(f.value())), -350.0f, 350.0f);
+        course.startY = std::clamp(static_cast<float>(toNumber(f.value())), -250.0f, 250.0f);
+        course.startHeading = static_cast<float>(toNumber(f.value())) / 180.0f * kPi;
+        course.name = cut(f.text(), kMaxCourseNameChars);
+        course.courseFlags = toInt(f.value());
+        if (dropped) {
+            --declared;  // the next _TEXTURE: line reuses this slot and course record
+            return;
+        }
+        set.slots.push_back(std::move(slot));
+    }
+
+    void attackParam(FieldCursor f) {
+        remembered = toInt(f.value());
+        int flags = toInt(f.value());
+        Rect goal = parseRect(f.value());
+        if (CourseRecord* c = rememberedCourse()) {
+            c->judgingFlags = JudgeFlag::Timed | flags;
+            c->goal = goal;
+        }
+    }
+
+    void forbiddenArea(FieldCursor f) {
+        Rect area = parseRect(f.value());
+        if (CourseRecord* c = rememberedCourse()) {
+            c->judgingFlags |= JudgeFlag::Forbidden;
+            c->forbidden = area;
+        }
+    }
+
+    void offLine(FieldCursor f) {
+        int threshold = toInt(f.value());
+        int ticks = toInt(f.value());
+        if (CourseRecord* c = rememberedCourse()) {
+            c->judgingFlags |= JudgeFlag::OffLine;
+            c->offLineThreshold = static_cast<uint8_t>(threshold);
+            c->offLineTicks = ticks;
+        }
+    }
+
+    void checkpoints(FieldCursor f) {
+        int announced = toInt(f.value());
+        std::vector<Rect> areas;
+        // An announced count beyond the lists on the line keeps the lists that are there.
+        for (int i = 0; i < announced; ++i) {
+            std::u16string list = f.value();
+            if (f.atEnd()) break;
+            areas.push_back(parseRect(list));
+        }
+        if (CourseRecord* c = rememberedCourse()) {
+            c->judgingFlags |= JudgeFlag::Checkpoints;
+            c->checkpoints = std::move(areas);
+        }
+    }
+
+    void line(std::u16string_view text) {
+        size_t hash = text.find(u'#');
+        if (hash != text.npos) text = text.substr(0, hash);
+        auto after = [&](std::u16string_view key) -> size_t {
+            size_t at = text.find(key);
+            return at == text.npos ? text.npos : at + key.size();
+        };
+        size_t at;
+        if ((at = after(u"_FILE_TOTAL:")) != text.npos) fileTotal({text, at});
+        if ((at = after(u"_TEXTURE:")) != text.npos) texture({text, at});
+        if ((at = after(u"_ATACKPARAM:")) != text.npos) attackParam({text, at});
+        if (after(u"_PUT_ATARI:") != text.npos) set.drawJudgingAreas = true;
+        if ((at = after(u"_ATACKPARAM_MYATARI:")) != text.npos)
+            set.robotHalf = static_cast<float>(toNumber(FieldCursor(text, at).value()));
+        if ((at = after(u"_ATACKPARAM_INVAREA:")) != text.npos) forbiddenArea({text, at});
+        if ((at = after(u"_ATACKPARAM_SENSORBD:")) != text.npos) offLine({text, at});
+        if ((at = after(u"_ATACKPARAM_CHKAREA:")) != text.npos) checkpoints({text, at});
+        if ((at = after(u"_SOUND_OK:")) != text.npos) set.goalSound = cut(FieldCursor(text, at).text(), kMaxSoundPathChars);
+        if ((at = after(u"_SOUND_NG:")) != text.npos) set.failSound = cut(FieldCursor(text, at).text(), kMaxSoundPathChars);
+    }
+};
+
+}  // namespace
+
+const CoursePicture* coursePicture(const CourseSet& set, int course) {
+    size_t slot = size_t(course) + Slot::FirstCourse;
+    if (course < 0 || slot >= set.slots.size()) return nullptr;
+    return set.slots[slot].picture.get();
+}
+
+std::filesystem::path resolveDataPath(const std::filesystem::path& appDir, std::u16string_view path) {
+    std::u16string p(path);
+    std::replace(p.begin(), p.end(), u'\\', u'/');
+    return appDir / std::filesystem::path(p);
+}
+
+CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16string>& lines,
+                                   const std::filesystem::path& appDir, const TextureLoader& loadTexture) {
+    CourseLoadResult result;
+    set = CourseSet{};
+    const TextureLoader fallback = defaultTextureLoader;
+    Loader l{set, appDir, loadTexture ? loadTexture : fallback, result, 0, false, kNoCourse - 1, {}};
+    for (const std::u16string& text : lines) l.line(text);
+    if (static_cast<int>(set.slots.size()) != l.declared) l.message(CourseProblem::CountMismatch);
+    set.courses.resize(size_t(std::max(0, static_cast<int>(set.slots.size()) - Slot::FirstCourse)));
+    resetAllBestTimes(set);
+    result.loaded = true;
+    return result;
+}
+
+CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& appDir,
+                                  const TextureLoader& loadTexture) {
+    TextRecordFile file;
+    if (!file.open(appDir / "texture.ini", u"r")) {
+        set = CourseSet{};
+        CourseLoadResult result;
+        result.messages.push_back({CourseProblem::ConfigMissing, {}, 0});
+        return result;
+    }
+    std::vector<std::u16string> lines;
+    std::u16string line;
+    while (file.readLine(line, kRecordLineChars) > 0) lines.push_back(line);
+    file.close();
+    CourseLoadResult result = parseCourseConfig(set, lines, appDir, loadTexture);
+    result.records = readRecords(set, appDir);
+    return result;
+}
+
+}  // namespace trovel

@@ -1,0 +1,106 @@
+#pragma once
+// The simulator's courses, images, judging rules and sounds, read from texture.ini.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/course_picture.h"
+#include "sim/course_messages.h"
+#include "sim/lap_record_file.h"
+
+namespace trovel {
+
+// Slots 0..4 hold the fixed images; slot 5 + i is the picture of course i.
+namespace Slot {
+constexpr int Robot = 0;
+constexpr int LedLight = 1;
+constexpr int Badge = 2;
+constexpr int Messages = 3;
+constexpr int Digits = 4;
+constexpr int FirstCourse = 5;
+}  // namespace Slot
+
+constexpr int kNoRecordMs = 599999;
+constexpr size_t kMaxPathChars = 1023;
+constexpr size_t kMaxCourseNameChars = 255;
+constexpr size_t kMaxSoundPathChars = 259;
+// Declared totals above this are cut down, so a huge number cannot exhaust memory.
+constexpr int kMaxCourses = 1000;
+
+namespace CourseFlag {
+constexpr int NotMovable = 0x1;
+constexpr int NotMovableWhilePaused = 0x2;
+constexpr int PlayReturnsToStart = 0x4;
+}  // namespace CourseFlag
+
+namespace JudgeFlag {
+constexpr int Timed = 0x01;
+constexpr int SensorUse = 0x06;  // either bit asks for the sensor-use rule
+constexpr int StopInGoal = 0x08;
+constexpr int OffLine = 0x10;
+constexpr int Forbidden = 0x20;
+constexpr int Checkpoints = 0x40;
+}  // namespace JudgeFlag
+
+struct Rect {
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // world units
+};
+
+struct CourseRecord {
+    float startX = 0;        // -350..350
+    float startY = 0;        // -250..250
+    float startHeading = 0;  // radians
+    int courseFlags = 0;     // CourseFlag bits
+    std::u16string name;     // at most kMaxCourseNameChars
+    Rect goal;
+    Rect forbidden;
+    std::vector<Rect> checkpoints;  // in passing order
+    int judgingFlags = 0;           // JudgeFlag bits
+    int offLineTicks = 0;           // ticks all floor points may be bright before the run fails
+    uint8_t offLineThreshold = 0;   // floor values below this count as bright
+    int bestMs = kNoRecordMs;       // kNoRecordMs = no record
+};
+
+struct TextureSlot {
+    std::u16string path;                            // as written in texture.ini
+    std::shared_ptr<const CoursePicture> picture;   // course slots whose file passed the checks; else null
+};
+
+struct CourseSet {
+    std::vector<TextureSlot> slots;      // loaded slots in file order
+    std::vector<CourseRecord> courses;   // course i belongs to slot 5 + i
+    float robotHalf = 0;                 // judging square half-size
+    bool drawJudgingAreas = false;       // _PUT_ATARI:
+    std::u16string goalSound;            // empty = none
+    std::u16string failSound;
+};
+
+inline int courseCount(const CourseSet& set) { return static_cast<int>(set.courses.size()); }
+// The pixel copy of course i, or null when the course has none.
+const CoursePicture* coursePicture(const CourseSet& set, int course);
+// A path from texture.ini resolved against the application folder ('\' taken as a separator).
+std::filesystem::path resolveDataPath(const std::filesystem::path& appDir, std::u16string_view path);
+
+// Creates the drawable image of a slot from its file; false drops the slot. The window passes one
+// that makes its textures; without one, a file that can be opened counts as loaded.
+using TextureLoader = std::function<bool(int slot, const std::filesystem::path& file)>;
+
+struct CourseLoadResult {
+    bool loaded = false;                    // false: texture.ini could not be opened
+    std::vector<CourseMessage> messages;    // in the order they arose; the window shows each
+    RecordStatus records = RecordStatus::CannotOpen;  // outcome of reading record.dat
+};
+
+// Reads texture.ini (and then record.dat) of the application folder into `set`, replacing it.
+CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& appDir,
+                                  const TextureLoader& loadTexture = {});
+// The same from lines already in memory (a file's text); `appDir` resolves the image files.
+CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16string>& lines,
+                                   const std::filesystem::path& appDir, const TextureLoader& loadTexture = {});
+
+}  // namespace trovel

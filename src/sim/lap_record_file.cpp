@@ -1,0 +1,74 @@
+#include "sim/lap_record_file.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+#include "sim/course_picture.h"
+
+namespace trovel {
+
+RecordsRead parseRecords(const std::vector<uint8_t>& bytes) {
+    RecordsRead result;
+    if (bytes.empty()) {
+        result.status = RecordStatus::Truncated;
+        return result;
+    }
+    size_t n = bytes[0];
+    if (bytes.size() < 1 + 4 * n) {
+        result.status = RecordStatus::Truncated;
+        return result;
+    }
+    result.times.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t* p = bytes.data() + 1 + 4 * i;
+        result.times.push_back(static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                                                    uint32_t(p[3]) << 24));
+    }
+    result.status = RecordStatus::Read;
+    return result;
+}
+
+RecordsRead readRecordsFile(const std::filesystem::path& path) {
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(path, bytes)) return {};
+    return parseRecords(bytes);
+}
+
+std::vector<uint8_t> encodeRecords(const std::vector<int32_t>& bestTimes) {
+    size_t n = std::min(bestTimes.size(), size_t(kMaxStoredRecords));
+    std::vector<uint8_t> bytes;
+    bytes.reserve(1 + 4 * n);
+    bytes.push_back(static_cast<uint8_t>(n));
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t v = static_cast<uint32_t>(bestTimes[i]);
+        for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(v >> shift));
+    }
+    return bytes;
+}
+
+bool writeRecordsFile(const std::filesystem::path& path, const std::vector<int32_t>& bestTimes) {
+    std::vector<uint8_t> bytes = encodeRecords(bestTimes);
+    std::filesystem::path temp = path;
+    temp += ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temp, ignored);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace trovel

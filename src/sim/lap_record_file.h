@@ -1,0 +1,30 @@
+#pragma once
+// record.dat: one count byte, then that many best times as signed 32-bit little-endian milliseconds.
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace trovel {
+
+constexpr int kMaxStoredRecords = 255;  // what the count byte can hold
+
+enum class RecordStatus {
+    Read,
+    CannotOpen,  // no file: the times stay as they were
+    Truncated,   // shorter than its count: rejected as a whole, the times stay as they were
+};
+
+struct RecordsRead {
+    RecordStatus status = RecordStatus::CannotOpen;
+    std::vector<int32_t> times;  // the stored times in course order (only when Read)
+};
+
+RecordsRead parseRecords(const std::vector<uint8_t>& bytes);
+RecordsRead readRecordsFile(const std::filesystem::path& path);
+// The file's bytes for these best times; only the first kMaxStoredRecords are kept.
+std::vector<uint8_t> encodeRecords(const std::vector<int32_t>& bestTimes);
+// Writes beside the target and renames over it; false (silently) when that fails.
+bool writeRecordsFile(const std::filesystem::path& path, const std::vector<int32_t>& bestTimes);
+
+}  // namespace trovel

@@ -1,0 +1,81 @@
+#pragma once
+// All simulator state in one record, and the commands and the 16 ms frame step that drive it.
+// The window and the command line drive the same functions; nothing here reads a clock.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/program.h"
+#include "sim/block_interpreter.h"
+#include "sim/course_config.h"
+#include "sim/draw_list.h"
+#include "sim/run_judge.h"
+#include "sim/sim_camera.h"
+#include "sim/sim_effects.h"
+#include "sim/sim_robot.h"
+
+namespace trovel {
+
+constexpr uint8_t kDefaultSimGain = 152;
+
+struct Simulator {
+    CourseSet courses;             // from texture.ini
+    int course = 0;                // current course index
+    SimRobot robot;
+    SimMemoryMap memory{};         // cleared only when the simulator opens
+    SimMemoryMap monitor{};        // copy for the memory-map window, taken every tick
+    BlockInterpreter interp;
+    SimState state = SimState::Stopped;
+    std::array<uint8_t, 2> gains{kDefaultSimGain, kDefaultSimGain};  // left, right motor gains 0..255
+    int slowDivisor = 0;           // 0 normal, 10 or 20
+    int slowPhase = 0;
+    bool innerTick = false;        // this tick ran out of chain budget: nothing moved or was sampled
+    RunJudge judge;
+    std::array<uint8_t, kFloorPointCount> floor{};  // last floor values
+    EffectTable effects;
+    DrawList draw;                 // the items of the last tick, for the window to draw
+    bool drawEnabled = true;       // headless runs may skip queueing quads
+    SimCamera camera;
+    bool dragging = false;         // the robot is held by the mouse
+    WorldPoint grabOffset;         // pointer minus robot centre while dragging
+    bool showLowerRobot = false;   // the sensors-3-and-4 option shows the other robot picture
+    uint32_t clockMs = 0;          // simulated milliseconds since the simulator opened
+    uint64_t ticks = 0;            // ticks stepped since the simulator opened
+    std::vector<std::u16string> pendingSounds;  // sound files to play, taken by the window
+    HighlightFn highlight;         // shows the executed block in the editor; may be empty
+};
+
+bool hasCourse(const Simulator& sim);
+const CourseRecord* currentCourse(const Simulator& sim);
+
+// Simulator open: clears memory, wheels and state, copies the gains, course 0, re-armed, zoomed out,
+// normal speed. The courses must already be loaded.
+void resetSimulator(Simulator& sim);
+// Robot to the course's start pose, judging and lap time reset.
+void rearm(Simulator& sim);
+
+enum class PlayOutcome { Started, AlreadyRunning, NoCourse };
+// 再生 after the repeat check: run from Start, lap time 0, start pose if the course asks, start banner.
+PlayOutcome playCommand(Simulator& sim, const BlockProgram& program);
+// 停止: stops a run; when already stopped with both wheels at rest, re-arms.
+void stopCommand(Simulator& sim);
+// 一時停止: Running <-> Paused.
+void pauseCommand(Simulator& sim);
+// Course choice: re-arm on the new course, then 停止. False for an index that is not a course.
+bool selectCourse(Simulator& sim, int course);
+void setSlowMotion(Simulator& sim, int divisor);
+void setZoom(Simulator& sim, float zoom);
+
+// Mouse: whether the robot may be moved by hand now, and the moves themselves (world points).
+bool robotMovable(const Simulator& sim);
+bool grabRobot(Simulator& sim, WorldPoint point);  // true when the point is on the robot
+void dragRobotTo(Simulator& sim, WorldPoint point);
+void releaseRobot(Simulator& sim);
+bool rotateRobot(Simulator& sim, WorldPoint point);  // a right click on the robot turns it by pi/8
+
+// One 16 ms tick: course and badge, the simulation step, effects, camera.
+void stepSimulation(Simulator& sim, const BlockProgram& program);
+
+}  // namespace trovel
