@@ -1,0 +1,49 @@
+#include "app/app_config.h"
+
+#include "app/app_folder.h"
+#include "app/string_ids.h"
+#include "model/option_flags.h"
+
+namespace trovel {
+
+AppConfig& appConfig() {
+    static AppConfig config;
+    return config;
+}
+
+StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t localeId, AppConfig& config) {
+    StartupResult result;
+    AppConfig loaded;
+    loaded.resources = ChooseResourceLibrary(resolveDataPath(kResourceListFile, folder), localeId, folder);
+
+    auto fail = [&] {
+        result.messages.push_back({StartupMessage::Kind::Error, ResString(Str::StartupFailed)});
+        config = AppConfig{};
+        config.resources = loaded.resources;
+        return result;
+    };
+
+    SkinResult skin = LoadSkin(resolveDataPath(kSkinFile, folder), folder);
+    if (skin.status == SkinStatus::ImageUnreadable)
+        result.messages.push_back({StartupMessage::Kind::Error, skin.message});
+    if (!skin.ok()) return fail();
+    if (skin.tooFew) result.messages.push_back({StartupMessage::Kind::Warning, skin.message});
+    loaded.skin = std::move(skin.images);
+
+    if (!LoadSettings(resolveDataPath(kSettingsFile, folder), loaded.settings).ok()) return fail();
+    if (!LoadMemoryNames(resolveDataPath(kMemoryNamesFile, folder), loaded.memoryNames)) return fail();
+
+    config = std::move(loaded);
+    uint32_t state = optionFlags().bits() & ~Option::SavedMask;
+    optionFlags().reset(state | config.settings.options);
+    result.ok = true;
+    return result;
+}
+
+bool saveAppSettings() {
+    Settings& s = appConfig().settings;
+    s.options = optionFlags().bits() & Option::SavedMask;
+    return SaveSettings(appFilePath(kSettingsFile), s);
+}
+
+}  // namespace trovel

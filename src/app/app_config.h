@@ -1,0 +1,53 @@
+#pragma once
+// Everything read from the application folder at start-up, held once for the process, and the
+// start-up sequence that reads it.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/memory_names.h"
+#include "app/resource_library.h"
+#include "app/settings.h"
+#include "app/skin.h"
+
+namespace trovel {
+
+constexpr std::u16string_view kSettingsFile = u"qx_def.ini";
+constexpr std::u16string_view kMemoryNamesFile = u"memname.ini";
+constexpr std::u16string_view kSkinFile = u"skin.ini";
+constexpr std::u16string_view kResourceListFile = u"qx_edit_r_resource.ini";
+
+struct AppConfig {
+    Settings settings;
+    MemoryNames memoryNames;
+    std::vector<SkinEntry> skin;  // image number = index
+    ResourceChoice resources;
+};
+
+// The process's configuration (defaults until loadAppFolder runs). UI thread only.
+AppConfig& appConfig();
+
+struct StartupMessage {
+    enum class Kind { Error, Warning };
+    Kind kind;
+    std::u16string text;
+};
+
+struct StartupResult {
+    bool ok = false;                        // false: show the messages, then exit
+    std::vector<StartupMessage> messages;   // in the order they are to be shown
+};
+
+// Start-up in order: the language pack for `localeId`, the defaults, skin.ini, qx_def.ini,
+// memname.ini, all in `folder`. On success `config` holds what was read and the saved option
+// bits of optionFlags() are replaced by the file's; on failure the messages end with the
+// start-up failure text and `config` is left at its defaults.
+StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t localeId, AppConfig& config);
+
+// Writes appConfig().settings, with the current optionFlags(), to qx_def.ini in the application
+// folder. False when the file could not be written (the previous file is kept).
+bool saveAppSettings();
+
+}  // namespace trovel

@@ -1,0 +1,142 @@
+#pragma once
+// Numbers of the strings in the string table. Numbers below 1000 are the table's historical
+// numbers; 1000 and up hold the other texts of the window, menus and dialogs, so that the whole
+// user interface can switch language. Menu item texts use their command id as string number.
+
+#include <cstdint>
+
+namespace trovel::Str {
+
+constexpr uint16_t AppName = 1;          // the application name, used in the window title
+constexpr uint16_t MessageCaption = 2;   // caption of every message box
+constexpr uint16_t BackBufferFailed = 3;
+constexpr uint16_t RandomTip = 5;
+constexpr uint16_t BranchMemoryTip = 6;     // "%s が %s と比べて %s"
+constexpr uint16_t BranchConstantTip = 7;   // "%s が %d と比べて %s"
+constexpr uint16_t WheelContinueTip = 10;
+constexpr uint16_t SteerContinueTip = 13;
+constexpr uint16_t WaitTip = 19;
+constexpr uint16_t Yes = 20;
+constexpr uint16_t No = 21;
+constexpr uint16_t Repeat = 22;
+constexpr uint16_t RepeatTimes = 23;      // "%d回"
+constexpr uint16_t Endless = 24;
+constexpr uint16_t Seconds = 25;          // "%.1f秒"
+constexpr uint16_t ProgramTooLarge = 32;
+constexpr uint16_t FirstRepeatMark = 36;  // "①"; repeat n is this character + n
+constexpr uint16_t RandomA = 52;
+constexpr uint16_t RandomB = 58;
+constexpr uint16_t OpAssign = 62;         // 62..66: = += -= *= /=
+constexpr uint16_t OpAdd = 63;
+constexpr uint16_t OpSubtract = 64;
+constexpr uint16_t OpMultiply = 65;
+constexpr uint16_t OpDivide = 66;
+constexpr uint16_t NotConnected = 74;
+constexpr uint16_t LoopBack = 76;
+constexpr uint16_t StartName = 81;
+constexpr uint16_t EndName = 82;
+constexpr uint16_t TipNew = 85;
+constexpr uint16_t TipOpen = 86;
+constexpr uint16_t TipSave = 87;
+constexpr uint16_t TipUndo = 88;
+constexpr uint16_t TipRedo = 89;
+constexpr uint16_t TipCut = 90;
+constexpr uint16_t TipCopy = 91;
+constexpr uint16_t TipPaste = 92;
+constexpr uint16_t TipWrite = 95;
+constexpr uint16_t Go = 103;              // "進む"
+constexpr uint16_t ShortLeft = 108;       // motion captions of continuing blocks
+constexpr uint16_t ShortRight = 109;
+constexpr uint16_t ShortForward = 110;
+constexpr uint16_t ShortStop = 113;
+constexpr uint16_t ShortLeftForward = 114;
+constexpr uint16_t ShortRightForward = 115;
+constexpr uint16_t MotionTip = 271;       // "%.1f 秒間 %s"
+constexpr uint16_t Off = 272;
+constexpr uint16_t RepeatTip = 274;
+constexpr uint16_t Less = 298;            // 298..300: comparison words
+constexpr uint16_t Equal = 299;
+constexpr uint16_t Greater = 300;
+constexpr uint16_t TipSimulator = 307;
+constexpr uint16_t On = 309;
+constexpr uint16_t LeftLedOff = 310;
+constexpr uint16_t LeftLedOn = 311;
+constexpr uint16_t RightLedOff = 313;
+constexpr uint16_t RightLedOn = 314;
+constexpr uint16_t RightLedTimed = 315;
+constexpr uint16_t LeftLedTimed = 316;
+constexpr uint16_t EndlessRepeatTip = 317;
+constexpr uint16_t SteerTimedTip = 320;
+constexpr uint16_t WheelTimedTip = 321;
+constexpr uint16_t SourceSimulator = 322;
+constexpr uint16_t SourceRobot = 323;
+
+// Start-up and settings files.
+constexpr uint16_t StartupFailed = 1000;
+constexpr uint16_t SkinImageUnreadable = 1001;  // "%s" is the image's full path
+constexpr uint16_t SkinTooFew = 1002;
+// Window title and program files.
+constexpr uint16_t NewProgramTitle = 1010;
+constexpr uint16_t ViewModeSuffix = 1011;
+constexpr uint16_t UnsupportedFormat = 1012;
+constexpr uint16_t SaveChanges = 1013;
+constexpr uint16_t TooManyRepeats = 1014;   // "%d" is the most repeats a program may hold
+constexpr uint16_t ConnectRobot = 1015;
+constexpr uint16_t ConfirmFirmware = 1016;
+// Screenshot.
+constexpr uint16_t JpegUnavailable = 1020;
+constexpr uint16_t ScreenshotSaved = 1021;
+constexpr uint16_t ScreenshotFailed = 1022;
+constexpr uint16_t ScreenshotDialogTitle = 1023;
+// About box.
+constexpr uint16_t AboutTitle = 1030;
+constexpr uint16_t AboutVersion = 1031;   // "バージョン\t%s"
+constexpr uint16_t AboutCompany = 1032;
+constexpr uint16_t AboutCopyright = 1033;
+constexpr uint16_t AboutComment = 1034;
+// Option dialog.
+constexpr uint16_t OptionsTitle = 1040;
+constexpr uint16_t OptionCalcBlock = 1041;
+constexpr uint16_t OptionWheelControl = 1042;
+constexpr uint16_t OptionMemoryMap = 1043;
+constexpr uint16_t OptionCollision = 1044;
+constexpr uint16_t OptionRepeatCheck = 1045;
+constexpr uint16_t OptionSensors34 = 1046;
+constexpr uint16_t ApplyOptions = 1047;
+// Motor dialog.
+constexpr uint16_t MotorDialogTitle = 1050;
+constexpr uint16_t MotorRobotHeading = 1051;
+constexpr uint16_t MotorSimHeading = 1052;
+constexpr uint16_t MotorRightGroup = 1053;
+constexpr uint16_t MotorLeftGroup = 1054;
+constexpr uint16_t MotorSlow = 1055;
+constexpr uint16_t MotorFast = 1056;
+constexpr uint16_t MotorSpeed = 1057;
+constexpr uint16_t MotorPercent = 1058;
+constexpr uint16_t MotorHint = 1059;
+constexpr uint16_t MotorReadOnConnect = 1060;
+constexpr uint16_t ApplyMotorSettings = 1061;
+constexpr uint16_t DiscardMotorChanges = 1062;
+constexpr uint16_t ButtonOk = 1063;
+constexpr uint16_t ButtonClose = 1064;
+constexpr uint16_t ButtonCancel = 1065;
+// Menu titles; the items use their command ids (40001 ... 40201).
+constexpr uint16_t MenuFile = 1070;
+constexpr uint16_t MenuEdit = 1071;
+constexpr uint16_t MenuProgram = 1072;
+constexpr uint16_t MenuSettings = 1073;
+constexpr uint16_t MenuHelp = 1074;
+constexpr uint16_t MenuSimulator = 1075;
+// Block captions: FirstBlockCaption + type code - 1 for codes 1..17.
+constexpr uint16_t FirstBlockCaption = 1101;
+// Sensor captions of memory addresses 9..14.
+constexpr uint16_t FirstSensorCaption = 1120;
+// Status label texts.
+constexpr uint16_t Connected = 1130;
+constexpr uint16_t Writing = 1131;
+
+// Menu item texts: the command id is the string number.
+constexpr uint16_t FirstMenuCommand = 40001;
+constexpr uint16_t LastMenuCommand = 40201;
+
+}  // namespace trovel::Str
