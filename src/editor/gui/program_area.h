@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "editor/geometry.h"
+#include "editor/gui/chart_drawing.h"
 #include "editor/gui/chart_style.h"
 #include "editor/routing.h"
 #include "model/program.h"
@@ -95,11 +96,7 @@ private:
     QPoint m_lastMouse{-1, -1};
 
     QImage m_buffer;
-    struct ChartExtentCache {
-        Rect content;
-        int rangeX = 0;
-        int rangeY = 0;
-    } m_extent;
+    ChartExtent m_extent;
 };
 
 }  // namespace trovel

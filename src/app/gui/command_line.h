@@ -1,0 +1,21 @@
+#pragma once
+// The studio's command line: view mode, the application folder and a program to open.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace trovel {
+
+struct StudioCommandLine {
+    bool viewMode = false;            // "-view" anywhere, any case
+    std::filesystem::path appDir;     // "--app-dir DIR"; empty when not given
+    std::filesystem::path programPath;  // pending program; empty unless the file exists
+    std::filesystem::path grabPath;   // "--grab FILE": save a picture of the window and quit
+};
+
+// args are the arguments after the program name. A program path may arrive bare (the shell took
+// its quotes) or still quoted; an argument holding a single double-quote character is ignored.
+StudioCommandLine parseStudioCommandLine(const std::vector<std::string>& args);
+
+}  // namespace trovel

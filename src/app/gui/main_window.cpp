@@ -1,0 +1,403 @@
+#include "app/gui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolBar>
+
+#include <filesystem>
+
+#include "app/gui/ui_text.h"
+#include "app/string_ids.h"
+#include "editor/clipboard.h"
+#include "editor/gui/program_area.h"
+#include "editor/undo_history.h"
+#include "model/option_flags.h"
+#include "model/program_file.h"
+
+namespace trovel {
+
+namespace {
+
+constexpr int kLeftPaneWidth = 272;
+
+std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdU16String()); }
+
+// Stand-in toolbar pictures: a labelled tile per button.
+QIcon toolIcon(const QString& label, QColor tint) {
+    QPixmap pixmap(36, 41);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(tint.darker(160), 1));
+    p.setBrush(tint);
+    p.drawRoundedRect(QRectF(1.5, 3.5, 33, 34), 5, 5);
+    QFont font = chartFont(QStringLiteral("MS UI Gothic"), label.size() > 2 ? 10 : 12);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(QRect(1, 3, 34, 35), Qt::AlignCenter, label);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
+    : QMainWindow(parent), m_setup(std::move(setup)), m_history(std::make_unique<UndoHistory>(optionFlags())),
+      m_clipboard(std::make_unique<Clipboard>()) {
+    setObjectName(QStringLiteral("TrovelStudio"));
+    newProgram(m_program);
+
+    buildActions();
+    buildMenus();
+    buildToolBar();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    m_leftPane = new QFrame(central);
+    m_leftPane->setObjectName(QStringLiteral("poswindow"));
+    static_cast<QFrame*>(m_leftPane)->setFrameShape(QFrame::Box);
+    m_leftPane->setFixedWidth(kLeftPaneWidth);
+    m_leftPane->setAutoFillBackground(true);
+    QPalette pal = m_leftPane->palette();
+    pal.setColor(QPalette::Window, m_setup.style.colors[ChartColor::PaletteBackground]);
+    m_leftPane->setPalette(pal);
+    m_area = new ProgramArea(m_program, m_setup.style, optionFlags(), central);
+    layout->addWidget(m_leftPane);
+    layout->addWidget(m_area, 1);
+    setCentralWidget(central);
+
+    connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordUndoStep);
+    connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
+    connect(m_area, &ProgramArea::placementRefused, this, [this] {
+        ask(uiFormat(Str::TooManyRepeats, {kMaxRepeats}), QMessageBox::Warning, QMessageBox::Ok);
+    });
+
+    m_history->setStateListener([this](UndoMenuState state) {
+        if (QAction* a = actionById(Command::Undo)) a->setEnabled(state.canUndo);
+        if (QAction* a = actionById(Command::Redo)) a->setEnabled(state.canRedo);
+    });
+    resetHistory();
+    m_program.currentBlock = head(m_program);
+    setTitle();
+
+    move(30, 20);
+    resize(800, 600 + menuBar()->sizeHint().height() + m_toolBar->sizeHint().height());
+}
+
+MainWindow::~MainWindow() = default;
+
+// ---- construction -----------------------------------------------------------------------------
+
+QAction* MainWindow::addCommand(int id, const QString& text) {
+    auto* action = new QAction(text, this);
+    action->setData(id);
+    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+    m_actions.insert(id, action);
+    return action;
+}
+
+void MainWindow::buildActions() {
+    for (int id : {Command::New, Command::Open, Command::Save, Command::SaveAs, Command::Exit, Command::Undo,
+                   Command::Redo, Command::Cut, Command::Copy, Command::Paste, Command::Delete, Command::SelectAll,
+                   Command::WriteProgram, Command::ReadProgram, Command::Screenshot, Command::MotorSettings,
+                   Command::SimMotorSettings, Command::Options, Command::MemoryMap, Command::About,
+                   Command::FirmwareUpdate, Command::Simulator}) {
+        addCommand(id, uiText(id));
+    }
+    const std::pair<int, QKeySequence> keys[] = {
+        {Command::SelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)}, {Command::Copy, QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {Command::Exit, QKeySequence(Qt::CTRL | Qt::Key_Q)},      {Command::Paste, QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {Command::Delete, QKeySequence(Qt::Key_Delete)},         {Command::Cut, QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {Command::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)},      {Command::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+    };
+    for (const auto& [id, key] : keys) actionById(id)->setShortcut(key);
+    // Commands whose windows are not part of the studio yet.
+    for (int id : {Command::WriteProgram, Command::ReadProgram, Command::Screenshot, Command::MotorSettings,
+                   Command::SimMotorSettings, Command::Options, Command::MemoryMap, Command::About,
+                   Command::FirmwareUpdate, Command::Simulator}) {
+        actionById(id)->setEnabled(false);
+    }
+}
+
+void MainWindow::buildMenus() {
+    auto add = [this](int titleId, std::initializer_list<int> ids) {
+        QMenu* menu = menuBar()->addMenu(uiText(titleId));
+        for (int id : ids) {
+            if (id == 0) menu->addSeparator();
+            else menu->addAction(actionById(id));
+        }
+    };
+    add(Str::MenuFile, {Command::New, Command::Open, Command::Save, Command::SaveAs, 0, Command::Exit});
+    add(Str::MenuEdit, {Command::Undo, Command::Redo, 0, Command::Cut, Command::Copy, Command::Paste, Command::Delete, 0,
+                        Command::SelectAll});
+    add(Str::MenuProgram, {Command::WriteProgram, Command::ReadProgram, Command::Screenshot});
+    add(Str::MenuSettings, {Command::MotorSettings, Command::SimMotorSettings, Command::Options, Command::MemoryMap});
+    add(Str::MenuHelp, {Command::About, Command::FirmwareUpdate});
+    add(Str::MenuSimulator, {Command::Simulator});
+}
+
+void MainWindow::buildToolBar() {
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("toolbar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(36, 41));
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    struct Button {
+        int id;
+        int tip;
+        const char16_t* label;
+        QColor tint;
+    };
+    const QColor file(214, 230, 250), edit(250, 236, 200), run(210, 240, 210);
+    const Button buttons[] = {
+        {Command::New, Str::TipNew, u"新規", file},      {Command::Open, Str::TipOpen, u"開く", file},
+        {Command::Save, Str::TipSave, u"保存", file},    {0, 0, nullptr, {}},
+        {Command::Undo, Str::TipUndo, u"戻す", edit},    {Command::Redo, Str::TipRedo, u"進める", edit},
+        {0, 0, nullptr, {}},                             {Command::Cut, Str::TipCut, u"切取", edit},
+        {Command::Copy, Str::TipCopy, u"コピー", edit},  {Command::Paste, Str::TipPaste, u"貼付", edit},
+        {0, 0, nullptr, {}},                             {Command::Simulator, Str::TipSimulator, u"シミュ", run},
+        {0, 0, nullptr, {}},                             {Command::WriteProgram, Str::TipWrite, u"書込", run},
+    };
+    for (const Button& b : buttons) {
+        if (b.id == 0) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        QAction* action = actionById(b.id);
+        action->setIcon(toolIcon(QString::fromUtf16(b.label), b.tint));
+        action->setToolTip(uiText(b.tip));
+        m_toolBar->addAction(action);
+    }
+    m_statusLabel = new QLabel(uiText(Str::NotConnected), m_toolBar);
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    m_statusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_statusLabel->setFixedSize(std::max(1, m_setup.statusLabelWidth), 38);
+    m_statusLabel->setFont(m_setup.statusFont);
+    m_toolBar->addSeparator();
+    m_toolBar->addWidget(m_statusLabel);
+}
+
+// ---- title, history, menu states --------------------------------------------------------------
+
+void MainWindow::setTitle() {
+    const std::u16string& path = m_program.filePath;
+    const QString name = path.empty() ? uiText(Str::NewProgramTitle) : toQString(fileTitle(path));
+    QString title = QStringLiteral("%1 [ %2 ]").arg(uiText(Str::AppName), name);
+    if (optionFlags().has(Option::ViewMode)) title += uiText(Str::ViewModeSuffix);
+    setWindowTitle(title);
+}
+
+void MainWindow::appendEditMark() { setWindowTitle(windowTitle() + QStringLiteral(" *")); }
+
+void MainWindow::applyEditResult(bool titleNeedsMark) {
+    if (titleNeedsMark) appendEditMark();
+    m_area->RequestFullRedraw();
+    m_area->viewport()->update();
+}
+
+void MainWindow::recordUndoStep() {
+    if (m_history->RecordUndoStep(m_program)) appendEditMark();
+    m_history->updateUndoState();
+}
+
+void MainWindow::resetHistory() {
+    m_history->resetHistory(m_program);
+    m_history->updateUndoState();
+}
+
+bool MainWindow::canUndo() const { return m_history->state().canUndo; }
+bool MainWindow::canRedo() const { return m_history->state().canRedo; }
+
+void MainWindow::updateUndoState() { m_history->updateUndoState(); }
+
+void MainWindow::updateMenuStates() {
+    const bool view = optionFlags().has(Option::ViewMode);
+    for (int id : {Command::New, Command::Open, Command::Save, Command::SaveAs}) actionById(id)->setEnabled(!view);
+    // The memory-map window is not part of the studio yet, so its command stays greyed either way.
+    actionById(Command::MemoryMap)->setEnabled(false);
+    updateUndoState();
+}
+
+void MainWindow::afterProgramReplaced() {
+    setTitle();
+    resetHistory();
+    m_area->RequestFullRedraw();
+    m_area->viewport()->update();
+}
+
+// ---- commands ---------------------------------------------------------------------------------
+
+void MainWindow::runCommand(int id) {
+    switch (id) {
+    case Command::New: commandNew(); break;
+    case Command::Open: commandOpen(); break;
+    case Command::Save: commandSave(); break;
+    case Command::SaveAs: commandSaveAs(); break;
+    case Command::Exit: close(); break;
+    case Command::Undo: commandUndoRedo(true); break;
+    case Command::Redo: commandUndoRedo(false); break;
+    case Command::Cut:
+        applyEditResult(cutSelection(m_program, *m_clipboard, *m_history).titleNeedsMark);
+        m_history->updateUndoState();
+        break;
+    case Command::Copy: copySelection(m_program, *m_clipboard); break;
+    case Command::Paste:
+        applyEditResult(
+            pasteClipboard(m_program, *m_clipboard, *m_history, optionFlags().has(Option::BlockCollision)).titleNeedsMark);
+        m_history->updateUndoState();
+        break;
+    case Command::Delete:
+        applyEditResult(deleteSelection(m_program, *m_history).titleNeedsMark);
+        m_history->updateUndoState();
+        break;
+    case Command::SelectAll:
+        SelectAll(m_program);
+        m_area->viewport()->update();
+        break;
+    default: break;
+    }
+}
+
+void MainWindow::commandNew() {
+    if (optionFlags().has(Option::ViewMode)) return;
+    if (confirmDiscard() == QMessageBox::Cancel) return;
+    newProgram(m_program);
+    m_program.currentBlock = nullptr;
+    afterProgramReplaced();
+    m_program.currentBlock = head(m_program);
+}
+
+void MainWindow::commandOpen() {
+    if (optionFlags().has(Option::ViewMode)) return;
+    if (confirmDiscard() == QMessageBox::Cancel) return;
+    QFileDialog dialog(this, QStringLiteral("モーションの読み込み"), m_setup.appDir,
+                       QStringLiteral("qxp (*.qxp);;txt (*.txt)"));
+    dialog.setObjectName(QStringLiteral("openDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("qxp"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    openProgramFile(dialog.selectedFiles().first());
+}
+
+bool MainWindow::openProgramFile(const QString& path) {
+    const LoadResult result = loadProgram(m_program, toPath(path));
+    switch (result.status) {
+    case LoadStatus::Loaded:
+        afterProgramReplaced();
+        return true;
+    case LoadStatus::NotProgramFile:
+        ask(uiText(Str::UnsupportedFormat), QMessageBox::Critical, QMessageBox::Ok);
+        return false;
+    case LoadStatus::Damaged:
+        ask(QStringLiteral("プログラムファイルの %1 行目が壊れているため、読み込めませんでした。\n%2")
+                .arg(result.line)
+                .arg(path),
+            QMessageBox::Critical, QMessageBox::Ok);
+        return false;
+    case LoadStatus::CannotOpen:
+        ask(QStringLiteral("ファイルを開けませんでした。\n%1").arg(path), QMessageBox::Critical, QMessageBox::Ok);
+        return false;
+    }
+    return false;
+}
+
+bool MainWindow::saveToFile(const QString& path) {
+    if (!saveProgram(m_program, toPath(path))) {
+        // The previous file is still there and the edits are still in memory: say so.
+        ask(QStringLiteral("プログラムを保存できませんでした。\n%1").arg(path), QMessageBox::Critical, QMessageBox::Ok);
+        return false;
+    }
+    setTitle();
+    optionFlags().clear(Option::Modified);
+    return true;
+}
+
+bool MainWindow::commandSave() {
+    if (optionFlags().has(Option::ViewMode)) return false;
+    const QString path = toQString(m_program.filePath);
+    if (!path.isEmpty() && QFileInfo(path).isFile()) return saveToFile(path);
+    return commandSaveAs();
+}
+
+bool MainWindow::commandSaveAs() {
+    if (optionFlags().has(Option::ViewMode)) return false;
+    QFileDialog dialog(this, QStringLiteral("モーションの保存"), m_setup.appDir,
+                       QStringLiteral("qxp (*.qxp);;txt (*.txt)"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("qxp"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    return saveToFile(dialog.selectedFiles().first());
+}
+
+QMessageBox::StandardButton MainWindow::confirmDiscard() {
+    if (!optionFlags().has(Option::Modified)) return QMessageBox::Yes;
+    const auto answer = ask(uiText(Str::SaveChanges), QMessageBox::Warning,
+                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    // A Yes whose save was cancelled or failed must not throw the edits away.
+    if (answer == QMessageBox::Yes && !commandSave()) return QMessageBox::Cancel;
+    return answer;
+}
+
+void MainWindow::commandUndoRedo(bool undo) {
+    const UndoStepResult result = undo ? m_history->undo(m_program) : m_history->redo(m_program);
+    applyEditResult(result.titleNeedsMark);
+    m_history->updateUndoState();
+}
+
+void MainWindow::showBlockMenu(const QPoint& globalPos) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("blockMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (int id : {Command::Undo, Command::Redo, 0, Command::Cut, Command::Copy, Command::Paste, Command::Delete, 0,
+                   Command::SelectAll}) {
+        if (id == 0) menu->addSeparator();
+        else menu->addAction(actionById(id));
+    }
+    menu->popup(globalPos);
+}
+
+QMessageBox::StandardButton MainWindow::ask(const QString& text, QMessageBox::Icon icon,
+                                            QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, uiText(Str::MessageCaption), text, buttons, this);
+    box.setObjectName(QStringLiteral("studioMessage"));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+// ---- window events ----------------------------------------------------------------------------
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!optionFlags().has(Option::ViewMode) && confirmDiscard() == QMessageBox::Cancel) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_shown) return;
+    m_shown = true;
+    updateMenuStates();
+    if (!m_setup.pendingPath.isEmpty()) {
+        const QString path = m_setup.pendingPath;
+        m_setup.pendingPath.clear();
+        openProgramFile(path);
+    }
+}
+
+}  // namespace trovel

@@ -1,0 +1,128 @@
+#pragma once
+// The studio's frame: owns the one program, the menu, the toolbar and the two panes, and runs
+// every menu and toolbar command.
+
+#include <QHash>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QString>
+
+#include <memory>
+
+#include "editor/gui/chart_style.h"
+#include "model/program.h"
+
+class QAction;
+class QLabel;
+class QToolBar;
+
+namespace trovel {
+
+class ProgramArea;
+class UndoHistory;
+struct Clipboard;
+
+// Command ids of the menu, the accelerators and the toolbar.
+namespace Command {
+constexpr int Exit = 40001;
+constexpr int New = 40002;
+constexpr int Save = 40003;
+constexpr int SaveAs = 40004;
+constexpr int Open = 40005;
+constexpr int Undo = 40006;
+constexpr int Redo = 40007;
+constexpr int Cut = 40008;
+constexpr int Copy = 40009;
+constexpr int Paste = 40010;
+constexpr int Delete = 40011;
+constexpr int WriteProgram = 40015;
+constexpr int About = 40031;
+constexpr int SelectAll = 40032;
+constexpr int MotorSettings = 40033;
+constexpr int FirmwareUpdate = 40046;
+constexpr int Options = 40084;
+constexpr int MemoryMap = 40086;
+constexpr int ReadProgram = 40088;
+constexpr int Screenshot = 40115;
+constexpr int SimMotorSettings = 40116;
+constexpr int Simulator = 40201;
+}  // namespace Command
+
+struct MainWindowSetup {
+    ChartStyle style;
+    QFont statusFont;
+    int statusLabelWidth = 96;
+    QString appDir;       // where the file dialogs start
+    QString pendingPath;  // program to open when the window is first shown
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(MainWindowSetup setup, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    BlockProgram& program() { return m_program; }
+    ProgramArea* programArea() const { return m_area; }
+    QWidget* leftPane() const { return m_leftPane; }
+    QToolBar* toolBar() const { return m_toolBar; }
+    QLabel* statusLabel() const { return m_statusLabel; }
+    // The action that carries a command id, or null.
+    QAction* actionById(int id) const { return m_actions.value(id, nullptr); }
+    bool canUndo() const;
+    bool canRedo() const;
+
+    // "<app> [ <file> ]", or the new-program text; view mode appended. Removes the edit marker.
+    void setTitle();
+    // One finished edit: history step, modified marker, menu states.
+    void recordUndoStep();
+    // Yes, No or Cancel; Yes at once when nothing is modified. Cancel when a Yes-save failed.
+    QMessageBox::StandardButton confirmDiscard();
+    // Loads without a dialog; shows the failure message and keeps the program on failure.
+    bool openProgramFile(const QString& path);
+    bool saveToFile(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildToolBar();
+    QAction* addCommand(int id, const QString& text);
+    void runCommand(int id);
+    void updateMenuStates();
+    void updateUndoState();
+    void resetHistory();
+    void afterProgramReplaced();
+    void applyEditResult(bool titleNeedsMark);
+    void appendEditMark();
+
+    void commandNew();
+    void commandOpen();
+    bool commandSave();
+    bool commandSaveAs();
+    void commandUndoRedo(bool undo);
+    void commandCopy();
+    void commandDelete();
+    void commandPaste();
+    void commandSelectAll();
+    void showBlockMenu(const QPoint& globalPos);
+
+    QMessageBox::StandardButton ask(const QString& text, QMessageBox::Icon icon,
+                                    QMessageBox::StandardButtons buttons);
+
+    BlockProgram m_program;
+    MainWindowSetup m_setup;
+    std::unique_ptr<UndoHistory> m_history;
+    std::unique_ptr<Clipboard> m_clipboard;
+    ProgramArea* m_area = nullptr;
+    QWidget* m_leftPane = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_statusLabel = nullptr;
+    QHash<int, QAction*> m_actions;
+    bool m_shown = false;
+};
+
+}  // namespace trovel

@@ -1,0 +1,81 @@
+// trovel-studio: the flowchart editor's window.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <string>
+#include <vector>
+
+#include "app/app_config.h"
+#include "app/app_folder.h"
+#include "app/gui/command_line.h"
+#include "app/gui/main_window.h"
+#include "app/gui/studio_setup.h"
+#include "app/gui/ui_text.h"
+#include "app/locale_id.h"
+#include "app/string_ids.h"
+#include "model/option_flags.h"
+
+namespace {
+
+// The window as the screen shows it, with its title drawn above it: a bare X server has no
+// window manager to draw the title bar.
+void grabWindow(trovel::MainWindow& window, const QString& path) {
+    QPixmap content;
+    if (QScreen* screen = window.screen()) content = screen->grabWindow(window.winId());
+    if (content.isNull() || content.width() < 2) content = window.grab();
+    const QFont font = trovel::chartFont(QStringLiteral("MS UI Gothic"), 15, 700);
+    const int strip = 26;
+    QImage out(content.width(), content.height() + strip, QImage::Format_RGB32);
+    out.fill(QColor(64, 96, 160));
+    QPainter p(&out);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(8, 0, out.width() - 16, strip), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+    p.drawPixmap(0, strip, content);
+    p.end();
+    out.save(path, "PNG");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    const trovel::StudioCommandLine line = trovel::parseStudioCommandLine(args);
+
+    trovel::initAppFolder(line.appDir);
+    const uint32_t locale = trovel::userLocaleId(trovel::languageOption(argc, argv), trovel::processEnvironment());
+    const trovel::StartupResult startup = trovel::loadAppFolder(trovel::ModuleDirectory(), locale, trovel::appConfig());
+    for (const auto& message : startup.messages) {
+        const QString caption = trovel::uiText(trovel::Str::MessageCaption);
+        const QString text = trovel::toQString(message.text);
+        if (message.kind == trovel::StartupMessage::Kind::Error) QMessageBox::critical(nullptr, caption, text);
+        else QMessageBox::warning(nullptr, caption, text);
+    }
+    if (!startup.ok) return 0;
+
+    if (line.viewMode) trovel::optionFlags().set(trovel::Option::ViewMode);
+    const QString appDir = QString::fromStdU16String(trovel::ModuleDirectory().u16string());
+    const QString pending = QString::fromStdU16String(line.programPath.u16string());
+    trovel::MainWindow window(trovel::mainWindowSetup(trovel::appConfig(), appDir, pending));
+    window.show();
+
+    if (!line.grabPath.empty()) {
+        const QString grabPath = QString::fromStdU16String(line.grabPath.u16string());
+        QTimer::singleShot(800, &window, [&window, grabPath] {
+            grabWindow(window, grabPath);
+            QCoreApplication::exit(0);
+        });
+    }
+
+    const int code = app.exec();
+    // A picture run leaves the application folder as it found it.
+    if (line.grabPath.empty()) trovel::saveAppSettings();
+    return code;
+}

@@ -1,0 +1,47 @@
+#include "app/gui/studio_setup.h"
+
+#include <cstdlib>
+
+#include "app/gui/ui_text.h"
+
+namespace trovel {
+
+QFont fontFromSetting(const FontSetting& setting) {
+    const int pixels = setting.height == 0 ? 14 : std::abs(setting.height);
+    QFont font = chartFont(toQString(setting.face), pixels, setting.weight);
+    font.setItalic(setting.italic);
+    font.setUnderline(setting.underline);
+    font.setStrikeOut(setting.strikeOut);
+    return font;
+}
+
+ChartStyle chartStyleFromConfig(const AppConfig& config) {
+    ChartStyle style;
+    const Rgb& text = config.settings.chartTextColor;
+    style.colors = defaultChartColors(QColor(text.red, text.green, text.blue));
+    style.font = fontFromSetting(config.settings.chartFont);
+    style.text = chartTextSources(config.memoryNames.displayName, config.memoryNames.shortName);
+    for (size_t i = 0; i < config.skin.size(); ++i) {
+        QImage image(QString::fromStdU16String(config.skin[i].file.u16string()));
+        const int type = static_cast<int>(i) + 1;
+        if (type == static_cast<int>(BlockType::Branch) || type == static_cast<int>(BlockType::RandomBranch)) {
+            image = withKeyColorTransparent(image);
+        } else if (!image.isNull()) {
+            image = image.convertToFormat(QImage::Format_RGB32);
+        }
+        style.skins.push_back(image);
+    }
+    return style;
+}
+
+MainWindowSetup mainWindowSetup(const AppConfig& config, const QString& appDir, const QString& pendingPath) {
+    MainWindowSetup setup;
+    setup.style = chartStyleFromConfig(config);
+    setup.statusFont = fontFromSetting(config.settings.statusFont);
+    setup.statusLabelWidth = config.settings.statusLabelWidth;
+    setup.appDir = appDir;
+    setup.pendingPath = pendingPath;
+    return setup;
+}
+
+}  // namespace trovel

@@ -1,0 +1,40 @@
+#include "app/gui/ui_text.h"
+
+#include "app/resource_library.h"
+
+namespace trovel {
+
+QString toQString(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string toU16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+}
+
+static std::u16string numbered(int id) {
+    if (id < 0 || id > 0xFFFF) return {};
+    return ResString(static_cast<uint16_t>(id));
+}
+
+QString uiText(int id) { return toQString(numbered(id)); }
+
+QString uiFormat(int id, std::initializer_list<MessageArg> args) {
+    const std::u16string format = numbered(id);
+    return toQString(formatMessage(format, args));
+}
+
+TextSources chartTextSources(const std::array<std::u16string, 32>& displayNames,
+                             const std::array<std::u16string, 32>& shortNames) {
+    TextSources text;
+    text.resString = numbered;
+    text.displayName = [displayNames](int address) {
+        return address >= 0 && address < 32 ? displayNames[static_cast<size_t>(address)] : std::u16string();
+    };
+    text.shortName = [shortNames](int address) {
+        return address >= 0 && address < 32 ? shortNames[static_cast<size_t>(address)] : std::u16string();
+    };
+    return text;
+}
+
+}  // namespace trovel

@@ -1,0 +1,340 @@
+#include "editor/gui/program_area.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "editor/captions.h"
+#include "editor/collision.h"
+#include "editor/hit_test.h"
+#include "editor/selection.h"
+#include "model/option_flags.h"
+
+namespace trovel {
+
+namespace {
+
+QString toQ(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
+
+void clearFlagEverywhere(BlockProgram& program, uint32_t flag) {
+    for (auto& b : program.blocks) b->flags &= ~flag;
+}
+
+}  // namespace
+
+ProgramArea::ProgramArea(BlockProgram& program, const ChartStyle& style, OptionFlags& options, QWidget* parent)
+    : QAbstractScrollArea(parent), m_program(program), m_style(style), m_options(options) {
+    setObjectName(QStringLiteral("motwindow"));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    horizontalScrollBar()->setSingleStep(kScrollLine);
+    verticalScrollBar()->setSingleStep(kScrollLine);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setCursor(Qt::ArrowCursor);
+    setFrameShape(QFrame::Box);
+
+    m_buffer = QImage(kBackBufferSide, kBackBufferSide, QImage::Format_RGB32);
+    if (m_buffer.isNull()) {
+        const auto text = [&](int id) { return m_style.text.resString ? toQ(m_style.text.resString(id)) : QString(); };
+        QMessageBox::critical(nullptr, text(2), text(3));
+        std::exit(EXIT_FAILURE);
+    }
+    m_buffer.fill(m_style.colors[ChartColor::Background]);
+}
+
+void ProgramArea::setPaletteSelection(int type) {
+    const int value = type >= static_cast<int>(BlockType::LeftForward) && type <= static_cast<int>(BlockType::RepeatStart) ? type : 0;
+    if (value == m_paletteSelection) return;
+    m_paletteSelection = value;
+    emit paletteSelectionChanged(value);
+}
+
+void ProgramArea::SetCurrentBlock(ActionBlock* block) {
+    m_program.currentBlock = block;
+    RequestFullRedraw();
+    viewport()->update();
+}
+
+QPoint ProgramArea::scrollPosition() const {
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+Point ProgramArea::content(QPoint client) const {
+    const QPoint s = scrollPosition();
+    return {client.x() + s.x(), client.y() + s.y()};
+}
+
+void ProgramArea::edited() {
+    RequestFullRedraw();
+    viewport()->update();
+}
+
+// ---- painting ---------------------------------------------------------------------------------
+
+void ProgramArea::drawInto(QImage& buffer) {
+    QPainter painter(&buffer);
+    ChartView view;
+    view.scroll = scrollPosition();
+    view.client = viewport()->size();
+    view.full = m_fullRedraw;
+    view.window = true;
+    m_fullRedraw = false;
+    m_extent = DrawChart(painter, m_program, m_style, m_options.bits(), view);
+}
+
+const QImage& ProgramArea::redrawBackBuffer() {
+    drawInto(m_buffer);
+    updateScrollBars();
+    return m_buffer;
+}
+
+void ProgramArea::updateScrollBars() {
+    const QSize client = viewport()->size();
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    // Range is max(extent + 15, client); the position stays within range - client.
+    h->setRange(0, std::max(0, m_extent.rangeX - client.width()));
+    v->setRange(0, std::max(0, m_extent.rangeY - client.height()));
+    h->setPageStep(std::max(1, client.width() - 1));
+    v->setPageStep(std::max(1, client.height() - 1));
+}
+
+void ProgramArea::paintEvent(QPaintEvent*) {
+    if (m_painting) return;
+    m_painting = true;
+    const QSize client = viewport()->size();
+    if (m_buffer.width() < client.width() || m_buffer.height() < client.height()) {
+        m_buffer = QImage(std::max(kBackBufferSide, client.width()), std::max(kBackBufferSide, client.height()),
+                          QImage::Format_RGB32);
+        m_fullRedraw = true;
+    }
+    const QPoint before = scrollPosition();
+    drawInto(m_buffer);
+    updateScrollBars();
+    if (scrollPosition() != before) {
+        // Clamping moved the view: draw again at the new position before showing anything.
+        m_fullRedraw = true;
+        drawInto(m_buffer);
+    }
+
+    QPainter painter(viewport());
+    painter.drawImage(QPoint(0, 0), m_buffer, QRect(QPoint(0, 0), client));
+    if (m_dragMode == DragMode::Band) {
+        const QPoint s = scrollPosition();
+        const QRect band = QRect(m_dragOrigin - s, m_lastMouse).normalized();
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(band);
+    }
+    m_painting = false;
+}
+
+void ProgramArea::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    RequestFullRedraw();
+    viewport()->update();
+}
+
+void ProgramArea::scrollContentsBy(int, int) {
+    RequestFullRedraw();
+    viewport()->update();
+}
+
+void ProgramArea::wheelEvent(QWheelEvent* event) {
+    QPoint delta = event->angleDelta();
+    // Shift turns the wheel sideways; some platforms already deliver it as a horizontal delta.
+    if ((event->modifiers() & Qt::ShiftModifier) && delta.x() == 0) delta = QPoint(delta.y(), 0);
+    const int lines = 3;
+    if (delta.y() != 0) verticalScrollBar()->setValue(verticalScrollBar()->value() - delta.y() * lines * kScrollLine / 120);
+    if (delta.x() != 0) horizontalScrollBar()->setValue(horizontalScrollBar()->value() - delta.x() * lines * kScrollLine / 120);
+    event->accept();
+}
+
+bool ProgramArea::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const Point q = content(help->pos());
+        const HitResult hit = HitTest(m_program, q.x, q.y);
+        const ActionBlock* block = blockAt(m_program, hit.blockIndex);
+        if (hit.code == HitCode::Body && block) {
+            QToolTip::showText(help->globalPos(), toQ(blockTooltip(*block, m_style.text)), viewport());
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+// ---- mouse ------------------------------------------------------------------------------------
+
+void ProgramArea::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        const bool controlOnly = event->buttons() == Qt::LeftButton && event->modifiers() == Qt::ControlModifier;
+        leftButtonDown(p, controlOnly);
+    } else if (event->button() == Qt::RightButton) {
+        rightButtonDown(p, event->globalPosition().toPoint());
+    }
+}
+
+void ProgramArea::leftButtonDown(QPoint p, bool controlOnly) {
+    m_dragMode = DragMode::Idle;
+    const Point q = content(p);
+    if (m_paletteSelection != 0) {
+        placeBlock(q);
+        setPaletteSelection(0);
+        return;
+    }
+    const HitResult hit = HitTest(m_program, q.x, q.y);
+    ActionBlock* block = blockAt(m_program, hit.blockIndex);
+    const int code = static_cast<int>(hit.code);
+    if (hit.code == HitCode::Body && block) {
+        if (!(block->flags & FlagSelected) && !controlOnly) ClearSelection(m_program);
+        block->flags |= FlagSelected | FlagChanged;
+        m_dragMode = DragMode::Move;
+        m_dragOrigin = p;
+        block->anchorX = block->x;
+        block->anchorY = block->y;
+        m_program.currentBlock = block->type == BlockType::RepeatEnd && block->partner ? block->partner : block;
+        emit propertyPanelRequested();
+    } else if ((hit.code == HitCode::End0 || hit.code == HitCode::End1) && block) {
+        const int i = outputOf(hit.code);
+        ClearSelection(m_program);
+        block->flags |= (i == 0 ? FlagEndDrag0 : FlagEndDrag1) | FlagChanged;
+        block->dragX = q.x;
+        block->dragY = q.y;
+        m_dragBlockIndex = hit.blockIndex;
+        m_dragMode = code;
+    } else if ((hit.code == HitCode::Bend0 || hit.code == HitCode::Bend1) && block) {
+        const int i = outputOf(hit.code);
+        m_dragBlockIndex = hit.blockIndex;
+        ClearSelection(m_program);
+        const Route route = RouteConnector(*block, i);
+        m_dragRoute = route.code;
+        m_bendOrigin = bendDragOrigin(route);
+        block->flags |= (i == 0 ? FlagEndDrag0 : FlagEndDrag1) | FlagChanged;
+        m_dragMode = code;
+    } else {
+        m_dragMode = DragMode::Band;
+        m_dragOrigin = QPoint(q.x, q.y);
+        if (!controlOnly) ClearSelection(m_program);
+    }
+    viewport()->update();
+}
+
+void ProgramArea::placeBlock(Point q) {
+    const PlaceResult placed = PlaceBlock(m_program, static_cast<BlockType>(m_paletteSelection), q);
+    if (!placed.block) {
+        if (placed.error == PlaceError::TooManyRepeats) emit placementRefused();
+        return;
+    }
+    ActionBlock* block = placed.block;
+    const bool collision = m_options.has(Option::BlockCollision);
+    if (collision && block->type == BlockType::RepeatStart && block->partner) {
+        SeparateForPlacement(m_program, *block->partner, true);
+    }
+    m_program.currentBlock = block;
+    if (collision) SeparateForPlacement(m_program, *block);
+    RequestFullRedraw();
+    emit editFinished();
+    emit propertyPanelRequested();
+    viewport()->update();
+}
+
+void ProgramArea::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (p != m_lastMouse) QToolTip::hideText();
+    m_lastMouse = p;
+    const Point q = content(p);
+    switch (m_dragMode) {
+    case DragMode::Band:
+        SelectInBand(m_program, Rect{m_dragOrigin.x(), m_dragOrigin.y(), q.x, q.y});
+        viewport()->update();
+        break;
+    case DragMode::Move: {
+        const Point next = moveSelection(m_program, Point{m_dragOrigin.x(), m_dragOrigin.y()}, Point{p.x(), p.y()},
+                                         m_options.has(Option::BlockCollision));
+        m_dragOrigin = QPoint(next.x, next.y);
+        edited();
+        break;
+    }
+    case DragMode::Bend0:
+    case DragMode::Bend1:
+        if (ActionBlock* block = blockAt(m_program, m_dragBlockIndex)) {
+            block->bend[static_cast<size_t>(m_dragMode - DragMode::Bend0)] = bendFromPointer(m_dragRoute, m_bendOrigin, q);
+            edited();
+        }
+        break;
+    case DragMode::End0:
+    case DragMode::End1:
+        if (ActionBlock* block = blockAt(m_program, m_dragBlockIndex)) {
+            const size_t i = static_cast<size_t>(m_dragMode - DragMode::End0);
+            clearFlagEverywhere(m_program, FlagDropTarget);
+            block->dragX = q.x;
+            block->dragY = q.y;
+            block->next[i] = nullptr;
+            if (ActionBlock* target = dropTargetAt(m_program, q.x, q.y, block)) {
+                block->next[i] = target;
+                target->flags |= FlagDropTarget;
+            }
+            edited();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void ProgramArea::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    m_lastMouse = event->position().toPoint();
+    switch (m_dragMode) {
+    case DragMode::Band:
+        commitBand(m_program);
+        break;
+    case DragMode::Move:
+        if (m_options.has(Option::BlockCollision) && settleDroppedSelection(m_program) > 0) RequestFullRedraw();
+        emit editFinished();
+        break;
+    case DragMode::Bend0:
+    case DragMode::Bend1:
+    case DragMode::End0:
+    case DragMode::End1:
+        clearFlagEverywhere(m_program, FlagDropTarget);
+        if (ActionBlock* block = blockAt(m_program, m_dragBlockIndex)) block->flags &= ~(FlagEndDrag0 | FlagEndDrag1);
+        RequestFullRedraw();
+        emit editFinished();
+        break;
+    default:
+        break;
+    }
+    m_dragMode = DragMode::Idle;
+    viewport()->update();
+}
+
+void ProgramArea::rightButtonDown(QPoint p, const QPoint& globalPos) {
+    const Point q = content(p);
+    for (auto& b : m_program.blocks) {
+        if (contains(blockRect(*b), q.x, q.y)) {
+            ClearSelection(m_program);
+            b->flags |= FlagSelected | FlagChanged;
+            viewport()->update();
+            break;
+        }
+    }
+    emit blockMenuRequested(globalPos);
+}
+
+}  // namespace trovel
