@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/string_ids.h"
+#include "robot/link_state.h"
+
+using namespace trovel;
+
+namespace {
+
+RobotMemory memoryWith(uint8_t left, uint8_t right) {
+    RobotMemory m{};
+    m[MemoryAddress::LeftSensor] = left;
+    m[MemoryAddress::RightSensor] = right;
+    return m;
+}
+
+TEST(LinkStatusText, WritingWinsOverConnected) {
+    EXPECT_EQ(linkStatus(0), LinkStatus::NotConnected);
+    EXPECT_EQ(linkStatus(Option::Connected | Option::UseCalcBlock), LinkStatus::Connected);
+    EXPECT_EQ(linkStatus(Option::Connected | Option::TransferActive), LinkStatus::Writing);
+    EXPECT_EQ(linkStatus(Option::RobotRestarting), LinkStatus::Writing);
+    EXPECT_EQ(linkStatusString(LinkStatus::NotConnected), Str::NotConnected);
+    EXPECT_EQ(linkStatusString(LinkStatus::Connected), Str::Connected);
+    EXPECT_EQ(linkStatusString(LinkStatus::Writing), Str::Writing);
+}
+
+TEST(LinkStateMemory, RobotWhenConnectedSimulatorWhileItRunsOtherwise) {
+    LinkState state;
+    OptionFlags flags;
+    state.storeRobotMemory(memoryWith(11, 22));
+    EXPECT_EQ(state.sensorSource(flags), SensorSource::None);
+
+    bool running = true;
+    state.setSimulatorMemory([&](RobotMemory& m) {
+        m = memoryWith(33, 44);
+        return running;
+    });
+    EXPECT_EQ(state.sensorSource(flags), SensorSource::Simulator);
+    EXPECT_EQ(state.copyMemory(flags)[MemoryAddress::LeftSensor], 33);
+
+    flags.set(Option::Connected);  // the robot is preferred over a running simulation
+    EXPECT_EQ(state.sensorSource(flags), SensorSource::Robot);
+    EXPECT_EQ(state.copyMemory(flags)[MemoryAddress::RightSensor], 22);
+
+    flags.clear(Option::Connected);
+    running = false;  // a stopped simulation lends nothing
+    EXPECT_EQ(state.sensorSource(flags), SensorSource::None);
+    EXPECT_EQ(state.copyMemory(flags)[MemoryAddress::LeftSensor], 11);
+}
+
+TEST(LinkStateStatus, ListenerHearsEachStatus) {
+    LinkState state;
+    OptionFlags flags;
+    std::vector<LinkStatus> heard;
+    state.showStatus(flags);  // no listener yet: nothing happens
+    state.setStatusListener([&](LinkStatus s) { heard.push_back(s); });
+    state.showStatus(flags);
+    flags.set(Option::Connected);
+    state.showStatus(flags);
+    flags.set(Option::TransferActive);
+    state.showStatus(flags);
+    EXPECT_EQ(heard, (std::vector<LinkStatus>{LinkStatus::NotConnected, LinkStatus::Connected, LinkStatus::Writing}));
+}
+
+}  // namespace
