@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/app_config.h"
+#include "app/app_folder.h"
+#include "app/string_ids.h"
+#include "app_test_files.h"
+#include "model/option_flags.h"
+
+namespace trovel {
+namespace {
+
+using test::readBytes;
+using test::scratchDir;
+
+EnvLookup envOf(std::map<std::string, std::string> vars) {
+    return [vars](const char* name) -> std::optional<std::string> {
+        auto it = vars.find(name);
+        if (it == vars.end()) return std::nullopt;
+        return it->second;
+    };
+}
+
+TEST(AppFolder, CommandLineThenHomeVariableThenExecutableFolder) {
+    const std::filesystem::path exe = "/opt/trovel/bin/trovel-studio";
+    EXPECT_EQ(resolveAppFolder("/srv/class", envOf({{"TROVEL_HOME", "/home/t"}}), exe), "/srv/class");
+    EXPECT_EQ(resolveAppFolder("", envOf({{"TROVEL_HOME", "/home/t"}}), exe), "/home/t");
+    EXPECT_EQ(resolveAppFolder("", envOf({{"TROVEL_HOME", ""}}), exe), "/opt/trovel/bin");
+    EXPECT_EQ(resolveAppFolder("", envOf({}), exe), "/opt/trovel/bin");
+    std::filesystem::path relative = resolveAppFolder("data/../here", envOf({}), exe);
+    EXPECT_TRUE(relative.is_absolute());
+    EXPECT_EQ(relative.filename(), "here");
+}
+
+TEST(AppFolder, DataNamesResolveInsideTheFolder) {
+    EXPECT_EQ(resolveDataPath(u"skin\\start.bmp", "/app"), "/app/skin/start.bmp");
+    EXPECT_EQ(resolveDataPath(u"/abs/x.bmp", "/app"), "/abs/x.bmp");
+    EXPECT_EQ(resolveDataPath(u"lang/./en.txt", "/app"), "/app/lang/en.txt");
+    setAppFolder("/school/trovel");
+    EXPECT_EQ(ModuleDirectory(), "/school/trovel");
+    EXPECT_EQ(appFilePath(u"qx_def.ini"), "/school/trovel/qx_def.ini");
+    setAppFolder(executablePath().parent_path());
+    EXPECT_FALSE(executablePath().empty());
+}
+
+// The shipped folder as the build copies it beside the executables.
+TEST(ShippedFolder, LoadsWithoutAnyMessageInJapaneseAndEnglish) {
+    for (uint32_t locale : {kLcidJapanese, kLcidEnglishUs, 0x0809u}) {
+        AppConfig config;
+        StartupResult r = loadAppFolder(TROVEL_APP_DIR, locale, config);
+        EXPECT_TRUE(r.ok);
+        EXPECT_TRUE(r.messages.empty()) << "locale " << locale;
+        EXPECT_EQ(config.skin.size(), 22u);
+        EXPECT_EQ(config.resources.loaded, locale != kLcidJapanese);
+        for (int a = 0; a < kMemoryNameCount; ++a) {
+            EXPECT_FALSE(config.memoryNames.displayName[a].empty()) << a;
+            EXPECT_FALSE(config.memoryNames.shortName[a].empty()) << a;
+        }
+        EXPECT_EQ(config.memoryNames.displayName[9], u"左センサ");
+        EXPECT_EQ(config.memoryNames.displayName[14], u"センサ⑥");
+    }
+    EXPECT_EQ(ResString(Str::Yes), u"Yes");
+    useStringPack({});
+}
+
+TEST(ShippedFolder, SkinImagesHaveTheBlockSizes) {
+    AppConfig config;
+    ASSERT_TRUE(loadAppFolder(TROVEL_APP_DIR, kLcidJapanese, config).ok);
+    ASSERT_EQ(config.skin.size(), 22u);
+    const int sizes[17][2] = {{108, 45}, {108, 45}, {63, 63}, {63, 63}, {63, 63}, {63, 63},
+                              {63, 63},  {63, 63},  {63, 63}, {108, 63}, {108, 63}, {63, 63},
+                              {63, 63},  {63, 63},  {63, 63}, {108, 36}, {108, 36}};
+    for (int i = 0; i < 17; ++i) {
+        EXPECT_EQ(config.skin[i].info.width, sizes[i][0]) << "image " << i;
+        EXPECT_EQ(config.skin[i].info.height, sizes[i][1]) << "image " << i;
+        EXPECT_EQ(config.skin[i].info.bitsPerPixel, 24) << "image " << i;
+    }
+    for (int i = SkinImage::RandomBranchButton; i <= SkinImage::BranchButton; ++i) {
+        EXPECT_EQ(config.skin[i].info.width, 63);
+        EXPECT_EQ(config.skin[i].info.height, 36);
+    }
+}
+
+TEST(ShippedFolder, SettingsFileIsWhatSaveWrites) {
+    AppConfig config;
+    ASSERT_TRUE(loadAppFolder(TROVEL_APP_DIR, kLcidJapanese, config).ok);
+    auto dir = scratchDir("shipped_settings");
+    ASSERT_TRUE(SaveSettings(dir / "qx_def.ini", config.settings));
+    EXPECT_EQ(readBytes(dir / "qx_def.ini"), readBytes(std::filesystem::path(TROVEL_APP_DIR) / "qx_def.ini"));
+}
+
+TEST(Startup, AMissingFileFailsWithTheStartupMessage) {
+    for (const char* missing : {"skin.ini", "qx_def.ini", "memname.ini"}) {
+        auto dir = scratchDir("startup_missing");
+        std::filesystem::copy(TROVEL_APP_DIR, dir, std::filesystem::copy_options::recursive);
+        std::filesystem::remove(dir / missing);
+        AppConfig config;
+        config.settings.dio = 9;
+        StartupResult r = loadAppFolder(dir, kLcidJapanese, config);
+        EXPECT_FALSE(r.ok) << missing;
+        ASSERT_EQ(r.messages.size(), 1u) << missing;
+        EXPECT_EQ(r.messages[0].text, u"初期設定に失敗しました。");
+        EXPECT_EQ(config.settings.dio, 0);  // back to the defaults
+    }
+}
+
+TEST(Startup, ABrokenSkinImageShowsItsMessageThenTheStartupFailure) {
+    auto dir = scratchDir("startup_skin");
+    std::filesystem::copy(TROVEL_APP_DIR, dir, std::filesystem::copy_options::recursive);
+    test::writeBytes(dir / "skin" / "03_forward.bmp", "BM");
+    AppConfig config;
+    StartupResult r = loadAppFolder(dir, kLcidEnglishUs, config);
+    useStringPack({});
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(r.messages.size(), 2u);
+    EXPECT_NE(r.messages[0].text.find((dir / "skin" / "03_forward.bmp").u16string()), std::u16string::npos);
+    EXPECT_EQ(r.messages[0].text.substr(0, 9), u"This skin");  // in the chosen language
+}
+
+TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
+    auto dir = scratchDir("startup_options");
+    std::filesystem::copy(TROVEL_APP_DIR, dir, std::filesystem::copy_options::recursive);
+    test::writeUtf16Lines(dir / "qx_def.ini", {u"_FLAG:[4096]"});
+    optionFlags().reset(Option::Connected | Option::UseCalcBlock);
+    AppConfig config;
+    ASSERT_TRUE(loadAppFolder(dir, kLcidJapanese, config).ok);
+    EXPECT_EQ(optionFlags().bits(), Option::Connected | Option::BlockCollision);
+
+    // Saving takes the live options; the sensor-3/4 option does not survive a restart.
+    setAppFolder(dir);
+    appConfig() = config;
+    optionFlags().set(Option::UseSensors34);
+    ASSERT_TRUE(saveAppSettings());
+    optionFlags().reset(0);
+    AppConfig again;
+    ASSERT_TRUE(loadAppFolder(dir, kLcidJapanese, again).ok);
+    EXPECT_EQ(optionFlags().bits(), Option::BlockCollision);
+    optionFlags().reset(0);
+    setAppFolder(executablePath().parent_path());
+}
+
+}  // namespace
+}  // namespace trovel
