@@ -2,6 +2,13 @@
 
 #include <charconv>
 #include <cstdio>
+#include <fstream>
+#include <ostream>
+
+#include "model/option_flags.h"
+#include "model/program_file.h"
+#include "model/repeat_check.h"
+#include "model/text_record_file.h"
 
 namespace trovel {
 
@@ -125,6 +132,60 @@ SimulateArgs parseSimulateArgs(const std::vector<std::string>& args) {
     }
     if (parsed.program.empty()) parsed.error = "no program file";
     return parsed;
+}
+
+namespace {
+constexpr int kExitRan = 0;
+constexpr int kExitBadInput = 2;
+}  // namespace
+
+int runSimulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir,
+                       std::ostream& out, std::ostream& err) {
+    SimulateArgs parsed = parseSimulateArgs(args);
+    if (!parsed.error.empty()) {
+        err << "simulate: " << parsed.error << "\n"
+                  << "usage: trovel-cli simulate PROGRAM.qxp [--app-dir DIR] [--course N] [--ticks N] [--seed S]"
+                     " [--gain L,R] [--trace FILE.csv]\n";
+        return kExitBadInput;
+    }
+    BlockProgram program;
+    LoadResult loaded = loadProgram(program, parsed.program);
+    if (!loaded.ok()) {
+        err << parsed.program.string() << ": cannot load the program";
+        if (loaded.status == LoadStatus::Damaged) err << " (line " << loaded.line << ": " << loaded.reason << ")";
+        err << "\n";
+        return kExitBadInput;
+    }
+    const std::filesystem::path appDir = parsed.appDir.value_or(defaultAppDir);
+    Simulator sim;
+    sim.drawEnabled = false;
+    CourseLoadResult courses = loadCourseConfig(sim.courses, appDir);
+    for (const CourseMessage& m : courses.messages) err << toUtf8(courseMessageText(m)) << "\n";
+    if (!courses.loaded) return kExitBadInput;
+    if (parsed.options.course >= courseCount(sim.courses)) {
+        err << "simulate: course " << parsed.options.course << " is not loaded (" << courseCount(sim.courses)
+                  << " courses)\n";
+        return kExitBadInput;
+    }
+    if (parsed.options.gains) sim.gains = *parsed.options.gains;
+    seedRandom(sim.interp.random, parsed.options.seed);
+    resetSimulator(sim);
+    selectCourse(sim, parsed.options.course);
+    // Without anyone to ask, a faulty repeat structure is reported and the run goes ahead.
+    int fault = CheckRepeatStructure(program, optionFlags().bits());
+    if (fault != kRepeatStructureSound) err << "simulate: repeat " << fault << " is badly connected\n";
+    playCommand(sim, program);
+
+    std::string trace;
+    const bool tracing = !parsed.options.tracePath.empty();
+    uint64_t ticks = runHeadless(sim, program, parsed.options, tracing ? &trace : nullptr);
+    if (tracing) {
+        std::ofstream file(parsed.options.tracePath, std::ios::binary | std::ios::trunc);
+        file << trace;
+        if (!file) err << "simulate: cannot write " << parsed.options.tracePath.string() << "\n";
+    }
+    out << summaryJson(sim, ticks) << "\n";
+    return kExitRan;
 }
 
 }  // namespace trovel

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,5 +43,10 @@ struct SimulateArgs {
     std::string error;
 };
 SimulateArgs parseSimulateArgs(const std::vector<std::string>& args);
+
+// The whole "simulate" command: the JSON line on `out`, reasons on `err`. Returns 0 after a run, 2 when
+// the arguments, the program file or the course cannot be used.
+int runSimulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir,
+                       std::ostream& out, std::ostream& err);
 
 }  // namespace trovel
