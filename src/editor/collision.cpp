@@ -1,6 +1,7 @@
 #include "editor/collision.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "editor/geometry.h"
@@ -73,15 +74,16 @@ void pushAwayAfterDrop(ActionBlock& m, const ActionBlock& o) {
     } else {
         const int a = d.width / 2, b = d.height / 2;
         if (b <= 0) return;
-        const int w1 = a - a * std::abs(rr.top - dc.y) / b;
-        const int w2 = a - a * std::abs(rr.bottom - dc.y) / b;
-        const int l = std::abs(rr.left - dc.x), rgt = std::abs(rr.right - dc.x);
-        int p = 0;
+        // 64-bit: the rows may be far from the diamond's centre.
+        const int64_t w1 = a - a * std::abs(int64_t{rr.top} - dc.y) / b;
+        const int64_t w2 = a - a * std::abs(int64_t{rr.bottom} - dc.y) / b;
+        const int64_t l = std::abs(int64_t{rr.left} - dc.x), rgt = std::abs(int64_t{rr.right} - dc.x);
+        int64_t p = 0;
         if (l <= w1) p = w1 - l;
         else if (l <= w2) p = w2 - l;
         else if (rgt <= w1) p = w1 - rgt;
         else if (rgt <= w2) p = w2 - rgt;
-        m.x += oc.x < mc.x ? p : -p;
+        m.x += static_cast<int>(oc.x < mc.x ? p : -p);
     }
 }
 

@@ -109,6 +109,8 @@ TEST(HitTestHandles, OverlapMarkerIsTheOnlyHandle) {
     EXPECT_EQ(r.blockIndex, 0);
     EXPECT_EQ(HitTest(p, 34, 35).code, HitCode::Body) << "distance 5 from the centroid is not a hit";
     EXPECT_EQ(HitTest(p, 31, 63).code, HitCode::Body) << "no start handle on an overlap route";
+    EXPECT_EQ(HitTest(p, 100000, 100000).code, HitCode::Nothing) << "far points must not wrap into a hit";
+    EXPECT_EQ(HitTest(p, -70000, 30).code, HitCode::Nothing);
 }
 
 TEST(HitTestRepeat, LoopBackCannotBeGrabbedButItsBendCan) {
