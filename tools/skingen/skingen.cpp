@@ -77,7 +77,8 @@ void arrow(QPainter& p, const QPainterPath& path, const QColor& c, qreal width =
     t.translate(end.x(), end.y());
     t.rotate(-angle);
     QPolygonF head;
-    head << QPointF(7, 0) << QPointF(-5, -8) << QPointF(-5, 8);
+    const qreal k = qMax<qreal>(0.6, width / 6);  // the head grows with the shaft
+    head << QPointF(7 * k, 0) << QPointF(-5 * k, -8 * k) << QPointF(-5 * k, 8 * k);
     p.setPen(QPen(kInk, 1.4));
     p.setBrush(c);
     p.drawPolygon(t.map(head));
