@@ -1,0 +1,284 @@
+#include "sim/simulator.h"
+
+#include <gtest/gtest.h>
+
+#include "sim_test_support.h"
+
+namespace trovel {
+namespace {
+
+using simtest::chain;
+
+struct Bench {
+    Simulator sim;
+    BlockProgram program;
+
+    Bench(int flags, BlockProgram p) : program(std::move(p)) {
+        sim.courses = simtest::plainCourses(1, flags);
+        sim.courses.robotHalf = 10;
+        sim.courses.goalSound = u"goal.wav";
+        sim.courses.failSound = u"fail.wav";
+        course().goal = {-20, -20, 20, 20};  // around the start pose at the origin
+        course().bestMs = 1000;
+        sim.gains = {255, 255};
+    }
+    CourseRecord& course() { return sim.courses.courses[0]; }
+    void play() {
+        resetSimulator(sim);
+        ASSERT_EQ(playCommand(sim, program), PlayOutcome::Started);
+    }
+    void step(int n = 1) {
+        for (int i = 0; i < n; ++i) stepSimulation(sim, program);
+    }
+    void at(float x, float y) {
+        sim.robot.x = x;
+        sim.robot.y = y;
+    }
+};
+
+BlockProgram forwardForever() { return chain({{BlockType::Forward, {0, 1}}, {BlockType::Wait, {250}}}); }
+
+TEST(RunJudging, LeavingAndReturningIsAGoalWithNewRecordAndSound) {
+    Bench b(JudgeFlag::Timed, forwardForever());
+    b.play();
+    EXPECT_EQ(b.sim.judge.result, RunResult::Armed);
+    b.step(3);
+    EXPECT_EQ(b.sim.judge.result, RunResult::Armed);  // still inside: nothing yet
+    b.at(100, 0);
+    b.step();
+    EXPECT_TRUE(b.sim.judge.hasLeftGoal);
+    b.at(-2, 0);
+    b.step();
+    EXPECT_EQ(b.sim.judge.result, RunResult::Goal);
+    EXPECT_EQ(b.sim.judge.lapMs, 5 * 16);
+    EXPECT_EQ(b.course().bestMs, 80);
+    EXPECT_EQ(b.sim.pendingSounds, std::vector<std::u16string>{u"goal.wav"});
+    int lap = b.sim.judge.lapMs;
+    b.step(10);
+    EXPECT_EQ(b.sim.judge.lapMs, lap);  // the timer stops with the judgement
+    EXPECT_EQ(b.sim.judge.result, RunResult::Goal);
+}
+
+TEST(RunJudging, CheckpointsMustBeTakenInOrderBeforeTheGoal) {
+    Bench b(JudgeFlag::Timed | JudgeFlag::Checkpoints, forwardForever());
+    b.course().checkpoints = {{100, -10, 120, 10}, {200, -10, 220, 10}};
+    b.play();
+    b.at(110, 0);
+    b.step();
+    EXPECT_EQ(b.sim.judge.nextCheckpoint, 1);
+    b.at(0, 0);
+    b.step();
+    EXPECT_EQ(b.sim.judge.result, RunResult::MissedCheckpoint);  // goal with one checkpoint left
+    EXPECT_EQ(b.sim.pendingSounds, std::vector<std::u16string>{u"fail.wav"});
+
+    Bench skip(JudgeFlag::Timed | JudgeFlag::Checkpoints, forwardForever());
+    skip.course().checkpoints = {{100, -10, 120, 10}, {200, -10, 220, 10}};
+    skip.play();
+    skip.at(210, 0);
+    skip.step();
+    EXPECT_EQ(skip.sim.judge.result, RunResult::MissedCheckpoint);
+}
+
+TEST(RunJudging, ForbiddenAreaAndOffLineRule) {
+    Bench f(JudgeFlag::Timed | JudgeFlag::Forbidden, forwardForever());
+    f.course().forbidden = {100, 100, 150, 150};
+    f.play();
+    f.at(95, 95);  // the judging square reaches in
+    f.step();
+    EXPECT_EQ(f.sim.judge.result, RunResult::Forbidden);
+
+    Bench o(JudgeFlag::Timed | JudgeFlag::OffLine, forwardForever());
+    o.course().offLineThreshold = 40;
+    o.course().offLineTicks = 3;
+    o.play();
+    o.step(4);
+    EXPECT_EQ(o.sim.judge.result, RunResult::Armed);
+    o.step();
+    EXPECT_EQ(o.sim.judge.result, RunResult::LeftLine);
+}
+
+TEST(RunJudging, SensorUseRuleFailsOnTheFirstTick) {
+    Bench b(JudgeFlag::Timed | 2, forwardForever());
+    b.play();
+    b.step();
+    EXPECT_EQ(b.sim.judge.result, RunResult::NoSensorBranch);
+    Bench ok(JudgeFlag::Timed | 4, simtest::lineFollower(false));
+    ok.play();
+    ok.step(5);
+    EXPECT_EQ(ok.sim.judge.result, RunResult::Armed);
+}
+
+TEST(RunJudging, StopInGoalCourses) {
+    Bench through(JudgeFlag::Timed | JudgeFlag::StopInGoal, forwardForever());
+    through.play();
+    through.at(100, 0);
+    through.step();
+    through.at(0, 0);
+    through.step();
+    EXPECT_EQ(through.sim.judge.result, RunResult::Armed);  // wheels still turning inside the goal
+    through.at(100, 0);
+    through.step();
+    EXPECT_EQ(through.sim.judge.result, RunResult::PassedGoal);
+
+    Bench stop(JudgeFlag::Timed | JudgeFlag::StopInGoal, chain({{BlockType::Forward, {1, 0}}}));
+    stop.play();
+    stop.at(100, 0);
+    stop.step();
+    stop.at(0, 0);
+    for (int i = 0; i < 20 && stop.sim.judge.result == RunResult::Armed; ++i) {
+        stop.step();
+        stop.at(0, 0);
+    }
+    EXPECT_EQ(stop.sim.judge.result, RunResult::Goal);
+}
+
+TEST(RunJudging, StoppingOutsideTheGoalAndMovingByHand) {
+    Bench b(JudgeFlag::Timed, forwardForever());
+    b.play();
+    b.at(100, 0);
+    b.step();
+    stopCommand(b.sim);
+    b.step();
+    EXPECT_EQ(b.sim.judge.result, RunResult::EndedOutsideGoal);
+
+    Bench hand(JudgeFlag::Timed, forwardForever());
+    hand.play();
+    stopCommand(hand.sim);
+    hand.step(5);
+    stopCommand(hand.sim);  // stopped and at rest: re-arm
+    EXPECT_EQ(hand.sim.judge.result, RunResult::Armed);
+    ASSERT_TRUE(grabRobot(hand.sim, {10, 10}));
+    dragRobotTo(hand.sim, {500, 60});
+    EXPECT_EQ(hand.sim.robot.x, 340);  // pointer clamped to the field, minus the grab offset
+    EXPECT_EQ(hand.sim.judge.result, RunResult::NotJudged);
+    EXPECT_FALSE(grabRobot(hand.sim, {0, 0}));  // off the robot now
+}
+
+TEST(Simulator, BranchLoopNeitherMovesNorSamplesNorTimes) {
+    BlockProgram p;
+    ActionBlock* start = simtest::add(p, BlockType::Start);
+    ActionBlock* a = simtest::add(p, BlockType::Branch, {6, 1, 9, 0, 0});  // variable 1 == 9: never
+    start->next[0] = a;
+    a->next[1] = a;
+    Bench b(JudgeFlag::Timed, std::move(p));
+    b.play();
+    b.sim.robot.leftSpeed = b.sim.robot.rightSpeed = 240;
+    b.sim.memory[SimAddr::LeftMotor] = b.sim.memory[SimAddr::RightMotor] = 240;
+    b.sim.memory[SimAddr::LeftSensor] = 99;
+    b.step();  // Start sets the motors to 0 and ends the tick; the robot coasts
+    float x = b.sim.robot.x;
+    int lap = b.sim.judge.lapMs;
+    b.step(50);
+    EXPECT_TRUE(b.sim.innerTick);
+    EXPECT_EQ(b.sim.robot.x, x);
+    EXPECT_EQ(b.sim.judge.lapMs, lap);
+    EXPECT_EQ(b.sim.state, SimState::Running);
+    EXPECT_FALSE(b.sim.draw.items.empty());  // drawing goes on
+}
+
+TEST(Simulator, PauseFreezesMotionAndLapTime) {
+    Bench b(JudgeFlag::Timed, forwardForever());
+    b.play();
+    b.step(5);
+    pauseCommand(b.sim);
+    float x = b.sim.robot.x;
+    int lap = b.sim.judge.lapMs;
+    b.step(10);
+    EXPECT_EQ(b.sim.robot.x, x);
+    EXPECT_EQ(b.sim.judge.lapMs, lap);
+    pauseCommand(b.sim);
+    b.step();
+    EXPECT_GT(b.sim.robot.x, x);
+}
+
+TEST(Simulator, SlowMotionAdvancesEveryTenthTick) {
+    Bench b(0, forwardForever());
+    b.play();
+    setSlowMotion(b.sim, 10);
+    b.step(30);
+    EXPECT_EQ(b.sim.robot.leftSpeed, 240);  // three motion ticks: Start, then 90, 240
+    EXPECT_GT(b.sim.robot.x, 0);
+    float x = b.sim.robot.x;
+    b.step(9);
+    EXPECT_EQ(b.sim.robot.x, x);
+}
+
+TEST(Simulator, NoCourseNeverRuns) {
+    Simulator sim;
+    resetSimulator(sim);
+    BlockProgram p = forwardForever();
+    EXPECT_EQ(playCommand(sim, p), PlayOutcome::NoCourse);
+    EXPECT_FALSE(selectCourse(sim, 0));
+    stepSimulation(sim, p);
+    EXPECT_EQ(sim.state, SimState::Stopped);
+}
+
+TEST(Simulator, DrawListLayersAndStatusGlyphs) {
+    Bench b(JudgeFlag::Timed, forwardForever());
+    b.sim.courses.drawJudgingAreas = true;
+    b.play();
+    b.sim.memory[SimAddr::Leds] = kSimLeftLedBit | kSimRightLedBit;
+    b.step();
+    const auto& items = b.sim.draw.items;
+    for (size_t i = 1; i < items.size(); ++i) ASSERT_GE(items[i - 1].layer, items[i].layer);
+    EXPECT_EQ(items.front().texture, Slot::FirstCourse);
+    EXPECT_EQ(items.back().layer, Layer::Judging);
+    int leds = 0, glyphs = 0;
+    for (const DrawItem& it : items) {
+        leds += it.texture == Slot::LedLight;
+        glyphs += it.texture == Slot::Digits;
+    }
+    EXPECT_EQ(leds, 2);
+    EXPECT_EQ(glyphs, 16);  // lap and best time
+    EXPECT_EQ(timeGlyphs(61234), u"1:01.234");
+    EXPECT_EQ(timeGlyphs(5000000), u"9:59.999");
+}
+
+TEST(Effects, GoalBannerShrinksHoldsAndGrows) {
+    EffectTable t;
+    ASSERT_TRUE(emitEffect(t, EffectType::Goal, RunResult::Goal));
+    std::vector<float> widths;
+    for (int i = 0; i < 200; ++i) {
+        DrawList list;
+        queueEffects(t, list, false, 0);
+        widths.push_back(list.items.empty() ? 0 : list.items[0].vertices[1].x - list.items[0].vertices[0].x);
+    }
+    EXPECT_EQ(widths[0], 0);       // scale 0 draws nothing
+    EXPECT_FLOAT_EQ(widths[25], 2000);  // scale 0.5
+    EXPECT_FLOAT_EQ(widths[100], 1000);
+    EXPECT_EQ(effectsInUse(t), 0);
+    for (int i = 0; i < kEffectSlots; ++i) EXPECT_TRUE(emitEffect(t, EffectType::Start, 12));
+    EXPECT_FALSE(emitEffect(t, EffectType::Goal, 8));  // full table drops it
+}
+
+TEST(Effects, FailureBannerBouncesSettlesAndFades) {
+    EffectTable t;
+    emitEffect(t, EffectType::Failure, 5);
+    int ticks = 0;
+    while (effectsInUse(t) && ticks < 1000) {
+        DrawList list;
+        queueEffects(t, list, ticks % 3 == 0, 0);  // inner ticks draw without advancing
+        ++ticks;
+    }
+    EXPECT_LT(ticks, 1000);
+    EXPECT_GT(ticks, 60);
+}
+
+TEST(Camera, FollowsWhenZoomedInAndSnapsBackZoomedOut) {
+    SimCamera c;
+    c.zoom = 2;
+    c.x = -175;
+    c.y = -125;
+    updateCamera(c, 0, 0);
+    EXPECT_FALSE(c.following);
+    EXPECT_EQ(c.x, -175);
+    for (int i = 0; i < 200; ++i) updateCamera(c, 150, 0);
+    EXPECT_FALSE(c.following);
+    EXPECT_EQ(c.x, 150 - 175);
+    c.zoom = kZoomOut;
+    updateCamera(c, 150, 0);
+    EXPECT_FLOAT_EQ(c.x, -350 / 0.99f);
+}
+
+}  // namespace
+}  // namespace trovel
