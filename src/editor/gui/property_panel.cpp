@@ -300,10 +300,10 @@ void PropertyPanel::buildRepeat() {
     PanelUpDown* arrows = addUpDown(1140, 92, 26, 0, 255);
     QLabel* label = addLabel(text(u"回くりかえす"), 112, 27, 110, "label1148");
     addNumber(count, arrows, EntryKind::Constant, 0);
-    QRadioButton* forever = addRadio(1135, text(u"ずっとくり返す(無限)"), 8, 52, 210);
+    QRadioButton* endless = addRadio(1135, text(u"ずっとくり返す(無限)"), 8, 52, 210);
     RadioGroup group;
     group.param = 1;
-    group.choices = {{counted, 0, {count, arrows, label}}, {forever, 1, {}}};
+    group.choices = {{counted, 0, {count, arrows, label}}, {endless, 1, {}}};
     group.choiceOf = [](uint8_t v) -> size_t { return v != 0 ? 1 : 0; };
     addRadioGroup(std::move(group));
 }

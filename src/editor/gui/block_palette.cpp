@@ -1,0 +1,277 @@
+#include "editor/gui/block_palette.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolTip>
+
+#include <algorithm>
+
+#include "app/gui/ui_text.h"
+#include "app/skin.h"
+#include "app/string_ids.h"
+#include "editor/gui/program_area.h"
+#include "model/option_flags.h"
+
+namespace trovel {
+
+namespace {
+
+// Content height above the property panel: the buttons and the sensor panel.
+constexpr int kContentAbovePanel = 160 + 231;
+constexpr QPoint kSensorPanel{12, 201};
+
+struct SensorSlot {
+    int address;
+    int x, top, bottom;
+    bool fourSensorsOnly;
+};
+constexpr SensorSlot kSensorSlots[] = {
+    {MemoryAddress::LeftSensor, 20, 242, 314, false},
+    {MemoryAddress::RightSensor, 176, 242, 314, false},
+    {MemoryAddress::Sensor3, 14, 288, 314, true},
+    {MemoryAddress::Sensor4, 184, 288, 314, true},
+};
+
+QString sensorText(SensorSource source, uint8_t value) {
+    if (source == SensorSource::None) return QStringLiteral("???");
+    return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+const std::array<PaletteButton, 14>& paletteButtons() {
+    static const std::array<PaletteButton, 14> buttons{{
+        {BlockType::LeftForward, 24, 6, Option::UseWheelControl},
+        {BlockType::Forward, 87, 6, 0},
+        {BlockType::RightForward, 150, 6, Option::UseWheelControl},
+        {BlockType::TurnLeft, 24, 42, 0},
+        {BlockType::Stop, 87, 42, 0},
+        {BlockType::TurnRight, 150, 42, 0},
+        {BlockType::WheelControl, 150, 119, Option::UseWheelControl},
+        {BlockType::Branch, 24, 160, 0},
+        {BlockType::RandomBranch, 87, 160, 0},
+        {BlockType::Wait, 150, 83, 0},
+        {BlockType::LeftLed, 24, 83, 0},
+        {BlockType::RightLed, 87, 83, 0},
+        {BlockType::Calc, 24, 119, Option::UseCalcBlock},
+        {BlockType::RepeatStart, 150, 160, 0},
+    }};
+    return buttons;
+}
+
+bool paletteButtonVisible(const PaletteButton& button, uint32_t options) {
+    return button.needs == 0 || (options & button.needs) != 0;
+}
+
+int PaletteHitTest(int x, int y, int scroll, uint32_t options) {
+    for (const PaletteButton& b : paletteButtons()) {
+        if (!paletteButtonVisible(b, options)) continue;
+        const int top = b.y - scroll;
+        if (x >= b.x && x < b.x + kPaletteButtonWidth && y >= top && y < top + kPaletteButtonHeight)
+            return static_cast<int>(b.type);
+    }
+    return 0;
+}
+
+int paletteSkinImage(BlockType type) {
+    switch (type) {
+    case BlockType::RandomBranch: return SkinImage::RandomBranchButton;
+    case BlockType::RepeatStart: return SkinImage::RepeatStartButton;
+    case BlockType::Branch: return SkinImage::BranchButton;
+    default: return static_cast<int>(type) - 1;
+    }
+}
+
+BlockPalette::BlockPalette(BlockProgram& program, const ChartStyle& style, OptionFlags& options, LinkState& link,
+                           QWidget* parent)
+    : QAbstractScrollArea(parent), m_program(program), m_style(style), m_options(options), m_link(link) {
+    setObjectName(QStringLiteral("poswindow"));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    verticalScrollBar()->setSingleStep(kScrollLine);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    m_host.program = &m_program;
+    m_host.options = &m_options;
+    ShowPropertyPanel();
+
+    m_timer = new QTimer(this);
+    m_timer->setInterval(kPaletteTimerMs);
+    connect(m_timer, &QTimer::timeout, this, [this] { timerTick(); });
+    m_timer->start();
+    // The first tick runs at once, so the status and the sensors are right from the start.
+    QTimer::singleShot(0, this, [this] { timerTick(); });
+}
+
+void BlockPalette::setPaletteSelection(int type) {
+    if (type == m_selection) return;
+    m_selection = type;
+    viewport()->update();
+}
+
+void BlockPalette::setPanelHost(PanelHost host) {
+    m_host = std::move(host);
+    m_host.program = &m_program;
+    m_host.options = &m_options;
+    ShowPropertyPanel();
+}
+
+void BlockPalette::ShowPropertyPanel() {
+    if (m_panel) {
+        m_panel->hide();
+        m_panel->deleteLater();
+    }
+    m_panel = new PropertyPanel(m_host, viewport());
+    m_panel->show();
+    updateScrollRange();
+    placePanel();
+    viewport()->update();
+}
+
+int BlockPalette::scrollPosition() const { return verticalScrollBar()->value(); }
+
+void BlockPalette::updateScrollRange() {
+    const int client = viewport()->height();
+    const int panelHeight = m_panel ? m_panel->height() : 0;
+    const int maximum = std::max(kContentAbovePanel + panelHeight, client);
+    QScrollBar* bar = verticalScrollBar();
+    bar->setPageStep(std::max(1, client));
+    bar->setRange(0, std::max(0, maximum - client));
+}
+
+void BlockPalette::placePanel() {
+    if (m_panel) m_panel->move(kPanelOrigin.x(), kPanelOrigin.y() - scrollPosition());
+}
+
+bool BlockPalette::timerTick() {
+    const RobotMemory memory = m_link.copyMemory(m_options);
+    // Only the two main sensors ask for a redraw; ③ and ④ follow with the next one.
+    bool redraw = memory[MemoryAddress::LeftSensor] != m_previousMemory[MemoryAddress::LeftSensor] ||
+                  memory[MemoryAddress::RightSensor] != m_previousMemory[MemoryAddress::RightSensor];
+    m_previousMemory = memory;
+    const bool connected = m_options.has(Option::Connected);
+    if (connected != m_previousConnected) redraw = true;
+    m_previousConnected = connected;
+
+    if (m_memoryMap.isOpen) {
+        const bool wanted = m_options.has(Option::ShowMemoryMap);
+        if (m_memoryMap.isOpen()) {
+            if (!wanted && m_memoryMap.close) m_memoryMap.close();
+        } else if (wanted && !m_memoryMapOpened && m_memoryMap.open) {
+            m_memoryMapOpened = m_memoryMap.open();
+        }
+    }
+
+    if (redraw) {
+        m_link.showStatus(m_options);
+        viewport()->update();
+    }
+    return redraw;
+}
+
+QImage BlockPalette::render() const {
+    QImage image(viewport()->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    const int s = scrollPosition();
+    const uint32_t options = m_options.bits();
+    QPainter p(&image);
+    p.fillRect(image.rect(), m_style.colors[ChartColor::PaletteBackground]);
+    p.setFont(m_style.font);
+    const QColor textColor = m_style.colors[ChartColor::Text];
+
+    auto skin = [this](int number) -> const QImage* {
+        if (number < 0 || number >= static_cast<int>(m_style.skins.size())) return nullptr;
+        const QImage& img = m_style.skins[static_cast<size_t>(number)];
+        return img.isNull() ? nullptr : &img;
+    };
+    const bool four = (options & Option::UseSensors34) != 0;
+    if (const QImage* panel = skin(four ? SkinImage::FourSensorPanel : SkinImage::TwoSensorPanel))
+        p.drawImage(kSensorPanel.x(), kSensorPanel.y() - s, *panel);
+
+    const SensorSource source = m_link.sensorSource(m_options);
+    const RobotMemory memory = m_link.copyMemory(m_options);
+    p.setPen(textColor);
+    for (const SensorSlot& slot : kSensorSlots) {
+        if (slot.fourSensorsOnly && !four) continue;
+        const QString value = sensorText(source, memory[static_cast<size_t>(slot.address)]);
+        const QRect box(slot.x, slot.top - s, 16 * static_cast<int>(value.size()), slot.bottom - slot.top);
+        p.drawText(box, Qt::AlignCenter, value);
+    }
+
+    if (source != SensorSource::None) {
+        const bool robot = source == SensorSource::Robot;
+        const QString label = uiText(robot ? Str::SourceRobot : Str::SourceSimulator);
+        const int x = robot ? 22 : 16;
+        const int charWidth = robot ? 16 : 12;
+        const QRect box(x, 205 - s, charWidth * static_cast<int>(label.size()), 16);
+        p.setPen(robot ? QColor(255, 0, 0) : textColor);
+        p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, p.fontMetrics().elidedText(label, Qt::ElideRight, box.width()));
+    }
+
+    for (const PaletteButton& b : paletteButtons()) {
+        if (!paletteButtonVisible(b, options)) continue;
+        if (const QImage* img = skin(paletteSkinImage(b.type))) p.drawImage(b.x, b.y - s, *img);
+        if (static_cast<int>(b.type) == m_selection) {
+            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            p.fillRect(QRect(b.x, b.y - s, kPaletteButtonWidth, kPaletteButtonHeight), Qt::white);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+    }
+    return image;
+}
+
+void BlockPalette::paintEvent(QPaintEvent*) {
+    updateScrollRange();
+    QPainter p(viewport());
+    p.drawImage(0, 0, render());
+    placePanel();
+}
+
+void BlockPalette::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint pos = event->position().toPoint();
+    m_selection = PaletteHitTest(pos.x(), pos.y(), scrollPosition(), m_options.bits());
+    viewport()->update();
+    emit paletteSelectionChanged(m_selection);
+}
+
+void BlockPalette::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (pos != m_lastMouse) QToolTip::hideText();
+    m_lastMouse = pos;
+}
+
+void BlockPalette::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRange();
+    placePanel();
+}
+
+void BlockPalette::scrollContentsBy(int, int) {
+    placePanel();
+    viewport()->update();
+}
+
+bool BlockPalette::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int type = PaletteHitTest(help->pos().x(), help->pos().y(), scrollPosition(), m_options.bits());
+        if (type != 0) {
+            QToolTip::showText(help->globalPos(), toQString(blockCaption(static_cast<BlockType>(type))), viewport());
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void connectPaletteToArea(BlockPalette* palette, ProgramArea* area) {
+    QObject::connect(palette, &BlockPalette::paletteSelectionChanged, area, &ProgramArea::setPaletteSelection);
+    QObject::connect(area, &ProgramArea::paletteSelectionChanged, palette, &BlockPalette::setPaletteSelection);
+    QObject::connect(area, &ProgramArea::propertyPanelRequested, palette, &BlockPalette::ShowPropertyPanel);
+}
+
+}  // namespace trovel

@@ -1,0 +1,113 @@
+#pragma once
+// The left pane: one button per block type the user may place, the live sensor values with their
+// source, and the property panel of the current block below them.
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QPoint>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "editor/gui/chart_style.h"
+#include "editor/gui/property_panel.h"
+#include "model/program.h"
+#include "robot/link_state.h"
+
+class QTimer;
+
+namespace trovel {
+
+class OptionFlags;
+class ProgramArea;
+
+struct PaletteButton {
+    BlockType type;
+    int x, y;        // top-left in palette content coordinates
+    uint32_t needs;  // OptionFlags bit that shows the button; 0 = always shown
+};
+
+constexpr int kPaletteWidth = 272;
+constexpr int kPaletteButtonWidth = 63;
+constexpr int kPaletteButtonHeight = 36;
+constexpr int kPaletteTimerMs = 500;
+constexpr QPoint kPanelOrigin{22, 371};  // the property panel, in content coordinates
+
+// The 14 buttons, types 3..16, in hit-test order.
+const std::array<PaletteButton, 14>& paletteButtons();
+bool paletteButtonVisible(const PaletteButton& button, uint32_t options);
+// Type of the visible button under a client point (palette scrolled by `scroll`), 0 for none.
+int PaletteHitTest(int x, int y, int scroll, uint32_t options);
+// Skin image number of a button: the RandomBranch, RepeatStart and Branch buttons have their own.
+int paletteSkinImage(BlockType type);
+
+// The memory-map window, which comes with the robot link: how the palette's timer opens and closes it.
+struct MemoryMapHooks {
+    std::function<bool()> open;    // creates the window; false when it could not
+    std::function<void()> close;   // asks it to close
+    std::function<bool()> isOpen;
+};
+
+class BlockPalette : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    BlockPalette(BlockProgram& program, const ChartStyle& style, OptionFlags& options,
+                 LinkState& link = linkState(), QWidget* parent = nullptr);
+
+    int paletteSelection() const { return m_selection; }
+    // Sets the picked type (0 for none, else 3..16) and redraws the highlight.
+    void setPaletteSelection(int type);
+
+    // How the panels record undo steps and redraw the chart; names for their operand lists.
+    void setPanelHost(PanelHost host);
+    // Replaces the panel by the one for the program's current block.
+    void ShowPropertyPanel();
+    PropertyPanel* propertyPanel() const { return m_panel; }
+
+    void setMemoryMapHooks(MemoryMapHooks hooks) { m_memoryMap = std::move(hooks); }
+    // Lets the timer open the memory-map window again after the user closed it.
+    void ReopenMemoryMap() { m_memoryMapOpened = false; }
+
+    // One tick of the 500 ms timer; true when it found a reason to redraw.
+    bool timerTick();
+    int scrollPosition() const;
+    // The palette as it is drawn now (the paint copies this image to the screen).
+    QImage render() const;
+
+signals:
+    // The user picked a button (type) or clicked beside every button (0).
+    void paletteSelectionChanged(int type);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void updateScrollRange();
+    void placePanel();
+
+    BlockProgram& m_program;
+    ChartStyle m_style;
+    OptionFlags& m_options;
+    LinkState& m_link;
+    PanelHost m_host;
+    PropertyPanel* m_panel = nullptr;
+    QTimer* m_timer = nullptr;
+    int m_selection = 0;
+    QPoint m_lastMouse{-1, -1};
+    RobotMemory m_previousMemory{};
+    bool m_previousConnected = false;
+    MemoryMapHooks m_memoryMap;
+    bool m_memoryMapOpened = false;
+};
+
+// Wires a palette to the program area: a picked type is placed by the area's next click, the area
+// clears the pick after placing, and a placed or clicked block gets its property panel.
+void connectPaletteToArea(BlockPalette* palette, ProgramArea* area);
+
+}  // namespace trovel

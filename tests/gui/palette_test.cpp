@@ -1,0 +1,293 @@
+// The block palette driven with the mouse: which buttons exist, what a click picks, how a pick
+// reaches the program area, what the sensor display shows and when the timer redraws.
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QToolTip>
+#include <QtTest>
+
+#include "app/gui/ui_text.h"
+#include "app/skin.h"
+#include "app/string_ids.h"
+#include "editor/gui/block_palette.h"
+#include "editor/gui/program_area.h"
+#include "gui_test_support.h"
+#include "model/option_flags.h"
+
+using namespace trovel;
+
+namespace {
+
+const QColor kButtonColor(10, 200, 30);
+const QColor kPanelColor(250, 250, 250);
+
+// Stand-in skins: every button a solid green tile, the sensor panels white.
+ChartStyle styleWithSkins() {
+    ChartStyle style = defaultChartStyle();
+    style.skins.resize(SkinImage::ShippedCount);
+    for (int i = 0; i < SkinImage::ShippedCount; ++i) {
+        const bool panel = i == SkinImage::TwoSensorPanel || i == SkinImage::FourSensorPanel;
+        QImage img(panel ? QSize(240, 160) : QSize(kPaletteButtonWidth, kPaletteButtonHeight), QImage::Format_RGB32);
+        img.fill(panel ? kPanelColor : kButtonColor);
+        style.skins[static_cast<size_t>(i)] = img;
+    }
+    return style;
+}
+
+QPoint centreOf(BlockType type, int scroll = 0) {
+    for (const PaletteButton& b : paletteButtons())
+        if (b.type == type) return {b.x + kPaletteButtonWidth / 2, b.y - scroll + kPaletteButtonHeight / 2};
+    return {};
+}
+
+int visibleCount(uint32_t options) {
+    int n = 0;
+    for (const PaletteButton& b : paletteButtons()) n += paletteButtonVisible(b, options) ? 1 : 0;
+    return n;
+}
+
+int countColor(const QImage& img, QRect area, QColor color) {
+    int n = 0;
+    area = area.intersected(img.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) n += QColor(img.pixel(x, y)) == color ? 1 : 0;
+    return n;
+}
+
+RobotMemory sensors(uint8_t left, uint8_t right, uint8_t s3 = 0) {
+    RobotMemory m{};
+    m[MemoryAddress::LeftSensor] = left;
+    m[MemoryAddress::RightSensor] = right;
+    m[MemoryAddress::Sensor3] = s3;
+    return m;
+}
+
+}  // namespace
+
+class PaletteTest : public QObject {
+    Q_OBJECT
+
+    BlockProgram m_program;
+    OptionFlags m_flags;
+    LinkState m_link;
+    std::unique_ptr<BlockPalette> m_palette;
+
+    BlockPalette& palette() {
+        m_palette = std::make_unique<BlockPalette>(m_program, styleWithSkins(), m_flags, m_link);
+        m_palette->resize(kPaletteWidth, 600);
+        m_palette->show();
+        QCoreApplication::processEvents();
+        return *m_palette;
+    }
+    void click(QPoint pos) { QTest::mouseClick(m_palette->viewport(), Qt::LeftButton, Qt::NoModifier, pos); }
+
+private slots:
+    void init() {
+        newProgram(m_program);
+        m_flags.reset(0);
+        m_link.storeRobotMemory({});
+        m_link.setSimulatorMemory(nullptr);
+        m_palette.reset();
+    }
+
+    void optionsDecideWhichButtonsExist() {
+        QCOMPARE(visibleCount(0), 10);
+        QCOMPARE(visibleCount(Option::UseCalcBlock), 11);
+        QCOMPARE(visibleCount(Option::UseWheelControl), 13);
+        QCOMPARE(visibleCount(Option::UseCalcBlock | Option::UseWheelControl), 14);
+    }
+
+    void clickWhereAHiddenButtonWouldBeSelectsNothing() {
+        BlockPalette& p = palette();
+        QSignalSpy picked(&p, &BlockPalette::paletteSelectionChanged);
+        for (BlockType hidden : {BlockType::LeftForward, BlockType::RightForward, BlockType::WheelControl, BlockType::Calc}) {
+            click(centreOf(BlockType::Forward));
+            QCOMPARE(p.paletteSelection(), int(BlockType::Forward));
+            click(centreOf(hidden));
+            QCOMPARE(p.paletteSelection(), 0);  // a miss also clears the pick
+        }
+        QCOMPARE(picked.count(), 8);
+        // Hidden buttons are not drawn either: only the background shows where they would be.
+        const QImage img = p.render();
+        const QPoint c = centreOf(BlockType::Calc);
+        QCOMPARE(countColor(img, QRect(c - QPoint(20, 10), QSize(40, 20)), kButtonColor), 0);
+        QVERIFY(countColor(img, QRect(centreOf(BlockType::Forward) - QPoint(20, 10), QSize(40, 20)), kButtonColor) > 700);
+
+        m_flags.set(Option::UseCalcBlock | Option::UseWheelControl);
+        click(centreOf(BlockType::Calc));
+        QCOMPARE(p.paletteSelection(), int(BlockType::Calc));
+        click(centreOf(BlockType::WheelControl));
+        QCOMPARE(p.paletteSelection(), int(BlockType::WheelControl));
+    }
+
+    void hitBoxEdgesAndScroll() {
+        // Forward's box is x 87..149, y 6..41.
+        QCOMPARE(PaletteHitTest(87, 6, 0, 0), int(BlockType::Forward));
+        QCOMPARE(PaletteHitTest(149, 41, 0, 0), int(BlockType::Forward));
+        QCOMPARE(PaletteHitTest(150, 41, 0, 0), 0);  // RightForward hidden without the option
+        QCOMPARE(PaletteHitTest(87, 42, 0, 0), int(BlockType::Stop));
+        QCOMPARE(PaletteHitTest(86, 6, 0, 0), 0);
+        // Scrolled by 30, Forward's box starts 30 pixels higher.
+        QCOMPARE(PaletteHitTest(90, 11, 30, 0), int(BlockType::Forward));
+        QCOMPARE(PaletteHitTest(90, 12, 30, 0), int(BlockType::Stop));
+        QCOMPARE(PaletteHitTest(30, 130, 30, 0), int(BlockType::Branch));
+        QCOMPARE(PaletteHitTest(30, 166, 30, 0), 0);
+        QCOMPARE(PaletteHitTest(100, 140, 30, 0), int(BlockType::RandomBranch));
+    }
+
+    void thePickedButtonIsInverted() {
+        BlockPalette& p = palette();
+        const QRect box(centreOf(BlockType::Stop) - QPoint(20, 10), QSize(40, 20));
+        QCOMPARE(countColor(p.render(), box, kButtonColor), 800);
+        click(centreOf(BlockType::Stop));
+        const QColor inverted(255 - kButtonColor.red(), 255 - kButtonColor.green(), 255 - kButtonColor.blue());
+        QCOMPARE(countColor(p.render(), box, inverted), 800);
+    }
+
+    void pickThenClickInTheAreaPlacesExactlyOneBlock() {
+        BlockPalette& p = palette();
+        ProgramArea area(m_program, defaultChartStyle(), m_flags);
+        area.resize(500, 500);
+        area.show();
+        connectPaletteToArea(&p, &area);
+        const size_t before = m_program.blocks.size();
+
+        click(centreOf(BlockType::Wait));
+        QCOMPARE(area.paletteSelection(), int(BlockType::Wait));
+        QTest::mouseClick(area.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(250, 200));
+        QCOMPARE(m_program.blocks.size(), before + 1);
+        QCOMPARE(m_program.blocks.back()->type, BlockType::Wait);
+        QCOMPARE(p.paletteSelection(), 0);
+        QCOMPARE(area.paletteSelection(), 0);
+        // The highlight is gone from the drawing too.
+        QCOMPARE(countColor(p.render(), QRect(centreOf(BlockType::Wait) - QPoint(20, 10), QSize(40, 20)), kButtonColor), 800);
+        // The placed block is current and its panel is shown.
+        QCOMPARE(m_program.currentBlock, m_program.blocks.back().get());
+        QCOMPARE(p.propertyPanel()->kind(), PanelKind::Wait);
+
+        // A second click in the area places nothing more.
+        QTest::mouseClick(area.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
+        QCOMPARE(m_program.blocks.size(), before + 1);
+    }
+
+    void tooltipNamesTheButtonUnderThePointer() {
+        BlockPalette& p = palette();
+        const QPoint at = centreOf(BlockType::RepeatStart);
+        QHelpEvent help(QEvent::ToolTip, at, p.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(p.viewport(), &help);
+        QCOMPARE(QToolTip::text(), uiText(Str::FirstBlockCaption + int(BlockType::RepeatStart) - 1));
+        const QPoint nowhere(5, 5);
+        QHelpEvent miss(QEvent::ToolTip, nowhere, p.viewport()->mapToGlobal(nowhere));
+        QApplication::sendEvent(p.viewport(), &miss);
+        QTRY_VERIFY(QToolTip::text().isEmpty() || !QToolTip::isVisible());
+    }
+
+    void sensorsShowUnknownUntilASourceExists() {
+        BlockPalette& p = palette();
+        const QRect labelBox(16, 205, 120, 16);
+        const QRect valueBox(20, 242, 220, 72);
+        m_link.storeRobotMemory(sensors(10, 20));
+        const QImage unknown = p.render();
+        m_link.storeRobotMemory(sensors(99, 250));
+        // Nothing connected: the memory is not shown, so the picture does not change.
+        QCOMPARE(p.render(), unknown);
+        QCOMPARE(countColor(unknown, labelBox, QColor(255, 0, 0)), 0);
+
+        m_flags.set(Option::Connected);
+        const QImage robot = p.render();
+        QVERIFY(robot.copy(valueBox) != unknown.copy(valueBox));
+        QVERIFY(countColor(robot, labelBox, QColor(255, 0, 0)) > 20);  // "実機" in red
+        m_link.storeRobotMemory(sensors(98, 250));
+        QVERIFY(p.render().copy(valueBox) != robot.copy(valueBox));
+
+        // The simulator's memory and label while it runs and the robot is away.
+        m_flags.clear(Option::Connected);
+        m_link.setSimulatorMemory([](RobotMemory& m) {
+            m = sensors(1, 2);
+            return true;
+        });
+        const QImage sim = p.render();
+        QCOMPARE(countColor(sim, labelBox, QColor(255, 0, 0)), 0);
+        QVERIFY(sim.copy(labelBox) != unknown.copy(labelBox));
+    }
+
+    void fourSensorsOnlyWithTheirOption() {
+        BlockPalette& p = palette();
+        m_flags.set(Option::Connected);
+        const QRect thirdRow(14, 288, 240, 26);
+        m_link.storeRobotMemory(sensors(5, 5, 0));
+        const QImage a = p.render();
+        m_link.storeRobotMemory(sensors(5, 5, 123));
+        QCOMPARE(p.render().copy(thirdRow), a.copy(thirdRow));  // sensor ③ not shown
+        m_flags.set(Option::UseSensors34);
+        const QImage b = p.render();
+        m_link.storeRobotMemory(sensors(5, 5, 124));
+        QVERIFY(p.render().copy(thirdRow) != b.copy(thirdRow));
+    }
+
+    void timerRedrawsOnMainSensorsAndConnectionOnly() {
+        BlockPalette& p = palette();
+        std::vector<LinkStatus> statuses;
+        m_link.setStatusListener([&](LinkStatus s) { statuses.push_back(s); });
+        p.timerTick();
+        QVERIFY(!p.timerTick());
+        m_link.storeRobotMemory(sensors(0, 0, 77));
+        QVERIFY(!p.timerTick());  // ③ alone waits
+        m_link.storeRobotMemory(sensors(1, 0, 77));
+        QVERIFY(p.timerTick());
+        m_link.storeRobotMemory(sensors(1, 9, 77));
+        QVERIFY(p.timerTick());
+        QVERIFY(!p.timerTick());
+        m_flags.set(Option::Connected);
+        QVERIFY(p.timerTick());
+        QVERIFY(!statuses.empty());
+        QCOMPARE(statuses.back(), LinkStatus::Connected);
+        m_flags.clear(Option::Connected);
+        QVERIFY(p.timerTick());
+        QCOMPARE(statuses.back(), LinkStatus::NotConnected);
+        m_link.setStatusListener(nullptr);
+    }
+
+    void memoryMapFollowsItsOption() {
+        BlockPalette& p = palette();
+        bool open = false;
+        int opened = 0, closed = 0;
+        p.setMemoryMapHooks({[&] { ++opened; return open = true; }, [&] { ++closed; open = false; }, [&] { return open; }});
+        p.timerTick();
+        QCOMPARE(opened, 0);
+        m_flags.set(Option::ShowMemoryMap);
+        p.timerTick();
+        QCOMPARE(opened, 1);
+        open = false;  // the user closed it: it stays closed
+        p.timerTick();
+        QCOMPARE(opened, 1);
+        p.ReopenMemoryMap();
+        p.timerTick();
+        QCOMPARE(opened, 2);
+        m_flags.clear(Option::ShowMemoryMap);
+        p.timerTick();
+        QCOMPARE(closed, 1);
+        QVERIFY(!open);
+    }
+
+    void scrollRangeMakesRoomForThePanel() {
+        BlockPalette& p = palette();
+        p.resize(kPaletteWidth, 300);
+        m_program.currentBlock = PlaceBlock(m_program, BlockType::LeftLed, {100, 100}).block;
+        p.ShowPropertyPanel();
+        QCoreApplication::processEvents();
+        const int client = p.viewport()->height();
+        const int panel = p.propertyPanel()->height();
+        QCOMPARE(p.verticalScrollBar()->maximum(), std::max(0, 160 + 231 + panel - client));
+        p.verticalScrollBar()->setValue(p.verticalScrollBar()->maximum());
+        QCoreApplication::processEvents();
+        const int s = p.scrollPosition();
+        QVERIFY(s > 0);
+        QCOMPARE(p.propertyPanel()->pos(), QPoint(22, 371 - s));
+        // Buttons scroll with the content.
+        QCOMPARE(PaletteHitTest(centreOf(BlockType::Stop).x(), centreOf(BlockType::Stop, s).y(), s, 0), int(BlockType::Stop));
+    }
+};
+
+QTEST_MAIN(PaletteTest)
+#include "palette_test.moc"
