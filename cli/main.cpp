@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/app_folder.h"
+#include "cli/simulate_command.h"
 #include "model/compiler.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
@@ -26,7 +28,9 @@ int usage() {
     std::cerr << "usage:\n"
                  "  trovel-cli compile PROGRAM.qxp [--out IMAGE.bin]\n"
                  "  trovel-cli check PROGRAM.qxp\n"
-                 "  trovel-cli decode IMAGE.bin --out PROGRAM.qxp\n";
+                 "  trovel-cli decode IMAGE.bin --out PROGRAM.qxp\n"
+                 "  trovel-cli simulate PROGRAM.qxp [--app-dir DIR] [--course N] [--ticks N] [--seed S]\n"
+                 "                      [--gain L,R] [--trace FILE.csv]\n";
     return kExitBadInput;
 }
 
@@ -115,5 +119,6 @@ int main(int argc, char** argv) {
     if (command == "compile") return compileCommand(args);
     if (command == "check") return checkCommand(args);
     if (command == "decode") return decodeCommand(args);
+    if (command == "simulate") return simulateCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     return usage();
 }

@@ -60,5 +60,14 @@ done
 "$cli" decode "$work/missing.bin" --out "$work/x.qxp" 2>/dev/null; expect_eq "decode missing exit" $? 2
 "$cli" frobnicate 2>/dev/null; expect_eq "unknown command exit" $? 2
 
+# The simulator drives the example line follower round the first timed course to a goal.
+app=$(dirname "$cli")
+out=$("$cli" simulate "$src/examples/line_follower.qxp" --app-dir "$app" --course 1)
+expect_eq "simulate exit" $? 0
+[[ $out =~ ^\{\"course\":1,\"ticks\":[0-9]+,\"state\":[023],\"result\":8,\"lap_ms\":[1-9][0-9]*, ]] ||
+  fail "simulate: no goal with a lap time: $out"
+[[ $out =~ \"memory\":\[([0-9]+,){31}[0-9]+\]\}$ ]] || fail "simulate: memory array malformed: $out"
+"$cli" simulate "$work/text.qxp" --app-dir "$app" > /dev/null 2>&1; expect_eq "simulate bad program exit" $? 2
+
 [ $failures -eq 0 ] && echo "cli contract: all checks passed"
 exit $((failures > 0))
