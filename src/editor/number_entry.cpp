@@ -53,6 +53,12 @@ EntryResult readEntry(std::u16string_view text, EntryKind kind) {
     const NormalizedEntry entry = normalizeEntry(text);
     if (!entry.valid) return {};
     EntryResult result;
+    // Correcting an edit the user has just cleared would put "0.1" under the caret and spoil the
+    // number being typed, so a blank edit waits for its first digit.
+    if (entry.text.find_first_not_of(u' ') == std::u16string::npos) {
+        result.status = EntryStatus::Empty;
+        return result;
+    }
     result.status = EntryStatus::Accepted;
     long value = readLeading(entry.text, kind == EntryKind::Time);
     long low = 0, high = 255;

@@ -27,6 +27,7 @@ enum class EntryKind {
 
 enum class EntryStatus {
     Invalid,   // beep and show the block's value again; nothing changes
+    Empty,     // nothing typed yet (empty or blanks only): valid, nothing is stored or rewritten
     Accepted,  // store `value`; when `corrected`, show `value` in place of the text
 };
 

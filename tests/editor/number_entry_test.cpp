@@ -54,7 +54,6 @@ TEST(NumberEntryTime, ReadsSecondsAsTenths) {
 TEST(NumberEntryTime, OutOfRangeIsCorrectedToTheNearestLimit) {
     expectAccepted(time(u"0"), 1, true);
     expectAccepted(time(u"0.0"), 1, true);
-    expectAccepted(time(u""), 1, true);
     expectAccepted(time(u"."), 1, true);
     expectAccepted(time(u"25.6"), 255, true);
     expectAccepted(time(u"99999999999999999999999"), 255, true);
@@ -71,11 +70,18 @@ TEST(NumberEntryPercent, TypedValuesStayWithinOneToHundred) {
 
 TEST(NumberEntryConstant, ZeroToTwoFiftyFive) {
     expectAccepted(constant(u"0"), 0, false);
-    expectAccepted(constant(u""), 0, false);
     expectAccepted(constant(u"３０"), 30, false);
     expectAccepted(constant(u"255"), 255, false);
     expectAccepted(constant(u"256"), 255, true);
     expectAccepted(constant(u"4294967296"), 255, true);  // would wrap to 0 in 32 bits
+}
+
+TEST(NumberEntryBlank, ClearedEditStoresNothingYet) {
+    for (std::u16string_view blank : {u"", u" ", u"\u3000 "}) {
+        EXPECT_EQ(time(blank).status, EntryStatus::Empty);
+        EXPECT_EQ(percent(blank).status, EntryStatus::Empty);
+        EXPECT_EQ(constant(blank).status, EntryStatus::Empty);
+    }
 }
 
 TEST(NumberEntryText, ShownAsTheEditsShowThem) {

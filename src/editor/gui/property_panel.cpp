@@ -367,6 +367,7 @@ void PropertyPanel::numberEdited(NumberField& field) {
         writeEdit(field);
         return;
     }
+    if (r.status == EntryStatus::Empty) return;
     setParam(field.param, r.value);
     if (r.corrected) writeEdit(field);
     if (field.upDown) field.upDown->setValue(r.value);
