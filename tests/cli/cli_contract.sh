@@ -67,6 +67,8 @@ expect_eq "simulate exit" $? 0
 [[ $out =~ ^\{\"course\":1,\"ticks\":[0-9]+,\"state\":[023],\"result\":8,\"lap_ms\":[1-9][0-9]*, ]] ||
   fail "simulate: no goal with a lap time: $out"
 [[ $out =~ \"memory\":\[([0-9]+,){31}[0-9]+\]\}$ ]] || fail "simulate: memory array malformed: $out"
+out=$("$cli" simulate "$src/examples/line_follower_stop.qxp" --app-dir "$app" --course 2)
+[[ $out == *'"result":8,'* ]] || fail "simulate: the stopping follower misses the stop-in-goal course: $out"
 "$cli" simulate "$work/text.qxp" --app-dir "$app" > /dev/null 2>&1; expect_eq "simulate bad program exit" $? 2
 
 [ $failures -eq 0 ] && echo "cli contract: all checks passed"

@@ -148,19 +148,6 @@ RasterImage cornerBadge() {
     return img;
 }
 
-// Thirteen rows of 512 x 40: rows 0..8 the run results, 10 the time label, 11 new record, 12 start.
-RasterImage messageStrip() {
-    RasterImage img = makeImage(512, 13 * 40, kBlack);
-    const Rgb colours[13] = {{128, 128, 128}, {60, 140, 255}, {230, 60, 60},  {230, 60, 60}, {230, 60, 60},
-                             {230, 60, 60},   {230, 60, 60},  {230, 60, 60},  {250, 200, 30}, {0, 0, 0},
-                             {40, 40, 160},   {250, 120, 30}, {40, 200, 80}};
-    for (int row = 0; row < 13; ++row) {
-        if (row == 9) continue;
-        fillRect(img, 16, row * 40 + 6, 496, row * 40 + 34, colours[row]);
-    }
-    return img;
-}
-
 std::vector<uint8_t> utf16le(const std::u16string& text) {
     std::vector<uint8_t> bytes{0xFF, 0xFE};
     for (char16_t c : text) {
@@ -214,7 +201,7 @@ int main(int argc, char** argv) {
         RasterImage image;
     } pictures[] = {
         {"sim/robot.bmp", robotPicture()},         {"sim/led.bmp", ledLight()},
-        {"sim/badge.bmp", cornerBadge()},          {"sim/messages.bmp", messageStrip()},
+        {"sim/badge.bmp", cornerBadge()},          
         {"sim/digits.bmp", digitStrip()},          {"course/practice.bmp", practiceCourse()},
         {"course/checkpoint.bmp", checkpointCourse()}, {"course/stop.bmp", stopCourse()},
         {"course/crossing.bmp", crossingCourse()},

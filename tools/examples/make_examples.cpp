@@ -42,6 +42,38 @@ BlockProgram lineFollower() {
     return p;
 }
 
+// The line follower for courses that end in a black goal box: when both sensors see black at
+// once, it stops there.
+BlockProgram lineFollowerStoppingInGoal() {
+    BlockProgram p;
+    newProgram(p);
+    ActionBlock* leftSeesLine = place(p, BlockType::Branch, 9, 108);
+    leftSeesLine->param = {0, 2, 80, 0, 0};  // left sensor > 80
+    ActionBlock* bothSeeLine = place(p, BlockType::Branch, 153, 108);
+    bothSeeLine->param = {1, 2, 80, 0, 0};  // right sensor > 80 as well
+    ActionBlock* stop = place(p, BlockType::Stop, 297, 108);
+    stop->param[1] = 1;
+    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 171, 225);
+    turnLeft->param[1] = 1;
+    ActionBlock* rightSeesLine = place(p, BlockType::Branch, 9, 333);
+    rightSeesLine->param = {1, 2, 80, 0, 0};
+    ActionBlock* turnRight = place(p, BlockType::TurnRight, 171, 333);
+    turnRight->param[1] = 1;
+    ActionBlock* forward = place(p, BlockType::Forward, 27, 432);
+    forward->param[1] = 1;
+    end(p)->x = 297;
+    end(p)->y = 234;
+    start(p)->next[0] = leftSeesLine;
+    leftSeesLine->next = {bothSeeLine, rightSeesLine};
+    bothSeeLine->next = {stop, turnLeft};
+    stop->next[0] = end(p);
+    rightSeesLine->next = {turnRight, forward};
+    turnLeft->next[0] = leftSeesLine;
+    turnRight->next[0] = leftSeesLine;
+    forward->next[0] = leftSeesLine;
+    return p;
+}
+
 // Blinks the left and the right LED in turn, five times, then stops.
 BlockProgram ledRepeat() {
     BlockProgram p;
@@ -101,6 +133,7 @@ int main(int argc, char** argv) {
         BlockProgram program;
     } examples[] = {
         {"line_follower.qxp", lineFollower()},
+        {"line_follower_stop.qxp", lineFollowerStoppingInGoal()},
         {"led_repeat.qxp", ledRepeat()},
         {"counted_steps.qxp", countedSteps()},
     };

@@ -1,0 +1,91 @@
+// Draws the 13-row message strip the simulator shows over the course: one row per run result,
+// then the time label, "new record" and "start". Black is the transparent colour, so every
+// glyph gets a light outline and nothing is drawn in pure black.
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kWidth = 512;
+constexpr int kRowHeight = 40;
+constexpr int kRows = 13;
+
+struct Row {
+    const char16_t* text;
+    QColor fill;
+};
+
+const Row kMessages[kRows] = {
+    {u"フリー走行", QColor(120, 120, 120)},
+    {u"計測中", QColor(40, 120, 230)},
+    {u"コースアウト！", QColor(220, 40, 40)},
+    {u"センサを使っていないよ", QColor(220, 40, 40)},
+    {u"ゴールで止まれなかった", QColor(220, 40, 40)},
+    {u"進入禁止エリア！", QColor(220, 40, 40)},
+    {u"チェックポイントをとばした", QColor(220, 40, 40)},
+    {u"ゴールの外で止まった", QColor(220, 40, 40)},
+    {u"ゴール！", QColor(250, 180, 0)},
+    {nullptr, QColor()},
+    {u"タイム", QColor(30, 30, 150)},
+    {u"新記録！", QColor(250, 110, 20)},
+    {u"スタート！", QColor(30, 170, 70)},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: simtext DATA_FOLDER\n");
+        return 2;
+    }
+    QImage strip(kWidth, kRows * kRowHeight, QImage::Format_RGB888);
+    strip.fill(Qt::black);
+    QPainter p(&strip);
+    p.setRenderHint(QPainter::Antialiasing);
+    QFont font;
+    font.setFamilies({"IPAGothic", "VL Gothic", "Noto Sans CJK JP", "MS UI Gothic"});
+    font.setBold(true);
+    for (int row = 0; row < kRows; ++row) {
+        if (!kMessages[row].text) continue;
+        QString text = QString::fromUtf16(kMessages[row].text);
+        font.setPixelSize(30);
+        QFontMetrics fm(font);
+        while (fm.horizontalAdvance(text) > kWidth - 24 && font.pixelSize() > 12) {
+            font.setPixelSize(font.pixelSize() - 1);
+            fm = QFontMetrics(font);
+        }
+        QPainterPath path;
+        int x = (kWidth - fm.horizontalAdvance(text)) / 2;
+        int y = row * kRowHeight + (kRowHeight + fm.ascent() - fm.descent()) / 2;
+        path.addText(x, y, font, text);
+        p.setPen(QPen(QColor(255, 255, 255), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kMessages[row].fill);
+        p.drawPath(path);
+    }
+    p.end();
+    // Antialiasing may leave pure black inside the glyph edges; nudge it off the colour key.
+    for (int y = 0; y < strip.height(); ++y) {
+        uchar* line = strip.scanLine(y);
+        for (int x = 0; x < kWidth; ++x) {
+            uchar* px = line + 3 * x;
+            bool black = px[0] == 0 && px[1] == 0 && px[2] == 0;
+            bool nearBlack = px[0] < 8 && px[1] < 8 && px[2] < 8;
+            if (!black && nearBlack) px[0] = px[1] = px[2] = 8;
+        }
+    }
+    QString out = QString::fromLocal8Bit(argv[1]) + "/sim/messages.bmp";
+    if (!strip.save(out, "BMP")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
+        return 1;
+    }
+    return 0;
+}
