@@ -126,6 +126,7 @@ void drawLabel(QPainter& p, const QString& text, Point mid, QPoint scroll, const
     p.setBrush(lineColor);
     gdiRect(p, x - 1, y - 1, x + cx + 1, y + cy + 1);
     p.fillRect(QRect(x, y, cx, cy), background);
+    p.setBackground(background);
     p.setPen(textColor);
     p.drawText(QRect(x, y, cx, cy), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }

@@ -1,0 +1,106 @@
+#include "app/gui/screenshot_export.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QImageWriter>
+#include <QMessageBox>
+#include <QPainter>
+
+#include <vector>
+
+#include "app/gui/ui_text.h"
+#include "app/screenshot_path.h"
+#include "app/string_ids.h"
+#include "editor/gui/chart_drawing.h"
+
+namespace trovel {
+
+namespace {
+
+const QString kJpegFilter = QStringLiteral("jpg (*.jpg)");
+const QString kPngFilter = QStringLiteral("png (*.png)");
+
+// The name chosen last, offered again by the next export.
+QString& lastChosenPath() {
+    static QString path;
+    return path;
+}
+
+void tell(QWidget* owner, QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, uiText(Str::MessageCaption), text, QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("screenshotMessage"));
+    box.exec();
+}
+
+}  // namespace
+
+bool StartImageExport(QWidget* owner) {
+    const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
+    if (formats.contains("jpg") || formats.contains("jpeg")) return true;
+    tell(owner, QMessageBox::Critical, uiText(Str::JpegUnavailable));
+    return false;
+}
+
+QImage renderChartImage(BlockProgram& program, const ChartStyle& style, uint32_t options) {
+    const ChartExtent extent = chartExtent(program, QSize(), false);
+    QImage image(std::max(1, extent.content.right), std::max(1, extent.content.bottom), QImage::Format_RGB32);
+    // The picture must not use up the marks the program area still has to repaint.
+    std::vector<uint32_t> flags;
+    flags.reserve(program.blocks.size());
+    for (const auto& b : program.blocks) flags.push_back(b->flags);
+    {
+        QPainter painter(&image);
+        ChartView view;
+        view.scroll = QPoint(0, 0);
+        view.client = image.size();
+        view.full = true;
+        view.window = false;
+        DrawChart(painter, program, style, options, view);
+    }
+    for (size_t i = 0; i < program.blocks.size() && i < flags.size(); ++i) program.blocks[i]->flags = flags[i];
+    return image;
+}
+
+bool SaveChartImage(const QString& path, BlockProgram& program, const ChartStyle& style, uint32_t options) {
+    if (path.isEmpty()) return false;
+    const bool png = path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+    return renderChartImage(program, style, options).save(path, png ? "PNG" : "JPG");
+}
+
+bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& program, const ChartStyle& style,
+                        uint32_t options) {
+    if (!SaveChartImage(path, program, style, options)) {
+        tell(owner, QMessageBox::Critical, uiText(Str::ScreenshotFailed));
+        return false;
+    }
+    const QString shown = toQString(shortenPathMiddle(toU16(QDir::toNativeSeparators(path))));
+    tell(owner, QMessageBox::NoIcon, QStringLiteral("%1\n\n'%2'").arg(uiText(Str::ScreenshotSaved), shown));
+    return true;
+}
+
+void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
+                      const QString& startDir) {
+    QFileDialog dialog(owner, uiText(Str::ScreenshotDialogTitle), startDir);
+    dialog.setObjectName(QStringLiteral("screenshotDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({kJpegFilter, kPngFilter});
+    dialog.setDefaultSuffix(QStringLiteral("jpg"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter == kPngFilter ? QStringLiteral("png") : QStringLiteral("jpg"));
+    });
+    if (!lastChosenPath().isEmpty()) {
+        dialog.selectFile(lastChosenPath());
+        if (lastChosenPath().endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+            dialog.selectNameFilter(kPngFilter);
+            dialog.setDefaultSuffix(QStringLiteral("png"));
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().first();
+    lastChosenPath() = path;
+    exportChartImageTo(owner, path, program, style, options);
+}
+
+}  // namespace trovel

@@ -1,0 +1,34 @@
+#pragma once
+// The picture of the whole flowchart: drawn off-screen at the chart's content size, saved as JPEG
+// (or PNG when the chosen name says so).
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+
+#include "editor/gui/chart_style.h"
+#include "model/program.h"
+
+class QWidget;
+
+namespace trovel {
+
+// True when JPEG pictures can be written; otherwise tells the user once (owner may be null).
+bool StartImageExport(QWidget* owner);
+
+// The whole chart, unscrolled, at (content right, content bottom) of the chart's extent.
+QImage renderChartImage(BlockProgram& program, const ChartStyle& style, uint32_t options);
+
+// Saves the picture: PNG for a name ending in ".png", JPEG otherwise. False when nothing was written.
+bool SaveChartImage(const QString& path, BlockProgram& program, const ChartStyle& style, uint32_t options);
+
+// Saves to `path` and tells the user how it went. Returns whether the file was written.
+bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& program, const ChartStyle& style,
+                        uint32_t options);
+
+// The command: the save dialog (starting in `startDir` or at the last name chosen), the save, the message.
+void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
+                      const QString& startDir);
+
+}  // namespace trovel

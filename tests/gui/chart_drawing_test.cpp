@@ -1,0 +1,214 @@
+// The chart as pixels: what a block, its marks and its connectors look like in the back buffer.
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QPainter>
+#include <QtTest>
+
+#include "app/gui/ui_text.h"
+#include "editor/gui/chart_drawing.h"
+#include "editor/routing.h"
+#include "gui_test_support.h"
+
+using namespace trovel;
+using trovel::test::addBlock;
+
+namespace {
+
+const QColor kWhite(255, 255, 255);
+const QColor kGridColour(192, 192, 192);
+const QColor kMotionFill(183, 226, 176);
+
+QColor inverted(QColor c) { return QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()); }
+
+}  // namespace
+
+class ChartDrawingTest : public QObject {
+    Q_OBJECT
+
+    BlockProgram m_program;
+    ChartStyle m_style;
+    QImage m_image;
+
+    ChartExtent draw(uint32_t options = 0, bool full = true) {
+        QPainter painter(&m_image);
+        ChartView view;
+        view.client = QSize(600, 500);
+        view.full = full;
+        return DrawChart(painter, m_program, m_style, options, view);
+    }
+    QColor at(int x, int y) const { return m_image.pixelColor(x, y); }
+
+private slots:
+    void init() {
+        clear(m_program);
+        m_style = defaultChartStyle(chartTextSources({}, {}));
+        m_image = QImage(620, 520, QImage::Format_RGB32);
+        m_image.fill(Qt::black);
+    }
+
+    void emptyProgramDrawsBackgroundAndGrid() {
+        const ChartExtent extent = draw();
+        QCOMPARE(extent.content, (Rect{0, 0, 36, 36}));
+        QCOMPARE(extent.rangeX, 600);  // at least the client size
+        QCOMPARE(extent.rangeY, 500);
+        QCOMPARE(at(4, 4), kWhite);
+        QCOMPARE(at(9, 4), kGridColour);
+        QCOMPARE(at(4, 18), kGridColour);
+        QCOMPARE(at(594, 495), kGridColour);  // 594 and 495 are grid multiples
+        QCOMPARE(at(596, 497), kWhite);
+    }
+
+    void withoutAWindowTheRangesAreTheChartItself() {
+        addBlock(m_program, BlockType::Forward, 900, 90);
+        QPainter painter(&m_image);
+        ChartView view;
+        view.client = QSize(600, 500);
+        view.window = false;
+        const ChartExtent extent = DrawChart(painter, m_program, m_style, 0, view);
+        QCOMPARE(extent.content, (Rect{0, 0, 999, 189}));
+        QCOMPARE(extent.rangeX, 999);
+        QCOMPARE(extent.rangeY, 189);
+    }
+
+    void selectingABlockInvertsItAndDeselectingRestoresIt() {
+        ActionBlock* block = addBlock(m_program, BlockType::Forward, 90, 90);
+        draw();
+        QCOMPARE(at(93, 150), kMotionFill);  // caption panel, away from the text
+        QCOMPARE(at(91, 126), QColor(64, 64, 64));  // the panel's outline
+
+        block->flags |= FlagSelected | FlagChanged;
+        draw(0, false);  // a partial redraw over the previous picture
+        QCOMPARE(at(93, 150), inverted(kMotionFill));
+
+        block->flags = FlagChanged;
+        draw(0, false);
+        QCOMPARE(at(93, 150), kMotionFill);
+        QCOMPARE(block->flags & FlagChanged, 0u);  // drawn blocks are no longer pending
+    }
+
+    void aPartialRedrawLeavesUnchangedBlocksAlone() {
+        ActionBlock* a = addBlock(m_program, BlockType::Forward, 90, 90);
+        addBlock(m_program, BlockType::Forward, 270, 90);
+        draw();
+        m_image.setPixelColor(273, 150, Qt::black);  // a mark only a repaint of the second block would clear
+        a->flags |= FlagChanged;
+        draw(0, false);
+        QCOMPARE(at(273, 150), QColor(Qt::black));
+        draw(0, true);
+        QCOMPARE(at(273, 150), kMotionFill);
+    }
+
+    void aCollidingBlockIsOnlyADottedBlueOutline() {
+        ActionBlock* block = addBlock(m_program, BlockType::Forward, 90, 90);
+        block->flags |= FlagColliding | FlagSelected;
+        draw();
+        QVERIFY(at(93, 150) != kMotionFill);
+        QVERIFY(at(93, 150) != inverted(kMotionFill));
+        int blue = 0;
+        for (int x = 90; x < 153; ++x) blue += at(x, 91) == QColor(0, 0, 255);
+        QVERIFY2(blue > 10 && blue < 60, qPrintable(QString::number(blue)));  // dotted, not solid
+    }
+
+    void currentBlockAndItsPartnerGetRedBrackets() {
+        ActionBlock* start = addBlock(m_program, BlockType::Start, 27, 9);
+        ActionBlock* end = addBlock(m_program, BlockType::End, 27, 300);
+        start->partner = end;
+        end->partner = start;
+        start->next[0] = end;
+        m_program.currentBlock = start;
+        draw();
+        const QColor red(255, 0, 0);
+        QCOMPARE(at(26, 14), red);    // left stroke of the top-left L
+        QCOMPARE(at(30, 8), red);     // top stroke
+        QCOMPARE(at(26, 340), red);   // the partner's bottom-left L
+        QVERIFY(at(26, 30) != red);   // the Ls stop after 10 pixels
+    }
+
+    void dropTargetGetsADragColouredFrame() {
+        ActionBlock* block = addBlock(m_program, BlockType::Wait, 90, 90);
+        block->flags |= FlagDropTarget;
+        draw();
+        QCOMPARE(at(120, 90), QColor(192, 0, 192));
+        QCOMPARE(at(90, 110), QColor(192, 0, 192));
+    }
+
+    void connectorsUseTheirOutputColours() {
+        ActionBlock* repeat = addBlock(m_program, BlockType::RepeatStart, 90, 90);
+        ActionBlock* repeatEnd = addBlock(m_program, BlockType::RepeatEnd, 90, 180);
+        repeat->partner = repeatEnd;
+        repeatEnd->partner = repeat;
+        repeat->next[0] = repeatEnd;
+        repeatEnd->next[1] = repeat;
+        draw();
+        // The loop-back runs up at x = 198 + 27 = 225 in grey.
+        const Route loop = RouteConnector(*repeatEnd, 1);
+        QCOMPARE(loop.code, RouteCode::SideUpRight);
+        QCOMPARE(at(225, 170), QColor(128, 128, 128));
+        // Output 0 of the RepeatStart is blue from its start handle down.
+        QCOMPARE(at(144, 130), QColor(0, 0, 255));
+        // The open output 0 of the RepeatEnd: handle and arrowhead at its bottom centre.
+        QCOMPARE(at(140, 214), QColor(0, 0, 255));
+
+        // A dragged output is drawn in the drag colour.
+        repeat->flags |= FlagEndDrag0;
+        draw();
+        QCOMPARE(at(144, 130), QColor(192, 0, 192));
+    }
+
+    void branchOutputsCarryTheirLabelsOnlyWhenLinkedOnRouteThree() {
+        ActionBlock* branch = addBlock(m_program, BlockType::Branch, 90, 90);
+        draw();
+        const Route open = RouteConnector(*branch, 0);
+        QCOMPARE(open.code, RouteCode::Down);
+        // An open output: no label and no circle at its (zero-length) mid.
+        QCOMPARE(at(open.mid.x, open.mid.y - 3), QColor(0, 0, 255));  // inside the start handle
+        ActionBlock* target = addBlock(m_program, BlockType::Stop, 113, 300);
+        branch->next[0] = target;
+        draw();
+        const Route linked = RouteConnector(*branch, 0);
+        // "はい" on a fill-coloured ground framed in blue around the mid point.
+        int fill = 0;
+        for (int dx = -12; dx <= 12; ++dx) fill += at(linked.mid.x + dx, linked.mid.y) == QColor(183, 226, 176);
+        QVERIFY(fill > 0);
+    }
+
+    void overlappingBlocksShowOnlyTheMarker() {
+        ActionBlock* a = addBlock(m_program, BlockType::Forward, 90, 90);
+        ActionBlock* b = addBlock(m_program, BlockType::Forward, 100, 100);
+        a->next[0] = b;
+        draw();
+        const Route route = RouteConnector(*a, 0);
+        QCOMPARE(route.code, RouteCode::Overlap);
+        const Point c{(route.marker[0].x + route.marker[1].x + route.marker[2].x) / 3,
+                      (route.marker[0].y + route.marker[1].y + route.marker[2].y) / 3};
+        QCOMPARE(at(c.x, c.y), QColor(0, 0, 255));
+    }
+
+    void skinImagesAreCopiedAndDiamondKeysAreTransparent() {
+        QImage forward(63, 36, QImage::Format_RGB32);
+        forward.fill(QColor(10, 20, 30));
+        QImage diamond(108, 63, QImage::Format_RGB32);
+        diamond.fill(QColor(255, 255, 128));
+        diamond.setPixelColor(54, 31, QColor(200, 0, 0));
+        m_style.skins.assign(17, QImage());
+        m_style.skins[3] = forward;
+        m_style.skins[9] = withKeyColorTransparent(diamond);
+        addBlock(m_program, BlockType::Forward, 90, 90);
+        addBlock(m_program, BlockType::Branch, 270, 90);
+        draw();
+        QCOMPARE(at(100, 100), QColor(10, 20, 30));
+        QCOMPARE(at(324, 121), QColor(200, 0, 0));
+        QCOMPARE(at(275, 94), kWhite);  // the key colour lets the background through
+    }
+
+    void chartFontIsJapanese() {
+        const QFontInfo info(m_style.font);
+        QVERIFY2(QFontDatabase::families(QFontDatabase::Japanese).contains(info.family()), qPrintable(info.family()));
+        QCOMPARE(info.pixelSize(), 14);
+        QVERIFY(info.bold());
+    }
+};
+
+QTEST_MAIN(ChartDrawingTest)
+#include "chart_drawing_test.moc"

@@ -1,0 +1,89 @@
+#pragma once
+// Helpers for driving the studio's widgets headless: blocks placed directly, modal boxes and
+// file dialogs answered as a user would, a private folder for files.
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "model/program.h"
+
+namespace trovel::test {
+
+inline ActionBlock* addBlock(BlockProgram& program, BlockType type, int x, int y) {
+    auto block = std::make_unique<ActionBlock>();
+    block->type = type;
+    block->x = x;
+    block->y = y;
+    const BlockSize size = blockSize(type);
+    block->width = size.width;
+    block->height = size.height;
+    block->bend = {27, 27};
+    return append(program, std::move(block));
+}
+
+inline QString testDir(const QString& name) {
+    const QString path = QStringLiteral(TROVEL_TEST_TMP "/gui/") + name;
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path;
+}
+
+// Waits (with the event loop running) for a modal window and hands it to `act` once.
+class ModalAnswerer {
+public:
+    // `act` returns false when the window is not the one it waits for.
+    explicit ModalAnswerer(std::function<bool(QWidget*)> act) : m_act(std::move(act)) {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || m_done || !modal->isVisible()) return;
+            if (!m_act(modal)) return;
+            m_done = true;
+            m_timer.stop();
+        });
+        m_timer.start();
+    }
+    bool answered() const { return m_done; }
+
+private:
+    std::function<bool(QWidget*)> m_act;
+    QTimer m_timer;
+    bool m_done = false;
+};
+
+// Presses `button` on the next message box and keeps its text.
+inline std::unique_ptr<ModalAnswerer> answerMessage(QMessageBox::StandardButton button, QString* text = nullptr) {
+    return std::make_unique<ModalAnswerer>([button, text](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box) return false;
+        if (text) *text = box->text();
+        box->done(button);
+        return true;
+    });
+}
+
+// Types a path into the next file dialog and accepts it (empty path: cancels it).
+inline std::unique_ptr<ModalAnswerer> answerFileDialog(const QString& path, QString* title = nullptr) {
+    return std::make_unique<ModalAnswerer>([path, title](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        if (!dialog) return false;
+        if (title) *title = dialog->windowTitle();
+        if (path.isEmpty()) {
+            dialog->reject();
+            return true;
+        }
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed name
+        return true;
+    });
+}
+
+}  // namespace trovel::test

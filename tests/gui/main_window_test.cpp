@@ -1,0 +1,398 @@
+// The studio window: commands by id, title rules, undo states, files, and the close question.
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QtTest>
+
+#include "app/gui/main_window.h"
+#include "app/gui/ui_text.h"
+#include "editor/gui/program_area.h"
+#include "gui_test_support.h"
+#include "model/option_flags.h"
+#include "model/program_file.h"
+
+using namespace trovel;
+using trovel::test::answerFileDialog;
+using trovel::test::answerMessage;
+
+namespace {
+
+const QString kNewTitle = QStringLiteral("TrovelStudio [ 新しいプログラム ]");
+
+bool sameBlocks(const BlockProgram& a, const BlockProgram& b) {
+    if (a.blocks.size() != b.blocks.size()) return false;
+    for (size_t i = 0; i < a.blocks.size(); ++i) {
+        const ActionBlock& x = *a.blocks[i];
+        const ActionBlock& y = *b.blocks[i];
+        if (x.type != y.type || x.param != y.param || x.x != y.x || x.y != y.y || x.bend != y.bend ||
+            x.name != y.name || indexOf(a, x.next[0]) != indexOf(b, y.next[0]) ||
+            indexOf(a, x.next[1]) != indexOf(b, y.next[1]) || indexOf(a, x.partner) != indexOf(b, y.partner)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainWindow> m_window;
+    QString m_dir;
+
+    void makeWindow(const QString& pending = {}) {
+        MainWindowSetup setup;
+        setup.style = defaultChartStyle(chartTextSources({}, {}));
+        setup.statusFont = chartFont();
+        setup.appDir = m_dir;
+        setup.pendingPath = pending;
+        m_window = std::make_unique<MainWindow>(std::move(setup));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    QWidget* canvas() { return m_window->programArea()->viewport(); }
+    void trigger(int id) { m_window->actionById(id)->trigger(); }
+    // One recorded edit: the Start block dragged 27 pixels to the right.
+    void moveStartBlock() {
+        const ActionBlock* start = program().blocks[0].get();
+        const QPoint grab = QPoint(start->x + 30, start->y + 16) - m_window->programArea()->scrollPosition();
+        QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, grab);
+        QTest::mouseMove(canvas(), grab + QPoint(27, 0));
+        QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, grab + QPoint(27, 0));
+    }
+    BlockProgram& program() { return m_window->program(); }
+
+private slots:
+    void initTestCase() { m_dir = test::testDir(QStringLiteral("main_window")); }
+    void init() { optionFlags().reset(0); }
+    void cleanup() {
+        optionFlags().reset(0);  // nothing modified: the window closes without asking
+        m_window.reset();
+    }
+
+    void everyCommandIdHasItsAction() {
+        makeWindow();
+        const int ids[] = {40001, 40002, 40003, 40004, 40005, 40006, 40007, 40008, 40009, 40010, 40011,
+                           40015, 40031, 40032, 40033, 40046, 40084, 40086, 40088, 40115, 40116, 40201};
+        for (int id : ids) {
+            QAction* action = m_window->actionById(id);
+            QVERIFY2(action, qPrintable(QString::number(id)));
+            QCOMPARE(action->data().toInt(), id);
+            QVERIFY(!action->text().isEmpty());
+        }
+        QCOMPARE(m_window->actionById(40002)->text(), QStringLiteral("新規作成"));
+        QCOMPARE(m_window->actionById(40004)->text(), QStringLiteral("名前をつけて保存..."));
+        QCOMPARE(m_window->actionById(40201)->text(), QStringLiteral("シミュレータの起動"));
+        QCOMPARE(m_window->actionById(40006)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QCOMPARE(m_window->actionById(40011)->shortcut(), QKeySequence(Qt::Key_Delete));
+        QCOMPARE(m_window->actionById(40001)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        // Commands whose windows come later are present but greyed.
+        for (int id : {40015, 40088, 40115, 40033, 40116, 40084, 40086, 40031, 40046, 40201})
+            QVERIFY(!m_window->actionById(id)->isEnabled());
+
+        QStringList menus;
+        for (QAction* a : m_window->menuBar()->actions()) menus << a->text();
+        QCOMPARE(menus, (QStringList{"ファイル(&F)", "編集(&E)", "プログラム(&P)", "設定(&D)", "ヘルプ(&H)", "シミュレータ(&S)"}));
+
+        // Ten toolbar buttons in their order, with their tips, and the status label.
+        QList<int> buttons;
+        for (QAction* a : m_window->toolBar()->actions())
+            if (!a->isSeparator() && a->data().toInt() != 0) buttons << a->data().toInt();
+        QCOMPARE(buttons, (QList<int>{40002, 40005, 40003, 40006, 40007, 40008, 40009, 40010, 40201, 40015}));
+        QCOMPARE(m_window->actionById(40002)->toolTip(), QStringLiteral("新しいプログラムを作成する"));
+        QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("未接続"));
+    }
+
+    void layoutPutsThePaletteLeftOfTheProgramArea() {
+        makeWindow();
+        QCOMPARE(m_window->leftPane()->width(), 272);
+        QVERIFY(m_window->programArea()->x() >= 272);
+        QVERIFY(m_window->programArea()->width() > 400);
+    }
+
+    void titleMarksTheFirstEditAndSaveClearsIt() {
+        makeWindow();
+        QCOMPARE(m_window->windowTitle(), kNewTitle);
+        moveStartBlock();
+        QCOMPARE(m_window->windowTitle(), kNewTitle + " *");
+        QVERIFY(optionFlags().has(Option::Modified));
+        moveStartBlock();
+        QCOMPARE(m_window->windowTitle(), kNewTitle + " *");  // only the first edit adds the mark
+
+        const QString path = m_dir + "/titled.qxp";
+        QVERIFY(m_window->saveToFile(path));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ titled.qxp ]"));
+        QVERIFY(!optionFlags().has(Option::Modified));
+        moveStartBlock();
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ titled.qxp ] *"));
+    }
+
+    void undoAndRedoWalkThroughEditsWithTheirMenuStates() {
+        makeWindow();
+        QAction* undo = m_window->actionById(40006);
+        QAction* redo = m_window->actionById(40007);
+        QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+        const int startX = program().blocks[0]->x;
+        moveStartBlock();
+        QCOMPARE(program().blocks[0]->x, startX + 27);
+        QVERIFY(undo->isEnabled() && !redo->isEnabled());
+        moveStartBlock();
+        QCOMPARE(program().blocks[0]->x, startX + 54);
+
+        QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(program().blocks[0]->x, startX + 27);
+        QVERIFY(undo->isEnabled() && redo->isEnabled());
+        trigger(40006);
+        QCOMPARE(program().blocks[0]->x, startX);
+        QVERIFY(!undo->isEnabled() && redo->isEnabled());
+        QTest::keyClick(m_window.get(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(program().blocks[0]->x, startX + 27);
+
+        // A new edit after Undo drops the redo steps.
+        moveStartBlock();
+        QVERIFY(undo->isEnabled() && !redo->isEnabled());
+        QCOMPARE(program().blocks[0]->x, startX + 54);
+
+        // New starts the history again.
+        optionFlags().clear(Option::Modified);
+        trigger(40002);
+        QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+        QCOMPARE(program().blocks.size(), size_t{2});
+    }
+
+    void cutAndPasteOfARepeatPairGetsANewRepeatNumber() {
+        makeWindow();
+        ProgramArea* area = m_window->programArea();
+        area->setPaletteSelection(static_cast<int>(BlockType::RepeatStart));
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, {300, 60});
+        area->setPaletteSelection(static_cast<int>(BlockType::RepeatStart));
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, {450, 60});
+        QCOMPARE(program().blocks.size(), size_t{6});
+        ActionBlock* first = program().blocks[2].get();
+        QCOMPARE(first->param[2], 0);
+        QCOMPARE(program().blocks[4]->param[2], 1);
+
+        // Select the first pair's end alone with a right click, cut it: its start goes too.
+        QTest::mouseClick(canvas(), Qt::RightButton, Qt::NoModifier, {300, 150});
+        QCOMPARE(program().blocks[3]->type, BlockType::RepeatEnd);
+        QVERIFY(program().blocks[3]->flags & FlagSelected);
+        auto* menu = m_window->findChild<QMenu*>(QStringLiteral("blockMenu"));
+        QVERIFY(menu);
+        menu->close();
+        QTest::keyClick(m_window.get(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(program().blocks.size(), size_t{4});
+
+        QTest::keyClick(m_window.get(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(program().blocks.size(), size_t{6});
+        const ActionBlock* pastedStart = program().blocks[4].get();
+        const ActionBlock* pastedEnd = program().blocks[5].get();
+        QCOMPARE(pastedStart->type, BlockType::RepeatStart);
+        QCOMPARE(pastedEnd->type, BlockType::RepeatEnd);
+        QCOMPARE(pastedStart->partner, pastedEnd);
+        QCOMPARE(pastedEnd->next[1], pastedStart);
+        // The pasted copy still carries 0 when the free number is looked up, and 1 belongs to the
+        // second pair, so it gets 2: never a number another repeat uses.
+        QCOMPARE(pastedStart->param[2], 2);
+        QCOMPARE(program().blocks[2]->param[2], 1);
+        QVERIFY(pastedStart->flags & FlagSelected);
+
+        // Undo brings the cut pair back, Redo removes it again.
+        trigger(40006);
+        trigger(40006);
+        QCOMPARE(program().blocks.size(), size_t{6});
+        QCOMPARE(program().blocks[2]->type, BlockType::RepeatStart);
+        QCOMPARE(program().blocks[2]->param[2], 0);
+        trigger(40007);
+        QCOMPARE(program().blocks.size(), size_t{4});
+    }
+
+    void contextMenuOffersTheEditCommands() {
+        makeWindow();
+        QTest::mouseClick(canvas(), Qt::RightButton, Qt::NoModifier, {60, 25});
+        auto* menu = m_window->findChild<QMenu*>(QStringLiteral("blockMenu"));
+        QVERIFY(menu);
+        QList<int> ids;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) ids << a->data().toInt();
+        QCOMPARE(ids, (QList<int>{40006, 40007, 40008, 40009, 40010, 40011, 40032}));
+        QVERIFY(!menu->actions().first()->isEnabled());  // nothing to undo yet
+        menu->close();
+    }
+
+    void selectAllAndDeleteKeepStartAndEnd() {
+        makeWindow();
+        m_window->programArea()->setPaletteSelection(static_cast<int>(BlockType::Forward));
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, {300, 200});
+        QCOMPARE(program().blocks.size(), size_t{3});
+        QTest::keyClick(m_window.get(), Qt::Key_A, Qt::ControlModifier);
+        for (const auto& b : program().blocks) QVERIFY(b->flags & FlagSelected);
+        QTest::keyClick(m_window.get(), Qt::Key_Delete);
+        QCOMPARE(program().blocks.size(), size_t{2});
+        QCOMPARE(program().blocks[0]->next[0], program().blocks[1].get());
+    }
+
+    void openEditSaveAndReopenKeepsEveryField() {
+        makeWindow();
+        const QString example = QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp");
+        QVERIFY(m_window->openProgramFile(example));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ line_follower.qxp ]"));
+        QVERIFY(program().blocks.size() > 3);
+
+        moveStartBlock();
+        program().blocks[2]->param[0] = 42;  // as a property panel would
+        const QString path = m_dir + "/round_trip.qxp";
+        QVERIFY(m_window->saveToFile(path));
+
+        BlockProgram reloaded;
+        QVERIFY(loadProgram(reloaded, path.toStdU16String()).ok());
+        QVERIFY(sameBlocks(program(), reloaded));
+        QCOMPARE(reloaded.blocks[2]->param[0], 42);
+
+        // And through the window again.
+        BlockProgram saved;
+        QVERIFY(loadProgram(saved, path.toStdU16String()).ok());
+        QVERIFY(m_window->openProgramFile(path));
+        QVERIFY(sameBlocks(program(), saved));
+        QVERIFY(!optionFlags().has(Option::Modified));
+    }
+
+    void openCommandUsesItsDialog() {
+        makeWindow();
+        QString title;
+        auto dialog = answerFileDialog(QStringLiteral(TROVEL_SOURCE_DIR "/examples/led_repeat.qxp"), &title);
+        trigger(40005);
+        QVERIFY(dialog->answered());
+        QCOMPARE(title, QStringLiteral("モーションの読み込み"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ led_repeat.qxp ]"));
+    }
+
+    void aForeignOrDamagedFileKeepsTheProgram() {
+        makeWindow();
+        moveStartBlock();
+        const QString title = m_window->windowTitle();
+        BlockProgram before;
+        const QString kept = m_dir + "/kept.qxp";
+        saveProgram(program(), kept.toStdU16String());
+        QVERIFY(loadProgram(before, kept.toStdU16String()).ok());
+        optionFlags().set(Option::Modified);
+        m_window->setTitle();
+        const QString markedTitle = m_window->windowTitle();
+
+        const QString foreign = m_dir + "/foreign.qxp";
+        {
+            QFile f(foreign);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("just some text\r\n");
+        }
+        QString text;
+        auto box = answerMessage(QMessageBox::Ok, &text);
+        QVERIFY(!m_window->openProgramFile(foreign));
+        QVERIFY(box->answered());
+        QCOMPARE(text, QStringLiteral("このファイルフォーマットには対応していません"));
+        QVERIFY(sameBlocks(program(), before));
+        QCOMPARE(m_window->windowTitle(), markedTitle);
+        QVERIFY(optionFlags().has(Option::Modified));
+
+        // A good header followed by a broken record.
+        const QString damaged = m_dir + "/damaged.qxp";
+        {
+            QFile f(damaged);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            const QString content = QStringLiteral("FORMAT_:[QX_FMT_4]\r\n\r\nCMD_\t[[main]]-[27");
+            f.write("\xFF\xFE");
+            f.write(reinterpret_cast<const char*>(content.utf16()), content.size() * 2);
+        }
+        auto box2 = answerMessage(QMessageBox::Ok, &text);
+        QVERIFY(!m_window->openProgramFile(damaged));
+        QVERIFY(box2->answered());
+        QVERIFY(text.contains(QStringLiteral("3")));
+        QVERIFY(sameBlocks(program(), before));
+        QVERIFY(optionFlags().has(Option::Modified));
+    }
+
+    void aFailedSaveSaysSoAndKeepsTheMarker() {
+        makeWindow();
+        moveStartBlock();
+        const QString title = m_window->windowTitle();
+        QString text;
+        auto box = answerMessage(QMessageBox::Ok, &text);
+        QVERIFY(!m_window->saveToFile(m_dir + "/no/such/folder/x.qxp"));
+        QVERIFY(box->answered());
+        QVERIFY(!text.isEmpty());
+        QCOMPARE(m_window->windowTitle(), title);
+        QVERIFY(optionFlags().has(Option::Modified));
+        QVERIFY(program().filePath.empty());
+    }
+
+    void closingAModifiedProgramAsks() {
+        makeWindow();
+        moveStartBlock();
+        {  // Cancel: the window stays.
+            auto box = answerMessage(QMessageBox::Cancel);
+            QVERIFY(!m_window->close());
+            QVERIFY(box->answered());
+            QVERIFY(m_window->isVisible());
+        }
+        {  // Yes without a file: Save As; cancelling it keeps the window and the edits.
+            auto box = answerMessage(QMessageBox::Yes);
+            auto dialog = answerFileDialog(QString());
+            QVERIFY(!m_window->close());
+            QVERIFY(box->answered() && dialog->answered());
+            QVERIFY(optionFlags().has(Option::Modified));
+        }
+        {  // Yes, then a name: saved first, then closed.
+            const QString path = m_dir + "/on_close";
+            QFile::remove(path + ".qxp");
+            QString title;
+            auto box = answerMessage(QMessageBox::Yes);
+            auto dialog = answerFileDialog(path, &title);
+            QVERIFY(m_window->close());
+            QCOMPARE(title, QStringLiteral("モーションの保存"));
+            QVERIFY(QFile::exists(path + ".qxp"));  // the default extension is added
+            BlockProgram saved;
+            QVERIFY(loadProgram(saved, (path + ".qxp").toStdU16String()).ok());
+            QVERIFY(sameBlocks(program(), saved));
+        }
+    }
+
+    void closingWithNoDiscards() {
+        makeWindow();
+        moveStartBlock();
+        auto box = answerMessage(QMessageBox::No);
+        QVERIFY(m_window->close());
+        QVERIFY(box->answered());
+    }
+
+    void viewModeDisablesFilesAndNeverAsks() {
+        optionFlags().set(Option::ViewMode);
+        makeWindow(QStringLiteral(TROVEL_SOURCE_DIR "/examples/counted_steps.qxp"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ counted_steps.qxp ] -ビューモード-"));
+        for (int id : {40002, 40005, 40003, 40004}) QVERIFY(!m_window->actionById(id)->isEnabled());
+        moveStartBlock();  // editing still works in view mode
+        QVERIFY(optionFlags().has(Option::Modified));
+        QVERIFY(m_window->close());
+    }
+
+    void eighthRepeatShowsTheWarning() {
+        makeWindow();
+        for (int i = 0; i < kMaxRepeats; ++i) PlaceBlock(program(), BlockType::RepeatStart, {300 + 10 * i, 100});
+        const size_t before = program().blocks.size();
+        QString text;
+        auto box = answerMessage(QMessageBox::Ok, &text);
+        m_window->programArea()->setPaletteSelection(static_cast<int>(BlockType::RepeatStart));
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, {400, 400});
+        QVERIFY(box->answered());
+        QCOMPARE(text, QStringLiteral("くり返しはプログラム中に7回しかつかえません"));
+        QCOMPARE(program().blocks.size(), before);
+        QVERIFY(!m_window->actionById(40006)->isEnabled());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
