@@ -118,11 +118,10 @@ LoadResult loadProgram(BlockProgram& program, const std::filesystem::path& path)
 
     BlockProgram loaded;
     std::vector<int> lines;
-    int lineNumber = 1;
     for (;;) {
         size_t length = file.readLine(line);
         if (length == 0) break;
-        ++lineNumber;
+        int lineNumber = file.lineNumber();
         if (line.find(kRecordKey) == std::u16string::npos) continue;
         auto block = std::make_unique<ActionBlock>();
         std::string error = parseRecord(line, *block);

@@ -101,7 +101,19 @@ bool TextRecordFile::close() {
 
 size_t TextRecordFile::readLine(std::u16string& line, size_t maxChars) {
     line.clear();
-    if (!m_reading || maxChars > kMaxLineChars || m_pos >= m_data.size()) return 0;
+    if (!m_reading || maxChars > kMaxLineChars) return 0;
+    while (m_pos < m_data.size()) {
+        bool emptyBeforeLf = readPhysicalLine(line, maxChars);
+        if (!emptyBeforeLf) break;
+    }
+    return line.size();
+}
+
+// Reads one line at m_pos; true when it held nothing at all before its LF.
+bool TextRecordFile::readPhysicalLine(std::u16string& line, size_t maxChars) {
+    line.clear();
+    ++m_line;
+    size_t startPos = m_pos == 0 && m_utf16 ? 2 : m_pos;
     if (m_utf16) {
         if (m_pos == 0) m_pos = 2;  // the byte-order mark
         const size_t chars = (m_data.size() - m_pos) / 2;
@@ -128,8 +140,11 @@ size_t TextRecordFile::readLine(std::u16string& line, size_t maxChars) {
         if (line.size() > maxChars) line.resize(maxChars);
         m_pos = end < m_data.size() ? end + 1 : m_data.size();
     }
+    const size_t unit = m_utf16 ? 2 : 1;
+    bool emptyBeforeLf = m_pos == startPos + unit && line.empty() &&
+                         m_data[startPos] == '\n' && (!m_utf16 || m_data[startPos + 1] == 0);
     cutAtNul(line);
-    return line.size();
+    return emptyBeforeLf;
 }
 
 void TextRecordFile::writeText(std::u16string_view text) {

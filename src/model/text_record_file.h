@@ -35,17 +35,24 @@ public:
     bool isOpen() const { return m_reading || m_out != nullptr; }
 
     // The next line without its LF (a CR before the LF stays), cut to maxChars and to the first
-    // NUL; the rest of an overlong line is skipped. Returns the length; 0 at the end of the file,
-    // on error, for maxChars > kMaxLineChars, and for a line with no character before its LF.
+    // NUL; the rest of an overlong line is skipped, and so are lines with no character at all
+    // before their LF (hand-edited LF-only files have them between records). Returns the length;
+    // 0 at the end of the file, on error, for maxChars > kMaxLineChars, and for a line whose
+    // first character is NUL (a binary file).
     size_t readLine(std::u16string& line, size_t maxChars = kRecordLineChars);
+    // 1-based line number in the file of the line readLine returned last.
+    int lineNumber() const { return m_line; }
     bool isUtf16() const { return m_utf16; }
 
     // Writes the text with every LF as CR LF; an empty text writes nothing.
     void writeText(std::u16string_view text);
 
 private:
+    bool readPhysicalLine(std::u16string& line, size_t maxChars);
+
     std::vector<uint8_t> m_data;  // whole file while reading
     size_t m_pos = 0;
+    int m_line = 0;
     bool m_reading = false;
     bool m_utf16 = false;
     std::FILE* m_out = nullptr;

@@ -155,3 +155,26 @@ TEST(RecordFields, NumbersTakeTheLeadingPrefix) {
     EXPECT_EQ(toInt(u"-1e300"), INT_MIN);
     EXPECT_EQ(toNumber(std::u16string(300, u'1')), toNumber(std::u16string(255, u'1')));
 }
+
+TEST(TextRecordFileRead, BlankLfLinesDoNotEndTheFile) {
+    auto dir = test::scratchDir("trf_blank");
+    // As a hand edit on this platform leaves it: LF line ends and blank lines between records.
+    writeBytes(dir / "lf.ini", "_A:[1]\n\n\n_B:[2]\n");
+    TextRecordFile f;
+    ASSERT_TRUE(f.open(dir / "lf.ini", u"r"));
+    std::u16string line;
+    EXPECT_EQ(f.readLine(line), 6u);
+    EXPECT_EQ(f.lineNumber(), 1);
+    EXPECT_EQ(f.readLine(line), 6u);
+    EXPECT_EQ(line, u"_B:[2]");
+    EXPECT_EQ(f.lineNumber(), 4);
+    EXPECT_EQ(f.readLine(line), 0u);
+
+    writeBytes(dir / "lf16.txt", utf16(u"a\n\nb\n"));
+    TextRecordFile g;
+    ASSERT_TRUE(g.open(dir / "lf16.txt", u"r"));
+    g.readLine(line);
+    EXPECT_EQ(g.readLine(line), 1u);
+    EXPECT_EQ(line, u"b");
+    EXPECT_EQ(g.lineNumber(), 3);
+}
