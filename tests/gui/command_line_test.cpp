@@ -1,0 +1,60 @@
+// The studio's command line: view mode, a quoted or bare program path, the application folder.
+
+#include <QFile>
+#include <QtTest>
+
+#include "app/gui/command_line.h"
+#include "gui_test_support.h"
+
+using namespace trovel;
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+    std::string m_existing;
+
+private slots:
+    void initTestCase() {
+        const QString dir = test::testDir(QStringLiteral("command_line"));
+        const QString path = dir + "/Mixed Case.qxp";
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        m_existing = path.toStdString();
+    }
+
+    void quotedPathThenViewOpensInViewMode() {
+        const auto line = parseStudioCommandLine({"\"" + m_existing + "\"", "-VIEW"});
+        QVERIFY(line.viewMode);
+        QCOMPARE(QString::fromStdString(line.programPath.string()), QString::fromStdString(m_existing));
+    }
+
+    void bareShellUnquotedPathKeepsItsCase() {
+        const auto line = parseStudioCommandLine({m_existing});
+        QVERIFY(!line.viewMode);
+        QCOMPARE(QString::fromStdString(line.programPath.string()), QString::fromStdString(m_existing));
+    }
+
+    void missingFileStartsWithANewProgram() {
+        const auto line = parseStudioCommandLine({"\"" + m_existing + ".gone\"", "-view"});
+        QVERIFY(line.viewMode);
+        QVERIFY(line.programPath.empty());
+    }
+
+    void aSingleQuoteCharacterIsIgnored() {
+        QVERIFY(parseStudioCommandLine({"\"" + m_existing}).programPath.empty());
+        QVERIFY(parseStudioCommandLine({"\""}).programPath.empty());
+    }
+
+    void optionsWithValuesAreNotTakenForThePath() {
+        const auto line = parseStudioCommandLine({"--app-dir", "/some/dir", "--lang", "en", "--grab", "out.png"});
+        QCOMPARE(QString::fromStdString(line.appDir.string()), QStringLiteral("/some/dir"));
+        QCOMPARE(QString::fromStdString(line.grabPath.string()), QStringLiteral("out.png"));
+        QVERIFY(line.programPath.empty());
+        QVERIFY(!line.viewMode);
+        // An option at the end without its value is simply dropped.
+        QVERIFY(parseStudioCommandLine({"--app-dir"}).appDir.empty());
+    }
+};
+
+QTEST_MAIN(CommandLineTest)
+#include "command_line_test.moc"
