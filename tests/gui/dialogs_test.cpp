@@ -1,0 +1,226 @@
+// The chart picture, the about box and the option dialog, used as a user would.
+
+#include <QCheckBox>
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/gui/about_box.h"
+#include "app/gui/option_dialog.h"
+#include "app/gui/screenshot_export.h"
+#include "app/gui/ui_text.h"
+#include "app/screenshot_path.h"
+#include "app/settings.h"
+#include "app/string_ids.h"
+#include "gui_test_support.h"
+#include "model/option_flags.h"
+
+using namespace trovel;
+using trovel::test::answerFileDialog;
+using trovel::test::answerMessage;
+using trovel::test::testDir;
+
+namespace {
+
+int countNot(const QImage& img, QRect area, QColor color) {
+    int n = 0;
+    area = area.intersected(img.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) n += QColor(img.pixel(x, y)) != color ? 1 : 0;
+    return n;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+    BlockProgram m_program;
+    ChartStyle m_style = defaultChartStyle();
+
+private slots:
+    void init() { newProgram(m_program); }
+
+    void longPathsAreShortenedInTheMiddle() {
+        QCOMPARE(shortenPathMiddle(u"C:\\short.jpg"), std::u16string(u"C:\\short.jpg"));
+        const std::u16string exact(90, u'a');
+        QCOMPARE(shortenPathMiddle(exact), exact);
+        std::u16string longPath = u"/home/teacher/" + std::u16string(120, u'x') + u"/ワークシート第3回.jpg";
+        const std::u16string shown = shortenPathMiddle(longPath);
+        QCOMPARE(shown.size(), size_t(90));
+        QVERIFY(shown.find(u"...") != std::u16string::npos);
+        QVERIFY(shown.starts_with(u"/home/teacher/"));
+        QVERIFY(shown.ends_with(u"ワークシート第3回.jpg"));
+        // A character outside the basic plane is kept whole or left out, never cut in half.
+        std::u16string pairs;
+        for (int i = 0; i < 60; ++i) pairs += u"\U0001F600";
+        const std::u16string cut = shortenPathMiddle(pairs);
+        QVERIFY(cut.size() <= 90);
+        const size_t dots = cut.find(u"...");
+        QVERIFY(dots != std::u16string::npos && dots % 2 == 0 && (cut.size() - dots - 3) % 2 == 0);
+    }
+
+    void newProgramPictureHasTheContentSize() {
+        const QImage img = renderChartImage(m_program, m_style, 0);
+        QCOMPARE(img.size(), QSize(27 + 108 + 36, 477 + 45 + 36));
+        m_program.blocks.front()->flags |= FlagChanged;
+        renderChartImage(m_program, m_style, 0);
+        QVERIFY(m_program.blocks.front()->flags & FlagChanged);  // left for the program area
+    }
+
+    void blocksOutOfViewAppear() {
+        ActionBlock* far = PlaceBlock(m_program, BlockType::Forward, {0, 0}).block;
+        far->x = 900;  // far beyond any program area's visible part
+        far->y = 1500;
+        const QImage img = renderChartImage(m_program, m_style, 0);
+        QCOMPARE(img.size(), QSize(900 + 63 + 36, 1500 + 63 + 36));
+        const QColor background = m_style.colors[ChartColor::Background];
+        // The block's caption panel is filled; the empty margin beside it holds only the grid.
+        QVERIFY(countNot(img, QRect(902, 1540, 58, 20), background) > 800);
+        QCOMPARE(countNot(img, QRect(700, 1000, 8, 8), background), 0);
+    }
+
+    void savedPicturesOpenAsJpegAndPng() {
+        const QString dir = testDir(QStringLiteral("screenshot"));
+        for (const char* name : {"chart.jpg", "chart.png", "chart.JPG"}) {
+            const QString path = dir + QLatin1Char('/') + QLatin1String(name);
+            QVERIFY(SaveChartImage(path, m_program, m_style, 0));
+            QImageReader reader(path);
+            reader.setDecideFormatFromContent(true);
+            const QByteArray expected = QByteArray(name).endsWith(".png") ? "png" : "jpeg";
+            QCOMPARE(reader.format(), expected);
+            QCOMPARE(reader.read().size(), QSize(171, 558));
+        }
+    }
+
+    void exportTellsTheShortenedPathOrTheFailure() {
+        const QString dir = testDir(QStringLiteral("export") + QString(80, QLatin1Char('d')));
+        const QString path = dir + QStringLiteral("/picture.jpg");
+        QString text;
+        auto answer = answerMessage(QMessageBox::Ok, &text);
+        QVERIFY(exportChartImageTo(nullptr, path, m_program, m_style, 0));
+        QVERIFY(answer->answered());
+        QVERIFY(text.startsWith(uiText(Str::ScreenshotSaved) + QStringLiteral("\n\n'")));
+        QVERIFY(text.contains(QStringLiteral("...")));
+        QVERIFY(text.endsWith(QStringLiteral("picture.jpg'")));
+
+        const QString nowhere = dir + QStringLiteral("/missing/folder/picture.jpg");
+        answer = answerMessage(QMessageBox::Ok, &text);
+        QVERIFY(!exportChartImageTo(nullptr, nowhere, m_program, m_style, 0));
+        QCOMPARE(text, uiText(Str::ScreenshotFailed));
+        QVERIFY(!QFile::exists(nowhere));
+    }
+
+    void theCommandSavesWhatTheDialogChose() {
+        const QString dir = testDir(QStringLiteral("command"));
+        const QString path = dir + QStringLiteral("/sheet.png");
+        QString title, text;
+        auto dialog = answerFileDialog(path, &title);
+        auto message = answerMessage(QMessageBox::Ok, &text);
+        ExportScreenshot(nullptr, m_program, m_style, 0, dir);
+        QCOMPARE(title, uiText(Str::ScreenshotDialogTitle));
+        QImageReader reader(path);
+        reader.setDecideFormatFromContent(true);
+        QCOMPARE(reader.format(), QByteArray("png"));
+        QVERIFY(text.contains(QStringLiteral("sheet.png")));
+        // Cancelling writes nothing and says nothing.
+        const QString other = dir + QStringLiteral("/never.jpg");
+        dialog = answerFileDialog(QString());
+        message = answerMessage(QMessageBox::Ok, &text);
+        text.clear();
+        ExportScreenshot(nullptr, m_program, m_style, 0, dir);
+        QVERIFY(text.isEmpty());
+        QVERIFY(!QFile::exists(other));
+    }
+
+    void aboutBoxShowsThisBuild() {
+        AboutBox box;
+        QCOMPARE(box.findChild<QLabel*>("label1028")->text(), QStringLiteral("TrovelStudio"));
+        QCOMPARE(box.findChild<QLabel*>("label1029")->text(),
+                 QString::fromUtf16(u"バージョン\t") + QStringLiteral(TROVEL_VERSION));
+        QVERIFY(box.findChild<QLabel*>("label1030")->text().startsWith(QString::fromUtf16(u"会社名\t\t")));
+        QVERIFY(!studioVersion().company.isEmpty());
+        QCOMPARE(box.windowTitle(), uiText(Str::AboutTitle));
+    }
+
+    void optionBitsAndTicks() {
+        // The repeat check box is the one that is ticked when its bit is clear.
+        const std::array<bool, 6> none = ticksFor(0);
+        QCOMPARE(std::count(none.begin(), none.end(), true), 1L);
+        QVERIFY(none[4]);
+        QCOMPARE(bitsFromTicks(Option::Connected, none), Option::Connected);
+        QCOMPARE(bitsFromTicks(0, {true, true, true, true, false, true}),
+                 Option::UseCalcBlock | Option::UseWheelControl | Option::ShowMemoryMap | Option::BlockCollision |
+                     Option::SkipRepeatCheck | Option::UseSensors34);
+        for (uint32_t bits : {0u, 0x2000u, 0x23700u, 0x1500u}) QCOMPARE(bitsFromTicks(bits, ticksFor(bits)), bits);
+    }
+
+    void optionDialogConfirmsSavesAndRefreshes() {
+        OptionFlags flags;
+        flags.reset(Option::Connected | Option::UseCalcBlock);
+        const QString file = testDir(QStringLiteral("options")) + QStringLiteral("/qx_def.ini");
+        int saves = 0, refreshes = 0, reopened = 0;
+        OptionDialogHooks hooks;
+        hooks.saveSettings = [&] {
+            ++saves;
+            Settings s;
+            s.options = flags.bits() & Option::SavedMask;
+            return SaveSettings(file.toStdU16String(), s);
+        };
+        hooks.refresh = [&] { ++refreshes; };
+        hooks.reopenMemoryMap = [&] { ++reopened; };
+        OptionDialog dialog(flags, hooks);
+        dialog.show();
+        QVERIFY(dialog.box(1130)->isChecked());
+        QVERIFY(dialog.box(1166)->isChecked());
+        QVERIFY(!dialog.box(1132)->isChecked());
+
+        dialog.box(1166)->click();  // no repeat check
+        dialog.box(1132)->click();  // memory map on
+        dialog.box(1130)->click();  // calc blocks off
+        QPushButton* ok = dialog.findChild<QPushButton*>("ok");
+
+        QString asked;
+        auto answer = answerMessage(QMessageBox::Cancel, &asked);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(asked, uiText(Str::ApplyOptions));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(flags.bits(), Option::Connected | Option::UseCalcBlock);
+        QCOMPARE(saves, 0);
+        QVERIFY(!QFile::exists(file));
+
+        answer = answerMessage(QMessageBox::Ok);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(flags.bits(), Option::Connected | Option::SkipRepeatCheck | Option::ShowMemoryMap);
+        QCOMPARE(saves, 1);
+        QCOMPARE(refreshes, 1);
+        QCOMPARE(reopened, 1);
+        Settings read;
+        QVERIFY(LoadSettings(file.toStdU16String(), read).ok());
+        QCOMPARE(read.options, Option::SkipRepeatCheck | Option::ShowMemoryMap);
+    }
+
+    void optionDialogCancelChangesNothing() {
+        OptionFlags flags;
+        int saves = 0;
+        OptionDialog dialog(flags, {[&] { return ++saves > 0; }, nullptr, nullptr});
+        dialog.show();
+        dialog.box(1159)->click();
+        QTest::mouseClick(dialog.findChild<QPushButton*>("cancel"), Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(flags.bits(), 0u);
+        QCOMPARE(saves, 0);
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"
