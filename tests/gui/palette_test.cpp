@@ -6,7 +6,13 @@
 #include <QToolTip>
 #include <QtTest>
 
+#include "app/app_config.h"
+#include "app/gui/studio_setup.h"
 #include "app/gui/ui_text.h"
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include "app/skin.h"
 #include "app/string_ids.h"
 #include "editor/gui/block_palette.h"
@@ -286,6 +292,41 @@ private slots:
         QCOMPARE(p.propertyPanel()->pos(), QPoint(22, 371 - s));
         // Buttons scroll with the content.
         QCOMPARE(PaletteHitTest(centreOf(BlockType::Stop).x(), centreOf(BlockType::Stop, s).y(), s, 0), int(BlockType::Stop));
+    }
+
+    // The left pane and the program area side by side with the shipped skins and names, a Forward
+    // block selected and its panel open; the picture is kept for a look by eye.
+    void shippedLookWithJapaneseText() {
+        AppConfig config;
+        QVERIFY(loadAppFolder(TROVEL_APP_DIR, 0x0411, config).ok);
+        const ChartStyle style = chartStyleFromConfig(config);
+        QWidget window;
+        auto* layout = new QHBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(1);
+        BlockPalette* pane = new BlockPalette(m_program, style, m_flags, m_link);
+        pane->setFixedWidth(kPaletteWidth);
+        ProgramArea* area = new ProgramArea(m_program, style, m_flags);
+        layout->addWidget(pane);
+        layout->addWidget(area, 1);
+        PanelHost host;
+        host.names = &config.memoryNames;
+        host.redrawChart = [area] { area->viewport()->update(); };
+        pane->setPanelHost(host);
+        connectPaletteToArea(pane, area);
+        window.resize(800, 640);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QTest::mouseClick(pane->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(BlockType::Forward));
+        QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+        QCOMPARE(m_program.currentBlock->type, BlockType::Forward);
+        QCOMPARE(pane->propertyPanel()->kind(), PanelKind::Motion);
+        const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+        QVERIFY2(japanese.contains(QFontInfo(pane->propertyPanel()->font()).family()),
+                 qPrintable(QFontInfo(pane->propertyPanel()->font()).family()));
+        QTest::qWait(50);
+        QVERIFY(window.grab().save(test::testDir(QStringLiteral("look")) + QStringLiteral("/palette_and_panel.png")));
     }
 };
 

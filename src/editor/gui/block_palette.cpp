@@ -197,7 +197,8 @@ QImage BlockPalette::render() const {
         if (slot.fourSensorsOnly && !four) continue;
         const QString value = sensorText(source, memory[static_cast<size_t>(slot.address)]);
         const QRect box(slot.x, slot.top - s, 16 * static_cast<int>(value.size()), slot.bottom - slot.top);
-        p.drawText(box, Qt::AlignCenter, value);
+        // Centred across, from the top: the values sit in the boxes of the panel picture.
+        p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, value);
     }
 
     if (source != SensorSource::None) {
