@@ -5,8 +5,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -42,8 +40,15 @@ public:
     // `act` returns false when the window is not the one it waits for.
     explicit ModalAnswerer(std::function<bool(QWidget*)> act) : m_act(std::move(act)) {
         m_timer.setInterval(10);
+        m_clock.start();
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
+            if (m_clock.elapsed() > 10000) {
+                // Never hang a test run: give up, close what is open, and let answered() fail.
+                m_timer.stop();
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+                return;
+            }
             if (!modal || m_done || !modal->isVisible()) return;
             if (!m_act(modal)) return;
             m_done = true;
@@ -56,32 +61,18 @@ public:
 private:
     std::function<bool(QWidget*)> m_act;
     QTimer m_timer;
+    QElapsedTimer m_clock;
     bool m_done = false;
 };
 
-// Presses `button` on the next message box and keeps its text.
-inline std::unique_ptr<ModalAnswerer> answerMessage(QMessageBox::StandardButton button, QString* text = nullptr) {
-    return std::make_unique<ModalAnswerer>([button, text](QWidget* w) {
+// Presses `button` on the next message box (whose text holds `containing`) and keeps its text.
+inline std::unique_ptr<ModalAnswerer> answerMessage(QMessageBox::StandardButton button, QString* text = nullptr,
+                                                    const QString& containing = {}) {
+    return std::make_unique<ModalAnswerer>([button, text, containing](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box) return false;
+        if (!box || !box->text().contains(containing)) return false;
         if (text) *text = box->text();
         box->done(button);
-        return true;
-    });
-}
-
-// Types a path into the next file dialog and accepts it (empty path: cancels it).
-inline std::unique_ptr<ModalAnswerer> answerFileDialog(const QString& path, QString* title = nullptr) {
-    return std::make_unique<ModalAnswerer>([path, title](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        if (!dialog) return false;
-        if (title) *title = dialog->windowTitle();
-        if (path.isEmpty()) {
-            dialog->reject();
-            return true;
-        }
-        dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed name
         return true;
     });
 }

@@ -17,7 +17,6 @@
 #include "model/program_file.h"
 
 using namespace trovel;
-using trovel::test::answerFileDialog;
 using trovel::test::answerMessage;
 
 namespace {
@@ -57,6 +56,17 @@ class MainWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
     QWidget* canvas() { return m_window->programArea()->viewport(); }
+    // The next file dialogs answer with these paths in turn (an empty one cancels).
+    void answerFiles(QStringList paths) {
+        m_fileAnswers = std::move(paths);
+        m_fileTitles.clear();
+        m_window->setFileChooser([this](bool save, const QString& title) {
+            m_fileTitles << (save ? "save:" : "open:") + title;
+            return m_fileAnswers.isEmpty() ? QString() : m_fileAnswers.takeFirst();
+        });
+    }
+    QStringList m_fileAnswers;
+    QStringList m_fileTitles;
     void trigger(int id) { m_window->actionById(id)->trigger(); }
     // One recorded edit: the Start block dragged 27 pixels to the right.
     void moveStartBlock() {
@@ -264,12 +274,21 @@ private slots:
 
     void openCommandUsesItsDialog() {
         makeWindow();
-        QString title;
-        auto dialog = answerFileDialog(QStringLiteral(TROVEL_SOURCE_DIR "/examples/led_repeat.qxp"), &title);
+        answerFiles({QString(), QStringLiteral(TROVEL_SOURCE_DIR "/examples/led_repeat.qxp")});
+        trigger(40005);  // cancelled: nothing happens
+        QCOMPARE(m_window->windowTitle(), kNewTitle);
         trigger(40005);
-        QVERIFY(dialog->answered());
-        QCOMPARE(title, QStringLiteral("モーションの読み込み"));
+        QCOMPARE(m_fileTitles, (QStringList{"open:モーションの読み込み", "open:モーションの読み込み"}));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ led_repeat.qxp ]"));
+
+        // Open on a modified program asks first; Cancel keeps everything and shows no dialog.
+        moveStartBlock();
+        answerFiles({QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp")});
+        auto box = answerMessage(QMessageBox::Cancel);
+        trigger(40005);
+        QVERIFY(box->answered());
+        QVERIFY(m_fileTitles.isEmpty());
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ led_repeat.qxp ] *"));
     }
 
     void aForeignOrDamagedFileKeepsTheProgram() {
@@ -340,23 +359,30 @@ private slots:
             QVERIFY(m_window->isVisible());
         }
         {  // Yes without a file: Save As; cancelling it keeps the window and the edits.
+            answerFiles({QString()});
             auto box = answerMessage(QMessageBox::Yes);
-            auto dialog = answerFileDialog(QString());
             QVERIFY(!m_window->close());
-            QVERIFY(box->answered() && dialog->answered());
+            QVERIFY(box->answered());
+            QCOMPARE(m_fileTitles, QStringList{"save:モーションの保存"});
+            QVERIFY(optionFlags().has(Option::Modified));
+        }
+        {  // Yes with a failing save: the message, and the window stays.
+            answerFiles({m_dir + "/no/such/folder/x.qxp"});
+            auto box = answerMessage(QMessageBox::Yes, nullptr, QStringLiteral("保存しますか"));
+            auto failure = answerMessage(QMessageBox::Ok, nullptr, QStringLiteral("保存できませんでした"));
+            QVERIFY(!m_window->close());
+            QVERIFY(box->answered() && failure->answered());
             QVERIFY(optionFlags().has(Option::Modified));
         }
         {  // Yes, then a name: saved first, then closed.
-            const QString path = m_dir + "/on_close";
-            QFile::remove(path + ".qxp");
-            QString title;
+            const QString path = m_dir + "/on_close.qxp";
+            QFile::remove(path);
+            answerFiles({path});
             auto box = answerMessage(QMessageBox::Yes);
-            auto dialog = answerFileDialog(path, &title);
             QVERIFY(m_window->close());
-            QCOMPARE(title, QStringLiteral("モーションの保存"));
-            QVERIFY(QFile::exists(path + ".qxp"));  // the default extension is added
+            QVERIFY(QFile::exists(path));
             BlockProgram saved;
-            QVERIFY(loadProgram(saved, (path + ".qxp").toStdU16String()).ok());
+            QVERIFY(loadProgram(saved, path.toStdU16String()).ok());
             QVERIFY(sameBlocks(program(), saved));
         }
     }

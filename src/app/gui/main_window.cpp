@@ -280,15 +280,9 @@ void MainWindow::commandNew() {
 void MainWindow::commandOpen() {
     if (optionFlags().has(Option::ViewMode)) return;
     if (confirmDiscard() == QMessageBox::Cancel) return;
-    QFileDialog dialog(this, QStringLiteral("モーションの読み込み"), m_setup.appDir,
-                       QStringLiteral("qxp (*.qxp);;txt (*.txt)"));
-    dialog.setObjectName(QStringLiteral("openDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("qxp"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    openProgramFile(dialog.selectedFiles().first());
+    const QString title = QStringLiteral("モーションの読み込み");
+    const QString path = m_chooseFile ? m_chooseFile(false, title) : runFileDialog(false, title);
+    if (!path.isEmpty()) openProgramFile(path);
 }
 
 bool MainWindow::openProgramFile(const QString& path) {
@@ -333,15 +327,19 @@ bool MainWindow::commandSave() {
 
 bool MainWindow::commandSaveAs() {
     if (optionFlags().has(Option::ViewMode)) return false;
-    QFileDialog dialog(this, QStringLiteral("モーションの保存"), m_setup.appDir,
-                       QStringLiteral("qxp (*.qxp);;txt (*.txt)"));
-    dialog.setObjectName(QStringLiteral("saveDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    const QString title = QStringLiteral("モーションの保存");
+    QString path = m_chooseFile ? m_chooseFile(true, title) : runFileDialog(true, title);
+    if (path.isEmpty()) return false;
+    return saveToFile(path);
+}
+
+QString MainWindow::runFileDialog(bool save, const QString& title) {
+    QFileDialog dialog(this, title, m_setup.appDir, QStringLiteral("qxp (*.qxp);;txt (*.txt)"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("qxp"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    return saveToFile(dialog.selectedFiles().first());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 QMessageBox::StandardButton MainWindow::confirmDiscard() {

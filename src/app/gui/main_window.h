@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "editor/gui/chart_style.h"
@@ -82,6 +83,11 @@ public:
     bool openProgramFile(const QString& path);
     bool saveToFile(const QString& path);
 
+    // Asks for a file to open (save = false) or to save to; an empty answer cancels. The default
+    // shows the file dialogs; tests answer in their place.
+    using FileChooser = std::function<QString(bool save, const QString& title)>;
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -110,6 +116,7 @@ private:
     void commandSelectAll();
     void showBlockMenu(const QPoint& globalPos);
 
+    QString runFileDialog(bool save, const QString& title);
     QMessageBox::StandardButton ask(const QString& text, QMessageBox::Icon icon,
                                     QMessageBox::StandardButtons buttons);
 
@@ -122,6 +129,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusLabel = nullptr;
     QHash<int, QAction*> m_actions;
+    FileChooser m_chooseFile;
     bool m_shown = false;
 };
 

@@ -2,7 +2,9 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QHash>
 #include <QPolygon>
+#include <QStaticText>
 
 #include <algorithm>
 
@@ -69,6 +71,69 @@ QColor fillColor(const ChartStyle& style, BlockType type) {
     return i >= 0 && i < kChartColorCount ? style.colors[static_cast<size_t>(i)] : QColor(Qt::white);
 }
 
+// Small marks drawn thousands of times per chart are rendered once per colour pair and copied.
+enum class Glyph : quint64 { Disc = 1, Arrow = 2 };
+constexpr QPoint kDiscOffset(-kMidRadius - 1, -kMidRadius - 1);
+constexpr QPoint kArrowOffset(-kHandleHalf - 1, -kHandleHalf - 1);
+
+QImage renderGlyph(Glyph glyph, QColor line, QColor fill) {
+    QImage image = glyph == Glyph::Disc ? QImage(2 * kMidRadius + 2, 2 * kMidRadius + 2, QImage::Format_ARGB32_Premultiplied)
+                                        : QImage(2 * kHandleHalf + 3, kHandleHalf + 3, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setPen(Qt::NoPen);
+    if (glyph == Glyph::Disc) {
+        // The circle's 2-pixel outline in the line colour around the filled centre.
+        p.setBrush(line);
+        p.drawEllipse(QRect(0, 0, 2 * kMidRadius + 1, 2 * kMidRadius + 1));
+        if (fill != line) {
+            p.setBrush(fill);
+            p.drawEllipse(QRect(2, 2, 2 * kMidRadius - 3, 2 * kMidRadius - 3));
+        }
+    } else {
+        // Tip at (kHandleHalf + 1, kHandleHalf + 2) of the image.
+        const QPoint tip(kHandleHalf + 1, kHandleHalf + 1);
+        p.setBrush(line);
+        p.drawPolygon(QPolygon({tip + QPoint(0, 1), tip + QPoint(kHandleHalf + 1, -kHandleHalf - 1),
+                                tip + QPoint(-kHandleHalf - 1, -kHandleHalf - 1)}));
+        if (fill != line) {
+            p.setBrush(fill);
+            p.drawPolygon(QPolygon({tip + QPoint(0, -2), tip + QPoint(kHandleHalf - 3, -kHandleHalf + 1),
+                                    tip + QPoint(-kHandleHalf + 3, -kHandleHalf + 1)}));
+        }
+    }
+    return image;
+}
+
+const QImage& glyph(Glyph kind, QColor line, QColor fill) {
+    static QHash<quint64, QImage> cache;
+    const quint64 key = (static_cast<quint64>(kind) << 56) | (static_cast<quint64>(line.rgb() & 0xFFFFFF) << 24) |
+                        (fill.rgb() & 0xFFFFFF);
+    auto it = cache.find(key);
+    if (it == cache.end()) it = cache.insert(key, renderGlyph(kind, line, fill));
+    return *it;
+}
+
+// Laid-out caption texts, elided to their box width, kept across draws.
+const QStaticText& captionText(const QString& caption, const QFont& font, int width) {
+    static QHash<QString, QStaticText> cache;
+    static QFont cachedFont;
+    if (cache.size() > 4096 || !(cachedFont == font)) {
+        cache.clear();
+        cachedFont = font;
+    }
+    const QString key = caption + QChar(0x1F) + QString::number(width);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        const QFontMetrics fm(font);
+        QStaticText text(fm.elidedText(caption, Qt::ElideRight, width));
+        text.setTextFormat(Qt::PlainText);
+        text.prepare(QTransform(), font);
+        it = cache.insert(key, text);
+    }
+    return *it;
+}
+
 void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const ChartStyle& style, uint32_t options) {
     const bool colliding = b.flags & FlagColliding;
     const int typeIndex = static_cast<int>(b.type) - 1;
@@ -77,18 +142,21 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
         if (!skin.isNull()) p.drawImage(r.topLeft(), skin);
     }
     if (!colliding && b.type != BlockType::Start && b.type != BlockType::End) {
-        p.setBrush(fillColor(style, b.type));
-        p.setPen(QPen(style.colors[ChartColor::PanelOutline], 1));
         const int l = r.left(), t = r.top(), rr = l + b.width, bb = t + b.height;
-        if (hasCaptionPanel(b.type)) gdiRect(p, l, t + 36, rr, bb);
+        if (hasCaptionPanel(b.type)) {
+            // Outline and fill of the panel (left, top + 36, right, bottom) as two solid fills.
+            p.fillRect(QRect(l, t + 36, rr - l, bb - t - 36), style.colors[ChartColor::PanelOutline]);
+            p.fillRect(QRect(l + 1, t + 37, rr - l - 2, bb - t - 38), fillColor(style, b.type));
+        }
         const std::u16string caption = chartCaption(b, style.text, options & Option::UseCalcBlock);
         if (!caption.empty()) {
             if (auto cr = captionRect(b, Rect{l, t, rr, bb})) {
                 const QRect box(cr->left, cr->top, cr->right - cr->left, cr->bottom - cr->top);
-                const QFontMetrics fm(p.font());
-                const QString text = fm.elidedText(toQ(caption), Qt::ElideRight, box.width());
+                const QStaticText& text = captionText(toQ(caption), p.font(), box.width());
+                // Already cut to the box width; one line of the chart font fits every caption box.
+                const int x = box.left() + (box.width() - static_cast<int>(text.size().width())) / 2;
                 p.setPen(style.colors[ChartColor::Text]);
-                p.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
+                p.drawStaticText(QPoint(x, box.top()), text);
             }
         }
     }
@@ -155,34 +223,42 @@ void drawOutputs(QPainter& p, const ActionBlock& b, const ChartStyle& style, QPo
             p.drawPolygon(marker);
             continue;
         }
-        QPolygon line;
-        for (int k = 0; k < route.pathLength; ++k) line << toScreen(route.path[static_cast<size_t>(k)], scroll);
-        if (!line.boundingRect().adjusted(-40, -20, 40, 20).intersects(visible)) continue;
+        QPoint line[kMaxRoutePoints];
+        QRect bounds;
+        for (int k = 0; k < route.pathLength; ++k) {
+            line[k] = toScreen(route.path[static_cast<size_t>(k)], scroll);
+            bounds |= QRect(line[k], QSize(1, 1));
+        }
+        if (route.pathLength == 0 || !bounds.adjusted(-40, -20, 40, 20).intersects(visible)) continue;
 
-        p.setPen(QPen(color, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-        p.setBrush(Qt::NoBrush);
-        p.drawPolyline(line);
-        p.setBrush(brush);
-        const QPoint s = line.first();
-        gdiRect(p, s.x() - kHandleHalf, s.y() - kHandleHalf, s.x() + kHandleHalf, s.y() + kHandleHalf);
+        // Routes are orthogonal, so each 2-pixel run is a filled rectangle: far cheaper than
+        // stroking a wide pen, and pixel-identical.
+        const QBrush lineBrush(color);
+        for (int k = 1; k < route.pathLength; ++k) {
+            const QPoint a = line[k - 1], b = line[k];
+            p.fillRect(QRect(QPoint(std::min(a.x(), b.x()) - 1, std::min(a.y(), b.y()) - 1),
+                             QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y()))),
+                       lineBrush);
+        }
+        const QPoint s = line[0];
+        p.fillRect(QRect(s.x() - kHandleHalf, s.y() - kHandleHalf, 2 * kHandleHalf, 2 * kHandleHalf), lineBrush);
+        if (brush != color) {
+            p.fillRect(QRect(s.x() - kHandleHalf + 2, s.y() - kHandleHalf + 2, 2 * kHandleHalf - 4, 2 * kHandleHalf - 4),
+                       brush);
+        }
 
+        p.setPen(Qt::NoPen);
         const int labelId = outputLabelString(b.type, i);
         if (labelId != 0) {
             if (outputLabelVisible(b.type, i, static_cast<int>(route.code), route.linked)) {
                 drawLabel(p, toQ(style.text.resString ? style.text.resString(labelId) : std::u16string()), route.mid,
                           scroll, color, fillColor(style, b.type), style.colors[ChartColor::Text]);
+                p.setPen(Qt::NoPen);
             }
         } else {
-            const QPoint m = toScreen(route.mid, scroll);
-            p.setPen(QPen(color, 2));
-            p.setBrush(brush);
-            p.drawEllipse(QRect(m.x() - kMidRadius, m.y() - kMidRadius, 2 * kMidRadius - 1, 2 * kMidRadius - 1));
+            p.drawImage(toScreen(route.mid, scroll) + kDiscOffset, glyph(Glyph::Disc, color, brush));
         }
-        QPolygon head;
-        for (Point pt : arrowhead(route)) head << toScreen(pt, scroll);
-        p.setPen(QPen(color, 2));
-        p.setBrush(brush);
-        p.drawPolygon(head);
+        p.drawImage(toScreen(arrowTip(route), scroll) + kArrowOffset, glyph(Glyph::Arrow, color, brush));
     }
 }
 
@@ -222,12 +298,12 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
 
     if (view.full) {
         p.fillRect(visible, style.colors[ChartColor::Background]);
-        p.setPen(QPen(style.colors[ChartColor::Grid], 1));
-        // Only the lines that fall inside the drawn area; the others would be clipped anyway.
-        const int firstX = std::max(0, (scroll.x() / 9) * 9), lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
-        for (int x = firstX; x < lastX; x += 9) p.drawLine(x - scroll.x(), 0, x - scroll.x(), visible.height());
-        const int firstY = std::max(0, (scroll.y() / 9) * 9), lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
-        for (int y = firstY; y < lastY; y += 9) p.drawLine(0, y - scroll.y(), visible.width(), y - scroll.y());
+        // Only the lines that fall inside the drawn area; one-pixel solid fills are the cheapest lines.
+        const QColor grid = style.colors[ChartColor::Grid];
+        const int firstX = std::max(0, (scroll.x() + 8) / 9 * 9), lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
+        for (int x = firstX; x < lastX; x += 9) p.fillRect(QRect(x - scroll.x(), 0, 1, visible.height()), grid);
+        const int firstY = std::max(0, (scroll.y() + 8) / 9 * 9), lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
+        for (int y = firstY; y < lastY; y += 9) p.fillRect(QRect(0, y - scroll.y(), visible.width(), 1), grid);
     }
 
     auto screenRect = [&](const ActionBlock& b) { return QRect(b.x - scroll.x(), b.y - scroll.y(), b.width, b.height); };
