@@ -2,6 +2,7 @@
 
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QtTest>
 
 #include <array>
@@ -318,6 +319,25 @@ private slots:
         QVERIFY(scroll.x() > 2000 && scroll.y() > 2000);
         click(QPoint(3020, 3020) - scroll);
         QVERIFY(selected(m_program.blocks[0].get()));
+    }
+
+    void tooltipDescribesTheBlockUnderThePointer() {
+        ActionBlock* forward = addBlock(m_program, BlockType::Forward, 90, 90);
+        forward->param = defaultParams(BlockType::Forward);
+        forward->name = u"前に進む 1";
+        const auto askTip = [this](QPoint p) {
+            QHelpEvent help(QEvent::ToolTip, p, view()->mapToGlobal(p));
+            QApplication::sendEvent(view(), &help);
+        };
+        askTip({120, 120});
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QStringLiteral("1.5 秒間 前に進む"));
+        askTip({400, 400});
+        QTRY_VERIFY(!QToolTip::isVisible());
+        // The open output's handle is not the body: no text there either.
+        askTip({121, 150});
+        QTest::qWait(50);
+        QVERIFY(!QToolTip::isVisible());
     }
 
     void scrollRangeFollowsTheChart() {
