@@ -207,7 +207,10 @@ void ProgramArea::leftButtonDown(QPoint p, bool controlOnly) {
         m_dragOrigin = p;
         block->anchorX = block->x;
         block->anchorY = block->y;
-        m_program.currentBlock = block->type == BlockType::RepeatEnd && block->partner ? block->partner : block;
+        ActionBlock* current = block->type == BlockType::RepeatEnd && block->partner ? block->partner : block;
+        // The brackets of the previous current block lie outside every block: only a full redraw clears them.
+        if (current != m_program.currentBlock) RequestFullRedraw();
+        m_program.currentBlock = current;
         emit propertyPanelRequested();
     } else if ((hit.code == HitCode::End0 || hit.code == HitCode::End1) && block) {
         const int i = outputOf(hit.code);
