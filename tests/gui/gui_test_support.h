@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -73,6 +74,23 @@ inline std::unique_ptr<ModalAnswerer> answerMessage(QMessageBox::StandardButton 
         if (!box || !box->text().contains(containing)) return false;
         if (text) *text = box->text();
         box->done(button);
+        return true;
+    });
+}
+
+// Types a path into the next file dialog and accepts it (empty path: cancels it). The widget file
+// dialog lists folders on a thread, so prefer injecting the answer where the window allows it.
+inline std::unique_ptr<ModalAnswerer> answerFileDialog(const QString& path, QString* title = nullptr) {
+    return std::make_unique<ModalAnswerer>([path, title](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        if (!dialog) return false;
+        if (title) *title = dialog->windowTitle();
+        if (path.isEmpty()) {
+            dialog->reject();
+            return true;
+        }
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed name
         return true;
     });
 }
