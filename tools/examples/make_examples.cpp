@@ -24,11 +24,11 @@ BlockProgram lineFollower() {
     newProgram(p);
     ActionBlock* leftSeesLine = place(p, BlockType::Branch, 9, 108);
     leftSeesLine->param = {0, 2, 80, 0, 0};  // left sensor > 80
-    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 153, 108);
+    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 207, 108);
     turnLeft->param[1] = 1;
     ActionBlock* rightSeesLine = place(p, BlockType::Branch, 9, 225);
     rightSeesLine->param = {1, 2, 80, 0, 0};  // right sensor > 80
-    ActionBlock* turnRight = place(p, BlockType::TurnRight, 153, 225);
+    ActionBlock* turnRight = place(p, BlockType::TurnRight, 207, 225);
     turnRight->param[1] = 1;
     ActionBlock* forward = place(p, BlockType::Forward, 27, 342);
     forward->param[1] = 1;

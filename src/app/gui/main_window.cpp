@@ -14,19 +14,23 @@
 
 #include <filesystem>
 
+#include "app/app_config.h"
+#include "app/gui/about_box.h"
+#include "app/gui/option_dialog.h"
+#include "app/gui/screenshot_export.h"
 #include "app/gui/ui_text.h"
 #include "app/string_ids.h"
 #include "editor/clipboard.h"
+#include "editor/gui/block_palette.h"
 #include "editor/gui/program_area.h"
 #include "editor/undo_history.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
+#include "robot/link_state.h"
 
 namespace trovel {
 
 namespace {
-
-constexpr int kLeftPaneWidth = 272;
 
 std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdU16String()); }
 
@@ -62,18 +66,27 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
-    m_leftPane = new QFrame(central);
-    m_leftPane->setObjectName(QStringLiteral("poswindow"));
-    static_cast<QFrame*>(m_leftPane)->setFrameShape(QFrame::Box);
-    m_leftPane->setFixedWidth(kLeftPaneWidth);
-    m_leftPane->setAutoFillBackground(true);
-    QPalette pal = m_leftPane->palette();
-    pal.setColor(QPalette::Window, m_setup.style.colors[ChartColor::PaletteBackground]);
-    m_leftPane->setPalette(pal);
+    m_palette = new BlockPalette(m_program, m_setup.style, optionFlags(), linkState(), central);
+    m_palette->setObjectName(QStringLiteral("poswindow"));
+    m_palette->setFixedWidth(kPaletteWidth);
     m_area = new ProgramArea(m_program, m_setup.style, optionFlags(), central);
-    layout->addWidget(m_leftPane);
+    layout->addWidget(m_palette);
     layout->addWidget(m_area, 1);
     setCentralWidget(central);
+
+    PanelHost host;
+    host.program = &m_program;
+    host.options = &optionFlags();
+    host.names = &appConfig().memoryNames;
+    host.recordUndoStep = [this] { recordUndoStep(); };
+    host.redrawChart = [this] { m_area->viewport()->update(); };
+    m_palette->setPanelHost(host);
+    connectPaletteToArea(m_palette, m_area);
+    linkState().setStatusListener([this](LinkStatus status) {
+        // The link thread reports too: the label is only ever touched on the UI thread.
+        QMetaObject::invokeMethod(this, [this, status] { m_statusLabel->setText(uiText(linkStatusString(status))); },
+                                  Qt::QueuedConnection);
+    });
 
     connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordUndoStep);
     connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
@@ -121,9 +134,8 @@ void MainWindow::buildActions() {
     };
     for (const auto& [id, key] : keys) actionById(id)->setShortcut(key);
     // Commands whose windows are not part of the studio yet.
-    for (int id : {Command::WriteProgram, Command::ReadProgram, Command::Screenshot, Command::MotorSettings,
-                   Command::SimMotorSettings, Command::Options, Command::MemoryMap, Command::About,
-                   Command::FirmwareUpdate, Command::Simulator}) {
+    for (int id : {Command::WriteProgram, Command::ReadProgram, Command::MotorSettings, Command::SimMotorSettings,
+                   Command::MemoryMap, Command::FirmwareUpdate, Command::Simulator}) {
         actionById(id)->setEnabled(false);
     }
 }
@@ -201,6 +213,7 @@ void MainWindow::appendEditMark() { setWindowTitle(windowTitle() + QStringLitera
 
 void MainWindow::applyEditResult(bool titleNeedsMark) {
     if (titleNeedsMark) appendEditMark();
+    refreshPropertyPanel();
     m_area->RequestFullRedraw();
     m_area->viewport()->update();
 }
@@ -231,6 +244,7 @@ void MainWindow::updateMenuStates() {
 void MainWindow::afterProgramReplaced() {
     setTitle();
     resetHistory();
+    refreshPropertyPanel();
     m_area->RequestFullRedraw();
     m_area->viewport()->update();
 }
@@ -264,6 +278,9 @@ void MainWindow::runCommand(int id) {
         SelectAll(m_program);
         m_area->viewport()->update();
         break;
+    case Command::Screenshot: commandScreenshot(); break;
+    case Command::Options: commandOptions(); break;
+    case Command::About: AboutBox(studioVersion(), this).exec(); break;
     default: break;
     }
 }
@@ -275,6 +292,7 @@ void MainWindow::commandNew() {
     m_program.currentBlock = nullptr;
     afterProgramReplaced();
     m_program.currentBlock = head(m_program);
+    refreshPropertyPanel();
 }
 
 void MainWindow::commandOpen() {
@@ -356,6 +374,28 @@ void MainWindow::commandUndoRedo(bool undo) {
     applyEditResult(result.titleNeedsMark);
     m_history->updateUndoState();
 }
+
+void MainWindow::refreshPropertyPanel() {
+    if (m_palette) m_palette->ShowPropertyPanel();
+}
+
+void MainWindow::commandScreenshot() {
+    ExportScreenshot(this, m_program, m_setup.style, optionFlags().bits(), m_setup.appDir);
+}
+
+void MainWindow::commandOptions() {
+    OptionDialogHooks hooks;
+    hooks.saveSettings = [] { return saveAppSettings(); };
+    hooks.reopenMemoryMap = [this] { m_palette->ReopenMemoryMap(); };
+    hooks.refresh = [this] {
+        updateMenuStates();
+        refreshPropertyPanel();
+        m_palette->viewport()->update();
+    };
+    OptionDialog(optionFlags(), hooks, this).exec();
+}
+
+QWidget* MainWindow::leftPane() const { return m_palette; }
 
 void MainWindow::showBlockMenu(const QPoint& globalPos) {
     auto* menu = new QMenu(this);

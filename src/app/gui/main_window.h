@@ -19,6 +19,7 @@ class QToolBar;
 
 namespace trovel {
 
+class BlockPalette;
 class ProgramArea;
 class UndoHistory;
 struct Clipboard;
@@ -65,7 +66,8 @@ public:
 
     BlockProgram& program() { return m_program; }
     ProgramArea* programArea() const { return m_area; }
-    QWidget* leftPane() const { return m_leftPane; }
+    QWidget* leftPane() const;
+    BlockPalette* palette() const { return m_palette; }
     QToolBar* toolBar() const { return m_toolBar; }
     QLabel* statusLabel() const { return m_statusLabel; }
     // The action that carries a command id, or null.
@@ -115,6 +117,10 @@ private:
     void commandPaste();
     void commandSelectAll();
     void showBlockMenu(const QPoint& globalPos);
+    void commandScreenshot();
+    void commandOptions();
+    // The panel of the current block, after anything that may have replaced or changed it.
+    void refreshPropertyPanel();
 
     QString runFileDialog(bool save, const QString& title);
     QMessageBox::StandardButton ask(const QString& text, QMessageBox::Icon icon,
@@ -125,7 +131,7 @@ private:
     std::unique_ptr<UndoHistory> m_history;
     std::unique_ptr<Clipboard> m_clipboard;
     ProgramArea* m_area = nullptr;
-    QWidget* m_leftPane = nullptr;
+    BlockPalette* m_palette = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusLabel = nullptr;
     QHash<int, QAction*> m_actions;

@@ -14,6 +14,7 @@
 #include "app/app_folder.h"
 #include "app/gui/command_line.h"
 #include "app/gui/main_window.h"
+#include "app/gui/screenshot_export.h"
 #include "app/gui/studio_setup.h"
 #include "app/gui/ui_text.h"
 #include "app/locale_id.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     }
     if (!startup.ok) return 0;
 
+    trovel::StartImageExport(nullptr);
     if (line.viewMode) trovel::optionFlags().set(trovel::Option::ViewMode);
     const QString appDir = QString::fromStdU16String(trovel::ModuleDirectory().u16string());
     const QString pending = QString::fromStdU16String(line.programPath.u16string());
