@@ -1,6 +1,6 @@
 #include "editor/captions.h"
 
-#include "editor/text_format.h"
+#include "app/message_format.h"
 
 namespace trovel {
 
@@ -65,7 +65,7 @@ std::u16string calcOperator(const TextSources& t, uint8_t op) {
 }  // namespace
 
 std::u16string secondsText(uint8_t tenths) {
-    return formatText(u"%.1f", {tenths / 10.0});
+    return formatMessage(u"%.1f", {tenths / 10.0});
 }
 
 std::u16string chartCaption(const ActionBlock& b, const TextSources& t, bool useCalcBlock) {
@@ -73,29 +73,29 @@ std::u16string chartCaption(const ActionBlock& b, const TextSources& t, bool use
     switch (b.type) {
     case BlockType::LeftForward: case BlockType::Forward: case BlockType::RightForward:
     case BlockType::TurnLeft: case BlockType::Stop: case BlockType::TurnRight: case BlockType::WheelControl:
-        if (p[1] == 0) return formatText(str(t, Str::SecondsShort), {seconds(b)});
+        if (p[1] == 0) return formatMessage(str(t, Str::SecondsShort), {seconds(b)});
         return str(t, kMotionWords[static_cast<int>(b.type) - static_cast<int>(BlockType::LeftForward)]);
     case BlockType::Branch: {
         const std::u16string op = compareChar(p[1]);
         if (useCalcBlock) {
             const std::u16string left = operandName(BranchOperandTable, p[0], t.shortName);
             if (p[3] != 0)
-                return formatText(u"%s%s%s", {left, op, operandName(BranchOperandTable, p[4], t.shortName)});
-            return formatText(u"%s%s%d", {left, op, int{p[2]}});
+                return formatMessage(u"%s%s%s", {left, op, operandName(BranchOperandTable, p[4], t.shortName)});
+            return formatMessage(u"%s%s%d", {left, op, int{p[2]}});
         }
-        return formatText(u"%s%s%d", {operandName(BranchOperandTable, p[0], t.displayName), op, int{p[2]}});
+        return formatMessage(u"%s%s%d", {operandName(BranchOperandTable, p[0], t.displayName), op, int{p[2]}});
     }
     case BlockType::Wait:
-        return formatText(str(t, Str::SecondsShort), {seconds(b)});
+        return formatMessage(str(t, Str::SecondsShort), {seconds(b)});
     case BlockType::LeftLed: case BlockType::RightLed:
         if (p[3] == 1) return str(t, Str::Off);
-        if (p[3] == 2) return formatText(str(t, Str::SecondsShort), {seconds(b)});
+        if (p[3] == 2) return formatMessage(str(t, Str::SecondsShort), {seconds(b)});
         return str(t, Str::On);
     case BlockType::Calc: {
         const std::u16string left = operandName(CalcOperandTable, p[0], t.shortName);
         const std::u16string op = calcOperator(t, p[1]);
-        if (p[3] != 0) return formatText(u"%s%s%s", {left, op, operandName(CalcOperandTable, p[2], t.shortName)});
-        return formatText(u"%s%s%d", {left, op, int{p[4]}});
+        if (p[3] != 0) return formatMessage(u"%s%s%s", {left, op, operandName(CalcOperandTable, p[2], t.shortName)});
+        return formatMessage(u"%s%s%d", {left, op, int{p[4]}});
     }
     case BlockType::RepeatStart: {
         const std::u16string first = str(t, Str::FirstCircledDigit);
@@ -103,7 +103,7 @@ std::u16string chartCaption(const ActionBlock& b, const TextSources& t, bool use
         return std::u16string(1, static_cast<char16_t>(base + p[2]));
     }
     case BlockType::RepeatEnd:
-        if (p[1] == 0) return formatText(str(t, Str::RepeatTimes), {int{p[0]}});
+        if (p[1] == 0) return formatMessage(str(t, Str::RepeatTimes), {int{p[0]}});
         return str(t, Str::RepeatForeverShort);
     default:
         return {};
@@ -144,41 +144,41 @@ std::u16string blockTooltip(const ActionBlock& b, const TextSources& t) {
     case BlockType::Start: return str(t, Str::StartName);
     case BlockType::End: return str(t, Str::EndName);
     case BlockType::LeftForward: case BlockType::RightForward:
-        if (p[1] != 0) return formatText(str(t, Str::TurnContinue), {int{p[3]}, name});
-        return formatText(str(t, Str::TurnTimed), {seconds(b), int{p[3]}, name});
+        if (p[1] != 0) return formatMessage(str(t, Str::TurnContinue), {int{p[3]}, name});
+        return formatMessage(str(t, Str::TurnTimed), {seconds(b), int{p[3]}, name});
     case BlockType::Forward: case BlockType::TurnLeft: case BlockType::Stop: case BlockType::TurnRight:
         if (p[1] != 0) return name;
-        return formatText(str(t, Str::MotionTimed), {seconds(b), name});
+        return formatMessage(str(t, Str::MotionTimed), {seconds(b), name});
     case BlockType::WheelControl:
-        if (p[1] != 0) return formatText(str(t, Str::WheelContinue), {int{p[2]}, int{p[3]}, str(t, Str::Go)});
-        return formatText(str(t, Str::WheelTimed), {seconds(b), int{p[2]}, int{p[3]}});
+        if (p[1] != 0) return formatMessage(str(t, Str::WheelContinue), {int{p[2]}, int{p[3]}, str(t, Str::Go)});
+        return formatMessage(str(t, Str::WheelTimed), {seconds(b), int{p[2]}, int{p[3]}});
     case BlockType::Branch: {
         const std::u16string word = p[1] < kComparisons ? str(t, Str::FirstCompareWord + p[1]) : std::u16string();
         const std::u16string left = operandName(BranchOperandTable, p[0], t.displayName);
         if (p[3] != 0)
-            return formatText(str(t, Str::CompareMemory),
+            return formatMessage(str(t, Str::CompareMemory),
                               {left, operandName(BranchOperandTable, p[4], t.displayName), word});
-        return formatText(str(t, Str::CompareConstant), {left, int{p[2]}, word});
+        return formatMessage(str(t, Str::CompareConstant), {left, int{p[2]}, word});
     }
     case BlockType::RandomBranch: return str(t, Str::RandomName);
-    case BlockType::Wait: return formatText(str(t, Str::WaitText), {seconds(b), name});
+    case BlockType::Wait: return formatMessage(str(t, Str::WaitText), {seconds(b), name});
     case BlockType::LeftLed:
         if (p[3] == 1) return str(t, 310);
-        if (p[3] == 2) return formatText(str(t, 316), {seconds(b)});
+        if (p[3] == 2) return formatMessage(str(t, 316), {seconds(b)});
         return str(t, 311);
     case BlockType::RightLed:
         if (p[3] == 1) return str(t, 313);
-        if (p[3] == 2) return formatText(str(t, 315), {seconds(b)});
+        if (p[3] == 2) return formatMessage(str(t, 315), {seconds(b)});
         return str(t, 314);
     case BlockType::Calc: {
         const std::u16string left = operandName(CalcOperandTable, p[0], t.displayName);
         const std::u16string op = calcOperator(t, p[1]);
-        if (p[3] != 0) return formatText(u"%s %s %s", {left, op, operandName(CalcOperandTable, p[2], t.displayName)});
-        return formatText(u"%s %s %d", {left, op, int{p[4]}});
+        if (p[3] != 0) return formatMessage(u"%s %s %s", {left, op, operandName(CalcOperandTable, p[2], t.displayName)});
+        return formatMessage(u"%s %s %d", {left, op, int{p[4]}});
     }
     case BlockType::RepeatStart: case BlockType::RepeatEnd:
         if (p[1] != 0) return str(t, Str::RepeatForever);
-        return formatText(str(t, Str::RepeatCount), {int{p[0]}});
+        return formatMessage(str(t, Str::RepeatCount), {int{p[0]}});
     }
     return {};
 }

@@ -3,7 +3,6 @@
 #include <map>
 
 #include "editor/captions.h"
-#include "editor/text_format.h"
 #include "editor_fixtures.h"
 
 using namespace trovel;
@@ -40,17 +39,6 @@ ActionBlock block(BlockType type, std::initializer_list<uint8_t> params) {
     size_t i = 0;
     for (uint8_t v : params) b.param[i++] = v;
     return b;
-}
-
-TEST(FormatText, DirectivesAndMismatchedArguments) {
-    EXPECT_EQ(formatText(u"%.1f秒", {1.5}), u"1.5秒");
-    EXPECT_EQ(formatText(u"%d%% で%s", {50, std::u16string(u"前")}), u"50% で前");
-    EXPECT_EQ(formatText(u"%c", {char16_t{u'⑦'}}), u"⑦");
-    // A damaged language pack must not read arguments that are not there or of another kind.
-    EXPECT_EQ(formatText(u"a%sb%dc", {}), u"abc");
-    EXPECT_EQ(formatText(u"%d", {std::u16string(u"x")}), u"");
-    EXPECT_EQ(formatText(u"%x%", {5}), u"%x%");
-    EXPECT_EQ(formatText(u"%.1", {1.0}), u"%.1");
 }
 
 TEST(ChartCaptions, MotionWaitAndLed) {
