@@ -191,3 +191,18 @@ TEST(ProgramFile, TitleIsTheLastPathPart) {
     EXPECT_EQ(fileTitle(u"/home/pupil/robot.qxp"), u"robot.qxp");
     EXPECT_EQ(fileTitle(u"plain.qxp"), u"plain.qxp");
 }
+
+TEST(ProgramFile, ShippedExamplesRoundTripByteForByte) {
+    auto dir = scratchDir("pf_examples");
+    int seen = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(TROVEL_SOURCE_DIR) / "examples")) {
+        if (entry.path().extension() != ".qxp") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        ++seen;
+        BlockProgram p;
+        ASSERT_TRUE(loadProgram(p, entry.path()).ok());
+        ASSERT_TRUE(saveProgram(p, dir / "again.qxp"));
+        EXPECT_EQ(readBytes(entry.path()), readBytes(dir / "again.qxp"));
+    }
+    EXPECT_GE(seen, 3);
+}
