@@ -176,6 +176,7 @@ int decodeOne(const Reader& r, size_t k, Decoded& d) {
 void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
     Reader r;
     count = std::min<size_t>(count, kSequenceBytes);
+    r.code.reserve(count / kInstructionBytes);
     for (size_t at = 0; bytes && at + kInstructionBytes <= count; at += kInstructionBytes) {
         Instruction ins{bytes[at], bytes[at + 1], bytes[at + 2], bytes[at + 3]};
         if (ins == kEndOfSequence) break;
@@ -246,6 +247,7 @@ void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
     }
 
     clear(program);
+    program.blocks.reserve(decoded.size());
     for (auto& d : decoded) append(program, std::move(d.block));
     program.filePath.clear();
 }
