@@ -114,6 +114,8 @@ const QImage& glyph(Glyph kind, QColor line, QColor fill) {
     return *it;
 }
 
+constexpr int kUnlimitedWidth = 1 << 20;
+
 // Laid-out caption texts, elided to their box width, kept across draws.
 const QStaticText& captionText(const QString& caption, const QFont& font, int width) {
     static QHash<QString, QStaticText> cache;
@@ -186,17 +188,21 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
 
 void drawLabel(QPainter& p, const QString& text, Point mid, QPoint scroll, const QColor& lineColor,
                const QColor& background, const QColor& textColor) {
-    const QFontMetrics fm(p.font());
-    const int cx = fm.horizontalAdvance(text), cy = fm.height();
+    // Output labels repeat ("はい", "いいえ") hundreds of times a chart: lay each out once.
+    const QStaticText& laidOut = captionText(text, p.font(), kUnlimitedWidth);
+    static QHash<QString, int> heights;
+    if (heights.size() > 64) heights.clear();
+    auto h = heights.find(p.font().key());
+    if (h == heights.end()) h = heights.insert(p.font().key(), QFontMetrics(p.font()).height());
+    const int cx = static_cast<int>(laidOut.size().width()), cy = *h;
     const QPoint m = toScreen(mid, scroll);
     const int x = m.x() - cx / 2, y = m.y() - cy / 2;
     p.setPen(QPen(lineColor, 2));
     p.setBrush(lineColor);
     gdiRect(p, x - 1, y - 1, x + cx + 1, y + cy + 1);
     p.fillRect(QRect(x, y, cx, cy), background);
-    p.setBackground(background);
     p.setPen(textColor);
-    p.drawText(QRect(x, y, cx, cy), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    p.drawStaticText(QPoint(x, y), laidOut);
 }
 
 void drawOutputs(QPainter& p, const ActionBlock& b, const ChartStyle& style, QPoint scroll, const QRect& visible) {
