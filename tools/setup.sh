@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, asking apt only for packages that are missing.
 set -euo pipefail
+# Qt's JPEG, offscreen and X11 plugins come with qt6-base-dev; xvfb is for screenshots of the
+# studio, the IPA font for its Japanese texts.
 packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libhidapi-dev libgl-dev xvfb xauth fonts-ipafont-gothic
-          qt6-multimedia-dev imagemagick)
+          qt6-base-dev libhidapi-dev libgl-dev xvfb xauth fonts-ipafont-gothic)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
