@@ -34,9 +34,8 @@ JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, c
     const int flags = course.judgingFlags;
     const float r = in.robotHalf;
     const float x = in.robot.x, y = in.robot.y;
-    auto fail = [&](int result) {
-        if (j.result == RunResult::Armed) j.result = result;
-    };
+    // Every rule that fails the run writes its result, so the last rule broken in a tick is the one shown.
+    auto fail = [&](int result) { j.result = result; };
 
     if (in.state == SimState::Running) {
         if ((flags & JudgeFlag::OffLine) && in.motionTick) {
@@ -68,32 +67,30 @@ JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, c
     const bool inside = overlaps(x, y, r, course.goal);
     const bool stopInGoal = (flags & JudgeFlag::StopInGoal) != 0;
     const bool ranUntilNow = j.previousState == SimState::Running;
-    // A run already failed this tick is not turned into a goal.
-    if (j.result == RunResult::Armed) {
-        bool goal = false;
-        if (inside && j.hasLeftGoal) {
-            if ((flags & JudgeFlag::Checkpoints) && j.nextCheckpoint < static_cast<int>(course.checkpoints.size()))
-                fail(RunResult::MissedCheckpoint);
-            else if (!stopInGoal)
-                goal = true;
-            else
-                goal = (ranUntilNow && in.robot.leftSpeed == 0 && in.robot.rightSpeed == 0) ||
-                       (in.state == SimState::Stopped && ranUntilNow);
-        } else if (!inside && !j.hasLeftGoal) {
-            j.hasLeftGoal = true;
-        } else if (!inside && j.hasLeftGoal) {
-            if (j.wasInGoal && stopInGoal)
-                fail(RunResult::PassedGoal);
-            else if (ranUntilNow && in.state == SimState::Stopped)
-                fail(RunResult::EndedOutsideGoal);
-        }
-        if (goal) {
-            j.result = RunResult::Goal;
-            events.goal = true;
-            if (j.lapMs < course.bestMs) {
-                course.bestMs = j.lapMs;
-                events.newRecord = true;
-            }
+    bool goal = false;
+    if (inside && j.hasLeftGoal) {
+        if ((flags & JudgeFlag::Checkpoints) && j.nextCheckpoint < static_cast<int>(course.checkpoints.size()))
+            fail(RunResult::MissedCheckpoint);
+        else if (!stopInGoal)
+            goal = true;
+        else
+            goal = (ranUntilNow && in.robot.leftSpeed == 0 && in.robot.rightSpeed == 0) ||
+                   (in.state == SimState::Stopped && ranUntilNow);
+    } else if (!inside && !j.hasLeftGoal) {
+        j.hasLeftGoal = true;
+    } else if (!inside && j.hasLeftGoal) {
+        if (j.wasInGoal && stopInGoal)
+            fail(RunResult::PassedGoal);
+        else if (ranUntilNow && in.state == SimState::Stopped)
+            fail(RunResult::EndedOutsideGoal);
+    }
+    // A run already failed this tick (say, in a forbidden area over the goal) is not turned into a goal.
+    if (goal && j.result == RunResult::Armed) {
+        j.result = RunResult::Goal;
+        events.goal = true;
+        if (j.lapMs < course.bestMs) {
+            course.bestMs = j.lapMs;
+            events.newRecord = true;
         }
     }
     j.wasInGoal = inside;

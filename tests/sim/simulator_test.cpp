@@ -154,6 +154,41 @@ TEST(RunJudging, StoppingOutsideTheGoalAndMovingByHand) {
     EXPECT_FALSE(grabRobot(hand.sim, {0, 0}));  // off the robot now
 }
 
+TEST(RunJudging, TheLastRuleBrokenInATickDecidesButNeverTurnsIntoAGoal) {
+    // Forbidden area first, then a checkpoint taken out of order: the checkpoint result stands.
+    Bench cp(JudgeFlag::Timed | JudgeFlag::Forbidden | JudgeFlag::Checkpoints, forwardForever());
+    cp.course().forbidden = {100, -10, 150, 10};
+    cp.course().checkpoints = {{300, -10, 320, 10}, {120, -10, 130, 10}};
+    cp.play();
+    cp.at(125, 0);
+    cp.step();
+    EXPECT_EQ(cp.sim.judge.result, RunResult::MissedCheckpoint);
+    EXPECT_EQ(cp.sim.pendingSounds, std::vector<std::u16string>{u"fail.wav"});  // one failure, one sound
+
+    // Off the line and in the forbidden area on the same tick: the forbidden area is judged later.
+    Bench off(JudgeFlag::Timed | JudgeFlag::OffLine | JudgeFlag::Forbidden, forwardForever());
+    off.course().offLineThreshold = 40;
+    off.course().offLineTicks = 0;
+    off.course().forbidden = {100, -10, 150, 10};
+    off.play();
+    off.step();
+    EXPECT_EQ(off.sim.judge.result, RunResult::Armed);
+    off.at(125, 0);
+    off.step();
+    EXPECT_EQ(off.sim.judge.result, RunResult::Forbidden);
+
+    // A forbidden area inside the goal: coming back into the goal through it is no goal and no record.
+    Bench goal(JudgeFlag::Timed | JudgeFlag::Forbidden, forwardForever());
+    goal.course().forbidden = {-5, -5, 5, 5};
+    goal.play();
+    goal.at(100, 0);
+    goal.step();
+    goal.at(0, 0);
+    goal.step();
+    EXPECT_EQ(goal.sim.judge.result, RunResult::Forbidden);
+    EXPECT_EQ(goal.course().bestMs, 1000);
+}
+
 TEST(Simulator, BranchLoopNeitherMovesNorSamplesNorTimes) {
     BlockProgram p;
     ActionBlock* start = simtest::add(p, BlockType::Start);
