@@ -1,6 +1,7 @@
 #include "sim/course_config.h"
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <map>
 
@@ -36,6 +37,20 @@ private:
     size_t m_pos;
 };
 
+// Leading decimal integer (optional sign, digits only; 0 when none), saturated to the int range.
+// Unlike toNumber it stops at '.', 'e' and the like, so "4e1" is 4.
+int decimalInt(std::u16string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = std::min<long long>(value * 10 + (text[i] - u'0'), 1LL << 32);
+    if (negative) value = -value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
 std::u16string cut(std::u16string s, size_t maxChars) {
     if (s.size() > maxChars) s.resize(maxChars);
     return s;
@@ -48,7 +63,7 @@ Rect parseRect(std::u16string_view list) {
     for (size_t i = 0; i < v.size() && start <= list.size(); ++i) {
         size_t comma = list.find(u',', start);
         std::u16string_view item = list.substr(start, comma == std::u16string_view::npos ? list.npos : comma - start);
-        v[i] = static_cast<float>(toInt(item));
+        v[i] = static_cast<float>(decimalInt(item));
         if (comma == std::u16string_view::npos) break;
         start = comma + 1;
     }
@@ -92,7 +107,7 @@ struct Loader {
     void fileTotal(FieldCursor f) {
         if (totalSeen) return;  // the first declaration sizes the tables
         totalSeen = true;
-        declared = std::clamp(toInt(f.value()), 0, Slot::FirstCourse + kMaxCourses);
+        declared = std::clamp(decimalInt(f.value()), 0, Slot::FirstCourse + kMaxCourses);
         set.courses.assign(size_t(std::max(0, declared - Slot::FirstCourse)), CourseRecord{});
     }
 
@@ -140,7 +155,7 @@ struct Loader {
         course.startY = std::clamp(static_cast<float>(toNumber(f.value())), -250.0f, 250.0f);
         course.startHeading = static_cast<float>(toNumber(f.value())) / 180.0f * kPi;
         course.name = cut(f.text(), kMaxCourseNameChars);
-        course.courseFlags = toInt(f.value());
+        course.courseFlags = decimalInt(f.value());
         if (dropped) {
             --declared;  // the next _TEXTURE: line reuses this slot and course record
             return;
@@ -149,8 +164,8 @@ struct Loader {
     }
 
     void attackParam(FieldCursor f) {
-        remembered = toInt(f.value());
-        int flags = toInt(f.value());
+        remembered = decimalInt(f.value());
+        int flags = decimalInt(f.value());
         Rect goal = parseRect(f.value());
         if (CourseRecord* c = rememberedCourse()) {
             c->judgingFlags = JudgeFlag::Timed | flags;
@@ -167,8 +182,8 @@ struct Loader {
     }
 
     void offLine(FieldCursor f) {
-        int threshold = toInt(f.value());
-        int ticks = toInt(f.value());
+        int threshold = decimalInt(f.value());
+        int ticks = decimalInt(f.value());
         if (CourseRecord* c = rememberedCourse()) {
             c->judgingFlags |= JudgeFlag::OffLine;
             c->offLineThreshold = static_cast<uint8_t>(threshold);
@@ -177,7 +192,7 @@ struct Loader {
     }
 
     void checkpoints(FieldCursor f) {
-        int announced = toInt(f.value());
+        int announced = decimalInt(f.value());
         std::vector<Rect> areas;
         // An announced count beyond the lists on the line keeps the lists that are there.
         for (int i = 0; i < announced; ++i) {

@@ -148,6 +148,20 @@ TEST(CourseConfig, HostileNumbersAndLongTextsStayInBounds) {
     EXPECT_EQ(set.courses[0].startY, -250);
     EXPECT_EQ(set.courses[0].judgingFlags, 0);
 
+    // Integer fields take the leading digits only: no exponent, no fraction.
+    writeIni(dir, u"_FILE_TOTAL:[6.9]\n" + kFixed +
+                      u"_TEXTURE:[[good.bmp]][0][0][0][[A]][4e1]\n_ATACKPARAM:[0][8.9][1e2, -2e1,3,4]\n"
+                      u"_ATACKPARAM_SENSORBD:[4e1][9e9]\n");
+    r = loadCourseConfig(set, dir);
+    EXPECT_TRUE(problems(r).empty());
+    ASSERT_EQ(courseCount(set), 1);
+    EXPECT_EQ(set.courses[0].courseFlags, 4);
+    EXPECT_EQ(set.courses[0].judgingFlags, JudgeFlag::Timed | JudgeFlag::StopInGoal | JudgeFlag::OffLine);
+    EXPECT_EQ(set.courses[0].goal.x1, 1);
+    EXPECT_EQ(set.courses[0].goal.y1, -2);
+    EXPECT_EQ(set.courses[0].offLineThreshold, 4);
+    EXPECT_EQ(set.courses[0].offLineTicks, 9);
+
     writeIni(dir, u"_FILE_TOTAL:[3]\n" + kFixed);  // below six: no course at all
     r = loadCourseConfig(set, dir);
     EXPECT_EQ(courseCount(set), 0);
