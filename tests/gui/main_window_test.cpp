@@ -129,6 +129,16 @@ private slots:
         QVERIFY(m_window->programArea()->width() > 400);
     }
 
+    // The frame opens at (30, 20) with a client area of 800 x 600 under the menu bar; the toolbar
+    // is part of that area, so the panes get what the toolbar leaves.
+    void frameOpensWithAnEightHundredBySixHundredClientArea() {
+        makeWindow();
+        const int belowMenu = m_window->height() - m_window->menuBar()->height();
+        QCOMPARE(m_window->width(), 800);
+        QCOMPARE(belowMenu, 600);
+        QCOMPARE(m_window->leftPane()->height() + m_window->findChild<QToolBar*>("toolbar")->height(), 600);
+    }
+
     // The palette hands its pick to the program area; the placed block's panel appears below it,
     // and typing into the panel is one undo step like any other edit.
     void paletteAndPanelWorkWithTheWindow() {

@@ -103,7 +103,8 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     setTitle();
 
     move(30, 20);
-    resize(800, 600 + menuBar()->sizeHint().height() + m_toolBar->sizeHint().height());
+    // The client area (toolbar and panes) is 800 x 600; only the menu bar lies outside it.
+    resize(800, 600 + menuBar()->sizeHint().height());
 }
 
 MainWindow::~MainWindow() = default;
