@@ -279,6 +279,25 @@ private slots:
         QCOMPARE(b->x, 270);
     }
 
+    void withCollisionEverySelectedBlockReturnsToWhereTheMoveBegan() {
+        m_flags.set(Option::BlockCollision);
+        ActionBlock* a = addBlock(m_program, BlockType::Forward, 90, 90);
+        ActionBlock* b = addBlock(m_program, BlockType::Forward, 90, 270);
+        ActionBlock* c = addBlock(m_program, BlockType::Forward, 270, 270);
+        drag({60, 60}, {170, 350});  // band around a and b only
+        QVERIFY(selected(a) && selected(b) && !selected(c));
+        // The first step already puts b onto c; b was never grabbed itself.
+        press({120, 120});
+        moveTo({300, 120});
+        QVERIFY(b->flags & FlagColliding);
+        release({300, 120});
+        QCOMPARE(a->x, 270);
+        QCOMPARE(a->y, 90);
+        QCOMPARE(b->x, 90);
+        QCOMPARE(b->y, 270);
+        QVERIFY(!(b->flags & FlagColliding));
+    }
+
     void withoutCollisionBlocksMayOverlap() {
         ActionBlock* a = addBlock(m_program, BlockType::Forward, 90, 90);
         addBlock(m_program, BlockType::Forward, 270, 90);

@@ -205,8 +205,13 @@ void ProgramArea::leftButtonDown(QPoint p, bool controlOnly) {
         block->flags |= FlagSelected | FlagChanged;
         m_dragMode = DragMode::Move;
         m_dragOrigin = p;
-        block->anchorX = block->x;
-        block->anchorY = block->y;
+        // Every block about to move starts from a free place; a block of the selection that was
+        // not grabbed itself would otherwise fall back to a stale anchor if its first step collides.
+        for (auto& b : m_program.blocks) {
+            if (!(b->flags & FlagSelected)) continue;
+            b->anchorX = b->x;
+            b->anchorY = b->y;
+        }
         ActionBlock* current = block->type == BlockType::RepeatEnd && block->partner ? block->partner : block;
         // The brackets of the previous current block lie outside every block: only a full redraw clears them.
         if (current != m_program.currentBlock) RequestFullRedraw();
