@@ -1,0 +1,66 @@
+#pragma once
+// Into and out of the robot's boot loader, and the pieces every transfer shares: the transfer's
+// progress reports and the start of a transfer.
+
+#include <atomic>
+#include <functional>
+#include <string_view>
+
+#include "robot/hid_link.h"
+
+namespace trovel {
+
+// How a transfer shows its progress. Called on the transfer thread; any of them may be empty.
+struct TransferProgress {
+    std::function<void(std::u16string_view)> step;  // the step text
+    std::function<void(int, int)> range;            // progress bar range
+    std::function<void(int)> position;              // progress bar position
+
+    void showStep(std::u16string_view text) const { if (step) step(text); }
+    void setRange(int low, int high) const { if (range) range(low, high); }
+    void setPosition(int value) const { if (position) position(value); }
+};
+
+enum class TransferStatus {
+    Done,
+    Cancelled,   // "中断" was pressed: no message
+    GaveUp,      // no robot to talk to when the transfer began: no message
+    Failed,      // a report could not be written or no reply came
+};
+
+// Everything a transfer thread needs.
+struct TransferContext {
+    HidLink& link;
+    const std::atomic<bool>* cancel = nullptr;  // null: cannot be cancelled
+    TransferProgress progress;
+
+    bool cancelled() const { return cancel && cancel->load(); }
+};
+
+namespace StepText {
+constexpr std::u16string_view StartingBootLoader = u"ブートローダーを起動しています...";
+constexpr std::u16string_view Reconnecting = u"ロボットに再接続しています...";
+constexpr std::u16string_view LeavingBootLoader = u"ブートローダを終了します";
+constexpr std::u16string_view WritingMemoryMap = u"メモリマップを書き込んでいます";
+}  // namespace StepText
+
+// The 'b' request (claim held). False when the write fails.
+bool EnterBootLoader(HidLink& link);
+// Waits, in reconnectStepMs steps, until the robot answers as boot loader. True when it does;
+// false after the last pass or on cancel. Moves the progress bar (range 0..60) when `progress`.
+bool WaitForBootLoader(const TransferContext& ctx, bool progress);
+// Writes 0 to the boot-loader flag byte, then the reset request. False at once without a device;
+// else whether the reset request was written.
+bool LeaveBootLoader(HidLink& link);
+
+// Claims the link for a transfer and sets TransferActive. Done: the claim is held and the
+// transfer must end with endTransfer. GaveUp: cancelled, not connected or no device. Failed: the
+// claim was never freed.
+TransferStatus claimLink(const TransferContext& ctx);
+// Sends 'b' and waits for the boot loader. Failed when the 'b' request cannot be written;
+// Cancelled when cancelled during the wait. `reached` says whether the boot loader answered.
+TransferStatus startBootLoader(const TransferContext& ctx, bool& reached);
+// Clears TransferActive (sets RobotRestarting when asked), releases the claim, shows the status.
+void endTransfer(const TransferContext& ctx, bool robotRestarting);
+
+}  // namespace trovel

@@ -1,0 +1,208 @@
+#include "robot/hid_link.h"
+
+#include <chrono>
+
+#include "model/sequence_code.h"
+#include "robot/boot_loader.h"
+#include "robot/hid_report.h"
+
+namespace trovel {
+
+MotorSpeeds motorSpeedsFromGains(uint8_t leftRaw, uint8_t rightRaw) {
+    return {static_cast<uint8_t>(motorSettingPercent(leftRaw)), static_cast<uint8_t>(motorSettingPercent(rightRaw))};
+}
+
+HidLink::HidLink(DeviceFinder finder, OptionFlags& flags, LinkState& state, LinkTiming timing)
+    : m_finder(std::move(finder)), m_flags(flags), m_state(state), m_timing(timing) {}
+
+HidLink::~HidLink() {
+    StopLink();
+    m_device.reset();
+}
+
+bool HidLink::StartLink() {
+    if (m_thread.joinable()) return false;
+    m_mfRequested = false;
+    m_restartCounter = 0;
+    m_running = true;
+    m_thread = std::thread([this] { run(); });
+    return true;
+}
+
+bool HidLink::StopLink() {
+    const bool was = m_running.exchange(false);
+    {
+        std::lock_guard lock(m_sleepMutex);
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable()) m_thread.join();
+    return was;
+}
+
+bool HidLink::sleepFor(int ms) {
+    std::unique_lock lock(m_sleepMutex);
+    // A transfer may sleep while the link thread is stopped (tests run transfers alone).
+    if (!m_thread.joinable()) {
+        lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return true;
+    }
+    return !m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_running.load(); });
+}
+
+void HidLink::QueueMemoryByte(int index, uint8_t value) {
+    if (index < 0 || index >= kRobotMemoryBytes) return;
+    std::lock_guard lock(m_pendingMutex);
+    m_pendingValue[index] = value;
+    m_pendingState[index] = 1;
+}
+
+void HidLink::RequestMfCommand() { m_mfRequested = true; }
+
+void HidLink::setMotorSpeedSink(std::function<void(MotorSpeeds)> sink) {
+    std::lock_guard lock(m_pendingMutex);
+    m_motorSink = std::move(sink);
+}
+
+bool HidLink::tryClaim() {
+    bool expected = false;
+    return m_busy.compare_exchange_strong(expected, true);
+}
+
+void HidLink::release() { m_busy = false; }
+
+ClaimResult HidLink::claimForTransfer(const std::atomic<bool>* cancel, const std::function<void(int)>& step) {
+    for (int i = 0; i < m_timing.claimSteps; ++i) {
+        if (tryClaim()) return ClaimResult::Claimed;
+        if (step) step(i);
+        if ((cancel && cancel->load()) || !m_flags.has(Option::Connected) || !m_deviceOpen) return ClaimResult::GaveUp;
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_timing.claimStepMs));
+    }
+    // The last chance after the bounded wait; a transfer never shares the device with a poll.
+    return tryClaim() ? ClaimResult::Claimed : ClaimResult::StillBusy;
+}
+
+bool HidLink::findRobot() {
+    closeDevice();
+    if (m_finder) m_device = m_finder();
+    m_deviceOpen = m_device != nullptr;
+    return m_deviceOpen;
+}
+
+void HidLink::closeDevice() {
+    m_device.reset();
+    m_deviceOpen = false;
+}
+
+void HidLink::run() {
+    while (m_running) {
+        if (!tryClaim()) {  // a transfer owns the device
+            sleepFor(m_timing.pollMs);
+            continue;
+        }
+        m_flags.clear(Option::Connected | Option::TransferActive);
+        const bool found = findRobot();
+        if (found) {
+            m_restartCounter = 0;
+            m_memory.fill(0);
+            m_state.storeRobotMemory(m_memory);
+            {
+                std::lock_guard lock(m_pendingMutex);
+                m_pendingState.fill(0);
+                // Memory bytes 2 and 3 start at 0 on every connection.
+                m_pendingValue[2] = m_pendingValue[3] = 0;
+                m_pendingState[2] = m_pendingState[3] = 1;
+            }
+            m_mfRequested = true;
+            m_flags.set(Option::Connected);
+        } else {
+            closeDevice();
+            if (m_flags.has(Option::RobotRestarting) && ++m_restartCounter >= m_timing.restartingPasses) {
+                // A robot that never came back must not leave the label at "書込中".
+                m_flags.clear(Option::RobotRestarting);
+                m_restartCounter = 0;
+            }
+        }
+        release();
+        m_state.showStatus(m_flags);
+        if (found) pollLoop();
+        if (tryClaim()) {
+            closeDevice();
+            release();
+        }
+        sleepFor(m_timing.pollMs);
+    }
+}
+
+void HidLink::pollLoop() {
+    bool firstPoll = true;
+    while (m_running) {
+        if (tryClaim()) {
+            if (!m_device) {  // a transfer closed it: go back to discovery
+                release();
+                return;
+            }
+            const bool good = pollOnce(firstPoll);
+            if (!good) closeDevice();
+            release();
+            if (!good) return;
+        }
+        sleepFor(m_timing.pollMs);
+    }
+}
+
+bool HidLink::pollOnce(bool& firstPoll) {
+    if (!m_device) return false;
+    HidDevice& device = *m_device;
+    const int timeout = m_timing.reportTimeoutMs;
+    HidReport reply{};
+    bool good = exchange(device, commandReport(AppCommand::Probe), reply, timeout);
+    if (reply[1] != AppCommand::ProbeAnswer) {
+        // The boot loader answers (or nothing does): send the robot back to its program.
+        LeaveBootLoader(*this);
+        return false;
+    }
+    m_flags.clear(Option::RobotRestarting);
+    if (good) m_flags.set(Option::Connected);
+
+    if (exchange(device, memoryReadRequest(), reply, timeout) && reply[0] == 0 && reply[1] == 'm' && reply[2] == 'r') {
+        std::copy(reply.begin() + 5, reply.begin() + 5 + kRobotMemoryBytes, m_memory.begin());
+        m_state.storeRobotMemory(m_memory);
+    }
+
+    if (m_flags.has(Option::ReadMotorSpeedOnConnect) && firstPoll) {
+        std::function<void(MotorSpeeds)> sink;
+        {
+            std::lock_guard lock(m_pendingMutex);
+            sink = m_motorSink;
+        }
+        if (sink) sink(motorSpeedsFromGains(m_memory[MemoryMap::LeftMotorSetting], m_memory[MemoryMap::RightMotorSetting]));
+        firstPoll = false;
+    }
+
+    RobotMemory out = m_memory;
+    bool any = false;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        for (int i = 0; i < kRobotMemoryBytes; ++i) {
+            if (m_pendingState[i] == 0) continue;
+            out[i] = m_pendingValue[i];
+            m_pendingState[i] = 2;
+            any = true;
+        }
+    }
+    // A failed write leaves the bytes at 2, so the next poll sends them again.
+    if (any && !exchange(device, memoryWriteRequest(out), reply, timeout)) return false;
+
+    if (m_mfRequested) {
+        if (!exchange(device, mfRequest(), reply, timeout)) return false;
+        m_mfRequested = false;
+    }
+
+    std::lock_guard lock(m_pendingMutex);
+    for (uint8_t& s : m_pendingState)
+        if (s == 2) s = 0;
+    return good;
+}
+
+}  // namespace trovel

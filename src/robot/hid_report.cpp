@@ -1,0 +1,76 @@
+#include "robot/hid_report.h"
+
+#include "model/sequence_code.h"
+
+#include <algorithm>
+
+namespace trovel {
+
+HidReport commandReport(uint8_t command) {
+    HidReport r{};
+    r[1] = command;
+    return r;
+}
+
+namespace {
+
+HidReport memoryRequest(uint8_t second) {
+    HidReport r{};
+    r[1] = 'm';
+    r[2] = second;
+    r[3] = 0;
+    r[4] = kRobotMemoryBytes;
+    return r;
+}
+
+}  // namespace
+
+HidReport memoryReadRequest() { return memoryRequest('r'); }
+
+HidReport memoryWriteRequest(const RobotMemory& memory) {
+    HidReport r = memoryRequest('w');
+    std::copy(memory.begin(), memory.end(), r.begin() + 5);
+    return r;
+}
+
+HidReport mfRequest() { return memoryRequest('f'); }
+
+HidReport bootRequest(uint8_t command, uint32_t address, int n, std::span<const uint8_t> data, uint8_t fill) {
+    HidReport r;
+    r.fill(fill);
+    r[0] = 0;
+    r[1] = command;
+    for (int i = 0; i < 4; ++i) r[2 + i] = static_cast<uint8_t>(address >> (8 * i));
+    n = std::clamp(n, 0, kMaxBootData);
+    r[6] = static_cast<uint8_t>(n);
+    // Data byte i sits at report byte 65 - n + i; data bytes not given keep the fill.
+    const size_t count = std::min(data.size(), static_cast<size_t>(n));
+    std::copy_n(data.begin(), count, r.begin() + (kReportBytes - n));
+    return r;
+}
+
+uint32_t requestAddress(const HidReport& r) {
+    return uint32_t(r[2]) | uint32_t(r[3]) << 8 | uint32_t(r[4]) << 16 | uint32_t(r[5]) << 24;
+}
+
+HidReport memoryMapWriteRequest(uint32_t address, uint8_t leftPercent, uint8_t rightPercent) {
+    HidReport r = bootRequest(BootCommand::Write, address, kMemoryMapBytes);
+    constexpr int data = kReportBytes - kMemoryMapBytes;  // report byte of memory map byte 0
+    r[data + MemoryMap::LeftMotorSetting] = motorSettingByte(std::min<int>(leftPercent, 100));
+    r[data + MemoryMap::RightMotorSetting] = motorSettingByte(std::min<int>(rightPercent, 100));
+    return r;
+}
+
+bool sendReport(HidDevice& device, const HidReport& request) { return device.write(request) > 0; }
+
+bool exchange(HidDevice& device, const HidReport& request, HidReport& reply, int timeoutMs) {
+    reply.fill(0);
+    if (device.write(request) <= 0) return false;
+    if (device.read(reply, timeoutMs) <= 0) {
+        reply.fill(0);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace trovel

@@ -1,0 +1,24 @@
+#pragma once
+// Writing a compiled program into the robot: the sequence area, verified chunk by chunk, and the
+// memory map with the motor speeds.
+
+#include <cstdint>
+
+#include "model/sequence_code.h"
+#include "robot/boot_loader.h"
+
+namespace trovel {
+
+struct DownloadResult {
+    TransferStatus status = TransferStatus::Failed;
+    // The robot did not hold what was written; the status is Failed too. verifyAddress is the
+    // first address that differed.
+    bool verifyError = false;
+    uint32_t verifyAddress = 0;
+};
+
+// The transfer thread's work. `size` bytes of the image are written (a whole number of
+// instructions). Leaves RobotRestarting set: the robot restarts with its new program.
+DownloadResult DownloadProgram(const TransferContext& ctx, const SequenceImage& image, MotorSpeeds speeds);
+
+}  // namespace trovel

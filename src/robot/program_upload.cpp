@@ -1,0 +1,80 @@
+#include "robot/program_upload.h"
+
+#include <algorithm>
+
+#include "model/sequence_code.h"
+#include "robot/hid_report.h"
+
+namespace trovel {
+
+namespace {
+
+constexpr std::u16string_view kReadingText = u"シーケンスを読み込んでいます...";
+constexpr std::u16string_view kReadingMapText = u"メモリマップを読み込んでいます";
+constexpr uint32_t kReadLimit = 0x4220;  // 22 requests of 48 bytes from 0x3E00
+
+bool readRobot(const TransferContext& ctx, UploadResult& result) {
+    HidLink& link = ctx.link;
+    HidDevice* device = link.device();
+    if (!device) return false;
+    const int timeout = link.timing().reportTimeoutMs;
+    ctx.progress.setPosition(8);
+    ctx.progress.showStep(kReadingText);
+    ctx.progress.setPosition(0);
+    bool ended = false;
+    for (uint32_t address = kSequenceAddress; address < kReadLimit && !ended; address += kChunkBytes) {
+        HidReport request = bootRequest(BootCommand::Read, address, kChunkBytes, {}, 0xFF);
+        HidReport reply{};
+        if (!exchange(*device, request, reply, timeout)) return false;
+        for (int i = 0; i < kChunkBytes; i += kInstructionBytes) {
+            const uint8_t* word = reply.data() + kChunkDataOffset + i;
+            if (std::all_of(word, word + kInstructionBytes, [](uint8_t b) { return b == 0xFF; })) {
+                ended = true;  // erased flash: the end of the program
+                break;
+            }
+            if (result.sequence.size() + kInstructionBytes > static_cast<size_t>(kSequenceBytes)) {
+                ended = true;
+                break;
+            }
+            result.sequence.insert(result.sequence.end(), word, word + kInstructionBytes);
+        }
+        if (ctx.cancelled()) return true;
+    }
+    ctx.progress.setPosition(8);
+
+    ctx.progress.showStep(kReadingMapText);
+    HidReport reply{};
+    if (!exchange(*device, bootRequest(BootCommand::Read, kMemoryMapAddress, kMemoryMapBytes), reply, timeout))
+        return false;
+    const uint8_t* map = reply.data() + (kReportBytes - kMemoryMapBytes);
+    result.speeds = motorSpeedsFromGains(map[MemoryMap::LeftMotorSetting], map[MemoryMap::RightMotorSetting]);
+
+    ctx.progress.showStep(StepText::LeavingBootLoader);
+    LeaveBootLoader(link);
+    link.closeDevice();
+    return true;
+}
+
+}  // namespace
+
+UploadResult UploadProgram(const TransferContext& ctx) {
+    UploadResult result;
+    if (!ctx.link.deviceOpen()) {
+        result.status = TransferStatus::GaveUp;
+        return result;
+    }
+    result.status = claimLink(ctx);
+    if (result.status != TransferStatus::Done) return result;
+
+    bool reached = false;
+    result.status = startBootLoader(ctx, reached);
+    if (result.status == TransferStatus::Done) {
+        if (!readRobot(ctx, result)) result.status = TransferStatus::Failed;
+        else if (ctx.cancelled()) result.status = TransferStatus::Cancelled;
+    }
+    if (result.status != TransferStatus::Done) result.sequence.clear();
+    endTransfer(ctx, false);
+    return result;
+}
+
+}  // namespace trovel

@@ -1,0 +1,21 @@
+#pragma once
+// Reading the program stored in the robot: the sequence area up to its end mark, and the motor
+// speeds from the memory map. Decoding into blocks is DecodeSequence (model/sequence_decoder.h),
+// done by the caller on the thread that owns the program.
+
+#include <cstdint>
+#include <vector>
+
+#include "robot/boot_loader.h"
+
+namespace trovel {
+
+struct UploadResult {
+    TransferStatus status = TransferStatus::Failed;
+    std::vector<uint8_t> sequence;  // whole instructions, without the FF FF FF FF end; at most 1024 bytes
+    MotorSpeeds speeds;             // from memory map bytes 7 and 8, valid when Done
+};
+
+UploadResult UploadProgram(const TransferContext& ctx);
+
+}  // namespace trovel

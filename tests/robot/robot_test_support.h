@@ -1,0 +1,63 @@
+#pragma once
+// A virtual robot on a link with short times, so transfers and polls run in milliseconds.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "robot/boot_loader.h"
+#include "robot/hid_link.h"
+#include "robot/virtual_robot.h"
+
+namespace trovel::test {
+
+inline LinkTiming fastTiming() {
+    LinkTiming t;
+    t.pollMs = 2;
+    t.reportTimeoutMs = 40;
+    t.claimStepMs = 1;
+    t.claimSteps = 50;
+    t.reconnectStepMs = 2;
+    return t;
+}
+
+// Polls `done` until it holds or `ms` run out.
+inline bool eventually(const std::function<bool()>& done, int ms = 3000) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < until) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+}
+
+struct RobotRig {
+    std::shared_ptr<VirtualRobot> robot = VirtualRobot::create();
+    OptionFlags flags;
+    LinkState state;
+    HidLink link{robot->finder(), flags, state, fastTiming()};
+    std::atomic<bool> cancel{false};
+    TransferContext ctx{link, &cancel, {}};
+
+    // What the link thread's discovery leaves behind: the robot open and connected.
+    void connect() {
+        ASSERT_TRUE(link.tryClaim());
+        ASSERT_TRUE(link.findRobot());
+        link.release();
+        flags.set(Option::Connected);
+    }
+};
+
+inline std::filesystem::path scratch(const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::path(TROVEL_TEST_TMP) / "robot" / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+}  // namespace trovel::test
