@@ -1,0 +1,158 @@
+// The link thread against the virtual robot: connection, memory copy, queued writes, unplugging.
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <vector>
+
+#include "robot/program_download.h"
+#include "robot_test_support.h"
+
+using namespace trovel;
+using namespace trovel::test;
+
+namespace {
+
+TEST(MotorSpeedGains, RawGainsReadBackAsPercent) {
+    EXPECT_EQ(motorSpeedsFromGains(253, 254), (MotorSpeeds{99, 100}));
+    EXPECT_EQ(motorSpeedsFromGains(255, 0), (MotorSpeeds{100, 0}));
+    EXPECT_EQ(motorSpeedsFromGains(1, 153), (MotorSpeeds{0, 60}));
+}
+
+TEST(LinkThread, ConnectsCopiesMemoryAndClearsBytesTwoAndThree) {
+    RobotRig rig;
+    rig.robot->setMemory(2, 7);
+    rig.robot->setMemory(3, 8);
+    rig.robot->setMemory(9, 123);
+    std::vector<LinkStatus> heard;
+    std::mutex heardMutex;
+    rig.state.setStatusListener([&](LinkStatus s) {
+        std::lock_guard lock(heardMutex);
+        heard.push_back(s);
+    });
+    ASSERT_TRUE(rig.link.StartLink());
+    EXPECT_FALSE(rig.link.StartLink());  // one instance only
+
+    ASSERT_TRUE(eventually([&] { return rig.state.copyMemory(rig.flags)[9] == 123; }));
+    EXPECT_TRUE(rig.flags.has(Option::Connected));
+    ASSERT_TRUE(eventually([&] { return rig.robot->memory()[2] == 0 && rig.robot->memory()[3] == 0; }));
+    ASSERT_TRUE(eventually([&] { return rig.robot->counters().mfRequests == 1; }));
+    {
+        std::lock_guard lock(heardMutex);
+        ASSERT_FALSE(heard.empty());
+        EXPECT_EQ(heard.back(), LinkStatus::Connected);
+    }
+    // With nothing queued no further memory write is sent, however many polls run.
+    const int probes = rig.robot->counters().probes;
+    ASSERT_TRUE(eventually([&] { return rig.robot->counters().probes > probes + 10; }));
+    EXPECT_EQ(rig.robot->counters().memoryWrites, 1);
+    EXPECT_EQ(rig.robot->counters().mfRequests, 1);
+
+    rig.link.QueueMemoryByte(16, 42);
+    rig.link.QueueMemoryByte(32, 99);  // not a memory byte: ignored
+    ASSERT_TRUE(eventually([&] { return rig.robot->memory()[16] == 42; }));
+    EXPECT_EQ(rig.robot->memory()[9], 123);  // the rest of the image is written back as read
+    EXPECT_TRUE(rig.link.StopLink());
+    EXPECT_FALSE(rig.link.running());
+}
+
+TEST(LinkThread, MotorSpeedsAreTakenOncePerConnection) {
+    RobotRig rig;
+    rig.flags.set(Option::ReadMotorSpeedOnConnect);
+    rig.robot->setMemoryMapArea(7, 253);
+    rig.robot->setMemoryMapArea(8, 254);
+    rig.robot->setMode(RobotMode::BootLoader);  // the link sends it back: it starts with these gains
+    std::mutex m;
+    std::vector<MotorSpeeds> taken;
+    rig.link.setMotorSpeedSink([&](MotorSpeeds s) {
+        std::lock_guard lock(m);
+        taken.push_back(s);
+    });
+    rig.link.StartLink();
+    ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
+    const int probes = rig.robot->counters().probes;
+    ASSERT_TRUE(eventually([&] { return rig.robot->counters().probes > probes + 10; }));
+    {
+        std::lock_guard lock(m);
+        ASSERT_EQ(taken.size(), 1u);
+        EXPECT_EQ(taken[0], (MotorSpeeds{99, 100}));
+    }
+    EXPECT_EQ(rig.robot->mode(), RobotMode::Application);
+
+    // A new connection takes them again.
+    rig.robot->setPlugged(false);
+    ASSERT_TRUE(eventually([&] { return !rig.flags.has(Option::Connected); }));
+    rig.robot->setPlugged(true);
+    ASSERT_TRUE(eventually([&] {
+        std::lock_guard lock(m);
+        return taken.size() == 2;
+    }));
+    rig.link.StopLink();
+}
+
+TEST(LinkThread, UnplugMidwayIsNoticedAndTheRobotIsFoundAgain) {
+    RobotRig rig;
+    std::mutex m;
+    std::vector<LinkStatus> heard;
+    rig.state.setStatusListener([&](LinkStatus s) {
+        std::lock_guard lock(m);
+        heard.push_back(s);
+    });
+    rig.link.StartLink();
+    ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
+    rig.robot->setPlugged(false);
+    ASSERT_TRUE(eventually([&] { return !rig.flags.has(Option::Connected); }));
+    {
+        std::lock_guard lock(m);
+        EXPECT_EQ(heard.back(), LinkStatus::NotConnected);
+    }
+    EXPECT_FALSE(rig.link.deviceOpen());
+    rig.robot->setPlugged(true);
+    ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
+    const auto start = std::chrono::steady_clock::now();
+    rig.link.StopLink();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
+
+TEST(LinkThread, SilentRobotNeverHangsThePollOrTheShutdown) {
+    RobotRig rig;
+    rig.link.StartLink();
+    ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
+    rig.robot->stopAnsweringAfter(0);
+    rig.robot->setMemory(9, 77);  // not seen: no reply carries it
+    // Each probe times out, the device is closed and found again, and the thread keeps going.
+    const int reports = rig.robot->counters().reports;
+    ASSERT_TRUE(eventually([&] { return rig.robot->counters().reports > reports + 6; }));
+    EXPECT_NE(rig.state.copyMemory(rig.flags)[9], 77);
+    const auto start = std::chrono::steady_clock::now();
+    rig.link.StopLink();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
+
+TEST(LinkThread, RestartingIsDroppedWhenTheRobotNeverComesBack) {
+    RobotRig rig;
+    rig.robot->setPlugged(false);
+    rig.flags.set(Option::RobotRestarting);
+    rig.link.StartLink();
+    // 32 failed passes of 2 ms each.
+    ASSERT_TRUE(eventually([&] { return !rig.flags.has(Option::RobotRestarting); }));
+    rig.link.StopLink();
+}
+
+TEST(LinkThread, DownloadWhileTheLinkRunsEndsWithTheRobotAnsweringAgain) {
+    RobotRig rig;
+    rig.link.StartLink();
+    ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
+    SequenceImage image;
+    image.bytes[0] = 0xFE;
+    image.bytes[1] = image.bytes[2] = image.bytes[3] = 0;
+    image.length = 4;
+    const DownloadResult result = DownloadProgram(rig.ctx, image, {60, 60});
+    ASSERT_EQ(result.status, TransferStatus::Done);
+    EXPECT_EQ(rig.robot->flash(kSequenceAddress, 4), (std::vector<uint8_t>{0xFE, 0, 0, 0}));
+    // "書込中" until the first good probe of the restarted robot.
+    ASSERT_TRUE(eventually([&] { return !rig.flags.has(Option::RobotRestarting) && rig.flags.has(Option::Connected); }));
+    rig.link.StopLink();
+}
+
+}  // namespace
