@@ -1,0 +1,123 @@
+#include "sim/gui/sim_renderer.h"
+
+#include <QPainter>
+#include <QPolygonF>
+
+#include <cmath>
+
+#include "sim/gui/sim_textures.h"
+
+namespace trovel {
+
+namespace {
+
+constexpr uint32_t kWhite = 0x00FFFFFF;
+
+uint32_t channel(uint32_t colour, int shift) { return (colour >> shift) & 0xFF; }
+
+void drawUntextured(QPainter& p, const std::array<QPointF, 4>& screen, uint32_t colour, bool blend) {
+    QColor fill = QColor::fromRgba(colour);
+    if (!blend) fill.setAlpha(255);
+    p.setTransform(QTransform());
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawPolygon(QPolygonF({screen[0], screen[1], screen[2], screen[3]}));
+}
+
+void drawTextured(QPainter& p, const DrawItem& item, const std::array<QPointF, 4>& screen, const QImage& image) {
+    std::array<QPointF, 4> tex;
+    for (size_t i = 0; i < 4; ++i)
+        tex[i] = {item.vertices[i].u * image.width(), item.vertices[i].v * image.height()};
+    const std::optional<QTransform> map = textureToScreen(tex, screen);
+    if (!map) return;
+
+    QRectF source = QPolygonF({tex[0], tex[1], tex[2], tex[3]}).boundingRect();
+    source = source.intersected(QRectF(image.rect()));
+    if (source.width() <= 0 || source.height() <= 0) return;
+    const uint32_t colour = item.vertices[0].colour;
+    const int alpha = int(channel(colour, 24));
+
+    p.setTransform(*map);
+    if ((colour & kWhite) == kWhite) {
+        // No colour to mix in: draw straight from the texture; blending takes the alpha as opacity.
+        p.setOpacity(item.blend ? alpha / 255.0 : 1.0);
+        p.drawImage(source, image, source);
+        p.setOpacity(1.0);
+        return;
+    }
+    const QRect aligned = source.toAlignedRect().intersected(image.rect());
+    // Without blending the colour's alpha plays no part.
+    const QImage tinted = modulate(image.copy(aligned), item.blend ? colour : colour | 0xFF000000u);
+    p.drawImage(source, tinted, source.translated(-aligned.topLeft()));
+}
+
+}  // namespace
+
+QImage makeBackBuffer() {
+    QImage image(kBackBufferWidth, kBackBufferHeight, QImage::Format_ARGB32_Premultiplied);
+    image.fill(kClearColour);
+    return image;
+}
+
+QPointF worldToBackBuffer(const SimCamera& camera, float x, float y) {
+    return {(x - camera.x) * camera.zoom, (y - camera.y) * camera.zoom};
+}
+
+std::optional<QTransform> textureToScreen(const std::array<QPointF, 4>& t, const std::array<QPointF, 4>& s) {
+    const QPointF a = t[1] - t[0];
+    const QPointF b = t[3] - t[0];
+    const double det = a.x() * b.y() - a.y() * b.x();
+    if (std::fabs(det) < 1e-9) return std::nullopt;
+    const QPointF A = s[1] - s[0];
+    const QPointF B = s[3] - s[0];
+    // M = [A B] * inverse([a b]), the columns being the edge vectors.
+    const double i11 = b.y() / det, i12 = -b.x() / det, i21 = -a.y() / det, i22 = a.x() / det;
+    const double m11 = A.x() * i11 + B.x() * i21;
+    const double m12 = A.x() * i12 + B.x() * i22;
+    const double m21 = A.y() * i11 + B.y() * i21;
+    const double m22 = A.y() * i12 + B.y() * i22;
+    const double dx = s[0].x() - (m11 * t[0].x() + m12 * t[0].y());
+    const double dy = s[0].y() - (m21 * t[0].x() + m22 * t[0].y());
+    // QTransform maps x' = m11 x + m21 y + dx, y' = m12 x + m22 y + dy.
+    return QTransform(m11, m21, m12, m22, dx, dy);
+}
+
+QImage modulate(const QImage& premultiplied, uint32_t colour) {
+    QImage out = premultiplied.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const uint32_t ca = channel(colour, 24), cr = channel(colour, 16), cg = channel(colour, 8), cb = channel(colour, 0);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const uint32_t px = line[x];
+            // Premultiplied: each colour channel also takes the alpha factor.
+            const uint32_t a = channel(px, 24) * ca / 255;
+            const uint32_t r = channel(px, 16) * cr / 255 * ca / 255;
+            const uint32_t g = channel(px, 8) * cg / 255 * ca / 255;
+            const uint32_t b = channel(px, 0) * cb / 255 * ca / 255;
+            line[x] = a << 24 | r << 16 | g << 8 | b;
+        }
+    }
+    return out;
+}
+
+void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures) {
+    target.fill(kClearColour);
+    QPainter p(&target);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const DrawItem& item : list.items) {
+        std::array<QPointF, 4> screen;
+        for (size_t i = 0; i < 4; ++i) {
+            const Vertex& v = item.vertices[i];
+            screen[i] = item.screenSpace ? QPointF(v.x, v.y) : worldToBackBuffer(camera, v.x, v.y);
+        }
+        if (item.texture == kNoTexture) {
+            drawUntextured(p, screen, item.vertices[0].colour, item.blend);
+            continue;
+        }
+        const QImage& image = item.blend ? textures.keyed(item.texture) : textures.opaque(item.texture);
+        // An image that failed to load leaves its quads out rather than painting blank boxes.
+        if (!image.isNull()) drawTextured(p, item, screen, image);
+    }
+}
+
+}  // namespace trovel

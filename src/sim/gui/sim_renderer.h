@@ -1,0 +1,39 @@
+#pragma once
+// Draws a tick's draw list into the 700 x 500 back buffer with QPainter: the vertex colour
+// modulates the texture, blended items use alpha, world items go through the camera.
+
+#include <QImage>
+#include <QTransform>
+
+#include <array>
+#include <optional>
+
+#include "sim/draw_list.h"
+#include "sim/sim_camera.h"
+
+namespace trovel {
+
+class SimTextures;
+
+constexpr int kBackBufferWidth = 700;
+constexpr int kBackBufferHeight = 500;
+constexpr QRgb kClearColour = 0xFF009696;
+
+// A back buffer of the right size and format.
+QImage makeBackBuffer();
+
+// World point to back-buffer pixel: minus the camera corner, times the zoom.
+QPointF worldToBackBuffer(const SimCamera& camera, float x, float y);
+
+// The affine map that takes the texture-pixel positions of vertices 0, 1 and 3 to their screen
+// positions; none when the texture coordinates span no area.
+std::optional<QTransform> textureToScreen(const std::array<QPointF, 4>& texturePixels,
+                                          const std::array<QPointF, 4>& screen);
+
+// Every colour channel (alpha too) multiplied by the ARGB colour's channel.
+QImage modulate(const QImage& premultiplied, uint32_t colour);
+
+// Clears to kClearColour and draws the items in list order.
+void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures);
+
+}  // namespace trovel

@@ -1,0 +1,46 @@
+#include "sim/gui/sim_textures.h"
+
+#include <QString>
+
+namespace trovel {
+
+namespace {
+const QImage kNoImage;
+}  // namespace
+
+QImage applyColourKey(const QImage& image) {
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if (line[x] == 0xFF000000u) line[x] = 0;
+    }
+    return out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+bool SimTextures::load(int slot, const std::filesystem::path& file) {
+    if (slot < 0) return false;
+    QImage image(QString::fromStdU16String(file.u16string()));
+    if (image.isNull()) return false;
+    if (size_t(slot) >= m_keyed.size()) {
+        m_keyed.resize(size_t(slot) + 1);
+        m_opaque.resize(size_t(slot) + 1);
+    }
+    m_keyed[size_t(slot)] = applyColourKey(image);
+    m_opaque[size_t(slot)] = image.convertToFormat(QImage::Format_RGB32);
+    return true;
+}
+
+std::function<bool(int, const std::filesystem::path&)> SimTextures::loader() {
+    return [this](int slot, const std::filesystem::path& file) { return load(slot, file); };
+}
+
+const QImage& SimTextures::keyed(int slot) const {
+    return slot >= 0 && size_t(slot) < m_keyed.size() ? m_keyed[size_t(slot)] : kNoImage;
+}
+
+const QImage& SimTextures::opaque(int slot) const {
+    return slot >= 0 && size_t(slot) < m_opaque.size() ? m_opaque[size_t(slot)] : kNoImage;
+}
+
+}  // namespace trovel

@@ -1,0 +1,56 @@
+// The simulator core comes first: Qt's "slots" keyword macro would break a field of that name.
+#include "sim/simulator.h"
+
+#include "sim/gui/sim_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace trovel {
+
+SimView::SimView(Simulator& sim, const QImage& frame, QWidget* parent) : QWidget(parent), m_sim(sim), m_frame(frame) {
+    setObjectName(QStringLiteral("putwindow"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+    setMinimumSize(140, 100);
+}
+
+WorldPoint SimView::worldAt(QPointF pixel) const {
+    return viewToWorld(m_sim.camera, float(pixel.x()), float(pixel.y()), float(width()), float(height()));
+}
+
+void SimView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(rect(), m_frame);
+}
+
+void SimView::mousePressEvent(QMouseEvent* event) {
+    const WorldPoint point = worldAt(event->position());
+    if (event->button() == Qt::LeftButton) {
+        // Qt keeps the pointer grabbed for the view while the button is held.
+        if (grabRobot(m_sim, point)) emit robotMoved();
+    } else if (event->button() == Qt::RightButton) {
+        if (rotateRobot(m_sim, point)) emit robotMoved();
+    }
+}
+
+void SimView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click: a right one turns again, a left one does nothing more.
+    if (event->button() == Qt::RightButton && rotateRobot(m_sim, worldAt(event->position()))) emit robotMoved();
+}
+
+void SimView::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_sim.dragging) return;
+    dragRobotTo(m_sim, worldAt(event->position()));
+    emit robotMoved();
+}
+
+void SimView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_sim.dragging) {
+        releaseRobot(m_sim);
+        emit robotMoved();
+    }
+}
+
+}  // namespace trovel

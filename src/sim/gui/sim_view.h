@@ -1,0 +1,39 @@
+#pragma once
+// The child view of the simulator: shows the back buffer and moves the robot by hand.
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+#include "sim/sim_camera.h"
+
+namespace trovel {
+
+struct Simulator;
+
+class SimView : public QWidget {
+    Q_OBJECT
+public:
+    SimView(Simulator& sim, const QImage& frame, QWidget* parent = nullptr);
+
+    // The field point under a view pixel, through the current camera.
+    WorldPoint worldAt(QPointF pixel) const;
+
+signals:
+    // The robot was moved or turned by hand: the window redraws.
+    void robotMoved();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    Simulator& m_sim;
+    const QImage& m_frame;
+};
+
+}  // namespace trovel

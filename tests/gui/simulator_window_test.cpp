@@ -1,0 +1,537 @@
+// The simulator window used as a pupil would: course choice, 再生 / 停止 / 一時停止, the repeat
+// question, dragging the robot, the record dialog and record.dat, on a copy of the shipped folder.
+
+// The simulator core comes first: Qt's "slots" keyword macro would break a field of that name.
+#include "sim/lap_record_file.h"
+#include "sim/lap_records.h"
+#include "sim/simulator.h"
+
+#include <QAction>
+#include <QDirIterator>
+#include <QFile>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <cmath>
+#include <filesystem>
+
+#include "gui_test_support.h"
+#include "model/option_flags.h"
+#include "model/program_file.h"
+#include "robot/link_state.h"
+#include "sim/gui/record_dialog.h"
+#include "sim/gui/sim_view.h"
+#include "sim/gui/simulator_window.h"
+
+using namespace trovel;
+using trovel::test::addBlock;
+using trovel::test::answerMessage;
+using trovel::test::ModalAnswerer;
+using trovel::test::testDir;
+
+namespace {
+
+std::filesystem::path fsPath(const QString& path) { return std::filesystem::path(path.toStdU16String()); }
+
+// A private copy of the parts of the application folder the simulator reads.
+QString copyAppFolder(const QString& name, bool withTextureIni = true) {
+    const QString to = testDir(name);
+    const QDir from(QStringLiteral(TROVEL_APP_DIR));
+    for (const QString& sub : {QStringLiteral("sim"), QStringLiteral("course"), QStringLiteral("sound")}) {
+        QDir().mkpath(to + "/" + sub);
+        for (const QString& file : QDir(from.filePath(sub)).entryList(QDir::Files))
+            QFile::copy(from.filePath(sub + "/" + file), to + "/" + sub + "/" + file);
+    }
+    if (withTextureIni) QFile::copy(from.filePath("texture.ini"), to + "/texture.ini");
+    return to;
+}
+
+void link(ActionBlock* from, ActionBlock* to, int output = 0) { from->next[size_t(output)] = to; }
+
+// Start -> one motion block -> End; a block that keeps going loops on itself so the run never ends.
+ActionBlock* straightProgram(BlockProgram& program, BlockType type, uint8_t tenths, bool keepGoing) {
+    newProgram(program);
+    ActionBlock* start = head(program);
+    ActionBlock* end = start->next[0];
+    ActionBlock* move = addBlock(program, type, 27, 99);
+    move->param[0] = tenths;
+    move->param[1] = keepGoing ? 1 : 0;
+    link(start, move);
+    link(move, keepGoing ? move : end);
+    return move;
+}
+
+int32_t storedTime(const QString& appDir, size_t course) {
+    const RecordsRead read = readRecordsFile(fsPath(appDir) / "record.dat");
+    return read.status == RecordStatus::Read && course < read.times.size() ? read.times[course] : -1;
+}
+
+}  // namespace
+
+class SimulatorWindowTest : public QObject {
+    Q_OBJECT
+
+    BlockProgram m_program;
+    OptionFlags m_flags;
+    std::vector<const ActionBlock*> m_highlighted;
+    int m_chartRedraws = 0;
+
+    std::unique_ptr<SimulatorWindow> open(const QString& appDir) {
+        m_highlighted.clear();
+        m_chartRedraws = 0;
+        SimulatorHooks hooks;
+        hooks.setCurrentBlock = [this](ActionBlock* b) { m_highlighted.push_back(b); };
+        hooks.redrawChart = [this] { ++m_chartRedraws; };
+        auto window = std::make_unique<SimulatorWindow>(m_program, m_flags, fsPath(appDir), hooks);
+        window->setTicking(false);  // the test steps time itself
+        return window;
+    }
+    static void ticks(SimulatorWindow& w, int n) {
+        for (int i = 0; i < n; ++i) w.tick();
+    }
+    static void press(SimulatorWindow& w, int command) {
+        QAction* action = w.actionById(command);
+        QVERIFY2(action, qPrintable(QString::number(command)));
+        action->trigger();
+    }
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() {
+        newProgram(m_program);
+        m_flags.reset(0);
+    }
+
+    void opensOnTheShippedCoursesAndMarksItselfOpen() {
+        const QString app = copyAppFolder("open");
+        {
+            auto w = open(app);
+            QVERIFY(w->coursesLoaded());
+            QVERIFY(m_flags.has(Option::SimulatorOpen));
+            const Simulator& sim = w->simulator();
+            QCOMPARE(courseCount(sim.courses), 4);
+            QCOMPARE(w->windowTitle(),
+                     QStringLiteral("Trovel Simulator   [") + QString::fromStdU16String(sim.courses.courses[0].name) + "]");
+            for (int i = 0; i < 4; ++i) QVERIFY(w->actionById(SimCommand::FirstCourse + i));
+            QVERIFY(w->actionById(SimCommand::FirstCourse)->isChecked());
+            QVERIFY(w->actionById(SimCommand::NormalSpeed)->isChecked());
+            QVERIFY(w->actionById(SimCommand::ZoomOut)->isChecked());
+            // Course 0 start pose from texture.ini: (-100, 170), heading 0.
+            QCOMPARE(sim.robot.x, -100.0f);
+            QCOMPARE(sim.robot.y, 170.0f);
+
+            press(*w, SimCommand::FirstCourse + 2);
+            QCOMPARE(w->simulator().course, 2);
+            QVERIFY(w->actionById(SimCommand::FirstCourse + 2)->isChecked());
+            QVERIFY(!w->actionById(SimCommand::FirstCourse)->isChecked());
+            QVERIFY(w->windowTitle().endsWith(QString::fromStdU16String(sim.courses.courses[2].name) + "]"));
+            QCOMPARE(w->simulator().robot.x, -290.0f);
+            w->close();
+            QVERIFY(!m_flags.has(Option::SimulatorOpen));
+        }
+        // The window was closed once; destroying it must not write or clear anything twice.
+        QVERIFY(QFile::exists(app + "/record.dat"));
+    }
+
+    void openingTwiceRaisesTheOneWindow() {
+        const QString app = copyAppFolder("twice");
+        SimulatorWindow* first = openSimulator(m_program, m_flags, fsPath(app));
+        first->setTicking(false);
+        QCOMPARE(simulatorWindow(), first);
+        QCOMPARE(openSimulator(m_program, m_flags, fsPath(app)), first);
+        QPointer<SimulatorWindow> guard(first);
+        closeSimulator();
+        QTRY_VERIFY(guard.isNull());  // deleted on close
+        QVERIFY(!simulatorWindow());
+        QVERIFY(!m_flags.has(Option::SimulatorOpen));
+    }
+
+    void playDrivesTheRobotAndTheEditorFollowsTheBlocks() {
+        ActionBlock* forward = straightProgram(m_program, BlockType::Forward, 10, false);
+        auto w = open(copyAppFolder("play"));
+        const float x0 = w->simulator().robot.x;
+        press(*w, SimCommand::Play);
+        QCOMPARE(w->simulator().state, SimState::Running);
+        ticks(*w, 20);
+        // Heading 0 faces +x: the robot drives right, straight.
+        QVERIFY(w->simulator().robot.x > x0 + 40);
+        QCOMPARE(w->simulator().robot.y, 170.0f);
+        QVERIFY(!m_highlighted.empty());
+        QCOMPARE(m_highlighted.back(), forward);
+        // 1.0 s of Forward is 62 ticks, one tick to stop the motors, then End, then no block.
+        ticks(*w, 60);
+        QCOMPARE(m_highlighted.back(), m_program.blocks[1].get());  // End
+        QCOMPARE(w->simulator().state, SimState::Stopped);
+        QCOMPARE(int(w->simulator().memory[SimAddr::LeftMotor]), 0);
+    }
+
+    void runFeedsThePaletteSensorsOnlyWhileItGoes() {
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("sensors"));
+        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::None);
+        press(*w, SimCommand::Play);
+        ticks(*w, 3);
+        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
+        const RobotMemory memory = linkState().copyMemory(m_flags);
+        QCOMPARE(memory[SimAddr::LeftSensor], w->simulator().memory[SimAddr::LeftSensor]);
+        QVERIFY(memory[SimAddr::LeftSensor] != 0);  // the floor was sampled
+        QCOMPARE(int(memory[SimAddr::LeftMotor]), 240);
+        press(*w, SimCommand::Stop);
+        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::None);
+        w->close();
+        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::None);
+    }
+
+    void stopPauseAndTheSecondStopRearm() {
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("stop"));
+        press(*w, SimCommand::Pause);  // nothing while stopped
+        QCOMPARE(w->simulator().state, SimState::Stopped);
+        press(*w, SimCommand::Play);
+        ticks(*w, 10);
+        press(*w, SimCommand::Pause);
+        QCOMPARE(w->simulator().state, SimState::Paused);
+        const float x = w->simulator().robot.x;
+        ticks(*w, 10);
+        QCOMPARE(w->simulator().robot.x, x);  // paused: no motion
+        press(*w, SimCommand::Pause);
+        QCOMPARE(w->simulator().state, SimState::Running);
+        ticks(*w, 2);
+        QVERIFY(w->simulator().robot.x > x);
+
+        press(*w, SimCommand::Stop);
+        QCOMPARE(w->simulator().state, SimState::Stopped);
+        // The wheels still slow down: a second 停止 does nothing yet.
+        press(*w, SimCommand::Stop);
+        QVERIFY(w->simulator().robot.x > -100.0f);
+        ticks(*w, 5);
+        press(*w, SimCommand::Stop);
+        QCOMPARE(w->simulator().robot.x, -100.0f);
+        QCOMPARE(w->simulator().robot.y, 170.0f);
+    }
+
+    void stopRunBeforeAnEditLeavesNoBlockInUse() {
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("edit"));
+        press(*w, SimCommand::Play);
+        ticks(*w, 3);
+        press(*w, SimCommand::Pause);
+        w->stopRun();
+        QCOMPARE(w->simulator().state, SimState::Stopped);
+        QVERIFY(w->simulator().interp.current == nullptr);
+        // The editor may now delete every block; ticking afterwards reads none of them.
+        clear(m_program);
+        ticks(*w, 5);
+        QCOMPARE(w->simulator().state, SimState::Stopped);
+    }
+
+    void timedCourseCountsTheLapAndDrawsTheTime() {
+        // Course 2 is timed (stop in the goal) without the sensor rule.
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("lap"));
+        press(*w, SimCommand::FirstCourse + 2);
+        press(*w, SimCommand::Play);
+        QCOMPARE(w->simulator().judge.result, RunResult::Armed);
+        ticks(*w, 25);
+        QCOMPARE(w->simulator().judge.result, RunResult::Armed);
+        QCOMPARE(w->simulator().judge.lapMs, 25 * 16);
+        press(*w, SimCommand::Pause);
+        ticks(*w, 10);
+        QCOMPARE(w->simulator().judge.lapMs, 25 * 16);  // no time passes while paused
+        // The lap digits are drawn in blue at the top right while the run is armed.
+        const QImage& frame = w->frame();
+        int blue = 0;
+        for (int y = 2; y < 28; ++y)
+            for (int x = 565; x < 685; ++x) {
+                const QColor c = frame.pixelColor(x, y);
+                blue += c.blue() > 150 && c.red() < 90 && c.green() < 90 ? 1 : 0;
+            }
+        QVERIFY2(blue > 40, qPrintable(QString::number(blue)));
+    }
+
+    void lineFollowerReachesTheGoalAndTheRecordIsSaved() {
+        QVERIFY(loadProgram(m_program, std::filesystem::path(TROVEL_SOURCE_DIR) / "examples/line_follower.qxp").ok());
+        const QString app = copyAppFolder("goal");
+        {
+            auto w = open(app);
+            press(*w, SimCommand::FirstCourse + 1);
+            press(*w, SimCommand::Play);
+            for (int i = 0; i < 20000 && w->simulator().judge.result == RunResult::Armed; ++i) w->tick();
+            QCOMPARE(w->simulator().judge.result, RunResult::Goal);
+            const int best = w->simulator().courses.courses[1].bestMs;
+            QVERIFY(best > 0 && best < kNoRecordMs);
+            QCOMPARE(best, w->simulator().judge.lapMs);
+            QVERIFY(w->soundsRequested() >= 1);  // the goal sound was asked for (whether heard or not)
+            w->close();
+            QCOMPARE(storedTime(app, 1), best);
+            QCOMPARE(storedTime(app, 0), kNoRecordMs);
+        }
+    }
+
+    void repeatFaultAsksBeforeRunning() {
+        newProgram(m_program);
+        ActionBlock* start = head(m_program);
+        ActionBlock* end = start->next[0];
+        const PlaceResult pair = PlaceBlock(m_program, BlockType::RepeatStart, {200, 200});
+        QVERIFY(pair.block && pair.block->partner);
+        // The loop's end is reached without passing its start: repeat ① is badly connected.
+        link(start, pair.block->partner);
+        link(pair.block->partner, end);
+        link(pair.block, end);
+        auto w = open(copyAppFolder("repeat"));
+
+        QString text;
+        auto yes = answerMessage(QMessageBox::Yes, &text);
+        press(*w, SimCommand::Play);
+        QVERIFY(yes->answered());
+        QVERIFY2(text.contains(QStringLiteral("くり返し①のつながりが正しくありません。")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("プログラムの実行を中止しますか?")));
+        QVERIFY(m_chartRedraws > 0);
+        QCOMPARE(w->simulator().state, SimState::Stopped);
+
+        auto no = answerMessage(QMessageBox::No);
+        press(*w, SimCommand::Play);
+        QVERIFY(no->answered());
+        QCOMPARE(w->simulator().state, SimState::Running);
+
+        // With the check switched off in the options nothing is asked.
+        press(*w, SimCommand::Stop);
+        m_flags.set(Option::SkipRepeatCheck);
+        press(*w, SimCommand::Play);
+        QCOMPARE(w->simulator().state, SimState::Running);
+    }
+
+    void robotIsDraggedAndTurnedByHandOnlyWhenAllowed() {
+        auto w = open(copyAppFolder("mouse"));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        SimView* view = w->view();
+        const Simulator& sim = w->simulator();
+        auto pixelOf = [&](float wx, float wy) {
+            const float sx = view->width() / 700.0f, sy = view->height() / 500.0f;
+            return QPoint(int(std::lround((wx - sim.camera.x) * sim.camera.zoom * sx)),
+                          int(std::lround((wy - sim.camera.y) * sim.camera.zoom * sy)));
+        };
+        // Beside the robot: nothing.
+        QTest::mousePress(view, Qt::LeftButton, {}, pixelOf(-100 + 60, 170));
+        QVERIFY(!sim.dragging);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, pixelOf(-100 + 60, 170));
+
+        const QPoint grab = pixelOf(-100 + 20, 170);
+        QTest::mousePress(view, Qt::LeftButton, {}, grab);
+        QVERIFY(sim.dragging);
+        QTest::mouseMove(view, grab + QPoint(0, -60));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, grab + QPoint(0, -60));
+        QVERIFY(!sim.dragging);
+        QVERIFY(sim.robot.y < 170.0f - 40);
+        QVERIFY(std::fabs(sim.robot.x - (-100.0f)) < 2);
+
+        const float heading = sim.robot.heading;
+        QTest::mouseClick(view, Qt::RightButton, {}, pixelOf(sim.robot.x, sim.robot.y));
+        QCOMPARE(sim.robot.heading, heading + 0.39269906f);
+
+        // While running the robot cannot be touched.
+        straightProgram(m_program, BlockType::Stop, 0, true);
+        press(*w, SimCommand::Play);
+        const float y = sim.robot.y;
+        const QPoint on = pixelOf(sim.robot.x, sim.robot.y);
+        QTest::mousePress(view, Qt::LeftButton, {}, on);
+        QTest::mouseMove(view, on + QPoint(0, 40));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, on + QPoint(0, 40));
+        QCOMPARE(sim.robot.y, y);
+        w->close();
+    }
+
+    void recordDialogListsTimesAndResetsAfterConfirming() {
+        const QString app = copyAppFolder("records");
+        QVERIFY(writeRecordsFile(fsPath(app) / "record.dat", {61234, 70000, 80000, 90000}));
+        auto w = open(app);
+        CourseSet courses = w->simulator().courses;  // a copy the dialog may change
+        QCOMPARE(courses.courses[1].bestMs, 70000);
+
+        RecordDialog dialog(courses);
+        QTableWidget* list = dialog.list();
+        QCOMPARE(list->rowCount(), 4);
+        QCOMPARE(list->item(0, 0)->text(), QString::fromStdU16String(courses.courses[0].name));
+        QCOMPARE(list->item(0, 1)->text(), QStringLiteral("----------"));  // course 0 is not timed
+        QCOMPARE(list->item(1, 1)->text(), QStringLiteral("1分10秒000"));
+        QCOMPARE(list->item(2, 1)->text(), QStringLiteral("1分20秒000"));
+
+        // Nothing selected: a warning, no change.
+        QString text;
+        auto warn = answerMessage(QMessageBox::Ok, &text);
+        dialog.button(RecordControl::ResetSelected)->click();
+        QVERIFY(warn->answered());
+        QCOMPARE(text, QStringLiteral("リストから記録タイムを削除するコースを選んでください。"));
+
+        // Selected, but the user says No.
+        list->selectRow(2);
+        auto no = answerMessage(QMessageBox::No);
+        dialog.button(RecordControl::ResetSelected)->click();
+        QVERIFY(no->answered());
+        QCOMPARE(courses.courses[2].bestMs, 80000);
+
+        // Yes: the question, then the notice; only the selected course loses its time.
+        auto yes = answerMessage(QMessageBox::Yes, &text, QStringLiteral("よろしいですか"));
+        QString notice;
+        auto done = answerMessage(QMessageBox::Ok, &notice, QStringLiteral("削除しました"));
+        dialog.button(RecordControl::ResetSelected)->click();
+        QVERIFY(yes->answered() && done->answered());
+        QVERIFY(text.startsWith(QStringLiteral("選択したコースの記録タイムを全て削除します。")));
+        QCOMPARE(notice, QStringLiteral("記録タイムを削除しました。"));
+        QCOMPARE(courses.courses[2].bestMs, kNoRecordMs);
+        QCOMPARE(courses.courses[1].bestMs, 70000);
+        QCOMPARE(list->item(2, 1)->text(), QStringLiteral("9分59秒999"));
+
+        auto all = answerMessage(QMessageBox::Yes, &text, QStringLiteral("よろしいですか"));
+        auto allDone = answerMessage(QMessageBox::Ok, nullptr, QStringLiteral("削除しました"));
+        dialog.button(RecordControl::ResetAll)->click();
+        QVERIFY(all->answered() && allDone->answered());
+        QVERIFY(text.startsWith(QStringLiteral("記録タイムを全て削除します。")));
+        for (const CourseRecord& c : courses.courses) QCOMPARE(c.bestMs, kNoRecordMs);
+        w->close();
+    }
+
+    void recordResetThroughTheMenuReachesTheFileOnClose() {
+        const QString app = copyAppFolder("recordmenu");
+        QVERIFY(writeRecordsFile(fsPath(app) / "record.dat", {61234, 70000, 80000, 90000}));
+        auto w = open(app);
+        auto answerers = std::make_unique<std::vector<std::unique_ptr<ModalAnswerer>>>();
+        bool sawDialog = false;
+        ModalAnswerer dialogUser([&](QWidget* modal) {
+            auto* dialog = qobject_cast<RecordDialog*>(modal);
+            if (!dialog) return false;
+            sawDialog = true;
+            dialog->list()->selectRow(1);
+            answerers->push_back(answerMessage(QMessageBox::Yes, nullptr, QStringLiteral("よろしいですか")));
+            answerers->push_back(answerMessage(QMessageBox::Ok, nullptr, QStringLiteral("削除しました")));
+            dialog->button(RecordControl::ResetSelected)->click();
+            dialog->button(RecordControl::Close)->click();
+            return true;
+        });
+        const uint64_t before = w->simulator().ticks;
+        press(*w, SimCommand::Records);
+        QVERIFY(sawDialog);
+        QCOMPARE(w->simulator().ticks, before);
+        QCOMPARE(w->simulator().courses.courses[1].bestMs, kNoRecordMs);
+        QCOMPARE(storedTime(app, 1), 70000);  // only in memory until the simulator closes
+        w->close();
+        QCOMPARE(storedTime(app, 0), 61234);
+        QCOMPARE(storedTime(app, 1), kNoRecordMs);
+        QCOMPARE(storedTime(app, 3), 90000);
+    }
+
+    void missingCourseFileNeitherRunsNorWipesTheRecords() {
+        const QString app = copyAppFolder("nocourses", false);
+        QVERIFY(writeRecordsFile(fsPath(app) / "record.dat", {61234, 70000}));
+        QString text;
+        auto error = answerMessage(QMessageBox::Ok, &text);
+        auto w = open(app);
+        QVERIFY(error->answered());
+        QCOMPARE(text, QStringLiteral("ファイルが見つからないか開けません"));
+        QVERIFY(!w->coursesLoaded());
+        QCOMPARE(w->windowTitle(), QStringLiteral("TrovelKelmo Simulator"));
+        press(*w, SimCommand::Play);
+        QCOMPARE(w->simulator().state, SimState::Stopped);
+        ticks(*w, 3);  // draws nothing but the background, and does not crash
+        QCOMPARE(w->frame().pixel(350, 250), 0xFF009696u);
+        w->close();
+        QCOMPARE(storedTime(app, 0), 61234);
+        QCOMPARE(storedTime(app, 1), 70000);
+    }
+
+    void slowMotionAdvancesEveryTenthTick() {
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("slow"));
+        press(*w, SimCommand::Slow);
+        QVERIFY(w->actionById(SimCommand::Slow)->isChecked());
+        QVERIFY(!w->actionById(SimCommand::NormalSpeed)->isChecked());
+        press(*w, SimCommand::Play);
+        ticks(*w, 9);
+        QCOMPARE(w->simulator().robot.x, -100.0f);
+        ticks(*w, 1);
+        QVERIFY(w->simulator().robot.x == -100.0f);  // the first slow step ran Start only
+        ticks(*w, 20);
+        QVERIFY(w->simulator().robot.x > -100.0f);
+    }
+
+    void zoomFollowsTheRobot() {
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("zoom"));
+        press(*w, SimCommand::ZoomIn2);
+        QVERIFY(w->actionById(SimCommand::ZoomIn2)->isChecked());
+        ticks(*w, 1);
+        QCOMPARE(w->simulator().camera.zoom, 2.0f);
+        press(*w, SimCommand::Play);
+        ticks(*w, 200);
+        // The robot stays inside the zoomed view.
+        const Simulator& sim = w->simulator();
+        QVERIFY(sim.robot.x > sim.camera.x && sim.robot.x < sim.camera.x + 350);
+        press(*w, SimCommand::ZoomOut);
+        ticks(*w, 1);
+        QCOMPARE(w->simulator().camera.x, -350 / 0.99f);
+    }
+
+    void sizingKeepsTheDrawingAreaAtSevenToFive_data() {
+        QTest::addColumn<int>("edge");
+        QTest::addColumn<QList<int>>("before");
+        QTest::addColumn<QList<int>>("after");
+        // 350 x 1.4 is just below 490 in binary floating point, and the width is truncated.
+        QTest::newRow("top edge: width follows") << int(SizingEdge::Top) << QList<int>{100, 50, 400, 474}
+                                                << QList<int>{100, 50, 100 + 489, 474};
+        QTest::newRow("bottom edge") << int(SizingEdge::Bottom) << QList<int>{0, 0, 10, 174} << QList<int>{0, 0, 140, 174};
+        QTest::newRow("right edge: height follows") << int(SizingEdge::Right) << QList<int>{0, 0, 699, 10}
+                                                   << QList<int>{0, 0, 699, 500 + 74};
+        QTest::newRow("corner") << int(SizingEdge::Corner) << QList<int>{10, 20, 150, 30}
+                                << QList<int>{10, 20, 150, 20 + 100 + 74};
+    }
+    void sizingKeepsTheDrawingAreaAtSevenToFive() {
+        QFETCH(int, edge);
+        QFETCH(QList<int>, before);
+        QFETCH(QList<int>, after);
+        const auto r = keepDrawingAspect({before[0], before[1], before[2], before[3]}, SizingEdge(edge));
+        QCOMPARE((QList<int>{r[0], r[1], r[2], r[3]}), after);
+    }
+
+    void shownFrameHasCourseRobotLedsAndStatus() {
+        // LEDs on, then forward on the timed course, so every layer is in the picture.
+        newProgram(m_program);
+        ActionBlock* start = head(m_program);
+        ActionBlock* left = addBlock(m_program, BlockType::LeftLed, 27, 99);
+        ActionBlock* right = addBlock(m_program, BlockType::RightLed, 27, 150);
+        ActionBlock* go = addBlock(m_program, BlockType::Forward, 27, 200);
+        go->param[1] = 1;
+        link(start, left);
+        link(left, right);
+        link(right, go);
+        link(go, go);  // drives on, so the lap time runs
+        const QString app = copyAppFolder("frame");
+        auto w = open(app);
+        press(*w, SimCommand::FirstCourse + 2);
+        press(*w, SimCommand::Play);
+        ticks(*w, 30);
+        const QImage& frame = w->frame();
+        QVERIFY(frame.save(app + "/frame.png"));
+        // The course picture covers the whole field: no clear colour left in the middle.
+        QVERIFY(frame.pixel(350, 250) != 0xFF009696u);
+        // The robot body is drawn over the course where the robot stands.
+        const Simulator& sim = w->simulator();
+        const QPointF at((sim.robot.x - sim.camera.x) * sim.camera.zoom, (sim.robot.y - sim.camera.y) * sim.camera.zoom);
+        int differs = 0;
+        QImage course(app + "/course/stop.bmp");
+        QVERIFY(!course.isNull());
+        for (int dy = -20; dy <= 20; dy += 4)
+            for (int dx = -20; dx <= 20; dx += 4) {
+                const QPoint p = (at + QPointF(dx, dy)).toPoint();
+                const QPoint c(int(sim.robot.x + dx + 350), int(sim.robot.y + dy + 250));
+                differs += frame.pixel(p) != course.pixel(c) ? 1 : 0;
+            }
+        QVERIFY2(differs > 60, qPrintable(QString::number(differs)));
+        QCOMPARE(int(sim.memory[SimAddr::Leds]), 3);
+        QCOMPARE(sim.judge.result, RunResult::Armed);
+    }
+};
+
+QTEST_MAIN(SimulatorWindowTest)
+#include "simulator_window_test.moc"
