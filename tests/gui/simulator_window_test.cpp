@@ -530,6 +530,33 @@ private slots:
         QVERIFY2(differs > 60, qPrintable(QString::number(differs)));
         QCOMPARE(int(sim.memory[SimAddr::Leds]), 3);
         QCOMPARE(sim.judge.result, RunResult::Armed);
+
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(w->grab().save(app + "/window.png"));
+        // The view shows the back buffer scaled to its size.
+        const QImage shown = w->view()->grab().toImage().scaled(700, 500).convertToFormat(QImage::Format_RGB32);
+        double difference = 0;
+        for (int y = 5; y < 495; y += 7)
+            for (int x = 5; x < 695; x += 7) {
+                const QColor a = shown.pixelColor(x, y), b = frame.pixelColor(x, y);
+                difference += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
+            }
+        difference /= (490 / 7) * (690 / 7) * 3;
+        QVERIFY2(difference < 12, qPrintable(QString::number(difference)));
+    }
+
+    void draggingTheBottomEdgeMakesTheWidthFollow() {
+        auto w = open(copyAppFolder("resize"));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const int chrome = w->height() - w->view()->height();
+        w->resize(w->width(), w->height() + 100);
+        QTRY_COMPARE(w->width(), int(std::trunc((w->height() - chrome) * 1.4)));
+        const int height = w->height();
+        w->resize(w->width() + 70, height);
+        QTRY_COMPARE(w->height(), int(std::trunc((w->width() + 1) * 0.7142857142857143)) + chrome);
+        w->close();
     }
 };
 
