@@ -127,7 +127,11 @@ private slots:
             QVERIFY(!w->actionById(SimCommand::FirstCourse)->isChecked());
             QVERIFY(w->windowTitle().endsWith(QString::fromStdU16String(sim.courses.courses[2].name) + "]"));
             QCOMPARE(w->simulator().robot.x, -290.0f);
+            // The 16 ms timer steps the simulation by itself.
+            w->setTicking(true);
+            QTRY_VERIFY(w->simulator().ticks >= 5);
             w->close();
+            QVERIFY(!w->ticking());
             QVERIFY(!m_flags.has(Option::SimulatorOpen));
         }
         // The window was closed once; destroying it must not write or clear anything twice.
@@ -410,10 +414,13 @@ private slots:
             dialog->button(RecordControl::Close)->click();
             return true;
         });
+        // The timer runs while the dialog is up; the simulation must hold still meanwhile.
+        w->setTicking(true);
         const uint64_t before = w->simulator().ticks;
         press(*w, SimCommand::Records);
         QVERIFY(sawDialog);
         QCOMPARE(w->simulator().ticks, before);
+        w->setTicking(false);
         QCOMPARE(w->simulator().courses.courses[1].bestMs, kNoRecordMs);
         QCOMPARE(storedTime(app, 1), 70000);  // only in memory until the simulator closes
         w->close();
