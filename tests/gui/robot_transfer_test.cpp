@@ -1,0 +1,209 @@
+// The robot commands and their progress dialog against the virtual robot.
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <atomic>
+
+#include "gui_test_support.h"
+#include "model/compiler.h"
+#include "robot/gui/memory_map_window.h"
+#include "robot/gui/robot_commands.h"
+#include "robot/gui/transfer_dialog.h"
+#include "robot/hid_report.h"
+#include "robot/virtual_robot.h"
+
+using namespace trovel;
+using namespace trovel::test;
+
+namespace {
+
+LinkTiming fastTiming() {
+    LinkTiming t;
+    t.pollMs = 2;
+    t.reportTimeoutMs = 40;
+    t.claimStepMs = 1;
+    t.claimSteps = 50;
+    t.reconnectStepMs = 5;
+    return t;
+}
+
+struct Rig {
+    std::shared_ptr<VirtualRobot> robot = VirtualRobot::create();
+    OptionFlags flags;
+    LinkState state;
+    HidLink link{robot->finder(), flags, state, fastTiming()};
+    Rig() {
+        link.tryClaim();
+        link.findRobot();
+        link.release();
+        flags.set(Option::Connected);
+    }
+};
+
+// Clicks `button` on the next message box whose text holds `containing` (the static message box
+// functions report the button clicked, not the dialog's result code).
+std::unique_ptr<ModalAnswerer> press(QMessageBox::StandardButton button, const QString& containing,
+                                     QString* text = nullptr) {
+    return std::make_unique<ModalAnswerer>([=](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box || !box->text().contains(containing) || !box->button(button)) return false;
+        if (text) *text = box->text();
+        box->button(button)->click();
+        return true;
+    });
+}
+
+}  // namespace
+
+class RobotTransferTest : public QObject {
+    Q_OBJECT
+private slots:
+    void downloadWritesTheCompiledProgram() {
+        Rig rig;
+        BlockProgram program;
+        newProgram(program);
+        auto yes = press(QMessageBox::Yes, QStringLiteral("書き込みます"));
+        QVERIFY(writeProgramToRobot(nullptr, program, rig.link, {60, 60}));
+        QVERIFY(yes->answered());
+        const CompileResult compiled = compileProgram(program);
+        const std::vector<uint8_t> stored = rig.robot->flash(kSequenceAddress, compiled.image.length);
+        QVERIFY(std::equal(stored.begin(), stored.end(), compiled.image.bytes.begin()));
+        QVERIFY(rig.flags.has(Option::RobotRestarting));
+    }
+
+    void notConnectedIsToldAndNothingIsSent() {
+        Rig rig;
+        rig.flags.clear(Option::Connected);
+        BlockProgram program;
+        newProgram(program);
+        QString text;
+        auto ok = press(QMessageBox::Ok, QString(), &text);
+        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}));
+        QCOMPARE(text, QStringLiteral("ロボットをPCに接続してください。"));
+        QCOMPARE(rig.robot->counters().reports, 0);
+    }
+
+    void unpluggedDuringTheWriteShowsTheError() {
+        Rig rig;
+        rig.robot->failBootWrite(2);
+        BlockProgram program;
+        newProgram(program);
+        auto yes = press(QMessageBox::Yes, QStringLiteral("書き込みます"));
+        QString text;
+        auto error = press(QMessageBox::Ok, QStringLiteral("エラー"), &text);
+        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}));
+        QVERIFY(error->answered());
+        QVERIFY(text.startsWith(QStringLiteral("プログラムの書き込み中にエラーが発生しました。")));
+    }
+
+    void cancelDuringTheWaitLeavesTheProgramAndShowsNothing() {
+        Rig rig;
+        rig.robot->setRestartDelay(std::chrono::seconds(30));
+        rig.robot->setFlash(kSequenceAddress, {0x00, 0x00, 0x00, 0x01, 0xFE, 0, 0, 0});
+        BlockProgram program;
+        newProgram(program);
+        const size_t before = program.blocks.size();
+        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
+        // Presses "中断" as soon as the progress dialog is up.
+        ModalAnswerer cancel([](QWidget* w) {
+            auto* dialog = qobject_cast<TransferDialog*>(w);
+            if (!dialog) return false;
+            QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+            return true;
+        });
+        MotorSpeeds speeds{1, 2};
+        QVERIFY(!readProgramFromRobot(nullptr, program, rig.link, speeds));
+        QVERIFY(cancel.answered());
+        QCOMPARE(program.blocks.size(), before);
+        QCOMPARE(speeds, (MotorSpeeds{1, 2}));
+        QCOMPARE(rig.robot->counters().erases, 0);
+    }
+
+    void uploadReplacesTheProgramAndTheSpeeds() {
+        Rig rig;
+        rig.robot->setFlash(kSequenceAddress, {0x00, 0x00, 0x00, 0x01, 0x06, 0x00, 0x00, 0x02, 0x01, 0xF0, 0xF0, 0x03,
+                                               0xFE, 0x00, 0x00, 0x00});
+        rig.robot->setMemoryMapArea(7, 253);
+        rig.robot->setMemoryMapArea(8, 153);
+        BlockProgram program;
+        newProgram(program);
+        program.filePath = u"old.qxp";
+        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
+        QString done;
+        auto info = press(QMessageBox::Ok, QStringLiteral("完了"), &done);
+        MotorSpeeds speeds{1, 2};
+        QVERIFY(readProgramFromRobot(nullptr, program, rig.link, speeds));
+        QCOMPARE(done, QStringLiteral("プログラムの読み込みが完了しました。"));
+        QCOMPARE(speeds, (MotorSpeeds{99, 60}));
+        QVERIFY(program.filePath.empty());
+        QCOMPARE(program.blocks.size(), size_t(3));
+        QCOMPARE(program.blocks[1]->type, BlockType::Forward);
+    }
+
+    void damagedHexFileNeverReachesTheRobot() {
+        Rig rig;
+        const QString dir = testDir(QStringLiteral("robot_hex"));
+        const QString path = dir + QStringLiteral("/bad.hex");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(":0210000011223C\r\n:00000001FF\r\n");  // checksum should be 0xBB
+        file.close();
+        auto yes = press(QMessageBox::Yes, QStringLiteral("ファームウェア"));
+        QString text;
+        auto error = press(QMessageBox::Ok, QStringLiteral("壊れています"), &text);
+        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }));
+        QVERIFY(error->answered());
+        QVERIFY(text.contains(QStringLiteral("1行目")));
+        QCOMPARE(rig.robot->counters().reports, 0);
+    }
+
+    void firmwareUpdateFromAGoodFile() {
+        Rig rig;
+        const QString dir = testDir(QStringLiteral("robot_hex_good"));
+        const QString path = dir + QStringLiteral("/good.hex");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(":021000001122BB\r\n:00000001FF\r\n");
+        file.close();
+        auto yes = press(QMessageBox::Yes, QStringLiteral("ファームウェア"));
+        QString text;
+        auto info = press(QMessageBox::Ok, QStringLiteral("完了"), &text);
+        QVERIFY(updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }));
+        QCOMPARE(text, QStringLiteral("ファームウェアのアップデートが完了しました。"));
+        // Past the end of the file the firmware area stays erased.
+        QCOMPARE(rig.robot->flash(0x1000, 3), (std::vector<uint8_t>{0x11, 0x22, 0xFF}));
+    }
+
+    void memoryMapRewritesOnlyChangedRows() {
+        std::array<std::u16string, 32> names;
+        for (int i = 0; i < 32; ++i) names[i] = u"name" + std::u16string(1, char16_t(u'A' + i % 26));
+        RobotMemory memory{};
+        memory[5] = 120;
+        MemoryMapPlacement placement;
+        MemoryMapWindow window(names, [&] { return memory; }, placement);
+        QTableWidget* table = window.table();
+        QCOMPARE(table->rowCount(), 19);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("nameF"));
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("120"));
+        table->item(1, 1)->setText(QStringLiteral("marker"));  // an unchanged row keeps its text
+        memory[5] = 7;
+        memory[23] = 255;
+        window.refresh();
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("7"));
+        QCOMPARE(table->item(18, 1)->text(), QStringLiteral("255"));
+        QCOMPARE(table->item(1, 1)->text(), QStringLiteral("marker"));
+        window.show();
+        window.move(300, 200);
+        const QPoint where = window.pos();
+        window.close();
+        QCOMPARE(placement.position, where);
+    }
+};
+
+QTEST_MAIN(RobotTransferTest)
+#include "robot_transfer_test.moc"
