@@ -1,0 +1,93 @@
+// The motor settings dialog: entry correction, OK and closing without applying.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+
+#include "app/gui/motor_dialog.h"
+#include "app/settings.h"
+#include "gui_test_support.h"
+#include "model/option_flags.h"
+
+using namespace trovel;
+using namespace trovel::test;
+
+namespace {
+
+std::unique_ptr<ModalAnswerer> press(QMessageBox::StandardButton button) {
+    return std::make_unique<ModalAnswerer>([=](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box || !box->button(button)) return false;
+        box->button(button)->click();
+        return true;
+    });
+}
+
+}  // namespace
+
+class MotorDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void percentFromText() {
+        QCOMPARE(motorPercentFromText(QStringLiteral("150")), 100);
+        QCOMPARE(motorPercentFromText(QStringLiteral("６０")), 60);
+        QCOMPARE(motorPercentFromText(QStringLiteral("12a")), -1);
+        QCOMPARE(motorPercentFromText(QStringLiteral("")), 0);
+    }
+
+    void typingClampsAndClosingDropsTheChange() {
+        Settings settings;
+        settings.motorSpeed = {60, 70};
+        OptionFlags flags;
+        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, {});
+        QCOMPARE(dialog.slider(kRightMotor)->value(), 70);
+        dialog.edit(kLeftMotor)->clear();
+        QTest::keyClicks(dialog.edit(kLeftMotor), QStringLiteral("150"));
+        QCOMPARE(dialog.edit(kLeftMotor)->text(), QStringLiteral("100"));
+        QCOMPARE(dialog.slider(kLeftMotor)->value(), 100);
+        QCOMPARE(settings.motorSpeed[kLeftMotor], 100);  // stored at once ...
+        auto yes = press(QMessageBox::Yes);
+        dialog.reject();
+        QVERIFY(yes->answered());
+        QCOMPARE(settings.motorSpeed[kLeftMotor], 60);  // ... and dropped on closing without OK
+    }
+
+    void okSavesTheRobotSpeedsAndTheOption() {
+        Settings settings;
+        settings.motorSpeed = {60, 60};
+        OptionFlags flags;
+        int saved = 0;
+        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, {[&] { return ++saved, true; }, {}, {}});
+        dialog.slider(kRightMotor)->setValue(33);
+        QCOMPARE(dialog.edit(kRightMotor)->text(), QStringLiteral("33"));
+        dialog.readOnConnect()->setChecked(true);
+        auto ok = press(QMessageBox::Ok);
+        dialog.accept();
+        QVERIFY(ok->answered());
+        QCOMPARE(settings.motorSpeed[kRightMotor], 33);
+        QCOMPARE(saved, 1);
+        QVERIFY(flags.has(Option::ReadMotorSpeedOnConnect));
+    }
+
+    void simulatorVariantSetsGainsAndLeavesTheRobotOption() {
+        Settings settings;
+        OptionFlags flags;
+        flags.set(Option::ReadMotorSpeedOnConnect);
+        std::array<uint8_t, 2> gains{152, 152};
+        MotorDialog dialog(MotorDialogKind::Simulator, settings, flags, {{}, [&] { return gains; }, [&](auto g) { gains = g; }});
+        QCOMPARE(dialog.slider(kLeftMotor)->value(), 60);
+        QVERIFY(!dialog.readOnConnect()->isEnabled());
+        dialog.slider(kLeftMotor)->setValue(100);
+        auto ok = press(QMessageBox::Ok);
+        dialog.accept();
+        QCOMPARE(gains[kLeftMotor], 255);
+        QCOMPARE(gains[kRightMotor], 153);  // 60 % back to raw
+        QVERIFY(flags.has(Option::ReadMotorSpeedOnConnect));
+    }
+};
+
+QTEST_MAIN(MotorDialogTest)
+#include "robot_motor_dialog_test.moc"
