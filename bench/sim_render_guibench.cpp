@@ -1,10 +1,9 @@
 // How long the simulator window spends per 16 ms tick: the frame step plus drawing the draw list
 // into the 700 x 500 back buffer, on a shipped course, zoomed out and zoomed in.
 
-// The simulator core comes first: Qt's "slots" keyword macro would break a field of that name.
-#include "sim/simulator.h"
-
 #include <QApplication>
+
+#include "sim/simulator.h"
 
 #include <benchmark/benchmark.h>
 

@@ -57,7 +57,7 @@ std::u16string cut(std::u16string s, size_t maxChars) {
 }
 
 // "x1,y1,x2,y2": numbers past the fourth are ignored, missing ones read 0.
-Rect parseRect(std::u16string_view list) {
+CourseRect parseRect(std::u16string_view list) {
     std::array<float, 4> v{};
     size_t start = 0;
     for (size_t i = 0; i < v.size() && start <= list.size(); ++i) {
@@ -126,7 +126,7 @@ struct Loader {
     }
 
     void texture(FieldCursor f) {
-        const int s = static_cast<int>(set.slots.size());
+        const int s = static_cast<int>(set.textures.size());
         if (s >= declared) {
             message(CourseProblem::CountMismatch);
             return;
@@ -140,7 +140,7 @@ struct Loader {
             return;
         }
         if (s < Slot::FirstCourse) {
-            set.slots.push_back(std::move(slot));
+            set.textures.push_back(std::move(slot));
             return;
         }
         PictureStatus status = PictureStatus::CannotOpen;
@@ -160,13 +160,13 @@ struct Loader {
             --declared;  // the next _TEXTURE: line reuses this slot and course record
             return;
         }
-        set.slots.push_back(std::move(slot));
+        set.textures.push_back(std::move(slot));
     }
 
     void attackParam(FieldCursor f) {
         remembered = decimalInt(f.value());
         int flags = decimalInt(f.value());
-        Rect goal = parseRect(f.value());
+        CourseRect goal = parseRect(f.value());
         if (CourseRecord* c = rememberedCourse()) {
             c->judgingFlags = JudgeFlag::Timed | flags;
             c->goal = goal;
@@ -174,7 +174,7 @@ struct Loader {
     }
 
     void forbiddenArea(FieldCursor f) {
-        Rect area = parseRect(f.value());
+        CourseRect area = parseRect(f.value());
         if (CourseRecord* c = rememberedCourse()) {
             c->judgingFlags |= JudgeFlag::Forbidden;
             c->forbidden = area;
@@ -193,7 +193,7 @@ struct Loader {
 
     void checkpoints(FieldCursor f) {
         int announced = decimalInt(f.value());
-        std::vector<Rect> areas;
+        std::vector<CourseRect> areas;
         // An announced count beyond the lists on the line keeps the lists that are there.
         for (int i = 0; i < announced; ++i) {
             std::u16string list = f.value();
@@ -232,8 +232,8 @@ struct Loader {
 
 const CoursePicture* coursePicture(const CourseSet& set, int course) {
     size_t slot = size_t(course) + Slot::FirstCourse;
-    if (course < 0 || slot >= set.slots.size()) return nullptr;
-    return set.slots[slot].picture.get();
+    if (course < 0 || slot >= set.textures.size()) return nullptr;
+    return set.textures[slot].picture.get();
 }
 
 std::filesystem::path resolveDataPath(const std::filesystem::path& appDir, std::u16string_view path) {
@@ -249,8 +249,8 @@ CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16str
     const TextureLoader fallback = defaultTextureLoader;
     Loader l{set, appDir, loadTexture ? loadTexture : fallback, result, 0, false, kNoCourse - 1, {}};
     for (const std::u16string& text : lines) l.line(text);
-    if (static_cast<int>(set.slots.size()) != l.declared) l.message(CourseProblem::CountMismatch);
-    set.courses.resize(size_t(std::max(0, static_cast<int>(set.slots.size()) - Slot::FirstCourse)));
+    if (static_cast<int>(set.textures.size()) != l.declared) l.message(CourseProblem::CountMismatch);
+    set.courses.resize(size_t(std::max(0, static_cast<int>(set.textures.size()) - Slot::FirstCourse)));
     resetAllBestTimes(set);
     result.loaded = true;
     return result;

@@ -47,7 +47,7 @@ constexpr int Forbidden = 0x20;
 constexpr int Checkpoints = 0x40;
 }  // namespace JudgeFlag
 
-struct Rect {
+struct CourseRect {
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // world units
 };
 
@@ -57,9 +57,9 @@ struct CourseRecord {
     float startHeading = 0;  // radians
     int courseFlags = 0;     // CourseFlag bits
     std::u16string name;     // at most kMaxCourseNameChars
-    Rect goal;
-    Rect forbidden;
-    std::vector<Rect> checkpoints;  // in passing order
+    CourseRect goal;
+    CourseRect forbidden;
+    std::vector<CourseRect> checkpoints;  // in passing order
     int judgingFlags = 0;           // JudgeFlag bits
     int offLineTicks = 0;           // ticks all floor points may be bright before the run fails
     uint8_t offLineThreshold = 0;   // floor values below this count as bright
@@ -72,7 +72,7 @@ struct TextureSlot {
 };
 
 struct CourseSet {
-    std::vector<TextureSlot> slots;      // loaded slots in file order
+    std::vector<TextureSlot> textures;   // loaded slots in file order
     std::vector<CourseRecord> courses;   // course i belongs to slot 5 + i
     float robotHalf = 0;                 // judging square half-size
     bool drawJudgingAreas = false;       // _PUT_ATARI:

@@ -4,7 +4,7 @@
 
 namespace trovel {
 
-bool overlaps(float x, float y, float r, const Rect& rect) {
+bool overlaps(float x, float y, float r, const CourseRect& rect) {
     float hw = (rect.x2 - rect.x1) / 2;
     float hh = (rect.y2 - rect.y1) / 2;
     float cx = rect.x1 + hw, cy = rect.y1 + hh;

@@ -43,7 +43,7 @@ struct JudgeEvents {
 };
 
 // Strict overlap of the judging square (half-size r) with a rectangle.
-bool overlaps(float x, float y, float r, const Rect& rect);
+bool overlaps(float x, float y, float r, const CourseRect& rect);
 // True when some Branch block's first operand is a floor sensor (addresses 9..12).
 bool programUsesFloorSensor(const BlockProgram& program);
 

@@ -49,7 +49,7 @@ void queueWorldQuad(Simulator& sim, const std::array<Vec2, 4>& local, const std:
     queueQuad(sim.draw, v, texture, true, layer, false);
 }
 
-void queueRect(DrawList& list, const Rect& r, uint32_t colour) {
+void queueRect(DrawList& list, const CourseRect& r, uint32_t colour) {
     queueQuad(list,
               {vertex(r.x1, r.y2, colour, 0, 0), vertex(r.x2, r.y2, colour, 1, 0), vertex(r.x2, r.y1, colour, 1, 1),
                vertex(r.x1, r.y1, colour, 0, 1)},
@@ -76,7 +76,7 @@ void queueJudgingAreas(Simulator& sim, const CourseRecord& c) {
     float r = sim.courses.robotHalf;
     queueRect(sim.draw, {sim.robot.x - r, sim.robot.y - r, sim.robot.x + r, sim.robot.y + r}, 0x80FFFFFF);
     if (c.judgingFlags & JudgeFlag::Checkpoints)
-        for (const Rect& cp : c.checkpoints) queueRect(sim.draw, cp, 0x80FF00FF);
+        for (const CourseRect& cp : c.checkpoints) queueRect(sim.draw, cp, 0x80FF00FF);
 }
 
 void queueStatus(Simulator& sim, const CourseRecord& c) {

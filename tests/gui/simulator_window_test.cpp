@@ -1,7 +1,6 @@
 // The simulator window used as a pupil would: course choice, 再生 / 停止 / 一時停止, the repeat
 // question, dragging the robot, the record dialog and record.dat, on a copy of the shipped folder.
 
-// The simulator core comes first: Qt's "slots" keyword macro would break a field of that name.
 #include "sim/lap_record_file.h"
 #include "sim/lap_records.h"
 #include "sim/simulator.h"

@@ -92,10 +92,10 @@ inline CoursePicture plainPicture(uint8_t b, uint8_t g, uint8_t r) {
 // A course set of `courses` plain white courses with the given judging flags, no files behind it.
 inline CourseSet plainCourses(int courses, int judgingFlags = 0) {
     CourseSet set;
-    set.slots.resize(size_t(Slot::FirstCourse + courses));
+    set.textures.resize(size_t(Slot::FirstCourse + courses));
     auto white = std::make_shared<const CoursePicture>(plainPicture(255, 255, 255));
     for (int i = 0; i < courses; ++i) {
-        set.slots[size_t(Slot::FirstCourse + i)].picture = white;
+        set.textures[size_t(Slot::FirstCourse + i)].picture = white;
         CourseRecord c;
         c.judgingFlags = judgingFlags;
         set.courses.push_back(c);

@@ -1,7 +1,6 @@
-// The course records come first: Qt's "slots" keyword macro would break their field of that name.
-#include "sim/lap_records.h"
-
 #include "sim/gui/record_dialog.h"
+
+#include "sim/lap_records.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

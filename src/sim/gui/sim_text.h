@@ -1,6 +1,5 @@
 #pragma once
 // Texts for the simulator's windows: core strings as QString and the message-box caption.
-// (The editor's text helpers pull in the editor geometry, whose Rect is not the course Rect.)
 
 #include <QString>
 

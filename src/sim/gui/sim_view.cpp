@@ -1,7 +1,6 @@
-// The simulator core comes first: Qt's "slots" keyword macro would break a field of that name.
-#include "sim/simulator.h"
-
 #include "sim/gui/sim_view.h"
+
+#include "sim/simulator.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,8 +1,7 @@
-// The simulator core comes first: Qt's "slots" keyword macro would break a field of that name.
+#include "sim/gui/simulator_window.h"
+
 #include "sim/lap_records.h"
 #include "sim/simulator.h"
-
-#include "sim/gui/simulator_window.h"
 
 #include <QAction>
 #include <QActionGroup>
