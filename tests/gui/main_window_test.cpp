@@ -17,6 +17,9 @@
 #include "gui_test_support.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
+#include "sim/gui/simulator_window.h"
+
+#include <filesystem>
 
 using namespace trovel;
 using trovel::test::answerMessage;
@@ -104,10 +107,10 @@ private slots:
         QCOMPARE(m_window->actionById(40006)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
         QCOMPARE(m_window->actionById(40011)->shortcut(), QKeySequence(Qt::Key_Delete));
         QCOMPARE(m_window->actionById(40001)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        // Commands whose windows come later are present but greyed.
-        for (int id : {40015, 40088, 40033, 40116, 40086, 40046, 40201})
-            QVERIFY(!m_window->actionById(id)->isEnabled());
-        for (int id : {40115, 40084, 40031}) QVERIFY(m_window->actionById(id)->isEnabled());
+        // Every command is available; the memory map only with its option.
+        for (int id : {40015, 40088, 40033, 40116, 40046, 40201, 40115, 40084, 40031})
+            QVERIFY(m_window->actionById(id)->isEnabled());
+        QVERIFY(!m_window->actionById(40086)->isEnabled());
 
         QStringList menus;
         for (QAction* a : m_window->menuBar()->actions()) menus << a->text();
@@ -160,6 +163,83 @@ private slots:
         QCOMPARE(program().blocks.size(), size_t(2));
         QVERIFY(palette->propertyPanel()->block() == nullptr ||
                 indexOf(program(), palette->propertyPanel()->block()) >= 0);
+    }
+
+    // The robot commands without a robot say so and change nothing.
+    void robotCommandsWithoutARobotAskForTheCable() {
+        makeWindow();
+        for (int id : {40015, 40088}) {
+            QString text;
+            auto answer = answerMessage(QMessageBox::Ok, &text);
+            trigger(id);
+            QVERIFY(answer->answered());
+            QVERIFY2(text.contains(QStringLiteral("ロボットをPCに接続してください。")), qPrintable(text));
+            QCOMPARE(program().blocks.size(), size_t(2));
+        }
+    }
+
+    // The simulator opens from the menu on the shipped courses, an edit stops its run, and it
+    // closes together with the studio.
+    void simulatorOpensAndClosesWithTheStudio() {
+        namespace fs = std::filesystem;
+        const fs::path app = fs::path(m_dir.toStdU16String()) / "app";
+        fs::remove_all(app);
+        fs::create_directories(app);
+        for (const char* name : {"texture.ini", "course", "sim", "sound"})
+            fs::copy(fs::path(TROVEL_APP_DIR) / name, app / name, fs::copy_options::recursive);
+        MainWindowSetup setup;
+        setup.style = defaultChartStyle(chartTextSources({}, {}));
+        setup.statusFont = chartFont();
+        setup.appDir = QString::fromStdU16String(app.u16string());
+        m_window = std::make_unique<MainWindow>(std::move(setup));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+
+        trigger(40201);
+        QVERIFY(simulatorWindow());
+        QVERIFY(optionFlags().has(Option::SimulatorOpen));
+        trigger(40201);  // a second start raises the same window
+        QVERIFY(simulatorWindow());
+        moveStartBlock();  // an edit while the simulator is open
+        QVERIFY(m_window->canUndo());
+        optionFlags().clear(Option::Modified);
+        QVERIFY(m_window->close());
+        QTRY_VERIFY(!simulatorWindow());
+        QVERIFY(!optionFlags().has(Option::SimulatorOpen));
+    }
+
+    // The memory-map window follows its option through the palette's timer; the user may close it
+    // and the menu command brings it back.
+    void memoryMapFollowsItsOption() {
+        auto openMaps = [] {
+            int n = 0;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->windowTitle() == QStringLiteral("メモリマップ") && w->isVisible()) ++n;
+            return n;
+        };
+        makeWindow();
+        QVERIFY(!m_window->actionById(40086)->isEnabled());
+        m_window->palette()->timerTick();
+        QCOMPARE(openMaps(), 0);
+        m_window.reset();
+
+        optionFlags().set(Option::ShowMemoryMap);
+        makeWindow();
+        QVERIFY(m_window->actionById(40086)->isEnabled());
+        m_window->palette()->timerTick();
+        QCOMPARE(openMaps(), 1);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowTitle() == QStringLiteral("メモリマップ")) w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_window->palette()->timerTick();
+        QCOMPARE(openMaps(), 0);  // closed by the user: not reopened by the timer alone
+        trigger(40086);
+        m_window->palette()->timerTick();
+        QCOMPARE(openMaps(), 1);
+        optionFlags().clear(Option::ShowMemoryMap);
+        m_window->palette()->timerTick();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(openMaps(), 0);
     }
 
     void titleMarksTheFirstEditAndSaveClearsIt() {

@@ -16,6 +16,7 @@
 
 #include "app/app_config.h"
 #include "app/gui/about_box.h"
+#include "app/gui/motor_dialog.h"
 #include "app/gui/option_dialog.h"
 #include "app/gui/screenshot_export.h"
 #include "app/gui/ui_text.h"
@@ -26,7 +27,13 @@
 #include "editor/undo_history.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
+#include "model/repeat_check.h"
+#include "robot/gui/memory_map_window.h"
+#include "robot/gui/robot_commands.h"
+#include "robot/hid_link.h"
+#include "robot/hidapi_device.h"
 #include "robot/link_state.h"
+#include "sim/gui/simulator_window.h"
 
 namespace trovel {
 
@@ -82,6 +89,23 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     host.redrawChart = [this] { m_area->viewport()->update(); };
     m_palette->setPanelHost(host);
     connectPaletteToArea(m_palette, m_area);
+    m_memoryMapPlacement = std::make_unique<MemoryMapPlacement>();
+    MemoryMapHooks memoryMap;
+    memoryMap.open = [this] { return openMemoryMap(); };
+    memoryMap.close = [this] {
+        if (m_memoryMap) m_memoryMap->close();
+    };
+    memoryMap.isOpen = [this] { return !m_memoryMap.isNull(); };
+    m_palette->setMemoryMapHooks(memoryMap);
+    m_history->setStopSimulation([this] { stopSimulation(); });
+
+    m_link = std::make_unique<HidLink>(robotFinder());
+    m_link->setMotorSpeedSink([this](MotorSpeeds speeds) {
+        // Called on the link thread: the settings belong to the UI thread.
+        QMetaObject::invokeMethod(this, [speeds] { appConfig().settings.motorSpeed = {speeds.left, speeds.right}; },
+                                  Qt::QueuedConnection);
+    });
+    if (m_setup.startRobotLink) m_link->StartLink();
     linkState().setStatusListener([this](LinkStatus status) {
         // The link thread reports too: the label is only ever touched on the UI thread.
         QMetaObject::invokeMethod(this, [this, status] { m_statusLabel->setText(uiText(linkStatusString(status))); },
@@ -107,7 +131,12 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     resize(800, 600 + menuBar()->sizeHint().height());
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The simulator's hooks and the link thread point into this window.
+    closeSimulator();
+    if (SimulatorWindow* sim = simulatorWindow()) delete sim;
+    m_link->StopLink();
+}
 
 // ---- construction -----------------------------------------------------------------------------
 
@@ -134,11 +163,7 @@ void MainWindow::buildActions() {
         {Command::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)},      {Command::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)},
     };
     for (const auto& [id, key] : keys) actionById(id)->setShortcut(key);
-    // Commands whose windows are not part of the studio yet.
-    for (int id : {Command::WriteProgram, Command::ReadProgram, Command::MotorSettings, Command::SimMotorSettings,
-                   Command::MemoryMap, Command::FirmwareUpdate, Command::Simulator}) {
-        actionById(id)->setEnabled(false);
-    }
+
 }
 
 void MainWindow::buildMenus() {
@@ -237,8 +262,7 @@ void MainWindow::updateUndoState() { m_history->updateUndoState(); }
 void MainWindow::updateMenuStates() {
     const bool view = optionFlags().has(Option::ViewMode);
     for (int id : {Command::New, Command::Open, Command::Save, Command::SaveAs}) actionById(id)->setEnabled(!view);
-    // The memory-map window is not part of the studio yet, so its command stays greyed either way.
-    actionById(Command::MemoryMap)->setEnabled(false);
+    actionById(Command::MemoryMap)->setEnabled(optionFlags().has(Option::ShowMemoryMap));
     updateUndoState();
 }
 
@@ -282,6 +306,13 @@ void MainWindow::runCommand(int id) {
     case Command::Screenshot: commandScreenshot(); break;
     case Command::Options: commandOptions(); break;
     case Command::About: AboutBox(studioVersion(), this).exec(); break;
+    case Command::Simulator: commandSimulator(); break;
+    case Command::MotorSettings: commandMotorSettings(false); break;
+    case Command::SimMotorSettings: commandMotorSettings(true); break;
+    case Command::WriteProgram: commandWriteProgram(); break;
+    case Command::ReadProgram: commandReadProgram(); break;
+    case Command::FirmwareUpdate: commandFirmwareUpdate(); break;
+    case Command::MemoryMap: m_palette->ReopenMemoryMap(); break;
     default: break;
     }
 }
@@ -398,6 +429,95 @@ void MainWindow::commandOptions() {
 
 QWidget* MainWindow::leftPane() const { return m_palette; }
 
+void MainWindow::stopSimulation() {
+    if (SimulatorWindow* sim = simulatorWindow()) sim->stopRun();
+}
+
+void MainWindow::commandSimulator() {
+    SimulatorHooks hooks;
+    hooks.setCurrentBlock = [this](ActionBlock* block) {
+        m_program.currentBlock = block;
+        m_area->RequestFullRedraw();
+        m_area->viewport()->update();
+    };
+    hooks.redrawChart = [this] {
+        m_area->RequestFullRedraw();
+        m_area->viewport()->update();
+    };
+    hooks.gains = [] { return appConfig().settings.simGain; };
+    hooks.closed = [this] {
+        refreshPropertyPanel();
+        m_palette->viewport()->update();
+    };
+    openSimulator(m_program, optionFlags(), toPath(m_setup.appDir), hooks);
+}
+
+void MainWindow::commandMotorSettings(bool simulator) {
+    MotorDialogHooks hooks;
+    hooks.saveSettings = [] { return saveAppSettings(); };
+    hooks.simulatorGains = [] { return appConfig().settings.simGain; };
+    hooks.setSimulatorGains = [](std::array<uint8_t, 2> gains) { appConfig().settings.simGain = gains; };
+    setEnabled(false);  // the frame waits while the dialog is open
+    MotorDialog dialog(simulator ? MotorDialogKind::Simulator : MotorDialogKind::Robot, appConfig().settings,
+                       optionFlags(), hooks, nullptr);
+    dialog.exec();
+    setEnabled(true);
+}
+
+void MainWindow::commandWriteProgram() {
+    stopSimulation();
+    WriteProgramHooks hooks;
+    hooks.repeatCheckAllowsWrite = [this] {
+        const int fault = CheckRepeatStructure(m_program, optionFlags().bits());
+        m_area->RequestFullRedraw();
+        m_area->viewport()->update();
+        if (fault < 0) return true;
+        const QString text =
+            fault < kRepeatFaultUntied
+                ? QStringLiteral("くり返し%1のつながりが正しくありません。\nプログラムの書き込みを中止しますか?")
+                      .arg(QChar(static_cast<char16_t>(u'①' + fault)))
+                : QStringLiteral("くり返しのつながりが正しくありません。\nプログラムの書き込みを中止しますか?");
+        // Yes abandons the write.
+        return ask(text, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes;
+    };
+    const auto& speed = appConfig().settings.motorSpeed;
+    writeProgramToRobot(this, m_program, *m_link, MotorSpeeds{speed[0], speed[1]}, hooks);
+}
+
+void MainWindow::commandReadProgram() {
+    stopSimulation();
+    if (!optionFlags().has(Option::Connected)) {
+        ask(uiText(Str::ConnectRobot), QMessageBox::Warning, QMessageBox::Ok);
+        return;
+    }
+    if (confirmDiscard() == QMessageBox::Cancel) return;
+    auto& speed = appConfig().settings.motorSpeed;
+    MotorSpeeds speeds{speed[0], speed[1]};
+    m_program.currentBlock = nullptr;
+    refreshPropertyPanel();
+    if (!readProgramFromRobot(this, m_program, *m_link, speeds)) return;
+    speed = {speeds.left, speeds.right};
+    afterProgramReplaced();
+    m_program.currentBlock = head(m_program);
+    refreshPropertyPanel();
+}
+
+void MainWindow::commandFirmwareUpdate() {
+    stopSimulation();
+    const auto& speed = appConfig().settings.motorSpeed;
+    updateFirmware(this, *m_link, MotorSpeeds{speed[0], speed[1]}, m_setup.appDir);
+}
+
+bool MainWindow::openMemoryMap() {
+    if (m_memoryMap) return true;
+    auto* window = new MemoryMapWindow(appConfig().memoryNames.displayName, [] { return CopyRobotMemory(); },
+                                       *m_memoryMapPlacement, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_memoryMap = window;
+    window->show();
+    return true;
+}
+
 void MainWindow::showBlockMenu(const QPoint& globalPos) {
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("blockMenu"));
@@ -424,6 +544,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The simulator is a window of its own: it closes with the studio.
+    closeSimulator();
     event->accept();
 }
 

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -20,6 +21,7 @@ class QToolBar;
 namespace trovel {
 
 class BlockPalette;
+class HidLink;
 class ProgramArea;
 class UndoHistory;
 struct Clipboard;
@@ -56,12 +58,14 @@ struct MainWindowSetup {
     int statusLabelWidth = 96;
     QString appDir;       // where the file dialogs start
     QString pendingPath;  // program to open when the window is first shown
+    bool startRobotLink = false;  // poll for the robot (the studio does; widget tests do not)
 };
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(MainWindowSetup setup, QWidget* parent = nullptr);
+    HidLink& robotLink() { return *m_link; }
     ~MainWindow() override;
 
     BlockProgram& program() { return m_program; }
@@ -119,6 +123,14 @@ private:
     void showBlockMenu(const QPoint& globalPos);
     void commandScreenshot();
     void commandOptions();
+    void commandSimulator();
+    void commandMotorSettings(bool simulator);
+    void commandWriteProgram();
+    void commandReadProgram();
+    void commandFirmwareUpdate();
+    bool openMemoryMap();
+    // A simulated run must not hold blocks that an edit is about to change.
+    void stopSimulation();
     // The panel of the current block, after anything that may have replaced or changed it.
     void refreshPropertyPanel();
 
@@ -132,6 +144,9 @@ private:
     std::unique_ptr<Clipboard> m_clipboard;
     ProgramArea* m_area = nullptr;
     BlockPalette* m_palette = nullptr;
+    std::unique_ptr<HidLink> m_link;
+    QPointer<QWidget> m_memoryMap;
+    std::unique_ptr<struct MemoryMapPlacement> m_memoryMapPlacement;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusLabel = nullptr;
     QHash<int, QAction*> m_actions;

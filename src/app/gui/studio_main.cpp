@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
     if (line.viewMode) trovel::optionFlags().set(trovel::Option::ViewMode);
     const QString appDir = QString::fromStdU16String(trovel::ModuleDirectory().u16string());
     const QString pending = QString::fromStdU16String(line.programPath.u16string());
-    trovel::MainWindow window(trovel::mainWindowSetup(trovel::appConfig(), appDir, pending));
+    trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), appDir, pending);
+    setup.startRobotLink = true;
+    trovel::MainWindow window(std::move(setup));
     window.show();
 
     if (!line.grabPath.empty()) {
