@@ -206,7 +206,11 @@ QImage BlockPalette::render() const {
         const QString label = uiText(robot ? Str::SourceRobot : Str::SourceSimulator);
         const int x = robot ? 22 : 16;
         const int charWidth = robot ? 16 : 12;
-        const QRect box(x, 205 - s, charWidth * static_cast<int>(label.size()), 16);
+        // The box is sized for the label in a narrow font; our chart font is wider, so give the
+        // label the room it needs (inside the panel) rather than cutting "シミュレーター" short.
+        const int needed = p.fontMetrics().horizontalAdvance(label);
+        const int width = std::min(std::max(charWidth * static_cast<int>(label.size()), needed), 230 - x);
+        const QRect box(x, 205 - s, width, 16);
         p.setPen(robot ? QColor(255, 0, 0) : textColor);
         p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, p.fontMetrics().elidedText(label, Qt::ElideRight, box.width()));
     }
