@@ -162,8 +162,12 @@ bool HidLink::pollOnce(bool& firstPoll) {
         LeaveBootLoader(*this);
         return false;
     }
+    const bool wasRestarting = m_flags.has(Option::RobotRestarting);
     m_flags.clear(Option::RobotRestarting);
     if (good) m_flags.set(Option::Connected);
+    // The label said "書込中" while the robot restarted; it answers again, so say so now: nothing
+    // else would, as the connection state itself may not change.
+    if (wasRestarting) m_state.showStatus(m_flags);
 
     if (exchange(device, memoryReadRequest(), reply, timeout) && reply[0] == 0 && reply[1] == 'm' && reply[2] == 'r') {
         std::copy(reply.begin() + 5, reply.begin() + 5 + kRobotMemoryBytes, m_memory.begin());

@@ -141,6 +141,12 @@ TEST(LinkThread, RestartingIsDroppedWhenTheRobotNeverComesBack) {
 
 TEST(LinkThread, DownloadWhileTheLinkRunsEndsWithTheRobotAnsweringAgain) {
     RobotRig rig;
+    std::vector<LinkStatus> heard;
+    std::mutex heardMutex;
+    rig.state.setStatusListener([&](LinkStatus s) {
+        std::lock_guard lock(heardMutex);
+        heard.push_back(s);
+    });
     rig.link.StartLink();
     ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
     SequenceImage image;
@@ -152,6 +158,11 @@ TEST(LinkThread, DownloadWhileTheLinkRunsEndsWithTheRobotAnsweringAgain) {
     EXPECT_EQ(rig.robot->flash(kSequenceAddress, 4), (std::vector<uint8_t>{0xFE, 0, 0, 0}));
     // "書込中" until the first good probe of the restarted robot.
     ASSERT_TRUE(eventually([&] { return !rig.flags.has(Option::RobotRestarting) && rig.flags.has(Option::Connected); }));
+    // ... and the label is told, not left at "書込中".
+    ASSERT_TRUE(eventually([&] {
+        std::lock_guard lock(heardMutex);
+        return !heard.empty() && heard.back() == LinkStatus::Connected;
+    }));
     rig.link.StopLink();
 }
 
