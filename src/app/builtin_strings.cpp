@@ -147,6 +147,11 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::FirstSensorCaption + 5, u"センサ⑥"},
     {Str::Connected, u"接続中"},
     {Str::Writing, u"書込中"},
+    {Str::ButtonYes, u"はい(&Y)"},
+    {Str::ButtonNo, u"いいえ(&N)"},
+    {Str::ButtonAbort, u"中止"},
+    {Str::ButtonRetry, u"再試行"},
+    {Str::ButtonIgnore, u"無視"},
 
     {40001, u"終了"},
     {40002, u"新規作成"},

@@ -134,6 +134,12 @@ constexpr uint16_t FirstSensorCaption = 1120;
 // Status label texts.
 constexpr uint16_t Connected = 1130;
 constexpr uint16_t Writing = 1131;
+// The other standard buttons of message boxes (OK, Close and Cancel are 1063..1065).
+constexpr uint16_t ButtonYes = 1142;
+constexpr uint16_t ButtonNo = 1143;
+constexpr uint16_t ButtonAbort = 1145;
+constexpr uint16_t ButtonRetry = 1146;
+constexpr uint16_t ButtonIgnore = 1147;
 
 // Menu item texts: the command id is the string number.
 constexpr uint16_t FirstMenuCommand = 40001;

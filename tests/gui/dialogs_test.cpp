@@ -33,11 +33,6 @@ int countNot(const QImage& img, QRect area, QColor color) {
     return n;
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 }  // namespace
 
 class DialogsTest : public QObject {

@@ -15,6 +15,7 @@
 #include "app/gui/command_line.h"
 #include "app/gui/main_window.h"
 #include "app/gui/screenshot_export.h"
+#include "app/gui/standard_texts.h"
 #include "app/gui/studio_setup.h"
 #include "app/gui/ui_text.h"
 #include "app/locale_id.h"
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
     trovel::initAppFolder(line.appDir);
     const uint32_t locale = trovel::userLocaleId(trovel::languageOption(argc, argv), trovel::processEnvironment());
     const trovel::StartupResult startup = trovel::loadAppFolder(trovel::ModuleDirectory(), locale, trovel::appConfig());
+    trovel::StandardTextTranslator buttons;
+    app.installTranslator(&buttons);
     for (const auto& message : startup.messages) {
         const QString caption = trovel::uiText(trovel::Str::MessageCaption);
         const QString text = trovel::toQString(message.text);
