@@ -100,8 +100,9 @@ TEST_P(Output1Routes, ClassifiesAndBuildsTheDrawnPath) {
     Route r = RouteConnector(s, 1);
     EXPECT_EQ(r.code, c.code);
     EXPECT_EQ(pathOf(r), c.path);
-    if (hasBendHandle(r.code) || r.code == RouteCode::SideDownRight || r.code == RouteCode::SideDownLeft)
+    if (hasBendHandle(r.code) || r.code == RouteCode::SideDownRight || r.code == RouteCode::SideDownLeft) {
         EXPECT_EQ(r.mid, c.mid);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
