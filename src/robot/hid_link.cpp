@@ -169,12 +169,16 @@ bool HidLink::pollOnce(bool& firstPoll) {
     // else would, as the connection state itself may not change.
     if (wasRestarting) m_state.showStatus(m_flags);
 
-    if (exchange(device, memoryReadRequest(), reply, timeout) && reply[0] == 0 && reply[1] == 'm' && reply[2] == 'r') {
+    const bool memoryRead =
+        exchange(device, memoryReadRequest(), reply, timeout) && reply[0] == 0 && reply[1] == 'm' && reply[2] == 'r';
+    if (memoryRead) {
         std::copy(reply.begin() + 5, reply.begin() + 5 + kRobotMemoryBytes, m_memory.begin());
         m_state.storeRobotMemory(m_memory);
     }
 
-    if (m_flags.has(Option::ReadMotorSpeedOnConnect) && firstPoll) {
+    // Only gains actually read count: the cleared copy of a new connection would set both
+    // speeds to 0 % and every later download would stop the wheels.
+    if (m_flags.has(Option::ReadMotorSpeedOnConnect) && firstPoll && memoryRead) {
         std::function<void(MotorSpeeds)> sink;
         {
             std::lock_guard lock(m_pendingMutex);

@@ -90,6 +90,32 @@ TEST(LinkThread, MotorSpeedsAreTakenOncePerConnection) {
     rig.link.StopLink();
 }
 
+TEST(LinkThread, MotorSpeedsWaitForAMemoryReadThatArrives) {
+    RobotRig rig;
+    rig.connect();
+    rig.flags.set(Option::ReadMotorSpeedOnConnect);
+    rig.robot->setMemory(7, 153);
+    rig.robot->setMemory(8, 254);
+    std::vector<MotorSpeeds> taken;
+    rig.link.setMotorSpeedSink([&](MotorSpeeds s) { taken.push_back(s); });
+
+    // The probe is answered, the memory read is not: there are no gains to take yet.
+    rig.robot->stopAnsweringAfter(1);
+    bool firstPoll = true;
+    rig.link.pollOnce(firstPoll);  // a failed memory read alone does not make the poll bad
+    EXPECT_TRUE(taken.empty());
+    EXPECT_TRUE(firstPoll);
+
+    rig.robot->stopAnsweringAfter(-1);
+    ASSERT_TRUE(rig.link.tryClaim());
+    ASSERT_TRUE(rig.link.findRobot());
+    rig.link.release();
+    EXPECT_TRUE(rig.link.pollOnce(firstPoll));
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(taken[0], (MotorSpeeds{60, 100}));
+    EXPECT_FALSE(firstPoll);
+}
+
 TEST(LinkThread, UnplugMidwayIsNoticedAndTheRobotIsFoundAgain) {
     RobotRig rig;
     std::mutex m;
