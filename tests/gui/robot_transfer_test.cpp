@@ -124,6 +124,43 @@ private slots:
         QCOMPARE(rig.robot->counters().erases, 0);
     }
 
+    void uploadAsksToSaveOnlyAfterTheConfirmation() {
+        Rig rig;
+        BlockProgram program;
+        newProgram(program);
+        const size_t before = program.blocks.size();
+        MotorSpeeds speeds{1, 2};
+
+        // "No" to the confirmation: the save offer never comes.
+        int offers = 0;
+        ReadProgramHooks hooks;
+        hooks.beforeTransfer = [&] {
+            ++offers;
+            return true;
+        };
+        {
+            auto no = press(QMessageBox::No, QStringLiteral("読み込みますか"));
+            QVERIFY(!readProgramFromRobot(nullptr, program, rig.link, speeds, hooks));
+            QVERIFY(no->answered());
+        }
+        QCOMPARE(offers, 0);
+
+        // "Yes", then the save offer is cancelled: nothing reaches the robot.
+        bool confirmedFirst = false;
+        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
+        hooks.beforeTransfer = [&] {
+            ++offers;
+            confirmedFirst = yes->answered();
+            return false;
+        };
+        QVERIFY(!readProgramFromRobot(nullptr, program, rig.link, speeds, hooks));
+        QCOMPARE(offers, 1);
+        QVERIFY(confirmedFirst);
+        QCOMPARE(rig.robot->counters().bootEntries, 0);
+        QCOMPARE(program.blocks.size(), before);
+        QCOMPARE(speeds, (MotorSpeeds{1, 2}));
+    }
+
     void uploadReplacesTheProgramAndTheSpeeds() {
         Rig rig;
         rig.robot->setFlash(kSequenceAddress, {0x00, 0x00, 0x00, 0x01, 0x06, 0x00, 0x00, 0x02, 0x01, 0xF0, 0xF0, 0x03,

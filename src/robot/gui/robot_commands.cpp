@@ -76,10 +76,12 @@ bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& l
     return result.status == TransferStatus::Done;
 }
 
-bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds) {
+bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds,
+                          const ReadProgramHooks& hooks) {
     if (!requireConnected(owner, link)) return false;
     if (!ask(owner, QStringLiteral("ロボットからプログラムを読み込みますか?\r\n\r\n※この機能は、ロボットに書き込んだプログラムを完全に復元することはできません。\r\nプロックの配置や一部の数値設定はもとのプログラムと異なる場合があります。")))
         return false;
+    if (hooks.beforeTransfer && !hooks.beforeTransfer()) return false;
     if (!requireConnected(owner, link)) return false;
 
     UploadResult result;

@@ -23,10 +23,17 @@ struct WriteProgramHooks {
 bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& link, MotorSpeeds speeds,
                          const WriteProgramHooks& hooks = {});
 
-// "プログラムの読み込み" after the caller has offered to save a modified program: connection check,
-// confirmation, upload. On success the program is replaced by the decoded one (no file path, no
+struct ReadProgramHooks {
+    // Asked after the confirmation: offers to save a modified program and clears the current
+    // block; false (the user cancelled) stops the read. Empty: nothing is asked.
+    std::function<bool()> beforeTransfer;
+};
+
+// "プログラムの読み込み": connection check, confirmation, the save offer of the hooks, connection
+// check again, upload. On success the program is replaced by the decoded one (no file path, no
 // current block) and `speeds` by the robot's; true. Otherwise both are untouched.
-bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds);
+bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds,
+                          const ReadProgramHooks& hooks = {});
 
 // "ファームウェア書き換え": confirmation, file choice (chooseFile returns the path or "" for cancel;
 // empty: the open-file dialog in appFolder), HEX check, update. True when the robot was updated.
