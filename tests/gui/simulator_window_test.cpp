@@ -169,19 +169,32 @@ private slots:
         QCOMPARE(int(w->simulator().memory[SimAddr::LeftMotor]), 0);
     }
 
-    void runFeedsThePaletteSensorsOnlyWhileItGoes() {
+    void openSimulatorLendsItsMemoryToThePaletteAndMemoryMap() {
         straightProgram(m_program, BlockType::Forward, 0, true);
         auto w = open(copyAppFolder("sensors"));
-        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::None);
+        // Open and stopped: the floor under the robot is read every tick and shown.
+        ticks(*w, 2);
+        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
+        RobotMemory memory = linkState().copyMemory(m_flags);
+        QVERIFY(memory[SimAddr::LeftSensor] != 0);  // the floor was sampled
+        QCOMPARE(memory[SimAddr::LeftSensor], w->simulator().memory[SimAddr::LeftSensor]);
+        QCOMPARE(int(memory[SimAddr::LeftMotor]), 0);
+
         press(*w, SimCommand::Play);
         ticks(*w, 3);
         QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
-        const RobotMemory memory = linkState().copyMemory(m_flags);
-        QCOMPARE(memory[SimAddr::LeftSensor], w->simulator().memory[SimAddr::LeftSensor]);
-        QVERIFY(memory[SimAddr::LeftSensor] != 0);  // the floor was sampled
+        memory = linkState().copyMemory(m_flags);
+        QCOMPARE(memory[SimAddr::RightSensor], w->simulator().memory[SimAddr::RightSensor]);
         QCOMPARE(int(memory[SimAddr::LeftMotor]), 240);
         press(*w, SimCommand::Stop);
-        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::None);
+        ticks(*w, 1);
+        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
+        QCOMPARE(int(linkState().copyMemory(m_flags)[SimAddr::LeftMotor]), 0);
+
+        // A connected robot comes first.
+        m_flags.set(Option::Connected);
+        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Robot);
+        m_flags.clear(Option::Connected);
         w->close();
         QCOMPARE(linkState().sensorSource(m_flags), SensorSource::None);
     }

@@ -101,9 +101,10 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     };
     redraw();
 
+    // While the simulator is open its memory stands in for an unconnected robot's, so the palette
+    // and the memory map show the floor under the robot even when no program runs.
     linkState().setSimulatorMemory([this](RobotMemory& memory) {
         std::lock_guard lock(m_memoryMutex);
-        if (!m_runGoing) return false;
         std::copy(m_published.begin(), m_published.end(), memory.begin());
         return true;
     });
@@ -195,7 +196,6 @@ void SimulatorWindow::buildToolBar() {
 
 void SimulatorWindow::runCommand(int id) {
     dispatch(id);
-    // The palette sees a started or stopped run at once, not one tick later.
     publishMemory();
 }
 
@@ -285,7 +285,6 @@ void SimulatorWindow::playSounds() {
 void SimulatorWindow::publishMemory() {
     std::lock_guard lock(m_memoryMutex);
     m_published = m_sim->monitor;
-    m_runGoing = m_sim->state != SimState::Stopped;
 }
 
 QMessageBox::StandardButton SimulatorWindow::ask(const QString& text, QMessageBox::Icon icon,

@@ -126,10 +126,9 @@ private:
     int m_modal = 0;             // questions and dialogs open: no ticks meanwhile
     bool m_resizing = false;
     int m_soundsRequested = 0;
-    // What the palette and the memory map read through the link state while a run goes.
+    // What the palette and the memory map read through the link state while the simulator is open.
     mutable std::mutex m_memoryMutex;
     std::array<uint8_t, 32> m_published{};
-    bool m_runGoing = false;
 };
 
 // Opens the one simulator window, or raises it when it is open already.
