@@ -227,6 +227,25 @@ private slots:
         QCOMPARE(w->simulator().robot.y, 170.0f);
     }
 
+    void choosingACourseDuringARunStopsItOnTheNewStartLine() {
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("coursechange"));
+        press(*w, SimCommand::Play);
+        ticks(*w, 30);
+        QVERIFY(w->simulator().robot.x > -100.0f + 20);
+        press(*w, SimCommand::FirstCourse + 3);
+        const Simulator& sim = w->simulator();
+        QCOMPARE(sim.state, SimState::Stopped);
+        QCOMPARE(sim.course, 3);
+        // Course 3 starts at (42, -42) facing -45 degrees.
+        QCOMPARE(sim.robot.x, 42.0f);
+        QCOMPARE(sim.robot.y, -42.0f);
+        QCOMPARE(sim.robot.heading, sim.courses.courses[3].startHeading);
+        QVERIFY(sim.interp.current == nullptr);
+        QCOMPARE(int(sim.memory[SimAddr::LeftMotor]), 0);
+        QVERIFY(w->windowTitle().endsWith(QString::fromStdU16String(sim.courses.courses[3].name) + "]"));
+    }
+
     void stopRunBeforeAnEditLeavesNoBlockInUse() {
         straightProgram(m_program, BlockType::Forward, 0, true);
         auto w = open(copyAppFolder("edit"));
@@ -346,6 +365,22 @@ private slots:
         const float heading = sim.robot.heading;
         QTest::mouseClick(view, Qt::RightButton, {}, pixelOf(sim.robot.x, sim.robot.y));
         QCOMPARE(sim.robot.heading, heading + 0.39269906f);
+        // A right double click turns twice (press, then the double click); a left one starts no drag.
+        const QPoint centre = pixelOf(sim.robot.x, sim.robot.y);
+        auto doubleClick = [&](Qt::MouseButton button) {  // as the window system delivers one
+            QTest::mousePress(view, button, {}, centre);
+            QTest::mouseRelease(view, button, {}, centre);
+            QTest::mouseDClick(view, button, {}, centre);
+            QTest::mouseRelease(view, button, {}, centre);
+        };
+        doubleClick(Qt::RightButton);
+        QVERIFY(std::fabs(sim.robot.heading - (heading + 3 * 0.39269906f)) < 1e-5f);
+        QTest::mousePress(view, Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(view, Qt::LeftButton, {}, centre);
+        QVERIFY(!sim.dragging);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, centre);
+        QVERIFY(std::fabs(sim.robot.heading - (heading + 3 * 0.39269906f)) < 1e-5f);
 
         // While running the robot cannot be touched.
         straightProgram(m_program, BlockType::Stop, 0, true);
