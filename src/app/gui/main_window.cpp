@@ -486,16 +486,17 @@ void MainWindow::commandWriteProgram() {
 
 void MainWindow::commandReadProgram() {
     stopSimulation();
-    if (!optionFlags().has(Option::Connected)) {
-        ask(uiText(Str::ConnectRobot), QMessageBox::Warning, QMessageBox::Ok);
-        return;
-    }
-    if (confirmDiscard() == QMessageBox::Cancel) return;
     auto& speed = appConfig().settings.motorSpeed;
     MotorSpeeds speeds{speed[0], speed[1]};
-    m_program.currentBlock = nullptr;
-    refreshPropertyPanel();
-    if (!readProgramFromRobot(this, m_program, *m_link, speeds)) return;
+    ReadProgramHooks hooks;
+    // After the confirmation: the offer to save the program about to be replaced.
+    hooks.beforeTransfer = [this] {
+        if (confirmDiscard() == QMessageBox::Cancel) return false;
+        m_program.currentBlock = nullptr;
+        refreshPropertyPanel();
+        return true;
+    };
+    if (!readProgramFromRobot(this, m_program, *m_link, speeds, hooks)) return;
     speed = {speeds.left, speeds.right};
     afterProgramReplaced();
     m_program.currentBlock = head(m_program);
