@@ -19,6 +19,7 @@
 #include "app/gui/motor_dialog.h"
 #include "app/gui/option_dialog.h"
 #include "app/gui/screenshot_export.h"
+#include "app/gui/toolbar_icons.h"
 #include "app/gui/ui_text.h"
 #include "app/string_ids.h"
 #include "editor/clipboard.h"
@@ -40,22 +41,6 @@ namespace trovel {
 namespace {
 
 std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdU16String()); }
-
-// Stand-in toolbar pictures: a labelled tile per button.
-QIcon toolIcon(const QString& label, QColor tint) {
-    QPixmap pixmap(36, 41);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(tint.darker(160), 1));
-    p.setBrush(tint);
-    p.drawRoundedRect(QRectF(1.5, 3.5, 33, 34), 5, 5);
-    QFont font = chartFont(QStringLiteral("MS UI Gothic"), label.size() > 2 ? 10 : 12);
-    p.setFont(font);
-    p.setPen(Qt::black);
-    p.drawText(QRect(1, 3, 34, 35), Qt::AlignCenter, label);
-    return QIcon(pixmap);
-}
 
 }  // namespace
 
@@ -193,18 +178,13 @@ void MainWindow::buildToolBar() {
     struct Button {
         int id;
         int tip;
-        const char16_t* label;
-        QColor tint;
     };
-    const QColor file(214, 230, 250), edit(250, 236, 200), run(210, 240, 210);
     const Button buttons[] = {
-        {Command::New, Str::TipNew, u"新規", file},      {Command::Open, Str::TipOpen, u"開く", file},
-        {Command::Save, Str::TipSave, u"保存", file},    {0, 0, nullptr, {}},
-        {Command::Undo, Str::TipUndo, u"戻す", edit},    {Command::Redo, Str::TipRedo, u"進める", edit},
-        {0, 0, nullptr, {}},                             {Command::Cut, Str::TipCut, u"切取", edit},
-        {Command::Copy, Str::TipCopy, u"コピー", edit},  {Command::Paste, Str::TipPaste, u"貼付", edit},
-        {0, 0, nullptr, {}},                             {Command::Simulator, Str::TipSimulator, u"シミュ", run},
-        {0, 0, nullptr, {}},                             {Command::WriteProgram, Str::TipWrite, u"書込", run},
+        {Command::New, Str::TipNew},           {Command::Open, Str::TipOpen},   {Command::Save, Str::TipSave},
+        {0, 0},                                {Command::Undo, Str::TipUndo},   {Command::Redo, Str::TipRedo},
+        {0, 0},                                {Command::Cut, Str::TipCut},     {Command::Copy, Str::TipCopy},
+        {Command::Paste, Str::TipPaste},       {0, 0},                          {Command::Simulator, Str::TipSimulator},
+        {0, 0},                                {Command::WriteProgram, Str::TipWrite},
     };
     for (const Button& b : buttons) {
         if (b.id == 0) {
@@ -212,7 +192,7 @@ void MainWindow::buildToolBar() {
             continue;
         }
         QAction* action = actionById(b.id);
-        action->setIcon(toolIcon(QString::fromUtf16(b.label), b.tint));
+        action->setIcon(toolbarIcon(b.id));
         action->setToolTip(uiText(b.tip));
         m_toolBar->addAction(action);
     }
