@@ -59,6 +59,30 @@ private slots:
         QCOMPARE(at(596, 497), kWhite);
     }
 
+    // Every pixel of a scrolled background: grid lines exactly on the 9-pixel multiples of the
+    // chart, and only up to the end of the chart's range.
+    void gridLinesFollowTheScrollAndStopAtTheRange() {
+        for (bool window : {true, false}) {
+            init();
+            QPainter painter(&m_image);
+            ChartView view;
+            view.client = QSize(600, 500);
+            view.scroll = QPoint(13, 22);
+            view.window = window;
+            const ChartExtent extent = DrawChart(painter, m_program, m_style, 0, view);
+            painter.end();
+            int wrong = 0;
+            for (int sy = 0; sy < 516; ++sy) {
+                for (int sx = 0; sx < 616; ++sx) {
+                    const int x = sx + 13, y = sy + 22;
+                    const bool line = (x % 9 == 0 && x < extent.rangeX + 16) || (y % 9 == 0 && y < extent.rangeY + 16);
+                    wrong += at(sx, sy) != (line ? kGridColour : kWhite);
+                }
+            }
+            QVERIFY2(wrong == 0, qPrintable(QStringLiteral("window %1: %2 pixels wrong").arg(window).arg(wrong)));
+        }
+    }
+
     void withoutAWindowTheRangesAreTheChartItself() {
         addBlock(m_program, BlockType::Forward, 900, 90);
         QPainter painter(&m_image);

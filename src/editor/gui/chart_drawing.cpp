@@ -303,13 +303,34 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
     p.setBackgroundMode(Qt::TransparentMode);
 
     if (view.full) {
-        p.fillRect(visible, style.colors[ChartColor::Background]);
-        // Only the lines that fall inside the drawn area; one-pixel solid fills are the cheapest lines.
+        // Only the lines that fall inside the drawn area. The rows between two horizontal lines are
+        // all alike, so one band of them is built and copied: a one-pixel column fill per vertical
+        // line touches every row of the buffer and cost more than the whole chart.
         const QColor grid = style.colors[ChartColor::Grid];
         const int firstX = std::max(0, (scroll.x() + 8) / 9 * 9), lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
-        for (int x = firstX; x < lastX; x += 9) p.fillRect(QRect(x - scroll.x(), 0, 1, visible.height()), grid);
         const int firstY = std::max(0, (scroll.y() + 8) / 9 * 9), lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
-        for (int y = firstY; y < lastY; y += 9) p.fillRect(QRect(0, y - scroll.y(), visible.width(), 1), grid);
+        QImage band(visible.width(), 8, QImage::Format_RGB32);
+        band.fill(style.colors[ChartColor::Background]);
+        auto* row = reinterpret_cast<QRgb*>(band.scanLine(0));
+        for (int x = firstX; x < lastX; x += 9) {
+            const int sx = x - scroll.x();
+            if (sx >= 0 && sx < band.width()) row[sx] = grid.rgb();
+        }
+        for (int y = 1; y < band.height(); ++y)
+            std::copy(row, row + band.width(), reinterpret_cast<QRgb*>(band.scanLine(y)));
+        int y = 0;
+        int nextLine = firstY < lastY ? firstY - scroll.y() : visible.height();
+        while (y < visible.height()) {
+            if (y == nextLine) {
+                p.fillRect(QRect(0, y, visible.width(), 1), grid);
+                ++y;
+                nextLine = y + scroll.y() + 8 < lastY ? y + 8 : visible.height();
+                continue;
+            }
+            const int rows = std::min({8, nextLine - y, visible.height() - y});
+            p.drawImage(QPoint(0, y), band, QRect(0, 0, band.width(), rows));
+            y += rows;
+        }
     }
 
     auto screenRect = [&](const ActionBlock& b) { return QRect(b.x - scroll.x(), b.y - scroll.y(), b.width, b.height); };
