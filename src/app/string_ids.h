@@ -141,6 +141,19 @@ constexpr uint16_t ButtonAbort = 1145;
 constexpr uint16_t ButtonRetry = 1146;
 constexpr uint16_t ButtonIgnore = 1147;
 
+// Texts of the block property panels.
+constexpr uint16_t PanelSecondsFor = 1150;
+constexpr uint16_t PanelSeconds = 1151;
+constexpr uint16_t PanelTurn = 1152;
+constexpr uint16_t PanelComparedWith = 1153;
+constexpr uint16_t PanelLedOn = 1154;
+constexpr uint16_t PanelLedOff = 1155;
+constexpr uint16_t PanelLedTimed = 1156;
+constexpr uint16_t PanelConstant = 1157;
+constexpr uint16_t PanelRepeatTimes = 1158;
+constexpr uint16_t PanelRepeatForever = 1159;
+constexpr uint16_t PanelNothingToSet = 1160;
+
 // Menu item texts: the command id is the string number.
 constexpr uint16_t FirstMenuCommand = 40001;
 constexpr uint16_t LastMenuCommand = 40201;

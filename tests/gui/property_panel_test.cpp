@@ -10,7 +10,11 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <filesystem>
+
 #include "app/memory_names.h"
+#include "app/resource_library.h"
+#include "app/string_table.h"
 #include "editor/gui/property_panel.h"
 #include "editor/gui/property_panel_up_down.h"
 #include "editor/undo_history.h"
@@ -95,6 +99,28 @@ private slots:
         QCOMPARE(panelKindFor(place(BlockType::TurnRight), false), PanelKind::Motion);
         ActionBlock* loop = place(BlockType::RepeatStart);
         QCOMPARE(panelKindFor(loop->partner, false), PanelKind::Repeat);
+    }
+
+    // With the English pack the panels speak English too; the built-in table is Japanese.
+    void panelTextsFollowTheLanguagePack() {
+        ActionBlock* led = place(BlockType::LeftLed);
+        open(led);
+        QCOMPARE(control<QRadioButton>("radio1134")->text(), QString::fromUtf16(u"点ける(ON)"));
+        ActionBlock* fwd = place(BlockType::TurnLeft);
+        open(fwd);
+        QCOMPARE(control<QRadioButton>("radio1135")->text(), QString::fromUtf16(u"??秒間曲がる"));
+
+        PackLoadResult english = loadStringPack(std::filesystem::path(TROVEL_SOURCE_DIR) / "data/lang/en.txt");
+        QCOMPARE(english.status, PackStatus::Loaded);
+        QVERIFY(english.mismatched.empty());
+        useStringPack(english.table);
+        open(led);
+        const QString on = control<QRadioButton>("radio1134")->text();
+        open(fwd);
+        const QString timed = control<QRadioButton>("radio1135")->text();
+        useStringPack(builtInStrings());
+        QCOMPARE(on, QStringLiteral("On"));
+        QCOMPARE(timed, QStringLiteral("For ?? s: turn"));
     }
 
     void fullWidthTimeIsStoredAndKeptAsTyped() {

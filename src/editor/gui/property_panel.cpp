@@ -27,28 +27,26 @@ constexpr int kTitleHeight = 22;
 constexpr int kSensorOperands = 6;
 constexpr int kCalcTargets = 11;
 
-QString text(const char16_t* s) { return QString::fromUtf16(s); }
-
 // Name shown on the continue radio of a motion panel.
 QString motionName(BlockType type) {
     switch (type) {
-    case BlockType::LeftForward: return text(u"左前に進む");
-    case BlockType::Forward: return text(u"前に進む");
-    case BlockType::RightForward: return text(u"右前に進む");
-    case BlockType::TurnLeft: return text(u"左に曲がる");
-    case BlockType::Stop: return text(u"止まる");
-    case BlockType::TurnRight: return text(u"右に曲がる");
-    default: return text(u"進む");
+    case BlockType::LeftForward: return uiText(Str::FirstBlockCaption + 2);
+    case BlockType::Forward: return uiText(Str::FirstBlockCaption + 3);
+    case BlockType::RightForward: return uiText(Str::FirstBlockCaption + 4);
+    case BlockType::TurnLeft: return uiText(Str::FirstBlockCaption + 5);
+    case BlockType::Stop: return uiText(Str::FirstBlockCaption + 6);
+    case BlockType::TurnRight: return uiText(Str::FirstBlockCaption + 7);
+    default: return uiText(Str::Go);
     }
 }
 
 // The verb of the timed radio ("??秒間%s").
 QString motionVerb(BlockType type) {
     switch (type) {
-    case BlockType::Stop: return text(u"止まる");
+    case BlockType::Stop: return uiText(Str::FirstBlockCaption + 6);
     case BlockType::TurnLeft:
-    case BlockType::TurnRight: return text(u"曲がる");
-    default: return text(u"進む");
+    case BlockType::TurnRight: return uiText(Str::PanelTurn);
+    default: return uiText(Str::Go);
     }
 }
 
@@ -193,13 +191,13 @@ void PropertyPanel::buildMotion(BlockType type) {
     std::array<uint8_t, 10>& p = m_block->param;
     // Opening correction: a percentage above 100 (from a file or the robot) is cut to 100.
     if (m_kind != PanelKind::Motion && p[3] > 100) setParam(3, 100);
-    const QString own = m_kind == PanelKind::Wheel ? text(u"進む") : motionName(type);
-    const QString verb = m_kind == PanelKind::Motion ? motionVerb(type) : text(u"進む");
+    const QString own = m_kind == PanelKind::Wheel ? uiText(Str::Go) : motionName(type);
+    const QString verb = m_kind == PanelKind::Motion ? motionVerb(type) : uiText(Str::Go);
     QRadioButton* keepGoing = addRadio(1134, own, 8, 26, 210);
-    QRadioButton* timed = addRadio(1135, text(u"??秒間%1").arg(verb), 8, 50, 210);
+    QRadioButton* timed = addRadio(1135, uiFormat(Str::PanelSecondsFor, {toU16(verb)}), 8, 50, 210);
     QLineEdit* time = addEdit(1139, 30, 76, 60);
     PanelUpDown* timeArrows = addUpDown(1126, 92, 76, 1, 255);
-    QLabel* seconds = addLabel(text(u"秒"), 112, 77, 30, "label1147");
+    QLabel* seconds = addLabel(uiText(Str::PanelSeconds), 112, 77, 30, "label1147");
     addNumber(time, timeArrows, EntryKind::Time, 0);
     RadioGroup group;
     group.param = 1;
@@ -209,14 +207,14 @@ void PropertyPanel::buildMotion(BlockType type) {
     if (m_kind == PanelKind::Curve) {
         QLineEdit* slow = addEdit(1160, 30, 106, 60);
         addNumber(slow, addUpDown(1127, 92, 106, 0, 100), EntryKind::Percent, 3);
-        addLabel(text(u"％"), 112, 107, 30);
+        addLabel(uiText(Str::MotorPercent), 112, 107, 30);
     } else if (m_kind == PanelKind::Wheel) {
-        addLabel(text(u"左"), 8, 107, 20);
+        addLabel(uiText(Str::ShortLeft), 8, 107, 20);
         addNumber(addEdit(1160, 30, 106, 60), addUpDown(1127, 92, 106, 0, 100), EntryKind::Percent, 2);
-        addLabel(text(u"％"), 112, 107, 30);
-        addLabel(text(u"右"), 8, 135, 20);
+        addLabel(uiText(Str::MotorPercent), 112, 107, 30);
+        addLabel(uiText(Str::ShortRight), 8, 135, 20);
         addNumber(addEdit(1141, 30, 134, 60), addUpDown(1128, 92, 134, 0, 100), EntryKind::Percent, 3);
-        addLabel(text(u"％"), 112, 135, 30);
+        addLabel(uiText(Str::MotorPercent), 112, 135, 30);
     }
 }
 
@@ -235,7 +233,7 @@ void PropertyPanel::buildBranch(bool any) {
     addListField(test, 1);
     if (!any) {
         addNumber(addEdit(1132, 8, 53, 60), nullptr, EntryKind::Constant, 2);
-        addLabel(text(u"と比べて"), 72, 54, 100);
+        addLabel(uiText(Str::PanelComparedWith), 72, 54, 100);
         return;
     }
     QRadioButton* constant = addRadio(1134, QString(), 8, 53, 20);
@@ -254,16 +252,16 @@ void PropertyPanel::buildBranch(bool any) {
 
 void PropertyPanel::buildWait() {
     addNumber(addEdit(1139, 8, 26, 60), addUpDown(1126, 70, 26, 1, 255), EntryKind::Time, 0);
-    addLabel(text(u"秒"), 90, 27, 30);
+    addLabel(uiText(Str::PanelSeconds), 90, 27, 30);
 }
 
 void PropertyPanel::buildLed() {
-    QRadioButton* on = addRadio(1134, text(u"点ける(ON)"), 8, 26, 210);
-    QRadioButton* off = addRadio(1135, text(u"消す(OFF)"), 8, 50, 210);
+    QRadioButton* on = addRadio(1134, uiText(Str::PanelLedOn), 8, 26, 210);
+    QRadioButton* off = addRadio(1135, uiText(Str::PanelLedOff), 8, 50, 210);
     QRadioButton* timed = addRadio(1161, QString(), 8, 74, 20);
     QLineEdit* time = addEdit(1163, 30, 74, 60);
     PanelUpDown* arrows = addUpDown(1126, 92, 74, 1, 255);
-    QLabel* label = addLabel(text(u"秒間点ける"), 112, 75, 100, "label1164");
+    QLabel* label = addLabel(uiText(Str::PanelLedTimed), 112, 75, 100, "label1164");
     addNumber(time, arrows, EntryKind::Time, 0);
     RadioGroup group;
     group.param = 3;
@@ -280,7 +278,7 @@ void PropertyPanel::buildCalc() {
     QComboBox* operation = addList(1136, 8, 52, 80);
     for (int id = Str::OpAssign; id <= Str::OpDivide; ++id) operation->addItem(uiText(id));
     addListField(operation, 1);
-    QRadioButton* constant = addRadio(1134, text(u"定数"), 8, 78, 60);
+    QRadioButton* constant = addRadio(1134, uiText(Str::PanelConstant), 8, 78, 60);
     QLineEdit* value = addEdit(1132, 70, 78, 60);
     addNumber(value, nullptr, EntryKind::Constant, 4);
     QRadioButton* operand = addRadio(1138, QString(), 8, 104, 20);
@@ -298,9 +296,9 @@ void PropertyPanel::buildRepeat() {
     QRadioButton* counted = addRadio(1134, QString(), 8, 26, 20);
     QLineEdit* count = addEdit(1139, 30, 26, 60);
     PanelUpDown* arrows = addUpDown(1140, 92, 26, 0, 255);
-    QLabel* label = addLabel(text(u"回くりかえす"), 112, 27, 110, "label1148");
+    QLabel* label = addLabel(uiText(Str::PanelRepeatTimes), 112, 27, 110, "label1148");
     addNumber(count, arrows, EntryKind::Constant, 0);
-    QRadioButton* endless = addRadio(1135, text(u"ずっとくり返す(無限)"), 8, 52, 210);
+    QRadioButton* endless = addRadio(1135, uiText(Str::PanelRepeatForever), 8, 52, 210);
     RadioGroup group;
     group.param = 1;
     group.choices = {{counted, 0, {count, arrows, label}}, {endless, 1, {}}};
@@ -308,7 +306,7 @@ void PropertyPanel::buildRepeat() {
     addRadioGroup(std::move(group));
 }
 
-void PropertyPanel::buildEmpty() { addLabel(text(u"※設定する項目はありません"), 8, 8, kPanelWidth - 16, "nothingToSet"); }
+void PropertyPanel::buildEmpty() { addLabel(uiText(Str::PanelNothingToSet), 8, 8, kPanelWidth - 16, "nothingToSet"); }
 
 // ---- values -----------------------------------------------------------------------------------
 
