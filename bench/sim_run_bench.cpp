@@ -1,6 +1,9 @@
 // Headless line-following speed and the cost of loading the shipped courses.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+
+#include "model/program_file.h"
 #include "sim/course_config.h"
 #include "sim/simulator.h"
 
@@ -8,27 +11,10 @@ namespace {
 
 using namespace trovel;
 
-ActionBlock* add(BlockProgram& p, BlockType type, std::array<uint8_t, 10> params) {
-    auto b = std::make_unique<ActionBlock>();
-    b->type = type;
-    b->param = params;
-    return append(p, std::move(b));
-}
-
+// The shipped two-sensor line follower, as a pupil would run it.
 BlockProgram lineFollower() {
     BlockProgram p;
-    ActionBlock* start = add(p, BlockType::Start, {});
-    ActionBlock* left = add(p, BlockType::Branch, {0, 2, 80, 0, 0});
-    ActionBlock* turnLeft = add(p, BlockType::TurnLeft, {0, 1});
-    ActionBlock* right = add(p, BlockType::Branch, {1, 2, 80, 0, 0});
-    ActionBlock* turnRight = add(p, BlockType::TurnRight, {0, 1});
-    ActionBlock* forward = add(p, BlockType::Forward, {0, 1});
-    start->next[0] = left;
-    left->next = {turnLeft, right};
-    right->next = {turnRight, forward};
-    turnLeft->next[0] = left;
-    turnRight->next[0] = left;
-    forward->next[0] = left;
+    if (!loadProgram(p, std::filesystem::path(TROVEL_SOURCE_DIR) / "examples/line_follower.qxp").ok()) clear(p);
     return p;
 }
 
@@ -39,6 +25,10 @@ void runTicks(benchmark::State& state, bool draw) {
     resetSimulator(sim);
     selectCourse(sim, 1);
     BlockProgram program = lineFollower();
+    if (program.blocks.empty()) {
+        state.SkipWithError("examples/line_follower.qxp did not load");
+        return;
+    }
     playCommand(sim, program);
     for (auto _ : state) {
         stepSimulation(sim, program);
