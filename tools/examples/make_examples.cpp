@@ -18,23 +18,31 @@ ActionBlock* start(BlockProgram& p) { return blockAt(p, 0); }
 ActionBlock* end(BlockProgram& p) { return blockAt(p, 1); }
 
 // Drives along a black line between the two floor sensors: a sensor that sees black turns
-// the robot toward it until both see white again.
+// the robot toward it until both see white again; where both see black at once (a crossing)
+// it drives straight on.
 BlockProgram lineFollower() {
     BlockProgram p;
     newProgram(p);
     ActionBlock* leftSeesLine = place(p, BlockType::Branch, 9, 108);
     leftSeesLine->param = {0, 2, 80, 0, 0};  // left sensor > 80
-    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 207, 108);
+    ActionBlock* bothSeeLine = place(p, BlockType::Branch, 171, 108);
+    bothSeeLine->param = {1, 2, 80, 0, 0};  // right sensor > 80 as well
+    ActionBlock* across = place(p, BlockType::Forward, 333, 108);
+    across->param[1] = 1;
+    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 189, 225);
     turnLeft->param[1] = 1;
-    ActionBlock* rightSeesLine = place(p, BlockType::Branch, 9, 225);
-    rightSeesLine->param = {1, 2, 80, 0, 0};  // right sensor > 80
-    ActionBlock* turnRight = place(p, BlockType::TurnRight, 207, 225);
+    ActionBlock* rightSeesLine = place(p, BlockType::Branch, 9, 333);
+    rightSeesLine->param = {1, 2, 80, 0, 0};
+    ActionBlock* turnRight = place(p, BlockType::TurnRight, 189, 333);
     turnRight->param[1] = 1;
-    ActionBlock* forward = place(p, BlockType::Forward, 27, 342);
+    ActionBlock* forward = place(p, BlockType::Forward, 27, 432);
     forward->param[1] = 1;
+    end(p)->x = 333;
     end(p)->y = 477;
     start(p)->next[0] = leftSeesLine;
-    leftSeesLine->next = {turnLeft, rightSeesLine};
+    leftSeesLine->next = {bothSeeLine, rightSeesLine};
+    bothSeeLine->next = {across, turnLeft};
+    across->next[0] = leftSeesLine;
     rightSeesLine->next = {turnRight, forward};
     turnLeft->next[0] = leftSeesLine;
     turnRight->next[0] = leftSeesLine;
