@@ -17,18 +17,18 @@ ActionBlock* place(BlockProgram& p, BlockType type, int x, int y) {
 ActionBlock* start(BlockProgram& p) { return blockAt(p, 0); }
 ActionBlock* end(BlockProgram& p) { return blockAt(p, 1); }
 
-// Drives along a black line between the two floor sensors: a sensor that sees black turns
-// the robot toward it until both see white again; where both see black at once (a crossing)
-// it drives straight on.
-BlockProgram lineFollower() {
+// Drives along a black line between the two floor sensors: a sensor that sees black turns the
+// robot toward it until both see white again. Where both see black at once the program either
+// drives straight on (a crossing) or stops and ends (a black goal box), as `onBothBlack` says.
+BlockProgram lineFollower(BlockType onBothBlack) {
     BlockProgram p;
     newProgram(p);
     ActionBlock* leftSeesLine = place(p, BlockType::Branch, 9, 108);
     leftSeesLine->param = {0, 2, 80, 0, 0};  // left sensor > 80
     ActionBlock* bothSeeLine = place(p, BlockType::Branch, 171, 108);
     bothSeeLine->param = {1, 2, 80, 0, 0};  // right sensor > 80 as well
-    ActionBlock* across = place(p, BlockType::Forward, 333, 108);
-    across->param[1] = 1;
+    ActionBlock* both = place(p, onBothBlack, 333, 108);
+    both->param[1] = 1;
     ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 189, 225);
     turnLeft->param[1] = 1;
     ActionBlock* rightSeesLine = place(p, BlockType::Branch, 9, 333);
@@ -38,43 +38,11 @@ BlockProgram lineFollower() {
     ActionBlock* forward = place(p, BlockType::Forward, 27, 432);
     forward->param[1] = 1;
     end(p)->x = 333;
-    end(p)->y = 477;
+    end(p)->y = onBothBlack == BlockType::Stop ? 234 : 477;
     start(p)->next[0] = leftSeesLine;
     leftSeesLine->next = {bothSeeLine, rightSeesLine};
-    bothSeeLine->next = {across, turnLeft};
-    across->next[0] = leftSeesLine;
-    rightSeesLine->next = {turnRight, forward};
-    turnLeft->next[0] = leftSeesLine;
-    turnRight->next[0] = leftSeesLine;
-    forward->next[0] = leftSeesLine;
-    return p;
-}
-
-// The line follower for courses that end in a black goal box: when both sensors see black at
-// once, it stops there.
-BlockProgram lineFollowerStoppingInGoal() {
-    BlockProgram p;
-    newProgram(p);
-    ActionBlock* leftSeesLine = place(p, BlockType::Branch, 9, 108);
-    leftSeesLine->param = {0, 2, 80, 0, 0};  // left sensor > 80
-    ActionBlock* bothSeeLine = place(p, BlockType::Branch, 153, 108);
-    bothSeeLine->param = {1, 2, 80, 0, 0};  // right sensor > 80 as well
-    ActionBlock* stop = place(p, BlockType::Stop, 297, 108);
-    stop->param[1] = 1;
-    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 171, 225);
-    turnLeft->param[1] = 1;
-    ActionBlock* rightSeesLine = place(p, BlockType::Branch, 9, 333);
-    rightSeesLine->param = {1, 2, 80, 0, 0};
-    ActionBlock* turnRight = place(p, BlockType::TurnRight, 171, 333);
-    turnRight->param[1] = 1;
-    ActionBlock* forward = place(p, BlockType::Forward, 27, 432);
-    forward->param[1] = 1;
-    end(p)->x = 297;
-    end(p)->y = 234;
-    start(p)->next[0] = leftSeesLine;
-    leftSeesLine->next = {bothSeeLine, rightSeesLine};
-    bothSeeLine->next = {stop, turnLeft};
-    stop->next[0] = end(p);
+    bothSeeLine->next = {both, turnLeft};
+    both->next[0] = onBothBlack == BlockType::Stop ? end(p) : leftSeesLine;
     rightSeesLine->next = {turnRight, forward};
     turnLeft->next[0] = leftSeesLine;
     turnRight->next[0] = leftSeesLine;
@@ -140,8 +108,8 @@ int main(int argc, char** argv) {
         const char* file;
         BlockProgram program;
     } examples[] = {
-        {"line_follower.qxp", lineFollower()},
-        {"line_follower_stop.qxp", lineFollowerStoppingInGoal()},
+        {"line_follower.qxp", lineFollower(BlockType::Forward)},
+        {"line_follower_stop.qxp", lineFollower(BlockType::Stop)},
         {"led_repeat.qxp", ledRepeat()},
         {"counted_steps.qxp", countedSteps()},
     };

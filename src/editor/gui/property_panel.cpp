@@ -243,9 +243,15 @@ void PropertyPanel::buildBranch(bool any) {
     QComboBox* right = addList(1137, 30, 79, 190);
     fillOperands(right, BranchOperandTable.data(), kOperandCount);
     addListField(right, 4);
+    addConstantOrOperand(constant, value, operand, right);
+}
+
+// param[3]: 0 compares or calculates with the constant in the edit, 1 with the listed operand.
+void PropertyPanel::addConstantOrOperand(QRadioButton* constant, QLineEdit* value, QRadioButton* operand,
+                                         QComboBox* list) {
     RadioGroup group;
     group.param = 3;
-    group.choices = {{constant, 0, {value}}, {operand, 1, {right}}};
+    group.choices = {{constant, 0, {value}}, {operand, 1, {list}}};
     group.choiceOf = [](uint8_t v) -> size_t { return v != 0 ? 1 : 0; };
     addRadioGroup(std::move(group));
 }
@@ -285,11 +291,7 @@ void PropertyPanel::buildCalc() {
     QComboBox* source = addList(1137, 30, 104, 190);
     fillOperands(source, CalcOperandTable.data(), kOperandCount);
     addListField(source, 2);
-    RadioGroup group;
-    group.param = 3;
-    group.choices = {{constant, 0, {value}}, {operand, 1, {source}}};
-    group.choiceOf = [](uint8_t v) -> size_t { return v != 0 ? 1 : 0; };
-    addRadioGroup(std::move(group));
+    addConstantOrOperand(constant, value, operand, source);
 }
 
 void PropertyPanel::buildRepeat() {

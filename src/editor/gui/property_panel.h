@@ -94,6 +94,7 @@ private:
     QComboBox* addList(int id, int x, int y, int w);
     void addNumber(QLineEdit* edit, PanelUpDown* upDown, EntryKind kind, int param);
     void addRadioGroup(RadioGroup group);
+    void addConstantOrOperand(QRadioButton* constant, QLineEdit* value, QRadioButton* operand, QComboBox* list);
     void addListField(QComboBox* list, int param);
     void fillOperands(QComboBox* list, const uint8_t* table, int count);
 
