@@ -203,20 +203,7 @@ private slots:
     // The simulator opens from the menu on the shipped courses, an edit stops its run, and it
     // closes together with the studio.
     void simulatorOpensAndClosesWithTheStudio() {
-        namespace fs = std::filesystem;
-        const fs::path app = fs::path(m_dir.toStdU16String()) / "app";
-        fs::remove_all(app);
-        fs::create_directories(app);
-        for (const char* name : {"texture.ini", "course", "sim", "sound"})
-            fs::copy(fs::path(TROVEL_APP_DIR) / name, app / name, fs::copy_options::recursive);
-        MainWindowSetup setup;
-        setup.style = defaultChartStyle(chartTextSources({}, {}));
-        setup.statusFont = chartFont();
-        setup.appDir = QString::fromStdU16String(app.u16string());
-        m_window = std::make_unique<MainWindow>(std::move(setup));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-
+        makeWindowWithCourses(QStringLiteral("app"));
         trigger(40201);
         QVERIFY(simulatorWindow());
         QVERIFY(optionFlags().has(Option::SimulatorOpen));
