@@ -48,7 +48,36 @@ void BM_LoadShippedCourses(benchmark::State& state) {
     }
 }
 
+// The longest chain a tick may run: the whole chained-block budget of an endless Calc loop. It must
+// stay well under a millisecond, so a tick that ends a pupil's long counted loop stays in 16 ms.
+void BM_FullChainBudget(benchmark::State& state) {
+    BlockProgram p;
+    auto add = [&](BlockType type, std::array<uint8_t, 10> params) {
+        auto b = std::make_unique<ActionBlock>();
+        b->type = type;
+        b->param = params;
+        return append(p, std::move(b));
+    };
+    ActionBlock* start = add(BlockType::Start, {});
+    ActionBlock* calc = add(BlockType::Calc, {0, 1, 0, 0, 1});  // variable 1 += 1, chains
+    ActionBlock* branch = add(BlockType::Branch, {6, 0, 0, 0, 0});  // variable 1 < 0: never
+    start->next[0] = calc;
+    calc->next[0] = branch;
+    branch->next[1] = calc;
+    BlockInterpreter interp;
+    SimState simState = SimState::Stopped;
+    SimMemoryMap memory{};
+    startRun(interp, simState, memory, p);
+    stepInterpreter(interp, simState, memory, false, {});  // Start
+    for (auto _ : state) {
+        StepOutcome outcome = stepInterpreter(interp, simState, memory, false, {});
+        benchmark::DoNotOptimize(outcome);
+    }
+    state.counters["blocks/tick"] = kChainBudget;
+}
+
 BENCHMARK(BM_HeadlessLineFollowing);
+BENCHMARK(BM_FullChainBudget)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LineFollowingWithDrawList);
 BENCHMARK(BM_LoadShippedCourses)->Unit(benchmark::kMillisecond);
 

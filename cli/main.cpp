@@ -64,7 +64,7 @@ int compileCommand(const std::vector<std::string>& args) {
         return kExitTooLarge;
     }
     if (r.status == CompileStatus::BrokenRepeat) {
-        std::cerr << args[0] << ": the repeat block at list index " << r.blockIndex << " has no partner\n";
+        std::cerr << args[0] << ": the repeat block at list index " << r.blockIndex << " has no partner or a repeat number above 6\n";
         return kExitBadInput;
     }
     for (int i = 0; i < r.image.instructionCount(); ++i) {

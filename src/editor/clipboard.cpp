@@ -58,6 +58,16 @@ void copySelection(BlockProgram& program, Clipboard& clipboard) {
     }
 }
 
+std::vector<const ActionBlock*> selectionToDelete(const BlockProgram& program) {
+    std::vector<const ActionBlock*> doomed;
+    for (const auto& b : program.blocks) {
+        if (!(b->flags & FlagSelected) || isStartOrEnd(b->type)) continue;
+        doomed.push_back(b.get());
+        if (isRepeat(b->type) && b->partner) doomed.push_back(b->partner);
+    }
+    return doomed;
+}
+
 EditResult deleteSelection(BlockProgram& program, UndoHistory& history) {
     EditResult result;
     std::vector<const ActionBlock*> doomed;

@@ -25,6 +25,10 @@ struct EditResult {
 // which becomes selected too). Links to blocks left out are dropped. No undo step.
 void copySelection(BlockProgram& program, Clipboard& clipboard);
 
+// The blocks deleteSelection would remove now: the selected ones but Start and End, and the partner
+// of every selected repeat block.
+std::vector<const ActionBlock*> selectionToDelete(const BlockProgram& program);
+
 // Deletes the selected blocks except Start and End, each repeat block with its partner; links
 // into a deleted block are passed on to its next[0]. Clears the selection and records a step.
 EditResult deleteSelection(BlockProgram& program, UndoHistory& history);

@@ -167,10 +167,29 @@ UndoMenuState UndoHistory::state() const {
 }
 
 UndoMenuState UndoHistory::updateUndoState() {
-    if (m_stopSimulation) m_stopSimulation();
     const UndoMenuState s = state();
     if (m_listener) m_listener(s);
     return s;
+}
+
+bool UndoHistory::matchesCurrent(const BlockProgram& program) const {
+    if (m_snapshots.empty()) return false;
+    const Snapshot& snap = *m_snapshots[m_current];
+    if (static_cast<size_t>(snap.count) != program.blocks.size()) return false;
+    const auto index = indexMap(program);
+    auto indexOfLink = [&](const ActionBlock* b) {
+        auto it = index.find(b);
+        return it == index.end() ? -1 : it->second;
+    };
+    for (size_t i = 0; i < program.blocks.size(); ++i) {
+        const ActionBlock& live = *program.blocks[i];
+        const ActionBlock& rec = snap.record(i);
+        if (rec.type != live.type || rec.param != live.param || rec.x != live.x || rec.y != live.y ||
+            rec.bend != live.bend || rec.name != live.name || rec.nextIndex[0] != indexOfLink(live.next[0]) ||
+            rec.nextIndex[1] != indexOfLink(live.next[1]) || rec.partnerIndex != indexOfLink(live.partner))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace trovel

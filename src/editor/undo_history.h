@@ -32,8 +32,8 @@ public:
     UndoHistory(const UndoHistory&) = delete;
     UndoHistory& operator=(const UndoHistory&) = delete;
 
-    // Called before any snapshot is restored and whenever the menu state is refreshed: stops a
-    // simulated run, which must not keep pointers into a block list about to change.
+    // Called before a snapshot is restored: stops a simulated run, which must not keep pointers
+    // into a block list about to be replaced.
     void setStopSimulation(std::function<void()> stop) { m_stopSimulation = std::move(stop); }
     // Called with the new menu state whenever it is refreshed.
     void setStateListener(std::function<void(UndoMenuState)> listener) { m_listener = std::move(listener); }
@@ -47,8 +47,11 @@ public:
     UndoStepResult undo(BlockProgram& program);
     UndoStepResult redo(BlockProgram& program);
 
-    // Stops a simulated run, then reports (and announces) what Undo and Redo can do.
+    // Reports (and announces) what Undo and Redo can do.
     UndoMenuState updateUndoState();
+    // True when the program holds what the current step holds; the selection, the current block
+    // and other editor marks do not count.
+    bool matchesCurrent(const BlockProgram& program) const;
     UndoMenuState state() const;
 
     size_t snapshotCount() const { return m_snapshots.size(); }

@@ -11,7 +11,7 @@ namespace trovel {
 enum class CompileStatus {
     Compiled,
     TooLarge,       // more than kMaxInstructions; bytesOver = 8 x n - 1024
-    BrokenRepeat,   // a repeat block without its partner; blockIndex names it
+    BrokenRepeat,   // a repeat block without its partner or numbered above 6; blockIndex names it
 };
 
 struct CompileResult {

@@ -117,8 +117,11 @@ PlaceResult PlaceBlock(BlockProgram& program, BlockType type, Point point) {
     if (type < BlockType::LeftForward || type > BlockType::RepeatStart) return {nullptr, PlaceError::InvalidType};
     int repeatNumber = 0;
     if (type == BlockType::RepeatStart) {
+        // The limit counts blocks: loaded files may hold two starts with one number, or none at all.
+        const auto starts = std::count_if(program.blocks.begin(), program.blocks.end(),
+                                          [](const auto& b) { return b->type == BlockType::RepeatStart; });
         repeatNumber = FreeRepeatIndex(program);
-        if (repeatNumber < 0) return {nullptr, PlaceError::TooManyRepeats};
+        if (starts >= kMaxRepeats || repeatNumber < 0) return {nullptr, PlaceError::TooManyRepeats};
     }
     auto block = makeBlock(type, snapToGrid(point.x - 31), snapToGrid(point.y - 18));
     block->name = std::u16string(blockCaption(type)) + u" " + fromNumber(NextLabelNumber(program, type));

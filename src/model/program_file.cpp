@@ -72,11 +72,12 @@ bool pairedTypes(BlockType a, BlockType b) {
            (a == BlockType::RepeatEnd && b == BlockType::RepeatStart);
 }
 
-// Resolves indices into links, dropping what the editor could never have made; a repeat block
-// without its mutual partner cannot be compiled or run, so it makes the file damaged.
-std::string linkBlocks(BlockProgram& program, const std::vector<int>& lines, LoadResult& result) {
-    for (size_t i = 0; i < program.blocks.size(); ++i) {
-        ActionBlock& b = *program.blocks[i];
+// Resolves indices into links, dropping what the editor could never have made. A pairing that is
+// not mutual is dropped on both sides; the file still loads, as files read back from a robot or
+// saved by older versions hold such blocks, and the repeat check and the compiler refuse them.
+void linkBlocks(BlockProgram& program) {
+    for (auto& block : program.blocks) {
+        ActionBlock& b = *block;
         for (int k = 0; k < 2; ++k) {
             ActionBlock* target = blockAt(program, b.nextIndex[k]);
             b.next[k] = target && target->type != BlockType::Start ? target : nullptr;
@@ -85,18 +86,12 @@ std::string linkBlocks(BlockProgram& program, const std::vector<int>& lines, Loa
         ActionBlock* partner = usesPartner(b.type) ? blockAt(program, b.partnerIndex) : nullptr;
         b.partner = partner && pairedTypes(b.type, partner->type) ? partner : nullptr;
     }
-    for (size_t i = 0; i < program.blocks.size(); ++i) {
-        ActionBlock& b = *program.blocks[i];
+    for (auto& block : program.blocks) {
+        ActionBlock& b = *block;
         if (b.partner && b.partner->partner != &b) b.partner = nullptr;
-        if (isRepeat(b.type)) {
-            result.line = lines[i];
-            if (!b.partner) return "repeat block without its partner";
-            if (b.param[2] >= kMaxRepeats) return "repeat number outside 0..6";
-        }
-        if (b.type == BlockType::RepeatEnd) b.next[1] = b.partner;  // the loop-back is never detached
+        // The loop-back of a pair is never detached; an unpaired end keeps the link it was saved with.
+        if (b.type == BlockType::RepeatEnd && b.partner) b.next[1] = b.partner;
     }
-    result.line = 0;
-    return {};
 }
 
 }  // namespace
@@ -117,7 +112,6 @@ LoadResult loadProgram(BlockProgram& program, const std::filesystem::path& path)
     }
 
     BlockProgram loaded;
-    std::vector<int> lines;
     for (;;) {
         size_t length = file.readLine(line);
         if (length == 0) break;
@@ -132,14 +126,8 @@ LoadResult loadProgram(BlockProgram& program, const std::filesystem::path& path)
             return result;
         }
         append(loaded, std::move(block));
-        lines.push_back(lineNumber);
     }
-    std::string error = linkBlocks(loaded, lines, result);
-    if (!error.empty()) {
-        result.status = LoadStatus::Damaged;
-        result.reason = error;
-        return result;
-    }
+    linkBlocks(loaded);
     file.close();
     program.blocks = std::move(loaded.blocks);
     program.currentBlock = nullptr;

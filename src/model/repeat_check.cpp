@@ -13,9 +13,10 @@ constexpr uint32_t kFirstFollowed = 0x2000;
 constexpr uint32_t kSecondFollowed = 0x4000;
 constexpr uint32_t kRepeatBitsMask = 0x7F8000;
 
-uint32_t repeatBit(const ActionBlock& start) { return 0x8000u << (start.param[2] % kMaxRepeats); }
+// Only numbers 0..6 reach these: a repeat block with another number fails the check on sight.
+uint32_t repeatBit(const ActionBlock& start) { return 0x8000u << start.param[2]; }
 
-int repeatNumber(const ActionBlock& b) { return b.param[2] % kMaxRepeats; }
+int repeatNumber(const ActionBlock& b) { return b.param[2]; }
 
 }  // namespace
 
@@ -38,7 +39,10 @@ int CheckRepeatStructure(BlockProgram& program, uint32_t options) {
             if ((b.flags & kRepeatBitsMask) & ~openBits) return kRepeatFaultUntied;
             if (b.flags & kVisited) break;
             b.flags |= kVisited;
+            // Older files hold 255 where a paste found no free number: no counter, no bit, no name.
+            if (isRepeat(b.type) && b.param[2] >= kMaxRepeats) return kRepeatFaultUntied;
             if (b.type == BlockType::RepeatStart) {
+                if (!b.partner) return repeatNumber(b);  // a loop without its end can never close
                 open.push_back(&b);
                 openBits |= repeatBit(b);
             } else if (b.type == BlockType::RepeatEnd) {

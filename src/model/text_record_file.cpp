@@ -29,10 +29,12 @@ Mode parseMode(std::u16string_view mode) {
     if (first != u'r' && first != u'w') return m;
     for (char16_t c : mode)
         if ((c | 0x20) == u'b') return m;
-    bool plus = mode.find(u'+') != std::u16string_view::npos;
+    // Reading and writing one file at once would need in-place updates, which the temporary file
+    // that keeps a failed save harmless cannot give: such modes are refused, never half-served.
+    if (mode.find(u'+') != std::u16string_view::npos) return m;
     m.valid = true;
-    m.read = first == u'r' || plus;
-    m.write = first == u'w' || plus;
+    m.read = first == u'r';
+    m.write = first == u'w';
     return m;
 }
 

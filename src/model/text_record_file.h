@@ -27,8 +27,8 @@ public:
     TextRecordFile(const TextRecordFile&) = delete;
     TextRecordFile& operator=(const TextRecordFile&) = delete;
 
-    // mode: first character 'r' (read an existing file) or 'w' (create or truncate);
-    // a mode containing 'b' is refused. Writing starts with the byte-order mark FF FE.
+    // mode: first character 'r' (read an existing file) or 'w' (create or truncate); a mode
+    // containing 'b' or '+' (read and write at once) is refused. Writing starts with FF FE.
     bool open(const std::filesystem::path& path, std::u16string_view mode);
     // True when everything was written and the file is in place (always true after reading).
     bool close();

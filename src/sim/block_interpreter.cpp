@@ -74,8 +74,7 @@ Execution execute(const ActionBlock& b, SimMemoryMap& m, SimRandom& random) {
     case BlockType::Stop: setMotors(m, 0, 0); e.timeMs = motionTime(b); break;
     case BlockType::TurnRight: setMotors(m, kFullMotor, 0); e.timeMs = motionTime(b); break;
     case BlockType::WheelControl:
-        // Percentages above 100 give full speed instead of wrapping round to a slow one.
-        setMotors(m, std::min(p[2] * kFullMotor / 100, kFullMotor), std::min(p[3] * kFullMotor / 100, kFullMotor));
+        setMotors(m, wheelControlSpeed(p[2]), wheelControlSpeed(p[3]));
         e.timeMs = motionTime(b);
         break;
     case BlockType::Branch:
@@ -135,6 +134,11 @@ uint8_t slowedWheel(uint8_t slowDownPercent) {
     return static_cast<uint8_t>((100 - slowDownPercent) * kFullMotor / 100);
 }
 
+uint8_t wheelControlSpeed(uint8_t percent) {
+    // Robots give back up to 106 % (254); only what no byte holds is cut, never wrapped round.
+    return static_cast<uint8_t>(std::min(percent * kFullMotor / 100, 255));
+}
+
 uint8_t branchOperandAddress(uint8_t index) {
     return index < BranchOperandTable.size() ? BranchOperandTable[index] : 0;
 }
@@ -161,6 +165,7 @@ uint8_t applyCalc(uint8_t a, uint8_t b, uint8_t op) {
 void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, const BlockProgram& program) {
     state = SimState::Running;
     interp.current = head(program);
+    interp.last = nullptr;
     interp.waitMs = 0;
     interp.chainPending = false;
     memory[SimAddr::Leds] = 0;
@@ -171,8 +176,13 @@ void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory) {
     memory[SimAddr::RightMotor] = 0;
     state = SimState::Stopped;
     interp.current = nullptr;
+    interp.last = nullptr;
     interp.waitMs = 0;
     interp.chainPending = false;
+}
+
+bool runHolds(const BlockInterpreter& interp, SimState state, const ActionBlock* block) {
+    return state != SimState::Stopped && block && (block == interp.current || block == interp.last);
 }
 
 StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
@@ -190,6 +200,7 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
         }
         const ActionBlock& block = *interp.current;
         Execution e = execute(block, memory, interp.random);
+        interp.last = &block;
         interp.lastType = block.type;
         interp.lastParam = block.param;
         if ((!e.chain || slowMotion) && highlight) highlight(block);

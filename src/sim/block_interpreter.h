@@ -15,11 +15,13 @@ enum class SimState : uint8_t { Stopped = 0, Running = 2, Paused = 3 };
 
 constexpr uint32_t kTickMs = 16;
 // Blocks that chain without ending the tick are run at most this many per tick; a tick that uses
-// them all up counts as an inner tick and the chain goes on with the next tick.
-constexpr int kChainBudget = 64;
+// them all up counts as an inner tick and the chain goes on with the next tick. Large enough for a
+// 255-pass loop over a body of 128 blocks, so only an endless chain ever runs out of it.
+constexpr int kChainBudget = 32768;
 
 struct BlockInterpreter {
     const ActionBlock* current = nullptr;   // next block to execute, null = none
+    const ActionBlock* last = nullptr;      // the block last executed; compared, never read
     BlockType lastType = BlockType::Start;  // type and parameters of the last executed block,
     std::array<uint8_t, 10> lastParam{};    //   read by the expiry actions instead of the live block
     uint32_t waitMs = 0;                    // still to wait, always a multiple of 16
@@ -40,6 +42,8 @@ enum class StepOutcome {
 void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, const BlockProgram& program);
 // Motors off, Stopped, no current block, no wait.
 void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory);
+// Whether a run in progress would still use the block: the one running now or the one it runs next.
+bool runHolds(const BlockInterpreter& interp, SimState state, const ActionBlock* block);
 
 // One interpreter step. `slowMotion` highlights every executed block instead of only those that
 // end the tick; `highlight` may be empty.
@@ -48,6 +52,8 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
 
 // Motor byte of a LeftForward/RightForward inner wheel; slow-downs above 100 % stop the wheel.
 uint8_t slowedWheel(uint8_t slowDownPercent);
+// Motor byte of a WheelControl percentage: percent x 240 / 100, at most 255.
+uint8_t wheelControlSpeed(uint8_t percent);
 // Memory address behind an operand index; indices past the table name unused address 0.
 uint8_t branchOperandAddress(uint8_t index);
 uint8_t calcOperandAddress(uint8_t index);

@@ -84,8 +84,8 @@ JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, c
         else if (ranUntilNow && in.state == SimState::Stopped)
             fail(RunResult::EndedOutsideGoal);
     }
-    // A run already failed this tick (say, in a forbidden area over the goal) is not turned into a goal.
-    if (goal && j.result == RunResult::Armed) {
+    // The goal is judged last: reached on the tick a rule fails, it is still a goal.
+    if (goal) {
         j.result = RunResult::Goal;
         events.goal = true;
         if (j.lapMs < course.bestMs) {

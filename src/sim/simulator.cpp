@@ -70,13 +70,13 @@ void queueRobot(Simulator& sim) {
                        Layer::Leds);
 }
 
+// Every area is shown, judged or not, so a course author sees all the rectangles the file holds.
 void queueJudgingAreas(Simulator& sim, const CourseRecord& c) {
     queueRect(sim.draw, c.goal, 0x8000FF00);
-    if (c.judgingFlags & JudgeFlag::Forbidden) queueRect(sim.draw, c.forbidden, 0x800000FF);
+    queueRect(sim.draw, c.forbidden, 0x800000FF);
     float r = sim.courses.robotHalf;
     queueRect(sim.draw, {sim.robot.x - r, sim.robot.y - r, sim.robot.x + r, sim.robot.y + r}, 0x80FFFFFF);
-    if (c.judgingFlags & JudgeFlag::Checkpoints)
-        for (const CourseRect& cp : c.checkpoints) queueRect(sim.draw, cp, 0x80FF00FF);
+    for (const CourseRect& cp : c.checkpoints) queueRect(sim.draw, cp, 0x80FF00FF);
 }
 
 void queueStatus(Simulator& sim, const CourseRecord& c) {

@@ -49,6 +49,19 @@ for f in "$src"/examples/*.qxp; do
   cmp -s "$work/a.txt" "$work/b.txt" || fail "decode round trip of $(basename "$f")"
 done
 
+# Files with a broken repeat pairing still load: check prints its fault, compile refuses.
+program "$work/pair255.qxp" 'CMD_	[[main]]-[27,9]-[1]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[2,-1]-[1]' "$end" \
+  'CMD_	[[r]]-[90,90]-[16]-[3,0,255,0,0,0,0,0,0,0]-[13,27]-[3,-1]-[3]' \
+  'CMD_	[[r]]-[90,180]-[17]-[3,0,255,0,0,0,0,0,0,0]-[13,27]-[1,2]-[2]'
+program "$work/lone_end.qxp" 'CMD_	[[main]]-[27,9]-[1]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[2,-1]-[1]' "$end" \
+  'CMD_	[[r]]-[90,90]-[17]-[3,0,2,0,0,0,0,0,0,0]-[13,27]-[1,-1]-[-1]'
+for f in pair255:7 lone_end:2; do
+  name=${f%%:*}
+  out=$("$cli" check "$work/$name.qxp"); expect_eq "check $name exit" $? 0
+  expect_eq "check $name result" "$out" "${f##*:}"
+  "$cli" compile "$work/$name.qxp" > /dev/null 2>&1; expect_eq "compile $name exit" $? 2
+done
+
 # Bad input: exit 2, nothing on stdout.
 printf 'not a program' > "$work/text.qxp"
 for bad in "$work/text.qxp" "$work/missing.qxp"; do

@@ -1,6 +1,7 @@
 // The studio window: commands by id, title rules, undo states, files, and the close question.
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -17,7 +18,9 @@
 #include "gui_test_support.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
+#include "sim/gui/record_dialog.h"
 #include "sim/gui/simulator_window.h"
+#include "sim/simulator.h"
 
 #include <filesystem>
 
@@ -82,6 +85,25 @@ class MainWindowTest : public QObject {
         QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, grab + QPoint(27, 0));
     }
     BlockProgram& program() { return m_window->program(); }
+    // A window over a private copy of the simulator's part of the application folder.
+    void makeWindowWithCourses(const QString& name) {
+        namespace fs = std::filesystem;
+        const fs::path app = fs::path(m_dir.toStdU16String()) / name.toStdU16String();
+        fs::remove_all(app);
+        fs::create_directories(app);
+        for (const char* part : {"texture.ini", "course", "sim", "sound"})
+            fs::copy(fs::path(TROVEL_APP_DIR) / part, app / part, fs::copy_options::recursive);
+        MainWindowSetup setup;
+        setup.style = defaultChartStyle(chartTextSources({}, {}));
+        setup.statusFont = chartFont();
+        setup.appDir = QString::fromStdU16String(app.u16string());
+        m_window = std::make_unique<MainWindow>(std::move(setup));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    QPoint onBlock(const ActionBlock* b) {
+        return QPoint(b->x + 20, b->y + 16) - m_window->programArea()->scrollPosition();
+    }
 
 private slots:
     void initTestCase() { m_dir = test::testDir(QStringLiteral("main_window")); }
@@ -181,20 +203,7 @@ private slots:
     // The simulator opens from the menu on the shipped courses, an edit stops its run, and it
     // closes together with the studio.
     void simulatorOpensAndClosesWithTheStudio() {
-        namespace fs = std::filesystem;
-        const fs::path app = fs::path(m_dir.toStdU16String()) / "app";
-        fs::remove_all(app);
-        fs::create_directories(app);
-        for (const char* name : {"texture.ini", "course", "sim", "sound"})
-            fs::copy(fs::path(TROVEL_APP_DIR) / name, app / name, fs::copy_options::recursive);
-        MainWindowSetup setup;
-        setup.style = defaultChartStyle(chartTextSources({}, {}));
-        setup.statusFont = chartFont();
-        setup.appDir = QString::fromStdU16String(app.u16string());
-        m_window = std::make_unique<MainWindow>(std::move(setup));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-
+        makeWindowWithCourses(QStringLiteral("app"));
         trigger(40201);
         QVERIFY(simulatorWindow());
         QVERIFY(optionFlags().has(Option::SimulatorOpen));
@@ -234,6 +243,15 @@ private slots:
         m_window->palette()->timerTick();
         QCOMPARE(openMaps(), 0);  // closed by the user: not reopened by the timer alone
         trigger(40086);
+        m_window->palette()->timerTick();
+        QCOMPARE(openMaps(), 1);
+        // Minimising the studio closes it; restoring lets the timer open it again.
+        m_window->showMinimized();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(openMaps(), 0);
+        m_window->palette()->timerTick();
+        QCOMPARE(openMaps(), 0);
+        m_window->showNormal();
         m_window->palette()->timerTick();
         QCOMPARE(openMaps(), 1);
         optionFlags().clear(Option::ShowMemoryMap);
@@ -519,6 +537,172 @@ private slots:
         moveStartBlock();  // editing still works in view mode
         QVERIFY(optionFlags().has(Option::Modified));
         QVERIFY(m_window->close());
+    }
+
+    // Robots give back unmatched RepeatEnds and older versions saved 255 as a repeat number: such
+    // files open, show their blocks and panels, and save back as they were.
+    void oldRepeatFilesOpenAndSaveBack() {
+        makeWindow();
+        const QString start = QStringLiteral("CMD_\t[[main]]-[27,9]-[1]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[2,-1]-[1]\r\n");
+        const QString end = QStringLiteral("CMD_\t[[main]]-[27,477]-[2]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[-1,-1]-[0]\r\n");
+        const QStringList bodies = {
+            QStringLiteral("CMD_\t[[r]]-[90,90]-[16]-[3,0,255,0,0,0,0,0,0,0]-[13,27]-[3,-1]-[3]\r\n"
+                           "CMD_\t[[r]]-[90,180]-[17]-[3,0,255,0,0,0,0,0,0,0]-[13,27]-[1,2]-[2]\r\n"),
+            QStringLiteral("CMD_\t[[r]]-[90,90]-[17]-[3,0,2,0,0,0,0,0,0,0]-[13,27]-[1,-1]-[-1]\r\n"),
+        };
+        for (const QString& body : bodies) {
+            const QString path = m_dir + "/old.qxp";
+            const QString content = "FORMAT_:[QX_FMT_4]\r\n\r\n" + start + end + body;
+            QByteArray bytes("\xFF\xFE");
+            bytes.append(reinterpret_cast<const char*>(content.utf16()), content.size() * 2);
+            {
+                QFile f(path);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write(bytes);
+            }
+            QVERIFY(m_window->openProgramFile(path));
+            QVERIFY(program().blocks.size() > 2);
+            for (size_t i = 2; i < program().blocks.size(); ++i) {
+                QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, onBlock(program().blocks[i].get()));
+                QVERIFY(m_window->palette()->propertyPanel());
+                QCOMPARE(m_window->palette()->propertyPanel()->kind(), PanelKind::Repeat);
+                QVERIFY(!canvas()->grab().isNull());
+            }
+            QVERIFY(!m_window->canUndo());  // clicks that change nothing are no edits
+            const QString again = m_dir + "/again.qxp";
+            QVERIFY(m_window->saveToFile(again));
+            QFile f(again);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), bytes);
+        }
+    }
+
+    // The toolbar offers no menu that could hide it together with the connection status.
+    void toolbarAndMenuBarHaveNoContextMenu() {
+        makeWindow();
+        bool sawMenu = false;
+        for (QWidget* target : {static_cast<QWidget*>(m_window->toolBar()), static_cast<QWidget*>(m_window->menuBar())}) {
+            QTimer::singleShot(200, [&] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) {
+                        sawMenu = true;
+                        menu->close();
+                    }
+            });
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(target, &event);
+            QTest::qWait(300);
+        }
+        QVERIFY(!sawMenu);
+        QVERIFY(m_window->toolBar()->isVisible());
+        QVERIFY(m_window->statusLabel()->isVisible());
+    }
+
+    // A simulated run goes on through edits that leave its blocks alone: clicks, empty deletes and
+    // pastes, deleting other blocks. Deleting the running block, undo or a new program stop it.
+    void editsStopASimulatedRunOnlyWhenTheyMust() {
+        makeWindowWithCourses(QStringLiteral("edit_run"));
+        {
+            // Start -> Forward -> Wait 5 s -> Forward ..., and a Stop on its own.
+            BlockProgram made;
+            newProgram(made);
+            ActionBlock* go = test::addBlock(made, BlockType::Forward, 200, 100);
+            ActionBlock* wait = test::addBlock(made, BlockType::Wait, 200, 200);
+            test::addBlock(made, BlockType::Stop, 400, 100);
+            go->param = {0, 1};
+            wait->param = {50};
+            made.blocks[0]->next[0] = go;
+            go->next[0] = wait;
+            wait->next[0] = go;
+            const QString path = m_dir + "/edit_run.qxp";
+            QVERIFY(saveProgram(made, path.toStdU16String()));
+            QVERIFY(m_window->openProgramFile(path));
+        }
+        BlockProgram& p = program();
+        ActionBlock* start = p.blocks[0].get();
+        ActionBlock* wait = p.blocks[3].get();
+        ActionBlock* spare = p.blocks[4].get();
+        trigger(Command::Simulator);
+        SimulatorWindow* sim = simulatorWindow();
+        QVERIFY(sim);
+        sim->setTicking(false);
+        auto running = [&] { return sim->simulator().state == SimState::Running; };
+        auto play = [&] {
+            QVERIFY(sim->coursesLoaded());
+            sim->actionById(SimCommand::Play)->trigger();
+            QVERIFY(running());
+            for (int i = 0; i < 5; ++i) sim->tick();  // Start, Forward, then the wait runs
+            QVERIFY(running());
+        };
+        play();
+        optionFlags().clear(Option::Modified);
+
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, onBlock(start));
+        QVERIFY(running());
+        QVERIFY(!m_window->canUndo());
+        QVERIFY(!optionFlags().has(Option::Modified));
+        QVERIFY(!m_window->windowTitle().endsWith(" *"));
+
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(450, 400));  // empty space: nothing selected
+        trigger(Command::Delete);
+        trigger(Command::Cut);
+        trigger(Command::Paste);
+        QVERIFY(running());
+
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, onBlock(spare));
+        trigger(Command::Delete);
+        QCOMPARE(p.blocks.size(), size_t(4));
+        QVERIFY(running());
+        sim->tick();
+        QVERIFY(running());
+
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, onBlock(wait));
+        trigger(Command::Delete);
+        QVERIFY(!running());
+        sim->tick();  // nothing left pointing at the deleted block
+
+        trigger(Command::Undo);  // the wait is back
+        play();
+        trigger(Command::Redo);  // every block is replaced
+        QVERIFY(!running());
+        trigger(Command::Undo);
+        play();
+        optionFlags().clear(Option::Modified);  // New without its question
+        trigger(Command::New);
+        QVERIFY(!running());
+        sim->close();
+    }
+
+    // Dialogs of one window block only that window: the about box is window-modal over the
+    // studio, the simulator's record dialog over the simulator.
+    void dialogsBlockOnlyTheirOwnWindow() {
+        makeWindowWithCourses(QStringLiteral("modal"));
+        trigger(Command::Simulator);
+        SimulatorWindow* sim = simulatorWindow();
+        QVERIFY(sim);
+        sim->setTicking(false);
+        struct Seen {
+            QWidget* parent = nullptr;
+            Qt::WindowModality modality = Qt::NonModal;
+        };
+        auto expectWindowModal = [](int command, auto trigger, QWidget* owner) {
+            Seen seen;
+            test::ModalAnswerer answer([&](QWidget* w) {
+                seen = {w->parentWidget(), w->windowModality()};
+                static_cast<QDialog*>(w)->reject();
+                return true;
+            });
+            trigger(command);
+            QVERIFY2(answer.answered(), qPrintable(QString::number(command)));
+            QCOMPARE(seen.parent, owner);
+            QCOMPARE(seen.modality, Qt::WindowModal);
+        };
+        auto studio = [this](int id) { trigger(id); };
+        expectWindowModal(Command::About, studio, m_window.get());
+        expectWindowModal(Command::MotorSettings, studio, m_window.get());
+        expectWindowModal(Command::SimMotorSettings, studio, m_window.get());
+        expectWindowModal(SimCommand::Records, [sim](int id) { sim->actionById(id)->trigger(); }, sim);
+        sim->close();
     }
 
     void eighthRepeatShowsTheWarning() {

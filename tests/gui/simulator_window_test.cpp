@@ -12,8 +12,12 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "gui_test_support.h"
 #include "model/option_flags.h"
@@ -598,6 +602,70 @@ private slots:
             }
         difference /= (490 / 7) * (690 / 7) * 3;
         QVERIFY2(difference < 12, qPrintable(QString::number(difference)));
+    }
+
+    // While the window manager holds a border drag at another shape, the course is not stretched:
+    // the view shows it at 7 : 5 in the middle, and the mouse finds the robot where it is drawn.
+    void viewKeepsSevenToFiveWhateverItsShape() {
+        Simulator sim;
+        resetSimulator(sim);
+        QImage frame(700, 500, QImage::Format_RGB32);
+        frame.fill(Qt::white);
+        SimView view(sim, frame);
+        struct Shape {
+            QSize view;
+            QRect drawn;
+        };
+        const Shape shapes[] = {
+            {{575, 302}, {76, 0, 422, 302}},   // 575 x 376 frame after a right-edge drag
+            {{455, 500}, {0, 87, 455, 325}},
+            {{455, 325}, {0, 0, 455, 325}},
+            {{490, 351}, {0, 0, 490, 351}},    // a pixel off, as the sizing rule truncates: whole view
+        };
+        for (const Shape& shape : shapes) {
+            view.resize(shape.view);
+            QCOMPARE(view.drawingRect(), shape.drawn);
+            const QImage shown = view.grab().toImage();
+            const QRect d = shape.drawn;
+            QCOMPARE(shown.pixelColor(d.center()), QColor(Qt::white));
+            if (d.left() > 0) QCOMPARE(shown.pixelColor(d.left() - 1, d.center().y()), QColor(Qt::black));
+            if (d.top() > 0) QCOMPARE(shown.pixelColor(d.center().x(), d.top() - 1), QColor(Qt::black));
+            // The centre of the drawing is the centre of the field, zoomed out.
+            const WorldPoint mid = view.worldAt(QPointF(d.x() + d.width() / 2.0, d.y() + d.height() / 2.0));
+            QVERIFY(std::fabs(mid.x - (350 / sim.camera.zoom + sim.camera.x)) < 1.5f);
+            QVERIFY(std::fabs(mid.y - (250 / sim.camera.zoom + sim.camera.y)) < 1.5f);
+        }
+    }
+
+    // Ticks are at least 16 ms apart from the start of one to the start of the next, also after the
+    // event loop stalled: no burst of catch-up ticks.
+    void ticksNeverCatchUpAfterAStall() {
+        const QString app = copyAppFolder("ticks");
+        QElapsedTimer clock;
+        clock.start();
+        std::vector<qint64> starts;
+        SimulatorHooks hooks;
+        hooks.gains = [&] {  // asked at the start of every tick
+            starts.push_back(clock.nsecsElapsed());
+            return std::array<uint8_t, 2>{152, 152};
+        };
+        SimulatorWindow w(m_program, m_flags, fsPath(app), hooks);
+        QVERIFY(w.ticking());
+        for (int stall = 0; stall < 6; ++stall) {
+            QTest::qWait(40);
+            QThread::msleep(25);  // the event loop is held up, as by a slow repaint
+        }
+        QTest::qWait(40);
+        w.setTicking(false);
+        QVERIFY(starts.size() > 8);
+        qint64 shortest = std::numeric_limits<qint64>::max();
+        for (size_t i = 1; i < starts.size(); ++i) shortest = std::min(shortest, starts[i] - starts[i - 1]);
+        QVERIFY2(shortest >= 15'500'000, qPrintable(QString::number(shortest / 1e6) + " ms"));
+    }
+
+    void menuBarAndToolBarHaveNoContextMenu() {
+        auto w = open(copyAppFolder("popup"));
+        QVERIFY(w->createPopupMenu() == nullptr);
     }
 
     void draggingTheBottomEdgeMakesTheWidthFollow() {

@@ -147,4 +147,11 @@ TEST(Compiler, RepeatWithoutPartnerIsAnError) {
     CompileResult r = compileProgram(p);
     EXPECT_EQ(r.status, CompileStatus::BrokenRepeat);
     EXPECT_EQ(r.blockIndex, 2);
+
+    // A pair numbered 255 (older files) would need counter address 279.
+    s->partner = e;
+    s->param[2] = e->param[2] = 255;
+    r = compileProgram(p);
+    EXPECT_EQ(r.status, CompileStatus::BrokenRepeat);
+    EXPECT_EQ(r.blockIndex, 2);
 }

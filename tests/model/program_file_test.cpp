@@ -129,8 +129,6 @@ TEST(ProgramFile, DamagedRecordsNameTheirLine) {
         {"long name", u"CMD_\t[[" + std::u16string(32, u'n') + u"]]-[27,9]-[4]-[0]-[0,0]-[-1,-1]-[-1]"},
         {"cut short", u"CMD_\t[[a]]-[27,9]-[4]-[0]-[0,0]"},
         {"no name", u"CMD_\t[a]-[27,9]-[4]"},
-        {"lonely repeat", u"CMD_\t[[r]]-[27,9]-[16]-[3,0,0]-[0,0]-[-1,-1]-[-1]"},
-        {"repeat paired with a motion", u"CMD_\t[[r]]-[27,9]-[16]-[3,0,0]-[0,0]-[-1,-1]-[0]"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -169,6 +167,51 @@ TEST(ProgramFile, ImpossibleLinksAreDropped) {
     EXPECT_EQ(branch->next[0], nullptr);
     EXPECT_EQ(branch->next[1], fwd);
     EXPECT_EQ(start->partner, blockAt(p, 1));
+}
+
+// Robots give back unmatched RepeatEnds and older versions saved 255 as a repeat number: such files
+// load with the pairings that are not mutual dropped, and save back otherwise unchanged.
+TEST(ProgramFile, BrokenRepeatPairingsLoadUnpaired) {
+    auto dir = scratchDir("pf_pairing");
+    const std::u16string head =
+        u"FORMAT_:[QX_FMT_4]\r\n\r\n"
+        u"CMD_\t[[main]]-[27,9]-[1]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[2,-1]-[1]\r\n"
+        u"CMD_\t[[main]]-[27,477]-[2]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[-1,-1]-[0]\r\n";
+    struct Case {
+        const char* label;
+        std::u16string records;      // blocks 2.. as stored
+        std::u16string savedAgain;   // the same records after load and save
+        std::array<int, 3> partners; // of blocks 2..4 after loading (-1 none)
+    };
+    const std::u16string pair255 =
+        u"CMD_\t[[r 1]]-[90,90]-[16]-[3,0,255,0,0,0,0,0,0,0]-[13,27]-[3,-1]-[3]\r\n"
+        u"CMD_\t[[r 1]]-[90,180]-[17]-[3,0,255,0,0,0,0,0,0,0]-[13,27]-[1,2]-[2]\r\n"
+        u"CMD_\t[[f 1]]-[90,270]-[4]-[15,0,0,0,0,0,0,0,0,0]-[13,27]-[1,-1]-[-1]\r\n";
+    const Case cases[] = {
+        {"repeat number 255", pair255, pair255, {3, 2, -1}},
+        {"end read back without a start",
+         u"CMD_\t[[r]]-[90,90]-[17]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[1,-1]-[-1]\r\n",
+         u"CMD_\t[[r]]-[90,90]-[17]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[1,-1]-[-1]\r\n", {-1, -1, -1}},
+        {"start paired with a motion, end with the start",
+         u"CMD_\t[[r]]-[90,90]-[16]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[4,-1]-[4]\r\n"
+         u"CMD_\t[[e]]-[90,180]-[17]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[1,4]-[2]\r\n"
+         u"CMD_\t[[f]]-[90,270]-[4]-[15,0,0,0,0,0,0,0,0,0]-[13,27]-[3,-1]-[2]\r\n",
+         u"CMD_\t[[r]]-[90,90]-[16]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[4,-1]-[-1]\r\n"
+         u"CMD_\t[[e]]-[90,180]-[17]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[1,4]-[-1]\r\n"
+         u"CMD_\t[[f]]-[90,270]-[4]-[15,0,0,0,0,0,0,0,0,0]-[13,27]-[3,-1]-[-1]\r\n",
+         {-1, -1, -1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        writeUtf16(dir / "old.qxp", head + c.records);
+        BlockProgram p;
+        LoadResult r = loadProgram(p, dir / "old.qxp");
+        ASSERT_TRUE(r.ok()) << r.reason;
+        for (int i = 0; i < 3; ++i)
+            if (ActionBlock* b = blockAt(p, 2 + i)) EXPECT_EQ(indexOf(p, b->partner), c.partners[size_t(i)]) << i;
+        ASSERT_TRUE(saveProgram(p, dir / "again.qxp"));
+        EXPECT_EQ(asText(readBytes(dir / "again.qxp")), head + c.savedAgain);
+    }
 }
 
 TEST(ProgramFile, FailedSaveKeepsThePreviousFile) {

@@ -127,6 +127,14 @@ TEST(PlaceBlock, SevenRepeatsAtMostAndNumbersAreReused) {
     removeBlocks(p, {starts[3], starts[3]->partner});
     EXPECT_EQ(FreeRepeatIndex(p), 3);
     EXPECT_EQ(PlaceBlock(p, BlockType::RepeatStart, {0, 0}).block->param[2], 3);
+
+    // Loaded files may give two starts one number, or 255: the limit still counts the blocks.
+    starts[5]->param[2] = 4;
+    starts[6]->param[2] = 255;
+    ASSERT_GE(FreeRepeatIndex(p), 0);
+    before = p.blocks.size();
+    EXPECT_EQ(PlaceBlock(p, BlockType::RepeatStart, {0, 0}).error, PlaceError::TooManyRepeats);
+    EXPECT_EQ(p.blocks.size(), before);
 }
 
 TEST(SelectAll, MarksEveryBlock) {

@@ -110,3 +110,43 @@ TEST(RepeatCheck, ManyBranchesTerminate) {
     link(e, blockAt(p, 1));
     EXPECT_EQ(CheckRepeatStructure(p, 0), -1);
 }
+
+// Files from older versions or read back from a robot: faults, never reads past the seven repeats.
+TEST(RepeatCheck, UnpairedOrMisnumberedRepeatsAreFaults) {
+    struct Case {
+        const char* label;
+        int number;           // of the pair on the path
+        bool startPaired;
+        bool endPaired;
+        int expected;
+    };
+    const Case cases[] = {
+        {"number 255", 255, true, true, 7},
+        {"number 7", 7, true, true, 7},
+        {"start without its end", 4, false, true, 4},
+        {"end without its start", 4, true, false, 4},
+        {"both unpaired", 5, false, false, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        BlockProgram p;
+        newProgram(p);
+        auto [s, e] = addRepeat(p, c.number);
+        ActionBlock* f = add(p, BlockType::Forward);
+        link(blockAt(p, 0), s);
+        link(s, f);
+        link(f, e);
+        link(e, blockAt(p, 1));
+        if (!c.startPaired) s->partner = nullptr;
+        if (!c.endPaired) e->partner = nullptr;
+        EXPECT_EQ(CheckRepeatStructure(p, 0), c.expected);
+    }
+
+    // An end without a start, met with no repeat open, names its own number.
+    BlockProgram q;
+    newProgram(q);
+    ActionBlock* lone = addWith(q, BlockType::RepeatEnd, {3, 0, 6});
+    link(blockAt(q, 0), lone);
+    link(lone, blockAt(q, 1));
+    EXPECT_EQ(CheckRepeatStructure(q, 0), 6);
+}

@@ -56,6 +56,14 @@ TEST(TextRecordFileWrite, RefusesBadModes) {
     EXPECT_FALSE(f.open(dir / "x.txt", u""));
     EXPECT_FALSE(f.open(dir / "missing.txt", u"r"));
     EXPECT_FALSE(f.open(dir / "no-such-folder" / "x.txt", u"w"));
+    // Read-and-write modes are refused and leave an existing file as it was.
+    writeBytes(dir / "kept.txt", std::string("\xFF\xFEk\0", 4));
+    for (const char16_t* mode : {u"r+", u"w+", u"R+"}) {
+        EXPECT_FALSE(f.open(dir / "kept.txt", mode));
+        EXPECT_FALSE(f.isOpen());
+        EXPECT_FALSE(f.close());
+        EXPECT_EQ(readBytes(dir / "kept.txt"), std::string("\xFF\xFEk\0", 4));
+    }
 }
 
 TEST(TextRecordFileWrite, UnfinishedWriteKeepsTheOldFile) {

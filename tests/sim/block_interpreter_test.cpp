@@ -82,10 +82,15 @@ TEST(BlockInterpreter, WheelControlAndSlowDownLimits) {
     r.step();
     r.step();
     EXPECT_EQ(r.memory[SimAddr::LeftMotor], 120);
-    EXPECT_EQ(r.memory[SimAddr::RightMotor], 240);  // above 100 % gives full speed, never wraps
+    EXPECT_EQ(r.memory[SimAddr::RightMotor], 242);  // above 100 % keeps the rule while it fits a byte
     r.step();
     EXPECT_EQ(r.memory[SimAddr::LeftMotor], 0);  // slow-down beyond 100 % stops the inner wheel
     EXPECT_EQ(r.memory[SimAddr::RightMotor], 240);
+
+    // Robots give back up to 106 %; only a value that no byte holds is cut, to 255.
+    const std::pair<uint8_t, uint8_t> speeds[] = {{0, 0},     {33, 79},   {100, 240}, {101, 242},
+                                                  {104, 249}, {106, 254}, {107, 255}, {255, 255}};
+    for (auto [percent, motor] : speeds) EXPECT_EQ(wheelControlSpeed(percent), motor) << int(percent);
 }
 
 TEST(BlockInterpreter, LedModesUseTheSimulatorBitOrder) {
@@ -217,11 +222,34 @@ TEST(BlockInterpreter, BranchOnlyLoopUsesTheBudgetAndResumes) {
     r.highlighted.clear();
     EXPECT_EQ(r.step(), StepOutcome::BudgetExhausted);
     EXPECT_TRUE(r.interp.chainPending);
-    EXPECT_EQ(r.interp.current, a);  // 64 blocks: an even number, so the loop is back at the first
+    EXPECT_EQ(r.interp.current, a);  // an even number of blocks, so the loop is back at the first
     EXPECT_TRUE(r.highlighted.empty());  // chained blocks are shown only in slow motion
     r.slow = true;
     EXPECT_EQ(r.step(), StepOutcome::BudgetExhausted);
     EXPECT_EQ(r.highlighted.size(), size_t(kChainBudget));
+}
+
+TEST(BlockInterpreter, AChainThatEndsFinishesInItsTick) {
+    // 255 passes over a body of 120 chained Calc blocks, then a Wait: one step, no budget used up.
+    BlockProgram p;
+    ActionBlock* start = add(p, BlockType::Start);
+    auto [rs, re] = simtest::addRepeat(p, 0, 255, false);
+    start->next[0] = rs;
+    ActionBlock* prev = rs;
+    for (int i = 0; i < 120; ++i) {
+        ActionBlock* calc = add(p, BlockType::Calc, {0, 1, 0, 0, 1});  // variable 1 += 1
+        prev->next[0] = calc;
+        prev = calc;
+    }
+    prev->next[0] = re;
+    ActionBlock* wait = add(p, BlockType::Wait, {1});
+    re->next[0] = wait;
+    Interp r(p);
+    r.step();  // Start
+    EXPECT_EQ(r.step(), StepOutcome::TickEnded);
+    EXPECT_EQ(r.interp.lastType, BlockType::Wait);
+    EXPECT_EQ(r.memory[SimAddr::FirstRepeatCounter], 255);
+    EXPECT_EQ(r.memory[SimAddr::FirstVariable], 255);
 }
 
 TEST(BlockInterpreter, RandomBranchFollowsTheSeed) {

@@ -1,5 +1,7 @@
 #include "sim/simulator.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "sim_test_support.h"
@@ -154,7 +156,7 @@ TEST(RunJudging, StoppingOutsideTheGoalAndMovingByHand) {
     EXPECT_FALSE(grabRobot(hand.sim, {0, 0}));  // off the robot now
 }
 
-TEST(RunJudging, TheLastRuleBrokenInATickDecidesButNeverTurnsIntoAGoal) {
+TEST(RunJudging, TheLastRuleBrokenInATickDecidesAndTheGoalComesLast) {
     // Forbidden area first, then a checkpoint taken out of order: the checkpoint result stands.
     Bench cp(JudgeFlag::Timed | JudgeFlag::Forbidden | JudgeFlag::Checkpoints, forwardForever());
     cp.course().forbidden = {100, -10, 150, 10};
@@ -177,7 +179,8 @@ TEST(RunJudging, TheLastRuleBrokenInATickDecidesButNeverTurnsIntoAGoal) {
     off.step();
     EXPECT_EQ(off.sim.judge.result, RunResult::Forbidden);
 
-    // A forbidden area inside the goal: coming back into the goal through it is no goal and no record.
+    // The goal is judged last: entered on the tick a rule fails, it is a goal with its record, and
+    // no failure banner or sound.
     Bench goal(JudgeFlag::Timed | JudgeFlag::Forbidden, forwardForever());
     goal.course().forbidden = {-5, -5, 5, 5};
     goal.play();
@@ -185,8 +188,21 @@ TEST(RunJudging, TheLastRuleBrokenInATickDecidesButNeverTurnsIntoAGoal) {
     goal.step();
     goal.at(0, 0);
     goal.step();
-    EXPECT_EQ(goal.sim.judge.result, RunResult::Forbidden);
-    EXPECT_EQ(goal.course().bestMs, 1000);
+    EXPECT_EQ(goal.sim.judge.result, RunResult::Goal);
+    EXPECT_EQ(goal.course().bestMs, goal.sim.judge.lapMs);
+    EXPECT_EQ(goal.sim.pendingSounds, std::vector<std::u16string>{u"goal.wav"});
+
+    // So is an off-line limit that runs out on the tick the goal is entered.
+    Bench lastTick(JudgeFlag::Timed | JudgeFlag::OffLine, forwardForever());
+    lastTick.course().offLineThreshold = 40;  // the plain white picture is bright everywhere
+    lastTick.course().offLineTicks = 1;
+    lastTick.play();
+    lastTick.at(100, 0);
+    lastTick.step(2);
+    EXPECT_EQ(lastTick.sim.judge.result, RunResult::Armed);
+    lastTick.at(0, 0);
+    lastTick.step();
+    EXPECT_EQ(lastTick.sim.judge.result, RunResult::Goal);
 }
 
 TEST(Simulator, BranchLoopNeitherMovesNorSamplesNorTimes) {
@@ -251,6 +267,7 @@ TEST(Simulator, NoCourseNeverRuns) {
 TEST(Simulator, DrawListLayersAndStatusGlyphs) {
     Bench b(JudgeFlag::Timed, forwardForever());
     b.sim.courses.drawJudgingAreas = true;
+    b.course().checkpoints = {{300, -10, 320, 10}, {120, -10, 130, 10}};
     b.play();
     b.sim.memory[SimAddr::Leds] = kSimLeftLedBit | kSimRightLedBit;
     b.step();
@@ -265,6 +282,9 @@ TEST(Simulator, DrawListLayersAndStatusGlyphs) {
     }
     EXPECT_EQ(leds, 2);
     EXPECT_EQ(glyphs, 16);  // lap and best time
+    // Goal, forbidden area, robot square and both checkpoints, though only the time is judged.
+    EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const DrawItem& it) { return it.layer == Layer::Judging; }),
+              5);
     EXPECT_EQ(timeGlyphs(61234), u"1:01.234");
     EXPECT_EQ(timeGlyphs(5000000), u"9:59.999");
 }

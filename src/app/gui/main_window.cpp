@@ -97,7 +97,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
                                   Qt::QueuedConnection);
     });
 
-    connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordUndoStep);
+    connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordCanvasEdit);
     connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
     connect(m_area, &ProgramArea::placementRefused, this, [this] {
         ask(uiFormat(Str::TooManyRepeats, {kMaxRepeats}), QMessageBox::Warning, QMessageBox::Ok);
@@ -229,6 +229,12 @@ void MainWindow::recordUndoStep() {
     m_history->updateUndoState();
 }
 
+void MainWindow::recordCanvasEdit() {
+    // A click that only selects changes nothing worth a step, and leaves the title unmarked.
+    if (m_history->matchesCurrent(m_program)) return;
+    recordUndoStep();
+}
+
 void MainWindow::resetHistory() {
     m_history->resetHistory(m_program);
     m_history->updateUndoState();
@@ -247,6 +253,7 @@ void MainWindow::updateMenuStates() {
 }
 
 void MainWindow::afterProgramReplaced() {
+    stopSimulation();  // every block the run could hold is gone
     setTitle();
     resetHistory();
     refreshPropertyPanel();
@@ -266,6 +273,7 @@ void MainWindow::runCommand(int id) {
     case Command::Undo: commandUndoRedo(true); break;
     case Command::Redo: commandUndoRedo(false); break;
     case Command::Cut:
+        stopSimulationIfRemoving(selectionToDelete(m_program));
         applyEditResult(cutSelection(m_program, *m_clipboard, *m_history).titleNeedsMark);
         m_history->updateUndoState();
         break;
@@ -276,6 +284,7 @@ void MainWindow::runCommand(int id) {
         m_history->updateUndoState();
         break;
     case Command::Delete:
+        stopSimulationIfRemoving(selectionToDelete(m_program));
         applyEditResult(deleteSelection(m_program, *m_history).titleNeedsMark);
         m_history->updateUndoState();
         break;
@@ -285,7 +294,12 @@ void MainWindow::runCommand(int id) {
         break;
     case Command::Screenshot: commandScreenshot(); break;
     case Command::Options: commandOptions(); break;
-    case Command::About: AboutBox(studioVersion(), this).exec(); break;
+    case Command::About: {
+        AboutBox about(studioVersion(), this);
+        about.setWindowModality(Qt::WindowModal);  // the simulator goes on meanwhile
+        about.exec();
+        break;
+    }
     case Command::Simulator: commandSimulator(); break;
     case Command::MotorSettings: commandMotorSettings(false); break;
     case Command::SimMotorSettings: commandMotorSettings(true); break;
@@ -300,6 +314,7 @@ void MainWindow::runCommand(int id) {
 void MainWindow::commandNew() {
     if (optionFlags().has(Option::ViewMode)) return;
     if (confirmDiscard() == QMessageBox::Cancel) return;
+    stopSimulation();
     newProgram(m_program);
     m_program.currentBlock = nullptr;
     afterProgramReplaced();
@@ -368,6 +383,7 @@ QString MainWindow::runFileDialog(bool save, const QString& title) {
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("qxp"));
+    dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }
@@ -404,13 +420,19 @@ void MainWindow::commandOptions() {
         refreshPropertyPanel();
         m_palette->viewport()->update();
     };
-    OptionDialog(optionFlags(), hooks, this).exec();
+    OptionDialog dialog(optionFlags(), hooks, this);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.exec();
 }
 
 QWidget* MainWindow::leftPane() const { return m_palette; }
 
 void MainWindow::stopSimulation() {
     if (SimulatorWindow* sim = simulatorWindow()) sim->stopRun();
+}
+
+void MainWindow::stopSimulationIfRemoving(const std::vector<const ActionBlock*>& blocks) {
+    if (SimulatorWindow* sim = simulatorWindow()) sim->stopRunIfItHolds(blocks);
 }
 
 void MainWindow::commandSimulator() {
@@ -437,11 +459,11 @@ void MainWindow::commandMotorSettings(bool simulator) {
     hooks.saveSettings = [] { return saveAppSettings(); };
     hooks.simulatorGains = [] { return appConfig().settings.simGain; };
     hooks.setSimulatorGains = [](std::array<uint8_t, 2> gains) { appConfig().settings.simGain = gains; };
-    setEnabled(false);  // the frame waits while the dialog is open
+    // Window-modal: the frame waits while the dialog is open, the simulator does not.
     MotorDialog dialog(simulator ? MotorDialogKind::Simulator : MotorDialogKind::Robot, appConfig().settings,
-                       optionFlags(), hooks, nullptr);
+                       optionFlags(), hooks, this);
+    dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
-    setEnabled(true);
 }
 
 void MainWindow::commandWriteProgram() {
@@ -515,6 +537,7 @@ QMessageBox::StandardButton MainWindow::ask(const QString& text, QMessageBox::Ic
                                             QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, uiText(Str::MessageCaption), text, buttons, this);
     box.setObjectName(QStringLiteral("studioMessage"));
+    box.setWindowModality(Qt::WindowModal);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -528,6 +551,21 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // The simulator is a window of its own: it closes with the studio.
     closeSimulator();
     event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    if (isMinimized()) {
+        // A tool window left on screen without its frame: closed, and back when the frame is.
+        if (m_memoryMap) {
+            m_memoryMap->close();
+            m_memoryMapClosedByMinimize = true;
+        }
+    } else if (m_memoryMapClosedByMinimize) {
+        m_memoryMapClosedByMinimize = false;
+        m_palette->ReopenMemoryMap();
+    }
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -10,12 +10,14 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "editor/gui/chart_style.h"
 #include "model/program.h"
 
 class QAction;
 class QLabel;
+class QMenu;
 class QToolBar;
 
 namespace trovel {
@@ -77,12 +79,16 @@ public:
     // The action that carries a command id, or null.
     QAction* actionById(int id) const { return m_actions.value(id, nullptr); }
     bool canUndo() const;
+    // No menu to hide the toolbar and its link status: it would stay hidden for the session.
+    QMenu* createPopupMenu() override { return nullptr; }
     bool canRedo() const;
 
     // "<app> [ <file> ]", or the new-program text; view mode appended. Removes the edit marker.
     void setTitle();
     // One finished edit: history step, modified marker, menu states.
     void recordUndoStep();
+    // A finished drag or click on the program area: a step only when it changed the program.
+    void recordCanvasEdit();
     // Yes, No or Cancel; Yes at once when nothing is modified. Cancel when a Yes-save failed.
     QMessageBox::StandardButton confirmDiscard();
     // Loads without a dialog; shows the failure message and keeps the program on failure.
@@ -97,6 +103,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildActions();
@@ -129,8 +136,9 @@ private:
     void commandReadProgram();
     void commandFirmwareUpdate();
     bool openMemoryMap();
-    // A simulated run must not hold blocks that an edit is about to change.
+    // A simulated run must not hold blocks that are about to be deleted or replaced.
     void stopSimulation();
+    void stopSimulationIfRemoving(const std::vector<const ActionBlock*>& blocks);
     // The panel of the current block, after anything that may have replaced or changed it.
     void refreshPropertyPanel();
 
@@ -152,6 +160,7 @@ private:
     QHash<int, QAction*> m_actions;
     FileChooser m_chooseFile;
     bool m_shown = false;
+    bool m_memoryMapClosedByMinimize = false;
 };
 
 }  // namespace trovel

@@ -120,9 +120,10 @@ void MotorDialog::editChanged(int side) {
 }
 
 void MotorDialog::accept() {
-    if (QMessageBox::question(this, uiText(Str::MessageCaption), uiText(Str::ApplyMotorSettings),
-                              QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
-        return;
+    QMessageBox ask(QMessageBox::Question, uiText(Str::MessageCaption), uiText(Str::ApplyMotorSettings),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    ask.setWindowModality(Qt::WindowModal);  // blocks this dialog only, never the simulator
+    if (ask.exec() != QMessageBox::Ok) return;
     if (m_kind == MotorDialogKind::Robot) {
         m_flags.assign(Option::ReadMotorSpeedOnConnect, m_readOnConnect->isChecked());
         for (int side = 0; side < 2; ++side) m_settings.motorSpeed[side] = static_cast<uint8_t>(m_sliders[side]->value());
@@ -138,9 +139,12 @@ void MotorDialog::accept() {
 }
 
 void MotorDialog::reject() {
-    if (m_changed && QMessageBox::question(this, uiText(Str::MessageCaption), uiText(Str::DiscardMotorChanges),
-                                           QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
+    if (m_changed) {
+        QMessageBox ask(QMessageBox::Question, uiText(Str::MessageCaption), uiText(Str::DiscardMotorChanges),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        ask.setWindowModality(Qt::WindowModal);
+        if (ask.exec() != QMessageBox::Yes) return;
+    }
     // Whatever was not confirmed with OK is dropped.
     m_settings.motorSpeed = m_savedSpeeds;
     QDialog::reject();

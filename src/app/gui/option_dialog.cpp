@@ -78,6 +78,7 @@ void OptionDialog::confirm() {
     QMessageBox ask(QMessageBox::Question, uiText(Str::MessageCaption), uiText(Str::ApplyOptions),
                     QMessageBox::Ok | QMessageBox::Cancel, this);
     ask.setObjectName(QStringLiteral("applyOptions"));
+    ask.setWindowModality(Qt::WindowModal);
     if (ask.exec() != QMessageBox::Ok) return;  // the dialog stays open as it was
 
     std::array<bool, 6> ticked{};

@@ -29,6 +29,7 @@ QString& lastChosenPath() {
 void tell(QWidget* owner, QMessageBox::Icon icon, const QString& text) {
     QMessageBox box(icon, uiText(Str::MessageCaption), text, QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("screenshotMessage"));
+    box.setWindowModality(Qt::WindowModal);
     box.exec();
 }
 
@@ -83,6 +84,7 @@ void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& s
     QFileDialog dialog(owner, uiText(Str::ScreenshotDialogTitle), startDir);
     dialog.setObjectName(QStringLiteral("screenshotDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setWindowModality(Qt::WindowModal);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters({kJpegFilter, kPngFilter});

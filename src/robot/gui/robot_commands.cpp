@@ -63,6 +63,9 @@ bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& l
         if (compiled.status == CompileStatus::TooLarge)
             QMessageBox::warning(owner, caption(),
                                  toQString(tooLargeMessage(toU16(uiText(Str::ProgramTooLarge)), compiled.bytesOver)));
+        else  // a repeat block without its partner, from an old file or a robot: never silent
+            QMessageBox::warning(owner, caption(),
+                                 QStringLiteral("くり返しのつながりが正しくありません。\r\nプログラムを書き込めません。"));
         return false;
     }
     DownloadResult result;

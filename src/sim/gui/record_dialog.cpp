@@ -99,6 +99,7 @@ void RecordDialog::resetSelected() {
 QMessageBox::StandardButton RecordDialog::ask(const QString& text, QMessageBox::Icon icon,
                                               QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, simMessageCaption(), text, buttons, this);
+    box.setWindowModality(Qt::WindowModal);  // the studio stays usable meanwhile
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -15,13 +15,27 @@ SimView::SimView(Simulator& sim, const QImage& frame, QWidget* parent) : QWidget
 }
 
 WorldPoint SimView::worldAt(QPointF pixel) const {
-    return viewToWorld(m_sim.camera, float(pixel.x()), float(pixel.y()), float(width()), float(height()));
+    const QRect area = drawingRect();
+    return viewToWorld(m_sim.camera, float(pixel.x() - area.x()), float(pixel.y() - area.y()), float(area.width()),
+                       float(area.height()));
+}
+
+QRect SimView::drawingRect() const {
+    // The frame's sizing rule truncates, so a view a pixel or two off 7 : 5 is shown whole.
+    constexpr int kSlack = 2;
+    const int w = width(), h = height();
+    const int wideFor = h * 7 / 5, tallFor = w * 5 / 7;
+    if (w > wideFor + kSlack) return QRect((w - wideFor) / 2, 0, wideFor, h);
+    if (h > tallFor + kSlack) return QRect(0, (h - tallFor) / 2, w, tallFor);
+    return rect();
 }
 
 void SimView::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    const QRect area = drawingRect();
+    if (area != rect()) p.fillRect(rect(), Qt::black);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(rect(), m_frame);
+    p.drawImage(area, m_frame);
 }
 
 void SimView::mousePressEvent(QMouseEvent* event) {

@@ -19,6 +19,9 @@ public:
 
     // The field point under a view pixel, through the current camera.
     WorldPoint worldAt(QPointF pixel) const;
+    // Where the back buffer is shown: the largest 7 : 5 rectangle centred in the view, so the course
+    // is never stretched, even while the window manager holds a border drag at another shape.
+    QRect drawingRect() const;
 
 signals:
     // The robot was moved or turned by hand: the window redraws.

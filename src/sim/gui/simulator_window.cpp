@@ -13,6 +13,7 @@
 #include <QResizeEvent>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cmath>
 
 #include "sim/gui/sim_text.h"
@@ -109,10 +110,12 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
         return true;
     });
 
+    // A repeating timer catches up after a stall with ticks a millisecond apart, each still counted
+    // as 16 ms: the robot would jerk. Each tick instead arms the next one 16 ms after its own start.
     m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(kSimTickMs);
+    m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &SimulatorWindow::tick);
-    m_timer.start();
+    setTicking(true);
 }
 
 SimulatorWindow::~SimulatorWindow() { shutdown(); }
@@ -237,6 +240,7 @@ void SimulatorWindow::chooseCourse(int course) {
 void SimulatorWindow::showRecords() {
     ++m_modal;
     RecordDialog dialog(m_sim->courses, this);
+    dialog.setWindowModality(Qt::WindowModal);  // the studio stays usable meanwhile
     dialog.exec();
     --m_modal;
 }
@@ -252,15 +256,27 @@ void SimulatorWindow::stopRun() {
     publishMemory();
 }
 
+void SimulatorWindow::stopRunIfItHolds(const std::vector<const ActionBlock*>& blocks) {
+    for (const ActionBlock* block : blocks)
+        if (runHolds(m_sim->interp, m_sim->state, block)) return stopRun();
+}
+
 void SimulatorWindow::setTicking(bool on) {
-    if (on)
-        m_timer.start();
+    m_ticking = on && !m_shutDown;
+    if (m_ticking)
+        m_timer.start(kSimTickMs);
     else
         m_timer.stop();
 }
 
 void SimulatorWindow::tick() {
-    if (m_modal > 0 || m_shutDown) return;
+    if (m_shutDown) return;
+    m_tickStart.start();
+    if (m_modal == 0) step();
+    if (m_ticking) m_timer.start(int(std::max<qint64>(0, kSimTickMs - m_tickStart.elapsed())));
+}
+
+void SimulatorWindow::step() {
     if (m_hooks.gains) m_sim->gains = m_hooks.gains();
     m_sim->showLowerRobot = m_options.has(Option::UseSensors34);
     stepSimulation(*m_sim, m_program);
@@ -292,6 +308,7 @@ QMessageBox::StandardButton SimulatorWindow::ask(const QString& text, QMessageBo
     // The simulation holds still while the user answers.
     ++m_modal;
     QMessageBox box(icon, simMessageCaption(), text, buttons, this);
+    box.setWindowModality(Qt::WindowModal);
     const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
     --m_modal;
     return answer;
@@ -321,6 +338,7 @@ void SimulatorWindow::resizeEvent(QResizeEvent* event) {
 void SimulatorWindow::shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
+    m_ticking = false;
     m_timer.stop();
     linkState().setSimulatorMemory({});
     // Without a loaded course set there is nothing to save, and an empty file would wipe the records.

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <array>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "model/program.h"
 
@@ -70,13 +72,15 @@ public:
                     SimulatorHooks hooks = {}, QWidget* parent = nullptr);
     ~SimulatorWindow() override;
 
-    // Ends a run before the program is edited or replaced, so no block in use can disappear.
+    // Ends a run before the program is replaced, so no block in use can disappear.
     void stopRun();
+    // Ends the run only when it is running one of these blocks or about to run one.
+    void stopRunIfItHolds(const std::vector<const ActionBlock*>& blocks);
     // One 16 ms tick: the frame step, drawing, sounds. Skipped while a question or dialog is open.
     void tick();
-    // The timer drives tick() every 16 ms; tests step by hand instead.
+    // The timer drives tick() 16 ms after the start of the previous tick; tests step by hand instead.
     void setTicking(bool on);
-    bool ticking() const { return m_timer.isActive(); }
+    bool ticking() const { return m_ticking; }
 
     QAction* actionById(int id) const { return m_actions.value(id, nullptr); }
     QToolBar* toolBar() const { return m_toolBar; }
@@ -88,11 +92,15 @@ public:
     // Draws the current state into the back buffer without stepping.
     void redraw();
 
+    // No menu to hide the toolbar: it would stay hidden for the rest of the session.
+    QMenu* createPopupMenu() override { return nullptr; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void step();
     void loadCourses();
     void buildMenus();
     void buildToolBar();
@@ -115,7 +123,9 @@ private:
     std::unique_ptr<Simulator> m_sim;  // not a plain member: this header stays free of the core
     std::unique_ptr<SimTextures> m_textures;
     QImage m_frame;
-    QTimer m_timer;
+    QTimer m_timer;              // single shot, re-armed by every tick
+    QElapsedTimer m_tickStart;   // since the start of the last tick
+    bool m_ticking = false;
     SimView* m_view = nullptr;
     QToolBar* m_toolBar = nullptr;
     SimSound* m_sound = nullptr;
