@@ -1,6 +1,7 @@
 // trovel-studio: the flowchart editor's window.
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPainter>
@@ -61,6 +62,9 @@ int main(int argc, char** argv) {
     }
     QCoreApplication::setApplicationName(QStringLiteral("trovel-studio"));
     QApplication app(argc, argv);
+    // Lets the desktop match the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("trovel-studio"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trovel-studio")));
     const trovel::StudioCommandLine line = trovel::parseStudioCommandLine(args);
 
     const trovel::AppFolders folders = trovel::startAppFolders(line.appDir, trovel::executablePath());
