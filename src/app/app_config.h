@@ -52,7 +52,8 @@ StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppCo
 // The files the studio rewrites, seeded into a new user folder from the shared defaults.
 std::vector<std::u16string_view> userFileNames();
 
-// Writes appConfig().settings, with the current optionFlags(), to qx_def.ini in the user folder. False when the file could not be written (the previous file is kept).
+// Writes appConfig().settings, with the current optionFlags(), to qx_def.ini in the user folder.
+// False when the file could not be written (the previous file is kept).
 bool saveAppSettings();
 
 }  // namespace trovel

@@ -41,7 +41,8 @@ AppFolders resolveAppFolders(const std::filesystem::path& fromCommandLine, const
                              const std::filesystem::path& executable, const std::filesystem::path& userData) {
     const std::filesystem::path shared = resolveAppFolder(fromCommandLine, env, executable);
     const bool named = !fromCommandLine.empty() || !env("TROVEL_HOME").value_or("").empty();
-    if (named) return {shared, shared};
+    // Without a user folder to go to (no home), the folder is used as it was before installs.
+    if (named || userData.empty()) return {shared, shared};
     // A packaged copy is never written to, even by an administrator who could.
     const bool installed = shared != absoluteOf(executable).parent_path();
     if (!installed && ::access(shared.c_str(), W_OK) == 0) return {shared, shared};

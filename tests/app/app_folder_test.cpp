@@ -172,6 +172,8 @@ TEST(AppFolders, WritesLeaveTheApplicationFolderOnlyWhenItIsShared) {
         EXPECT_EQ(f.shared, r.shared) << r.what;
         EXPECT_EQ(f.user, r.written) << r.what;
     }
+    // No home to write to: the one folder, never the current directory.
+    EXPECT_EQ(resolveAppFolders("", envOf({}), root / "usr/bin/x", "").user, root / "usr/share/trovel-studio");
 }
 
 TEST(AppFolders, SeedingCopiesOnlyWhatTheUserHasNotGot) {

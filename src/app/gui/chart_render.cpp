@@ -15,6 +15,7 @@
 #include "app/gui/screenshot_export.h"
 #include "app/gui/studio_setup.h"
 #include "app/locale_id.h"
+#include "editor/gui/chart_drawing.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
 #include "model/text_convert.h"
@@ -85,7 +86,14 @@ RenderResult renderProgramPicture(const RenderRequest& request) {
         return failed(RenderStatus::AppFolderUnreadable, shown(folders.shared) + ": " + why);
     }
 
+    // Block positions in a file are not bounded; a thumbnailer must not be made to allocate gigabytes.
+    const ChartExtent extent = chartExtent(program, QSize(), false);
+    if (int64_t(extent.content.right) * extent.content.bottom > kMaxRenderPixels)
+        return failed(RenderStatus::TooLarge, shown(request.program) + ": the chart is too large to draw (" +
+                                                  std::to_string(extent.content.right) + " x " +
+                                                  std::to_string(extent.content.bottom) + " pixels)");
     QImage picture = renderChartImage(program, chartStyleFromConfig(config), optionFlags().bits());
+    if (picture.isNull()) return failed(RenderStatus::TooLarge, shown(request.program) + ": no memory for the picture");
     if (request.fit > 0) {
         const double scale = double(request.fit) / std::max(picture.width(), picture.height());
         const int w = std::max(1, int(std::lround(picture.width() * scale)));

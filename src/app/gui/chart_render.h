@@ -18,8 +18,10 @@ struct RenderRequest {
 };
 
 constexpr int kMaxRenderFit = 8192;
+// The chart's own picture is drawn whole before scaling: 64 million pixels, 256 MB.
+constexpr int64_t kMaxRenderPixels = int64_t(64) << 20;
 
-enum class RenderStatus { Rendered, BadRequest, ProgramUnreadable, AppFolderUnreadable, CannotWrite };
+enum class RenderStatus { Rendered, BadRequest, ProgramUnreadable, AppFolderUnreadable, TooLarge, CannotWrite };
 
 struct RenderResult {
     RenderStatus status = RenderStatus::BadRequest;
