@@ -30,6 +30,11 @@ run: build
 bench: build
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done
 
+# trovel-studio_<version>_<arch>.deb in the build folder.
+.PHONY: package
+package: build
+	cd $(BUILD) && cpack -G DEB
+
 screenshot: build
 	@bash tools/screenshot.sh $(BUILD)/bin/trovel-studio screenshot.png
 

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "app/app_folder.h"
+#include "app/program_info.h"
+#include "cli/cli_help.h"
+#include "cli/render_command.h"
 #include "cli/simulate_command.h"
 #include "model/compiler.h"
 #include "model/option_flags.h"
@@ -30,7 +33,9 @@ int usage() {
                  "  trovel-cli check PROGRAM.qxp\n"
                  "  trovel-cli decode IMAGE.bin --out PROGRAM.qxp\n"
                  "  trovel-cli simulate PROGRAM.qxp [--app-dir DIR] [--course N] [--ticks N] [--seed S]\n"
-                 "                      [--gain L,R] [--trace FILE.csv]\n";
+                 "                      [--gain L,R] [--trace FILE.csv]\n"
+                 "  trovel-cli render PROGRAM.qxp --out chart.png [--size N]\n"
+                 "Try 'trovel-cli --help' for more information.\n";
     return kExitBadInput;
 }
 
@@ -115,10 +120,29 @@ int decodeCommand(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
     std::string command = argv[1];
-    std::vector<std::string> args(argv + 2, argv + argc);
+    std::vector<std::string> args;
+    // "--name=value" is the same as "--name value".
+    for (int i = 2; i < argc; ++i) {
+        const std::string word = argv[i];
+        const size_t eq = word.find('=');
+        if (word.rfind("--", 0) == 0 && eq != std::string::npos) {
+            args.push_back(word.substr(0, eq));
+            args.push_back(word.substr(eq + 1));
+        } else {
+            args.push_back(word);
+        }
+    }
+    const InfoRequest info = infoRequest(command.rfind("--", 0) == 0 ? std::vector<std::string>{command} : args);
+    if (info == InfoRequest::Version) return std::printf("%s", versionText("trovel-cli").c_str()) < 0;
+    if (info == InfoRequest::Help) {
+        const std::string help = command.rfind("--", 0) == 0 ? cliHelpText() : commandHelpText(command);
+        if (help.empty()) return usage();
+        return std::printf("%s", help.c_str()) < 0;
+    }
     if (command == "compile") return compileCommand(args);
     if (command == "check") return checkCommand(args);
     if (command == "decode") return decodeCommand(args);
+    if (command == "render") return renderCommand(args);
     if (command == "simulate") return simulateCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     return usage();
 }

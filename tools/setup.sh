@@ -5,6 +5,11 @@ set -euo pipefail
 # studio, the IPA font for its Japanese texts.
 packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libhidapi-dev libgl-dev xvfb xauth fonts-ipafont-gothic)
+# What the studio uses at run time: the simulator's sounds, Qt's own texts in Japanese.
+packages+=(qt6-multimedia-dev qt6-translations-l10n)
+# make package and its checks: dpkg-shlibdeps and dpkg-deb, the desktop entry and AppStream
+# validators, the MIME database and gio to see how a file manager names a program file.
+packages+=(dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

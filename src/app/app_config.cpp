@@ -12,6 +12,13 @@ AppConfig& appConfig() {
 }
 
 StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t localeId, AppConfig& config) {
+    return loadAppFolders({folder, folder}, localeId, config);
+}
+
+std::vector<std::u16string_view> userFileNames() { return {kSettingsFile, u"record.dat"}; }
+
+StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppConfig& config) {
+    const std::filesystem::path& folder = folders.shared;
     StartupResult result;
     AppConfig loaded;
     loaded.resources = ChooseResourceLibrary(resolveDataPath(kResourceListFile, folder), localeId, folder);
@@ -30,7 +37,7 @@ StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t locale
     if (skin.tooFew) result.messages.push_back({StartupMessage::Kind::Warning, skin.message});
     loaded.skin = std::move(skin.images);
 
-    if (!LoadSettings(resolveDataPath(kSettingsFile, folder), loaded.settings).ok()) return fail();
+    if (!LoadSettings(readableUserFile(folders, kSettingsFile), loaded.settings).ok()) return fail();
     if (!LoadMemoryNames(resolveDataPath(kMemoryNamesFile, folder), loaded.memoryNames)) return fail();
 
     config = std::move(loaded);
@@ -43,7 +50,7 @@ StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t locale
 bool saveAppSettings() {
     Settings& s = appConfig().settings;
     s.options = optionFlags().bits() & Option::SavedMask;
-    return SaveSettings(appFilePath(kSettingsFile), s);
+    return SaveSettings(userFilePath(kSettingsFile), s);
 }
 
 }  // namespace trovel

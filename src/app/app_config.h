@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_folder.h"
 #include "app/memory_names.h"
 #include "app/resource_library.h"
 #include "app/settings.h"
@@ -45,9 +46,14 @@ struct StartupResult {
 // bits of optionFlags() are replaced by the file's; on failure the messages end with the
 // start-up failure text and `config` is left at its defaults.
 StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t localeId, AppConfig& config);
+// The same with qx_def.ini read from the user folder when it holds one.
+StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppConfig& config);
 
-// Writes appConfig().settings, with the current optionFlags(), to qx_def.ini in the application
-// folder. False when the file could not be written (the previous file is kept).
+// The files the studio rewrites, seeded into a new user folder from the shared defaults.
+std::vector<std::u16string_view> userFileNames();
+
+// Writes appConfig().settings, with the current optionFlags(), to qx_def.ini in the user folder.
+// False when the file could not be written (the previous file is kept).
 bool saveAppSettings();
 
 }  // namespace trovel

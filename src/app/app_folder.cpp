@@ -1,5 +1,7 @@
 #include "app/app_folder.h"
 
+#include <unistd.h>
+
 #include <mutex>
 #include <system_error>
 
@@ -12,9 +14,9 @@ std::mutex& folderMutex() {
     return m;
 }
 
-std::filesystem::path& folderSlot() {
-    static std::filesystem::path folder = executablePath().parent_path();
-    return folder;
+AppFolders& folderSlot() {
+    static AppFolders folders{executablePath().parent_path(), executablePath().parent_path()};
+    return folders;
 }
 
 std::filesystem::path absoluteOf(const std::filesystem::path& p) {
@@ -29,7 +31,57 @@ std::filesystem::path resolveAppFolder(const std::filesystem::path& fromCommandL
                                        const std::filesystem::path& executable) {
     if (!fromCommandLine.empty()) return absoluteOf(fromCommandLine);
     if (auto home = env("TROVEL_HOME"); home && !home->empty()) return absoluteOf(*home);
-    return absoluteOf(executable).parent_path();
+    const std::filesystem::path bin = absoluteOf(executable).parent_path();
+    const std::filesystem::path installed = (bin / kInstalledShareFolder).lexically_normal();
+    std::error_code ec;
+    return std::filesystem::is_directory(installed, ec) ? installed : bin;
+}
+
+AppFolders resolveAppFolders(const std::filesystem::path& fromCommandLine, const EnvLookup& env,
+                             const std::filesystem::path& executable, const std::filesystem::path& userData) {
+    const std::filesystem::path shared = resolveAppFolder(fromCommandLine, env, executable);
+    const bool named = !fromCommandLine.empty() || !env("TROVEL_HOME").value_or("").empty();
+    // Without a user folder to go to (no home), the folder is used as it was before installs.
+    if (named || userData.empty()) return {shared, shared};
+    // A packaged copy is never written to, even by an administrator who could.
+    const bool installed = shared != absoluteOf(executable).parent_path();
+    if (!installed && ::access(shared.c_str(), W_OK) == 0) return {shared, shared};
+    return {shared, absoluteOf(userData)};
+}
+
+bool seedUserFolder(const AppFolders& folders, const std::vector<std::u16string_view>& names) {
+    if (folders.user == folders.shared) return true;
+    std::error_code ec;
+    std::filesystem::create_directories(folders.user, ec);
+    if (ec) return false;
+    bool ok = true;
+    for (std::u16string_view name : names) {
+        const std::filesystem::path from = folders.shared / std::filesystem::path(name);
+        const std::filesystem::path to = folders.user / std::filesystem::path(name);
+        if (std::filesystem::exists(to, ec) || !std::filesystem::is_regular_file(from, ec)) continue;
+        // A copy cut short must not pass for the user's file on the next start.
+        const std::filesystem::path part = to.string() + ".part";
+        if (!std::filesystem::copy_file(from, part, std::filesystem::copy_options::overwrite_existing, ec)) {
+            std::filesystem::remove(part, ec);
+            ok = false;
+            continue;
+        }
+        // Installed files are read-only; the user's copy is the user's to rewrite.
+        std::filesystem::permissions(part, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::rename(part, to, ec);
+        if (ec) {
+            std::filesystem::remove(part, ec);
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+std::filesystem::path readableUserFile(const AppFolders& folders, std::u16string_view name) {
+    const std::filesystem::path own = folders.user / std::filesystem::path(name);
+    std::error_code ec;
+    return std::filesystem::is_regular_file(own, ec) ? own : folders.shared / std::filesystem::path(name);
 }
 
 std::filesystem::path executablePath() {
@@ -42,15 +94,24 @@ void initAppFolder(const std::filesystem::path& fromCommandLine) {
     setAppFolder(resolveAppFolder(fromCommandLine, processEnvironment(), executablePath()));
 }
 
-void setAppFolder(const std::filesystem::path& folder) {
+void setAppFolder(const std::filesystem::path& folder) { setAppFolders({folder, folder}); }
+
+void setAppFolders(const AppFolders& folders) {
     std::lock_guard lock(folderMutex());
-    folderSlot() = folder;
+    folderSlot() = folders;
 }
 
 std::filesystem::path ModuleDirectory() {
     std::lock_guard lock(folderMutex());
-    return folderSlot();
+    return folderSlot().shared;
 }
+
+std::filesystem::path userDataDirectory() {
+    std::lock_guard lock(folderMutex());
+    return folderSlot().user;
+}
+
+std::filesystem::path userFilePath(std::u16string_view name) { return userDataDirectory() / std::filesystem::path(name); }
 
 std::filesystem::path resolveDataPath(std::u16string_view name, const std::filesystem::path& base) {
     std::u16string portable(name);

@@ -1,10 +1,14 @@
 #pragma once
 // The application folder: where the settings, string packs, skin images and courses live.
-// It is "--app-dir DIR" when given, else $TROVEL_HOME, else the executable's folder. Every data
-// file name is resolved against it; the process's current directory is never changed.
+// It is "--app-dir DIR" when given, else $TROVEL_HOME, else the installed shared folder
+// ../share/trovel-studio beside the executable's folder when there is one, else the executable's
+// folder. Every data file name is resolved against it; the process's current directory is never
+// changed. What the studio writes goes to the user folder: the application folder itself when it
+// was named or is a writable folder of its own, else the user's data folder.
 
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "app/locale_id.h"
 
@@ -18,12 +22,36 @@ std::filesystem::path resolveAppFolder(const std::filesystem::path& fromCommandL
 // Full path of the running executable (empty when the system cannot tell).
 std::filesystem::path executablePath();
 
+// The read-only data of an installed copy, relative to the executable's folder.
+constexpr std::string_view kInstalledShareFolder = "../share/trovel-studio";
+
+struct AppFolders {
+    std::filesystem::path shared;  // read: skins, courses, sounds, language packs, default ini files
+    std::filesystem::path user;    // written: settings, lap records; the same as shared in a portable folder
+};
+
+// The application folder as above, and where writes go: `userData` (the user's data folder) for
+// the installed shared folder, whatever its permissions, and for a folder the user cannot write.
+AppFolders resolveAppFolders(const std::filesystem::path& fromCommandLine, const EnvLookup& env,
+                             const std::filesystem::path& executable, const std::filesystem::path& userData);
+
+// Creates the user folder and copies into it each named file of the shared folder it does not
+// hold yet. False when the folder or a copy could not be made (what was copied stays).
+bool seedUserFolder(const AppFolders& folders, const std::vector<std::u16string_view>& names);
+
+// The folder to read a file the studio rewrites: the user's copy when it has one, else the shared default.
+std::filesystem::path readableUserFile(const AppFolders& folders, std::u16string_view name);
+
 // Sets the folder for the process: call once at start-up, before other threads run.
 void initAppFolder(const std::filesystem::path& fromCommandLine);
-void setAppFolder(const std::filesystem::path& folder);
+void setAppFolder(const std::filesystem::path& folder);  // one folder for reading and writing
+void setAppFolders(const AppFolders& folders);
 
 // The application folder (the executable's folder until initAppFolder runs).
 std::filesystem::path ModuleDirectory();
+// Where settings and records are written (the application folder unless setAppFolders split them).
+std::filesystem::path userDataDirectory();
+std::filesystem::path userFilePath(std::u16string_view name);
 
 // A data file name as written in the settings files, made a full path: backslashes become folder
 // separators, a relative name is taken inside `base`.

@@ -142,3 +142,66 @@ TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
 
 }  // namespace
 }  // namespace trovel
+
+namespace trovel {
+namespace {
+
+TEST(AppFolders, WritesLeaveTheApplicationFolderOnlyWhenItIsShared) {
+    const auto root = test::scratchDir("folders_resolve");
+    std::filesystem::create_directories(root / "usr/bin");
+    std::filesystem::create_directories(root / "usr/share/trovel-studio");
+    std::filesystem::create_directories(root / "portable");
+    const std::filesystem::path user = "/home/pupil/.local/share/trovel-studio";
+    struct Row {
+        const char* what;
+        std::filesystem::path option;
+        std::map<std::string, std::string> env;
+        std::filesystem::path exe;
+        std::filesystem::path shared;
+        std::filesystem::path written;
+    } rows[] = {
+        {"--app-dir", "/srv/class", {}, root / "usr/bin/trovel-studio", "/srv/class", "/srv/class"},
+        {"TROVEL_HOME", "", {{"TROVEL_HOME", "/home/t"}}, root / "usr/bin/x", "/home/t", "/home/t"},
+        // Installed: shared even where this process could write it.
+        {"installed", "", {}, root / "usr/bin/trovel-cli", root / "usr/share/trovel-studio", user},
+        {"portable", "", {}, root / "portable/trovel-studio", root / "portable", root / "portable"},
+        {"unwritable", "", {}, "/nonexistent/bin/trovel-studio", "/nonexistent/bin", user},
+    };
+    for (const Row& r : rows) {
+        const AppFolders f = resolveAppFolders(r.option, envOf(r.env), r.exe, user);
+        EXPECT_EQ(f.shared, r.shared) << r.what;
+        EXPECT_EQ(f.user, r.written) << r.what;
+    }
+    // No home to write to: the one folder, never the current directory.
+    EXPECT_EQ(resolveAppFolders("", envOf({}), root / "usr/bin/x", "").user, root / "usr/share/trovel-studio");
+}
+
+TEST(AppFolders, SeedingCopiesOnlyWhatTheUserHasNotGot) {
+    const auto root = test::scratchDir("folders_seed");
+    const AppFolders f{root / "share", root / "home/.local/share/trovel-studio"};
+    test::writeBytes(f.shared / "qx_def.ini", "defaults");
+    std::filesystem::permissions(f.shared / "qx_def.ini", std::filesystem::perms::owner_read |
+                                                              std::filesystem::perms::group_read |
+                                                              std::filesystem::perms::others_read);
+    ASSERT_TRUE(seedUserFolder(f, {u"qx_def.ini", u"record.dat"}));
+    EXPECT_EQ(readBytes(f.user / "qx_def.ini"), "defaults");
+    EXPECT_NE(std::filesystem::status(f.user / "qx_def.ini").permissions() & std::filesystem::perms::owner_write,
+              std::filesystem::perms::none);
+    EXPECT_FALSE(std::filesystem::exists(f.user / "record.dat"));
+    EXPECT_FALSE(std::filesystem::exists(f.user / "qx_def.ini.part"));
+    EXPECT_EQ(readableUserFile(f, u"record.dat"), f.shared / "record.dat");
+
+    test::writeBytes(f.user / "qx_def.ini", "mine");
+    ASSERT_TRUE(seedUserFolder(f, {u"qx_def.ini"}));
+    EXPECT_EQ(readBytes(f.user / "qx_def.ini"), "mine");
+    EXPECT_EQ(readableUserFile(f, u"qx_def.ini"), f.user / "qx_def.ini");
+
+    // A user folder that cannot be made: the shared defaults stay readable.
+    test::writeBytes(root / "file", "x");
+    const AppFolders blocked{f.shared, root / "file/trovel-studio"};
+    EXPECT_FALSE(seedUserFolder(blocked, {u"qx_def.ini"}));
+    EXPECT_EQ(readableUserFile(blocked, u"qx_def.ini"), f.shared / "qx_def.ini");
+}
+
+}  // namespace
+}  // namespace trovel

@@ -84,5 +84,32 @@ out=$("$cli" simulate "$src/examples/line_follower_stop.qxp" --app-dir "$app" --
 [[ $out == *'"result":8,'* ]] || fail "simulate: the stopping follower misses the stop-in-goal course: $out"
 "$cli" simulate "$work/text.qxp" --app-dir "$app" > /dev/null 2>&1; expect_eq "simulate bad program exit" $? 2
 
+# --help and --version: the text on stdout, exit 0, for the program and for each command.
+for words in "--help" "compile --help" "check --help" "decode --help" "simulate --help" "render --help" \
+             "render $work/text.qxp --help"; do
+  # shellcheck disable=SC2086
+  out=$("$cli" $words 2> "$work/help.err"); expect_eq "$words exit" $? 0
+  [[ $out == Usage:\ trovel-cli* ]] || fail "$words: no usage on stdout: $out"
+  [ -s "$work/help.err" ] && fail "$words wrote to stderr"
+done
+expect_eq "--version" "$("$cli" --version | head -1)" "trovel-cli (TrovelStudio) $(sed -n 's/^project(TrovelStudio VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")"
+expect_eq "compile --version" "$("$cli" compile --version | head -1)" "$("$cli" --version | head -1)"
+# Options also take their value after "=".
+"$cli" compile "$src/examples/led_repeat.qxp" --out="$work/eq.bin" > /dev/null; expect_eq "--out= exit" $? 0
+[ -s "$work/eq.bin" ] || fail "--out=FILE wrote nothing"
+
+# render: bad arguments and input give exit 2, a one-line reason and no picture.
+program "$work/far.qxp" "$start" 'CMD_	[[main]]-[27,900000]-[2]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[-1,-1]-[0]'
+for words in "$work/missing.qxp --out $work/r.png" "$work/text.qxp --out $work/r.png" \
+             "$src/examples/led_repeat.qxp" "$src/examples/led_repeat.qxp --out $work/r.png --size 0" \
+             "$src/examples/led_repeat.qxp --out $work/r.png --size 9x" \
+             "$src/examples/led_repeat.qxp --out $work/r.png --size 99999999999" \
+             "$src/examples/led_repeat.qxp --out $work/no/such/folder/r.png" "$work/far.qxp --out $work/r.png"; do
+  # shellcheck disable=SC2086
+  "$cli" render $words --app-dir "$app" > /dev/null 2> "$work/render.err"; expect_eq "render $words exit" $? 2
+  grep -q '^render: ' "$work/render.err" || fail "render $words: no reason: $(cat "$work/render.err")"
+  [ -e "$work/r.png" ] && fail "render $words wrote a picture"
+done
+
 [ $failures -eq 0 ] && echo "cli contract: all checks passed"
 exit $((failures > 0))

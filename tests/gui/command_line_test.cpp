@@ -53,6 +53,11 @@ private slots:
         QVERIFY(!line.viewMode);
         // An option at the end without its value is simply dropped.
         QVERIFY(parseStudioCommandLine({"--app-dir"}).appDir.empty());
+        // The value may follow "=", and keeps its case.
+        const auto joined = parseStudioCommandLine({"--app-dir=/Some/Dir", "--GRAB=Out.png", "--lang=en"});
+        QCOMPARE(QString::fromStdString(joined.appDir.string()), QStringLiteral("/Some/Dir"));
+        QCOMPARE(QString::fromStdString(joined.grabPath.string()), QStringLiteral("Out.png"));
+        QVERIFY(joined.programPath.empty());
     }
 };
 

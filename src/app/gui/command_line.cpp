@@ -44,6 +44,11 @@ StudioCommandLine parseStudioCommandLine(const std::vector<std::string>& args) {
             if (i + 1 < args.size()) (low == "--app-dir" ? line.appDir : line.grabPath) = args[++i];
             continue;
         }
+        if (low.rfind("--app-dir=", 0) == 0 || low.rfind("--grab=", 0) == 0) {
+            const size_t eq = arg.find('=');
+            (low[2] == 'a' ? line.appDir : line.grabPath) = arg.substr(eq + 1);
+            continue;
+        }
         // Only the switch is matched case-insensitively; the path keeps its case, which matters on
         // case-sensitive file systems.
         if (low.find("-view") != std::string::npos && low.rfind("-", 0) == 0) {

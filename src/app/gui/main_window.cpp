@@ -379,7 +379,8 @@ bool MainWindow::commandSaveAs() {
 }
 
 QString MainWindow::runFileDialog(bool save, const QString& title) {
-    QFileDialog dialog(this, title, m_setup.appDir, QStringLiteral("qxp (*.qxp);;txt (*.txt)"));
+    QFileDialog dialog(this, title, m_setup.programDir.isEmpty() ? m_setup.appDir : m_setup.programDir,
+                       QStringLiteral("qxp (*.qxp);;txt (*.txt)"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("qxp"));
@@ -408,7 +409,8 @@ void MainWindow::refreshPropertyPanel() {
 }
 
 void MainWindow::commandScreenshot() {
-    ExportScreenshot(this, m_program, m_setup.style, optionFlags().bits(), m_setup.appDir);
+    ExportScreenshot(this, m_program, m_setup.style, optionFlags().bits(),
+                     m_setup.programDir.isEmpty() ? m_setup.appDir : m_setup.programDir);
 }
 
 void MainWindow::commandOptions() {
@@ -451,6 +453,7 @@ void MainWindow::commandSimulator() {
         refreshPropertyPanel();
         m_palette->viewport()->update();
     };
+    if (!m_setup.userDir.isEmpty()) hooks.recordsDir = toPath(m_setup.userDir);
     openSimulator(m_program, optionFlags(), toPath(m_setup.appDir), hooks);
 }
 

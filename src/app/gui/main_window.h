@@ -58,7 +58,9 @@ struct MainWindowSetup {
     ChartStyle style;
     QFont statusFont;
     int statusLabelWidth = 96;
-    QString appDir;       // where the file dialogs start
+    QString appDir;       // the application folder: courses, firmware dialog
+    QString userDir;      // where lap records are written; appDir when empty
+    QString programDir;   // where the program and picture dialogs start; appDir when empty
     QString pendingPath;  // program to open when the window is first shown
     bool startRobotLink = false;  // poll for the robot (the studio does; widget tests do not)
 };

@@ -1,12 +1,16 @@
 // trovel-studio: the flowchart editor's window.
 
 #include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <QWindow>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,7 @@
 #include "app/gui/studio_setup.h"
 #include "app/gui/ui_text.h"
 #include "app/locale_id.h"
+#include "app/program_info.h"
 #include "app/string_ids.h"
 #include "model/option_flags.h"
 
@@ -46,14 +51,31 @@ void grabWindow(trovel::MainWindow& window, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    // Answered before Qt starts, so they work without a display.
+    if (const trovel::InfoRequest info = trovel::infoRequest(args); info != trovel::InfoRequest::None) {
+        const std::string text =
+            info == trovel::InfoRequest::Help ? trovel::studioHelpText() : trovel::versionText("trovel-studio");
+        std::fputs(text.c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("trovel-studio"));
+    QApplication app(argc, argv);
+    // Lets the desktop match the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("trovel-studio"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trovel-studio")));
     const trovel::StudioCommandLine line = trovel::parseStudioCommandLine(args);
 
-    trovel::initAppFolder(line.appDir);
+    const trovel::AppFolders folders = trovel::startAppFolders(line.appDir, trovel::executablePath());
     const uint32_t locale = trovel::userLocaleId(trovel::languageOption(argc, argv), trovel::processEnvironment());
-    const trovel::StartupResult startup = trovel::loadAppFolder(trovel::ModuleDirectory(), locale, trovel::appConfig());
+    const trovel::StartupResult startup = trovel::loadAppFolders(folders, locale, trovel::appConfig());
+    // Qt's own texts (file dialogs) in Japanese unless a language pack chose another language; the
+    // studio's button texts, installed after, take precedence.
+    QTranslator qtTexts;
+    if (!trovel::appConfig().resources.loaded &&
+        qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
     trovel::StandardTextTranslator buttons;
     app.installTranslator(&buttons);
     for (const auto& message : startup.messages) {
@@ -69,6 +91,7 @@ int main(int argc, char** argv) {
     const QString appDir = QString::fromStdU16String(trovel::ModuleDirectory().u16string());
     const QString pending = QString::fromStdU16String(line.programPath.u16string());
     trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), appDir, pending);
+    trovel::placeUserFiles(setup, folders);
     setup.startRobotLink = true;
     trovel::MainWindow window(std::move(setup));
     window.show();

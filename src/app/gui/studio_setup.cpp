@@ -1,5 +1,7 @@
 #include "app/gui/studio_setup.h"
 
+#include <QStandardPaths>
+
 #include <cstdlib>
 
 #include "app/gui/ui_text.h"
@@ -42,6 +44,20 @@ MainWindowSetup mainWindowSetup(const AppConfig& config, const QString& appDir, 
     setup.appDir = appDir;
     setup.pendingPath = pendingPath;
     return setup;
+}
+
+AppFolders startAppFolders(const std::filesystem::path& appDirOption, const std::filesystem::path& executable) {
+    const auto userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdU16String();
+    const AppFolders folders = resolveAppFolders(appDirOption, processEnvironment(), executable, userData);
+    setAppFolders(folders);
+    seedUserFolder(folders, userFileNames());
+    return folders;
+}
+
+void placeUserFiles(MainWindowSetup& setup, const AppFolders& folders) {
+    if (folders.user == folders.shared) return;
+    setup.userDir = QString::fromStdU16String(folders.user.u16string());
+    setup.programDir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
 }  // namespace trovel

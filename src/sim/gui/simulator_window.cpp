@@ -123,6 +123,8 @@ SimulatorWindow::~SimulatorWindow() { shutdown(); }
 void SimulatorWindow::loadCourses() {
     const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, m_textures->loader());
     m_loaded = result.loaded;
+    // The user's own records, when kept apart, replace those shipped with the courses.
+    if (m_loaded && !m_hooks.recordsDir.empty()) readRecords(m_sim->courses, m_hooks.recordsDir);
     for (const CourseMessage& message : result.messages)
         ask(simQString(courseMessageText(message)),
             isErrorMessage(message.problem) ? QMessageBox::Critical : QMessageBox::Warning, QMessageBox::Ok);
@@ -342,7 +344,8 @@ void SimulatorWindow::shutdown() {
     m_timer.stop();
     linkState().setSimulatorMemory({});
     // Without a loaded course set there is nothing to save, and an empty file would wipe the records.
-    if (m_loaded && courseCount(m_sim->courses) > 0) writeRecords(m_sim->courses, m_appDir);
+    if (m_loaded && courseCount(m_sim->courses) > 0)
+        writeRecords(m_sim->courses, m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir);
     m_options.clear(Option::SimulatorOpen);
     if (m_hooks.closed) m_hooks.closed();
 }

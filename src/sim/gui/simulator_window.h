@@ -63,6 +63,7 @@ struct SimulatorHooks {
     std::function<void()> redrawChart;                  // full redraw of the program area
     std::function<std::array<uint8_t, 2>()> gains;      // simulator motor gains [left, right]
     std::function<void()> closed;                       // after shutdown: the palette redraws
+    std::filesystem::path recordsDir;                   // where record.dat is kept; empty: the courses' folder
 };
 
 class SimulatorWindow : public QMainWindow {

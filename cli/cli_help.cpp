@@ -1,0 +1,82 @@
+#include "cli/cli_help.h"
+
+namespace trovel {
+
+namespace {
+
+struct CommandHelp {
+    std::string_view name;
+    std::string_view text;
+};
+
+constexpr CommandHelp kCommands[] = {
+    {"compile",
+     "Usage: trovel-cli compile PROGRAM.qxp [--out IMAGE.bin]\n"
+     "Compile PROGRAM to the robot's byte code and print one instruction a line as four\n"
+     "upper-case hex bytes.\n"
+     "\n"
+     "      --out=IMAGE.bin  also write the used bytes of the image to IMAGE.bin\n"
+     "\n"
+     "Exit status: 0 compiled, 1 program too large, 2 unreadable or not a program file.\n"},
+    {"check",
+     "Usage: trovel-cli check PROGRAM.qxp\n"
+     "Print the repeat structure check of PROGRAM: -1 when sound, else the faulty repeat 0..7.\n"
+     "\n"
+     "Exit status: 0 checked, 2 unreadable or not a program file.\n"},
+    {"decode",
+     "Usage: trovel-cli decode IMAGE.bin --out PROGRAM.qxp\n"
+     "Rebuild a flowchart from sequence bytes as read from the robot (at most 1024 bytes,\n"
+     "ending at FF FF FF FF) and save it as PROGRAM.\n"
+     "\n"
+     "Exit status: 0 saved, 2 unreadable input or the program cannot be written.\n"},
+    {"simulate",
+     "Usage: trovel-cli simulate PROGRAM.qxp [OPTION]...\n"
+     "Run PROGRAM in the simulator without a window and print one JSON line with the result.\n"
+     "\n"
+     "      --app-dir=DIR    application folder holding texture.ini and the courses\n"
+     "      --course=N       course number (default 0)\n"
+     "      --ticks=N        run N ticks of 16 ms (default: until the program stops)\n"
+     "      --seed=S         seed of the random branches\n"
+     "      --gain=L,R       simulator motor gains 0..255\n"
+     "      --trace=FILE.csv write one CSV row per tick\n"
+     "\n"
+     "Exit status: 0 ran, 2 bad arguments, program or course.\n"},
+    {"render",
+     "Usage: trovel-cli render PROGRAM.qxp --out CHART.png [--size N] [--app-dir DIR]\n"
+     "Draw the flowchart of PROGRAM as the studio's picture export does and write it as PNG.\n"
+     "Needs no display.\n"
+     "\n"
+     "      --out=CHART.png  the picture to write\n"
+     "      --size=N         scale the picture so that its longer side is N pixels\n"
+     "      --app-dir=DIR    application folder with the skin images and names\n"
+     "\n"
+     "Exit status: 0 written, 2 bad arguments, unreadable program or unwritable picture.\n"},
+};
+
+}  // namespace
+
+std::string cliHelpText() {
+    return "Usage: trovel-cli COMMAND [ARGUMENT]...\n"
+           "Work on TrovelStudio program files without a window.\n"
+           "\n"
+           "Commands:\n"
+           "  compile   compile a program to the robot's byte code\n"
+           "  check     check the repeat structure of a program\n"
+           "  decode    rebuild a program from robot sequence bytes\n"
+           "  simulate  run a program in the simulator\n"
+           "  render    draw a program's flowchart as a PNG picture\n"
+           "\n"
+           "      --help     display this help and exit\n"
+           "      --version  output version information and exit\n"
+           "\n"
+           "'trovel-cli COMMAND --help' describes one command.\n"
+           "Options taking a value accept it as the next word or after '='.\n";
+}
+
+std::string commandHelpText(std::string_view command) {
+    for (const CommandHelp& c : kCommands)
+        if (c.name == command) return std::string(c.text);
+    return {};
+}
+
+}  // namespace trovel

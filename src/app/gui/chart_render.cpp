@@ -1,0 +1,115 @@
+#include "app/gui/chart_render.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cstdio>
+#include <cmath>
+#include <memory>
+
+#include "app/app_config.h"
+#include "app/app_folder.h"
+#include "app/gui/screenshot_export.h"
+#include "app/gui/studio_setup.h"
+#include "app/locale_id.h"
+#include "editor/gui/chart_drawing.h"
+#include "model/option_flags.h"
+#include "model/program_file.h"
+#include "model/text_convert.h"
+
+namespace trovel {
+
+namespace {
+
+RenderResult failed(RenderStatus status, std::string message) {
+    RenderResult r;
+    r.status = status;
+    r.message = std::move(message);
+    return r;
+}
+
+std::string shown(const std::filesystem::path& p) { return p.string(); }
+
+void quietQtNotes(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+}  // namespace
+
+RenderResult renderProgramPicture(const RenderRequest& request) {
+    if (request.program.empty() || request.out.empty()) return failed(RenderStatus::BadRequest, "no program or no --out");
+    if (request.fit < 0 || request.fit > kMaxRenderFit)
+        return failed(RenderStatus::BadRequest, "--size must be 1.." + std::to_string(kMaxRenderFit));
+
+    BlockProgram program;
+    const LoadResult loaded = loadProgram(program, request.program);
+    if (!loaded.ok()) {
+        std::string why = loaded.status == LoadStatus::CannotOpen ? "cannot open the file" : "not a program file";
+        if (loaded.status == LoadStatus::Damaged)
+            why = "damaged record at line " + std::to_string(loaded.line) + " (" + loaded.reason + ")";
+        return failed(RenderStatus::ProgramUnreadable, shown(request.program) + ": " + why);
+    }
+
+    // Thumbnailers and scripts run without a display: never ask for one, and keep Qt's notes about
+    // the missing desktop session off their error stream.
+    std::unique_ptr<QGuiApplication> ownApp;
+    QtMessageHandler previousHandler = nullptr;
+    static int argc = 1;
+    static char name[] = "trovel-render";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        previousHandler = qInstallMessageHandler(quietQtNotes);
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QCoreApplication::setApplicationName(QStringLiteral("trovel-studio"));
+        ownApp = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    struct RestoreHandler {
+        bool active;
+        QtMessageHandler previous;
+        ~RestoreHandler() {
+            if (active) qInstallMessageHandler(previous);
+        }
+    } restoreHandler{ownApp != nullptr, previousHandler};
+
+    // The options and names that change the captions are the user's, as in the studio.
+    const auto userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdU16String();
+    const AppFolders folders = resolveAppFolders(request.appDir, processEnvironment(), executablePath(), userData);
+    AppConfig config;
+    const StartupResult startup = loadAppFolders(folders, request.localeId, config);
+    if (!startup.ok) {
+        std::string why = startup.messages.empty() ? std::string() : toUtf8(startup.messages.front().text);
+        std::replace(why.begin(), why.end(), '\n', ' ');
+        std::erase(why, '\r');
+        return failed(RenderStatus::AppFolderUnreadable, shown(folders.shared) + ": " + why);
+    }
+
+    // Block positions in a file are not bounded; a thumbnailer must not be made to allocate gigabytes.
+    const ChartExtent extent = chartExtent(program, QSize(), false);
+    if (int64_t(extent.content.right) * extent.content.bottom > kMaxRenderPixels)
+        return failed(RenderStatus::TooLarge, shown(request.program) + ": the chart is too large to draw (" +
+                                                  std::to_string(extent.content.right) + " x " +
+                                                  std::to_string(extent.content.bottom) + " pixels)");
+    QImage picture = renderChartImage(program, chartStyleFromConfig(config), optionFlags().bits());
+    if (picture.isNull()) return failed(RenderStatus::TooLarge, shown(request.program) + ": no memory for the picture");
+    if (request.fit > 0) {
+        const double scale = double(request.fit) / std::max(picture.width(), picture.height());
+        const int w = std::max(1, int(std::lround(picture.width() * scale)));
+        const int h = std::max(1, int(std::lround(picture.height() * scale)));
+        picture = picture.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+
+    // A picture cut short must not replace a good one.
+    QSaveFile file(QString::fromStdU16String(request.out.u16string()));
+    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
+        return failed(RenderStatus::CannotWrite, shown(request.out) + ": cannot write the picture");
+    RenderResult r;
+    r.status = RenderStatus::Rendered;
+    r.width = picture.width();
+    r.height = picture.height();
+    return r;
+}
+
+}  // namespace trovel

@@ -1,0 +1,43 @@
+#include "app/program_info.h"
+
+namespace trovel {
+
+InfoRequest infoRequest(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--") break;
+        if (a == "--help") return InfoRequest::Help;
+        if (a == "--version") return InfoRequest::Version;
+    }
+    return InfoRequest::None;
+}
+
+std::string versionText(std::string_view program) {
+    std::string text(program);
+    text += " (TrovelStudio) " TROVEL_VERSION "\n";
+    text += "A flowchart programming studio for the Trovel line-following robot.\n";
+    return text;
+}
+
+std::string studioHelpText() {
+    return "Usage: trovel-studio [OPTION]... [PROGRAM.qxp]\n"
+           "Draw flowchart programs for the Trovel robot, run them in the simulator and write them\n"
+           "to the robot. PROGRAM is opened when the window first shows.\n"
+           "\n"
+           "  -view                open PROGRAM in view mode: no new, open or save, no question on close\n"
+           "      --app-dir=DIR    read and write every file in the application folder DIR\n"
+           "      --lang=LANG      user interface language (ja, en); default from the locale\n"
+           "      --grab=FILE      save a PNG picture of the window to FILE and quit\n"
+           "      --help           display this help and exit\n"
+           "      --version        output version information and exit\n"
+           "\n"
+           "Environment:\n"
+           "  TROVEL_HOME            application folder when --app-dir is not given\n"
+           "  TROVEL_LANG            user interface language when --lang is not given\n"
+           "  TROVEL_VIRTUAL_ROBOT   connect an emulated robot instead of USB when set to 1\n"
+           "\n"
+           "Without --app-dir or TROVEL_HOME, an installed studio reads its shared files from\n"
+           "../share/trovel-studio beside the executable and writes qx_def.ini and record.dat in\n"
+           "the user's data folder (~/.local/share/trovel-studio).\n";
+}
+
+}  // namespace trovel

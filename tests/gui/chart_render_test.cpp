@@ -1,0 +1,96 @@
+// trovel-cli render draws what the studio's picture export saves, pixel for pixel, and scales to fit.
+
+#include <QAction>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QtTest>
+
+#include "app/app_config.h"
+#include "app/app_folder.h"
+#include "app/gui/main_window.h"
+#include "app/gui/studio_setup.h"
+#include "app/locale_id.h"
+#include "gui_test_support.h"
+#include "model/option_flags.h"
+
+using namespace trovel;
+
+namespace {
+
+// trovel-cli render with the shipped application folder; its exit code, stderr in `err`.
+int render(const QStringList& args, QString* err = nullptr) {
+    QProcess cli;
+    cli.start(QStringLiteral(TROVEL_CLI),
+              QStringList{QStringLiteral("render")} + args + QStringList{QStringLiteral("--app-dir"), TROVEL_APP_DIR});
+    if (!cli.waitForFinished(60000)) return -1;
+    if (err) *err = QString::fromUtf8(cli.readAllStandardError());
+    return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+}
+
+}  // namespace
+
+class ChartRenderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void renderEqualsTheStudiosPictureExport_data() {
+        QTest::addColumn<QString>("program");
+        for (const QString& name : QDir(TROVEL_SOURCE_DIR "/examples").entryList({QStringLiteral("*.qxp")}))
+            QTest::newRow(qPrintable(name)) << QStringLiteral(TROVEL_SOURCE_DIR "/examples/") + name;
+    }
+
+    void renderEqualsTheStudiosPictureExport() {
+        QFETCH(QString, program);
+        const QString dir = test::testDir(QStringLiteral("render"));
+        // The studio as it starts on the shipped folder, the program opened, its picture exported.
+        optionFlags().reset(0);
+        setAppFolder(TROVEL_APP_DIR);
+        const uint32_t locale = userLocaleId({}, processEnvironment());
+        QVERIFY(loadAppFolder(TROVEL_APP_DIR, locale, appConfig()).ok);
+        MainWindow window(mainWindowSetup(appConfig(), QStringLiteral(TROVEL_APP_DIR), program));
+        window.show();
+        QTRY_COMPARE(window.program().blocks.size() > 2, true);
+        const QString exported = dir + QStringLiteral("/studio.png");
+        auto dialog = test::answerFileDialog(exported);
+        auto message = test::answerMessage(QMessageBox::Ok);
+        window.actionById(Command::Screenshot)->trigger();
+        QVERIFY(dialog->answered());
+        QVERIFY(message->answered());
+
+        const QString rendered = dir + QStringLiteral("/cli.png");
+        QString err;
+        QCOMPARE(render({program, QStringLiteral("--out"), rendered}, &err), 0);
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+        const QImage a = QImage(exported).convertToFormat(QImage::Format_RGB32);
+        const QImage b = QImage(rendered).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!a.isNull());
+        QCOMPARE(b.size(), a.size());
+        QVERIFY(a == b);
+        optionFlags().reset(0);
+    }
+
+    void sizeFitsTheLongerSide_data() {
+        QTest::addColumn<int>("size");
+        QTest::newRow("thumbnail") << 128;
+        QTest::newRow("tiny") << 8;
+        QTest::newRow("print") << 1200;
+    }
+
+    void sizeFitsTheLongerSide() {
+        QFETCH(int, size);
+        const QString out = test::testDir(QStringLiteral("render_size")) + QStringLiteral("/chart.png");
+        const QString program = QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp");
+        QCOMPARE(render({program, QStringLiteral("--out"), out}), 0);
+        const QSize natural = QImage(out).size();
+        QCOMPARE(render({program, QStringLiteral("--out"), out, QStringLiteral("--size"), QString::number(size)}), 0);
+        const QSize fitted = QImage(out).size();
+        QCOMPARE(std::max(fitted.width(), fitted.height()), size);
+        // Same shape, within the rounding of the shorter side.
+        const double ratio = double(natural.width()) / natural.height();
+        QVERIFY(std::abs(fitted.width() - fitted.height() * ratio) <= std::max(1.0, ratio));
+    }
+};
+
+QTEST_MAIN(ChartRenderTest)
+#include "chart_render_test.moc"
