@@ -5,6 +5,10 @@ set -euo pipefail
 # studio, the IPA font for its Japanese texts.
 packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libhidapi-dev libgl-dev xvfb xauth fonts-ipafont-gothic)
+# "setup.sh fuzz" also brings clang with its libFuzzer and sanitizer runtimes, for make fuzz.
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

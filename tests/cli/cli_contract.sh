@@ -71,5 +71,13 @@ out=$("$cli" simulate "$src/examples/line_follower_stop.qxp" --app-dir "$app" --
 [[ $out == *'"result":8,'* ]] || fail "simulate: the stopping follower misses the stop-in-goal course: $out"
 "$cli" simulate "$work/text.qxp" --app-dir "$app" > /dev/null 2>&1; expect_eq "simulate bad program exit" $? 2
 
+# A Shift-JIS file name (from a zip made on Windows) and a record.dat that is a folder are used or
+# skipped, never a crash.
+sjis="$work/$(printf '\x83\x8d\x83\x7b.qxp')"
+cp "$src/examples/line_follower.qxp" "$sjis"
+expect_eq "check a Shift-JIS name" "$("$cli" check "$sjis")" "-1"
+cp -r "$src/data" "$work/app" && mkdir -p "$work/app/record.dat"
+"$cli" simulate "$sjis" --app-dir "$work/app" --course 1 > /dev/null; expect_eq "simulate with a record.dat folder" $? 0
+
 [ $failures -eq 0 ] && echo "cli contract: all checks passed"
 exit $((failures > 0))

@@ -21,6 +21,7 @@
 #include "app/locale_id.h"
 #include "app/string_ids.h"
 #include "model/option_flags.h"
+#include "model/text_convert.h"
 
 namespace {
 
@@ -66,15 +67,15 @@ int main(int argc, char** argv) {
 
     trovel::StartImageExport(nullptr);
     if (line.viewMode) trovel::optionFlags().set(trovel::Option::ViewMode);
-    const QString appDir = QString::fromStdU16String(trovel::ModuleDirectory().u16string());
-    const QString pending = QString::fromStdU16String(line.programPath.u16string());
+    const QString appDir = QString::fromStdU16String(trovel::pathText(trovel::ModuleDirectory()));
+    const QString pending = QString::fromStdU16String(trovel::pathText(line.programPath));
     trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), appDir, pending);
     setup.startRobotLink = true;
     trovel::MainWindow window(std::move(setup));
     window.show();
 
     if (!line.grabPath.empty()) {
-        const QString grabPath = QString::fromStdU16String(line.grabPath.u16string());
+        const QString grabPath = QString::fromStdU16String(trovel::pathText(line.grabPath));
         QTimer::singleShot(800, &window, [&window, grabPath] {
             grabWindow(window, grabPath);
             QCoreApplication::exit(0);
