@@ -3,7 +3,14 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup build test run bench screenshot clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+ASAN_BUILD ?= build-asan
+FUZZ_TARGETS = program_file text_record sequence_decoder settings memory_names skin resource_list string_pack \
+	message_format texture_ini bitmap record_dat hex_image virtual_robot command_line
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: all setup build test run bench screenshot clean fuzz fuzz-build asan
 
 all: build
 
@@ -38,5 +45,34 @@ package: build
 screenshot: build
 	@bash tools/screenshot.sh $(BUILD)/bin/trovel-studio screenshot.png
 
+# Each fuzzer runs FUZZ_SECONDS in its own folder under the fuzz build, from a copy of the committed
+# seeds; a crash leaves its input there (crash-*) for fuzz/regressions/NAME.
+fuzz-build:
+	@bash tools/setup.sh fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+		-DCMAKE_CXX_COMPILER=clang++ -DTROVEL_FUZZ=ON -DTROVEL_SANITIZE=ON -DTROVEL_GUI=OFF \
+		-DTROVEL_BENCH=OFF > /dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+
+fuzz: fuzz-build
+	@for t in $(FUZZ_TARGETS); do \
+		work=$(FUZZ_BUILD)/fuzz-run/$$t; mkdir -p $$work/corpus; \
+		cp -n fuzz/corpus/$$t/* $$work/corpus/ 2>/dev/null; \
+		echo "== $$t ($(FUZZ_SECONDS) s)"; \
+		(cd $$work && $(SANITIZER_ENV) $(abspath $(FUZZ_BUILD))/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
+			-dict=$(abspath fuzz/dict/$$t.dict) -print_final_stats=1 corpus \
+			$$(ls -d $(abspath fuzz/regressions/$$t) 2>/dev/null)) \
+			> $$work/log.txt 2>&1 || echo "   FAILED: see $$work/log.txt"; \
+		grep -E "^stat::number_of_executed_units|^stat::average_exec_per_sec|^stat::new_units_added" $$work/log.txt; \
+	done; ! ls $(FUZZ_BUILD)/fuzz-run/*/crash-* $(FUZZ_BUILD)/fuzz-run/*/leak-* $(FUZZ_BUILD)/fuzz-run/*/timeout-* 2>/dev/null
+
+# The whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder.
+asan: setup
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTROVEL_SANITIZE=ON -DTROVEL_BENCH=OFF > /dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@mkdir -p $(ASAN_BUILD)/xdg && chmod 700 $(ASAN_BUILD)/xdg
+	cd $(ASAN_BUILD) && XDG_RUNTIME_DIR=$(abspath $(ASAN_BUILD))/xdg QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) \
+		ctest --output-on-failure -j $(JOBS) --timeout 900
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(ASAN_BUILD)

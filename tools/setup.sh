@@ -10,6 +10,10 @@ packages+=(qt6-multimedia-dev qt6-translations-l10n)
 # make package and its checks: dpkg-shlibdeps and dpkg-deb, the desktop entry and AppStream
 # validators, the MIME database and gio to see how a file manager names a program file.
 packages+=(dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin)
+# "setup.sh fuzz" also brings clang with its libFuzzer and sanitizer runtimes, for make fuzz.
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <system_error>
 
+#include "model/text_convert.h"
+
 namespace trovel {
 
 namespace {
@@ -117,7 +119,7 @@ std::filesystem::path resolveDataPath(std::u16string_view name, const std::files
     std::u16string portable(name);
     for (char16_t& c : portable)
         if (c == u'\\') c = u'/';
-    std::filesystem::path p(portable);
+    std::filesystem::path p = pathFromText(portable);
     if (p.is_relative()) p = base / p;
     return p.lexically_normal();
 }

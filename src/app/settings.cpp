@@ -211,9 +211,7 @@ SettingsLoadResult LoadSettings(const std::filesystem::path& path, Settings& set
     return result;
 }
 
-bool SaveSettings(const std::filesystem::path& path, const Settings& s) {
-    TextRecordFile file;
-    if (!file.open(path, u"w")) return false;
+std::u16string settingsFileText(const Settings& s) {
     auto font = [](const FontSetting& f) {
         return formatMessage(u"[%d]-[%d]-[%d]-[%d]-[%d]-[%d]-[%d]-[%d]-[%d]",
                           {f.height, f.width, f.orientation, int(f.quality), int(f.pitchAndFamily),
@@ -237,7 +235,13 @@ bool SaveSettings(const std::filesystem::path& path, const Settings& s) {
     text += u"\n";
     text += u"_CNFNT:" + font(s.statusFont) +
             formatMessage(u"-[%d]-[[%s]]-[%d]\n", {fontStyleBits(s.statusFont), s.statusFont.face, s.statusLabelWidth});
-    file.writeText(text);
+    return text;
+}
+
+bool SaveSettings(const std::filesystem::path& path, const Settings& settings) {
+    TextRecordFile file;
+    if (!file.open(path, u"w")) return false;
+    file.writeText(settingsFileText(settings));
     return file.close();
 }
 

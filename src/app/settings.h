@@ -88,5 +88,7 @@ SettingsLoadResult LoadSettings(const std::filesystem::path& path, Settings& set
 // Rewrites qx_def.ini completely; the previous file stays when writing fails. Options are masked
 // with Option::SavedMask.
 bool SaveSettings(const std::filesystem::path& path, const Settings& settings);
+// The text SaveSettings writes, with LF line ends.
+std::u16string settingsFileText(const Settings& settings);
 
 }  // namespace trovel

@@ -4,6 +4,7 @@
 #include "app/resource_library.h"
 #include "app/message_format.h"
 #include "app/string_ids.h"
+#include "model/text_convert.h"
 #include "model/text_record_file.h"
 
 namespace trovel {
@@ -23,7 +24,7 @@ SkinResult LoadSkin(const std::filesystem::path& listFile, const std::filesystem
             result.status = SkinStatus::ImageUnreadable;
             result.badImage = full;
             result.images.clear();
-            result.message = formatMessage(ResString(Str::SkinImageUnreadable), {full.u16string()});
+            result.message = formatMessage(ResString(Str::SkinImageUnreadable), {pathText(full)});
             return result;
         }
         result.images.push_back({full, info});

@@ -133,8 +133,8 @@ EditResult pasteClipboard(BlockProgram& program, Clipboard& clipboard, UndoHisto
     for (size_t i = 0; i < n; ++i) {
         if (skip[i]) continue;
         ActionBlock& c = clipboard.blocks[i];
-        c.x += kGrid;
-        c.y += kGrid;
+        c.x = std::min(c.x + kGrid, kMaxCoordinate);
+        c.y = std::min(c.y + kGrid, kMaxCoordinate);
         auto copy = std::make_unique<ActionBlock>(c);
         copy->next = {nullptr, nullptr};
         copy->partner = nullptr;

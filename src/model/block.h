@@ -88,4 +88,8 @@ int calcOperandIndex(uint8_t address);
 // Number of RepeatStart blocks a program may hold, and so the number of repeat numbers 0..6.
 constexpr int kMaxRepeats = 7;
 
+// Positions and bends stay within ±kMaxCoordinate pixels (16 times the 2048-pixel chart area), so
+// sums of coordinates, sizes and bends in the editor's geometry never overflow an int.
+constexpr int kMaxCoordinate = 16 * 2048;
+
 }  // namespace trovel

@@ -1,5 +1,7 @@
 #include "model/program_file.h"
 
+#include <algorithm>
+
 #include "model/text_record_file.h"
 
 namespace trovel {
@@ -23,6 +25,14 @@ bool readPair(std::u16string_view field, int32_t& a, int32_t& b) {
     return true;
 }
 
+// A position or bend pair, held where the editor can still move and draw it.
+bool readCoordinates(std::u16string_view field, int32_t& a, int32_t& b) {
+    if (!readPair(field, a, b)) return false;
+    a = std::clamp(a, -kMaxCoordinate, kMaxCoordinate);
+    b = std::clamp(b, -kMaxCoordinate, kMaxCoordinate);
+    return true;
+}
+
 // Reads one record starting at "CMD_"; returns an error text when a field is missing or out of range.
 std::string parseRecord(std::u16string_view line, ActionBlock& block) {
     size_t pos = line.find(kRecordKey);
@@ -33,7 +43,7 @@ std::string parseRecord(std::u16string_view line, ActionBlock& block) {
     block.name = field;
 
     pos = nextField(line, pos, field);
-    if (pos == std::u16string_view::npos || !readPair(field, block.x, block.y)) return "position field x,y missing";
+    if (pos == std::u16string_view::npos || !readCoordinates(field, block.x, block.y)) return "position field x,y missing";
 
     pos = nextField(line, pos, field);
     if (pos == std::u16string_view::npos) return "type field missing";
@@ -51,7 +61,7 @@ std::string parseRecord(std::u16string_view line, ActionBlock& block) {
     }
 
     pos = nextField(line, pos, field);
-    if (pos == std::u16string_view::npos || !readPair(field, block.bend[0], block.bend[1]))
+    if (pos == std::u16string_view::npos || !readCoordinates(field, block.bend[0], block.bend[1]))
         return "bend field missing";
     pos = nextField(line, pos, field);
     if (pos == std::u16string_view::npos || !readPair(field, block.nextIndex[0], block.nextIndex[1]))
@@ -131,14 +141,12 @@ LoadResult loadProgram(BlockProgram& program, const std::filesystem::path& path)
     file.close();
     program.blocks = std::move(loaded.blocks);
     program.currentBlock = nullptr;
-    program.filePath = path.u16string();
+    program.filePath = pathText(path);
     result.status = LoadStatus::Loaded;
     return result;
 }
 
-bool saveProgram(BlockProgram& program, const std::filesystem::path& path) {
-    TextRecordFile file;
-    if (!file.open(path, u"w")) return false;
+std::u16string programFileText(const BlockProgram& program) {
     std::u16string text = u"FORMAT_:[";
     text += kFormatName;
     text += u"]\n\n";
@@ -158,14 +166,16 @@ bool saveProgram(BlockProgram& program, const std::filesystem::path& path) {
         }
         text += u"]-[" + num(b->bend[0]) + u"," + num(b->bend[1]) + u"]-[" + num(indexOfLink(b->next[0])) + u"," +
                 num(indexOfLink(b->next[1])) + u"]-[" + num(indexOfLink(b->partner)) + u"]\n";
-        if (text.size() > 64 * 1024) {
-            file.writeText(text);
-            text.clear();
-        }
     }
-    file.writeText(text);
+    return text;
+}
+
+bool saveProgram(BlockProgram& program, const std::filesystem::path& path) {
+    TextRecordFile file;
+    if (!file.open(path, u"w")) return false;
+    file.writeText(programFileText(program));
     if (!file.close()) return false;
-    program.filePath = path.u16string();
+    program.filePath = pathText(path);
     return true;
 }
 

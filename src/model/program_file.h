@@ -29,6 +29,9 @@ LoadResult loadProgram(BlockProgram& program, const std::filesystem::path& path)
 // Writes every block; the previous file survives a failed save. On success filePath = path.
 bool saveProgram(BlockProgram& program, const std::filesystem::path& path);
 
+// The text saveProgram writes, with LF line ends (the file layer writes them as CR LF).
+std::u16string programFileText(const BlockProgram& program);
+
 // The file's name after the last folder separator (for the window title).
 std::u16string fileTitle(std::u16string_view path);
 

@@ -21,6 +21,11 @@ struct Reader {
     Instruction at(size_t n) const { return n < code.size() ? code[n] : kEndOfSequence; }
 };
 
+// Addresses 24..30 are the counters of repeat numbers 0..6; 30/31 on any other address is arithmetic.
+bool isRepeatCounter(uint8_t address) {
+    return address >= MemoryMap::FirstRepeatCounter && address < MemoryMap::FirstRepeatCounter + kMaxRepeats;
+}
+
 uint8_t percentBack(uint8_t speed) { return static_cast<uint8_t>((kFullSpeed - speed) * 100 / kFullSpeed); }
 
 // One motion block from 01 L R n, with its timed form 01 L R, 03 t, 01 00 00 n.
@@ -109,7 +114,7 @@ int decodeOne(const Reader& r, size_t k, Decoded& d) {
     case Op::Assign + 2:
     case Op::Assign + 3:
     case Op::Assign + 4:
-        if (op == Op::Assign && i0[1] >= MemoryMap::FirstRepeatCounter) {
+        if (op == Op::Assign && isRepeatCounter(i0[1])) {
             ActionBlock* b = make(BlockType::RepeatStart);
             b->param[2] = static_cast<uint8_t>(i0[1] - MemoryMap::FirstRepeatCounter);
             b->param[0] = i1[2];
@@ -117,7 +122,7 @@ int decodeOne(const Reader& r, size_t k, Decoded& d) {
             d.next = {i2[1], i1[3]};
             return 3;
         }
-        if (op == Op::Assign + 1 && i0[1] >= MemoryMap::FirstRepeatCounter) {
+        if (op == Op::Assign + 1 && isRepeatCounter(i0[1])) {
             ActionBlock* b = make(BlockType::RepeatEnd);
             b->param[2] = static_cast<uint8_t>(i0[1] - MemoryMap::FirstRepeatCounter);
             d.repeatStart = i1[1] - 1;
@@ -246,9 +251,20 @@ void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
         end.next[0] = start->param[1] != 0 ? nullptr : find(startRecord->next[1]);
     }
 
+    // A repeat block left without its partner (a damaged sequence) could be neither compiled nor
+    // saved and opened again: it is left out, and links into it pass on to what followed it.
+    auto unpaired = [](const ActionBlock* b) { return b && isRepeat(b->type) && !b->partner; };
+    for (auto& d : decoded) {
+        for (ActionBlock*& next : d.block->next)
+            for (size_t hops = 0; unpaired(next) && hops <= decoded.size(); ++hops) next = next->next[0];
+        for (ActionBlock*& next : d.block->next)
+            if (unpaired(next)) next = nullptr;
+    }
+
     clear(program);
     program.blocks.reserve(decoded.size());
-    for (auto& d : decoded) append(program, std::move(d.block));
+    for (auto& d : decoded)
+        if (!unpaired(d.block.get())) append(program, std::move(d.block));
     program.filePath.clear();
 }
 

@@ -133,6 +133,55 @@ std::string toCp932(std::u16string_view text) {
     return convert("CP932", "UTF-16LE", raw, 2, "?");
 }
 
+std::u16string pathText(const std::filesystem::path& path) {
+    const std::string& bytes = path.native();
+    std::u16string out;
+    out.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        // Decode one valid UTF-8 sequence (no overlong forms, no surrogates), else escape one byte.
+        unsigned char b = static_cast<unsigned char>(bytes[i]);
+        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+        char32_t c = extra <= 0 ? b : b & (0x3F >> extra);
+        bool ok = extra >= 0 && i + static_cast<size_t>(extra) < bytes.size();
+        for (int k = 1; ok && k <= extra; ++k) {
+            unsigned char t = static_cast<unsigned char>(bytes[i + k]);
+            ok = (t & 0xC0) == 0x80;
+            c = (c << 6) | (t & 0x3F);
+        }
+        static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        ok = ok && c >= kLeast[extra < 0 ? 0 : extra] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+        if (!ok) {
+            out += static_cast<char16_t>(0xDC00 | b);
+            ++i;
+            continue;
+        }
+        appendUtf16(out, c);
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return out;
+}
+
+std::filesystem::path pathFromText(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xDC80 && c <= 0xDCFF) {
+            bytes += static_cast<char>(c & 0xFF);
+            continue;
+        }
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        appendUtf8(bytes, c);
+    }
+    return std::filesystem::path(std::move(bytes));
+}
+
 std::u16string fromNumber(long long value) {
     std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());

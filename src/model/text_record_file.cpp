@@ -179,6 +179,8 @@ size_t nextTextField(std::u16string_view line, size_t from, std::u16string& text
     if (open == std::u16string_view::npos) return open;
     size_t close = line.find(u"]]", open + 2);
     if (close == std::u16string_view::npos) return close;
+    // A text ending in ']' is written as "...]]]": the field closes at the last two brackets of the run.
+    while (close + 2 < line.size() && line[close + 2] == u']') ++close;
     text.assign(line.substr(open + 2, close - open - 2));
     return close + 2;
 }

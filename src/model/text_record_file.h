@@ -64,7 +64,8 @@ private:
 // Finds the next "[...]" at or after `from`; `text` gets its content. Returns the position after
 // the ']', or npos (with `text` empty) when a bracket is missing.
 size_t nextField(std::u16string_view line, size_t from, std::u16string& text);
-// The same for "[[...]]", so the content may hold single brackets.
+// The same for "[[...]]", so the content may hold single brackets; it closes at the last "]]" of a
+// run of brackets, so a text ending in ']' reads back whole.
 size_t nextTextField(std::u16string_view line, size_t from, std::u16string& text);
 // Leading decimal number of the text (0 when none), looking at no more than 255 characters.
 double toNumber(std::u16string_view text);

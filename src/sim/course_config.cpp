@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <fstream>
 #include <map>
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr float kPi = 3.1415927f;
 constexpr int kNoCourse = -1;
+constexpr float kMaxRobotHalf = 350.0f;  // a judging square wider than the field judges nothing more
 
 // Reads the fields after a key in order; a field that is not there reads as empty.
 class FieldCursor {
@@ -51,6 +53,12 @@ int decimalInt(std::u16string_view text) {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
+// A real from the file held within [lo, hi]; NaN, which every comparison lets through, reads as `otherwise`.
+float realIn(double v, float lo, float hi, float otherwise = 0.0f) {
+    if (std::isnan(v)) return otherwise;
+    return static_cast<float>(std::clamp(v, static_cast<double>(lo), static_cast<double>(hi)));
+}
+
 std::u16string cut(std::u16string s, size_t maxChars) {
     if (s.size() > maxChars) s.resize(maxChars);
     return s;
@@ -71,6 +79,8 @@ CourseRect parseRect(std::u16string_view list) {
 }
 
 bool defaultTextureLoader(int, const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return false;
     std::ifstream in(file, std::ios::binary);
     return static_cast<bool>(in);
 }
@@ -151,9 +161,12 @@ struct Loader {
             message(problemOf(status), slot.path, expected);
         }
         CourseRecord& course = set.courses[size_t(s - Slot::FirstCourse)];
-        course.startX = std::clamp(static_cast<float>(toNumber(f.value())), -350.0f, 350.0f);
-        course.startY = std::clamp(static_cast<float>(toNumber(f.value())), -250.0f, 250.0f);
-        course.startHeading = static_cast<float>(toNumber(f.value())) / 180.0f * kPi;
+        course.startX = realIn(toNumber(f.value()), -350.0f, 350.0f);
+        course.startY = realIn(toNumber(f.value()), -250.0f, 250.0f);
+        // Whole turns are dropped so a huge angle keeps its direction instead of losing all precision.
+        double degrees = toNumber(f.value());
+        degrees = std::isfinite(degrees) ? std::fmod(degrees, 360.0) : 0.0;
+        course.startHeading = static_cast<float>(degrees) / 180.0f * kPi;
         course.name = cut(f.text(), kMaxCourseNameChars);
         course.courseFlags = decimalInt(f.value());
         if (dropped) {
@@ -219,7 +232,7 @@ struct Loader {
         if ((at = after(u"_ATACKPARAM:")) != text.npos) attackParam({text, at});
         if (after(u"_PUT_ATARI:") != text.npos) set.drawJudgingAreas = true;
         if ((at = after(u"_ATACKPARAM_MYATARI:")) != text.npos)
-            set.robotHalf = static_cast<float>(toNumber(FieldCursor(text, at).value()));
+            set.robotHalf = realIn(toNumber(FieldCursor(text, at).value()), 0.0f, kMaxRobotHalf);
         if ((at = after(u"_ATACKPARAM_INVAREA:")) != text.npos) forbiddenArea({text, at});
         if ((at = after(u"_ATACKPARAM_SENSORBD:")) != text.npos) offLine({text, at});
         if ((at = after(u"_ATACKPARAM_CHKAREA:")) != text.npos) checkpoints({text, at});
@@ -239,7 +252,7 @@ const CoursePicture* coursePicture(const CourseSet& set, int course) {
 std::filesystem::path resolveDataPath(const std::filesystem::path& appDir, std::u16string_view path) {
     std::u16string p(path);
     std::replace(p.begin(), p.end(), u'\\', u'/');
-    return appDir / std::filesystem::path(p);
+    return appDir / pathFromText(p);
 }
 
 CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16string>& lines,

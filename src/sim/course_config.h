@@ -25,7 +25,6 @@ constexpr int Digits = 4;
 constexpr int FirstCourse = 5;
 }  // namespace Slot
 
-constexpr int kNoRecordMs = 599999;
 constexpr size_t kMaxPathChars = 1023;
 constexpr size_t kMaxCourseNameChars = 255;
 constexpr size_t kMaxSoundPathChars = 259;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <system_error>
 
 namespace trovel {
 
@@ -18,16 +19,18 @@ int32_t readLe32(const std::vector<uint8_t>& b, size_t at) {
 
 }  // namespace
 
-bool readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes) {
+bool readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::uintmax_t maxBytes) {
+    // A directory opens as a stream whose size reads as huge: only plain files of sane size are read.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > maxBytes) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 0) return false;
-    in.seekg(0, std::ios::beg);
     bytes.resize(static_cast<size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
-    return true;
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return !in.bad();
 }
 
 PictureResult parseCoursePicture(const std::vector<uint8_t>& bytes) {

@@ -35,7 +35,11 @@ struct PictureResult {
 PictureResult parseCoursePicture(const std::vector<uint8_t>& bytes);
 PictureResult loadCoursePicture(const std::filesystem::path& path);
 
-// Whole file into memory; false when it cannot be opened or read.
-bool readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes);
+// Larger files are no course picture or record file; they are refused unread.
+constexpr std::uintmax_t kMaxReadBytes = 64u * 1024 * 1024;
+// Whole plain file into memory; false when it cannot be opened or read, is not a plain file or
+// holds more than maxBytes.
+bool readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes,
+                   std::uintmax_t maxBytes = kMaxReadBytes);
 
 }  // namespace trovel

@@ -8,6 +8,7 @@
 namespace trovel {
 
 constexpr int kMaxStoredRecords = 255;  // what the count byte can hold
+constexpr int kNoRecordMs = 599999;  // the best time that means no record (also the display cap)
 
 enum class RecordStatus {
     Read,
@@ -17,7 +18,7 @@ enum class RecordStatus {
 
 struct RecordsRead {
     RecordStatus status = RecordStatus::CannotOpen;
-    std::vector<int32_t> times;  // the stored times in course order (only when Read)
+    std::vector<int32_t> times;  // the stored times in course order (only when Read); 1..599999
 };
 
 RecordsRead parseRecords(const std::vector<uint8_t>& bytes);

@@ -37,6 +37,8 @@ TEST(AppFolder, DataNamesResolveInsideTheFolder) {
     EXPECT_EQ(resolveDataPath(u"skin\\start.bmp", "/app"), "/app/skin/start.bmp");
     EXPECT_EQ(resolveDataPath(u"/abs/x.bmp", "/app"), "/abs/x.bmp");
     EXPECT_EQ(resolveDataPath(u"lang/./en.txt", "/app"), "/app/lang/en.txt");
+    // A damaged name with a broken UTF-16 sequence names a file that is not there, never a crash.
+    EXPECT_EQ(resolveDataPath(u"skin/\xD800x.bmp", "/app"), "/app/skin/\xEF\xBF\xBDx.bmp");
     setAppFolder("/school/trovel");
     EXPECT_EQ(ModuleDirectory(), "/school/trovel");
     EXPECT_EQ(appFilePath(u"qx_def.ini"), "/school/trovel/qx_def.ini");

@@ -110,6 +110,13 @@ for words in "$work/missing.qxp --out $work/r.png" "$work/text.qxp --out $work/r
   grep -q '^render: ' "$work/render.err" || fail "render $words: no reason: $(cat "$work/render.err")"
   [ -e "$work/r.png" ] && fail "render $words wrote a picture"
 done
+# A Shift-JIS file name (from a zip made on Windows) and a record.dat that is a folder are used or
+# skipped, never a crash.
+sjis="$work/$(printf '\x83\x8d\x83\x7b.qxp')"
+cp "$src/examples/line_follower.qxp" "$sjis"
+expect_eq "check a Shift-JIS name" "$("$cli" check "$sjis")" "-1"
+cp -r "$src/data" "$work/app" && mkdir -p "$work/app/record.dat"
+"$cli" simulate "$sjis" --app-dir "$work/app" --course 1 > /dev/null; expect_eq "simulate with a record.dat folder" $? 0
 
 [ $failures -eq 0 ] && echo "cli contract: all checks passed"
 exit $((failures > 0))

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "model/program_file.h"
+#include "model/text_convert.h"
 #include "test_programs.h"
 
 using namespace trovel;
@@ -233,6 +234,20 @@ TEST(ProgramFile, TitleIsTheLastPathPart) {
     EXPECT_EQ(fileTitle(u"C:\\work\\robot.qxp"), u"robot.qxp");
     EXPECT_EQ(fileTitle(u"/home/pupil/robot.qxp"), u"robot.qxp");
     EXPECT_EQ(fileTitle(u"plain.qxp"), u"plain.qxp");
+}
+
+TEST(ProgramFile, OpensAndSavesThroughANameThatIsNotUtf8) {
+    // "ロボット.qxp" in Shift-JIS, as unpacked from a zip made on Windows.
+    const std::filesystem::path path = scratchDir("sjis") / std::string("\x83\x8D\x83\x7B\x83\x62\x83\x67.qxp");
+    BlockProgram saved = everyType();
+    ASSERT_TRUE(saveProgram(saved, path));
+    BlockProgram loaded;
+    ASSERT_TRUE(loadProgram(loaded, path).ok());
+    expectSameFields(saved, loaded);
+    // The kept path names the very same file, so Save writes over it.
+    EXPECT_EQ(pathFromText(loaded.filePath), path);
+    EXPECT_TRUE(saveProgram(loaded, pathFromText(loaded.filePath)));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path.parent_path()), {}), 1);
 }
 
 TEST(ProgramFile, ShippedExamplesRoundTripByteForByte) {

@@ -195,6 +195,9 @@ TEST(LapRecords, ReadFewerMoreAndTruncatedFiles) {
     std::filesystem::remove(dir / "record.dat");
     EXPECT_EQ(readRecords(set, dir), RecordStatus::CannotOpen);
     EXPECT_EQ(set.courses[1].bestMs, 100);
+    std::filesystem::create_directory(dir / "record.dat");
+    EXPECT_EQ(readRecords(set, dir), RecordStatus::CannotOpen);
+    EXPECT_EQ(set.courses[1].bestMs, 100);
 }
 
 TEST(LapRecords, WriteRoundTripsAndKeepsTheFirst255) {

@@ -29,6 +29,7 @@
 #include "model/option_flags.h"
 #include "model/program_file.h"
 #include "model/repeat_check.h"
+#include "model/text_convert.h"
 #include "robot/gui/memory_map_window.h"
 #include "robot/gui/robot_commands.h"
 #include "robot/hid_link.h"
@@ -40,7 +41,7 @@ namespace trovel {
 
 namespace {
 
-std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdU16String()); }
+std::filesystem::path toPath(const QString& path) { return pathFromText(path.toStdU16String()); }
 
 }  // namespace
 
@@ -366,7 +367,8 @@ bool MainWindow::saveToFile(const QString& path) {
 bool MainWindow::commandSave() {
     if (optionFlags().has(Option::ViewMode)) return false;
     const QString path = toQString(m_program.filePath);
-    if (!path.isEmpty() && QFileInfo(path).isFile()) return saveToFile(path);
+    std::error_code ec;
+    if (!path.isEmpty() && std::filesystem::is_regular_file(toPath(path), ec)) return saveToFile(path);
     return commandSaveAs();
 }
 

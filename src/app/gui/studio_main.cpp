@@ -26,6 +26,7 @@
 #include "app/program_info.h"
 #include "app/string_ids.h"
 #include "model/option_flags.h"
+#include "model/text_convert.h"
 
 namespace {
 
@@ -88,8 +89,8 @@ int main(int argc, char** argv) {
 
     trovel::StartImageExport(nullptr);
     if (line.viewMode) trovel::optionFlags().set(trovel::Option::ViewMode);
-    const QString appDir = QString::fromStdU16String(trovel::ModuleDirectory().u16string());
-    const QString pending = QString::fromStdU16String(line.programPath.u16string());
+    const QString appDir = QString::fromStdU16String(trovel::pathText(trovel::ModuleDirectory()));
+    const QString pending = QString::fromStdU16String(trovel::pathText(line.programPath));
     trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), appDir, pending);
     trovel::placeUserFiles(setup, folders);
     setup.startRobotLink = true;
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
     window.show();
 
     if (!line.grabPath.empty()) {
-        const QString grabPath = QString::fromStdU16String(line.grabPath.u16string());
+        const QString grabPath = QString::fromStdU16String(trovel::pathText(line.grabPath));
         QTimer::singleShot(800, &window, [&window, grabPath] {
             grabWindow(window, grabPath);
             QCoreApplication::exit(0);

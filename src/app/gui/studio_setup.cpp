@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/gui/ui_text.h"
+#include "model/text_convert.h"
 
 namespace trovel {
 
@@ -24,7 +25,7 @@ ChartStyle chartStyleFromConfig(const AppConfig& config) {
     style.font = fontFromSetting(config.settings.chartFont);
     style.text = chartTextSources(config.memoryNames.displayName, config.memoryNames.shortName);
     for (size_t i = 0; i < config.skin.size(); ++i) {
-        QImage image(QString::fromStdU16String(config.skin[i].file.u16string()));
+        QImage image(QString::fromStdU16String(pathText(config.skin[i].file)));
         const int type = static_cast<int>(i) + 1;
         if (type == static_cast<int>(BlockType::Branch) || type == static_cast<int>(BlockType::RandomBranch)) {
             image = withKeyColorTransparent(image);

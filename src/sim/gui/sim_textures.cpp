@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "model/text_convert.h"
+
 namespace trovel {
 
 namespace {
@@ -20,7 +22,7 @@ QImage applyColourKey(const QImage& image) {
 
 bool SimTextures::load(int slot, const std::filesystem::path& file) {
     if (slot < 0) return false;
-    QImage image(QString::fromStdU16String(file.u16string()));
+    QImage image(QString::fromStdU16String(pathText(file)));
     if (image.isNull()) return false;
     if (size_t(slot) >= m_keyed.size()) {
         m_keyed.resize(size_t(slot) + 1);

@@ -19,6 +19,7 @@
 #include "sim/gui/sim_text.h"
 #include "model/option_flags.h"
 #include "model/repeat_check.h"
+#include "model/text_convert.h"
 #include "robot/link_state.h"
 #include "sim/gui/record_dialog.h"
 #include "sim/gui/sim_renderer.h"
@@ -295,7 +296,7 @@ void SimulatorWindow::redraw() {
 void SimulatorWindow::playSounds() {
     for (const std::u16string& file : m_sim->pendingSounds) {
         ++m_soundsRequested;
-        m_sound->play(QString::fromStdU16String(resolveDataPath(m_appDir, file).u16string()));
+        m_sound->play(QString::fromStdU16String(pathText(resolveDataPath(m_appDir, file))));
     }
     m_sim->pendingSounds.clear();
 }
