@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/app_folder.h"
+#include "cli/robot_command.h"
 #include "cli/simulate_command.h"
 #include "model/compiler.h"
 #include "model/option_flags.h"
@@ -120,5 +121,6 @@ int main(int argc, char** argv) {
     if (command == "check") return checkCommand(args);
     if (command == "decode") return decodeCommand(args);
     if (command == "simulate") return simulateCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
+    if (command == "robot") return robotCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     return usage();
 }

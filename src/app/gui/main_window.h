@@ -13,6 +13,7 @@
 
 #include "editor/gui/chart_style.h"
 #include "model/program.h"
+#include "robot/hid_device.h"
 
 class QAction;
 class QLabel;
@@ -59,6 +60,7 @@ struct MainWindowSetup {
     QString appDir;       // where the file dialogs start
     QString pendingPath;  // program to open when the window is first shown
     bool startRobotLink = false;  // poll for the robot (the studio does; widget tests do not)
+    RobotUsbId robotUsb;          // robot.ini or --robot-usb
 };
 
 class MainWindow : public QMainWindow {

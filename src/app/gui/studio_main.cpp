@@ -21,6 +21,7 @@
 #include "app/locale_id.h"
 #include "app/string_ids.h"
 #include "model/option_flags.h"
+#include "robot/robot_usb_id.h"
 
 namespace {
 
@@ -70,6 +71,9 @@ int main(int argc, char** argv) {
     const QString pending = QString::fromStdU16String(line.programPath.u16string());
     trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), appDir, pending);
     setup.startRobotLink = true;
+    if (!trovel::chooseRobotUsbId(line.robotUsb, trovel::ModuleDirectory(), setup.robotUsb))
+        QMessageBox::warning(nullptr, trovel::uiText(trovel::Str::MessageCaption),
+                             QStringLiteral("--robot-usb %1: VID:PID (16進数) で指定してください。").arg(QString::fromStdString(line.robotUsb)));
     trovel::MainWindow window(std::move(setup));
     window.show();
 
