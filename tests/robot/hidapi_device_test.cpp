@@ -5,11 +5,15 @@
 
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "robot/hid_report.h"
+#include "robot/program_download.h"
 #include "robot/hidapi_device.h"
+#include "robot/robot_usb_id.h"
+#include "robot/virtual_robot.h"
 #include "robot_test_support.h"
 
 using namespace trovel;
@@ -132,6 +136,66 @@ TEST(HidapiDevice, OnlyAWholeReportIsAReply) {
     HidReport reply{};
     hid.readLengths = {64, 64, 0, 20};
     EXPECT_FALSE(exchange(*found.device, commandReport(AppCommand::Probe), reply, 10));
+}
+
+TEST(RobotUsbId, OptionOverRobotIniOverTheBuiltInPair) {
+    struct Row {
+        const char* text;
+        bool ok;
+        RobotUsbId id;
+    };
+    const Row rows[] = {{"1209:7e10", true, {0x1209, 0x7E10}}, {"0x04D8:003F", true, {0x04D8, 0x003F}},
+                        {"1209", false, {}},  {"1209:", false, {}}, {"12345:1", false, {}},
+                        {"0:1", false, {}},   {"zz:1", false, {}}};
+    for (const Row& row : rows) {
+        const auto id = parseRobotUsbId(row.text);
+        EXPECT_EQ(id.has_value(), row.ok) << row.text;
+        if (id && row.ok) EXPECT_TRUE(id->vendor == row.id.vendor && id->product == row.id.product) << row.text;
+    }
+    const auto dir = scratch("robot_ini");
+    RobotUsbId id;
+    ASSERT_TRUE(chooseRobotUsbId("", dir, id));  // no robot.ini: the built-in pair
+    EXPECT_EQ(id.vendor, RobotVendorId);
+    {
+        std::ofstream ini(dir / "robot.ini", std::ios::binary);
+        ini << "; another board\r\n_ROBOT_USB:[04D8]-[003F]\r\n";
+    }
+    ASSERT_TRUE(chooseRobotUsbId("", dir, id));
+    EXPECT_EQ(id.vendor, 0x04D8);
+    EXPECT_EQ(id.product, 0x003F);
+    ASSERT_TRUE(chooseRobotUsbId("1234:5678", dir, id));
+    EXPECT_EQ(id.product, 0x5678);
+    EXPECT_FALSE(chooseRobotUsbId("nonsense", dir, id));
+    EXPECT_EQ(id.product, 0x5678);  // unchanged
+    // The shipped file names the built-in pair.
+    EXPECT_EQ(loadRobotUsbId(TROVEL_APP_DIR).product, RobotProductId);
+}
+
+TEST(VirtualRobotState, ADemoRobotKeepsItsProgramBetweenRuns) {
+    const auto path = scratch("robot_state") / "demo.state";
+    {
+        OptionFlags flags;
+        LinkState state;
+        HidLink link(robotFinder({}, path.string()), flags, state, fastTiming());
+        ASSERT_TRUE(link.tryClaim());
+        ASSERT_TRUE(link.findRobot());
+        link.release();
+        flags.set(Option::Connected);
+        TransferContext ctx{link, nullptr, {}};
+        SequenceImage image;
+        image.bytes[0] = 0xFE;
+        image.bytes[1] = image.bytes[2] = image.bytes[3] = 0;
+        image.length = 4;
+        ASSERT_EQ(DownloadProgram(ctx, image, {40, 50}).status, TransferStatus::Done);
+    }  // the finder goes with the link: the state is written
+    auto robot = VirtualRobot::create();
+    ASSERT_TRUE(robot->load(path));
+    EXPECT_EQ(robot->flash(kSequenceAddress, 4), (std::vector<uint8_t>{0xFE, 0, 0, 0}));
+    EXPECT_EQ(robot->memoryMapArea()[7], 102);
+    // Not a state file: refused, the robot as it was.
+    { std::ofstream(path, std::ios::binary) << "junk"; }
+    EXPECT_FALSE(robot->load(path));
+    EXPECT_EQ(robot->flash(kSequenceAddress, 1)[0], 0xFE);
 }
 
 }  // namespace
