@@ -9,6 +9,7 @@
 #include "app/program_info.h"
 #include "cli/cli_help.h"
 #include "cli/render_command.h"
+#include "cli/robot_command.h"
 #include "cli/simulate_command.h"
 #include "model/compiler.h"
 #include "model/option_flags.h"
@@ -144,5 +145,6 @@ int main(int argc, char** argv) {
     if (command == "decode") return decodeCommand(args);
     if (command == "render") return renderCommand(args);
     if (command == "simulate") return simulateCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
+    if (command == "robot") return robotCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     return usage();
 }

@@ -147,6 +147,8 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::FirstSensorCaption + 5, u"センサ⑥"},
     {Str::Connected, u"接続中"},
     {Str::Writing, u"書込中"},
+    {Str::FirmwareIncomplete, u"ファーム未完了"},
+    {Str::RobotInUse, u"他で使用中"},
     {Str::PanelSecondsFor, u"??秒間%s"},
     {Str::PanelSeconds, u"秒"},
     {Str::PanelTurn, u"曲がる"},

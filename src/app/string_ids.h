@@ -134,6 +134,8 @@ constexpr uint16_t FirstSensorCaption = 1120;
 // Status label texts.
 constexpr uint16_t Connected = 1130;
 constexpr uint16_t Writing = 1131;
+constexpr uint16_t FirmwareIncomplete = 1132;
+constexpr uint16_t RobotInUse = 1133;
 // The other standard buttons of message boxes (OK, Close and Cancel are 1063..1065).
 constexpr uint16_t ButtonYes = 1142;
 constexpr uint16_t ButtonNo = 1143;

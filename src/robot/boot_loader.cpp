@@ -1,5 +1,8 @@
 #include "robot/boot_loader.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "robot/hid_report.h"
 
 namespace trovel {
@@ -15,19 +18,23 @@ bool WaitForBootLoader(const TransferContext& ctx, bool progress) {
         ctx.progress.setRange(0, 60);
         ctx.progress.setPosition(0);
     }
-    for (int pass = 1;; ++pass) {
+    // The limit is time, not passes: a silent robot's probe time-outs must not stretch the wait.
+    using Clock = std::chrono::steady_clock;
+    const auto step = std::chrono::milliseconds(link.timing().reconnectStepMs);
+    const auto start = Clock::now();
+    const auto limit = step * link.timing().reconnectPasses;
+    for (;;) {
         link.sleepFor(link.timing().reconnectStepMs);
         if (!link.device()) {
             link.findRobot();
         } else {
-            HidReport reply{};
-            if (!exchange(*link.device(), commandReport(AppCommand::Probe), reply, link.timing().reportTimeoutMs))
-                link.closeDevice();  // the robot went away to restart
-            else if (reply[1] != AppCommand::ProbeAnswer)
-                return true;
+            const ProbeAnswer answer = probeRobot(*link.device(), link.timing().reportTimeoutMs);
+            if (answer == ProbeAnswer::BootLoader) return true;
+            if (answer == ProbeAnswer::None) link.closeDevice();  // the robot went away to restart
         }
-        if (pass >= link.timing().reconnectPasses || ctx.cancelled()) return false;
-        if (progress) ctx.progress.setPosition(pass);
+        const auto elapsed = Clock::now() - start;
+        if (elapsed >= limit || ctx.cancelled()) return false;
+        if (progress && step.count() > 0) ctx.progress.setPosition(static_cast<int>(elapsed / step));
     }
 }
 
@@ -39,9 +46,10 @@ bool LeaveBootLoader(HidLink& link) {
     return sendReport(*device, commandReport(BootCommand::Reset));
 }
 
-TransferStatus claimLink(const TransferContext& ctx) {
+TransferStatus claimLink(const TransferContext& ctx, bool requireConnection) {
     ctx.progress.setRange(0, 500);
-    const ClaimResult claim = ctx.link.claimForTransfer(ctx.cancel, [&](int step) { ctx.progress.setPosition(step); });
+    const ClaimResult claim =
+        ctx.link.claimForTransfer(ctx.cancel, [&](int step) { ctx.progress.setPosition(step); }, requireConnection);
     if (claim == ClaimResult::GaveUp) return TransferStatus::GaveUp;
     if (claim == ClaimResult::StillBusy) return TransferStatus::Failed;
     ctx.link.flags().set(Option::TransferActive);
@@ -57,6 +65,18 @@ TransferStatus startBootLoader(const TransferContext& ctx, bool& reached) {
     ctx.progress.showStep(StepText::Reconnecting);
     reached = WaitForBootLoader(ctx, true);
     return ctx.cancelled() ? TransferStatus::Cancelled : TransferStatus::Done;
+}
+
+bool readBack(HidLink& link, const HidReport& request, uint8_t* out) {
+    HidDevice* device = link.device();
+    if (!device) return false;
+    HidReport read = request;
+    read[1] = BootCommand::Read;
+    const int n = read[6];
+    HidReport reply{};
+    if (n < 1 || n > kMaxBootData || !exchange(*device, read, reply, link.timing().reportTimeoutMs)) return false;
+    std::copy(reply.end() - n, reply.end(), out);
+    return true;
 }
 
 void endTransfer(const TransferContext& ctx, bool robotRestarting) {

@@ -28,6 +28,17 @@ enum class TransferStatus {
     Failed,      // a report could not be written or no reply came
 };
 
+// What went wrong in a failed transfer.
+enum class TransferFailure {
+    None,
+    NotSent,       // the request that starts the boot loader could not be written
+    NoBootLoader,  // the robot never answered as its boot loader: nothing was written or read
+    NoReply,       // a report could not be written, or its reply did not come whole
+    Verify,        // the robot does not hold what was written
+    Unsteady,      // two reads of the same bytes gave different answers
+    Busy,          // the link was never freed for the transfer
+};
+
 // Everything a transfer thread needs.
 struct TransferContext {
     HidLink& link;
@@ -47,19 +58,23 @@ constexpr std::u16string_view WritingMemoryMap = u"メモリマップを書き�
 // The 'b' request (claim held). False when the write fails.
 bool EnterBootLoader(HidLink& link);
 // Waits, in reconnectStepMs steps, until the robot answers as boot loader. True when it does;
-// false after the last pass or on cancel. Moves the progress bar (range 0..60) when `progress`.
+// false once reconnectPasses steps' time has passed (time spent waiting for replies counts) or on
+// cancel. Moves the progress bar (range 0..60) when `progress`.
 bool WaitForBootLoader(const TransferContext& ctx, bool progress);
 // Writes 0 to the boot-loader flag byte, then the reset request. False at once without a device;
 // else whether the reset request was written.
 bool LeaveBootLoader(HidLink& link);
 
 // Claims the link for a transfer and sets TransferActive. Done: the claim is held and the
-// transfer must end with endTransfer. GaveUp: cancelled, not connected or no device. Failed: the
-// claim was never freed.
-TransferStatus claimLink(const TransferContext& ctx);
+// transfer must end with endTransfer. GaveUp: cancelled, not connected (unless
+// `requireConnection` is false) or no device. Failed: the claim was never freed.
+TransferStatus claimLink(const TransferContext& ctx, bool requireConnection = true);
 // Sends 'b' and waits for the boot loader. Failed when the 'b' request cannot be written;
 // Cancelled when cancelled during the wait. `reached` says whether the boot loader answered.
 TransferStatus startBootLoader(const TransferContext& ctx, bool& reached);
+// Reads `n` bytes (1..58) at `address` through the boot loader into `out`. The request carries
+// `request`'s bytes after 6 (the verify leaves the written data there). False without a whole reply.
+bool readBack(HidLink& link, const HidReport& request, uint8_t* out);
 // Clears TransferActive (sets RobotRestarting when asked), releases the claim, shows the status.
 void endTransfer(const TransferContext& ctx, bool robotRestarting);
 

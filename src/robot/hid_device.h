@@ -28,7 +28,20 @@ public:
     virtual int read(HidReport& report, int timeoutMs) = 0;
 };
 
-// Opens the first present device with the robot's identifiers; null when there is none.
-using DeviceFinder = std::function<std::unique_ptr<HidDevice>()>;
+// USB identifiers of the robot to look for: the built-in pair unless robot.ini or --robot-usb
+// name another board.
+struct RobotUsbId {
+    uint16_t vendor = RobotVendorId;
+    uint16_t product = RobotProductId;
+};
+
+// What a search for the robot found. `inUse`: a robot is there but another program holds it.
+struct FoundDevice {
+    std::unique_ptr<HidDevice> device;  // null when none was opened
+    bool inUse = false;
+};
+
+// Opens the first present device with the robot's identifiers and takes it for this program.
+using DeviceFinder = std::function<FoundDevice()>;
 
 }  // namespace trovel

@@ -21,7 +21,7 @@ HidLink::~HidLink() {
 }
 
 bool HidLink::StartLink() {
-    if (m_thread.joinable()) return false;
+    if (m_threadActive.exchange(true)) return false;
     m_mfRequested = false;
     m_restartCounter = 0;
     m_running = true;
@@ -36,13 +36,14 @@ bool HidLink::StopLink() {
     }
     m_wake.notify_all();
     if (m_thread.joinable()) m_thread.join();
+    m_threadActive = false;
     return was;
 }
 
 bool HidLink::sleepFor(int ms) {
     std::unique_lock lock(m_sleepMutex);
     // A transfer may sleep while the link thread is stopped (tests run transfers alone).
-    if (!m_thread.joinable()) {
+    if (!m_threadActive.load()) {
         lock.unlock();
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         return true;
@@ -71,11 +72,13 @@ bool HidLink::tryClaim() {
 
 void HidLink::release() { m_busy = false; }
 
-ClaimResult HidLink::claimForTransfer(const std::atomic<bool>* cancel, const std::function<void(int)>& step) {
+ClaimResult HidLink::claimForTransfer(const std::atomic<bool>* cancel, const std::function<void(int)>& step,
+                                      bool requireConnection) {
     for (int i = 0; i < m_timing.claimSteps; ++i) {
         if (tryClaim()) return ClaimResult::Claimed;
         if (step) step(i);
-        if ((cancel && cancel->load()) || !m_flags.has(Option::Connected) || !m_deviceOpen) return ClaimResult::GaveUp;
+        if ((cancel && cancel->load()) || (requireConnection && !m_flags.has(Option::Connected))) return ClaimResult::GaveUp;
+        if (requireConnection && !m_deviceOpen) return ClaimResult::GaveUp;
         std::this_thread::sleep_for(std::chrono::milliseconds(m_timing.claimStepMs));
     }
     // The last chance after the bounded wait; a transfer never shares the device with a poll.
@@ -84,8 +87,11 @@ ClaimResult HidLink::claimForTransfer(const std::atomic<bool>* cancel, const std
 
 bool HidLink::findRobot() {
     closeDevice();
-    if (m_finder) m_device = m_finder();
+    FoundDevice found;
+    if (m_finder) found = m_finder();
+    m_device = std::move(found.device);
     m_deviceOpen = m_device != nullptr;
+    m_state.setInUse(!m_device && found.inUse);
     return m_deviceOpen;
 }
 
@@ -103,8 +109,10 @@ void HidLink::run() {
         m_flags.clear(Option::Connected | Option::TransferActive);
         const bool found = findRobot();
         if (found) {
+            // Connected waits for the first good probe: a device that opens may not answer.
             m_restartCounter = 0;
             m_memory.fill(0);
+            m_memoryArrived = false;
             m_state.storeRobotMemory(m_memory);
             {
                 std::lock_guard lock(m_pendingMutex);
@@ -114,7 +122,6 @@ void HidLink::run() {
                 m_pendingState[2] = m_pendingState[3] = 1;
             }
             m_mfRequested = true;
-            m_flags.set(Option::Connected);
         } else {
             closeDevice();
             if (m_flags.has(Option::RobotRestarting) && ++m_restartCounter >= m_timing.restartingPasses) {
@@ -156,23 +163,27 @@ bool HidLink::pollOnce(bool& firstPoll) {
     HidDevice& device = *m_device;
     const int timeout = m_timing.reportTimeoutMs;
     HidReport reply{};
-    bool good = exchange(device, commandReport(AppCommand::Probe), reply, timeout);
-    if (reply[1] != AppCommand::ProbeAnswer) {
-        // The boot loader answers (or nothing does): send the robot back to its program.
-        LeaveBootLoader(*this);
+    const ProbeAnswer answer = probeRobot(device, timeout);
+    if (answer == ProbeAnswer::None) return false;  // a slow firmware is no boot loader: try again
+    if (answer == ProbeAnswer::BootLoader) {
+        // Send the robot back to its program, unless that program is a half-written firmware:
+        // then it waits in its boot loader for the next firmware update.
+        if (!m_state.firmwareIncomplete()) LeaveBootLoader(*this);
         return false;
     }
+    const bool wasConnected = m_flags.has(Option::Connected);
     const bool wasRestarting = m_flags.has(Option::RobotRestarting);
     m_flags.clear(Option::RobotRestarting);
-    if (good) m_flags.set(Option::Connected);
+    m_flags.set(Option::Connected);
     // The label said "書込中" while the robot restarted; it answers again, so say so now: nothing
     // else would, as the connection state itself may not change.
-    if (wasRestarting) m_state.showStatus(m_flags);
+    if (wasRestarting || !wasConnected) m_state.showStatus(m_flags);
 
     const bool memoryRead =
         exchange(device, memoryReadRequest(), reply, timeout) && reply[0] == 0 && reply[1] == 'm' && reply[2] == 'r';
     if (memoryRead) {
         std::copy(reply.begin() + 5, reply.begin() + 5 + kRobotMemoryBytes, m_memory.begin());
+        m_memoryArrived = true;
         m_state.storeRobotMemory(m_memory);
     }
 
@@ -190,7 +201,9 @@ bool HidLink::pollOnce(bool& firstPoll) {
 
     RobotMemory out = m_memory;
     bool any = false;
-    {
+    // A memory write carries all 32 bytes: over a copy that never arrived it would wipe the
+    // robot's memory, so queued bytes wait for a memory read that is answered.
+    if (m_memoryArrived) {
         std::lock_guard lock(m_pendingMutex);
         for (int i = 0; i < kRobotMemoryBytes; ++i) {
             if (m_pendingState[i] == 0) continue;
@@ -210,7 +223,7 @@ bool HidLink::pollOnce(bool& firstPoll) {
     std::lock_guard lock(m_pendingMutex);
     for (uint8_t& s : m_pendingState)
         if (s == 2) s = 0;
-    return good;
+    return true;
 }
 
 }  // namespace trovel

@@ -26,8 +26,8 @@ struct LinkTiming {
     int reportTimeoutMs = 1000;   // longest wait for one reply
     int claimStepMs = 20;         // a transfer's wait for the claim
     int claimSteps = 501;
-    int reconnectStepMs = 500;    // the wait for the boot loader after a restart
-    int reconnectPasses = 62;
+    int reconnectStepMs = 500;    // the wait for the boot loader after a restart: steps of this,
+    int reconnectPasses = 62;     // for this many steps' time (probe time-outs count against it)
     int restartingPasses = 32;    // failed discovery passes before RobotRestarting is dropped
 };
 
@@ -69,9 +69,10 @@ public:
 
     // The claim. tryClaim never waits. claimForTransfer waits in claimStepMs steps while the claim
     // is held, reporting the step number; it gives up when `cancel` is set, when Connected is
-    // cleared or when no device is open (`checkCancel` false: only the last two).
+    // cleared (only when `requireConnection`) or when no device is open.
     bool tryClaim();
-    ClaimResult claimForTransfer(const std::atomic<bool>* cancel, const std::function<void(int)>& step);
+    ClaimResult claimForTransfer(const std::atomic<bool>* cancel, const std::function<void(int)>& step,
+                                 bool requireConnection = true);
     void release();
     bool busy() const { return m_busy.load(); }
 
@@ -103,12 +104,14 @@ private:
     std::atomic<bool> m_deviceOpen{false};
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_running{false};
+    std::atomic<bool> m_threadActive{false};  // the link thread exists (set before it starts)
     std::atomic<bool> m_mfRequested{false};
     std::thread m_thread;
     std::mutex m_sleepMutex;
     std::condition_variable m_wake;
 
-    RobotMemory m_memory{};  // link thread only
+    RobotMemory m_memory{};         // link thread only
+    bool m_memoryArrived = false;   // a memory read of this connection was answered (link thread only)
     std::mutex m_pendingMutex;
     RobotMemory m_pendingValue{};
     std::array<uint8_t, kRobotMemoryBytes> m_pendingState{};  // 0 none, 1 queued, 2 sent in this poll

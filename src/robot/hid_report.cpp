@@ -61,16 +61,36 @@ HidReport memoryMapWriteRequest(uint32_t address, uint8_t leftPercent, uint8_t r
     return r;
 }
 
-bool sendReport(HidDevice& device, const HidReport& request) { return device.write(request) > 0; }
+bool sendReport(HidDevice& device, const HidReport& request) { return device.write(request) == kReportBytes; }
+
+bool drainInput(HidDevice& device) {
+    // A robot answers one report per request; more than this many waiting means it babbles.
+    constexpr int kMostStale = 64;
+    HidReport scratch{};
+    for (int i = 0; i < kMostStale; ++i) {
+        const int n = device.read(scratch, 0);
+        if (n == 0) return true;
+        if (n < 0) return false;
+    }
+    return false;
+}
 
 bool exchange(HidDevice& device, const HidReport& request, HidReport& reply, int timeoutMs) {
     reply.fill(0);
-    if (device.write(request) <= 0) return false;
-    if (device.read(reply, timeoutMs) <= 0) {
+    if (!drainInput(device) || !sendReport(device, request)) return false;
+    // Only a whole report is an answer: a short or long one is a broken exchange.
+    if (device.read(reply, timeoutMs) != kReportBytes) {
         reply.fill(0);
         return false;
     }
     return true;
+}
+
+ProbeAnswer probeRobot(HidDevice& device, int timeoutMs) {
+    const HidReport request = commandReport(AppCommand::Probe);
+    HidReport reply{};
+    if (!exchange(device, request, reply, timeoutMs) || reply == request) return ProbeAnswer::None;
+    return reply[1] == AppCommand::ProbeAnswer ? ProbeAnswer::Application : ProbeAnswer::BootLoader;
 }
 
 }  // namespace trovel

@@ -55,10 +55,22 @@ uint32_t requestAddress(const HidReport& report);
 // The memory map written by a download or a firmware update: only the motor gains are non-zero.
 HidReport memoryMapWriteRequest(uint32_t address, uint8_t leftPercent, uint8_t rightPercent);
 
-// Writes one report. False on a failed write.
+// Writes one report. False unless the whole report was written.
 bool sendReport(HidDevice& device, const HidReport& request);
-// Writes `request`, then reads one report into `reply` (cleared first). False when the write fails
-// or no reply comes within timeoutMs.
+// Reads and drops every report already waiting, without waiting, so that a late, duplicated or
+// unasked report is never taken for the answer to the next request. False on a read error or a
+// device that never stops sending.
+bool drainInput(HidDevice& device);
+// Drains stale input, writes `request`, then reads one report into `reply` (cleared first).
+// False when the write fails or no full 65-byte reply comes within timeoutMs (reply cleared).
 bool exchange(HidDevice& device, const HidReport& request, HidReport& reply, int timeoutMs);
+
+enum class ProbeAnswer {
+    Application,  // 'U': the robot runs its normal firmware
+    BootLoader,   // a full reply with anything else
+    None,         // no reply, a broken one, or the request echoed back: the mode is unknown
+};
+// The probe [0xAA]. Only a full reply that is not an echo of the request tells the mode.
+ProbeAnswer probeRobot(HidDevice& device, int timeoutMs);
 
 }  // namespace trovel

@@ -4,8 +4,11 @@
 
 namespace trovel {
 
-LinkStatus linkStatus(uint32_t bits) {
-    if (bits & (Option::RobotRestarting | Option::TransferActive)) return LinkStatus::Writing;
+LinkStatus linkStatus(uint32_t bits, LinkConditions conditions) {
+    if (bits & Option::TransferActive) return LinkStatus::Writing;
+    if (conditions.firmwareIncomplete) return LinkStatus::FirmwareIncomplete;
+    if (conditions.inUse) return LinkStatus::InUse;
+    if (bits & Option::RobotRestarting) return LinkStatus::Writing;
     if (bits & Option::Connected) return LinkStatus::Connected;
     return LinkStatus::NotConnected;
 }
@@ -14,6 +17,8 @@ int linkStatusString(LinkStatus status) {
     switch (status) {
     case LinkStatus::Writing: return Str::Writing;
     case LinkStatus::Connected: return Str::Connected;
+    case LinkStatus::FirmwareIncomplete: return Str::FirmwareIncomplete;
+    case LinkStatus::InUse: return Str::RobotInUse;
     case LinkStatus::NotConnected: break;
     }
     return Str::NotConnected;
@@ -32,6 +37,26 @@ void LinkState::setSimulatorMemory(SimulatorMemory source) {
 void LinkState::setStatusListener(std::function<void(LinkStatus)> listener) {
     std::lock_guard lock(m_mutex);
     m_listener = std::move(listener);
+}
+
+void LinkState::setFirmwareIncomplete(bool incomplete) {
+    std::lock_guard lock(m_mutex);
+    m_conditions.firmwareIncomplete = incomplete;
+}
+
+bool LinkState::firmwareIncomplete() const {
+    std::lock_guard lock(m_mutex);
+    return m_conditions.firmwareIncomplete;
+}
+
+void LinkState::setInUse(bool inUse) {
+    std::lock_guard lock(m_mutex);
+    m_conditions.inUse = inUse;
+}
+
+bool LinkState::inUse() const {
+    std::lock_guard lock(m_mutex);
+    return m_conditions.inUse;
 }
 
 RobotMemory LinkState::copyMemory(const OptionFlags& flags) const {
@@ -53,12 +78,14 @@ SensorSource LinkState::sensorSource(const OptionFlags& flags) const {
 
 void LinkState::showStatus(const OptionFlags& flags) const {
     std::function<void(LinkStatus)> listener;
+    LinkConditions conditions;
     {
         std::lock_guard lock(m_mutex);
         listener = m_listener;
+        conditions = m_conditions;
     }
     // Called outside the lock: the listener may read the memory again.
-    if (listener) listener(linkStatus(flags.bits()));
+    if (listener) listener(linkStatus(flags.bits(), conditions));
 }
 
 LinkState& linkState() {

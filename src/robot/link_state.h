@@ -29,10 +29,23 @@ enum class SensorSource {
     Simulator,  // the simulator runs (and the robot is not connected)
 };
 
-enum class LinkStatus { NotConnected, Connected, Writing };
+enum class LinkStatus {
+    NotConnected,
+    Connected,
+    Writing,
+    FirmwareIncomplete,  // a firmware update failed: the robot waits in its boot loader for the next one
+    InUse,               // the robot is held by another program
+};
 
-// "書込中" while a transfer runs or the robot restarts, "接続中" when connected, else "未接続".
-LinkStatus linkStatus(uint32_t optionBits);
+// What the link knows beyond the option bits.
+struct LinkConditions {
+    bool firmwareIncomplete = false;
+    bool inUse = false;
+};
+
+// "書込中" while a transfer runs; then an incomplete firmware, a robot held elsewhere; "書込中"
+// while the robot restarts, "接続中" when connected, else "未接続".
+LinkStatus linkStatus(uint32_t optionBits, LinkConditions conditions = {});
 // String number of the status text.
 int linkStatusString(LinkStatus status);
 
@@ -47,6 +60,12 @@ public:
     void setSimulatorMemory(SimulatorMemory source);
     // Receives every status the label should show (the main window sets the label's text).
     void setStatusListener(std::function<void(LinkStatus)> listener);
+    // Set by the firmware update when it could not finish, cleared when one finished; while set
+    // the robot is left in its boot loader.
+    void setFirmwareIncomplete(bool incomplete);
+    bool firmwareIncomplete() const;
+    void setInUse(bool inUse);
+    bool inUse() const;
 
     // The robot's memory, or the simulator's while it runs and the robot is not connected.
     RobotMemory copyMemory(const OptionFlags& flags) const;
@@ -58,6 +77,7 @@ private:
     RobotMemory m_robot{};
     SimulatorMemory m_simulator;
     std::function<void(LinkStatus)> m_listener;
+    LinkConditions m_conditions;
 };
 
 // The process's link state.

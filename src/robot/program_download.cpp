@@ -13,16 +13,39 @@ constexpr std::u16string_view kErasingText = u"シーケンスエリアを消去
 constexpr std::u16string_view kWritingText = u"シーケンスを書き込んでいます...";
 constexpr int kProgressSteps = 8;
 
-// Erase, chunks with read-back, memory map; false on the first failure.
+bool fail(DownloadResult& result, TransferFailure failure) {
+    result.failure = failure;
+    return false;
+}
+
+// Reads back what `request` wrote and compares the bytes whose addresses lie below `end`.
+bool verifyWrite(HidLink& link, const HidReport& request, uint32_t end, DownloadResult& result) {
+    const int n = request[6];
+    uint8_t stored[kMaxBootData];
+    if (!readBack(link, request, stored)) return fail(result, TransferFailure::NoReply);
+    const uint32_t address = requestAddress(request);
+    for (int i = 0; i < n; ++i) {
+        if (address + i >= end) break;
+        if (request[kReportBytes - n + i] != stored[i]) {
+            result.verifyError = true;
+            result.verifyAddress = address + i;
+            return fail(result, TransferFailure::Verify);
+        }
+    }
+    return true;
+}
+
+// Erase, chunks with read-back, memory map with read-back; false on the first failure.
 bool writeSequence(const TransferContext& ctx, const SequenceImage& image, MotorSpeeds speeds, DownloadResult& result) {
     HidLink& link = ctx.link;
-    const int timeout = link.timing().reportTimeoutMs;
     HidDevice* device = link.device();
     ctx.progress.showStep(kErasingText);
     ctx.progress.setRange(0, kProgressSteps);
     ctx.progress.setPosition(0);
     // The erase selector goes in byte 2, where the address starts.
-    if (!device || !sendReport(*device, bootRequest(BootCommand::Erase, kEraseSequence, 0))) return false;
+    result.erased = true;  // a failed write may still have reached the robot
+    if (!device || !sendReport(*device, bootRequest(BootCommand::Erase, kEraseSequence, 0)))
+        return fail(result, TransferFailure::NoReply);
     ctx.progress.setPosition(kProgressSteps);
     if (ctx.cancelled()) return true;
 
@@ -34,29 +57,21 @@ bool writeSequence(const TransferContext& ctx, const SequenceImage& image, Motor
     for (int k = 0; k <= size / kChunkBytes; ++k) {
         const uint32_t address = kSequenceAddress + kChunkBytes * k;
         const int count = std::min(kChunkBytes, size - sent);
-        HidReport request = bootRequest(BootCommand::Write, address, kChunkBytes,
-                                        std::span<const uint8_t>(image.bytes.data() + sent, count));
-        if (!sendReport(*device, request)) return false;
+        const HidReport request = bootRequest(BootCommand::Write, address, kChunkBytes,
+                                              std::span<const uint8_t>(image.bytes.data() + sent, count));
+        if (!sendReport(*device, request)) return fail(result, TransferFailure::NoReply);
         sent += count;
         ctx.progress.setPosition(size > 0 ? sent * kProgressSteps / size : kProgressSteps);
-
-        request[1] = BootCommand::Read;
-        HidReport reply{};
-        if (!exchange(*device, request, reply, timeout)) return false;
-        for (int i = 0; i < kChunkBytes; ++i) {
-            if (address + i >= kSequenceEnd) break;
-            if (request[kChunkDataOffset + i] != reply[kChunkDataOffset + i]) {
-                result.verifyError = true;
-                result.verifyAddress = address + i;
-                return false;
-            }
-        }
+        if (!verifyWrite(link, request, kSequenceEnd, result)) return false;
         if (ctx.cancelled()) return true;
     }
     ctx.progress.setPosition(kProgressSteps);
 
     ctx.progress.showStep(StepText::WritingMemoryMap);
-    if (!sendReport(*device, memoryMapWriteRequest(kMemoryMapAddress, speeds.left, speeds.right))) return false;
+    const HidReport map = memoryMapWriteRequest(kMemoryMapAddress, speeds.left, speeds.right);
+    if (!sendReport(*device, map)) return fail(result, TransferFailure::NoReply);
+    // The motor speeds count as written only when the robot holds them.
+    if (!verifyWrite(link, map, UINT32_MAX, result)) return false;
     ctx.progress.showStep(StepText::LeavingBootLoader);
     LeaveBootLoader(link);
     link.closeDevice();
@@ -72,12 +87,21 @@ DownloadResult DownloadProgram(const TransferContext& ctx, const SequenceImage& 
         return result;
     }
     result.status = claimLink(ctx);
-    if (result.status != TransferStatus::Done) return result;
+    if (result.status != TransferStatus::Done) {
+        if (result.status == TransferStatus::Failed) result.failure = TransferFailure::Busy;
+        return result;
+    }
     ctx.link.state().showStatus(ctx.link.flags());
 
     bool reached = false;
     result.status = startBootLoader(ctx, reached);
-    if (result.status == TransferStatus::Done) {
+    if (result.status == TransferStatus::Failed) {
+        result.failure = TransferFailure::NotSent;
+    } else if (result.status == TransferStatus::Done && !reached) {
+        // Writes to a robot that is not in its boot loader would be lost: nothing is sent.
+        result.status = TransferStatus::Failed;
+        result.failure = TransferFailure::NoBootLoader;
+    } else if (result.status == TransferStatus::Done) {
         const bool ok = writeSequence(ctx, image, speeds, result);
         if (!ok) result.status = TransferStatus::Failed;
         else if (ctx.cancelled()) result.status = TransferStatus::Cancelled;

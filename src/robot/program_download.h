@@ -2,6 +2,7 @@
 // Writing a compiled program into the robot: the sequence area, verified chunk by chunk, and the
 // memory map with the motor speeds.
 
+#include <climits>
 #include <cstdint>
 
 #include "model/sequence_code.h"
@@ -11,6 +12,10 @@ namespace trovel {
 
 struct DownloadResult {
     TransferStatus status = TransferStatus::Failed;
+    TransferFailure failure = TransferFailure::None;  // why, when Failed
+    // The sequence area was erased: a failure or a cancel after it leaves the robot's program
+    // erased or half written.
+    bool erased = false;
     // The robot did not hold what was written; the status is Failed too. verifyAddress is the
     // first address that differed.
     bool verifyError = false;

@@ -13,21 +13,33 @@ constexpr std::u16string_view kReadingText = u"シーケンスを読み込んで
 constexpr std::u16string_view kReadingMapText = u"メモリマップを読み込んでいます";
 constexpr uint32_t kReadLimit = 0x4220;  // 22 requests of 48 bytes from 0x3E00
 
+bool fail(UploadResult& result, TransferFailure failure) {
+    result.failure = failure;
+    return false;
+}
+
+// Reads the same bytes twice: a link that garbles or shifts replies cannot answer the same twice.
+bool readSteadily(HidLink& link, const HidReport& request, uint8_t* out, UploadResult& result) {
+    const int n = request[6];
+    uint8_t again[kMaxBootData];
+    if (!readBack(link, request, out) || !readBack(link, request, again)) return fail(result, TransferFailure::NoReply);
+    if (!std::equal(out, out + n, again)) return fail(result, TransferFailure::Unsteady);
+    return true;
+}
+
 bool readRobot(const TransferContext& ctx, UploadResult& result) {
     HidLink& link = ctx.link;
-    HidDevice* device = link.device();
-    if (!device) return false;
-    const int timeout = link.timing().reportTimeoutMs;
+    if (!link.device()) return fail(result, TransferFailure::NoReply);
     ctx.progress.setPosition(8);
     ctx.progress.showStep(kReadingText);
     ctx.progress.setPosition(0);
     bool ended = false;
     for (uint32_t address = kSequenceAddress; address < kReadLimit && !ended; address += kChunkBytes) {
-        HidReport request = bootRequest(BootCommand::Read, address, kChunkBytes, {}, 0xFF);
-        HidReport reply{};
-        if (!exchange(*device, request, reply, timeout)) return false;
+        const HidReport request = bootRequest(BootCommand::Read, address, kChunkBytes, {}, 0xFF);
+        uint8_t chunk[kChunkBytes];
+        if (!readSteadily(link, request, chunk, result)) return false;
         for (int i = 0; i < kChunkBytes; i += kInstructionBytes) {
-            const uint8_t* word = reply.data() + kChunkDataOffset + i;
+            const uint8_t* word = chunk + i;
             if (std::all_of(word, word + kInstructionBytes, [](uint8_t b) { return b == 0xFF; })) {
                 ended = true;  // erased flash: the end of the program
                 break;
@@ -43,10 +55,9 @@ bool readRobot(const TransferContext& ctx, UploadResult& result) {
     ctx.progress.setPosition(8);
 
     ctx.progress.showStep(kReadingMapText);
-    HidReport reply{};
-    if (!exchange(*device, bootRequest(BootCommand::Read, kMemoryMapAddress, kMemoryMapBytes), reply, timeout))
+    uint8_t map[kMemoryMapBytes];
+    if (!readSteadily(link, bootRequest(BootCommand::Read, kMemoryMapAddress, kMemoryMapBytes), map, result))
         return false;
-    const uint8_t* map = reply.data() + (kReportBytes - kMemoryMapBytes);
     result.speeds = motorSpeedsFromGains(map[MemoryMap::LeftMotorSetting], map[MemoryMap::RightMotorSetting]);
 
     ctx.progress.showStep(StepText::LeavingBootLoader);
@@ -64,11 +75,20 @@ UploadResult UploadProgram(const TransferContext& ctx) {
         return result;
     }
     result.status = claimLink(ctx);
-    if (result.status != TransferStatus::Done) return result;
+    if (result.status != TransferStatus::Done) {
+        if (result.status == TransferStatus::Failed) result.failure = TransferFailure::Busy;
+        return result;
+    }
 
     bool reached = false;
     result.status = startBootLoader(ctx, reached);
-    if (result.status == TransferStatus::Done) {
+    if (result.status == TransferStatus::Failed) {
+        result.failure = TransferFailure::NotSent;
+    } else if (result.status == TransferStatus::Done && !reached) {
+        // What the running firmware answers to boot-loader reads is no program.
+        result.status = TransferStatus::Failed;
+        result.failure = TransferFailure::NoBootLoader;
+    } else if (result.status == TransferStatus::Done) {
         if (!readRobot(ctx, result)) result.status = TransferStatus::Failed;
         else if (ctx.cancelled()) result.status = TransferStatus::Cancelled;
     }

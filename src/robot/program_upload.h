@@ -12,10 +12,12 @@ namespace trovel {
 
 struct UploadResult {
     TransferStatus status = TransferStatus::Failed;
+    TransferFailure failure = TransferFailure::None;  // why, when Failed
     std::vector<uint8_t> sequence;  // whole instructions, without the FF FF FF FF end; at most 1024 bytes
     MotorSpeeds speeds;             // from memory map bytes 7 and 8, valid when Done
 };
 
+// Every chunk and the memory map are read twice and must agree.
 UploadResult UploadProgram(const TransferContext& ctx);
 
 }  // namespace trovel

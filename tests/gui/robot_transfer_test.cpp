@@ -9,8 +9,12 @@
 
 #include <atomic>
 
+#include "app/gui/main_window.h"
+#include "app/gui/ui_text.h"
+#include "editor/gui/chart_style.h"
 #include "gui_test_support.h"
 #include "model/compiler.h"
+#include "model/option_flags.h"
 #include "robot/gui/memory_map_window.h"
 #include "robot/gui/robot_commands.h"
 #include "robot/gui/transfer_dialog.h"
@@ -56,6 +60,18 @@ std::unique_ptr<ModalAnswerer> press(QMessageBox::StandardButton button, const Q
         box->button(button)->click();
         return true;
     });
+}
+
+// A studio window whose robot is emulated from `state` (a state file), its link not polling.
+std::unique_ptr<MainWindow> windowWithRobot(const QString& state) {
+    qputenv("TROVEL_VIRTUAL_ROBOT", state.toUtf8());
+    MainWindowSetup setup;
+    setup.style = defaultChartStyle(chartTextSources({}, {}));
+    setup.statusFont = chartFont();
+    auto window = std::make_unique<MainWindow>(std::move(setup));
+    qunsetenv("TROVEL_VIRTUAL_ROBOT");
+    window->show();
+    return window;
 }
 
 }  // namespace
@@ -180,6 +196,118 @@ private slots:
         QVERIFY(program.filePath.empty());
         QCOMPARE(program.blocks.size(), size_t(3));
         QCOMPARE(program.blocks[1]->type, BlockType::Forward);
+    }
+
+    void readInTheWindowShowsTheNewProgramBeforeItsMessage() {
+        // A robot holding Start -> Forward -> End.
+        const QString state = testDir(QStringLiteral("robot_window_read")) + QStringLiteral("/robot.state");
+        {
+            auto robot = VirtualRobot::create();
+            robot->setFlash(kSequenceAddress, {0x00, 0x00, 0x00, 0x01, 0x06, 0x00, 0x00, 0x02, 0x01, 0xF0, 0xF0, 0x03,
+                                               0xFE, 0x00, 0x00, 0x00});
+            QVERIFY(robot->save(std::filesystem::path(state.toStdString())));
+        }
+        optionFlags().reset(0);
+        auto window = windowWithRobot(state);
+        HidLink& link = window->robotLink();
+        link.tryClaim();
+        QVERIFY(link.findRobot());
+        link.release();
+        optionFlags().set(Option::Connected);
+        window->program().filePath = u"old.qxp";
+        window->setTitle();
+        const QString oldTitle = window->windowTitle();
+
+        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
+        QString titleAtMessage;
+        size_t blocksAtMessage = 0;
+        ModalAnswerer done([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box || !box->text().contains(QStringLiteral("完了"))) return false;
+            titleAtMessage = window->windowTitle();
+            blocksAtMessage = window->program().blocks.size();
+            box->button(QMessageBox::Ok)->click();
+            return true;
+        });
+        window->actionById(Command::ReadProgram)->trigger();
+        QVERIFY(done.answered());
+        QCOMPARE(blocksAtMessage, size_t(3));
+        QVERIFY(titleAtMessage != oldTitle);
+        QCOMPARE(titleAtMessage, window->windowTitle());
+        QCOMPARE(window->program().currentBlock, window->program().blocks[0].get());
+        optionFlags().reset(0);
+    }
+
+    void readThatGetsNoRobotStillMakesTheFirstBlockCurrent() {
+        optionFlags().reset(0);
+        auto window = windowWithRobot(QStringLiteral("1"));
+        // Taken for connected, but no device is open: the transfer gives up at once.
+        optionFlags().set(Option::Connected);
+        BlockProgram& program = window->program();
+        program.currentBlock = program.blocks.back().get();
+        QVERIFY(program.currentBlock != program.blocks.front().get());
+        const size_t before = program.blocks.size();
+        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
+        window->actionById(Command::ReadProgram)->trigger();
+        QVERIFY(yes->answered());
+        QCOMPARE(program.blocks.size(), before);
+        QCOMPARE(program.currentBlock, program.blocks.front().get());
+        optionFlags().reset(0);
+    }
+
+    void firmwareFileIsChosenWithTheProgressDialogOpen() {
+        Rig rig;
+        const QString dir = testDir(QStringLiteral("robot_hex_order"));
+        auto yes = press(QMessageBox::Yes, QStringLiteral("ファームウェア"));
+        bool dialogOpen = false;
+        QString title;
+        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] {
+            auto* dialog = qobject_cast<TransferDialog*>(QApplication::activeModalWidget());
+            dialogOpen = dialog && dialog->isVisible() && !dialog->cancelButton()->isEnabled();
+            if (dialog) title = dialog->windowTitle();
+            return QString();  // cancelled: the dialog closes, nothing is sent
+        }));
+        QVERIFY(dialogOpen);
+        QCOMPARE(title, QStringLiteral("ファームウェアの書き換え"));
+        QCOMPARE(rig.robot->counters().reports, 0);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void firmwareGivenUpAfterTheEraseSaysTheRobotWaits() {
+        Rig rig;
+        rig.robot->addFault({RobotFault::FirmwareIgnore, 1});
+        const QString dir = testDir(QStringLiteral("robot_hex_incomplete"));
+        const QString path = dir + QStringLiteral("/good.hex");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(":021000001122BB\r\n:00000001FF\r\n");
+        file.close();
+        auto yes = press(QMessageBox::Yes, QStringLiteral("ファームウェア"));
+        auto giveUp = press(QMessageBox::Abort, QStringLiteral("接続しなおして"));
+        QString text;
+        auto failed = press(QMessageBox::Ok, QStringLiteral("途中まで"), &text);
+        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }));
+        QVERIFY(giveUp->answered());
+        QVERIFY(text.startsWith(QStringLiteral("ファームウェアの書き換えに失敗しました。")));
+        QVERIFY(rig.state.firmwareIncomplete());
+        QCOMPARE(rig.robot->mode(), RobotMode::BootLoader);
+        QCOMPARE(rig.robot->counters().resets, 0);
+    }
+
+    void retryQuestionNeverHangsADialogWhoseLoopEnded() {
+        Rig rig;
+        TransferDialog dialog(rig.link, QStringLiteral("ファームウェアの書き換え"), false);
+        std::atomic<int> answer{-1};
+        QElapsedTimer clock;
+        clock.start();
+        dialog.run([&](const TransferContext&) {
+            // The event loop ends (the application quits) before the question is answered.
+            QMetaObject::invokeMethod(&dialog, [&] { dialog.done(QDialog::Rejected); }, Qt::QueuedConnection);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            answer = dialog.askOnUiThread([] { return true; }) ? 1 : 0;
+        });
+        QCOMPARE(answer.load(), 0);
+        QVERIFY(clock.elapsed() < 5000);
     }
 
     void damagedHexFileNeverReachesTheRobot() {

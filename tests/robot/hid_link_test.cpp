@@ -155,6 +155,85 @@ TEST(LinkThread, SilentRobotNeverHangsThePollOrTheShutdown) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
+TEST(LinkThread, DeviceThatNeverAnswersUIsNeitherConnectedNorSentTheLeaveSequence) {
+    struct Row {
+        const char* name;
+        std::function<void(VirtualRobot&)> setUp;
+    };
+    const Row rows[] = {
+        {"silent", [](VirtualRobot& r) { r.stopAnsweringAfter(0); }},
+        {"too-slow", [](VirtualRobot& r) { r.addFault({RobotFault::TooSlow, 1}); }},
+        {"echo", [](VirtualRobot& r) { r.addFault({RobotFault::Echo, 1}); }},
+        {"short", [](VirtualRobot& r) { r.addFault({RobotFault::Short, 1}); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RobotRig rig;
+        rig.robot->setReplyDelays(std::chrono::milliseconds(1), std::chrono::milliseconds(60));
+        row.setUp(*rig.robot);
+        std::atomic<bool> heardConnected{false};
+        rig.state.setStatusListener([&](LinkStatus s) {
+            if (s == LinkStatus::Connected) heardConnected = true;
+        });
+        rig.link.StartLink();
+        ASSERT_TRUE(eventually([&] { return rig.robot->counters().reports > 4; }));
+        rig.link.StopLink();
+        EXPECT_FALSE(rig.flags.has(Option::Connected));
+        EXPECT_FALSE(heardConnected);
+        // A slow application firmware is not taken for the boot loader.
+        EXPECT_EQ(rig.robot->counters().bootWrites + rig.robot->counters().resets, 0);
+        EXPECT_EQ(rig.robot->counters().memoryWrites, 0);
+    }
+}
+
+TEST(LinkThread, RobotWithAnIncompleteFirmwareIsLeftInItsBootLoader) {
+    RobotRig rig;
+    rig.robot->setMode(RobotMode::BootLoader);
+    rig.state.setFirmwareIncomplete(true);
+    std::mutex m;
+    std::vector<LinkStatus> heard;
+    rig.state.setStatusListener([&](LinkStatus s) {
+        std::lock_guard lock(m);
+        heard.push_back(s);
+    });
+    rig.link.StartLink();
+    ASSERT_TRUE(eventually([&] { return rig.robot->counters().probes > 5; }));
+    EXPECT_EQ(rig.robot->counters().resets, 0);
+    EXPECT_EQ(rig.robot->mode(), RobotMode::BootLoader);
+    {
+        std::lock_guard lock(m);
+        ASSERT_FALSE(heard.empty());
+        EXPECT_EQ(heard.back(), LinkStatus::FirmwareIncomplete);
+    }
+    // Once an update has finished, a robot met in its boot loader is sent back as before.
+    rig.state.setFirmwareIncomplete(false);
+    ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
+    EXPECT_EQ(rig.robot->mode(), RobotMode::Application);
+    rig.link.StopLink();
+}
+
+TEST(LinkThread, QueuedBytesWaitForAMemoryCopyThatArrived) {
+    RobotRig rig;
+    rig.connect();
+    for (int i = 0; i < kRobotMemoryBytes; ++i) rig.robot->setMemory(i, static_cast<uint8_t>(100 + i));
+    rig.link.QueueMemoryByte(2, 0);
+    rig.link.QueueMemoryByte(3, 0);
+    rig.robot->addFault({RobotFault::Late, 2});  // the first memory read is lost
+    bool firstPoll = true;
+    ASSERT_TRUE(rig.link.tryClaim());
+    EXPECT_TRUE(rig.link.pollOnce(firstPoll));
+    // Writing now would send the cleared copy and wipe the robot's memory.
+    EXPECT_EQ(rig.robot->counters().memoryWrites, 0);
+    EXPECT_EQ(rig.robot->memory()[9], 109);
+    EXPECT_TRUE(rig.link.pollOnce(firstPoll));
+    rig.link.release();
+    EXPECT_EQ(rig.robot->counters().memoryWrites, 1);
+    const RobotMemory after = rig.robot->memory();
+    EXPECT_EQ(after[2], 0);
+    EXPECT_EQ(after[3], 0);
+    EXPECT_EQ(after[9], 109);  // the rest written back as read
+}
+
 TEST(LinkThread, RestartingIsDroppedWhenTheRobotNeverComesBack) {
     RobotRig rig;
     rig.robot->setPlugged(false);

@@ -24,6 +24,13 @@ TEST(LinkStatusText, WritingWinsOverConnected) {
     EXPECT_EQ(linkStatusString(LinkStatus::NotConnected), Str::NotConnected);
     EXPECT_EQ(linkStatusString(LinkStatus::Connected), Str::Connected);
     EXPECT_EQ(linkStatusString(LinkStatus::Writing), Str::Writing);
+    // A failed firmware update and a robot held elsewhere outrank everything but a transfer.
+    const LinkConditions incomplete{true, false}, inUse{false, true};
+    EXPECT_EQ(linkStatus(Option::RobotRestarting | Option::Connected, incomplete), LinkStatus::FirmwareIncomplete);
+    EXPECT_EQ(linkStatus(Option::TransferActive, incomplete), LinkStatus::Writing);
+    EXPECT_EQ(linkStatus(Option::RobotRestarting, inUse), LinkStatus::InUse);
+    EXPECT_EQ(linkStatusString(LinkStatus::FirmwareIncomplete), Str::FirmwareIncomplete);
+    EXPECT_EQ(linkStatusString(LinkStatus::InUse), Str::RobotInUse);
 }
 
 TEST(LinkStateMemory, RobotWhenConnectedSimulatorWhileItRunsOtherwise) {

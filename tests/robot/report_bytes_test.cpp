@@ -65,7 +65,7 @@ struct WireRig {
     std::shared_ptr<Wire> wire = std::make_shared<Wire>();
     OptionFlags flags;
     LinkState state;
-    HidLink link{[w = wire] { return std::make_unique<RecordingDevice>(w); }, flags, state, fastTiming()};
+    HidLink link{[w = wire] { return FoundDevice{std::make_unique<RecordingDevice>(w)}; }, flags, state, fastTiming()};
     TransferContext ctx{link, nullptr, {}};
 
     WireRig() {
@@ -110,6 +110,7 @@ TEST(ReportBytes, DownloadSendsEveryRequestInOrder) {
     // Every read answers with what was written, so the verify passes.
     rig.wire->flash.clear();
     for (int i = 0; i < 96; ++i) rig.wire->flash[kSequenceAddress + i] = i < image.length ? image.bytes[i] : 0;
+    for (int i = 0; i < kMemoryMapBytes; ++i) rig.wire->flash[kMemoryMapAddress + i] = i == 7 ? 153 : i == 8 ? 255 : 0;
 
     const DownloadResult result = DownloadProgram(rig.ctx, image, MotorSpeeds{60, 100});
     ASSERT_EQ(result.status, TransferStatus::Done);
@@ -119,6 +120,8 @@ TEST(ReportBytes, DownloadSendsEveryRequestInOrder) {
     HidReport map = report({{1, 5}, {2, 0x00}, {3, 0x00}, {4, 0xF0}, {5, 0x07}, {6, 58}});
     map[14] = 153;  // 60 % of 255
     map[15] = 255;
+    HidReport mapRead = map;  // the motor speeds are read back too
+    mapRead[1] = 7;
     expectSent(rig.wire->sent, {
         report({{1, 'b'}}),
         report({{1, 0xAA}}),
@@ -128,6 +131,7 @@ TEST(ReportBytes, DownloadSendsEveryRequestInOrder) {
         chunk(5, 0x3E30, rest),
         chunk(7, 0x3E30, rest),
         map,
+        mapRead,
         kLeaveFlag,
         kReset,
     });
@@ -156,8 +160,12 @@ TEST(ReportBytes, UploadReadsToTheEndMarkThenTheMemoryMap) {
     expectSent(rig.wire->sent, {
         report({{1, 'b'}}),
         report({{1, 0xAA}}),
+        // Every read twice: only answers that agree count.
+        read(0x3E00),
         read(0x3E00),
         read(0x3E30),
+        read(0x3E30),
+        report({{1, 7}, {2, 0x00}, {3, 0x00}, {4, 0xF0}, {5, 0x07}, {6, 58}}),
         report({{1, 7}, {2, 0x00}, {3, 0x00}, {4, 0xF0}, {5, 0x07}, {6, 58}}),
         kLeaveFlag,
         kReset,

@@ -146,6 +146,16 @@ TEST(DownloadFailures, CancelDuringTheReconnectWaitLeavesTheSequenceAlone) {
     EXPECT_FALSE(rig.link.busy());
 }
 
+TEST(ReconnectWait, CountsTimeNotPassesWhenEveryProbeTimesOut) {
+    RobotRig rig;
+    rig.connect();
+    rig.robot->stopAnsweringAfter(0);
+    // 62 passes of 2 ms; each silent probe adds a 40 ms time-out that must not stretch the wait.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(WaitForBootLoader(rig.ctx, false));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(124 + 40 + 150));
+}
+
 TEST(DownloadClaim, GivesUpWithoutRobotAndFailsWhenTheClaimNeverFrees) {
     {
         RobotRig rig;  // never connected: no device open

@@ -40,6 +40,10 @@ StudioCommandLine parseStudioCommandLine(const std::vector<std::string>& args) {
             continue;
         }
         if (low.rfind("--lang=", 0) == 0) continue;
+        if (low == "--robot-usb") {
+            if (i + 1 < args.size()) line.robotUsb = args[++i];
+            continue;
+        }
         if (low == "--app-dir" || low == "--grab") {
             if (i + 1 < args.size()) (low == "--app-dir" ? line.appDir : line.grabPath) = args[++i];
             continue;

@@ -12,6 +12,7 @@ struct StudioCommandLine {
     std::filesystem::path appDir;     // "--app-dir DIR"; empty when not given
     std::filesystem::path programPath;  // pending program; empty unless the file exists
     std::filesystem::path grabPath;   // "--grab FILE": save a picture of the window and quit
+    std::string robotUsb;             // "--robot-usb VID:PID"; empty when not given
 };
 
 // args are the arguments after the program name. A program path may arrive bare (the shell took

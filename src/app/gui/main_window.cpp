@@ -85,18 +85,19 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     m_palette->setMemoryMapHooks(memoryMap);
     m_history->setStopSimulation([this] { stopSimulation(); });
 
-    m_link = std::make_unique<HidLink>(robotFinder());
+    m_link = std::make_unique<HidLink>(robotFinder(m_setup.robotUsb));
     m_link->setMotorSpeedSink([this](MotorSpeeds speeds) {
         // Called on the link thread: the settings belong to the UI thread.
         QMetaObject::invokeMethod(this, [speeds] { appConfig().settings.motorSpeed = {speeds.left, speeds.right}; },
                                   Qt::QueuedConnection);
     });
-    if (m_setup.startRobotLink) m_link->StartLink();
+    // The listener is in place before the link thread can report; it is removed with the window.
     linkState().setStatusListener([this](LinkStatus status) {
         // The link thread reports too: the label is only ever touched on the UI thread.
         QMetaObject::invokeMethod(this, [this, status] { m_statusLabel->setText(uiText(linkStatusString(status))); },
                                   Qt::QueuedConnection);
     });
+    if (m_setup.startRobotLink) m_link->StartLink();
 
     connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordCanvasEdit);
     connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
@@ -122,6 +123,8 @@ MainWindow::~MainWindow() {
     closeSimulator();
     if (SimulatorWindow* sim = simulatorWindow()) delete sim;
     m_link->StopLink();
+    // The link state outlives this window: nothing may call back into it once it is gone.
+    linkState().setStatusListener({});
 }
 
 // ---- construction -----------------------------------------------------------------------------
@@ -503,11 +506,18 @@ void MainWindow::commandReadProgram() {
         refreshPropertyPanel();
         return true;
     };
-    if (!readProgramFromRobot(this, m_program, *m_link, speeds, hooks)) return;
-    speed = {speeds.left, speeds.right};
-    afterProgramReplaced();
-    m_program.currentBlock = head(m_program);
-    refreshPropertyPanel();
+    // The new program and its title are on screen before the completion message.
+    hooks.programReplaced = [&] {
+        speed = {speeds.left, speeds.right};
+        afterProgramReplaced();
+    };
+    // Succeeded, failed or cancelled: the first block is current again.
+    hooks.afterTransfer = [this] {
+        m_program.currentBlock = head(m_program);
+        refreshPropertyPanel();
+        m_area->viewport()->update();
+    };
+    readProgramFromRobot(this, m_program, *m_link, speeds, hooks);
 }
 
 void MainWindow::commandFirmwareUpdate() {

@@ -14,6 +14,7 @@
 
 #include "editor/gui/chart_style.h"
 #include "model/program.h"
+#include "robot/hid_device.h"
 
 class QAction;
 class QLabel;
@@ -63,6 +64,7 @@ struct MainWindowSetup {
     QString programDir;   // where the program and picture dialogs start; appDir when empty
     QString pendingPath;  // program to open when the window is first shown
     bool startRobotLink = false;  // poll for the robot (the studio does; widget tests do not)
+    RobotUsbId robotUsb;          // robot.ini or --robot-usb
 };
 
 class MainWindow : public QMainWindow {

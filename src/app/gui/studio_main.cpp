@@ -27,6 +27,7 @@
 #include "app/string_ids.h"
 #include "model/option_flags.h"
 #include "model/text_convert.h"
+#include "robot/robot_usb_id.h"
 
 namespace {
 
@@ -94,6 +95,9 @@ int main(int argc, char** argv) {
     trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), appDir, pending);
     trovel::placeUserFiles(setup, folders);
     setup.startRobotLink = true;
+    if (!trovel::chooseRobotUsbId(line.robotUsb, trovel::ModuleDirectory(), setup.robotUsb))
+        QMessageBox::warning(nullptr, trovel::uiText(trovel::Str::MessageCaption),
+                             QStringLiteral("--robot-usb %1: VID:PID (16進数) で指定してください。").arg(QString::fromStdString(line.robotUsb)));
     trovel::MainWindow window(std::move(setup));
     window.show();
 

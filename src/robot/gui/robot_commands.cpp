@@ -49,6 +49,32 @@ QString hexProblem(const HexLoadResult& r) {
     return {};
 }
 
+// What the user is told beyond the failure message itself.
+QString failureDetail(TransferFailure failure) {
+    switch (failure) {
+    case TransferFailure::NotSent:
+        return QStringLiteral("ロボットに命令を送れませんでした。");
+    case TransferFailure::NoBootLoader:
+        return QStringLiteral("ロボットがブートローダーに切り替わりませんでした。ロボットのデータはそのままです。");
+    case TransferFailure::NoReply:
+        return QStringLiteral("ロボットから正しい応答がありませんでした。");
+    case TransferFailure::Unsteady:
+        return QStringLiteral("ロボットからの応答が一定しませんでした。");
+    case TransferFailure::Busy:
+        return QStringLiteral("ロボットとの通信が空きませんでした。");
+    case TransferFailure::Verify:
+    case TransferFailure::None:
+        break;
+    }
+    return {};
+}
+
+QString withDetail(const QString& text, const QString& detail) {
+    return detail.isEmpty() ? text : text + QStringLiteral("\r\n\r\n") + detail;
+}
+
+const QString kProgramErased = QStringLiteral("ロボットのプログラムは消去されたか、途中までしか書き込まれていません。");
+
 }  // namespace
 
 bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& link, MotorSpeeds speeds,
@@ -73,9 +99,18 @@ bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& l
     dialog.run([&](const TransferContext& ctx) { result = DownloadProgram(ctx, compiled.image, speeds); });
     if (result.verifyError)
         QMessageBox::critical(owner, caption(), QStringLiteral("<Verify error>\r\n正しいデータが書き込まれていません"));
-    if (result.status == TransferStatus::Failed)
+    if (result.status == TransferStatus::Failed) {
+        QString detail = failureDetail(result.failure);
+        if (result.erased) detail = withDetail(detail, kProgramErased).trimmed();
         QMessageBox::warning(owner, caption(),
-                             QStringLiteral("プログラムの書き込み中にエラーが発生しました。\r\nロボットとPCをつなぎなおして、もう一度プログラムを書き込んでください。"));
+                             withDetail(QStringLiteral("プログラムの書き込み中にエラーが発生しました。\r\nロボットとPCをつなぎなおして、もう一度プログラムを書き込んでください。"),
+                                        detail));
+    }
+    // Cancelled after the erase: the robot must not be taken to hold a program.
+    if (result.status == TransferStatus::Cancelled && result.erased)
+        QMessageBox::warning(owner, caption(),
+                             QStringLiteral("書き込みを中断しました。\r\n") + kProgramErased +
+                                 QStringLiteral("\r\nもう一度プログラムを書き込んでください。"));
     return result.status == TransferStatus::Done;
 }
 
@@ -88,37 +123,48 @@ bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, 
     if (!requireConnected(owner, link)) return false;
 
     UploadResult result;
-    TransferDialog dialog(link, kWriteTitle, true, owner);
-    dialog.run([&](const TransferContext& ctx) { result = UploadProgram(ctx); });
-    if (result.status == TransferStatus::Failed) {
-        QMessageBox::warning(owner, caption(), QStringLiteral("プログラムの読み込みに失敗しました。"));
-        return false;
+    {
+        TransferDialog dialog(link, kWriteTitle, true, owner);
+        dialog.run([&](const TransferContext& ctx) { result = UploadProgram(ctx); });
     }
-    if (result.status != TransferStatus::Done) return false;
-    // Decoded here, on the thread that owns the program.
-    DecodeSequence(program, result.sequence.data(), result.sequence.size());
-    speeds = result.speeds;
-    QMessageBox::information(owner, caption(), QStringLiteral("プログラムの読み込みが完了しました。"));
-    return true;
+    if (result.status == TransferStatus::Failed)
+        QMessageBox::warning(owner, caption(),
+                             withDetail(QStringLiteral("プログラムの読み込みに失敗しました。"), failureDetail(result.failure)));
+    if (result.status == TransferStatus::Done) {
+        // Decoded here, on the thread that owns the program.
+        DecodeSequence(program, result.sequence.data(), result.sequence.size());
+        speeds = result.speeds;
+        if (hooks.programReplaced) hooks.programReplaced();
+        QMessageBox::information(owner, caption(), QStringLiteral("プログラムの読み込みが完了しました。"));
+    }
+    if (hooks.afterTransfer) hooks.afterTransfer();
+    return result.status == TransferStatus::Done;
 }
 
 bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QString& appFolder,
                     const std::function<QString()>& chooseFile) {
     if (!ask(owner, uiText(Str::ConfirmFirmware))) return false;
-    const QString path = chooseFile ? chooseFile()
-                                    : QFileDialog::getOpenFileName(owner, QStringLiteral("書き換えるファームウェアのファイル読み込み"),
-                                                                   appFolder, QStringLiteral("hex (*.hex)"), nullptr,
-                                                                   QFileDialog::ReadOnly);
-    if (path.isEmpty()) return false;
-    const HexLoadResult hex = LoadHexImage(std::filesystem::path(toU16(path)));
-    if (hex.status == HexStatus::CannotOpen) return false;
-    if (!hex.ok()) {
-        QMessageBox::critical(owner, caption(), hexProblem(hex));
-        return false;
-    }
 
+    HexLoadResult hex;
     FirmwareResult result;
+    bool started = false;
     TransferDialog dialog(link, kFirmwareTitle, false, owner);
+    // The file is chosen with the progress dialog already open; cancelling closes it.
+    const auto chooseAndRead = [&] {
+        const QString path =
+            chooseFile ? chooseFile()
+                       : QFileDialog::getOpenFileName(&dialog, QStringLiteral("書き換えるファームウェアのファイル読み込み"),
+                                                      appFolder, QStringLiteral("hex (*.hex)"), nullptr,
+                                                      QFileDialog::ReadOnly);
+        if (path.isEmpty()) return false;
+        hex = LoadHexImage(std::filesystem::path(toU16(path)));
+        if (hex.status == HexStatus::CannotOpen) return false;
+        if (!hex.ok()) {
+            QMessageBox::critical(&dialog, caption(), hexProblem(hex));
+            return false;
+        }
+        return started = true;
+    };
     const RetryQuestion retry = [&] {
         return dialog.askOnUiThread([&] {
             return QMessageBox::critical(&dialog, caption(),
@@ -126,13 +172,18 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
                                          QMessageBox::Ok | QMessageBox::Abort) == QMessageBox::Ok;
         });
     };
-    dialog.run([&](const TransferContext& ctx) { result = FirmwareUpdate(ctx, hex.image, speeds, retry); });
+    dialog.run([&](const TransferContext& ctx) { result = FirmwareUpdate(ctx, hex.image, speeds, retry); }, chooseAndRead);
+    if (!started) return false;
     if (result.status == TransferStatus::Done) {
         QMessageBox::information(owner, caption(), QStringLiteral("ファームウェアのアップデートが完了しました。"));
         return true;
     }
-    if (result.status == TransferStatus::Failed)
-        QMessageBox::critical(owner, caption(), QStringLiteral("ファームウェアの書き換えに失敗しました。"));
+    if (result.status == TransferStatus::Failed) {
+        QString detail = result.abandoned ? QString() : failureDetail(result.failure);
+        if (result.incomplete)
+            detail = QStringLiteral("ファームウェアは途中までしか書き込まれていません。ロボットはブートローダーのまま待っています。\r\nもう一度「ファームウェア書き換え」を行ってください。");
+        QMessageBox::critical(owner, caption(), withDetail(QStringLiteral("ファームウェアの書き換えに失敗しました。"), detail));
+    }
     return false;
 }
 

@@ -27,6 +27,11 @@ struct ReadProgramHooks {
     // Asked after the confirmation: offers to save a modified program and clears the current
     // block; false (the user cancelled) stops the read. Empty: nothing is asked.
     std::function<bool()> beforeTransfer;
+    // After a successful read, once the program and `speeds` were replaced and before the
+    // completion message: the window shows the new program and its title.
+    std::function<void()> programReplaced;
+    // Whenever the progress dialog ran, whatever its outcome, after any message.
+    std::function<void()> afterTransfer;
 };
 
 // "プログラムの読み込み": connection check, confirmation, the save offer of the hooks, connection
@@ -35,8 +40,9 @@ struct ReadProgramHooks {
 bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds,
                           const ReadProgramHooks& hooks = {});
 
-// "ファームウェア書き換え": confirmation, file choice (chooseFile returns the path or "" for cancel;
-// empty: the open-file dialog in appFolder), HEX check, update. True when the robot was updated.
+// "ファームウェア書き換え": confirmation, the progress dialog, then inside it the file choice
+// (chooseFile returns the path or "" for cancel; empty: the open-file dialog in appFolder), HEX
+// check, update. True when the robot was updated.
 bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QString& appFolder,
                     const std::function<QString()>& chooseFile = {});
 

@@ -1,6 +1,7 @@
 #include "robot/gui/transfer_dialog.h"
 
 #include <QCloseEvent>
+#include <QTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -44,12 +45,42 @@ TransferDialog::TransferDialog(HidLink& link, const QString& title, bool cancell
 
 TransferDialog::~TransferDialog() {
     m_cancel = true;
+    stopWaiting();
     if (m_thread.joinable()) m_thread.join();
 }
 
-void TransferDialog::run(std::function<void(const TransferContext&)> work) {
+void TransferDialog::stopWaiting() {
+    {
+        std::lock_guard lock(m_askMutex);
+        m_closing = true;
+    }
+    m_answered.notify_all();
+}
+
+void TransferDialog::run(std::function<void(const TransferContext&)> work, std::function<bool()> prepare) {
     m_cancel = false;
     m_finished = false;
+    {
+        std::lock_guard lock(m_askMutex);
+        m_closing = false;
+    }
+    // Once the dialog is up: the dialog opens first, whatever the transfer asks before it starts.
+    QTimer::singleShot(0, this, [this, work = std::move(work), prepare = std::move(prepare)]() mutable {
+        if (prepare && !prepare()) {
+            m_finished = true;
+            done(QDialog::Rejected);
+            return;
+        }
+        startWork(std::move(work));
+    });
+    exec();
+    // The event loop may also end because the application quits: a transfer thread waiting for
+    // an answer must not wait for ever.
+    stopWaiting();
+    if (m_thread.joinable()) m_thread.join();
+}
+
+void TransferDialog::startWork(std::function<void(const TransferContext&)> work) {
     TransferProgress progress;
     progress.step = [this](std::u16string_view text) { emit stepChanged(toQString(text)); };
     progress.range = [this](int low, int high) { emit rangeChanged(low, high); };
@@ -59,14 +90,27 @@ void TransferDialog::run(std::function<void(const TransferContext&)> work) {
         work(ctx);
         emit workFinished();
     });
-    exec();
-    if (m_thread.joinable()) m_thread.join();
 }
 
 bool TransferDialog::askOnUiThread(const std::function<bool()>& question) {
-    bool answer = false;
-    QMetaObject::invokeMethod(this, [&] { answer = question(); }, Qt::BlockingQueuedConnection);
-    return answer;
+    struct Answer {
+        bool given = false;
+        bool value = false;
+    };
+    auto answer = std::make_shared<Answer>();
+    // Queued, never blocking: the UI thread may be joining this thread when it quits.
+    QMetaObject::invokeMethod(this, [this, answer, question] {
+        const bool value = question();
+        {
+            std::lock_guard lock(m_askMutex);
+            answer->value = value;
+            answer->given = true;
+        }
+        m_answered.notify_all();
+    }, Qt::QueuedConnection);
+    std::unique_lock lock(m_askMutex);
+    m_answered.wait(lock, [&] { return answer->given || m_closing; });
+    return answer->given && answer->value;
 }
 
 void TransferDialog::reject() {

@@ -6,7 +6,9 @@
 #include <QDialog>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "robot/boot_loader.h"
@@ -24,9 +26,12 @@ public:
     TransferDialog(HidLink& link, const QString& title, bool cancellable, QWidget* parent = nullptr);
     ~TransferDialog() override;
 
-    // Shows the dialog modally while `work` runs on the transfer thread; returns once it ended.
-    void run(std::function<void(const TransferContext&)> work);
-    // From the transfer thread: runs `question` on the UI thread and waits for its answer.
+    // Shows the dialog modally; once it is up, `prepare` runs on the UI thread (false closes the
+    // dialog and `work` never runs), then `work` runs on the transfer thread. Returns once the
+    // transfer thread ended.
+    void run(std::function<void(const TransferContext&)> work, std::function<bool()> prepare = {});
+    // From the transfer thread: runs `question` on the UI thread and waits for its answer. False
+    // without asking when the dialog is closing (the application quits).
     bool askOnUiThread(const std::function<bool()>& question);
 
     QLabel* stepLabel() const { return m_step; }
@@ -47,6 +52,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void startWork(std::function<void(const TransferContext&)> work);
+    void stopWaiting();
+
     HidLink& m_link;
     QLabel* m_step = nullptr;
     QProgressBar* m_bar = nullptr;
@@ -54,6 +62,9 @@ private:
     std::atomic<bool> m_cancel{false};
     bool m_finished = false;
     std::thread m_thread;
+    std::mutex m_askMutex;
+    std::condition_variable m_answered;
+    bool m_closing = false;  // under m_askMutex
 };
 
 }  // namespace trovel

@@ -1,0 +1,339 @@
+#include "cli/robot_command.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+#include "model/compiler.h"
+#include "model/program_file.h"
+#include "model/sequence_decoder.h"
+#include "robot/firmware_update.h"
+#include "robot/hex_image.h"
+#include "robot/hid_report.h"
+#include "robot/hidapi_device.h"
+#include "robot/program_download.h"
+#include "robot/program_upload.h"
+#include "robot/robot_usb_id.h"
+#include "robot/virtual_robot.h"
+
+namespace trovel {
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitBadInput = 2;
+constexpr int kExitNoRobot = 3;
+constexpr int kExitFailed = 4;
+
+struct Options {
+    std::string command;
+    std::string file;      // program, HEX file, or the --out of read
+    std::string virtualState;
+    std::vector<RobotFaultAt> faults;
+    std::string robotUsb;
+    std::optional<MotorSpeeds> speeds;
+};
+
+std::string jsonText(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+            continue;
+        }
+        out += c;
+    }
+    return out + "\"";
+}
+
+int answer(const std::string& command, const std::string& status, const std::string& message, int code,
+           const std::string& extra = {}) {
+    std::cout << "{\"command\":" << jsonText(command) << ",\"status\":" << jsonText(status)
+              << ",\"message\":" << jsonText(message) << extra << "}\n";
+    return code;
+}
+
+std::string failureText(TransferFailure failure) {
+    switch (failure) {
+    case TransferFailure::NotSent: return "the request could not be sent to the robot";
+    case TransferFailure::NoBootLoader: return "the robot did not enter its boot loader; nothing was written";
+    case TransferFailure::NoReply: return "the robot did not answer properly";
+    case TransferFailure::Verify: return "the robot does not hold what was written";
+    case TransferFailure::Unsteady: return "the robot's answers did not agree";
+    case TransferFailure::Busy: return "the link to the robot was never free";
+    case TransferFailure::None: break;
+    }
+    return "the transfer failed";
+}
+
+bool parse(const std::vector<std::string>& args, Options& o, std::string& problem) {
+    if (args.empty()) {
+        problem = "usage: trovel-cli robot write|read|firmware|verify-firmware|memory|status ...";
+        return false;
+    }
+    o.command = args[0];
+    std::vector<std::string> words;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--usb") {
+            o.virtualState.clear();
+        } else if (a == "--virtual" && hasValue) {
+            o.virtualState = args[++i];
+        } else if (a == "--fault" && hasValue) {
+            const auto fault = parseRobotFault(args[++i]);
+            if (!fault) {
+                problem = "unknown fault: " + args[i];
+                return false;
+            }
+            o.faults.push_back(*fault);
+        } else if (a == "--robot-usb" && hasValue) {
+            o.robotUsb = args[++i];
+        } else if (a == "--out" && hasValue) {
+            o.file = args[++i];
+        } else if (a == "--speeds" && hasValue) {
+            int left = -1, right = -1;
+            if (std::sscanf(args[++i].c_str(), "%d,%d", &left, &right) != 2 || left < 0 || left > 100 || right < 0 ||
+                right > 100) {
+                problem = "--speeds takes LEFT,RIGHT in percent 0..100";
+                return false;
+            }
+            o.speeds = MotorSpeeds{static_cast<uint8_t>(left), static_cast<uint8_t>(right)};
+        } else if (a.rfind("--", 0) == 0) {
+            problem = "unknown option: " + a;
+            return false;
+        } else {
+            words.push_back(a);
+        }
+    }
+    const bool takesFile = o.command == "write" || o.command == "firmware" || o.command == "verify-firmware";
+    if (takesFile && words.size() == 1) o.file = words[0];
+    else if (!words.empty() || (takesFile && o.file.empty())) problem = "wrong arguments for robot " + o.command;
+    else if (o.command == "read" && o.file.empty()) problem = "robot read needs --out PROGRAM.qxp";
+    else if (!takesFile && o.command != "read" && o.command != "memory" && o.command != "status")
+        problem = "unknown robot command: " + o.command;
+    if (!o.faults.empty() && o.virtualState.empty()) problem = "--fault needs --virtual STATE";
+    return problem.empty();
+}
+
+// An exclusive lock on a file beside the emulated robot's state: one command at a time.
+class StateLock {
+public:
+    explicit StateLock(const std::string& state) {
+        m_fd = ::open((state + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        m_locked = m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~StateLock() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    StateLock(const StateLock&) = delete;
+    StateLock& operator=(const StateLock&) = delete;
+    bool locked() const { return m_locked; }
+
+private:
+    int m_fd = -1;
+    bool m_locked = false;
+};
+
+// A text progress bar on stderr, drawn only when stderr is a terminal.
+TransferProgress terminalProgress() {
+    if (!::isatty(STDERR_FILENO)) return {};
+    struct Bar {
+        int low = 0, high = 0, value = 0;
+        void draw() const {
+            const int span = high > low ? high - low : 1;
+            const int filled = std::clamp((value - low) * 30 / span, 0, 30);
+            std::cerr << "\r[" << std::string(filled, '#') << std::string(30 - filled, '.') << "]" << std::flush;
+        }
+    };
+    auto bar = std::make_shared<Bar>();
+    TransferProgress progress;
+    progress.range = [bar](int low, int high) {
+        bar->low = low;
+        bar->high = high;
+        bar->draw();
+    };
+    progress.position = [bar](int value) {
+        bar->value = value;
+        bar->draw();
+    };
+    return progress;
+}
+
+int exitFor(TransferStatus status, TransferFailure failure) {
+    if (status == TransferStatus::Done) return kExitOk;
+    if (status == TransferStatus::GaveUp || failure == TransferFailure::Busy) return kExitNoRobot;
+    return kExitFailed;
+}
+
+std::string statusFor(TransferStatus status, TransferFailure failure) {
+    if (status == TransferStatus::Done) return "ok";
+    if (status == TransferStatus::GaveUp) return "not-connected";
+    if (failure == TransferFailure::Busy) return "busy";
+    return "failed";
+}
+
+// What the studio's link thread does after a failed write or read: a robot left in its boot
+// loader is sent back to its program.
+void sendBack(HidLink& link) {
+    if (!link.tryClaim()) return;
+    if (!link.device()) link.findRobot();
+    if (link.device() && probeRobot(*link.device(), link.timing().reportTimeoutMs) == ProbeAnswer::BootLoader)
+        LeaveBootLoader(link);
+    link.closeDevice();
+    link.release();
+}
+
+}  // namespace
+
+int robotCommand(const std::vector<std::string>& args, const std::filesystem::path& appDir) {
+    Options o;
+    std::string problem;
+    if (!parse(args, o, problem)) return answer(o.command, "failed", problem, kExitBadInput);
+    RobotUsbId usb;
+    if (!chooseRobotUsbId(o.robotUsb, appDir, usb))
+        return answer(o.command, "failed", "--robot-usb takes VID:PID in hexadecimal", kExitBadInput);
+
+    // Everything the robot is to receive is read and checked before it is contacted.
+    SequenceImage image;
+    HexLoadResult hex;
+    if (o.command == "write") {
+        BlockProgram program;
+        if (loadProgram(program, o.file).status != LoadStatus::Loaded)
+            return answer(o.command, "failed", o.file + ": not a readable program file", kExitBadInput);
+        const CompileResult compiled = compileProgram(program);
+        if (!compiled.ok())
+            return answer(o.command, "failed", o.file + ": the program does not compile (too large or a broken repeat)",
+                          kExitBadInput);
+        image = compiled.image;
+    } else if (o.command == "firmware" || o.command == "verify-firmware") {
+        hex = LoadHexImage(o.file);
+        if (!hex.ok()) {
+            const std::string where = hex.line > 0 ? " (line " + std::to_string(hex.line) + ")" : "";
+            return answer(o.command, "failed", o.file + ": not a usable HEX file" + where, kExitBadInput);
+        }
+    }
+
+    // The robot: on USB, or emulated with its state in a file.
+    LinkTiming timing;
+    std::shared_ptr<VirtualRobot> robot;
+    std::optional<StateLock> stateLock;
+    DeviceFinder finder;
+    if (!o.virtualState.empty()) {
+        stateLock.emplace(o.virtualState);
+        if (!stateLock->locked()) return answer(o.command, "busy", "the emulated robot is used by another command", kExitNoRobot);
+        robot = VirtualRobot::create();
+        std::error_code error;
+        if (std::filesystem::exists(o.virtualState, error) && !robot->load(o.virtualState))
+            return answer(o.command, "failed", o.virtualState + ": not an emulated robot's state", kExitBadInput);
+        for (const RobotFaultAt& fault : o.faults) robot->addFault(fault);
+        // No USB in between: replies come at once, a restart takes no time.
+        timing.reportTimeoutMs = 200;
+        timing.reconnectStepMs = 10;
+        robot->setReplyDelays(std::chrono::milliseconds(20), std::chrono::milliseconds(400));
+        finder = robot->finder();
+    } else {
+        finder = hidapiFinder(usb, robotLockFolder());
+    }
+    OptionFlags flags;
+    LinkState state;
+    int code = kExitOk;
+    {
+        HidLink link(std::move(finder), flags, state, timing);
+        link.tryClaim();
+        const bool found = link.findRobot();
+        const ProbeAnswer mode = found ? probeRobot(*link.device(), timing.reportTimeoutMs) : ProbeAnswer::None;
+        RobotMemory memory{};
+        bool memoryRead = false;
+        if (mode == ProbeAnswer::Application) {
+            flags.set(Option::Connected);
+            HidReport reply{};
+            memoryRead = exchange(*link.device(), memoryReadRequest(), reply, timing.reportTimeoutMs) && reply[1] == 'm' &&
+                         reply[2] == 'r';
+            if (memoryRead) std::copy(reply.begin() + 5, reply.begin() + 5 + kRobotMemoryBytes, memory.begin());
+        }
+        // A robot met in its boot loader is taken to hold an unfinished firmware: it stays there.
+        if (mode == ProbeAnswer::BootLoader) state.setFirmwareIncomplete(true);
+        link.release();
+
+        const bool firmwareCommand = o.command == "firmware" || o.command == "verify-firmware";
+        const std::string modeText = mode == ProbeAnswer::Application ? "application" : "boot-loader";
+        if (!found) {
+            code = state.inUse() ? answer(o.command, "busy", "the robot is used by another program", kExitNoRobot)
+                                 : answer(o.command, "not-connected", "no robot found", kExitNoRobot);
+        } else if (mode == ProbeAnswer::None) {
+            code = answer(o.command, "not-connected", "the robot does not answer", kExitNoRobot);
+        } else if (o.command == "status") {
+            code = answer(o.command, "ok", "the robot runs its " + std::string(mode == ProbeAnswer::Application ? "program" : "boot loader"),
+                          kExitOk, ",\"mode\":\"" + modeText + "\"");
+        } else if (mode == ProbeAnswer::BootLoader && !firmwareCommand) {
+            code = answer(o.command, "not-connected", "the robot waits in its boot loader: update its firmware first",
+                          kExitNoRobot);
+        } else if (o.command == "memory") {
+            if (!memoryRead) {
+                code = answer(o.command, "failed", "the robot did not send its memory", kExitFailed);
+            } else {
+                std::string list = ",\"memory\":[";
+                for (int i = 0; i < kRobotMemoryBytes; ++i) list += (i ? "," : "") + std::to_string(memory[i]);
+                code = answer(o.command, "ok", "32 bytes read", kExitOk, list + "]");
+            }
+        } else {
+            // The motor speeds the robot has now, unless given: a write does not change them.
+            const MotorSpeeds speeds = o.speeds   ? *o.speeds
+                                       : memoryRead ? motorSpeedsFromGains(memory[MemoryMap::LeftMotorSetting],
+                                                                           memory[MemoryMap::RightMotorSetting])
+                                                    : MotorSpeeds{60, 60};
+            const TransferContext ctx{link, nullptr, terminalProgress()};
+            link.findRobot();
+            if (o.command == "write") {
+                const DownloadResult r = DownloadProgram(ctx, image, speeds);
+                std::string message = r.status == TransferStatus::Done ? std::to_string(image.length) + " bytes written and verified"
+                                                                       : failureText(r.failure);
+                if (r.status != TransferStatus::Done && r.erased) message += "; the robot's program is erased or incomplete";
+                code = answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
+            } else if (o.command == "read") {
+                const UploadResult r = UploadProgram(ctx);
+                if (r.status != TransferStatus::Done) {
+                    code = answer(o.command, statusFor(r.status, r.failure), failureText(r.failure), exitFor(r.status, r.failure));
+                } else {
+                    BlockProgram program;
+                    DecodeSequence(program, r.sequence.data(), r.sequence.size());
+                    code = saveProgram(program, o.file)
+                               ? answer(o.command, "ok", std::to_string(r.sequence.size()) + " bytes read", kExitOk)
+                               : answer(o.command, "failed", o.file + ": cannot write the program", kExitBadInput);
+                }
+            } else if (o.command == "firmware") {
+                const FirmwareResult r = FirmwareUpdate(ctx, hex.image, speeds, [] { return false; });
+                std::string message = r.status == TransferStatus::Done ? "firmware written and verified" : failureText(r.failure);
+                if (r.incomplete) message += "; the firmware is incomplete and the robot waits in its boot loader";
+                code = answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
+            } else {
+                const FirmwareCheck r = VerifyFirmware(ctx, hex.image);
+                std::string message = "the robot's firmware matches the file";
+                if (r.failure == TransferFailure::Verify) {
+                    std::ostringstream at;
+                    at << "the robot's firmware differs from the file at 0x" << std::hex << std::uppercase << r.firstDifference;
+                    message = at.str();
+                } else if (r.status != TransferStatus::Done) {
+                    message = failureText(r.failure);
+                }
+                code = answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
+            }
+            if (code != kExitOk && (o.command == "write" || o.command == "read")) sendBack(link);
+            if (::isatty(STDERR_FILENO)) std::cerr << "\n";
+        }
+    }
+    if (robot && !robot->save(o.virtualState))
+        std::cerr << o.virtualState << ": cannot save the emulated robot's state\n";
+    return code;
+}
+
+}  // namespace trovel
