@@ -12,7 +12,11 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expect_eq() { [ "$2" == "$3" ] || fail "$1: expected [$3] got [$2]"; }
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8}'; }
 
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" > "$work/cpack.log" 2>&1 ||
+# The install rules and CPack settings of make package; the tree is installed here first so that
+# CPack does not walk the whole build again to see that it is up to date (the tests run after it).
+{ cmake --install "$build" --prefix "$work/stage/usr" --strip &&
+  cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" -D CPACK_INSTALL_CMAKE_PROJECTS= \
+    -D "CPACK_INSTALLED_DIRECTORIES=$work/stage/usr;usr"; } > "$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1; }
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 deb="$work/out/trovel-studio_${version}_$(dpkg --print-architecture).deb"
