@@ -7,6 +7,10 @@ set -u
 build=$1 src=$2 work=$3
 if [ -d "$work/root" ]; then chmod -R u+w "$work/root"; fi
 rm -rf "$work" && mkdir -p "$work"
+# Nothing here writes outside the work folder, caches of the validators included.
+unset TROVEL_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_CONFIG_HOME
+export HOME="$work/tools-home" XDG_RUNTIME_DIR="$work/xdg"
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expect_eq() { [ "$2" == "$3" ] || fail "$1: expected [$3] got [$2]"; }
@@ -69,10 +73,8 @@ for f in "$src/examples/line_follower.qxp" "$work/renamed.dat"; do
   expect_eq "MIME type of $(basename "$f")" "$type" "application/x-trovel-program"
 done
 
-# The unpacked programs, with nothing pointing them at a folder.
-unset TROVEL_HOME XDG_DATA_HOME
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/xdg"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The unpacked programs, with nothing pointing them at a folder, in a fresh home.
+export HOME="$work/home"
 cli="$usr/bin/trovel-cli"
 example="$src/examples/line_follower.qxp"
 cp "$example" "$work/example.qxp"
