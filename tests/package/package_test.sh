@@ -58,6 +58,14 @@ desktop-file-validate "$usr/share/applications/trovel-studio.desktop" > "$work/d
 appstreamcli validate --no-net "$usr/share/metainfo/org.trovelstudio.TrovelStudio.metainfo.xml" > "$work/as.log" 2>&1 ||
   fail "appstreamcli validate: $(cat "$work/as.log")"
 grep -q '^Exec=trovel-studio %f$' "$usr/share/applications/trovel-studio.desktop" || fail "desktop entry does not open files"
+# The names the files give each other resolve to what the package installs.
+icon=$(sed -n 's/^Icon=//p' "$usr/share/applications/trovel-studio.desktop")
+[ -f "$usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "desktop icon [$icon] not installed"
+mime_icon=$(sed -n 's/.*<icon name="\([^"]*\)".*/\1/p' "$usr/share/mime/packages/trovel-studio.xml")
+[ -f "$usr/share/icons/hicolor/48x48/mimetypes/$mime_icon.png" ] || fail "file type icon [$mime_icon] not installed"
+for f in applications/trovel-studio.desktop thumbnailers/trovel-studio.thumbnailer; do
+  grep -qx 'MimeType=application/x-trovel-program;' "$usr/share/$f" || fail "$f does not name the program file type"
+done
 rule=$(cat "$usr/lib/udev/rules.d/70-trovel-robot.rules")
 vid=$(sed -n 's/.*RobotVendorId = 0x\([0-9A-Fa-f]*\);.*/\1/p' "$src/src/robot/hid_device.h" | tr A-F a-f)
 pid=$(sed -n 's/.*RobotProductId = 0x\([0-9A-Fa-f]*\);.*/\1/p' "$src/src/robot/hid_device.h" | tr A-F a-f)
