@@ -12,10 +12,7 @@ InfoRequest infoRequest(const std::vector<std::string>& args) {
 }
 
 std::string versionText(std::string_view program) {
-    std::string text(program);
-    text += " (TrovelStudio) " TROVEL_VERSION "\n";
-    text += "A flowchart programming studio for the Trovel line-following robot.\n";
-    return text;
+    return std::string(program) + " (TrovelStudio) " TROVEL_VERSION "\n";
 }
 
 std::string studioHelpText() {

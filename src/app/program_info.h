@@ -13,7 +13,7 @@ enum class InfoRequest { None, Help, Version };
 // The first --help or --version among the arguments (before a lone "--"); None when neither is there.
 InfoRequest infoRequest(const std::vector<std::string>& args);
 
-// "trovel-cli (TrovelStudio) 1.0.0" and the lines that follow it.
+// "trovel-cli (TrovelStudio) 1.0.0": the program, its package and version, one line.
 std::string versionText(std::string_view program);
 
 std::string studioHelpText();

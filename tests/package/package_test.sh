@@ -7,12 +7,20 @@ set -u
 build=$1 src=$2 work=$3
 if [ -d "$work/root" ]; then chmod -R u+w "$work/root"; fi
 rm -rf "$work" && mkdir -p "$work"
+# Nothing here writes outside the work folder, caches of the validators included.
+unset TROVEL_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_CONFIG_HOME
+export HOME="$work/tools-home" XDG_RUNTIME_DIR="$work/xdg"
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expect_eq() { [ "$2" == "$3" ] || fail "$1: expected [$3] got [$2]"; }
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8}'; }
 
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" > "$work/cpack.log" 2>&1 ||
+# The install rules and CPack settings of make package; the tree is installed here first so that
+# CPack does not walk the whole build again to see that it is up to date (the tests run after it).
+{ cmake --install "$build" --prefix "$work/stage/usr" --strip &&
+  cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" -D CPACK_INSTALL_CMAKE_PROJECTS= \
+    -D "CPACK_INSTALLED_DIRECTORIES=$work/stage/usr;usr"; } > "$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1; }
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 deb="$work/out/trovel-studio_${version}_$(dpkg --print-architecture).deb"
@@ -50,6 +58,14 @@ desktop-file-validate "$usr/share/applications/trovel-studio.desktop" > "$work/d
 appstreamcli validate --no-net "$usr/share/metainfo/org.trovelstudio.TrovelStudio.metainfo.xml" > "$work/as.log" 2>&1 ||
   fail "appstreamcli validate: $(cat "$work/as.log")"
 grep -q '^Exec=trovel-studio %f$' "$usr/share/applications/trovel-studio.desktop" || fail "desktop entry does not open files"
+# The names the files give each other resolve to what the package installs.
+icon=$(sed -n 's/^Icon=//p' "$usr/share/applications/trovel-studio.desktop")
+[ -f "$usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "desktop icon [$icon] not installed"
+mime_icon=$(sed -n 's/.*<icon name="\([^"]*\)".*/\1/p' "$usr/share/mime/packages/trovel-studio.xml")
+[ -f "$usr/share/icons/hicolor/48x48/mimetypes/$mime_icon.png" ] || fail "file type icon [$mime_icon] not installed"
+for f in applications/trovel-studio.desktop thumbnailers/trovel-studio.thumbnailer; do
+  grep -qx 'MimeType=application/x-trovel-program;' "$usr/share/$f" || fail "$f does not name the program file type"
+done
 rule=$(cat "$usr/lib/udev/rules.d/70-trovel-robot.rules")
 vid=$(sed -n 's/.*RobotVendorId = 0x\([0-9A-Fa-f]*\);.*/\1/p' "$src/src/robot/hid_device.h" | tr A-F a-f)
 pid=$(sed -n 's/.*RobotProductId = 0x\([0-9A-Fa-f]*\);.*/\1/p' "$src/src/robot/hid_device.h" | tr A-F a-f)
@@ -65,10 +81,8 @@ for f in "$src/examples/line_follower.qxp" "$work/renamed.dat"; do
   expect_eq "MIME type of $(basename "$f")" "$type" "application/x-trovel-program"
 done
 
-# The unpacked programs, with nothing pointing them at a folder.
-unset TROVEL_HOME XDG_DATA_HOME
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/xdg"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The unpacked programs, with nothing pointing them at a folder, in a fresh home.
+export HOME="$work/home"
 cli="$usr/bin/trovel-cli"
 example="$src/examples/line_follower.qxp"
 cp "$example" "$work/example.qxp"

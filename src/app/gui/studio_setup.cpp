@@ -1,5 +1,6 @@
 #include "app/gui/studio_setup.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 #include <cstdlib>
@@ -58,7 +59,9 @@ AppFolders startAppFolders(const std::filesystem::path& appDirOption, const std:
 void placeUserFiles(MainWindowSetup& setup, const AppFolders& folders) {
     if (folders.user == folders.shared) return;
     setup.userDir = QString::fromStdU16String(folders.user.u16string());
-    setup.programDir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // Pupils' programs go with their documents; the shared folder cannot take them.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    setup.programDir = QDir(documents).exists() ? documents : QDir::homePath();
 }
 
 }  // namespace trovel
