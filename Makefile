@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup build test run bench screenshot clean
+.PHONY: all setup build test tsan run bench screenshot clean
 
 all: build
 
@@ -18,6 +18,16 @@ test: build
 	@mkdir -p $(BUILD)/xdg && chmod 700 $(BUILD)/xdg
 	cd $(BUILD) && XDG_RUNTIME_DIR=$(abspath $(BUILD))/xdg QT_QPA_PLATFORM=offscreen \
 		ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The robot link's threads under ThreadSanitizer: the link thread, the transfers and the emulated
+# robot, through the core robot tests.
+TSAN_BUILD ?= build-tsan
+tsan: setup
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTROVEL_TSAN=ON -DTROVEL_BENCH=OFF > /dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target trovel_robot_tests
+	@mkdir -p $(TSAN_BUILD)/xdg && chmod 700 $(TSAN_BUILD)/xdg
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" XDG_RUNTIME_DIR=$(abspath $(TSAN_BUILD))/xdg \
+		./bin/trovel_robot_tests
 
 run: build
 	@if [ -x $(BUILD)/bin/trovel-studio ]; then \
