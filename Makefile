@@ -10,7 +10,7 @@ FUZZ_TARGETS = program_file text_record sequence_decoder settings memory_names s
 	message_format texture_ini bitmap record_dat hex_image virtual_robot command_line
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all setup build test run bench screenshot clean fuzz fuzz-build asan
+.PHONY: all setup build test tsan run bench screenshot clean fuzz fuzz-build asan
 
 all: build
 
@@ -25,6 +25,18 @@ test: build
 	@mkdir -p $(BUILD)/xdg && chmod 700 $(BUILD)/xdg
 	cd $(BUILD) && XDG_RUNTIME_DIR=$(abspath $(BUILD))/xdg QT_QPA_PLATFORM=offscreen \
 		ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The robot link's threads under ThreadSanitizer: the link thread, the transfers and the emulated
+# robot through the core robot tests, and the transfer dialog's test. Qt is not instrumented:
+# tools/tsan.supp ignores only the calls made inside Qt.
+TSAN_BUILD ?= build-tsan
+tsan: setup
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTROVEL_TSAN=ON -DTROVEL_BENCH=OFF > /dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target trovel_robot_tests gui_robot_transfer_test
+	@mkdir -p $(TSAN_BUILD)/xdg && chmod 700 $(TSAN_BUILD)/xdg
+	cd $(TSAN_BUILD) && export TSAN_OPTIONS="halt_on_error=1 suppressions=$(abspath tools/tsan.supp)" \
+		XDG_RUNTIME_DIR=$(abspath $(TSAN_BUILD))/xdg QT_QPA_PLATFORM=offscreen && \
+		./bin/trovel_robot_tests && ./bin/gui_robot_transfer_test -nocrashhandler
 
 run: build
 	@if [ -x $(BUILD)/bin/trovel-studio ]; then \

@@ -72,8 +72,9 @@ TransferStatus claimLink(const TransferContext& ctx, bool requireConnection = tr
 // Sends 'b' and waits for the boot loader. Failed when the 'b' request cannot be written;
 // Cancelled when cancelled during the wait. `reached` says whether the boot loader answered.
 TransferStatus startBootLoader(const TransferContext& ctx, bool& reached);
-// Reads `n` bytes (1..58) at `address` through the boot loader into `out`. The request carries
-// `request`'s bytes after 6 (the verify leaves the written data there). False without a whole reply.
+// Reads through the boot loader the n bytes (report byte 6, 1..58) at the address of `request`
+// into `out`: `request` goes out as a read, keeping its bytes after 6 (a verify leaves the written
+// data there). False without a whole reply.
 bool readBack(HidLink& link, const HidReport& request, uint8_t* out);
 // Clears TransferActive (sets RobotRestarting when asked), releases the claim, shows the status.
 void endTransfer(const TransferContext& ctx, bool robotRestarting);

@@ -133,7 +133,9 @@ DeviceFinder robotFinder(RobotUsbId id, const std::string& choice) {
     if (choice.empty() || choice == "0") return hidapiFinder(id, robotLockFolder());
     std::shared_ptr<VirtualRobot> robot = VirtualRobot::create();
     if (choice == "1") return robot->finder();
-    robot->load(choice);
+    std::error_code error;
+    // A file that is there but is no robot state is never written over.
+    if (!robot->load(choice) && std::filesystem::exists(choice, error)) return robot->finder();
     auto persistent = std::make_shared<PersistentRobot>();
     persistent->robot = robot;
     persistent->path = choice;

@@ -36,7 +36,8 @@ std::filesystem::path robotLockFolder();
 
 // The finder the studio and the command line use. `virtualRobot`: empty or "0" for the robot on
 // USB; "1" for a fresh emulated robot; anything else names the emulated robot's state file,
-// read when present and written when the finder is destroyed.
+// read when present and written when the finder is destroyed (a file that is there but holds no
+// robot state is left alone: the robot is then a fresh one, not kept).
 DeviceFinder robotFinder(RobotUsbId id, const std::string& virtualRobot);
 // The same with the choice taken from the environment variable TROVEL_VIRTUAL_ROBOT.
 DeviceFinder robotFinder(RobotUsbId id = {});

@@ -117,6 +117,23 @@ private slots:
         QVERIFY(text.startsWith(QStringLiteral("プログラムの書き込み中にエラーが発生しました。")));
     }
 
+    void writeToARobotThatNeverEntersItsBootLoaderSaysNothingWasWritten() {
+        Rig rig;
+        rig.robot->addFault({RobotFault::IgnoreBoot, 1});
+        const std::vector<uint8_t> before = rig.robot->flash(kSequenceAddress, 64);
+        BlockProgram program;
+        newProgram(program);
+        auto yes = press(QMessageBox::Yes, QStringLiteral("書き込みます"));
+        QString text;
+        auto error = press(QMessageBox::Ok, QStringLiteral("エラー"), &text);
+        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}));
+        QVERIFY(error->answered());
+        QVERIFY(text.startsWith(QStringLiteral("プログラムの書き込み中にエラーが発生しました。")));
+        QVERIFY(text.contains(QStringLiteral("ブートローダーに切り替わりませんでした")));
+        QCOMPARE(rig.robot->flash(kSequenceAddress, 64), before);
+        QCOMPARE(rig.robot->counters().erases, 0);
+    }
+
     void cancelDuringTheWaitLeavesTheProgramAndShowsNothing() {
         Rig rig;
         rig.robot->setRestartDelay(std::chrono::seconds(30));

@@ -192,6 +192,33 @@ TEST(FirmwareUpdate, RobotThatNeverReachesItsBootLoaderIsNotReportedAsUpdated) {
     EXPECT_FALSE(rig.link.busy());
 }
 
+TEST(FirmwareUpdate, GivenUpAfterTheEraseTheNextUpdateStartsFromTheBootLoader) {
+    RobotRig rig;
+    rig.connect();
+    rig.robot->failBootWrite(5);  // the cable comes out after the erase
+    const std::vector<uint8_t> image = firmwareImage(0x1100);
+    FirmwareResult first = FirmwareUpdate(rig.ctx, image, {60, 60}, [] { return false; });
+    EXPECT_EQ(first.status, TransferStatus::Failed);
+    EXPECT_TRUE(first.incomplete);
+    EXPECT_TRUE(rig.state.firmwareIncomplete());
+    EXPECT_EQ(rig.robot->counters().resets, 0);
+
+    // Plugged in again it waits in its boot loader, never answering as connected; the link
+    // thread leaves it there, and the next update starts from there.
+    rig.robot->setPlugged(true);
+    rig.flags.clear(Option::Connected);
+    rig.link.StartLink();
+    ASSERT_TRUE(eventually([&] { return rig.robot->counters().probes > 3; }));
+    EXPECT_EQ(rig.robot->mode(), RobotMode::BootLoader);
+    const FirmwareResult second = FirmwareUpdate(rig.ctx, image, {60, 60}, [] { return false; });
+    rig.link.StopLink();
+    ASSERT_EQ(second.status, TransferStatus::Done);
+    EXPECT_FALSE(rig.state.firmwareIncomplete());
+    EXPECT_TRUE(std::equal(image.begin() + kFirmwareAddress, image.end(),
+                           rig.robot->flash(kFirmwareAddress, image.size() - kFirmwareAddress).begin()));
+    EXPECT_EQ(rig.robot->mode(), RobotMode::Application);
+}
+
 TEST(FirmwareUpdate, BootLoaderRequestThatCannotBeSentEndsAtOnce) {
     RobotRig rig;  // no device: the claim is free, so nothing is checked before 'b'
     int retries = 0;

@@ -192,10 +192,12 @@ TEST(VirtualRobotState, ADemoRobotKeepsItsProgramBetweenRuns) {
     ASSERT_TRUE(robot->load(path));
     EXPECT_EQ(robot->flash(kSequenceAddress, 4), (std::vector<uint8_t>{0xFE, 0, 0, 0}));
     EXPECT_EQ(robot->memoryMapArea()[7], 102);
-    // Not a state file: refused, the robot as it was.
+    // Not a state file: refused, the robot as it was, and the file never written over.
     { std::ofstream(path, std::ios::binary) << "junk"; }
     EXPECT_FALSE(robot->load(path));
     EXPECT_EQ(robot->flash(kSequenceAddress, 1)[0], 0xFE);
+    { DeviceFinder demo = robotFinder({}, path.string()); }
+    EXPECT_EQ(std::filesystem::file_size(path), 4u);
 }
 
 }  // namespace

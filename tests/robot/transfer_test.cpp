@@ -146,6 +146,29 @@ TEST(DownloadFailures, CancelDuringTheReconnectWaitLeavesTheSequenceAlone) {
     EXPECT_FALSE(rig.link.busy());
 }
 
+TEST(DownloadFailures, CancelAfterTheEraseSaysTheProgramIsGone) {
+    RobotRig rig;
+    rig.connect();
+    rig.robot->setFlash(kSequenceAddress, {0x00, 0x00, 0x00, 0x01});
+    // "中断" pressed while the chunks are written.
+    rig.ctx.progress.step = [&](std::u16string_view s) {
+        if (s == u"シーケンスを書き込んでいます...") rig.cancel = true;
+    };
+    const DownloadResult result = DownloadProgram(rig.ctx, countingImage(300), {60, 60});
+    EXPECT_EQ(result.status, TransferStatus::Cancelled);
+    EXPECT_TRUE(result.erased);
+    EXPECT_EQ(rig.robot->flash(kSequenceAddress + 48, 1)[0], 0xFF);  // erased, at most one chunk written
+    // Cancelled before anything was erased: the robot's program is whole.
+    RobotRig early;
+    early.connect();
+    early.ctx.progress.step = [&](std::u16string_view s) {
+        if (s == u"ロボットに再接続しています...") early.cancel = true;
+    };
+    const DownloadResult before = DownloadProgram(early.ctx, countingImage(300), {60, 60});
+    EXPECT_EQ(before.status, TransferStatus::Cancelled);
+    EXPECT_FALSE(before.erased);
+}
+
 TEST(ReconnectWait, CountsTimeNotPassesWhenEveryProbeTimesOut) {
     RobotRig rig;
     rig.connect();
