@@ -86,11 +86,29 @@ bool exchange(HidDevice& device, const HidReport& request, HidReport& reply, int
     return true;
 }
 
+namespace {
+
+// A boot loader may well answer the probe with the probe itself. Two one-byte reads of the same
+// address that differ only in their ignored last byte tell it from a firmware that echoes every
+// report: a boot loader answers both with the same flash byte, an echo hands back each request.
+bool echoesEveryReport(HidDevice& device, int timeoutMs) {
+    for (const uint8_t fill : {uint8_t{0x00}, uint8_t{0xFF}}) {
+        const HidReport request = bootRequest(BootCommand::Read, kSequenceAddress, 1, {}, fill);
+        HidReport reply{};
+        if (!exchange(device, request, reply, timeoutMs) || reply != request) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 ProbeAnswer probeRobot(HidDevice& device, int timeoutMs) {
     const HidReport request = commandReport(AppCommand::Probe);
     HidReport reply{};
-    if (!exchange(device, request, reply, timeoutMs) || reply == request) return ProbeAnswer::None;
-    return reply[1] == AppCommand::ProbeAnswer ? ProbeAnswer::Application : ProbeAnswer::BootLoader;
+    if (!exchange(device, request, reply, timeoutMs)) return ProbeAnswer::None;
+    if (reply[1] == AppCommand::ProbeAnswer) return ProbeAnswer::Application;
+    if (reply == request && echoesEveryReport(device, timeoutMs)) return ProbeAnswer::None;
+    return ProbeAnswer::BootLoader;
 }
 
 }  // namespace trovel

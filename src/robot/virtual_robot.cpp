@@ -132,6 +132,11 @@ void VirtualRobot::addFault(RobotFaultAt fault) {
     m_faults.push_back(fault);
 }
 
+void VirtualRobot::setBootLoaderEchoesProbe(bool echoes) {
+    std::lock_guard lock(m_mutex);
+    m_bootProbeEcho = echoes;
+}
+
 void VirtualRobot::setReplyDelays(std::chrono::milliseconds slow, std::chrono::milliseconds tooSlow) {
     std::lock_guard lock(m_mutex);
     m_slowDelay = slow;
@@ -368,7 +373,7 @@ void VirtualRobot::handleBootLoader(const HidReport& r) {
         ++m_counters.probes;
         HidReport reply{};
         reply[1] = 'B';  // anything but 'U' tells the boot loader apart
-        m_replies.push_back({reply});
+        m_replies.push_back({m_bootProbeEcho ? r : reply});
         return;
     }
     case BootCommand::Erase: {

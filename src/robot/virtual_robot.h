@@ -93,6 +93,9 @@ public:
     void corruptSequenceWrites(uint8_t mask);
     // Adds a fault; report numbers count from the next written report.
     void addFault(RobotFaultAt fault);
+    // The boot loader answers the probe with the probe itself (a reply the program must still
+    // take for the boot loader).
+    void setBootLoaderEchoesProbe(bool echoes);
     // How late a Slow and a TooSlow reply comes.
     void setReplyDelays(std::chrono::milliseconds slow, std::chrono::milliseconds tooSlow);
 
@@ -154,6 +157,7 @@ private:
     std::deque<Reply> m_replies;
     std::deque<Reply> m_late;      // released when a read gives up
     bool m_readErrorPending = false;
+    bool m_bootProbeEcho = false;
     bool m_firmwareSession = false;  // a firmware erase since the boot loader started
     bool m_firmwareErased = false;   // firmware erased, and no attempt got to its memory map since
     std::vector<RobotFaultAt> m_faults;

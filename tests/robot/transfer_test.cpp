@@ -92,6 +92,17 @@ TEST(Download, ImageOfWholeChunksGetsOneMoreAllZeroChunk) {
     EXPECT_EQ(rig.robot->flash(kSequenceAddress + 144, 1)[0], 0xFF);
 }
 
+TEST(Download, BootLoaderThatAnswersTheProbeWithItselfIsStillFound) {
+    RobotRig rig;
+    rig.connect();
+    rig.robot->setBootLoaderEchoesProbe(true);
+    const SequenceImage image = countingImage(60);
+    ASSERT_EQ(DownloadProgram(rig.ctx, image, {0, 0}).status, TransferStatus::Done);
+    const std::vector<uint8_t> stored = rig.robot->flash(kSequenceAddress, 60);
+    EXPECT_TRUE(std::equal(stored.begin(), stored.end(), image.bytes.begin()));
+    EXPECT_EQ(rig.robot->mode(), RobotMode::Application);
+}
+
 TEST(DownloadFailures, VerifyDifferenceStopsTheDownload) {
     RobotRig rig;
     rig.connect();
