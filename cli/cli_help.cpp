@@ -51,6 +51,27 @@ constexpr CommandHelp kCommands[] = {
      "      --app-dir=DIR    application folder with the skin images and names\n"
      "\n"
      "Exit status: 0 written, 2 bad arguments, unreadable program or unwritable picture.\n"},
+    {"robot",
+     "Usage: trovel-cli robot COMMAND [ARGUMENT]... [OPTION]...\n"
+     "Talk to the robot through its boot loader, with the studio's own transfers, and print one\n"
+     "JSON line {\"command\",\"status\",\"message\"}.\n"
+     "\n"
+     "Commands:\n"
+     "  write PROGRAM.qxp          compile PROGRAM and write it to the robot\n"
+     "  read --out PROGRAM.qxp     read the robot's program back as a flowchart\n"
+     "  firmware FILE.hex          replace the robot's firmware\n"
+     "  verify-firmware FILE.hex   compare the robot's firmware with FILE\n"
+     "  memory                     print the robot's 32 memory bytes\n"
+     "  status                     say whether a robot answers\n"
+     "\n"
+     "      --usb               the first robot found on USB (the default)\n"
+     "      --virtual=STATE     the emulated robot, kept in the file STATE between commands\n"
+     "      --fault=NAME[@N]    with --virtual: a robot fault from the N-th report on\n"
+     "      --robot-usb=VID:PID the robot's USB identifiers in hexadecimal\n"
+     "      --speeds=L,R        motor speed settings in percent written with the program\n"
+     "\n"
+     "Exit status: 0 done, 2 bad input (nothing is sent), 3 no robot or it is busy,\n"
+     "4 the transfer failed.\n"},
 };
 
 }  // namespace
@@ -65,6 +86,7 @@ std::string cliHelpText() {
            "  decode    rebuild a program from robot sequence bytes\n"
            "  simulate  run a program in the simulator\n"
            "  render    draw a program's flowchart as a PNG picture\n"
+           "  robot     write, read or update the robot\n"
            "\n"
            "      --help     display this help and exit\n"
            "      --version  output version information and exit\n"

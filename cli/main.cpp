@@ -29,14 +29,7 @@ constexpr int kExitBadInput = 2;
 const char16_t kTooLargeText[] = u"プログラムデータのサイズが大きすぎます";
 
 int usage() {
-    std::cerr << "usage:\n"
-                 "  trovel-cli compile PROGRAM.qxp [--out IMAGE.bin]\n"
-                 "  trovel-cli check PROGRAM.qxp\n"
-                 "  trovel-cli decode IMAGE.bin --out PROGRAM.qxp\n"
-                 "  trovel-cli simulate PROGRAM.qxp [--app-dir DIR] [--course N] [--ticks N] [--seed S]\n"
-                 "                      [--gain L,R] [--trace FILE.csv]\n"
-                 "  trovel-cli render PROGRAM.qxp --out chart.png [--size N]\n"
-                 "Try 'trovel-cli --help' for more information.\n";
+    std::cerr << "trovel-cli: missing or unknown arguments; try 'trovel-cli --help'\n";
     return kExitBadInput;
 }
 

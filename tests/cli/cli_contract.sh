@@ -85,13 +85,16 @@ out=$("$cli" simulate "$src/examples/line_follower_stop.qxp" --app-dir "$app" --
 "$cli" simulate "$work/text.qxp" --app-dir "$app" > /dev/null 2>&1; expect_eq "simulate bad program exit" $? 2
 
 # --help and --version: the text on stdout, exit 0, for the program and for each command.
-for words in "--help" "compile --help" "check --help" "decode --help" "simulate --help" "render --help" \
+for words in "--help" "compile --help" "check --help" "decode --help" "simulate --help" "render --help" "robot --help" \
              "render $work/text.qxp --help"; do
   # shellcheck disable=SC2086
   out=$("$cli" $words 2> "$work/help.err"); expect_eq "$words exit" $? 0
   [[ $out == Usage:\ trovel-cli* ]] || fail "$words: no usage on stdout: $out"
   [ -s "$work/help.err" ] && fail "$words wrote to stderr"
 done
+# Bad arguments: exit 2 and one line on stderr.
+"$cli" compile > /dev/null 2> "$work/usage.err"; expect_eq "compile without a program exit" $? 2
+expect_eq "bad arguments message lines" "$(wc -l < "$work/usage.err")" 1
 expect_eq "--version" "$("$cli" --version | head -1)" "trovel-cli (TrovelStudio) $(sed -n 's/^project(TrovelStudio VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")"
 expect_eq "compile --version" "$("$cli" compile --version | head -1)" "$("$cli" --version | head -1)"
 # Options also take their value after "=".
