@@ -8,6 +8,7 @@
 #include "app/app_folder.h"
 #include "app/program_info.h"
 #include "cli/cli_help.h"
+#include "cli/grade_command.h"
 #include "cli/render_command.h"
 #include "cli/robot_command.h"
 #include "cli/simulate_command.h"
@@ -36,6 +37,8 @@ int usage() {
                  "  trovel-cli simulate PROGRAM.qxp [--app-dir DIR] [--course N] [--ticks N] [--seed S]\n"
                  "                      [--gain L,R] [--trace FILE.csv]\n"
                  "  trovel-cli render PROGRAM.qxp --out chart.png [--size N]\n"
+                 "  trovel-cli grade PROGRAMS... [--courses all|N,M,...] [--runs N] [--noise ...] [--seed S]\n"
+                 "                   [--jobs J] [--out DIR]\n"
                  "Try 'trovel-cli --help' for more information.\n";
     return kExitBadInput;
 }
@@ -145,6 +148,7 @@ int main(int argc, char** argv) {
     if (command == "decode") return decodeCommand(args);
     if (command == "render") return renderCommand(args);
     if (command == "simulate") return simulateCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
+    if (command == "grade") return gradeCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     if (command == "robot") return robotCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     return usage();
 }
