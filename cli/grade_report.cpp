@@ -121,11 +121,11 @@ std::string csvReport(const GradeReport& report) {
     // The byte-order mark lets spreadsheet programs read the Japanese course names as UTF-8.
     std::string csv = "\xEF\xBB\xBFprogram,course,course_name,runs,goals,success_rate,median_lap_ms,best_lap_ms";
     for (const FailureColumn& f : kFailures) csv += std::string(",") + f.name;
-    csv += ",repeat_fault,error\r\n";
+    csv += ",endless_chain,repeat_fault,error\r\n";
     for (const ReportProgram& p : report.programs) {
         if (p.graded < 0) {
             csv += csvField(p.shown) + ",,,0,0,,,";
-            for (size_t i = 0; i < kFailures.size(); ++i) csv += ',';
+            for (size_t i = 0; i <= kFailures.size(); ++i) csv += ',';
             csv += "," + repeatText(p.repeatFault) + "," + csvField(p.error) + "\r\n";
             continue;
         }
@@ -137,6 +137,7 @@ std::string csvReport(const GradeReport& report) {
                    std::to_string(s.runs) + "," + std::to_string(s.goals) + "," + rateText(s.goals, s.runs) + "," +
                    msText(s.medianLapMs) + "," + msText(s.bestLapMs);
             for (const FailureColumn& f : kFailures) csv += "," + std::to_string(s.byResult[size_t(f.result)]);
+            csv += "," + std::to_string(s.endlessChains);
             csv += "," + repeatText(p.repeatFault) + ",\r\n";
         }
     }
@@ -172,13 +173,14 @@ std::string jsonReport(const GradeReport& report) {
                  ",\"best_lap_ms\":" + (s.bestLapMs < 0 ? "null" : std::to_string(s.bestLapMs));
             for (const FailureColumn& f : kFailures)
                 j += ",\"" + std::string(f.name) + "\":" + std::to_string(s.byResult[size_t(f.result)]);
+            j += ",\"endless_chain\":" + std::to_string(s.endlessChains);
             j += ",\"best_run\":" + std::to_string(cell.bestRun) + ",\"run_list\":[";
             for (size_t k = 0; k < cell.runs.size(); ++k) {
                 const GradeRun& r = cell.runs[k];
                 if (k) j += ',';
                 j += "{\"k\":" + std::to_string(k) + ",\"seed\":" + std::to_string(r.seed) +
                      ",\"result\":" + std::to_string(r.result) + ",\"lap_ms\":" + std::to_string(r.lapMs) +
-                     ",\"ticks\":" + std::to_string(r.ticks) + "}";
+                     ",\"ticks\":" + std::to_string(r.ticks) + (r.endlessChain ? ",\"endless_chain\":true" : "") + "}";
             }
             j += "]}";
         }
@@ -222,6 +224,9 @@ std::string htmlReport(const GradeReport& report, const ReportPictures& pictures
                 int n = s.byResult[size_t(f.result)];
                 if (n) failures += (failures.empty() ? "" : "<br>") + std::to_string(n) + " &times; " + f.label;
             }
+            if (s.endlessChains)
+                failures += (failures.empty() ? "" : "<br>") + std::to_string(s.endlessChains) +
+                            " &times; looped without ever driving (stopped early)";
             h += "<tr data-rate=\"" + rateText(s.goals, s.runs) + "\" data-best=\"" +
                  std::to_string(s.bestLapMs < 0 ? kMaxLapMs + 1 : s.bestLapMs) + "\"><td><a href=\"#program-" +
                  std::to_string(programIndex) + "\">" + html(p ? p->shown : "") + "</a>" +

@@ -26,8 +26,11 @@ GradeRun runOnce(Simulator& sim, const BlockProgram& program, const RunOptions& 
         path->assign(1, Vec2{sim.robot.x, sim.robot.y});
         observe = [path](uint64_t, const Simulator& s) { path->push_back({s.robot.x, s.robot.y}); };
     }
-    const uint64_t ticks = runHeadless(sim, program, {}, observe);
-    return {options.seed, sim.judge.result, sim.judge.lapMs, ticks};
+    HeadlessOptions headless;
+    headless.stuckTicks = kStuckTicks;
+    const uint64_t ticks = runHeadless(sim, program, headless, observe);
+    const bool stuck = sim.innerTick && sim.judge.result == RunResult::Armed && ticks < kMaxHeadlessTicks;
+    return {options.seed, sim.judge.result, stuck, sim.judge.lapMs, ticks};
 }
 
 // Runs work(sim, i) for every i below `total` on up to `jobs` threads, each with its own simulator
@@ -115,6 +118,8 @@ GradeSummary summarize(const GradeCell& cell) {
         ++s.runs;
         if (r.result == RunResult::Goal)
             laps.push_back(r.lapMs);
+        else if (r.endlessChain)
+            ++s.endlessChains;
         else if (r.result >= 0 && r.result < int(s.byResult.size()))
             ++s.byResult[size_t(r.result)];
     }

@@ -32,9 +32,14 @@ struct GradePlan {
     bool bestPaths = false;                       // record the robot's path of each cell's best run
 };
 
+// A run whose program chains blocks this many ticks in a row without ending one is over: nothing
+// moves or counts any more (two seconds of simulated time, over four million blocks).
+constexpr uint64_t kStuckTicks = 125;
+
 struct GradeRun {
     uint64_t seed = 0;                  // "simulate --seed" with the same course and noise repeats it
     int result = 0;                     // RunResult at the end; Armed when the tick limit came first
+    bool endlessChain = false;          // ended early: kStuckTicks ticks in a row chained without end
     int lapMs = 0;
     uint64_t ticks = 0;
 };
@@ -54,6 +59,7 @@ struct GradeSummary {
     int medianLapMs = -1;                 // over the goals; -1 when none
     int bestLapMs = -1;
     std::array<int, 8> byResult{};        // runs that ended with each RunResult 0..7 (not goals)
+    int endlessChains = 0;                // runs ended early in an endless chain (not in byResult)
 };
 
 // Seed of run k of a program (by file name) on a course; below 2^53 so that JSON readers keep it exact.

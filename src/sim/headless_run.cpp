@@ -79,12 +79,14 @@ std::string summaryJson(const Simulator& sim, uint64_t ticks) {
 uint64_t runHeadless(Simulator& sim, const BlockProgram& program, const HeadlessOptions& options,
                      const TickObserver& observe) {
     const uint64_t limit = options.ticks.value_or(kMaxHeadlessTicks);
-    uint64_t n = 0;
+    uint64_t n = 0, stuck = 0;
     while (n < limit) {
         stepSimulation(sim, program);
         ++n;
         if (observe) observe(n, sim);
         if (!options.ticks && runEnded(sim)) break;
+        stuck = sim.innerTick ? stuck + 1 : 0;
+        if (options.stuckTicks && stuck >= *options.stuckTicks) break;
     }
     return n;
 }

@@ -40,13 +40,41 @@ TEST(ClassGrading, SummaryCountsGoalsLapsAndFailures) {
     };
     for (const Row& row : rows) {
         GradeCell cell;
-        for (auto [result, lap] : row.runs) cell.runs.push_back({0, result, lap, 0});
+        for (auto [result, lap] : row.runs) cell.runs.push_back({0, result, false, lap, 0});
         const GradeSummary s = summarize(cell);
         EXPECT_EQ(s.runs, int(row.runs.size()));
         EXPECT_EQ(s.goals, row.goals);
         EXPECT_EQ(s.medianLapMs, row.median);
         EXPECT_EQ(s.bestLapMs, row.best);
         EXPECT_EQ(s.byResult, row.byResult);
+    }
+    GradeCell cell;
+    cell.runs = {{0, RunResult::Armed, true, 0, 126}, {0, RunResult::Armed, false, 599999, 37500}};
+    EXPECT_EQ(summarize(cell).endlessChains, 1);
+    EXPECT_EQ(summarize(cell).byResult[RunResult::Armed], 1);
+}
+
+TEST(ClassGrading, AnEndlessChainEndsItsRunEarly) {
+    CourseSet courses;
+    ASSERT_TRUE(loadCourseConfig(courses, TROVEL_APP_DIR).loaded);
+    // Start, then two Branch blocks that send each other round for ever, each run ends in ~2 s.
+    BlockProgram loop;
+    ActionBlock* start = simtest::add(loop, BlockType::Start);
+    ActionBlock* a = simtest::add(loop, BlockType::Branch, {0, 0, 0, 0, 0});
+    ActionBlock* b = simtest::add(loop, BlockType::Branch, {0, 0, 0, 0, 0});
+    start->next[0] = a;
+    a->next = {b, b};
+    b->next = {a, a};
+    std::vector<GradeProgram> programs(1);
+    programs[0] = {"loop.qxp", std::move(loop)};
+    GradePlan plan;
+    plan.courses = {1};
+    plan.runs = 2;
+    const auto cells = gradeClass(programs, courses, plan);
+    for (const GradeRun& r : cells[0].runs) {
+        EXPECT_TRUE(r.endlessChain);
+        EXPECT_EQ(r.result, RunResult::Armed);
+        EXPECT_LE(r.ticks, kStuckTicks + 2);
     }
 }
 
