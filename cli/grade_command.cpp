@@ -300,11 +300,14 @@ int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAp
         report.programs.push_back(entry);
     }
 
+    // Known before the runs, not after them.
+    std::error_code ec;
+    fs::create_directories(parsed.out, ec);
+    if (ec || !fs::is_directory(parsed.out, ec)) return bad(parsed.out.string() + ": cannot create the report folder");
+
     ProgressBar bar(isatty(STDERR_FILENO) == 1);
     report.cells = gradeClass(graded, courses, plan, [&bar](size_t done, size_t total) { bar.update(done, total); });
 
-    std::error_code ec;
-    fs::create_directories(parsed.out, ec);
     const ReportPictures pictures = makePictures(report, found.files, courses, appDir);
     for (const auto& [name, text] : {std::pair<const char*, std::string>{"report.csv", csvReport(report)},
                                      {"report.json", jsonReport(report)},

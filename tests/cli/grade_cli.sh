@@ -81,6 +81,9 @@ for words in "$work/empty" "$work/missing.qxp" "$class --jobs 0" "$class --runs 
   grep -q '^grade: ' "$work/bad.err" || fail "grade $words: no reason: $(cat "$work/bad.err")"
   [ -e "$work/bad" ] && fail "grade $words wrote reports"
 done
+"$cli" grade "$class" --app-dir "$app" --out "$csv" > /dev/null 2> "$work/bad.err"
+expect_eq "grade into a file exit" $? 2
+grep -q 'cannot create the report folder' "$work/bad.err" || fail "grade into a file: $(cat "$work/bad.err")"
 out=$("$cli" grade --help); expect_eq "grade --help exit" $? 0
 [[ $out == Usage:\ trovel-cli\ grade* ]] || fail "grade --help: $out"
 
