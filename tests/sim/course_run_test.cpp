@@ -124,6 +124,7 @@ TEST(SimulateCommand, UnusableInputExitsTwo) {
     EXPECT_EQ(simulate({example, "--gain", "300,1"}).code, 2);
     EXPECT_EQ(simulate({example, "--ticks"}).code, 2);
     EXPECT_EQ(simulate({example, "--bogus", "1"}).code, 2);
+    EXPECT_EQ(simulate({example, "--noise", "sensor=x"}).code, 2);
     CommandRun r = simulate({example, "--app-dir", empty.string()});
     EXPECT_TRUE(r.out.empty());
     EXPECT_NE(r.err.find("ファイルが見つからないか開けません"), std::string::npos);
