@@ -63,6 +63,15 @@ out=$("$cli" simulate "$class/line_follower.qxp" --app-dir "$app" --course 1)
 [[ $out == *"$(sed 's/.*\("result":[0-9]*,"lap_ms":[0-9]*\).*/\1/' <<< "$r")"* ]] ||
   fail "without noise a run [$r] is not simulate's: $out"
 
+# Names with commas, quotes and markup stay one field, one string and plain text.
+odd=$work/odd
+mkdir -p "$odd"
+cp "$src/examples/line_follower.qxp" "$odd/ken, \"k\" <b>.qxp"
+"$cli" grade "$odd" --app-dir "$app" --runs 1 --courses 2 --out "$work/odd-report" 2> /dev/null
+grep -q "^\"$odd/ken, \"\"k\"\" <b>.qxp\",2," "$work/odd-report/report.csv" || fail "csv quoting: $(tail -1 "$work/odd-report/report.csv")"
+grep -qF "\"program\":\"$odd/ken, \\\"k\\\" <b>.qxp\"" "$work/odd-report/report.json" || fail "json escaping"
+grep -qF "ken, &quot;k&quot; &lt;b&gt;.qxp" "$work/odd-report/report.html" || fail "html escaping"
+
 # The page stands alone: pictures inline, nothing fetched.
 html=$work/j1/report.html
 grep -qiE '(src|href)="(https?:)?//' "$html" && fail "report.html fetches from elsewhere"
