@@ -25,9 +25,7 @@ RunOutcome runShipped(int course, const BlockProgram& program, std::optional<uin
     CourseLoadResult loaded = loadCourseConfig(sim.courses, TROVEL_APP_DIR);
     EXPECT_TRUE(loaded.loaded);
     EXPECT_TRUE(loaded.messages.empty());
-    resetSimulator(sim);
-    EXPECT_TRUE(selectCourse(sim, course));
-    playCommand(sim, program);
+    EXPECT_EQ(setUpRun(sim, program, {.course = course}), PlayOutcome::Started);
     HeadlessOptions options;
     options.ticks = ticks;
     uint64_t n = runHeadless(sim, program, options, nullptr);
