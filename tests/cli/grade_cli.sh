@@ -63,6 +63,13 @@ out=$("$cli" simulate "$class/line_follower.qxp" --app-dir "$app" --course 1)
 [[ $out == *"$(sed 's/.*\("result":[0-9]*,"lap_ms":[0-9]*\).*/\1/' <<< "$r")"* ]] ||
   fail "without noise a run [$r] is not simulate's: $out"
 
+# A terminal gets a progress bar on stderr.
+if command -v script > /dev/null; then
+  script -qec "'$cli' grade '$class/line_follower.qxp' --app-dir '$app' --runs 3 --courses 1 --out '$work/tty'" \
+    /dev/null > "$work/tty.txt" 2>&1
+  grep -q '100% 3/3 runs' "$work/tty.txt" || fail "no progress bar on a terminal: $(cat -v "$work/tty.txt")"
+fi
+
 # Names with commas, quotes and markup stay one field, one string and plain text.
 odd=$work/odd
 mkdir -p "$odd"
