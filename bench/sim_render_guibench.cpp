@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "sim/run_setup.h"
 #include "sim/simulator.h"
 
 #include <benchmark/benchmark.h>
@@ -30,10 +31,8 @@ struct Scene {
         f->next[0] = f;  // drives on for ever
         start->next[0] = f;
         loadCourseConfig(sim.courses, TROVEL_APP_DIR, textures.loader());
-        resetSimulator(sim);
-        selectCourse(sim, 2);
+        setUpRun(sim, program, RunOptions{.course = 2});
         setZoom(sim, zoom);
-        playCommand(sim, program);
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include "model/program_file.h"
 #include "sim/course_config.h"
+#include "sim/run_setup.h"
 #include "sim/simulator.h"
 
 namespace {
@@ -22,14 +23,12 @@ void runTicks(benchmark::State& state, bool draw) {
     Simulator sim;
     loadCourseConfig(sim.courses, TROVEL_APP_DIR);
     sim.drawEnabled = draw;
-    resetSimulator(sim);
-    selectCourse(sim, 1);
     BlockProgram program = lineFollower();
     if (program.blocks.empty()) {
         state.SkipWithError("examples/line_follower.qxp did not load");
         return;
     }
-    playCommand(sim, program);
+    setUpRun(sim, program, RunOptions{.course = 1});
     for (auto _ : state) {
         stepSimulation(sim, program);
         benchmark::DoNotOptimize(sim.robot.x);

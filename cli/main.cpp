@@ -8,6 +8,7 @@
 #include "app/app_folder.h"
 #include "app/program_info.h"
 #include "cli/cli_help.h"
+#include "cli/grade_command.h"
 #include "cli/render_command.h"
 #include "cli/robot_command.h"
 #include "cli/simulate_command.h"
@@ -138,6 +139,7 @@ int main(int argc, char** argv) {
     if (command == "decode") return decodeCommand(args);
     if (command == "render") return renderCommand(args);
     if (command == "simulate") return simulateCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
+    if (command == "grade") return gradeCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     if (command == "robot") return robotCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     return usage();
 }

@@ -76,15 +76,17 @@ std::string summaryJson(const Simulator& sim, uint64_t ticks) {
     return json + "]}";
 }
 
-uint64_t runHeadless(Simulator& sim, const BlockProgram& program, const HeadlessOptions& options, std::string* trace) {
+uint64_t runHeadless(Simulator& sim, const BlockProgram& program, const HeadlessOptions& options,
+                     const TickObserver& observe) {
     const uint64_t limit = options.ticks.value_or(kMaxHeadlessTicks);
-    uint64_t n = 0;
-    if (trace) *trace += traceHeader();
+    uint64_t n = 0, stuck = 0;
     while (n < limit) {
         stepSimulation(sim, program);
         ++n;
-        if (trace) *trace += traceRow(n, sim);
+        if (observe) observe(n, sim);
         if (!options.ticks && runEnded(sim)) break;
+        stuck = sim.innerTick ? stuck + 1 : 0;
+        if (options.stuckTicks && stuck >= *options.stuckTicks) break;
     }
     return n;
 }
@@ -112,19 +114,22 @@ SimulateArgs parseSimulateArgs(const std::vector<std::string>& args) {
             parsed.appDir = value;
         } else if (word == "--course") {
             if (!parseUnsigned(value, number) || number > uint64_t(kMaxCourses)) parsed.error = "bad --course " + value;
-            parsed.options.course = static_cast<int>(number);
+            parsed.run.course = static_cast<int>(number);
         } else if (word == "--ticks") {
             if (!parseUnsigned(value, number)) parsed.error = "bad --ticks " + value;
-            parsed.options.ticks = number;
+            parsed.headless.ticks = number;
         } else if (word == "--seed") {
             if (!parseUnsigned(value, number)) parsed.error = "bad --seed " + value;
-            parsed.options.seed = number;
+            parsed.run.seed = number;
         } else if (word == "--gain") {
             std::array<uint8_t, 2> gains{};
             if (!parseGains(value, gains)) parsed.error = "bad --gain " + value + " (expected L,R with 0..255)";
-            parsed.options.gains = gains;
+            parsed.run.gains = gains;
         } else if (word == "--trace") {
-            parsed.options.tracePath = value;
+            parsed.tracePath = value;
+        } else if (word == "--noise") {
+            std::string why;
+            if (!parseNoise(value, parsed.run.noise, why)) parsed.error = why;
         } else {
             parsed.error = "unknown option " + word;
         }
@@ -145,7 +150,7 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     if (!parsed.error.empty()) {
         err << "simulate: " << parsed.error << "\n"
                   << "usage: trovel-cli simulate PROGRAM.qxp [--app-dir DIR] [--course N] [--ticks N] [--seed S]"
-                     " [--gain L,R] [--trace FILE.csv]\n";
+                     " [--gain L,R] [--noise sensor=S,start=D/A,motor=P] [--trace FILE.csv]\n";
         return kExitBadInput;
     }
     BlockProgram program;
@@ -162,27 +167,28 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     CourseLoadResult courses = loadCourseConfig(sim.courses, appDir);
     for (const CourseMessage& m : courses.messages) err << toUtf8(courseMessageText(m)) << "\n";
     if (!courses.loaded) return kExitBadInput;
-    if (parsed.options.course >= courseCount(sim.courses)) {
-        err << "simulate: course " << parsed.options.course << " is not loaded (" << courseCount(sim.courses)
+    if (parsed.run.course >= courseCount(sim.courses)) {
+        err << "simulate: course " << parsed.run.course << " is not loaded (" << courseCount(sim.courses)
                   << " courses)\n";
         return kExitBadInput;
     }
-    if (parsed.options.gains) sim.gains = *parsed.options.gains;
-    seedRandom(sim.interp.random, parsed.options.seed);
-    resetSimulator(sim);
-    selectCourse(sim, parsed.options.course);
     // Without anyone to ask, a faulty repeat structure is reported and the run goes ahead.
     int fault = CheckRepeatStructure(program, optionFlags().bits());
     if (fault != kRepeatStructureSound) err << "simulate: repeat " << fault << " is badly connected\n";
-    playCommand(sim, program);
+    setUpRun(sim, program, parsed.run);
 
     std::string trace;
-    const bool tracing = !parsed.options.tracePath.empty();
-    uint64_t ticks = runHeadless(sim, program, parsed.options, tracing ? &trace : nullptr);
+    const bool tracing = !parsed.tracePath.empty();
+    TickObserver observe;
     if (tracing) {
-        std::ofstream file(parsed.options.tracePath, std::ios::binary | std::ios::trunc);
+        trace = traceHeader();
+        observe = [&trace](uint64_t tick, const Simulator& s) { trace += traceRow(tick, s); };
+    }
+    uint64_t ticks = runHeadless(sim, program, parsed.headless, observe);
+    if (tracing) {
+        std::ofstream file(parsed.tracePath, std::ios::binary | std::ios::trunc);
         file << trace;
-        if (!file) err << "simulate: cannot write " << parsed.options.tracePath.string() << "\n";
+        if (!file) err << "simulate: cannot write " << parsed.tracePath.string() << "\n";
     }
     out << summaryJson(sim, ticks) << "\n";
     return kExitRan;

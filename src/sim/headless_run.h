@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/run_setup.h"
 #include "sim/simulator.h"
 
 namespace trovel {
@@ -15,17 +17,20 @@ namespace trovel {
 constexpr uint64_t kMaxHeadlessTicks = 37500;  // ten minutes of simulated time
 
 struct HeadlessOptions {
-    int course = 0;
     std::optional<uint64_t> ticks;   // exactly this many ticks; else until the run ends
-    uint64_t seed = kDefaultSimSeed;
-    std::optional<std::array<uint8_t, 2>> gains;  // left, right; else the simulator defaults
-    std::filesystem::path tracePath;  // empty = no trace
+    // Ends the run after this many ticks in a row that ran out of chain budget: the program loops
+    // through blocks that never end a tick, so nothing moves, nothing is sampled and no time counts.
+    std::optional<uint64_t> stuckTicks;
 };
 
-// Steps from 再生 until the program has stopped with both wheels at rest, or a timed course has judged
-// the run, or kMaxHeadlessTicks; with `ticks` set, exactly that many. Returns the ticks stepped.
-// `trace` (may be null) gets one CSV row per tick.
-uint64_t runHeadless(Simulator& sim, const BlockProgram& program, const HeadlessOptions& options, std::string* trace);
+// Called after every tick with the number of ticks stepped so far.
+using TickObserver = std::function<void(uint64_t tick, const Simulator& sim)>;
+
+// Steps a run set up by setUpRun until the program has stopped with both wheels at rest, or a timed
+// course has judged the run, or kMaxHeadlessTicks; with `ticks` set, exactly that many. Returns the
+// ticks stepped. `observe` may be empty.
+uint64_t runHeadless(Simulator& sim, const BlockProgram& program, const HeadlessOptions& options,
+                     const TickObserver& observe);
 
 // "tick,x,y,heading,left_speed,right_speed,s9,s10,s11,s12,led,result"
 std::string traceHeader();
@@ -39,7 +44,9 @@ std::string floatText(float value);
 struct SimulateArgs {
     std::filesystem::path program;
     std::optional<std::filesystem::path> appDir;
-    HeadlessOptions options;
+    RunOptions run;
+    HeadlessOptions headless;
+    std::filesystem::path tracePath;  // empty = no trace
     std::string error;
 };
 SimulateArgs parseSimulateArgs(const std::vector<std::string>& args);

@@ -123,6 +123,7 @@ void simulationStep(Simulator& sim, const BlockProgram& program) {
     const CoursePicture* picture = hasCourse(sim) ? coursePicture(sim.courses, sim.course) : nullptr;
     if (!sim.innerTick && picture) {
         sim.floor = readFloorSensors(sim.robot, *picture);
+        if (sim.noise.sensorSigma > 0) addSensorNoise(sim.floor, sim.noise.sensorSigma, sim.noiseRandom);
         std::copy_n(sim.floor.begin(), 4, sim.memory.begin() + SimAddr::LeftSensor);
     }
     sim.monitor = sim.memory;

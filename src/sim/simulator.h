@@ -14,6 +14,7 @@
 #include "sim/run_judge.h"
 #include "sim/sim_camera.h"
 #include "sim/sim_effects.h"
+#include "sim/sim_noise.h"
 #include "sim/sim_robot.h"
 
 namespace trovel {
@@ -45,6 +46,8 @@ struct Simulator {
     uint64_t ticks = 0;            // ticks stepped since the simulator opened
     std::vector<std::u16string> pendingSounds;  // sound files to play, taken by the window
     HighlightFn highlight;         // shows the executed block in the editor; may be empty
+    SimNoise noise;                // opt-in; the studio never sets it
+    SimRandom noiseRandom;         // draws of the noise, apart from the random branches
 };
 
 bool hasCourse(const Simulator& sim);

@@ -25,9 +25,7 @@ RunOutcome runShipped(int course, const BlockProgram& program, std::optional<uin
     CourseLoadResult loaded = loadCourseConfig(sim.courses, TROVEL_APP_DIR);
     EXPECT_TRUE(loaded.loaded);
     EXPECT_TRUE(loaded.messages.empty());
-    resetSimulator(sim);
-    EXPECT_TRUE(selectCourse(sim, course));
-    playCommand(sim, program);
+    EXPECT_EQ(setUpRun(sim, program, {.course = course}), PlayOutcome::Started);
     HeadlessOptions options;
     options.ticks = ticks;
     uint64_t n = runHeadless(sim, program, options, nullptr);
@@ -124,6 +122,7 @@ TEST(SimulateCommand, UnusableInputExitsTwo) {
     EXPECT_EQ(simulate({example, "--gain", "300,1"}).code, 2);
     EXPECT_EQ(simulate({example, "--ticks"}).code, 2);
     EXPECT_EQ(simulate({example, "--bogus", "1"}).code, 2);
+    EXPECT_EQ(simulate({example, "--noise", "sensor=x"}).code, 2);
     CommandRun r = simulate({example, "--app-dir", empty.string()});
     EXPECT_TRUE(r.out.empty());
     EXPECT_NE(r.err.find("ファイルが見つからないか開けません"), std::string::npos);

@@ -1,5 +1,6 @@
 #include "app/gui/chart_render.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QSaveFile>
@@ -37,10 +38,8 @@ void quietQtNotes(QtMsgType type, const QMessageLogContext&, const QString& text
     if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
-}  // namespace
-
-RenderResult renderProgramPicture(const RenderRequest& request) {
-    if (request.program.empty() || request.out.empty()) return failed(RenderStatus::BadRequest, "no program or no --out");
+RenderResult renderImage(const RenderRequest& request, QImage& picture) {
+    if (request.program.empty()) return failed(RenderStatus::BadRequest, "no program or no --out");
     if (request.fit < 0 || request.fit > kMaxRenderFit)
         return failed(RenderStatus::BadRequest, "--size must be 1.." + std::to_string(kMaxRenderFit));
 
@@ -55,7 +54,7 @@ RenderResult renderProgramPicture(const RenderRequest& request) {
 
     // Thumbnailers and scripts run without a display: never ask for one, and keep Qt's notes about
     // the missing desktop session off their error stream.
-    std::unique_ptr<QGuiApplication> ownApp;
+    bool ownApp = false;
     QtMessageHandler previousHandler = nullptr;
     static int argc = 1;
     static char name[] = "trovel-render";
@@ -64,7 +63,10 @@ RenderResult renderProgramPicture(const RenderRequest& request) {
         previousHandler = qInstallMessageHandler(quietQtNotes);
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QCoreApplication::setApplicationName(QStringLiteral("trovel-studio"));
-        ownApp = std::make_unique<QGuiApplication>(argc, argv);
+        // Kept to the end of the process: a second application would find the first one's font caches
+        // gone, and a caller may draw many pictures.
+        new QGuiApplication(argc, argv);
+        ownApp = true;
     }
     struct RestoreHandler {
         bool active;
@@ -72,7 +74,7 @@ RenderResult renderProgramPicture(const RenderRequest& request) {
         ~RestoreHandler() {
             if (active) qInstallMessageHandler(previous);
         }
-    } restoreHandler{ownApp != nullptr, previousHandler};
+    } restoreHandler{ownApp, previousHandler};
 
     // The options and names that change the captions are the user's, as in the studio.
     const auto userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdU16String();
@@ -92,7 +94,7 @@ RenderResult renderProgramPicture(const RenderRequest& request) {
         return failed(RenderStatus::TooLarge, shown(request.program) + ": the chart is too large to draw (" +
                                                   std::to_string(extent.content.right) + " x " +
                                                   std::to_string(extent.content.bottom) + " pixels)");
-    QImage picture = renderChartImage(program, chartStyleFromConfig(config), optionFlags().bits());
+    picture = renderChartImage(program, chartStyleFromConfig(config), optionFlags().bits());
     if (picture.isNull()) return failed(RenderStatus::TooLarge, shown(request.program) + ": no memory for the picture");
     if (request.fit > 0) {
         const double scale = double(request.fit) / std::max(picture.width(), picture.height());
@@ -101,14 +103,36 @@ RenderResult renderProgramPicture(const RenderRequest& request) {
         picture = picture.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
 
-    // A picture cut short must not replace a good one.
-    QSaveFile file(QString::fromStdU16String(request.out.u16string()));
-    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
-        return failed(RenderStatus::CannotWrite, shown(request.out) + ": cannot write the picture");
     RenderResult r;
     r.status = RenderStatus::Rendered;
     r.width = picture.width();
     r.height = picture.height();
+    return r;
+}
+
+}  // namespace
+
+RenderResult renderProgramPicture(const RenderRequest& request) {
+    if (request.out.empty()) return failed(RenderStatus::BadRequest, "no program or no --out");
+    QImage picture;
+    const RenderResult r = renderImage(request, picture);
+    if (r.status != RenderStatus::Rendered) return r;
+    // A picture cut short must not replace a good one.
+    QSaveFile file(QString::fromStdU16String(request.out.u16string()));
+    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
+        return failed(RenderStatus::CannotWrite, shown(request.out) + ": cannot write the picture");
+    return r;
+}
+
+RenderResult renderProgramPng(const RenderRequest& request, std::vector<uint8_t>& png) {
+    QImage picture;
+    const RenderResult r = renderImage(request, picture);
+    if (r.status != RenderStatus::Rendered) return r;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+        return failed(RenderStatus::TooLarge, shown(request.program) + ": cannot encode the picture");
+    png.assign(bytes.begin(), bytes.end());
     return r;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace trovel {
 
@@ -32,5 +33,7 @@ struct RenderResult {
 
 // Starts an offscreen Qt application when the process has none.
 RenderResult renderProgramPicture(const RenderRequest& request);
+// The same picture as PNG bytes, for pages that embed it; `request.out` is not used.
+RenderResult renderProgramPng(const RenderRequest& request, std::vector<uint8_t>& png);
 
 }  // namespace trovel

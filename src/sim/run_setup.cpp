@@ -1,0 +1,28 @@
+#include "sim/run_setup.h"
+
+#include <utility>
+
+namespace trovel {
+
+PlayOutcome setUpRun(Simulator& sim, const BlockProgram& program, const RunOptions& options) {
+    // Nothing of an earlier run in the same record (judging memory, variables, sounds) may sway this one.
+    Simulator fresh;
+    fresh.courses = std::move(sim.courses);
+    fresh.drawEnabled = sim.drawEnabled;
+    fresh.highlight = std::move(sim.highlight);
+    sim = std::move(fresh);
+
+    sim.gains = options.gains.value_or(std::array<uint8_t, 2>{kDefaultSimGain, kDefaultSimGain});
+    sim.noise = options.noise;
+    seedRandom(sim.noiseRandom, noiseSeed(options.seed));
+    if (options.noise.motorPercent > 0) sim.gains = imbalancedGains(sim.gains, options.noise.motorPercent, sim.noiseRandom);
+    seedRandom(sim.interp.random, options.seed);
+    resetSimulator(sim);
+    if (!selectCourse(sim, options.course)) return PlayOutcome::NoCourse;
+    const PlayOutcome outcome = playCommand(sim, program);
+    if (outcome == PlayOutcome::Started && (options.noise.startDistance > 0 || options.noise.startAngle > 0))
+        jitterPose(sim.robot, options.noise.startDistance, options.noise.startAngle, sim.noiseRandom);
+    return outcome;
+}
+
+}  // namespace trovel
