@@ -4,6 +4,7 @@
 #include <fstream>
 #include <thread>
 
+#include "model/atomic_file.h"
 #include "model/sequence_code.h"
 #include "robot/hid_report.h"
 
@@ -457,22 +458,15 @@ bool VirtualRobot::load(const std::filesystem::path& path) {
 }
 
 bool VirtualRobot::save(const std::filesystem::path& path) const {
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
+    std::vector<uint8_t> bytes(kStateMagic, kStateMagic + sizeof kStateMagic);
     {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         std::lock_guard lock(m_mutex);
-        const char mode = m_mode == RobotMode::BootLoader ? 1 : 0;
-        file.write(kStateMagic, sizeof kStateMagic);
-        file.write(&mode, 1);
-        file.write(reinterpret_cast<const char*>(m_memory.data()), m_memory.size());
-        file.write(reinterpret_cast<const char*>(m_memoryMapArea.data()), m_memoryMapArea.size());
-        file.write(reinterpret_cast<const char*>(m_flash.data()), m_flash.size());
-        if (!file.flush()) return false;
+        bytes.push_back(m_mode == RobotMode::BootLoader ? 1 : 0);
+        bytes.insert(bytes.end(), m_memory.begin(), m_memory.end());
+        bytes.insert(bytes.end(), m_memoryMapArea.begin(), m_memoryMapArea.end());
+        bytes.insert(bytes.end(), m_flash.begin(), m_flash.end());
     }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    return !error;
+    return writeFileAtomically(path, bytes);
 }
 
 }  // namespace trovel

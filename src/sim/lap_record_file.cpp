@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "model/atomic_file.h"
 #include "sim/course_picture.h"
 
 namespace trovel {
@@ -51,27 +52,7 @@ std::vector<uint8_t> encodeRecords(const std::vector<int32_t>& bestTimes) {
 }
 
 bool writeRecordsFile(const std::filesystem::path& path, const std::vector<int32_t>& bestTimes) {
-    std::vector<uint8_t> bytes = encodeRecords(bestTimes);
-    std::filesystem::path temp = path;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, encodeRecords(bestTimes));
 }
 
 }  // namespace trovel
