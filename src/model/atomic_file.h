@@ -3,6 +3,7 @@
 // beside the target, reach the disk, and only then replace the old file in one rename.
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <span>
 
@@ -10,5 +11,9 @@ namespace trovel {
 
 // False when any step failed; the old file is then unchanged and no temporary file is left.
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+
+// The last step of such a save written through `out` into `temp`: syncs and closes `out`, then
+// renames `temp` over `target` when `ok` and every step went well, else removes `temp`.
+bool finishAtomicWrite(std::FILE* out, bool ok, const std::filesystem::path& temp, const std::filesystem::path& target);
 
 }  // namespace trovel

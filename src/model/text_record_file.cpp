@@ -1,13 +1,14 @@
 #include "model/text_record_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <fstream>
 #include <system_error>
+#include <utility>
+
+#include "model/atomic_file.h"
 
 namespace trovel {
 
@@ -89,16 +90,8 @@ bool TextRecordFile::close() {
         return true;
     }
     if (!m_out) return false;
-    bool ok = !m_writeFailed && std::fflush(m_out) == 0 && ::fsync(fileno(m_out)) == 0;
-    ok = std::fclose(m_out) == 0 && ok;
-    m_out = nullptr;
-    std::error_code ec;
-    if (ok) {
-        std::filesystem::rename(m_temp, m_target, ec);
-        ok = !ec;
-    }
-    if (!ok) std::filesystem::remove(m_temp, ec);
-    return ok;
+    std::FILE* out = std::exchange(m_out, nullptr);
+    return finishAtomicWrite(out, !m_writeFailed, m_temp, m_target);
 }
 
 size_t TextRecordFile::readLine(std::u16string& line, size_t maxChars) {
