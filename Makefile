@@ -64,7 +64,8 @@ fuzz-build:
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 		-DCMAKE_CXX_COMPILER=clang++ -DTROVEL_FUZZ=ON -DTROVEL_SANITIZE=ON -DTROVEL_GUI=OFF \
 		-DTROVEL_BENCH=OFF > /dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS)) > $(FUZZ_BUILD)/build.log 2>&1 \
+		|| { tail -40 $(FUZZ_BUILD)/build.log; exit 1; }
 
 fuzz: fuzz-build
 	@for t in $(FUZZ_TARGETS); do \

@@ -1,6 +1,8 @@
 // Program files: the loader, then everything the studio does with what it loaded: the repeat check,
 // the compiler, connector routing and hit testing, and a paste of every block.
 
+#include <cstdlib>
+
 #include "editor/clipboard.h"
 #include "editor/hit_test.h"
 #include "editor/routing.h"
@@ -19,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckRepeatStructure(program, 0);
     compileProgram(program);
     for (const auto& b : program.blocks) {
+        fuzz::require(std::abs(b->x) <= kMaxCoordinate && std::abs(b->y) <= kMaxCoordinate &&
+                      std::abs(b->bend[0]) <= kMaxCoordinate && std::abs(b->bend[1]) <= kMaxCoordinate);
         for (int out = 0; out < outputCount(b->type); ++out) {
             Route r = RouteConnector(*b, out);
             HitTest(program, r.mid.x, r.mid.y);

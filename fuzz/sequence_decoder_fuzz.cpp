@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BlockProgram program;
     DecodeSequence(program, data, size);
     CheckRepeatStructure(program, 0);
-    compileProgram(program);
+    fuzz::require(compileProgram(program).status != CompileStatus::BrokenRepeat);
 
     std::filesystem::path path = fuzz::writeUtf16Scratch("decoded.qxp", programFileText(program));
     BlockProgram reopened;
