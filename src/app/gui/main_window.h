@@ -65,6 +65,9 @@ struct MainWindowSetup {
     QString pendingPath;  // program to open when the window is first shown
     bool startRobotLink = false;  // poll for the robot (the studio does; widget tests do not)
     RobotUsbId robotUsb;          // robot.ini or --robot-usb
+    bool startSimulator = false;  // open the simulator when the window is first shown
+    int startCourse = -1;         // and choose this course (-1: the simulator's own choice)
+    bool startPlaying = false;    // and run the program loaded from the command line
 };
 
 class MainWindow : public QMainWindow {
@@ -108,8 +111,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Keys reach the property panel only while the pointer is over the left pane.
+    bool pointerOverLeftPane() const;
     void buildActions();
     void buildMenus();
     void buildToolBar();
