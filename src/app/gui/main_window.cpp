@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <QToolBar>
 
 #include <filesystem>
@@ -79,6 +80,13 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     host.redrawChart = [this] { m_area->viewport()->update(); };
     m_palette->setPanelHost(host);
     connectPaletteToArea(m_palette, m_area);
+    m_chartFollow = new QTimer(this);
+    m_chartFollow->setSingleShot(true);
+    m_chartFollow->setInterval(kChartFollowMs);
+    connect(m_chartFollow, &QTimer::timeout, this, [this] {
+        m_area->RequestFullRedraw();
+        m_area->viewport()->update();
+    });
     m_memoryMapPlacement = std::make_unique<MemoryMapPlacement>();
     MemoryMapHooks memoryMap;
     memoryMap.open = [this] { return openMemoryMap(); };
@@ -473,8 +481,9 @@ void MainWindow::commandSimulator() {
     SimulatorHooks hooks;
     hooks.setCurrentBlock = [this](ActionBlock* block) {
         m_program.currentBlock = block;
-        m_area->RequestFullRedraw();
-        m_area->viewport()->update();
+        // A running program moves on every tick; the chart follows ten times a second, which the
+        // eye can follow and which costs a tenth of redrawing the chart on every tick.
+        if (!m_chartFollow->isActive()) m_chartFollow->start();
     };
     hooks.redrawChart = [this] {
         m_area->RequestFullRedraw();

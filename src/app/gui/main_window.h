@@ -19,6 +19,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 class QToolBar;
 
 namespace trovel {
@@ -54,6 +55,9 @@ constexpr int Screenshot = 40115;
 constexpr int SimMotorSettings = 40116;
 constexpr int Simulator = 40201;
 }  // namespace Command
+
+// How long the chart may lag behind the block the simulator runs.
+constexpr int kChartFollowMs = 100;
 
 struct MainWindowSetup {
     ChartStyle style;
@@ -167,6 +171,7 @@ private:
     std::unique_ptr<struct MemoryMapPlacement> m_memoryMapPlacement;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusLabel = nullptr;
+    QTimer* m_chartFollow = nullptr;  // redraws the chart after the simulator moved the current block
     QHash<int, QAction*> m_actions;
     FileChooser m_chooseFile;
     bool m_shown = false;

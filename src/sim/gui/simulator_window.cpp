@@ -82,7 +82,8 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
                                  SimulatorHooks hooks, QWidget* parent)
     : QMainWindow(parent), m_program(program), m_options(options), m_appDir(std::move(appDir)),
       m_hooks(std::move(hooks)), m_sim(std::make_unique<Simulator>()),
-      m_textures(std::make_unique<SimTextures>()), m_frame(makeBackBuffer()) {
+      m_textures(std::make_unique<SimTextures>()), m_frame(makeBackBuffer()),
+      m_courseLayer(std::make_unique<CourseLayerCache>()) {
     setObjectName(QStringLiteral("input_wnd"));
     setWindowTitle(uiText(Str::SimFrameTitle));
     setWindowIcon(applicationIcon());
@@ -296,11 +297,16 @@ void SimulatorWindow::step() {
 }
 
 void SimulatorWindow::redraw() {
-    renderDrawList(m_frame, m_sim->draw, m_sim->camera, *m_textures);
+    renderDrawList(m_frame, m_sim->draw, m_sim->camera, *m_textures, *m_courseLayer);
+    const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
+    // Under the same camera only the items that changed need to reach the screen again.
+    const bool sameView = m_drawn && camera == m_drawnCamera;
+    const QRectF changed = sameView ? changedArea(*m_drawn, m_sim->draw, m_sim->camera) : QRectF();
     m_drawn = std::make_unique<DrawList>(m_sim->draw);
-    m_drawnCamera = {m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
+    m_drawnCamera = camera;
     ++m_framesDrawn;
-    m_view->update();
+    if (!sameView) m_view->update();
+    else if (!changed.isEmpty()) m_view->updateFrameArea(changed);
 }
 
 void SimulatorWindow::playSounds() {

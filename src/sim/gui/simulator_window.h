@@ -30,6 +30,7 @@ class OptionFlags;
 class SimTextures;
 struct Simulator;
 struct DrawList;
+struct CourseLayerCache;
 class SimSound;
 class SimView;
 
@@ -129,6 +130,7 @@ private:
     QImage m_frame;
     // What the frame shows: a tick that queues the same picture draws nothing.
     std::unique_ptr<DrawList> m_drawn;
+    std::unique_ptr<CourseLayerCache> m_courseLayer;
     std::array<float, 3> m_drawnCamera{};  // x, y, zoom
     int m_framesDrawn = 0;
     QTimer m_timer;              // single shot, re-armed by every tick
