@@ -99,7 +99,7 @@ expect_eq "compile --version" "$("$cli" compile --version | head -1)" "$("$cli" 
 [ -s "$work/eq.bin" ] || fail "--out=FILE wrote nothing"
 
 # render: bad arguments and input give exit 2, a one-line reason and no picture.
-program "$work/far.qxp" "$start" 'CMD_	[[main]]-[27,900000]-[2]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[-1,-1]-[0]'
+program "$work/far.qxp" "$start" 'CMD_	[[main]]-[900000,900000]-[2]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[-1,-1]-[0]'
 for words in "$work/missing.qxp --out $work/r.png" "$work/text.qxp --out $work/r.png" \
              "$src/examples/led_repeat.qxp" "$src/examples/led_repeat.qxp --out $work/r.png --size 0" \
              "$src/examples/led_repeat.qxp --out $work/r.png --size 9x" \
