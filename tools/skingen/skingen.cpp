@@ -37,7 +37,10 @@ QString words(const char* japanese, const char* english) {
 
 QFont uiFont(int pixels, bool bold = true) {
     QFont f;
-    f.setFamilies({"IPAGothic", "IPAPGothic", "VL Gothic", "Noto Sans CJK JP", "DejaVu Sans"});
+    if (g_english)  // Latin words in a Latin face; the Japanese faces draw them at fixed pitch
+        f.setFamilies({"DejaVu Sans", "IPAPGothic"});
+    else
+        f.setFamilies({"IPAGothic", "IPAPGothic", "VL Gothic", "Noto Sans CJK JP", "DejaVu Sans"});
     f.setPixelSize(pixels);
     f.setBold(bold);
     return f;
@@ -412,8 +415,8 @@ void sensorPanel(bool four) {
         qreal labelY;
     };
     std::vector<Sensor> sensors = {
-        {QPointF(104, 38), QRectF(6, 37, 52, 25), words("左センサ", "Left sensor"), 63},
-        {QPointF(128, 38), QRectF(162, 37, 52, 25), words("右センサ", "Right sensor"), 63},
+        {QPointF(104, 38), QRectF(6, 37, 52, 25), words("左センサ", "Left"), 63},
+        {QPointF(128, 38), QRectF(162, 37, 52, 25), words("右センサ", "Right"), 63},
     };
     if (four) {
         sensors.push_back({QPointF(92, 50), QRectF(3, 83, 48, 25), words("センサ③", "Sensor ③"), 109});
