@@ -36,9 +36,17 @@ StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppCo
     if (!skin.ok()) return fail();
     if (skin.tooFew) result.messages.push_back({StartupMessage::Kind::Warning, skin.message});
     loaded.skin = std::move(skin.images);
+    // Pictures with words come from the language pack's folder when it has its own.
+    for (SkinEntry& entry : loaded.skin) {
+        const std::filesystem::path own = packFile(loaded.resources, entry.file.lexically_relative(folder), entry.file);
+        if (own == entry.file) continue;
+        const BitmapInfo info = checkBitmapFile(own);
+        if (info.ok) entry = {own, info};
+    }
 
     if (!LoadSettings(readableUserFile(folders, kSettingsFile), loaded.settings).ok()) return fail();
-    if (!LoadMemoryNames(resolveDataPath(kMemoryNamesFile, folder), loaded.memoryNames)) return fail();
+    const std::filesystem::path names = resolveDataPath(kMemoryNamesFile, folder);
+    if (!LoadMemoryNames(packFile(loaded.resources, kMemoryNamesFile, names), loaded.memoryNames)) return fail();
 
     config = std::move(loaded);
     uint32_t state = optionFlags().bits() & ~Option::SavedMask;

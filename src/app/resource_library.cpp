@@ -42,6 +42,14 @@ std::u16string ResString(uint16_t id) {
     return std::u16string(text.substr(0, kMaxStringChars));
 }
 
+std::filesystem::path packFile(const ResourceChoice& choice, const std::filesystem::path& name,
+                               const std::filesystem::path& shipped) {
+    if (!choice.loaded) return shipped;
+    const std::filesystem::path own = choice.pack.parent_path() / choice.pack.stem() / name;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(own, ec) ? own : shipped;
+}
+
 ResourceChoice ChooseResourceLibrary(const std::filesystem::path& listFile, uint32_t localeId,
                                      const std::filesystem::path& baseDir) {
     ResourceChoice choice;

@@ -22,6 +22,11 @@ struct ResourceChoice {
     int packsTried = 0;               // packs for this locale that failed to load
 };
 
+// A file of the language in use: `name` in the pack's own folder (lang/en.txt has lang/en/),
+// when the pack has it; else `shipped`. Names, skins and pictures with words come this way.
+std::filesystem::path packFile(const ResourceChoice& choice, const std::filesystem::path& name,
+                               const std::filesystem::path& shipped);
+
 // Reads the list (lines "LCID_RESOURCE:[0x0409]-[[lang/en.txt]]", at most 1024 characters,
 // "#" starts a comment) and uses the first pack listed for `localeId` that loads; pack names are
 // resolved against `baseDir`. With no list, no match or no loadable pack the built-in table is used.

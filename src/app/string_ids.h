@@ -156,6 +156,58 @@ constexpr uint16_t PanelRepeatTimes = 1158;
 constexpr uint16_t PanelRepeatForever = 1159;
 constexpr uint16_t PanelNothingToSet = 1160;
 
+// Memory-map window.
+constexpr uint16_t MemoryMapTitle = 1300;
+constexpr uint16_t MemoryMapName = 1301;
+constexpr uint16_t MemoryMapValue = 1302;
+// About box: what the program is.
+constexpr uint16_t AboutDescription = 1303;
+// Simulator window, lap records, file and write messages.
+constexpr uint16_t SimMenuRun = 1310;
+constexpr uint16_t SimPlay = 1311;
+constexpr uint16_t SimStop = 1312;
+constexpr uint16_t SimPause = 1313;
+constexpr uint16_t SimMenuSettings = 1314;
+constexpr uint16_t SimZoomOut = 1315;
+constexpr uint16_t SimZoomIn2 = 1316;
+constexpr uint16_t SimZoomIn4 = 1317;
+constexpr uint16_t SimNormalSpeed = 1318;
+constexpr uint16_t SimSlow = 1319;
+constexpr uint16_t SimSlower = 1320;
+constexpr uint16_t SimRecords = 1321;
+constexpr uint16_t SimMenuCourse = 1322;
+constexpr uint16_t SimCourseHeading = 1323;
+constexpr uint16_t SimTipPlay = 1324;
+constexpr uint16_t SimTipPause = 1325;
+constexpr uint16_t SimTipStop = 1326;
+constexpr uint16_t SimFrameTitle = 1327;
+constexpr uint16_t SimCourseTitle = 1328;
+constexpr uint16_t RepeatFaultStopRun = 1329;
+constexpr uint16_t RepeatNumberFaultStopRun = 1330;
+constexpr uint16_t RecordsTitle = 1331;
+constexpr uint16_t RecordsCourse = 1332;
+constexpr uint16_t RecordsTime = 1333;
+constexpr uint16_t RecordsClose = 1334;
+constexpr uint16_t RecordsResetAll = 1335;
+constexpr uint16_t RecordsResetSelected = 1336;
+constexpr uint16_t RecordsAskResetAll = 1337;
+constexpr uint16_t RecordsDeleted = 1338;
+constexpr uint16_t RecordsChooseCourse = 1339;
+constexpr uint16_t RecordsAskResetSelected = 1340;
+constexpr uint16_t OpenProgramTitle = 1341;
+constexpr uint16_t SaveProgramTitle = 1342;
+constexpr uint16_t ProgramLineDamaged = 1343;
+constexpr uint16_t FileOpenFailed = 1344;
+constexpr uint16_t ProgramSaveFailed = 1345;
+constexpr uint16_t RepeatFaultStopWrite = 1346;
+constexpr uint16_t RepeatNumberFaultStopWrite = 1347;
+constexpr uint16_t TransferWriting = 1348;
+constexpr uint16_t TransferCancel = 1349;
+constexpr uint16_t BadRobotUsb = 1350;
+constexpr uint16_t RecordTime = 1351;  // "%d分%02d秒%03d": minutes, seconds, milliseconds
+// Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
+constexpr uint16_t FirstCourseName = 1400;
+
 // Menu item texts: the command id is the string number.
 constexpr uint16_t FirstMenuCommand = 40001;
 constexpr uint16_t LastMenuCommand = 40201;

@@ -13,6 +13,7 @@ struct Vertex {
     float rhw = 1;              // always 1
     uint32_t colour = 0xFFFFFFFF;  // ARGB, modulates the texture
     float u = 0, v = 0;
+    bool operator==(const Vertex&) const = default;
 };
 
 constexpr int kNoTexture = -1;
@@ -23,6 +24,7 @@ struct DrawItem {
     bool blend = false;               // alpha blending
     bool screenSpace = false;         // vertices are back-buffer pixels, not world units
     int layer = 0;                    // higher layers are drawn first
+    bool operator==(const DrawItem&) const = default;
 };
 
 namespace Layer {
@@ -36,6 +38,7 @@ constexpr int Judging = 0; // drawn last, on top
 // Items in drawing order: non-increasing layer, equal layers in queueing order.
 struct DrawList {
     std::vector<DrawItem> items;
+    bool operator==(const DrawList&) const = default;
 };
 
 inline Vertex vertex(float x, float y, uint32_t colour, float u, float v) { return {x, y, 0, 1, colour, u, v}; }

@@ -59,29 +59,35 @@ TEST(ShippedFolder, LoadsWithoutAnyMessageInJapaneseAndEnglish) {
             EXPECT_FALSE(config.memoryNames.displayName[a].empty()) << a;
             EXPECT_FALSE(config.memoryNames.shortName[a].empty()) << a;
         }
-        EXPECT_EQ(config.memoryNames.displayName[9], u"左センサ");
-        EXPECT_EQ(config.memoryNames.displayName[14], u"センサ⑥");
+        // A language pack brings its own names of the memory addresses.
+        const bool japanese = locale == kLcidJapanese;
+        EXPECT_EQ(config.memoryNames.displayName[9], japanese ? u"左センサ" : u"Left sensor");
+        EXPECT_EQ(config.memoryNames.displayName[14], japanese ? u"センサ⑥" : u"Sensor ⑥");
     }
     EXPECT_EQ(ResString(Str::Yes), u"Yes");
     useStringPack({});
 }
 
 TEST(ShippedFolder, SkinImagesHaveTheBlockSizes) {
-    AppConfig config;
-    ASSERT_TRUE(loadAppFolder(TROVEL_APP_DIR, kLcidJapanese, config).ok);
-    ASSERT_EQ(config.skin.size(), 22u);
-    const int sizes[17][2] = {{108, 45}, {108, 45}, {63, 63}, {63, 63}, {63, 63}, {63, 63},
-                              {63, 63},  {63, 63},  {63, 63}, {108, 63}, {108, 63}, {63, 63},
-                              {63, 63},  {63, 63},  {63, 63}, {108, 36}, {108, 36}};
-    for (int i = 0; i < 17; ++i) {
-        EXPECT_EQ(config.skin[i].info.width, sizes[i][0]) << "image " << i;
-        EXPECT_EQ(config.skin[i].info.height, sizes[i][1]) << "image " << i;
-        EXPECT_EQ(config.skin[i].info.bitsPerPixel, 24) << "image " << i;
+    // The English pack's own pictures must fit the same boxes.
+    for (uint32_t locale : {kLcidJapanese, kLcidEnglishUs}) {
+        AppConfig config;
+        ASSERT_TRUE(loadAppFolder(TROVEL_APP_DIR, locale, config).ok);
+        ASSERT_EQ(config.skin.size(), 22u);
+        const int sizes[17][2] = {{108, 45}, {108, 45}, {63, 63}, {63, 63}, {63, 63}, {63, 63},
+                                  {63, 63},  {63, 63},  {63, 63}, {108, 63}, {108, 63}, {63, 63},
+                                  {63, 63},  {63, 63},  {63, 63}, {108, 36}, {108, 36}};
+        for (int i = 0; i < 17; ++i) {
+            EXPECT_EQ(config.skin[i].info.width, sizes[i][0]) << "image " << i;
+            EXPECT_EQ(config.skin[i].info.height, sizes[i][1]) << "image " << i;
+            EXPECT_EQ(config.skin[i].info.bitsPerPixel, 24) << "image " << i;
+        }
+        for (int i = SkinImage::RandomBranchButton; i <= SkinImage::BranchButton; ++i) {
+            EXPECT_EQ(config.skin[i].info.width, 63);
+            EXPECT_EQ(config.skin[i].info.height, 36);
+        }
     }
-    for (int i = SkinImage::RandomBranchButton; i <= SkinImage::BranchButton; ++i) {
-        EXPECT_EQ(config.skin[i].info.width, 63);
-        EXPECT_EQ(config.skin[i].info.height, 36);
-    }
+    useStringPack({});
 }
 
 TEST(ShippedFolder, SettingsFileIsWhatSaveWrites) {

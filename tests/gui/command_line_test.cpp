@@ -59,6 +59,32 @@ private slots:
         QCOMPARE(QString::fromStdString(joined.grabPath.string()), QStringLiteral("Out.png"));
         QVERIFY(joined.programPath.empty());
     }
+
+    void simulatorStartOptions_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<int>("course");
+        QTest::addColumn<bool>("play");
+        QTest::newRow("none") << QStringList{} << false << -1 << false;
+        QTest::newRow("simulator") << QStringList{"--simulator"} << true << -1 << false;
+        QTest::newRow("course") << QStringList{"--course", "2"} << true << 2 << false;
+        QTest::newRow("course=") << QStringList{"--COURSE=3"} << true << 3 << false;
+        QTest::newRow("play") << QStringList{"--play"} << true << -1 << true;
+        QTest::newRow("not a number") << QStringList{"--course=x2"} << false << -1 << false;
+        QTest::newRow("negative") << QStringList{"--course=-1"} << false << -1 << false;
+        QTest::newRow("missing value") << QStringList{"--course"} << false << -1 << false;
+    }
+    void simulatorStartOptions() {
+        QFETCH(QStringList, args);
+        std::vector<std::string> list;
+        for (const QString& a : args) list.push_back(a.toStdString());
+        list.push_back(m_existing);
+        const auto line = parseStudioCommandLine(list);
+        QTEST(line.openSimulator, "open");
+        QTEST(line.course, "course");
+        QTEST(line.play, "play");
+        QVERIFY(!line.programPath.empty());  // the number is never taken for the program
+    }
 };
 
 QTEST_MAIN(CommandLineTest)

@@ -144,11 +144,19 @@ private slots:
     void aboutBoxShowsThisBuild() {
         AboutBox box;
         QCOMPARE(box.findChild<QLabel*>("label1028")->text(), QStringLiteral("TrovelStudio"));
-        QCOMPARE(box.findChild<QLabel*>("label1029")->text(),
-                 QString::fromUtf16(u"バージョン\t") + QStringLiteral(TROVEL_VERSION));
-        QVERIFY(box.findChild<QLabel*>("label1030")->text().startsWith(QString::fromUtf16(u"会社名\t\t")));
+        QCOMPARE(box.findChild<QLabel*>("caption1029")->text(), QString::fromUtf16(u"バージョン"));
+        QCOMPARE(box.findChild<QLabel*>("label1029")->text(), QStringLiteral(TROVEL_VERSION));
+        QCOMPARE(box.findChild<QLabel*>("caption1030")->text(), QString::fromUtf16(u"会社名"));
+        QCOMPARE(box.findChild<QLabel*>("label1030")->text(), studioVersion().company);
         QVERIFY(!studioVersion().company.isEmpty());
         QCOMPARE(box.windowTitle(), uiText(Str::AboutTitle));
+        // The values start in one column, whatever the number of tabs in their texts.
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const int column = box.findChild<QLabel*>("label1029")->x();
+        for (const char* name : {"label1030", "label1031", "label1032"})
+            QCOMPARE(box.findChild<QLabel*>(name)->x(), column);
+        QVERIFY(!box.findChild<QLabel*>("icon")->pixmap().isNull());
     }
 
     void optionBitsAndTicks() {

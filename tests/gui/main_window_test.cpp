@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -86,14 +87,13 @@ class MainWindowTest : public QObject {
     }
     BlockProgram& program() { return m_window->program(); }
     // A window over a private copy of the simulator's part of the application folder.
-    void makeWindowWithCourses(const QString& name) {
+    void makeWindowWithCourses(const QString& name, MainWindowSetup setup = {}) {
         namespace fs = std::filesystem;
         const fs::path app = fs::path(m_dir.toStdU16String()) / name.toStdU16String();
         fs::remove_all(app);
         fs::create_directories(app);
         for (const char* part : {"texture.ini", "course", "sim", "sound"})
             fs::copy(fs::path(TROVEL_APP_DIR) / part, app / part, fs::copy_options::recursive);
-        MainWindowSetup setup;
         setup.style = defaultChartStyle(chartTextSources({}, {}));
         setup.statusFont = chartFont();
         setup.appDir = QString::fromStdU16String(app.u16string());
@@ -308,6 +308,95 @@ private slots:
         trigger(40002);
         QVERIFY(!undo->isEnabled() && !redo->isEnabled());
         QCOMPARE(program().blocks.size(), size_t{2});
+    }
+
+    // A focused panel edit gets the editing keys only while the pointer is over the left pane;
+    // elsewhere they act on the program, and a click on the chart takes the focus back.
+    void editingKeysFollowThePointer() {
+        makeWindow();
+        BlockPalette* palette = m_window->palette();
+        QTest::mouseClick(palette->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(87 + 30, 6 + 18));
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+        QCOMPARE(program().blocks.size(), size_t(3));
+        auto* edit = palette->propertyPanel()->findChild<QLineEdit*>();
+        QVERIFY(edit);
+        edit->setFocus();
+        QVERIFY(edit->hasFocus());
+        const QPoint overPane = palette->mapToGlobal(QPoint(100, 300));
+        const QPoint overChart = canvas()->mapToGlobal(QPoint(400, 400));
+
+        // Over the pane, Ctrl+Z and Delete are the edit's own.
+        QCursor::setPos(overPane);
+        edit->setText(QStringLiteral("12"));
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QCOMPARE(edit->text(), QString());
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(edit->text(), QStringLiteral("12"));
+        QCOMPARE(program().blocks.size(), size_t(3));
+
+        // Over the chart they act on the program although a panel edit has the focus. A command
+        // may replace the panel, so the edit is looked up again after each.
+        auto focusedEdit = [palette] {
+            auto* e = palette->propertyPanel()->findChild<QLineEdit*>();
+            if (e) e->setFocus();
+            return e;
+        };
+        QCursor::setPos(overChart);
+        QVERIFY(!m_window->canRedo());
+        QTest::keyClick(focusedEdit(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(m_window->canRedo());
+        QVERIFY(focusedEdit());
+        QTest::keyClick(focusedEdit(), Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(!m_window->canRedo());
+        QLineEdit* e = focusedEdit();
+        QVERIFY(e);
+        e->deselect();
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(!e->hasSelectedText());
+        for (const auto& b : program().blocks) QVERIFY(b->flags & FlagSelected);
+        QVERIFY(e->hasFocus());
+        QTest::keyClick(e, Qt::Key_Delete);
+        QCOMPARE(program().blocks.size(), size_t(2));  // Start and End stay
+        focusedEdit();
+
+        QVERIFY(focusedEdit() == nullptr || palette->isAncestorOf(QApplication::focusWidget()));
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(400, 400));
+        QCOMPARE(QApplication::focusWidget(), m_window->programArea());
+    }
+
+    // --simulator, --course N and --play: the simulator opens on that course and runs the program
+    // loaded from the command line; without a loaded program it does not run.
+    void startOptionsOpenTheSimulatorOnACourseAndPlay_data() {
+        QTest::addColumn<bool>("withProgram");
+        QTest::addColumn<int>("course");
+        QTest::addColumn<bool>("play");
+        QTest::newRow("open only") << true << -1 << false;
+        QTest::newRow("course 2") << true << 2 << false;
+        QTest::newRow("course 1 and play") << true << 1 << true;
+        QTest::newRow("play with nothing loaded") << false << -1 << true;
+        QTest::newRow("course out of range") << true << 99 << false;
+    }
+    void startOptionsOpenTheSimulatorOnACourseAndPlay() {
+        QFETCH(bool, withProgram);
+        QFETCH(int, course);
+        QFETCH(bool, play);
+        MainWindowSetup setup;
+        if (withProgram) setup.pendingPath = QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp");
+        setup.startSimulator = true;
+        setup.startCourse = course;
+        setup.startPlaying = play;
+        makeWindowWithCourses(QStringLiteral("start_options"), std::move(setup));
+        SimulatorWindow* sim = simulatorWindow();
+        QVERIFY(sim);
+        sim->setTicking(false);
+        QVERIFY(sim->coursesLoaded());
+        const int chosen = course >= 0 && course < 4 ? course : 0;
+        QVERIFY(sim->actionById(SimCommand::FirstCourse + chosen)->isChecked());
+        QCOMPARE(sim->simulator().state == SimState::Running, play && withProgram);
+        QCOMPARE(program().blocks.size() > 2, withProgram);
+        closeSimulator();
+        QTRY_VERIFY(!simulatorWindow());
     }
 
     void cutAndPasteOfARepeatPairGetsANewRepeatNumber() {

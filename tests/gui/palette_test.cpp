@@ -13,6 +13,7 @@
 #include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPainter>
 #include "app/skin.h"
 #include "app/string_ids.h"
 #include "editor/gui/block_palette.h"
@@ -139,6 +140,29 @@ private slots:
         QCOMPARE(PaletteHitTest(30, 130, 30, 0), int(BlockType::Branch));
         QCOMPARE(PaletteHitTest(30, 166, 30, 0), 0);
         QCOMPARE(PaletteHitTest(100, 140, 30, 0), int(BlockType::RandomBranch));
+    }
+
+    // Full 63 x 63 block pictures, whose lower part is another colour, must not cover the buttons below.
+    void everyButtonIsFullyVisibleWithTheAdvancedOptions() {
+        const QColor lower(0, 0, 255);
+        ChartStyle style = styleWithSkins();
+        for (int i = 0; i < SkinImage::ShippedCount; ++i) {
+            if (i == SkinImage::TwoSensorPanel || i == SkinImage::FourSensorPanel) continue;
+            QImage img(kPaletteButtonWidth, kPaletteButtonWidth, QImage::Format_RGB32);
+            img.fill(kButtonColor);
+            QPainter(&img).fillRect(0, kPaletteButtonHeight, kPaletteButtonWidth, 27, lower);
+            style.skins[static_cast<size_t>(i)] = img;
+        }
+        m_flags.set(Option::UseCalcBlock | Option::UseWheelControl);
+        BlockPalette p(m_program, style, m_flags, m_link);
+        p.resize(kPaletteWidth, 600);
+        const QImage img = p.render();
+        for (const PaletteButton& b : paletteButtons()) {
+            const QRect box(b.x, b.y, kPaletteButtonWidth, kPaletteButtonHeight);
+            QVERIFY2(countColor(img, box, kButtonColor) == box.width() * box.height(),
+                     qPrintable(QString::number(int(b.type))));
+        }
+        QCOMPARE(countColor(img, QRect(0, 0, kPaletteWidth, 200), lower), 0);
     }
 
     void thePickedButtonIsInverted() {
@@ -325,6 +349,7 @@ private slots:
         const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
         QVERIFY2(japanese.contains(QFontInfo(pane->propertyPanel()->font()).family()),
                  qPrintable(QFontInfo(pane->propertyPanel()->font()).family()));
+        QVERIFY2(!QFontInfo(pane->propertyPanel()->font()).fixedPitch(), qPrintable(QFontInfo(pane->propertyPanel()->font()).family()));
         QTest::qWait(50);
         QVERIFY(window.grab().save(test::testDir(QStringLiteral("look")) + QStringLiteral("/palette_and_panel.png")));
     }

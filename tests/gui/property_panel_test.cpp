@@ -120,7 +120,7 @@ private slots:
         const QString timed = control<QRadioButton>("radio1135")->text();
         useStringPack(builtInStrings());
         QCOMPARE(on, QStringLiteral("On"));
-        QCOMPARE(timed, QStringLiteral("For ?? s: turn"));
+        QCOMPARE(timed, QStringLiteral("Turn for ?? s"));
     }
 
     void fullWidthTimeIsStoredAndKeptAsTyped() {

@@ -86,6 +86,65 @@ private slots:
         QVERIFY(half.red() >= 0xFE);  // un-premultiplied it is still white
     }
 
+    // The kept course layer must give the very picture a full drawing gives, whatever changed.
+    void keptCourseLayerDrawsWhatAFullDrawingDraws() {
+        const SimTextures textures = texturesFrom(testTexture(), "render_cache");
+        auto scene = [](float robotX, uint32_t courseColour) {
+            DrawList list;
+            DrawItem course = screenQuad(0, 0, 64, 64, courseColour, false);
+            course.screenSpace = false;  // world units, through the camera
+            course.layer = Layer::Course;
+            DrawItem robot = screenQuad(robotX, 20, robotX + 16, 36, 0xFFFFFFFF, true);
+            robot.layer = Layer::Robot;
+            list.items = {course, robot};
+            return list;
+        };
+        SimCamera moved;
+        moved.x = -10;
+        moved.zoom = 2;
+        struct Step {
+            DrawList list;
+            SimCamera camera;
+        };
+        const Step steps[] = {
+            {scene(10, 0xFFFFFFFF), SimCamera{}},  // first frame: nothing kept yet
+            {scene(40, 0xFFFFFFFF), SimCamera{}},  // the robot moved: course kept
+            {scene(20, 0xFFFFFFFF), SimCamera{}},  // and back again over its old place
+            {scene(40, 0xFFFFFFFF), moved},        // the camera moved
+            {scene(40, 0xFF8080FF), moved},        // the course picture changed colour
+        };
+        // Into a new target every frame, and into one target reused as the window does.
+        CourseLayerCache cache, reusedCache;
+        QImage reused = makeBackBuffer();
+        for (size_t i = 0; i < std::size(steps); ++i) {
+            QImage kept = makeBackBuffer();
+            renderDrawList(kept, steps[i].list, steps[i].camera, textures, cache);
+            renderDrawList(reused, steps[i].list, steps[i].camera, textures, reusedCache);
+            QImage fresh = makeBackBuffer();
+            renderDrawList(fresh, steps[i].list, steps[i].camera, textures);
+            QVERIFY2(kept == fresh, qPrintable(QString("step %1").arg(i)));
+            QVERIFY2(reused == fresh, qPrintable(QString("reused, step %1").arg(i)));
+            QVERIFY(!cache.picture.isNull());
+        }
+    }
+
+    // What must reach the screen again: the old and new place of every changed item.
+    void changedAreaCoversOldAndNewPlaces() {
+        DrawList before;
+        before.items = {screenQuad(0, 0, 700, 500, 0xFFFFFFFF, false), screenQuad(10, 20, 30, 40, 0xFFFFFFFF, true)};
+        QVERIFY(changedArea(before, before, SimCamera{}).isEmpty());
+        DrawList moved = before;
+        moved.items[1] = screenQuad(100, 20, 120, 40, 0xFFFFFFFF, true);
+        QCOMPARE(changedArea(before, moved, SimCamera{}), QRectF(10, 20, 110, 20));
+        DrawList more = before;
+        more.items.push_back(screenQuad(300, 300, 310, 320, 0xFFFFFFFF, true));
+        QCOMPARE(changedArea(before, more, SimCamera{}), QRectF(300, 300, 10, 20));
+        QCOMPARE(changedArea(more, before, SimCamera{}), QRectF(300, 300, 10, 20));
+        DrawList tinted = before;
+        tinted.items[1].vertices[0].colour = 0x80FFFFFF;
+        QCOMPARE(changedArea(before, tinted, SimCamera{}), QRectF(10, 20, 20, 20));
+    }
+
     void blendedQuadShowsTextureKeyAndOrientation() {
         const SimTextures textures = texturesFrom(testTexture(), "render_blend");
         DrawList list;

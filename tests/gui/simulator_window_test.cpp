@@ -112,6 +112,7 @@ private slots:
             auto w = open(app);
             QVERIFY(w->coursesLoaded());
             QVERIFY(m_flags.has(Option::SimulatorOpen));
+            QVERIFY(!w->windowIcon().isNull());
             const Simulator& sim = w->simulator();
             QCOMPARE(courseCount(sim.courses), 4);
             QCOMPARE(w->windowTitle(),
@@ -152,6 +153,26 @@ private slots:
         QTRY_VERIFY(guard.isNull());  // deleted on close
         QVERIFY(!simulatorWindow());
         QVERIFY(!m_flags.has(Option::SimulatorOpen));
+    }
+
+    // A stopped simulator draws nothing further; a running one draws every tick.
+    void onlyAChangedPictureIsDrawn() {
+        straightProgram(m_program, BlockType::Forward, 10, false);
+        auto w = open(copyAppFolder("calm"));
+        ticks(*w, 3);
+        const int settled = w->framesDrawn();
+        QVERIFY(settled >= 1);
+        const QImage still = w->frame();
+        ticks(*w, 60);
+        QCOMPARE(w->framesDrawn(), settled);
+        QCOMPARE(w->frame(), still);
+        press(*w, SimCommand::ZoomIn2);
+        ticks(*w, 2);
+        QVERIFY(w->framesDrawn() > settled);
+        press(*w, SimCommand::Play);
+        const int beforeRun = w->framesDrawn();
+        ticks(*w, 20);
+        QVERIFY(w->framesDrawn() >= beforeRun + 19);
     }
 
     void playDrivesTheRobotAndTheEditorFollowsTheBlocks() {

@@ -1,6 +1,7 @@
 // Draws the 13-row message strip the simulator shows over the course: one row per run result,
 // then the time label, "new record" and "start". Black is the transparent colour, so every
 // glyph gets a light outline and nothing is drawn in pure black.
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -17,31 +18,35 @@ constexpr int kRows = 13;
 
 struct Row {
     const char16_t* text;
+    const char16_t* english;  // the same row for the English language pack
     QColor fill;
 };
 
 const Row kMessages[kRows] = {
-    {u"フリー走行", QColor(120, 120, 120)},
-    {u"計測中", QColor(40, 120, 230)},
-    {u"コースアウト！", QColor(220, 40, 40)},
-    {u"センサを使っていないよ", QColor(220, 40, 40)},
-    {u"ゴールで止まれなかった", QColor(220, 40, 40)},
-    {u"進入禁止エリア！", QColor(220, 40, 40)},
-    {u"チェックポイントをとばした", QColor(220, 40, 40)},
-    {u"ゴールの外で止まった", QColor(220, 40, 40)},
-    {u"ゴール！", QColor(250, 180, 0)},
-    {nullptr, QColor()},
-    {u"タイム", QColor(30, 30, 150)},
-    {u"新記録！", QColor(250, 110, 20)},
-    {u"スタート！", QColor(30, 170, 70)},
+    {u"フリー走行", u"Free run", QColor(120, 120, 120)},
+    {u"計測中", u"Timing", QColor(40, 120, 230)},
+    {u"コースアウト！", u"Off the line!", QColor(220, 40, 40)},
+    {u"センサを使っていないよ", u"You are not using the sensors", QColor(220, 40, 40)},
+    {u"ゴールで止まれなかった", u"Did not stop at the goal", QColor(220, 40, 40)},
+    {u"進入禁止エリア！", u"No-entry area!", QColor(220, 40, 40)},
+    {u"チェックポイントをとばした", u"Missed a checkpoint", QColor(220, 40, 40)},
+    {u"ゴールの外で止まった", u"Stopped outside the goal", QColor(220, 40, 40)},
+    {u"ゴール！", u"Goal!", QColor(250, 180, 0)},
+    {nullptr, nullptr, QColor()},
+    {u"タイム", u"Time", QColor(30, 30, 150)},
+    {u"新記録！", u"New record!", QColor(250, 110, 20)},
+    {u"スタート！", u"Start!", QColor(30, 170, 70)},
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: simtext DATA_FOLDER\n");
+    const QStringList args = app.arguments().mid(1);
+    // --lang en draws the English rows into the language pack's folder (data/lang/en).
+    const bool english = args.size() == 3 && args[0] == "--lang" && args[1] == "en";
+    if (args.size() != (english ? 3 : 1)) {
+        std::fprintf(stderr, "usage: simtext [--lang en] DATA_FOLDER\n");
         return 2;
     }
     QImage strip(kWidth, kRows * kRowHeight, QImage::Format_RGB888);
@@ -53,7 +58,7 @@ int main(int argc, char** argv) {
     font.setBold(true);
     for (int row = 0; row < kRows; ++row) {
         if (!kMessages[row].text) continue;
-        QString text = QString::fromUtf16(kMessages[row].text);
+        QString text = QString::fromUtf16(english ? kMessages[row].english : kMessages[row].text);
         font.setPixelSize(30);
         QFontMetrics fm(font);
         while (fm.horizontalAdvance(text) > kWidth - 24 && font.pixelSize() > 12) {
@@ -82,7 +87,8 @@ int main(int argc, char** argv) {
             if (!black && nearBlack) px[0] = px[1] = px[2] = 8;
         }
     }
-    QString out = QString::fromLocal8Bit(argv[1]) + "/sim/messages.bmp";
+    QDir().mkpath(args.last() + "/sim");
+    QString out = args.last() + "/sim/messages.bmp";
     if (!strip.save(out, "BMP")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
         return 1;

@@ -28,10 +28,19 @@ const QColor kRed(225, 50, 45);
 const QColor kYellow(255, 214, 40);
 
 QString g_out;
+bool g_english = false;  // --lang en: the pictures with words, for the English language pack
+
+// The words drawn into a picture, in the language being drawn.
+QString words(const char* japanese, const char* english) {
+    return QString::fromUtf8(g_english ? english : japanese);
+}
 
 QFont uiFont(int pixels, bool bold = true) {
     QFont f;
-    f.setFamilies({"IPAGothic", "IPAPGothic", "VL Gothic", "Noto Sans CJK JP", "DejaVu Sans"});
+    if (g_english)  // Latin words in a Latin face; the Japanese faces draw them at fixed pitch
+        f.setFamilies({"DejaVu Sans", "IPAPGothic"});
+    else
+        f.setFamilies({"IPAGothic", "IPAPGothic", "VL Gothic", "Noto Sans CJK JP", "DejaVu Sans"});
     f.setPixelSize(pixels);
     f.setBold(bold);
     return f;
@@ -217,7 +226,7 @@ void lamp(bool left) {
     // Which side: a bold letter beside the lamp.
     p.setPen(kInk);
     p.setFont(uiFont(15));
-    p.drawText(QRectF(left ? 38 : 4, 6, 22, 24), Qt::AlignCenter, left ? "左" : "右");
+    p.drawText(QRectF(left ? 38 : 4, 6, 22, 24), Qt::AlignCenter, left ? words("左", "L") : words("右", "R"));
     p.end();
     save(img, left ? "12_left_led" : "13_right_led");
 }
@@ -271,7 +280,7 @@ void flagBlock(bool start) {
     }
     p.setPen(kInk);
     p.setFont(uiFont(15));
-    p.drawText(QRectF(34, 0, 72, 45), Qt::AlignCenter, start ? "はじめ" : "おわり");
+    p.drawText(QRectF(34, 0, 72, 45), Qt::AlignCenter, start ? words("はじめ", "Start") : words("おわり", "End"));
     p.end();
     save(img, start ? "00_start" : "01_end");
 }
@@ -355,7 +364,7 @@ void repeatBlock(bool start) {
         loopArrow(p, QRectF(7, 10, 15, 15), 2.5);
         p.setPen(kInk);
         p.setFont(uiFont(10));
-        p.drawText(QRectF(24, 2, 40, 32), Qt::AlignCenter, "くり返し");
+        p.drawText(QRectF(24, 2, 40, 32), Qt::AlignCenter, words("くり返し", "Repeat"));
         // Right part stays plain: the repeat number is written there.
     } else {
         QPainterPath path(QPointF(84, 26));
@@ -365,7 +374,7 @@ void repeatBlock(bool start) {
         arrow(p, path, QColor(230, 110, 40), 3.5);
         p.setPen(kInk);
         p.setFont(uiFont(12));
-        p.drawText(QRectF(6, 2, 60, 14), Qt::AlignLeft | Qt::AlignVCenter, "ここまで");
+        p.drawText(QRectF(6, 2, 60, 14), Qt::AlignLeft | Qt::AlignVCenter, words("ここまで", "To here"));
     }
     p.end();
     save(img, start ? "15_repeat_start" : "16_repeat_end");
@@ -402,16 +411,16 @@ void sensorPanel(bool four) {
     struct Sensor {
         QPointF at;
         QRectF box;
-        const char* label;
+        QString label;
         qreal labelY;
     };
     std::vector<Sensor> sensors = {
-        {QPointF(104, 38), QRectF(6, 37, 52, 25), "左センサ", 63},
-        {QPointF(128, 38), QRectF(162, 37, 52, 25), "右センサ", 63},
+        {QPointF(104, 38), QRectF(6, 37, 52, 25), words("左センサ", "Left"), 63},
+        {QPointF(128, 38), QRectF(162, 37, 52, 25), words("右センサ", "Right"), 63},
     };
     if (four) {
-        sensors.push_back({QPointF(92, 50), QRectF(3, 83, 48, 25), "センサ③", 109});
-        sensors.push_back({QPointF(140, 50), QRectF(172, 83, 48, 25), "センサ④", 109});
+        sensors.push_back({QPointF(92, 50), QRectF(3, 83, 48, 25), words("センサ③", "Sensor ③"), 109});
+        sensors.push_back({QPointF(140, 50), QRectF(172, 83, 48, 25), words("センサ④", "Sensor ④"), 109});
     }
     for (const Sensor& s : sensors) {
         QPointF edge(s.box.center().x() < w / 2 ? s.box.right() : s.box.left(), s.box.center().y());
@@ -422,7 +431,7 @@ void sensorPanel(bool four) {
         p.setPen(QPen(kInk, 1.2));
         p.setBrush(kRed);
         p.drawEllipse(s.at, 5, 5);
-        sensorBox(p, s.box, QString::fromUtf8(s.label), s.labelY);
+        sensorBox(p, s.box, s.label, s.labelY);
     }
     p.end();
     save(img, four ? "18_sensor_panel_4" : "17_sensor_panel_2");
@@ -465,11 +474,13 @@ void buttons() {
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: skingen <output folder>\n");
+    const QStringList args = app.arguments().mid(1);
+    g_english = args.size() == 3 && args[0] == "--lang" && args[1] == "en";
+    if (args.size() != (g_english ? 3 : 1)) {
+        std::fprintf(stderr, "usage: skingen [--lang en] <output folder>\n");
         return 2;
     }
-    g_out = QString::fromLocal8Bit(argv[1]);
+    g_out = args.last();
     QDir().mkpath(g_out);
     flagBlock(true);
     flagBlock(false);

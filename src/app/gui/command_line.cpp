@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <system_error>
 
 namespace trovel {
@@ -27,6 +28,13 @@ bool unquote(const std::string& arg, std::string& out) {
     return true;
 }
 
+// A course number: decimal digits only; -1 for anything else.
+int courseNumber(const std::string& text) {
+    int number = -1;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty() && text[0] != '-' ? number : -1;
+}
+
 }  // namespace
 
 StudioCommandLine parseStudioCommandLine(const std::vector<std::string>& args) {
@@ -42,6 +50,23 @@ StudioCommandLine parseStudioCommandLine(const std::vector<std::string>& args) {
         if (low.rfind("--lang=", 0) == 0) continue;
         if (low == "--robot-usb") {
             if (i + 1 < args.size()) line.robotUsb = args[++i];
+            continue;
+        }
+        if (low == "--simulator" || low == "--play") {
+            line.openSimulator = true;
+            line.play = line.play || low == "--play";
+            continue;
+        }
+        if (low == "--course" || low.rfind("--course=", 0) == 0) {
+            // A course number that is not one is left out; after "--course" it stays an argument
+            // of its own, so a program path right after the option still opens.
+            const bool joined = low != "--course";
+            const std::string value = joined ? arg.substr(9) : (i + 1 < args.size() ? args[i + 1] : "");
+            if (const int number = courseNumber(value); number >= 0) {
+                line.course = number;
+                line.openSimulator = true;
+                if (!joined) ++i;
+            }
             continue;
         }
         if (low == "--app-dir" || low == "--grab") {

@@ -1,5 +1,6 @@
 #pragma once
-// The studio's command line: view mode, the application folder and a program to open.
+// The studio's command line: view mode, the application folder, a program to open, and how to
+// start the simulator for demonstrations.
 
 #include <filesystem>
 #include <string>
@@ -13,6 +14,9 @@ struct StudioCommandLine {
     std::filesystem::path programPath;  // pending program; empty unless the file exists
     std::filesystem::path grabPath;   // "--grab FILE": save a picture of the window and quit
     std::string robotUsb;             // "--robot-usb VID:PID"; empty when not given
+    bool openSimulator = false;       // "--simulator", also implied by --course and --play
+    int course = -1;                  // "--course N": the simulator's course; -1 when not given
+    bool play = false;                // "--play": run the program in the simulator at once
 };
 
 // args are the arguments after the program name. A program path may arrive bare (the shell took

@@ -1,7 +1,9 @@
 #include "app/gui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -10,11 +12,13 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <QToolBar>
 
 #include <filesystem>
 
 #include "app/app_config.h"
+#include "app/gui/window_frame.h"
 #include "app/gui/about_box.h"
 #include "app/gui/motor_dialog.h"
 #include "app/gui/option_dialog.h"
@@ -49,6 +53,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     : QMainWindow(parent), m_setup(std::move(setup)), m_history(std::make_unique<UndoHistory>(optionFlags())),
       m_clipboard(std::make_unique<Clipboard>()) {
     setObjectName(QStringLiteral("TrovelStudio"));
+    setWindowIcon(applicationIcon());
     newProgram(m_program);
 
     buildActions();
@@ -75,6 +80,13 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     host.redrawChart = [this] { m_area->viewport()->update(); };
     m_palette->setPanelHost(host);
     connectPaletteToArea(m_palette, m_area);
+    m_chartFollow = new QTimer(this);
+    m_chartFollow->setSingleShot(true);
+    m_chartFollow->setInterval(kChartFollowMs);
+    connect(m_chartFollow, &QTimer::timeout, this, [this] {
+        m_area->RequestFullRedraw();
+        m_area->viewport()->update();
+    });
     m_memoryMapPlacement = std::make_unique<MemoryMapPlacement>();
     MemoryMapHooks memoryMap;
     memoryMap.open = [this] { return openMemoryMap(); };
@@ -98,6 +110,10 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
                                   Qt::QueuedConnection);
     });
     if (m_setup.startRobotLink) m_link->StartLink();
+
+    // A click on the chart takes the keys away from a panel edit.
+    m_area->setFocusPolicy(Qt::StrongFocus);
+    qApp->installEventFilter(this);
 
     connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordCanvasEdit);
     connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
@@ -329,7 +345,7 @@ void MainWindow::commandNew() {
 void MainWindow::commandOpen() {
     if (optionFlags().has(Option::ViewMode)) return;
     if (confirmDiscard() == QMessageBox::Cancel) return;
-    const QString title = QStringLiteral("モーションの読み込み");
+    const QString title = uiText(Str::OpenProgramTitle);
     const QString path = m_chooseFile ? m_chooseFile(false, title) : runFileDialog(false, title);
     if (!path.isEmpty()) openProgramFile(path);
 }
@@ -344,13 +360,10 @@ bool MainWindow::openProgramFile(const QString& path) {
         ask(uiText(Str::UnsupportedFormat), QMessageBox::Critical, QMessageBox::Ok);
         return false;
     case LoadStatus::Damaged:
-        ask(QStringLiteral("プログラムファイルの %1 行目が壊れているため、読み込めませんでした。\n%2")
-                .arg(result.line)
-                .arg(path),
-            QMessageBox::Critical, QMessageBox::Ok);
+        ask(uiFormat(Str::ProgramLineDamaged, {result.line, toU16(path)}), QMessageBox::Critical, QMessageBox::Ok);
         return false;
     case LoadStatus::CannotOpen:
-        ask(QStringLiteral("ファイルを開けませんでした。\n%1").arg(path), QMessageBox::Critical, QMessageBox::Ok);
+        ask(uiFormat(Str::FileOpenFailed, {toU16(path)}), QMessageBox::Critical, QMessageBox::Ok);
         return false;
     }
     return false;
@@ -359,7 +372,7 @@ bool MainWindow::openProgramFile(const QString& path) {
 bool MainWindow::saveToFile(const QString& path) {
     if (!saveProgram(m_program, toPath(path))) {
         // The previous file is still there and the edits are still in memory: say so.
-        ask(QStringLiteral("プログラムを保存できませんでした。\n%1").arg(path), QMessageBox::Critical, QMessageBox::Ok);
+        ask(uiFormat(Str::ProgramSaveFailed, {toU16(path)}), QMessageBox::Critical, QMessageBox::Ok);
         return false;
     }
     setTitle();
@@ -377,7 +390,7 @@ bool MainWindow::commandSave() {
 
 bool MainWindow::commandSaveAs() {
     if (optionFlags().has(Option::ViewMode)) return false;
-    const QString title = QStringLiteral("モーションの保存");
+    const QString title = uiText(Str::SaveProgramTitle);
     QString path = m_chooseFile ? m_chooseFile(true, title) : runFileDialog(true, title);
     if (path.isEmpty()) return false;
     return saveToFile(path);
@@ -434,6 +447,28 @@ void MainWindow::commandOptions() {
 
 QWidget* MainWindow::leftPane() const { return m_palette; }
 
+bool MainWindow::pointerOverLeftPane() const {
+    return m_palette->rect().contains(m_palette->mapFromGlobal(QCursor::pos()));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A panel edit claims Ctrl+Z, Ctrl+V, Delete ... for itself. Unless the pointer is over the left
+    // pane, refuse that claim so the key reaches the program's commands instead.
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        m_palette->isAncestorOf(static_cast<QWidget*>(watched)) && !pointerOverLeftPane()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (int id : {Command::SelectAll, Command::Copy, Command::Paste, Command::Delete, Command::Cut, Command::Redo,
+                       Command::Undo}) {
+            if (actionById(id)->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::stopSimulation() {
     if (SimulatorWindow* sim = simulatorWindow()) sim->stopRun();
 }
@@ -446,8 +481,9 @@ void MainWindow::commandSimulator() {
     SimulatorHooks hooks;
     hooks.setCurrentBlock = [this](ActionBlock* block) {
         m_program.currentBlock = block;
-        m_area->RequestFullRedraw();
-        m_area->viewport()->update();
+        // A running program moves on every tick; the chart follows ten times a second, which the
+        // eye can follow and which costs a tenth of redrawing the chart on every tick.
+        if (!m_chartFollow->isActive()) m_chartFollow->start();
     };
     hooks.redrawChart = [this] {
         m_area->RequestFullRedraw();
@@ -484,9 +520,8 @@ void MainWindow::commandWriteProgram() {
         if (fault < 0) return true;
         const QString text =
             fault < kRepeatFaultUntied
-                ? QStringLiteral("くり返し%1のつながりが正しくありません。\nプログラムの書き込みを中止しますか?")
-                      .arg(QChar(static_cast<char16_t>(u'①' + fault)))
-                : QStringLiteral("くり返しのつながりが正しくありません。\nプログラムの書き込みを中止しますか?");
+                ? uiFormat(Str::RepeatNumberFaultStopWrite, {MessageArg(static_cast<char16_t>(u'①' + fault))})
+                : uiText(Str::RepeatFaultStopWrite);
         // Yes abandons the write.
         return ask(text, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes;
     };
@@ -552,6 +587,7 @@ QMessageBox::StandardButton MainWindow::ask(const QString& text, QMessageBox::Ic
                                             QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, uiText(Str::MessageCaption), text, buttons, this);
     box.setObjectName(QStringLiteral("studioMessage"));
+    setDialogFrame(&box);
     box.setWindowModality(Qt::WindowModal);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -588,11 +624,21 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (m_shown) return;
     m_shown = true;
     updateMenuStates();
+    bool loaded = false;
     if (!m_setup.pendingPath.isEmpty()) {
         const QString path = m_setup.pendingPath;
         m_setup.pendingPath.clear();
-        openProgramFile(path);
+        loaded = openProgramFile(path);
     }
+    if (!m_setup.startSimulator) return;
+    commandSimulator();
+    SimulatorWindow* sim = simulatorWindow();
+    if (!sim) return;
+    if (m_setup.startCourse >= 0)
+        if (QAction* course = sim->actionById(SimCommand::FirstCourse + m_setup.startCourse)) course->trigger();
+    // Playing a new, empty program would only stop at once: play only what the command line loaded.
+    if (m_setup.startPlaying && loaded)
+        if (QAction* play = sim->actionById(SimCommand::Play)) play->trigger();
 }
 
 }  // namespace trovel

@@ -19,6 +19,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 class QToolBar;
 
 namespace trovel {
@@ -55,6 +56,9 @@ constexpr int SimMotorSettings = 40116;
 constexpr int Simulator = 40201;
 }  // namespace Command
 
+// How long the chart may lag behind the block the simulator runs.
+constexpr int kChartFollowMs = 100;
+
 struct MainWindowSetup {
     ChartStyle style;
     QFont statusFont;
@@ -65,6 +69,9 @@ struct MainWindowSetup {
     QString pendingPath;  // program to open when the window is first shown
     bool startRobotLink = false;  // poll for the robot (the studio does; widget tests do not)
     RobotUsbId robotUsb;          // robot.ini or --robot-usb
+    bool startSimulator = false;  // open the simulator when the window is first shown
+    int startCourse = -1;         // and choose this course (-1: the simulator's own choice)
+    bool startPlaying = false;    // and run the program loaded from the command line
 };
 
 class MainWindow : public QMainWindow {
@@ -108,8 +115,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Keys reach the property panel only while the pointer is over the left pane.
+    bool pointerOverLeftPane() const;
     void buildActions();
     void buildMenus();
     void buildToolBar();
@@ -161,6 +171,7 @@ private:
     std::unique_ptr<struct MemoryMapPlacement> m_memoryMapPlacement;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusLabel = nullptr;
+    QTimer* m_chartFollow = nullptr;  // redraws the chart after the simulator moved the current block
     QHash<int, QAction*> m_actions;
     FileChooser m_chooseFile;
     bool m_shown = false;

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app/gui/ui_text.h"
+#include "app/gui/window_frame.h"
 #include "app/settings.h"
 #include "app/string_ids.h"
 #include "editor/number_entry.h"
@@ -39,6 +40,7 @@ MotorDialog::MotorDialog(MotorDialogKind kind, Settings& settings, OptionFlags& 
     : QDialog(parent), m_kind(kind), m_settings(settings), m_flags(flags), m_hooks(std::move(hooks)) {
     setObjectName(QStringLiteral("motorDialog"));
     setWindowTitle(uiText(Str::MotorDialogTitle));
+    setDialogFrame(this);
     m_savedSpeeds = m_settings.motorSpeed;
     auto* layout = new QVBoxLayout(this);
     const bool robot = kind == MotorDialogKind::Robot;

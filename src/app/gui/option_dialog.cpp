@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/gui/ui_text.h"
+#include "app/gui/window_frame.h"
 #include "app/string_ids.h"
 #include "editor/gui/chart_style.h"
 #include "model/option_flags.h"
@@ -47,6 +48,7 @@ OptionDialog::OptionDialog(OptionFlags& flags, OptionDialogHooks hooks, QWidget*
     : QDialog(parent), m_flags(flags), m_hooks(std::move(hooks)) {
     setObjectName(QStringLiteral("optionDialog"));
     setWindowTitle(uiText(Str::OptionsTitle));
+    setDialogFrame(this);
     setFont(chartFont(QStringLiteral("MS UI Gothic"), 12, 400));
     auto* layout = new QVBoxLayout(this);
     const std::array<bool, 6> ticked = ticksFor(m_flags.bits());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/gui/ui_text.h"
+#include "app/gui/window_frame.h"
 #include "app/screenshot_path.h"
 #include "app/string_ids.h"
 #include "editor/gui/chart_drawing.h"
@@ -29,6 +30,7 @@ QString& lastChosenPath() {
 void tell(QWidget* owner, QMessageBox::Icon icon, const QString& text) {
     QMessageBox box(icon, uiText(Str::MessageCaption), text, QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("screenshotMessage"));
+    setDialogFrame(&box);
     box.setWindowModality(Qt::WindowModal);
     box.exec();
 }

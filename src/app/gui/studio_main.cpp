@@ -21,6 +21,7 @@
 #include "app/gui/screenshot_export.h"
 #include "app/gui/standard_texts.h"
 #include "app/gui/studio_setup.h"
+#include "app/gui/window_frame.h"
 #include "app/gui/ui_text.h"
 #include "app/locale_id.h"
 #include "app/program_info.h"
@@ -28,12 +29,13 @@
 #include "model/option_flags.h"
 #include "model/text_convert.h"
 #include "robot/robot_usb_id.h"
+#include "sim/gui/simulator_window.h"
 
 namespace {
 
 // The window as the screen shows it, with its title drawn above it: a bare X server has no
 // window manager to draw the title bar.
-void grabWindow(trovel::MainWindow& window, const QString& path) {
+void grabWindow(QWidget& window, const QString& path) {
     QPixmap content;
     if (QScreen* screen = window.screen()) content = screen->grabWindow(window.winId());
     if (content.isNull() || content.width() < 2) content = window.grab();
@@ -66,7 +68,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("trovel-studio"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trovel-studio")));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trovel-studio"), trovel::applicationIcon()));
     const trovel::StudioCommandLine line = trovel::parseStudioCommandLine(args);
 
     const trovel::AppFolders folders = trovel::startAppFolders(line.appDir, trovel::executablePath());
@@ -95,9 +97,12 @@ int main(int argc, char** argv) {
     trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), appDir, pending);
     trovel::placeUserFiles(setup, folders);
     setup.startRobotLink = true;
+    setup.startSimulator = line.openSimulator;
+    setup.startCourse = line.course;
+    setup.startPlaying = line.play;
     if (!trovel::chooseRobotUsbId(line.robotUsb, trovel::ModuleDirectory(), setup.robotUsb))
         QMessageBox::warning(nullptr, trovel::uiText(trovel::Str::MessageCaption),
-                             QStringLiteral("--robot-usb %1: VID:PID (16進数) で指定してください。").arg(QString::fromStdString(line.robotUsb)));
+                             trovel::uiFormat(trovel::Str::BadRobotUsb, {trovel::toU16(QString::fromStdString(line.robotUsb))}));
     trovel::MainWindow window(std::move(setup));
     window.show();
 
@@ -105,6 +110,13 @@ int main(int argc, char** argv) {
         const QString grabPath = QString::fromStdU16String(trovel::pathText(line.grabPath));
         QTimer::singleShot(800, &window, [&window, grabPath] {
             grabWindow(window, grabPath);
+            // With --simulator the simulator window is pictured beside it: NAME-simulator.png.
+            if (QWidget* sim = trovel::simulatorWindow()) {
+                QString simPath = grabPath;
+                simPath.insert(simPath.endsWith(QStringLiteral(".png")) ? simPath.size() - 4 : simPath.size(),
+                               QStringLiteral("-simulator"));
+                grabWindow(*sim, simPath);
+            }
             QCoreApplication::exit(0);
         });
     }

@@ -217,7 +217,9 @@ QImage BlockPalette::render() const {
 
     for (const PaletteButton& b : paletteButtons()) {
         if (!paletteButtonVisible(b, options)) continue;
-        if (const QImage* img = skin(paletteSkinImage(b.type))) p.drawImage(b.x, b.y - s, *img);
+        // The block pictures are taller than a button; only their top part is the button.
+        if (const QImage* img = skin(paletteSkinImage(b.type)))
+            p.drawImage(QPoint(b.x, b.y - s), *img, QRect(0, 0, kPaletteButtonWidth, kPaletteButtonHeight));
         if (static_cast<int>(b.type) == m_selection) {
             p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
             p.fillRect(QRect(b.x, b.y - s, kPaletteButtonWidth, kPaletteButtonHeight), Qt::white);

@@ -23,8 +23,9 @@ std::array<QColor, kChartColorCount> defaultChartColors(QColor text) {
 QFont chartFont(const QString& face, int pixelHeight, int weight) {
     QFont font;
     // The classic face rarely exists outside Windows; the Japanese fallbacks keep captions readable.
+    // Proportional faces first: a fixed-pitch one looks like a typewriter beside the menus.
     QStringList families{face};
-    for (const char* f : {"MS UI Gothic", "IPAGothic", "VL Gothic", "Noto Sans CJK JP"}) {
+    for (const char* f : {"MS UI Gothic", "IPAPGothic", "Noto Sans CJK JP", "IPAGothic", "VL Gothic"}) {
         if (!families.contains(QLatin1String(f))) families << QLatin1String(f);
     }
     font.setFamilies(families);

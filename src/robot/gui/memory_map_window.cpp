@@ -6,7 +6,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "app/gui/ui_text.h"
+#include "app/string_ids.h"
 
 namespace trovel {
 
@@ -14,13 +17,13 @@ MemoryMapWindow::MemoryMapWindow(const std::array<std::u16string, 32>& names, st
                                  MemoryMapPlacement& placement, QWidget* owner)
     : QWidget(owner, Qt::Tool), m_source(std::move(source)), m_placement(placement) {
     setObjectName(QStringLiteral("memoryMapWindow"));
-    setWindowTitle(QStringLiteral("メモリマップ"));
+    setWindowTitle(uiText(Str::MemoryMapTitle));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_table = new QTableWidget(kLastMapRow - kFirstMapRow + 1, 2, this);
     m_table->setObjectName(QStringLiteral("list1165"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("説明"), QStringLiteral("数値")});
+    m_table->setHorizontalHeaderLabels({uiText(Str::MemoryMapName), uiText(Str::MemoryMapValue)});
     m_table->verticalHeader()->hide();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -34,7 +37,15 @@ MemoryMapWindow::MemoryMapWindow(const std::array<std::u16string, 32>& names, st
         m_table->setItem(row, 1, new QTableWidgetItem(QString::number(m_shown[address])));
     }
     layout->addWidget(m_table);
-    resize(160, 24 + 20 * (kLastMapRow - kFirstMapRow + 1));
+    // Every row and the whole title in view at the first showing; the name column takes any extra width.
+    m_table->horizontalHeader()->setStretchLastSection(false);
+    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    int rows = m_table->horizontalHeader()->sizeHint().height() + 2 * m_table->frameWidth();
+    for (int row = 0; row < m_table->rowCount(); ++row) rows += m_table->rowHeight(row);
+    const int columns = 100 + 40 + 2 * m_table->frameWidth();
+    // Room for the caption beside the title bar's buttons.
+    const int title = fontMetrics().horizontalAdvance(windowTitle()) + 90;
+    resize(std::max(columns, title), rows);
     move(m_placement.position);
 
     m_timer = new QTimer(this);
@@ -54,9 +65,7 @@ void MemoryMapWindow::refresh() {
 
 void MemoryMapWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // The user may make the window smaller than at its first showing, never larger.
     if (!m_placement.sizeLimit.isValid()) m_placement.sizeLimit = size();
-    setMaximumSize(m_placement.sizeLimit);
 }
 
 void MemoryMapWindow::closeEvent(QCloseEvent* event) {

@@ -24,7 +24,7 @@ constexpr int kMemoryMapRefreshMs = 500;
 // Where the window was last, kept while the application runs.
 struct MemoryMapPlacement {
     QPoint position{830, 50};
-    QSize sizeLimit;  // the size at the first showing; empty until then
+    QSize sizeLimit;  // the size at the first showing (the user may enlarge it); empty until then
 };
 
 class MemoryMapWindow : public QWidget {

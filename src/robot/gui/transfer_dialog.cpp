@@ -8,6 +8,8 @@
 #include <QVBoxLayout>
 
 #include "app/gui/ui_text.h"
+#include "app/string_ids.h"
+#include "app/gui/window_frame.h"
 
 namespace trovel {
 
@@ -15,15 +17,15 @@ TransferDialog::TransferDialog(HidLink& link, const QString& title, bool cancell
     : QDialog(parent), m_link(link) {
     setObjectName(QStringLiteral("transferDialog"));
     setWindowTitle(title);
-    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint) & ~Qt::WindowCloseButtonHint);
+    setDialogFrame(this, false);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
-    m_step = new QLabel(QStringLiteral("ロボットにプログラムデータを書き込み中..."), this);
+    m_step = new QLabel(uiText(Str::TransferWriting), this);
     m_step->setObjectName(QStringLiteral("step1039"));
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("progress1040"));
     m_bar->setTextVisible(false);
-    m_cancelButton = new QPushButton(QStringLiteral("中断"), this);
+    m_cancelButton = new QPushButton(uiText(Str::TransferCancel), this);
     m_cancelButton->setObjectName(QStringLiteral("button1141"));
     m_cancelButton->setEnabled(cancellable);
     layout->addWidget(m_step);

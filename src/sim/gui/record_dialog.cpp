@@ -1,6 +1,7 @@
 #include "sim/gui/record_dialog.h"
 
 #include "sim/lap_records.h"
+#include "app/gui/window_frame.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +12,8 @@
 #include <set>
 
 #include "sim/gui/sim_text.h"
+#include "app/gui/ui_text.h"
+#include "app/string_ids.h"
 namespace trovel {
 
 namespace {
@@ -20,12 +23,13 @@ QString controlName(int id) { return QStringLiteral("control%1").arg(id); }
 }  // namespace
 
 RecordDialog::RecordDialog(CourseSet& courses, QWidget* parent) : QDialog(parent), m_courses(courses) {
-    setWindowTitle(QStringLiteral("記録タイム"));
+    setWindowTitle(uiText(Str::RecordsTitle));
+    setDialogFrame(this);
     setModal(true);
 
     m_list = new QTableWidget(0, 2, this);
     m_list->setObjectName(controlName(RecordControl::List));
-    m_list->setHorizontalHeaderLabels({QStringLiteral("コース名"), QStringLiteral("記録タイム")});
+    m_list->setHorizontalHeaderLabels({uiText(Str::RecordsCourse), uiText(Str::RecordsTime)});
     m_list->setColumnWidth(0, 150);
     m_list->setColumnWidth(1, 90);
     m_list->setShowGrid(true);
@@ -35,9 +39,9 @@ RecordDialog::RecordDialog(CourseSet& courses, QWidget* parent) : QDialog(parent
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setStretchLastSection(true);
 
-    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
-    auto* all = new QPushButton(QStringLiteral("全ての記録をリセット"), this);
-    auto* selected = new QPushButton(QStringLiteral("選択したコースの記録をリセット"), this);
+    auto* close = new QPushButton(uiText(Str::RecordsClose), this);
+    auto* all = new QPushButton(uiText(Str::RecordsResetAll), this);
+    auto* selected = new QPushButton(uiText(Str::RecordsResetSelected), this);
     close->setObjectName(controlName(RecordControl::Close));
     all->setObjectName(controlName(RecordControl::ResetAll));
     selected->setObjectName(controlName(RecordControl::ResetSelected));
@@ -65,40 +69,45 @@ void RecordDialog::fillList() {
     m_list->setRowCount(courseCount(m_courses));
     for (int i = 0; i < courseCount(m_courses); ++i) {
         const CourseRecord& course = m_courses.courses[size_t(i)];
-        m_list->setItem(i, 0, new QTableWidgetItem(simQString(course.name)));
-        m_list->setItem(i, 1, new QTableWidgetItem(simQString(recordTimeText(course))));
+        m_list->setItem(i, 0, new QTableWidgetItem(courseName(i, course.name)));
+        const int t = course.bestMs;
+        const QString time = (course.judgingFlags & JudgeFlag::Timed)
+                                 ? uiFormat(Str::RecordTime, {t / 60000 % 10, t / 1000 % 60, t % 1000})
+                                 : simQString(recordTimeText(course));
+        m_list->setItem(i, 1, new QTableWidgetItem(time));
     }
 }
 
 void RecordDialog::resetAll() {
-    if (ask(QStringLiteral("記録タイムを全て削除します。\nよろしいですか?"), QMessageBox::Warning,
+    if (ask(uiText(Str::RecordsAskResetAll), QMessageBox::Warning,
             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     resetAllBestTimes(m_courses);
     fillList();
-    ask(QStringLiteral("記録タイムを削除しました。"), QMessageBox::NoIcon, QMessageBox::Ok);
+    ask(uiText(Str::RecordsDeleted), QMessageBox::NoIcon, QMessageBox::Ok);
 }
 
 void RecordDialog::resetSelected() {
     std::set<int> rows;
     for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) rows.insert(index.row());
     if (rows.empty()) {
-        ask(QStringLiteral("リストから記録タイムを削除するコースを選んでください。"), QMessageBox::Warning,
+        ask(uiText(Str::RecordsChooseCourse), QMessageBox::Warning,
             QMessageBox::Ok);
         return;
     }
-    if (ask(QStringLiteral("選択したコースの記録タイムを全て削除します。\nよろしいですか?"), QMessageBox::Warning,
+    if (ask(uiText(Str::RecordsAskResetSelected), QMessageBox::Warning,
             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     // Rows and courses share indices.
     for (int row : rows) resetBestTime(m_courses, row);
     fillList();
-    ask(QStringLiteral("記録タイムを削除しました。"), QMessageBox::NoIcon, QMessageBox::Ok);
+    ask(uiText(Str::RecordsDeleted), QMessageBox::NoIcon, QMessageBox::Ok);
 }
 
 QMessageBox::StandardButton RecordDialog::ask(const QString& text, QMessageBox::Icon icon,
                                               QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, simMessageCaption(), text, buttons, this);
+    setDialogFrame(&box);
     box.setWindowModality(Qt::WindowModal);  // the studio stays usable meanwhile
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

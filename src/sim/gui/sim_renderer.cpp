@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 
 #include "sim/gui/sim_textures.h"
@@ -100,11 +101,67 @@ QImage modulate(const QImage& premultiplied, uint32_t colour) {
     return out;
 }
 
+static QRectF itemBounds(const DrawItem& item, const SimCamera& camera) {
+    QPolygonF corners;
+    for (const Vertex& v : item.vertices)
+        corners << (item.screenSpace ? QPointF(v.x, v.y) : worldToBackBuffer(camera, v.x, v.y));
+    return corners.boundingRect();
+}
+
+QRectF changedArea(const DrawList& before, const DrawList& after, const SimCamera& camera) {
+    auto bounds = [&camera](const DrawItem& item) { return itemBounds(item, camera); };
+    QRectF area;
+    const size_t count = std::max(before.items.size(), after.items.size());
+    for (size_t i = 0; i < count; ++i) {
+        const DrawItem* old = i < before.items.size() ? &before.items[i] : nullptr;
+        const DrawItem* now = i < after.items.size() ? &after.items[i] : nullptr;
+        if (old && now && *old == *now) continue;
+        if (old) area |= bounds(*old);
+        if (now) area |= bounds(*now);
+    }
+    return area;
+}
+
 void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures) {
-    target.fill(kClearColour);
+    CourseLayerCache none;
+    renderDrawList(target, list, camera, textures, none);
+}
+
+void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures,
+                    CourseLayerCache& cache) {
+    // Items come in non-increasing layers, so the course layer is a prefix of the list.
+    const auto courseEnd = std::find_if(list.items.begin(), list.items.end(),
+                                        [](const DrawItem& item) { return item.layer != Layer::Course; });
+    const QPointF corner(camera.x, camera.y);
+    const bool kept = !cache.picture.isNull() && cache.picture.size() == target.size() && cache.corner == corner &&
+                      cache.zoom == camera.zoom && std::equal(list.items.begin(), courseEnd, cache.items.begin(),
+                                                              cache.items.end());
+    auto first = list.items.begin();
+    if (kept && target.cacheKey() == cache.frameKey) {
+        // The target still shows the last frame: put the course back only where items covered it.
+        QPainter restore(&target);
+        restore.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : cache.overlay) restore.drawImage(r.topLeft(), cache.picture, r);
+        first = courseEnd;
+    } else if (kept) {
+        target = cache.picture;
+        first = courseEnd;
+    } else {
+        target.fill(kClearColour);
+    }
+    std::vector<QRect> overlay;
     QPainter p(&target);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    for (const DrawItem& item : list.items) {
+    for (auto it = first; it != list.items.end(); ++it) {
+        if (!kept && it == courseEnd) {
+            p.end();
+            cache = {std::vector<DrawItem>(list.items.begin(), courseEnd), corner, camera.zoom, target.copy(), {}, 0};
+            p.begin(&target);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+        }
+        const DrawItem& item = *it;
+        if (it >= courseEnd)
+            overlay.push_back(itemBounds(item, camera).toAlignedRect().adjusted(-2, -2, 2, 2).intersected(target.rect()));
         std::array<QPointF, 4> screen;
         for (size_t i = 0; i < 4; ++i) {
             const Vertex& v = item.vertices[i];
@@ -118,6 +175,13 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
         // An image that failed to load leaves its quads out rather than painting blank boxes.
         if (!image.isNull()) drawTextured(p, item, screen, image);
     }
+    if (!kept && courseEnd == list.items.end()) {
+        p.end();
+        cache = {list.items, corner, camera.zoom, target.copy(), {}, 0};
+    }
+    if (p.isActive()) p.end();
+    cache.overlay = std::move(overlay);
+    cache.frameKey = target.cacheKey();
 }
 
 }  // namespace trovel

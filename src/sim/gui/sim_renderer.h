@@ -36,4 +36,22 @@ QImage modulate(const QImage& premultiplied, uint32_t colour);
 // Clears to kClearColour and draws the items in list order.
 void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures);
 
+// The course layer as last drawn. Scaling the course picture is most of a frame's work, and it
+// stays the same while the camera does not move: then the kept picture is copied instead.
+struct CourseLayerCache {
+    std::vector<DrawItem> items;  // the course-layer items the picture shows
+    QPointF corner;               // camera corner and zoom it was drawn with
+    float zoom = 0;
+    QImage picture;               // null until the first frame
+    std::vector<QRect> overlay;   // where the last frame drew over the course layer
+    qint64 frameKey = 0;          // cacheKey() of the target right after the last frame
+};
+// The back-buffer area where two draw lists under one camera differ: the bounds of every item
+// that changed, in both its old and new place. Empty when they are the same.
+QRectF changedArea(const DrawList& before, const DrawList& after, const SimCamera& camera);
+
+// The same drawing, taking the course layer from `cache` when it is unchanged.
+void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures,
+                    CourseLayerCache& cache);
+
 }  // namespace trovel

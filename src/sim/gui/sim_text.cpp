@@ -7,4 +7,12 @@ namespace trovel {
 
 QString simMessageCaption() { return simQString(ResString(Str::MessageCaption)); }
 
+QString courseName(int index, std::u16string_view ownName) {
+    if (index >= 0 && index < 100) {
+        const QString translated = simQString(ResString(Str::FirstCourseName + index));
+        if (!translated.isEmpty()) return translated;
+    }
+    return simQString(ownName);
+}
+
 }  // namespace trovel

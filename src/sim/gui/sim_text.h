@@ -14,4 +14,8 @@ inline QString simQString(std::u16string_view text) {
 // The caption every message box of the simulator carries: the application title.
 QString simMessageCaption();
 
+// A course's name in the language in use: the language pack's name for course `index`, else the
+// name texture.ini gives it.
+QString courseName(int index, std::u16string_view ownName);
+
 }  // namespace trovel

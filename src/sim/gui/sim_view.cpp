@@ -30,6 +30,19 @@ QRect SimView::drawingRect() const {
     return rect();
 }
 
+void SimView::updateFrameArea(const QRectF& backBufferArea) {
+    const QRect area = drawingRect();
+    if (backBufferArea.isEmpty() || area != rect()) {
+        update();
+        return;
+    }
+    const double sx = area.width() / double(m_frame.width()), sy = area.height() / double(m_frame.height());
+    const QRectF shown(area.x() + backBufferArea.x() * sx, area.y() + backBufferArea.y() * sy,
+                       backBufferArea.width() * sx, backBufferArea.height() * sy);
+    // Smooth scaling reaches a pixel beyond the changed ones.
+    update(shown.toAlignedRect().adjusted(-2, -2, 2, 2));
+}
+
 void SimView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect area = drawingRect();

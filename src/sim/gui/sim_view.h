@@ -22,6 +22,8 @@ public:
     // Where the back buffer is shown: the largest 7 : 5 rectangle centred in the view, so the course
     // is never stretched, even while the window manager holds a border drag at another shape.
     QRect drawingRect() const;
+    // Repaints the part of the view that shows this back-buffer area (all of it when empty).
+    void updateFrameArea(const QRectF& backBufferArea);
 
 signals:
     // The robot was moved or turned by hand: the window redraws.

@@ -1,6 +1,7 @@
 #include "sim/gui/simulator_window.h"
 
 #include "sim/lap_records.h"
+#include "app/gui/window_frame.h"
 #include "sim/simulator.h"
 
 #include <QAction>
@@ -17,6 +18,10 @@
 #include <cmath>
 
 #include "sim/gui/sim_text.h"
+#include "app/app_config.h"
+#include "app/gui/ui_text.h"
+#include "app/resource_library.h"
+#include "app/string_ids.h"
 #include "model/option_flags.h"
 #include "model/repeat_check.h"
 #include "model/text_convert.h"
@@ -30,8 +35,6 @@ namespace trovel {
 
 namespace {
 
-const QString kFrameTitle = QStringLiteral("TrovelKelmo Simulator");
-const QString kCourseTitle = QStringLiteral("Trovel Simulator");
 constexpr int kInitialViewWidth = 455;  // 7 : 5
 constexpr int kInitialViewHeight = 325;
 
@@ -55,10 +58,8 @@ QIcon toolIcon(int command) {
 }
 
 QString repeatFaultText(int fault) {
-    if (fault == kRepeatFaultUntied)
-        return QStringLiteral("くり返しのつながりが正しくありません。\nプログラムの実行を中止しますか?");
-    return QStringLiteral("くり返し%1のつながりが正しくありません。\nプログラムの実行を中止しますか?")
-        .arg(QChar(char16_t(u'①' + fault)));
+    if (fault == kRepeatFaultUntied) return uiText(Str::RepeatFaultStopRun);
+    return uiFormat(Str::RepeatNumberFaultStopRun, {MessageArg(char16_t(u'①' + fault))});
 }
 
 QPointer<SimulatorWindow>& theWindow() {
@@ -81,9 +82,11 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
                                  SimulatorHooks hooks, QWidget* parent)
     : QMainWindow(parent), m_program(program), m_options(options), m_appDir(std::move(appDir)),
       m_hooks(std::move(hooks)), m_sim(std::make_unique<Simulator>()),
-      m_textures(std::make_unique<SimTextures>()), m_frame(makeBackBuffer()) {
+      m_textures(std::make_unique<SimTextures>()), m_frame(makeBackBuffer()),
+      m_courseLayer(std::make_unique<CourseLayerCache>()) {
     setObjectName(QStringLiteral("input_wnd"));
-    setWindowTitle(kFrameTitle);
+    setWindowTitle(uiText(Str::SimFrameTitle));
+    setWindowIcon(applicationIcon());
     m_sound = new SimSound(this);
     m_view = new SimView(*m_sim, m_frame, this);
     setCentralWidget(m_view);
@@ -122,7 +125,11 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
 SimulatorWindow::~SimulatorWindow() { shutdown(); }
 
 void SimulatorWindow::loadCourses() {
-    const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, m_textures->loader());
+    // The message strip holds words: the language pack's own picture comes first.
+    auto loadTexture = [this, load = m_textures->loader()](int slot, const std::filesystem::path& file) {
+        return load(slot, packFile(appConfig().resources, file.lexically_relative(m_appDir), file));
+    };
+    const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, loadTexture);
     m_loaded = result.loaded;
     // The user's own records, when kept apart, replace those shipped with the courses.
     if (m_loaded && !m_hooks.recordsDir.empty()) readRecords(m_sim->courses, m_hooks.recordsDir);
@@ -135,7 +142,7 @@ void SimulatorWindow::loadCourses() {
     m_courseMenu->clear();
     auto* group = new QActionGroup(this);
     for (int i = 0; i < courseCount(m_sim->courses); ++i)
-        addCommand(m_courseMenu, SimCommand::FirstCourse + i, simQString(m_sim->courses.courses[size_t(i)].name), group);
+        addCommand(m_courseMenu, SimCommand::FirstCourse + i, courseName(i, m_sim->courses.courses[size_t(i)].name), group);
     if (QAction* first = actionById(SimCommand::FirstCourse)) first->setChecked(true);
     actionById(SimCommand::NormalSpeed)->setChecked(true);
     actionById(SimCommand::ZoomOut)->setChecked(true);
@@ -157,36 +164,36 @@ QAction* SimulatorWindow::addCommand(QMenu* menu, int id, const QString& text, Q
 }
 
 void SimulatorWindow::buildMenus() {
-    QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&P)"));
-    addCommand(run, SimCommand::Play, QStringLiteral("再生"));
-    addCommand(run, SimCommand::Stop, QStringLiteral("停止"));
-    addCommand(run, SimCommand::Pause, QStringLiteral("一時停止"));
+    QMenu* run = menuBar()->addMenu(uiText(Str::SimMenuRun));
+    addCommand(run, SimCommand::Play, uiText(Str::SimPlay));
+    addCommand(run, SimCommand::Stop, uiText(Str::SimStop));
+    addCommand(run, SimCommand::Pause, uiText(Str::SimPause));
 
-    QMenu* settings = menuBar()->addMenu(QStringLiteral("設定(&D)"));
+    QMenu* settings = menuBar()->addMenu(uiText(Str::SimMenuSettings));
     auto* zoom = new QActionGroup(this);
-    addCommand(settings, SimCommand::ZoomOut, QStringLiteral("ズームアウト"), zoom);
-    addCommand(settings, SimCommand::ZoomIn2, QStringLiteral("ズームイン（2倍）"), zoom);
-    addCommand(settings, SimCommand::ZoomIn4, QStringLiteral("ズームイン（4倍）"), zoom);
+    addCommand(settings, SimCommand::ZoomOut, uiText(Str::SimZoomOut), zoom);
+    addCommand(settings, SimCommand::ZoomIn2, uiText(Str::SimZoomIn2), zoom);
+    addCommand(settings, SimCommand::ZoomIn4, uiText(Str::SimZoomIn4), zoom);
     settings->addSeparator();
     auto* speed = new QActionGroup(this);
-    addCommand(settings, SimCommand::NormalSpeed, QStringLiteral("標準速度"), speed);
-    addCommand(settings, SimCommand::Slow, QStringLiteral("スロー再生"), speed);
-    addCommand(settings, SimCommand::Slower, QStringLiteral("もっとスロー再生"), speed);
+    addCommand(settings, SimCommand::NormalSpeed, uiText(Str::SimNormalSpeed), speed);
+    addCommand(settings, SimCommand::Slow, uiText(Str::SimSlow), speed);
+    addCommand(settings, SimCommand::Slower, uiText(Str::SimSlower), speed);
     settings->addSeparator();
-    addCommand(settings, SimCommand::Records, QStringLiteral("記録タイム確認"));
+    addCommand(settings, SimCommand::Records, uiText(Str::SimRecords));
 
-    m_courseMenu = menuBar()->addMenu(QStringLiteral("コース選択(&C)"));
-    m_courseMenu->addAction(QStringLiteral("コース"))->setEnabled(false);
+    m_courseMenu = menuBar()->addMenu(uiText(Str::SimMenuCourse));
+    m_courseMenu->addAction(uiText(Str::SimCourseHeading))->setEnabled(false);
 
-    const std::array<std::pair<int, const char16_t*>, 3> tips{{
-        {SimCommand::Play, u"プログラムをはじめから実行する。"},
-        {SimCommand::Pause, u"実行中のプログラムを一時停止、もう一度押すと再開する。"},
-        {SimCommand::Stop, u"実行中のプログラムを停止する"},
+    const std::array<std::pair<int, int>, 3> tips{{
+        {SimCommand::Play, Str::SimTipPlay},
+        {SimCommand::Pause, Str::SimTipPause},
+        {SimCommand::Stop, Str::SimTipStop},
     }};
     for (const auto& [id, tip] : tips) {
         QAction* action = actionById(id);
         action->setIcon(toolIcon(id));
-        action->setToolTip(QString::fromUtf16(tip));
+        action->setToolTip(uiText(tip));
         m_toolBar->addAction(action);
     }
 }
@@ -251,7 +258,7 @@ void SimulatorWindow::showRecords() {
 void SimulatorWindow::updateTitle() {
     const CourseRecord* course = currentCourse(*m_sim);
     if (!course) return;
-    setWindowTitle(QStringLiteral("%1   [%2]").arg(kCourseTitle, simQString(course->name)));
+    setWindowTitle(uiFormat(Str::SimCourseTitle, {toU16(courseName(m_sim->course, course->name))}));
 }
 
 void SimulatorWindow::stopRun() {
@@ -283,14 +290,23 @@ void SimulatorWindow::step() {
     if (m_hooks.gains) m_sim->gains = m_hooks.gains();
     m_sim->showLowerRobot = m_options.has(Option::UseSensors34);
     stepSimulation(*m_sim, m_program);
-    redraw();
+    const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
+    if (!m_drawn || !(*m_drawn == m_sim->draw) || camera != m_drawnCamera) redraw();
     playSounds();
     publishMemory();
 }
 
 void SimulatorWindow::redraw() {
-    renderDrawList(m_frame, m_sim->draw, m_sim->camera, *m_textures);
-    m_view->update();
+    renderDrawList(m_frame, m_sim->draw, m_sim->camera, *m_textures, *m_courseLayer);
+    const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
+    // Under the same camera only the items that changed need to reach the screen again.
+    const bool sameView = m_drawn && camera == m_drawnCamera;
+    const QRectF changed = sameView ? changedArea(*m_drawn, m_sim->draw, m_sim->camera) : QRectF();
+    m_drawn = std::make_unique<DrawList>(m_sim->draw);
+    m_drawnCamera = camera;
+    ++m_framesDrawn;
+    if (!sameView) m_view->update();
+    else if (!changed.isEmpty()) m_view->updateFrameArea(changed);
 }
 
 void SimulatorWindow::playSounds() {
@@ -311,6 +327,7 @@ QMessageBox::StandardButton SimulatorWindow::ask(const QString& text, QMessageBo
     // The simulation holds still while the user answers.
     ++m_modal;
     QMessageBox box(icon, simMessageCaption(), text, buttons, this);
+    setDialogFrame(&box);
     box.setWindowModality(Qt::WindowModal);
     const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
     --m_modal;

@@ -29,6 +29,8 @@ namespace trovel {
 class OptionFlags;
 class SimTextures;
 struct Simulator;
+struct DrawList;
+struct CourseLayerCache;
 class SimSound;
 class SimView;
 
@@ -92,6 +94,8 @@ public:
     int soundsRequested() const { return m_soundsRequested; }
     // Draws the current state into the back buffer without stepping.
     void redraw();
+    // Frames drawn so far: a stopped simulator draws none after its first.
+    int framesDrawn() const { return m_framesDrawn; }
 
     // No menu to hide the toolbar: it would stay hidden for the rest of the session.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -124,6 +128,11 @@ private:
     std::unique_ptr<Simulator> m_sim;  // not a plain member: this header stays free of the core
     std::unique_ptr<SimTextures> m_textures;
     QImage m_frame;
+    // What the frame shows: a tick that queues the same picture draws nothing.
+    std::unique_ptr<DrawList> m_drawn;
+    std::unique_ptr<CourseLayerCache> m_courseLayer;
+    std::array<float, 3> m_drawnCamera{};  // x, y, zoom
+    int m_framesDrawn = 0;
     QTimer m_timer;              // single shot, re-armed by every tick
     QElapsedTimer m_tickStart;   // since the start of the last tick
     bool m_ticking = false;
