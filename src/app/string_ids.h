@@ -205,6 +205,31 @@ constexpr uint16_t TransferWriting = 1348;
 constexpr uint16_t TransferCancel = 1349;
 constexpr uint16_t BadRobotUsb = 1350;
 constexpr uint16_t RecordTime = 1351;  // "%d分%02d秒%03d": minutes, seconds, milliseconds
+// Robot write, read and firmware messages.
+constexpr uint16_t RobotWriteTitle = 1352;
+constexpr uint16_t FirmwareTitle = 1353;
+constexpr uint16_t FirmwareFileBroken = 1354;
+constexpr uint16_t FirmwareFileOutOfRange = 1355;
+constexpr uint16_t FirmwareFileEmpty = 1356;
+constexpr uint16_t RobotNotSent = 1357;
+constexpr uint16_t RobotNoBootLoader = 1358;
+constexpr uint16_t RobotNoReply = 1359;
+constexpr uint16_t RobotUnsteady = 1360;
+constexpr uint16_t RobotBusy = 1361;
+constexpr uint16_t RobotProgramErased = 1362;
+constexpr uint16_t ConfirmWriteProgram = 1363;
+constexpr uint16_t RepeatUnjoinedCannotWrite = 1364;
+constexpr uint16_t WriteVerifyError = 1365;
+constexpr uint16_t WriteFailed = 1366;
+constexpr uint16_t WriteCancelledErased = 1367;
+constexpr uint16_t ConfirmReadProgram = 1368;
+constexpr uint16_t ReadFailed = 1369;
+constexpr uint16_t ReadDone = 1370;
+constexpr uint16_t ChooseFirmwareFile = 1371;
+constexpr uint16_t FirmwareRetry = 1372;
+constexpr uint16_t FirmwareDone = 1373;
+constexpr uint16_t FirmwarePartlyWritten = 1374;
+constexpr uint16_t FirmwareFailed = 1375;
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 

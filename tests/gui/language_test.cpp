@@ -31,6 +31,7 @@
 #include "gui_test_support.h"
 #include "model/option_flags.h"
 #include "robot/gui/memory_map_window.h"
+#include "robot/gui/robot_commands.h"
 #include "robot/gui/transfer_dialog.h"
 #include "robot/hid_link.h"
 #include "sim/gui/record_dialog.h"
@@ -171,6 +172,19 @@ class LanguageTest : public QObject {
         HidLink link([] { return FoundDevice{}; }, flags);
         TransferDialog transfer(link, uiText(Command::WriteProgram), true);
         texts << visibleTexts(&transfer);
+        // The questions before a robot transfer, answered "no".
+        flags.set(Option::Connected);
+        MotorSpeeds speeds;
+        {
+            auto answer = takeBox();
+            writeProgramToRobot(nullptr, program, link, speeds, {});
+            if (!answer->answered()) texts << "no question before writing to the robot";
+        }
+        {
+            auto answer = takeBox();
+            readProgramFromRobot(nullptr, program, link, speeds, {});
+            if (!answer->answered()) texts << "no question before reading from the robot";
+        }
         optionFlags().reset(0);
         return texts;
     }

@@ -18,9 +18,6 @@ namespace trovel {
 
 namespace {
 
-const QString kWriteTitle = QStringLiteral("データの書き込み");
-const QString kFirmwareTitle = QStringLiteral("ファームウェアの書き換え");
-
 QString caption() { return uiText(Str::MessageCaption); }
 
 bool ask(QWidget* owner, const QString& text) {
@@ -37,11 +34,11 @@ QString hexProblem(const HexLoadResult& r) {
     switch (r.status) {
     case HexStatus::BadRecord:
     case HexStatus::BadChecksum:
-        return QStringLiteral("ファームウェアのファイルが壊れています。(%1行目)\r\nファームウェアは書き換えませんでした。").arg(r.line);
+        return uiFormat(Str::FirmwareFileBroken, {r.line});
     case HexStatus::OutOfRange:
-        return QStringLiteral("ファームウェアのファイルに範囲外のアドレスがあります。(%1行目)\r\nファームウェアは書き換えませんでした。").arg(r.line);
+        return uiFormat(Str::FirmwareFileOutOfRange, {r.line});
     case HexStatus::NoFirmwareData:
-        return QStringLiteral("ファームウェアのファイルに書き込むデータがありません。\r\nファームウェアは書き換えませんでした。");
+        return uiText(Str::FirmwareFileEmpty);
     case HexStatus::Loaded:
     case HexStatus::CannotOpen:
         break;
@@ -53,15 +50,15 @@ QString hexProblem(const HexLoadResult& r) {
 QString failureDetail(TransferFailure failure) {
     switch (failure) {
     case TransferFailure::NotSent:
-        return QStringLiteral("ロボットに命令を送れませんでした。");
+        return uiText(Str::RobotNotSent);
     case TransferFailure::NoBootLoader:
-        return QStringLiteral("ロボットがブートローダーに切り替わりませんでした。ロボットのデータはそのままです。");
+        return uiText(Str::RobotNoBootLoader);
     case TransferFailure::NoReply:
-        return QStringLiteral("ロボットから正しい応答がありませんでした。");
+        return uiText(Str::RobotNoReply);
     case TransferFailure::Unsteady:
-        return QStringLiteral("ロボットからの応答が一定しませんでした。");
+        return uiText(Str::RobotUnsteady);
     case TransferFailure::Busy:
-        return QStringLiteral("ロボットとの通信が空きませんでした。");
+        return uiText(Str::RobotBusy);
     case TransferFailure::Verify:
     case TransferFailure::None:
         break;
@@ -73,14 +70,12 @@ QString withDetail(const QString& text, const QString& detail) {
     return detail.isEmpty() ? text : text + QStringLiteral("\r\n\r\n") + detail;
 }
 
-const QString kProgramErased = QStringLiteral("ロボットのプログラムは消去されたか、途中までしか書き込まれていません。");
-
 }  // namespace
 
 bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& link, MotorSpeeds speeds,
                          const WriteProgramHooks& hooks) {
     if (!requireConnected(owner, link)) return false;
-    if (!ask(owner, QStringLiteral("現在編集しているプログラムをロボットに書き込みます。\r\nよろしいですか？"))) return false;
+    if (!ask(owner, uiText(Str::ConfirmWriteProgram))) return false;
     if (hooks.repeatCheckAllowsWrite && !hooks.repeatCheckAllowsWrite()) return false;
     if (!requireConnected(owner, link)) return false;
 
@@ -90,52 +85,48 @@ bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& l
             QMessageBox::warning(owner, caption(),
                                  toQString(tooLargeMessage(toU16(uiText(Str::ProgramTooLarge)), compiled.bytesOver)));
         else  // a repeat block without its partner, from an old file or a robot: never silent
-            QMessageBox::warning(owner, caption(),
-                                 QStringLiteral("くり返しのつながりが正しくありません。\r\nプログラムを書き込めません。"));
+            QMessageBox::warning(owner, caption(), uiText(Str::RepeatUnjoinedCannotWrite));
         return false;
     }
     DownloadResult result;
-    TransferDialog dialog(link, kWriteTitle, true, owner);
+    TransferDialog dialog(link, uiText(Str::RobotWriteTitle), true, owner);
     dialog.run([&](const TransferContext& ctx) { result = DownloadProgram(ctx, compiled.image, speeds); });
     if (result.verifyError)
-        QMessageBox::critical(owner, caption(), QStringLiteral("<Verify error>\r\n正しいデータが書き込まれていません"));
+        QMessageBox::critical(owner, caption(), uiText(Str::WriteVerifyError));
     if (result.status == TransferStatus::Failed) {
         QString detail = failureDetail(result.failure);
-        if (result.erased) detail = withDetail(detail, kProgramErased).trimmed();
+        if (result.erased) detail = withDetail(detail, uiText(Str::RobotProgramErased)).trimmed();
         QMessageBox::warning(owner, caption(),
-                             withDetail(QStringLiteral("プログラムの書き込み中にエラーが発生しました。\r\nロボットとPCをつなぎなおして、もう一度プログラムを書き込んでください。"),
-                                        detail));
+                             withDetail(uiText(Str::WriteFailed), detail));
     }
     // Cancelled after the erase: the robot must not be taken to hold a program.
     if (result.status == TransferStatus::Cancelled && result.erased)
         QMessageBox::warning(owner, caption(),
-                             QStringLiteral("書き込みを中断しました。\r\n") + kProgramErased +
-                                 QStringLiteral("\r\nもう一度プログラムを書き込んでください。"));
+                             uiFormat(Str::WriteCancelledErased, {toU16(uiText(Str::RobotProgramErased))}));
     return result.status == TransferStatus::Done;
 }
 
 bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds,
                           const ReadProgramHooks& hooks) {
     if (!requireConnected(owner, link)) return false;
-    if (!ask(owner, QStringLiteral("ロボットからプログラムを読み込みますか?\r\n\r\n※この機能は、ロボットに書き込んだプログラムを完全に復元することはできません。\r\nプロックの配置や一部の数値設定はもとのプログラムと異なる場合があります。")))
-        return false;
+    if (!ask(owner, uiText(Str::ConfirmReadProgram))) return false;
     if (hooks.beforeTransfer && !hooks.beforeTransfer()) return false;
     if (!requireConnected(owner, link)) return false;
 
     UploadResult result;
     {
-        TransferDialog dialog(link, kWriteTitle, true, owner);
+        TransferDialog dialog(link, uiText(Str::RobotWriteTitle), true, owner);
         dialog.run([&](const TransferContext& ctx) { result = UploadProgram(ctx); });
     }
     if (result.status == TransferStatus::Failed)
         QMessageBox::warning(owner, caption(),
-                             withDetail(QStringLiteral("プログラムの読み込みに失敗しました。"), failureDetail(result.failure)));
+                             withDetail(uiText(Str::ReadFailed), failureDetail(result.failure)));
     if (result.status == TransferStatus::Done) {
         // Decoded here, on the thread that owns the program.
         DecodeSequence(program, result.sequence.data(), result.sequence.size());
         speeds = result.speeds;
         if (hooks.programReplaced) hooks.programReplaced();
-        QMessageBox::information(owner, caption(), QStringLiteral("プログラムの読み込みが完了しました。"));
+        QMessageBox::information(owner, caption(), uiText(Str::ReadDone));
     }
     if (hooks.afterTransfer) hooks.afterTransfer();
     return result.status == TransferStatus::Done;
@@ -148,12 +139,12 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
     HexLoadResult hex;
     FirmwareResult result;
     bool started = false;
-    TransferDialog dialog(link, kFirmwareTitle, false, owner);
+    TransferDialog dialog(link, uiText(Str::FirmwareTitle), false, owner);
     // The file is chosen with the progress dialog already open; cancelling closes it.
     const auto chooseAndRead = [&] {
         const QString path =
             chooseFile ? chooseFile()
-                       : QFileDialog::getOpenFileName(&dialog, QStringLiteral("書き換えるファームウェアのファイル読み込み"),
+                       : QFileDialog::getOpenFileName(&dialog, uiText(Str::ChooseFirmwareFile),
                                                       appFolder, QStringLiteral("hex (*.hex)"), nullptr,
                                                       QFileDialog::ReadOnly);
         if (path.isEmpty()) return false;
@@ -168,21 +159,21 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
     const RetryQuestion retry = [&] {
         return dialog.askOnUiThread([&] {
             return QMessageBox::critical(&dialog, caption(),
-                                         QStringLiteral("ファームウェアの書き換えに失敗しました。\r\n\r\n再び書き込みを行ないますので、一度ロボットとPCを接続しなおして\r\n数十秒待ってから「OK」をクリックしてください。"),
+                                         uiText(Str::FirmwareRetry),
                                          QMessageBox::Ok | QMessageBox::Abort) == QMessageBox::Ok;
         });
     };
     dialog.run([&](const TransferContext& ctx) { result = FirmwareUpdate(ctx, hex.image, speeds, retry); }, chooseAndRead);
     if (!started) return false;
     if (result.status == TransferStatus::Done) {
-        QMessageBox::information(owner, caption(), QStringLiteral("ファームウェアのアップデートが完了しました。"));
+        QMessageBox::information(owner, caption(), uiText(Str::FirmwareDone));
         return true;
     }
     if (result.status == TransferStatus::Failed) {
         QString detail = result.abandoned ? QString() : failureDetail(result.failure);
         if (result.incomplete)
-            detail = QStringLiteral("ファームウェアは途中までしか書き込まれていません。ロボットはブートローダーのまま待っています。\r\nもう一度「ファームウェア書き換え」を行ってください。");
-        QMessageBox::critical(owner, caption(), withDetail(QStringLiteral("ファームウェアの書き換えに失敗しました。"), detail));
+            detail = uiText(Str::FirmwarePartlyWritten);
+        QMessageBox::critical(owner, caption(), withDetail(uiText(Str::FirmwareFailed), detail));
     }
     return false;
 }
