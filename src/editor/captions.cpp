@@ -130,7 +130,8 @@ std::optional<Rect> captionRect(const ActionBlock& b, const Rect& r) {
     case BlockType::RepeatStart:
         return Rect{r.left + 3 * (w / 5), r.top + h / 2, r.right - 2, r.bottom + h / 2};
     case BlockType::RepeatEnd:
-        return Rect{r.left + 2, r.top + h / 4, r.right - 2, r.bottom + h / 4};
+        // Under the picture's own words (its top 14 rows) and left of its return arrow.
+        return Rect{r.left + 2, r.top + 14, r.left + 3 * (w / 4), r.bottom};
     default:
         if (!isValidBlockType(static_cast<int>(b.type))) return std::nullopt;
         return Rect{r.left + 2, r.top + 38, r.right - 2, r.bottom - 2};

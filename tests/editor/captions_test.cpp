@@ -87,7 +87,7 @@ TEST(CaptionGeometry, RectanglesPerType) {
     ActionBlock rs = test::makeBlock(BlockType::RepeatStart, 0, 0);
     EXPECT_EQ(captionRect(rs, {0, 0, 108, 36}), (Rect{63, 18, 106, 54}));
     ActionBlock re = test::makeBlock(BlockType::RepeatEnd, 0, 0);
-    EXPECT_EQ(captionRect(re, {0, 0, 108, 36}), (Rect{2, 9, 106, 45}));
+    EXPECT_EQ(captionRect(re, {0, 0, 108, 36}), (Rect{2, 14, 81, 36}));
     EXPECT_FALSE(captionRect(test::makeBlock(BlockType::End, 0, 0), {0, 0, 108, 45}).has_value());
     EXPECT_TRUE(hasCaptionPanel(BlockType::Wait));
     EXPECT_FALSE(hasCaptionPanel(BlockType::RepeatStart));
