@@ -84,9 +84,11 @@ void queueStatus(Simulator& sim, const CourseRecord& c) {
     if (!(result == RunResult::Armed && sim.state == SimState::Stopped)) {
         uint32_t colour = 0xFFFFFFFF;
         if (result == RunResult::Armed) colour = ((sim.clockMs / 2) % 256) << 24 | 0x00FFFFFF;
-        queueMessageRow(sim.draw, result, 231, 0, 462, 31.25f, colour);
+        // One and a half times the strip's row, clear of the time label on its right.
+        queueMessageRow(sim.draw, result, 120, 0, 466.5f, 46.875f, colour);
     }
-    queueMessageRow(sim.draw, 10, 400, 30, 625, 60, 0xFFFFFFFF);
+    // The time label beside the running time.
+    queueMessageRow(sim.draw, 10, 400, 0, 625, 30, 0xFFFFFFFF);
     const int lap = std::min(sim.judge.lapMs, kMaxLapMs);
     uint32_t lapColour = lap == 0 ? 0xFF000000 : result == RunResult::Armed ? 0xFF0000FF : 0xFFFF0000;
     queueTime(sim.draw, lap, 565, 0, 15, 30, lapColour);

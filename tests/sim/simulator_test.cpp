@@ -282,6 +282,24 @@ TEST(Simulator, DrawListLayersAndStatusGlyphs) {
     }
     EXPECT_EQ(leds, 2);
     EXPECT_EQ(glyphs, 16);  // lap and best time
+    // The time label stands on the running time's row; the status text is large enough to read.
+    float lapTop = 1e9f;
+    for (const DrawItem& it : items)
+        if (it.texture == Slot::Digits) lapTop = std::min(lapTop, it.vertices[3].y);
+    int labels = 0, statuses = 0;
+    for (const DrawItem& it : items) {
+        if (it.texture != Slot::Messages) continue;
+        const float height = it.vertices[0].y - it.vertices[3].y;
+        if (it.vertices[3].v == 10.0f / kMessageRows) {
+            ++labels;
+            EXPECT_EQ(it.vertices[3].y, lapTop);
+        } else if (it.vertices[3].y == 0) {  // the status row; banners lie lower
+            ++statuses;
+            EXPECT_GE(height, 45.0f);
+        }
+    }
+    EXPECT_EQ(labels, 1);
+    EXPECT_EQ(statuses, 1);
     // Goal, forbidden area, robot square and both checkpoints, though only the time is judged.
     EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const DrawItem& it) { return it.layer == Layer::Judging; }),
               5);
