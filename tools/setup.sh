@@ -2,7 +2,7 @@
 # Installs what the build and the tests need, asking apt only for packages that are missing.
 set -euo pipefail
 # Qt's JPEG, offscreen and X11 plugins come with qt6-base-dev; xvfb is for screenshots of the
-# studio, the IPA font for its Japanese texts.
+# studio, the IPA fonts for its Japanese texts (IPA P Gothic, proportional, is the one it lists first).
 packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libhidapi-dev libgl-dev xvfb xauth fonts-ipafont-gothic)
 # What the studio uses at run time: the simulator's sounds, Qt's own texts in Japanese.

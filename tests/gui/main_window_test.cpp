@@ -13,6 +13,7 @@
 
 #include "app/gui/main_window.h"
 #include "app/gui/ui_text.h"
+#include "app/string_ids.h"
 #include "editor/gui/block_palette.h"
 #include "editor/gui/program_area.h"
 #include "editor/gui/property_panel.h"
@@ -685,6 +686,13 @@ private slots:
         QVERIFY(!sawMenu);
         QVERIFY(m_window->toolBar()->isVisible());
         QVERIFY(m_window->statusLabel()->isVisible());
+        // Every status text stays clear of the separator on the label's left.
+        const QLabel* label = m_window->statusLabel();
+        const QFontMetrics metrics(label->font());
+        for (int id : {Str::NotConnected, Str::Connected, Str::Writing, Str::FirmwareIncomplete, Str::RobotInUse}) {
+            const int textLeft = label->contentsRect().right() + 1 - metrics.horizontalAdvance(uiText(id));
+            QVERIFY2(textLeft >= 4, qPrintable(uiText(id) + QStringLiteral(": ") + QString::number(textLeft)));
+        }
     }
 
     // A simulated run goes on through edits that leave its blocks alone: clicks, empty deletes and

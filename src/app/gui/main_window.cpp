@@ -219,8 +219,16 @@ void MainWindow::buildToolBar() {
     m_statusLabel = new QLabel(uiText(Str::NotConnected), m_toolBar);
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     m_statusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_statusLabel->setFixedSize(std::max(1, m_setup.statusLabelWidth), 38);
+    // Clear of the separator before it and of the window's edge.
+    m_statusLabel->setContentsMargins(8, 0, 8, 0);
     m_statusLabel->setFont(m_setup.statusFont);
+    // At least as wide as the longest status text, so that none runs over the separator.
+    int widest = 0;
+    for (LinkStatus status : {LinkStatus::NotConnected, LinkStatus::Connected, LinkStatus::Writing,
+                              LinkStatus::FirmwareIncomplete, LinkStatus::InUse})
+        widest = std::max(widest, m_statusLabel->fontMetrics().horizontalAdvance(uiText(linkStatusString(status))));
+    const QMargins margins = m_statusLabel->contentsMargins();
+    m_statusLabel->setFixedSize(std::max({1, m_setup.statusLabelWidth, widest + margins.left() + margins.right()}), 38);
     m_toolBar->addSeparator();
     m_toolBar->addWidget(m_statusLabel);
 }
