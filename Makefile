@@ -8,7 +8,8 @@ FUZZ_SECONDS ?= 60
 ASAN_BUILD ?= build-asan
 FUZZ_TARGETS = program_file text_record sequence_decoder settings memory_names skin resource_list string_pack \
 	message_format texture_ini bitmap record_dat hex_image virtual_robot command_line
-SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(abspath tools/lsan.supp):print_suppressions=0
 
 .PHONY: all setup build test tsan run bench screenshot clean fuzz fuzz-build asan
 
