@@ -67,6 +67,15 @@ TransferStatus startBootLoader(const TransferContext& ctx, bool& reached) {
     return ctx.cancelled() ? TransferStatus::Cancelled : TransferStatus::Done;
 }
 
+TransferStatus reachBootLoader(const TransferContext& ctx, TransferFailure& failure) {
+    bool reached = false;
+    const TransferStatus status = startBootLoader(ctx, reached);
+    if (status == TransferStatus::Failed) failure = TransferFailure::NotSent;
+    if (status != TransferStatus::Done || reached) return status;
+    failure = TransferFailure::NoBootLoader;
+    return TransferStatus::Failed;
+}
+
 bool readBack(HidLink& link, const HidReport& request, uint8_t* out) {
     HidDevice* device = link.device();
     if (!device) return false;

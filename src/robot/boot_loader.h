@@ -72,6 +72,9 @@ TransferStatus claimLink(const TransferContext& ctx, bool requireConnection = tr
 // Sends 'b' and waits for the boot loader. Failed when the 'b' request cannot be written;
 // Cancelled when cancelled during the wait. `reached` says whether the boot loader answered.
 TransferStatus startBootLoader(const TransferContext& ctx, bool& reached);
+// startBootLoader for a transfer that may send nothing unless the boot loader answered: Failed
+// with NotSent when 'b' could not be written, with NoBootLoader when the robot never answered.
+TransferStatus reachBootLoader(const TransferContext& ctx, TransferFailure& failure);
 // Reads through the boot loader the n bytes (report byte 6, 1..58) at the address of `request`
 // into `out`: `request` goes out as a read, keeping its bytes after 6 (a verify leaves the written
 // data there). False without a whole reply.

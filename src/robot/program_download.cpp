@@ -93,15 +93,9 @@ DownloadResult DownloadProgram(const TransferContext& ctx, const SequenceImage& 
     }
     ctx.link.state().showStatus(ctx.link.flags());
 
-    bool reached = false;
-    result.status = startBootLoader(ctx, reached);
-    if (result.status == TransferStatus::Failed) {
-        result.failure = TransferFailure::NotSent;
-    } else if (result.status == TransferStatus::Done && !reached) {
-        // Writes to a robot that is not in its boot loader would be lost: nothing is sent.
-        result.status = TransferStatus::Failed;
-        result.failure = TransferFailure::NoBootLoader;
-    } else if (result.status == TransferStatus::Done) {
+    // Writes to a robot that is not in its boot loader would be lost: nothing is sent.
+    result.status = reachBootLoader(ctx, result.failure);
+    if (result.status == TransferStatus::Done) {
         const bool ok = writeSequence(ctx, image, speeds, result);
         if (!ok) result.status = TransferStatus::Failed;
         else if (ctx.cancelled()) result.status = TransferStatus::Cancelled;

@@ -80,15 +80,9 @@ UploadResult UploadProgram(const TransferContext& ctx) {
         return result;
     }
 
-    bool reached = false;
-    result.status = startBootLoader(ctx, reached);
-    if (result.status == TransferStatus::Failed) {
-        result.failure = TransferFailure::NotSent;
-    } else if (result.status == TransferStatus::Done && !reached) {
-        // What the running firmware answers to boot-loader reads is no program.
-        result.status = TransferStatus::Failed;
-        result.failure = TransferFailure::NoBootLoader;
-    } else if (result.status == TransferStatus::Done) {
+    // What the running firmware answers to boot-loader reads is no program.
+    result.status = reachBootLoader(ctx, result.failure);
+    if (result.status == TransferStatus::Done) {
         if (!readRobot(ctx, result)) result.status = TransferStatus::Failed;
         else if (ctx.cancelled()) result.status = TransferStatus::Cancelled;
     }
