@@ -150,7 +150,9 @@ TEST(RobotUsbId, OptionOverRobotIniOverTheBuiltInPair) {
     for (const Row& row : rows) {
         const auto id = parseRobotUsbId(row.text);
         EXPECT_EQ(id.has_value(), row.ok) << row.text;
-        if (id && row.ok) EXPECT_TRUE(id->vendor == row.id.vendor && id->product == row.id.product) << row.text;
+        if (id && row.ok) {
+            EXPECT_TRUE(id->vendor == row.id.vendor && id->product == row.id.product) << row.text;
+        }
     }
     const auto dir = scratch("robot_ini");
     RobotUsbId id;

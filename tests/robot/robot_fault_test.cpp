@@ -104,9 +104,13 @@ Outcome runWith(Command command, RobotFault fault, int step) {
             // Only a 'b' that could not be sent ends without the retry question.
             EXPECT_EQ(r.abandoned, r.failure != TransferFailure::NotSent);
             // Left in its boot loader once the old firmware was erased, and the link says so.
-            if (rig.robot->counters().erases > 0) EXPECT_TRUE(r.incomplete);
+            if (rig.robot->counters().erases > 0) {
+                EXPECT_TRUE(r.incomplete);
+            }
             EXPECT_EQ(rig.state.firmwareIncomplete(), r.incomplete);
-            if (!r.incomplete) EXPECT_EQ(rig.robot->flash(kFirmwareAddress, 100), oldFirmware);
+            if (!r.incomplete) {
+                EXPECT_EQ(rig.robot->flash(kFirmwareAddress, 100), oldFirmware);
+            }
         }
         // A half-written firmware is never started by us.
         EXPECT_EQ(rig.robot->counters().resetsAfterFirmwareErase, 0);
@@ -116,7 +120,9 @@ Outcome runWith(Command command, RobotFault fault, int step) {
     run.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     run.reports = rig.robot->counters().reports;
     EXPECT_NE(run.status, TransferStatus::Cancelled);
-    if (run.status == TransferStatus::Failed) EXPECT_NE(run.failure, TransferFailure::None);
+    if (run.status == TransferStatus::Failed) {
+        EXPECT_NE(run.failure, TransferFailure::None);
+    }
     else EXPECT_EQ(run.status, TransferStatus::Done);
     EXPECT_FALSE(rig.link.busy());
     EXPECT_FALSE(rig.flags.has(Option::TransferActive));
@@ -145,7 +151,9 @@ void everyFaultAtEveryStep(Command command) {
             const Outcome run = runWith(command, fault, step);
             // The reconnect wait (62 x 2 ms) and a few 40 ms time-outs at most.
             EXPECT_LT(run.took.count(), 1500);
-            if (harmless(fault)) EXPECT_EQ(run.status, TransferStatus::Done);
+            if (harmless(fault)) {
+                EXPECT_EQ(run.status, TransferStatus::Done);
+            }
         }
     }
 }
