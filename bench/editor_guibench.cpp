@@ -11,9 +11,9 @@
 #include <cstdlib>
 
 #include "app/app_config.h"
-#include "app/locale_id.h"
+#include "base/locale_id.h"
 #include "app/gui/studio_setup.h"
-#include "app/gui/ui_text.h"
+#include "base/gui/ui_text.h"
 #include "editor/gui/chart_drawing.h"
 #include "editor/gui/program_area.h"
 #include "model/option_flags.h"

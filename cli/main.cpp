@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
+#include "base/app_folder.h"
 #include "app/program_info.h"
 #include "cli/cli_help.h"
 #include "cli/grade_command.h"

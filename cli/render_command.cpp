@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "app/locale_id.h"
+#include "base/locale_id.h"
 
 #ifdef TROVEL_HAVE_RENDER
 #include "app/gui/chart_render.h"

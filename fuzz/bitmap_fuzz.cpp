@@ -1,6 +1,6 @@
 // Windows bitmap headers as the skin check reads them, and course pictures as the floor sensors do.
 
-#include "app/bitmap_header.h"
+#include "editor/bitmap_header.h"
 #include "fuzz/fuzz_input.h"
 #include "sim/course_picture.h"
 

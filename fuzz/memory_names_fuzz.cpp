@@ -1,6 +1,6 @@
 // memname.ini: names of the 32 memory addresses.
 
-#include "app/memory_names.h"
+#include "base/memory_names.h"
 #include "fuzz/fuzz_input.h"
 
 using namespace trovel;

@@ -1,6 +1,6 @@
 // The printf-style formatter over any format text, with arguments that match it or not.
 
-#include "app/message_format.h"
+#include "base/message_format.h"
 #include "fuzz/fuzz_input.h"
 
 #include <climits>

@@ -1,6 +1,6 @@
 // qx_edit_r_resource.ini: the language-pack list, whose packs are then loaded from the application folder.
 
-#include "app/resource_library.h"
+#include "base/resource_library.h"
 #include "fuzz/fuzz_input.h"
 
 using namespace trovel;

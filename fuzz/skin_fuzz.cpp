@@ -1,6 +1,6 @@
 // skin.ini: image names resolved against the application folder and each image's headers checked.
 
-#include "app/skin.h"
+#include "editor/skin.h"
 #include "fuzz/fuzz_input.h"
 
 using namespace trovel;

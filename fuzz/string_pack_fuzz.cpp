@@ -1,8 +1,8 @@
 // Language packs, and every string of a pack through the message formatter with the arguments the
 // studio passes (a pack may carry any text in place of a format).
 
-#include "app/message_format.h"
-#include "app/string_table.h"
+#include "base/message_format.h"
+#include "base/string_table.h"
 #include "fuzz/fuzz_input.h"
 
 using namespace trovel;

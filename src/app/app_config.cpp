@@ -1,7 +1,7 @@
 #include "app/app_config.h"
 
-#include "app/app_folder.h"
-#include "app/string_ids.h"
+#include "base/app_folder.h"
+#include "base/string_ids.h"
 #include "model/option_flags.h"
 
 namespace trovel {

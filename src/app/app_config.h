@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
-#include "app/memory_names.h"
-#include "app/resource_library.h"
+#include "base/app_folder.h"
+#include "base/memory_names.h"
+#include "base/resource_library.h"
 #include "app/settings.h"
-#include "app/skin.h"
+#include "editor/skin.h"
 
 namespace trovel {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/message_format.h"
+#include "base/message_format.h"
 #include "model/option_flags.h"
 #include "model/text_record_file.h"
 

@@ -1,6 +1,6 @@
 #include "editor/captions.h"
 
-#include "app/message_format.h"
+#include "base/message_format.h"
 
 namespace trovel {
 

@@ -1,6 +1,6 @@
 #include "robot/link_state.h"
 
-#include "app/string_ids.h"
+#include "base/string_ids.h"
 
 namespace trovel {
 

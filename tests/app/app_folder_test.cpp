@@ -3,8 +3,8 @@
 #include <map>
 
 #include "app/app_config.h"
-#include "app/app_folder.h"
-#include "app/string_ids.h"
+#include "base/app_folder.h"
+#include "base/string_ids.h"
 #include "app_test_files.h"
 #include "model/option_flags.h"
 

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QtTest>
 
-#include "app/gui/ui_text.h"
+#include "base/gui/ui_text.h"
 #include "editor/gui/chart_drawing.h"
 #include "editor/routing.h"
 #include "gui_test_support.h"

@@ -7,10 +7,10 @@
 #include <QtTest>
 
 #include "app/app_config.h"
-#include "app/app_folder.h"
+#include "base/app_folder.h"
 #include "app/gui/main_window.h"
 #include "app/gui/studio_setup.h"
-#include "app/locale_id.h"
+#include "base/locale_id.h"
 #include "gui_test_support.h"
 #include "model/option_flags.h"
 

@@ -10,10 +10,10 @@
 #include "app/gui/about_box.h"
 #include "app/gui/option_dialog.h"
 #include "app/gui/screenshot_export.h"
-#include "app/gui/ui_text.h"
+#include "base/gui/ui_text.h"
 #include "app/screenshot_path.h"
 #include "app/settings.h"
-#include "app/string_ids.h"
+#include "base/string_ids.h"
 #include "gui_test_support.h"
 #include "model/option_flags.h"
 

@@ -9,10 +9,10 @@
 #include <map>
 
 #include "app/app_config.h"
-#include "app/app_folder.h"
+#include "base/app_folder.h"
 #include "app/gui/main_window.h"
 #include "app/gui/studio_setup.h"
-#include "app/locale_id.h"
+#include "base/locale_id.h"
 #include "model/option_flags.h"
 #include "sim/gui/simulator_window.h"
 #include "sim/lap_record_file.h"

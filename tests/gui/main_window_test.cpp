@@ -12,8 +12,8 @@
 #include <QtTest>
 
 #include "app/gui/main_window.h"
-#include "app/gui/ui_text.h"
-#include "app/string_ids.h"
+#include "base/gui/ui_text.h"
+#include "base/string_ids.h"
 #include "editor/gui/block_palette.h"
 #include "editor/gui/program_area.h"
 #include "editor/gui/property_panel.h"

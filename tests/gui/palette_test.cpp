@@ -8,14 +8,14 @@
 
 #include "app/app_config.h"
 #include "app/gui/studio_setup.h"
-#include "app/gui/ui_text.h"
+#include "base/gui/ui_text.h"
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
-#include "app/skin.h"
-#include "app/string_ids.h"
+#include "editor/skin.h"
+#include "base/string_ids.h"
 #include "editor/gui/block_palette.h"
 #include "editor/gui/program_area.h"
 #include "gui_test_support.h"

@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "app/gui/ui_text.h"
+#include "base/gui/ui_text.h"
 #include "editor/gui/program_area.h"
 #include "gui_test_support.h"
 #include "model/option_flags.h"

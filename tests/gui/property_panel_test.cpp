@@ -12,9 +12,9 @@
 
 #include <filesystem>
 
-#include "app/memory_names.h"
-#include "app/resource_library.h"
-#include "app/string_table.h"
+#include "base/memory_names.h"
+#include "base/resource_library.h"
+#include "base/string_table.h"
 #include "editor/gui/property_panel.h"
 #include "editor/gui/property_panel_up_down.h"
 #include "editor/undo_history.h"

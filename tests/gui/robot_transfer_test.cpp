@@ -10,7 +10,7 @@
 #include <atomic>
 
 #include "app/gui/main_window.h"
-#include "app/gui/ui_text.h"
+#include "base/gui/ui_text.h"
 #include "editor/gui/chart_style.h"
 #include "gui_test_support.h"
 #include "model/compiler.h"

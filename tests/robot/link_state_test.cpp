@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/string_ids.h"
+#include "base/string_ids.h"
 #include "robot/link_state.h"
 
 using namespace trovel;

@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/gui/ui_text.h"
-#include "app/gui/window_frame.h"
-#include "app/string_ids.h"
+#include "base/gui/ui_text.h"
+#include "base/gui/window_frame.h"
+#include "base/string_ids.h"
 #include "editor/gui/chart_style.h"
 
 namespace trovel {

@@ -12,10 +12,10 @@
 #include <memory>
 
 #include "app/app_config.h"
-#include "app/app_folder.h"
+#include "base/app_folder.h"
 #include "app/gui/screenshot_export.h"
 #include "app/gui/studio_setup.h"
-#include "app/locale_id.h"
+#include "base/locale_id.h"
 #include "editor/gui/chart_drawing.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"

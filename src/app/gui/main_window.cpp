@@ -18,14 +18,14 @@
 #include <filesystem>
 
 #include "app/app_config.h"
-#include "app/gui/window_frame.h"
+#include "base/gui/window_frame.h"
 #include "app/gui/about_box.h"
 #include "app/gui/motor_dialog.h"
 #include "app/gui/option_dialog.h"
 #include "app/gui/screenshot_export.h"
 #include "app/gui/toolbar_icons.h"
-#include "app/gui/ui_text.h"
-#include "app/string_ids.h"
+#include "base/gui/ui_text.h"
+#include "base/string_ids.h"
 #include "editor/clipboard.h"
 #include "editor/gui/block_palette.h"
 #include "editor/gui/program_area.h"

@@ -14,10 +14,10 @@
 
 #include <algorithm>
 
-#include "app/gui/ui_text.h"
-#include "app/gui/window_frame.h"
+#include "base/gui/ui_text.h"
+#include "base/gui/window_frame.h"
 #include "app/settings.h"
-#include "app/string_ids.h"
+#include "base/string_ids.h"
 #include "editor/number_entry.h"
 #include "model/option_flags.h"
 

@@ -8,10 +8,10 @@
 
 #include <vector>
 
-#include "app/gui/ui_text.h"
-#include "app/gui/window_frame.h"
+#include "base/gui/ui_text.h"
+#include "base/gui/window_frame.h"
 #include "app/screenshot_path.h"
-#include "app/string_ids.h"
+#include "base/string_ids.h"
 #include "editor/gui/chart_drawing.h"
 
 namespace trovel {

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "app/gui/ui_text.h"
+#include "base/gui/ui_text.h"
 #include "model/text_convert.h"
 
 namespace trovel {

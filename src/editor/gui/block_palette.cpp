@@ -9,9 +9,9 @@
 
 #include <algorithm>
 
-#include "app/gui/ui_text.h"
-#include "app/skin.h"
-#include "app/string_ids.h"
+#include "base/gui/ui_text.h"
+#include "editor/skin.h"
+#include "base/string_ids.h"
 #include "editor/gui/program_area.h"
 #include "model/option_flags.h"
 

@@ -8,9 +8,9 @@
 
 #include <algorithm>
 
-#include "app/gui/ui_text.h"
-#include "app/memory_names.h"
-#include "app/string_ids.h"
+#include "base/gui/ui_text.h"
+#include "base/memory_names.h"
+#include "base/string_ids.h"
 #include "editor/gui/chart_style.h"
 #include "editor/gui/property_panel_up_down.h"
 #include "model/option_flags.h"

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "app/gui/ui_text.h"
-#include "app/string_ids.h"
+#include "base/gui/ui_text.h"
+#include "base/string_ids.h"
 
 namespace trovel {
 

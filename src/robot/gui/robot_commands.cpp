@@ -4,8 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "app/gui/ui_text.h"
-#include "app/string_ids.h"
+#include "base/gui/ui_text.h"
+#include "base/string_ids.h"
 #include "model/compiler.h"
 #include "model/sequence_decoder.h"
 #include "robot/firmware_update.h"

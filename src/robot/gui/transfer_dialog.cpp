@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/gui/ui_text.h"
-#include "app/string_ids.h"
-#include "app/gui/window_frame.h"
+#include "base/gui/ui_text.h"
+#include "base/string_ids.h"
+#include "base/gui/window_frame.h"
 
 namespace trovel {
 

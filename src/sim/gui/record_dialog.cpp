@@ -1,7 +1,7 @@
 #include "sim/gui/record_dialog.h"
 
 #include "sim/lap_records.h"
-#include "app/gui/window_frame.h"
+#include "base/gui/window_frame.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,8 +12,8 @@
 #include <set>
 
 #include "sim/gui/sim_text.h"
-#include "app/gui/ui_text.h"
-#include "app/string_ids.h"
+#include "base/gui/ui_text.h"
+#include "base/string_ids.h"
 namespace trovel {
 
 namespace {

@@ -1,7 +1,7 @@
 #include "sim/gui/sim_text.h"
 
-#include "app/resource_library.h"
-#include "app/string_ids.h"
+#include "base/resource_library.h"
+#include "base/string_ids.h"
 
 namespace trovel {
 

@@ -1,7 +1,7 @@
 #include "sim/gui/simulator_window.h"
 
 #include "sim/lap_records.h"
-#include "app/gui/window_frame.h"
+#include "base/gui/window_frame.h"
 #include "sim/simulator.h"
 
 #include <QAction>
@@ -19,9 +19,9 @@
 
 #include "sim/gui/sim_text.h"
 #include "app/app_config.h"
-#include "app/gui/ui_text.h"
-#include "app/resource_library.h"
-#include "app/string_ids.h"
+#include "base/gui/ui_text.h"
+#include "base/resource_library.h"
+#include "base/string_ids.h"
 #include "model/option_flags.h"
 #include "model/repeat_check.h"
 #include "model/text_convert.h"

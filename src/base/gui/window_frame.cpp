@@ -1,4 +1,4 @@
-#include "app/gui/window_frame.h"
+#include "base/gui/window_frame.h"
 
 #include <QWidget>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/bitmap_header.h"
+#include "editor/bitmap_header.h"
 
 namespace trovel {
 

@@ -1,4 +1,4 @@
-#include "app/message_format.h"
+#include "base/message_format.h"
 
 #include <algorithm>
 #include <cmath>

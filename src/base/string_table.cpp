@@ -1,6 +1,6 @@
-#include "app/string_table.h"
+#include "base/string_table.h"
 
-#include "app/message_format.h"
+#include "base/message_format.h"
 #include "model/text_record_file.h"
 
 namespace trovel {

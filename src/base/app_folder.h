@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/locale_id.h"
+#include "base/locale_id.h"
 
 namespace trovel {
 

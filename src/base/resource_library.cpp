@@ -1,10 +1,10 @@
-#include "app/resource_library.h"
+#include "base/resource_library.h"
 
 #include <memory>
 #include <mutex>
 
-#include "app/app_folder.h"
-#include "app/locale_id.h"
+#include "base/app_folder.h"
+#include "base/locale_id.h"
 #include "model/text_record_file.h"
 
 namespace trovel {

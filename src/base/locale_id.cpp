@@ -1,4 +1,4 @@
-#include "app/locale_id.h"
+#include "base/locale_id.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/memory_names.h"
-#include "app_test_files.h"
+#include "base/memory_names.h"
+#include "app/app_test_files.h"
 
 namespace trovel {
 namespace {

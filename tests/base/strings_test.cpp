@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "app/app_folder.h"
-#include "app/locale_id.h"
-#include "app/message_format.h"
-#include "app/resource_library.h"
-#include "app/string_ids.h"
-#include "app/string_table.h"
-#include "app_test_files.h"
+#include "base/app_folder.h"
+#include "base/locale_id.h"
+#include "base/message_format.h"
+#include "base/resource_library.h"
+#include "base/string_ids.h"
+#include "base/string_table.h"
+#include "app/app_test_files.h"
 
 namespace trovel {
 namespace {

@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/message_format.h"
+#include "base/message_format.h"
 #include "editor/captions.h"
 
 namespace trovel {

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "app/string_ids.h"
-#include "app/string_table.h"
+#include "base/string_ids.h"
+#include "base/string_table.h"
 
 namespace trovel {
 

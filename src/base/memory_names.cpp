@@ -1,4 +1,4 @@
-#include "app/memory_names.h"
+#include "base/memory_names.h"
 
 #include "model/text_record_file.h"
 

@@ -1,9 +1,9 @@
-#include "app/skin.h"
+#include "editor/skin.h"
 
-#include "app/app_folder.h"
-#include "app/resource_library.h"
-#include "app/message_format.h"
-#include "app/string_ids.h"
+#include "base/app_folder.h"
+#include "base/resource_library.h"
+#include "base/message_format.h"
+#include "base/string_ids.h"
 #include "model/text_convert.h"
 #include "model/text_record_file.h"
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/bitmap_header.h"
-#include "app/resource_library.h"
-#include "app/skin.h"
-#include "app_test_files.h"
+#include "editor/bitmap_header.h"
+#include "base/resource_library.h"
+#include "editor/skin.h"
+#include "app/app_test_files.h"
 
 namespace trovel {
 namespace {

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 
 namespace trovel {
 

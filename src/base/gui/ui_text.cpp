@@ -1,6 +1,6 @@
-#include "app/gui/ui_text.h"
+#include "base/gui/ui_text.h"
 
-#include "app/resource_library.h"
+#include "base/resource_library.h"
 
 namespace trovel {
 

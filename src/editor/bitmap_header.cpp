@@ -1,4 +1,4 @@
-#include "app/bitmap_header.h"
+#include "editor/bitmap_header.h"
 
 #include <fstream>
 #include <system_error>
