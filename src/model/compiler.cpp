@@ -49,7 +49,8 @@ bool soundRepeatPair(const ActionBlock& b) {
 
 CompileResult compileProgram(const BlockProgram& program) {
     CompileResult result;
-    // Pass 1: count, note the last End as the target of every open output.
+    Emitter e;
+    // Pass 1: count, note where each block starts and the last End as the target of every open output.
     int n = 0;
     int endAt = -1;
     for (size_t i = 0; i < program.blocks.size(); ++i) {
@@ -60,6 +61,7 @@ CompileResult compileProgram(const BlockProgram& program) {
             return result;
         }
         if (b.type == BlockType::End) endAt = n;
+        e.first.emplace(&b, n);
         n += instructionCount(b);
     }
     if (endAt < 0) ++n;
@@ -70,21 +72,14 @@ CompileResult compileProgram(const BlockProgram& program) {
         return result;
     }
 
-    Emitter e;
     e.table.assign(static_cast<size_t>(n), kEndOfSequence);
     if (endAt < 0) {
         endAt = n - 1;
         e.table.back() = {Op::End, X, X, X};
     }
     e.defaultTarget = static_cast<uint8_t>(endAt);
-    // Pass 2: where each block starts.
+    // Pass 2: emit.
     int k = 0;
-    for (const auto& b : program.blocks) {
-        e.first.emplace(b.get(), k);
-        k += instructionCount(*b);
-    }
-    // Pass 3: emit.
-    k = 0;
     for (const auto& b : program.blocks) k += emit(e, *b, k);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < kInstructionBytes; ++j) result.image.bytes[static_cast<size_t>(i * 4 + j)] = e.table[static_cast<size_t>(i)][static_cast<size_t>(j)];

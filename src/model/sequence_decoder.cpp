@@ -144,22 +144,31 @@ int decodeCalcOrRepeat(const Instruction& i0, const Instruction& i1, const Instr
 int decodeOne(const Reader& r, size_t k, Decoded& d) {
     const Instruction i0 = r.at(k), i1 = r.at(k + 1), i2 = r.at(k + 2);
     const uint8_t op = i0[0];
-    const auto make = [&](BlockType t) {
+    // The decoders below settle the type where the opcode alone does not.
+    auto make = [&](BlockType t) -> ActionBlock& {
         d.block = std::make_unique<ActionBlock>();
         d.block->type = t;
+        return *d.block;
     };
-    if (isCompareOpcode(op)) return make(BlockType::Branch), decodeBranch(i0, i1, d);
-    if (isCalcOpcode(op)) return make(BlockType::Calc), decodeCalcOrRepeat(i0, i1, i2, d);
+    if (isCompareOpcode(op)) {
+        make(BlockType::Branch);
+        return decodeBranch(i0, i1, d);
+    }
+    if (isCalcOpcode(op)) {
+        make(BlockType::Calc);
+        return decodeCalcOrRepeat(i0, i1, i2, d);
+    }
     switch (op) {
     case Op::Start:
         if (i0[3] == 0) return 1;
         make(BlockType::Start);
         d.next[0] = i1[3];
         return 2;
-    case Op::SetWheels: return make(BlockType::Forward), decodeMotion(r, k, d);
+    case Op::SetWheels:
+        make(BlockType::Forward);
+        return decodeMotion(r, k, d);
     case Op::Wait:
-        make(BlockType::Wait);
-        d.block->param[0] = i0[1];
+        make(BlockType::Wait).param[0] = i0[1];
         d.next[0] = i0[2];
         return 1;
     case Op::RandomJump:
@@ -167,8 +176,12 @@ int decodeOne(const Reader& r, size_t k, Decoded& d) {
         d.next = {i0[1], i0[2]};
         return 1;
     case Op::And:
-    case Op::Or: return make(BlockType::LeftLed), decodeLed(r, k, d);
-    case Op::End: make(BlockType::End); return 1;
+    case Op::Or:
+        make(BlockType::LeftLed);
+        return decodeLed(r, k, d);
+    case Op::End:
+        make(BlockType::End);
+        return 1;
     default: return 1;
     }
 }
