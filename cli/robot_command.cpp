@@ -258,7 +258,7 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
             HidReport reply{};
             memoryRead = exchange(*link.device(), memoryReadRequest(), reply, timing.reportTimeoutMs) && reply[1] == 'm' &&
                          reply[2] == 'r';
-            if (memoryRead) std::copy(reply.begin() + 5, reply.begin() + 5 + kRobotMemoryBytes, memory.begin());
+            if (memoryRead) std::copy(reply.begin() + 5, reply.begin() + 5 + MemoryMap::Size, memory.begin());
         }
         // A robot met in its boot loader is taken to hold an unfinished firmware: it stays there.
         if (mode == ProbeAnswer::BootLoader) state.setFirmwareIncomplete(true);
@@ -282,7 +282,7 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
                 code = answer(o.command, "failed", "the robot did not send its memory", kExitFailed);
             } else {
                 std::string list = ",\"memory\":[";
-                for (int i = 0; i < kRobotMemoryBytes; ++i) list += (i ? "," : "") + std::to_string(memory[i]);
+                for (int i = 0; i < MemoryMap::Size; ++i) list += (i ? "," : "") + std::to_string(memory[i]);
                 code = answer(o.command, "ok", "32 bytes read", kExitOk, list + "]");
             }
         } else {

@@ -10,7 +10,7 @@ bool LoadMemoryNames(const std::filesystem::path& path, MemoryNames& names) {
     MemoryNames loaded;
     std::u16string line;
     int address = 0;
-    while (address < kMemoryNameCount && file.readLine(line, kRecordLineChars) > 0) {
+    while (address < MemoryMap::Size && file.readLine(line, kRecordLineChars) > 0) {
         if (line.find(u'[') == std::u16string::npos) continue;
         std::u16string display, shortName;
         size_t next = nextTextField(line, 0, display);

@@ -6,14 +6,15 @@
 #include <filesystem>
 #include <string>
 
+#include "model/memory_map.h"
+
 namespace trovel {
 
-constexpr int kMemoryNameCount = 32;
 constexpr size_t kMaxMemoryNameChars = 255;
 
 struct MemoryNames {
-    std::array<std::u16string, kMemoryNameCount> displayName;
-    std::array<std::u16string, kMemoryNameCount> shortName;
+    std::array<std::u16string, MemoryMap::Size> displayName;
+    std::array<std::u16string, MemoryMap::Size> shortName;
 };
 
 // Every line holding "[" names the next address from 0: its first [[...]] field is the display

@@ -35,7 +35,6 @@ constexpr int RepeatCount = 274;        // "%d回 くり返す"
 // Continuing motion captions for types LeftForward..WheelControl.
 constexpr int kMotionWords[] = {114, 110, 115, 108, 113, 109, 103};
 
-constexpr int kCalcOperators = 5;
 constexpr int kComparisons = 3;
 
 std::u16string str(const TextSources& t, int id) { return t.resString ? t.resString(id) : std::u16string(); }
@@ -59,7 +58,7 @@ std::u16string compareChar(uint8_t op) {
 }
 
 std::u16string calcOperator(const TextSources& t, uint8_t op) {
-    return op < kCalcOperators ? str(t, Str::FirstCalcOperator + op) : std::u16string();
+    return op < kCalcOperatorCount ? str(t, Str::FirstCalcOperator + op) : std::u16string();
 }
 
 }  // namespace

@@ -64,6 +64,42 @@ struct BlockSize {
     int height;
 };
 
+// What a block does when it runs; the compiler, the sequence decoder and the simulator's
+// interpreter each dispatch on it.
+enum class BlockAction : uint8_t {
+    Unknown,  // a code outside 1..17
+    Start,
+    End,
+    Motion,
+    Branch,
+    RandomBranch,
+    Wait,
+    Led,
+    Calc,
+    RepeatStart,
+    RepeatEnd,
+};
+
+// How a motion block drives one wheel: not at all, at full speed, slowed down by the percentage in
+// param[slot], or at the percentage in param[slot].
+enum class WheelDrive : uint8_t { Stopped, Full, SlowedBy, PercentOf };
+struct WheelRule {
+    WheelDrive drive = WheelDrive::Stopped;
+    uint8_t slot = 0;
+};
+
+struct BlockDescriptor {
+    std::u16string_view caption;       // palette, panel title and chart ("" for RepeatEnd)
+    BlockSize size;                    // pixels
+    std::array<uint8_t, 10> defaults;  // parameters of a freshly placed block
+    BlockAction action;
+    std::array<WheelRule, 2> wheels;   // Motion: left and right wheel
+    bool leftLed;                      // Led: the left one rather than the right one
+};
+
+// The descriptor of a type; an unknown code gets size {0,0} and action Unknown.
+const BlockDescriptor& describe(BlockType type);
+
 // Size in pixels of a block of the given type ({0,0} for an unknown code).
 BlockSize blockSize(BlockType type);
 // The type's caption as shown on the palette, panel title and chart ("" for RepeatEnd).
@@ -77,13 +113,27 @@ bool usesPartner(BlockType type);  // Start, End, RepeatStart, RepeatEnd
 bool hasSecondOutput(BlockType type);  // Branch, RandomBranch, RepeatEnd
 inline bool isRepeat(BlockType t) { return t == BlockType::RepeatStart || t == BlockType::RepeatEnd; }
 
+// Wheel speed a rule gives for the parameters, before it is stored in a byte: slow-downs above
+// 100 % give values below 0, percentages above 106 values above 255.
+int wheelSpeed(WheelRule rule, const std::array<uint8_t, 10>& param);
+// The parameter value a sequence decoder gives back for a wheel driven at `speed`.
+uint8_t wheelParameter(WheelDrive drive, uint8_t speed);
+
 // Memory-map addresses behind Branch and Calc operand indices (17 entries each).
 constexpr int kOperandCount = 17;
 extern const std::array<uint8_t, kOperandCount> BranchOperandTable;
 extern const std::array<uint8_t, kOperandCount> CalcOperandTable;
+// Address behind an operand index. An index past the table (only from a damaged file) counts
+// round it again, so an operand always names an address the tables list.
+uint8_t branchOperandAddress(uint8_t index);
+uint8_t calcOperandAddress(uint8_t index);
 // Position of an address in a table, or 0 when the address is not listed.
 int branchOperandIndex(uint8_t address);
 int calcOperandIndex(uint8_t address);
+
+// Calc operators, param[1] of a Calc block.
+enum class CalcOperator : uint8_t { Assign, Add, Subtract, Multiply, Divide };
+constexpr int kCalcOperatorCount = 5;
 
 // Number of RepeatStart blocks a program may hold, and so the number of repeat numbers 0..6.
 constexpr int kMaxRepeats = 7;

@@ -74,10 +74,10 @@ std::unique_ptr<ActionBlock> makeBlock(BlockType type, int x, int y) {
 
 void newProgram(BlockProgram& program) {
     clear(program);
-    auto start = makeBlock(BlockType::Start, 27, 9);
-    auto end = makeBlock(BlockType::End, 27, 477);
+    auto start = makeBlock(BlockType::Start, kStartPosition.x, kStartPosition.y);
+    auto end = makeBlock(BlockType::End, kEndPosition.x, kEndPosition.y);
     start->name = end->name = u"main";
-    start->bend[0] = end->bend[0] = 27;
+    start->bend[0] = end->bend[0] = kLayoutGap;
     ActionBlock* s = append(program, std::move(start));
     ActionBlock* e = append(program, std::move(end));
     s->next[0] = e;

@@ -37,7 +37,14 @@ std::unordered_map<const ActionBlock*, int> indexMap(const BlockProgram& program
 // Removes the given blocks from the list, clearing every link and partner that pointed at them.
 void removeBlocks(BlockProgram& program, const std::vector<const ActionBlock*>& doomed);
 
-// Start at (27, 9) linked to End at (27, 477), paired; filePath cleared; currentBlock = Start.
+// Where a new program, and a program read back from the robot, put their Start and End blocks.
+constexpr Point kStartPosition{27, 9};
+constexpr Point kEndPosition{27, 477};
+// The spacing of blocks the program lays out itself: the left margin, the gap between blocks and
+// the run of their connectors before the bend.
+constexpr int kLayoutGap = 27;
+
+// Start at kStartPosition linked to End at kEndPosition, paired; filePath cleared; currentBlock = Start.
 void newProgram(BlockProgram& program);
 
 enum class PlaceError { None, InvalidType, TooManyRepeats };

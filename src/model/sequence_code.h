@@ -1,32 +1,16 @@
 #pragma once
-// The robot's byte code and memory map: one encoding table used by the compiler and the decoder.
+// The robot's byte code: the encoding of every block type, used by the compiler and the decoder.
 
 #include <array>
 #include <cstdint>
 
 #include "model/block.h"
+#include "model/memory_map.h"
 
 namespace trovel {
 
-// Memory map (32 byte addresses).
-namespace MemoryMap {
-constexpr int Size = 32;
-constexpr uint8_t LeftWheel = 5;    // 0..240
-constexpr uint8_t RightWheel = 6;   // 0..240
-constexpr uint8_t LeftMotorSetting = 7;   // percent * 255 / 100
-constexpr uint8_t RightMotorSetting = 8;
-constexpr uint8_t FirstSensor = 9;  // 9 left, 10 right, 11..14 sensors 3..6
-constexpr uint8_t LeftSensor = 9;
-constexpr uint8_t RightSensor = 10;
-constexpr uint8_t Leds = 15;        // bit 0 left, bit 1 right
-constexpr uint8_t FirstVariable = 16;  // 16..23 variables 1..8
-constexpr uint8_t FirstRepeatCounter = 24;  // 24 + repeat number
-constexpr int ImageBytes = 58;      // memory-map block written by the boot loader
-}  // namespace MemoryMap
-
 constexpr uint8_t kLeftLedMask = 0x01;
 constexpr uint8_t kRightLedMask = 0x02;
-constexpr uint8_t kFullSpeed = 240;
 
 // Motor percent setting <-> robot byte.
 constexpr uint8_t motorSettingByte(int percent) { return static_cast<uint8_t>(percent * 255 / 100); }
@@ -42,7 +26,8 @@ constexpr uint8_t IfEqual = 0x10;
 constexpr uint8_t IfGreater = 0x12;
 constexpr uint8_t IfLess = 0x13;
 constexpr uint8_t MemoryOperand = 0x10;  // added to compare and calc opcodes: operand is an address
-constexpr uint8_t Assign = 0x30;         // 0x30..0x34: = += -= *= /=
+constexpr uint8_t Assign = 0x30;         // 0x30 + CalcOperator: = += -= *= /=
+constexpr uint8_t Add = Assign + static_cast<uint8_t>(CalcOperator::Add);  // +=, also a repeat's count
 constexpr uint8_t And = 0x36;
 constexpr uint8_t Or = 0x37;
 constexpr uint8_t End = 0xFE;
@@ -69,7 +54,8 @@ struct SequenceImage {
     }
 };
 
-// Wheel speeds (0..240) a motion block sets: the running part of a timed block, or a continuing one.
+// Wheel speeds (0..240) the compiled code of a motion block sets: the running part of a timed block,
+// or a continuing one. A timed block of no time stands still.
 struct WheelSpeeds {
     uint8_t left;
     uint8_t right;
@@ -80,6 +66,32 @@ WheelSpeeds motionWheelSpeeds(const ActionBlock& block);
 uint8_t compareOpcode(uint8_t comparison);
 // Inverse: the comparison an opcode (with or without the memory offset) tests.
 uint8_t comparisonOf(uint8_t opcode);
+bool isCompareOpcode(uint8_t opcode);
+// 0x30..0x34 and 0x40..0x44; the operator is calcOperatorOf.
+bool isCalcOpcode(uint8_t opcode);
+uint8_t calcOperatorOf(uint8_t opcode);
+bool hasMemoryOperand(uint8_t opcode);  // a compare or calc opcode whose second operand is an address
+
+// Whether a block compiles to its timed form: a setting, a wait of param[0] tenths, then the
+// instruction that undoes the setting (motion blocks with param[1] 0, LEDs in mode 2).
+bool isTimed(const ActionBlock& block);
+
+// Instruction numbers a block's code jumps to, resolved by the compiler.
+struct BlockTargets {
+    uint8_t first = 0xFF;     // the block's own first instruction
+    uint8_t next = 0xFF;      // first instruction after next[0]
+    uint8_t second = 0xFF;    // first instruction after next[1]
+    uint8_t loopExit = 0xFF;  // RepeatStart: first instruction after its RepeatEnd's next[0]
+    uint8_t loopTest = 0xFF;  // RepeatEnd: its RepeatStart's counter test
+};
+
+// The instructions one block compiles to. An unknown type takes one FF FF FF FF instruction.
+struct BlockCode {
+    std::array<Instruction, 3> instructions{kEndOfSequence, kEndOfSequence, kEndOfSequence};
+    int count = 0;
+};
+// A RepeatEnd reads its repeat number from its partner when it has one.
+BlockCode encodeBlock(const ActionBlock& block, const BlockTargets& targets);
 
 // Number of instructions a block compiles to.
 int instructionCount(const ActionBlock& block);

@@ -52,7 +52,7 @@ bool HidLink::sleepFor(int ms) {
 }
 
 void HidLink::QueueMemoryByte(int index, uint8_t value) {
-    if (index < 0 || index >= kRobotMemoryBytes) return;
+    if (index < 0 || index >= MemoryMap::Size) return;
     std::lock_guard lock(m_pendingMutex);
     m_pendingValue[index] = value;
     m_pendingState[index] = 1;
@@ -182,7 +182,7 @@ bool HidLink::pollOnce(bool& firstPoll) {
     const bool memoryRead =
         exchange(device, memoryReadRequest(), reply, timeout) && reply[0] == 0 && reply[1] == 'm' && reply[2] == 'r';
     if (memoryRead) {
-        std::copy(reply.begin() + 5, reply.begin() + 5 + kRobotMemoryBytes, m_memory.begin());
+        std::copy(reply.begin() + 5, reply.begin() + 5 + MemoryMap::Size, m_memory.begin());
         m_memoryArrived = true;
         m_state.storeRobotMemory(m_memory);
     }
@@ -205,7 +205,7 @@ bool HidLink::pollOnce(bool& firstPoll) {
     // robot's memory, so queued bytes wait for a memory read that is answered.
     if (m_memoryArrived) {
         std::lock_guard lock(m_pendingMutex);
-        for (int i = 0; i < kRobotMemoryBytes; ++i) {
+        for (int i = 0; i < MemoryMap::Size; ++i) {
             if (m_pendingState[i] == 0) continue;
             out[i] = m_pendingValue[i];
             m_pendingState[i] = 2;

@@ -114,7 +114,7 @@ private:
     bool m_memoryArrived = false;   // a memory read of this connection was answered (link thread only)
     std::mutex m_pendingMutex;
     RobotMemory m_pendingValue{};
-    std::array<uint8_t, kRobotMemoryBytes> m_pendingState{};  // 0 none, 1 queued, 2 sent in this poll
+    std::array<uint8_t, MemoryMap::Size> m_pendingState{};  // 0 none, 1 queued, 2 sent in this poll
     std::function<void(MotorSpeeds)> m_motorSink;
     int m_restartCounter = 0;
 };

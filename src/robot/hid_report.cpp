@@ -19,7 +19,7 @@ HidReport memoryRequest(uint8_t second) {
     r[1] = 'm';
     r[2] = second;
     r[3] = 0;
-    r[4] = kRobotMemoryBytes;
+    r[4] = MemoryMap::Size;
     return r;
 }
 

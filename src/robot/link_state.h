@@ -8,20 +8,12 @@
 #include <functional>
 #include <mutex>
 
+#include "model/memory_map.h"
 #include "model/option_flags.h"
 
 namespace trovel {
 
-constexpr int kRobotMemoryBytes = 32;
-using RobotMemory = std::array<uint8_t, kRobotMemoryBytes>;
-
-// Memory addresses the palette shows.
-namespace MemoryAddress {
-constexpr int LeftSensor = 9;
-constexpr int RightSensor = 10;
-constexpr int Sensor3 = 11;
-constexpr int Sensor4 = 12;
-}  // namespace MemoryAddress
+using RobotMemory = MemoryImage;
 
 enum class SensorSource {
     None,       // neither the robot nor a simulated run: values are unknown

@@ -185,7 +185,7 @@ RobotMemory VirtualRobot::memory() const {
 
 void VirtualRobot::setMemory(int index, uint8_t value) {
     std::lock_guard lock(m_mutex);
-    if (index >= 0 && index < kRobotMemoryBytes) m_memory[index] = value;
+    if (index >= 0 && index < MemoryMap::Size) m_memory[index] = value;
 }
 
 VirtualRobotCounters VirtualRobot::counters() const {
@@ -345,12 +345,12 @@ void VirtualRobot::handleApplication(const HidReport& r) {
         reply[1] = 'm';
         reply[2] = r[2];
         reply[3] = 0;
-        reply[4] = kRobotMemoryBytes;
+        reply[4] = MemoryMap::Size;
         if (r[2] == 'r') {
             std::copy(m_memory.begin(), m_memory.end(), reply.begin() + 5);
         } else if (r[2] == 'w') {
             ++m_counters.memoryWrites;
-            std::copy(r.begin() + 5, r.begin() + 5 + kRobotMemoryBytes, m_memory.begin());
+            std::copy(r.begin() + 5, r.begin() + 5 + MemoryMap::Size, m_memory.begin());
         } else if (r[2] == 'f') {
             ++m_counters.mfRequests;
         }

@@ -9,8 +9,8 @@ namespace {
 constexpr int kNoAddress = -1;
 
 int repeatCounterAddress(uint8_t repeatNumber) {
-    int address = SimAddr::FirstRepeatCounter + repeatNumber;
-    return address < kSimMemorySize ? address : kNoAddress;
+    int address = MemoryMap::FirstRepeatCounter + repeatNumber;
+    return address < MemoryMap::Size ? address : kNoAddress;
 }
 
 struct Execution {
@@ -20,8 +20,8 @@ struct Execution {
 };
 
 void setMotors(SimMemoryMap& m, int left, int right) {
-    m[SimAddr::LeftMotor] = static_cast<uint8_t>(left);
-    m[SimAddr::RightMotor] = static_cast<uint8_t>(right);
+    m[MemoryMap::LeftWheel] = static_cast<uint8_t>(left);
+    m[MemoryMap::RightWheel] = static_cast<uint8_t>(right);
 }
 
 uint32_t motionTime(const ActionBlock& b) { return b.param[1] != 0 ? 0u : b.param[0] * 100u; }
@@ -41,9 +41,9 @@ Execution executeLed(const ActionBlock& b, SimMemoryMap& m, uint8_t bit) {
     Execution e;
     e.successor = b.next[0];
     if (b.param[3] == 0 || b.param[3] == 2)
-        m[SimAddr::Leds] |= bit;
+        m[MemoryMap::Leds] |= bit;
     else
-        m[SimAddr::Leds] &= static_cast<uint8_t>(~bit);
+        m[MemoryMap::Leds] &= static_cast<uint8_t>(~bit);
     e.timeMs = b.param[3] == 2 ? b.param[0] * 100u : 0u;
     e.chain = e.timeMs == 0;
     return e;
@@ -60,101 +60,79 @@ Execution executeRepeatEnd(const ActionBlock& b, SimMemoryMap& m) {
     return e;
 }
 
+// The simulator's bit of an LED block, in the simulator's own bit order.
+uint8_t ledBit(const BlockDescriptor& d) { return d.leftLed ? kSimLeftLedBit : kSimRightLedBit; }
+
+// A motor byte holds what a wheel rule gives, cut to 0..255 rather than wrapped round.
+uint8_t motorByte(int speed) { return static_cast<uint8_t>(std::clamp(speed, 0, 255)); }
+
+Execution executeMotion(const ActionBlock& b, SimMemoryMap& m) {
+    const BlockDescriptor& d = describe(b.type);
+    setMotors(m, motorByte(wheelSpeed(d.wheels[0], b.param)), motorByte(wheelSpeed(d.wheels[1], b.param)));
+    return {b.next[0], motionTime(b), false};
+}
+
 Execution execute(const ActionBlock& b, SimMemoryMap& m, SimRandom& random) {
     Execution e;
     e.successor = b.next[0];
     const auto& p = b.param;
-    switch (b.type) {
-    case BlockType::Start:
-    case BlockType::End: setMotors(m, 0, 0); break;
-    case BlockType::LeftForward: setMotors(m, slowedWheel(p[3]), kFullMotor); e.timeMs = motionTime(b); break;
-    case BlockType::Forward: setMotors(m, kFullMotor, kFullMotor); e.timeMs = motionTime(b); break;
-    case BlockType::RightForward: setMotors(m, kFullMotor, slowedWheel(p[3])); e.timeMs = motionTime(b); break;
-    case BlockType::TurnLeft: setMotors(m, 0, kFullMotor); e.timeMs = motionTime(b); break;
-    case BlockType::Stop: setMotors(m, 0, 0); e.timeMs = motionTime(b); break;
-    case BlockType::TurnRight: setMotors(m, kFullMotor, 0); e.timeMs = motionTime(b); break;
-    case BlockType::WheelControl:
-        setMotors(m, wheelControlSpeed(p[2]), wheelControlSpeed(p[3]));
-        e.timeMs = motionTime(b);
-        break;
-    case BlockType::Branch:
+    switch (describe(b.type).action) {
+    case BlockAction::Start:
+    case BlockAction::End: setMotors(m, 0, 0); break;
+    case BlockAction::Motion: return executeMotion(b, m);
+    case BlockAction::Branch:
         e.successor = branchHolds(b, m) ? b.next[0] : b.next[1];
         e.chain = true;
         break;
-    case BlockType::RandomBranch:
+    case BlockAction::RandomBranch:
         e.successor = (nextRandom(random) & 1) ? b.next[1] : b.next[0];
         e.chain = true;
         break;
-    case BlockType::Wait: e.timeMs = p[0] * 100u; break;
-    case BlockType::LeftLed: return executeLed(b, m, kSimLeftLedBit);
-    case BlockType::RightLed: return executeLed(b, m, kSimRightLedBit);
-    case BlockType::Calc: {
+    case BlockAction::Wait: e.timeMs = p[0] * 100u; break;
+    case BlockAction::Led: return executeLed(b, m, ledBit(describe(b.type)));
+    case BlockAction::Calc: {
         uint8_t dest = calcOperandAddress(p[0]);
         uint8_t source = p[3] == 0 ? p[4] : m[calcOperandAddress(p[2])];
         m[dest] = applyCalc(m[dest], source, p[1]);
-        e.chain = dest != SimAddr::LeftMotor && dest != SimAddr::RightMotor;
+        e.chain = dest != MemoryMap::LeftWheel && dest != MemoryMap::RightWheel;
         break;
     }
-    case BlockType::RepeatStart: {
+    case BlockAction::RepeatStart: {
         int address = repeatCounterAddress(p[2]);
         if (address != kNoAddress) m[address] = 0;
         e.chain = true;
         break;
     }
-    case BlockType::RepeatEnd: return executeRepeatEnd(b, m);
-    default: break;  // unknown code: ends the tick, goes on with next[0]
+    case BlockAction::RepeatEnd: return executeRepeatEnd(b, m);
+    case BlockAction::Unknown: break;  // ends the tick, goes on with next[0]
     }
     return e;
 }
 
+// A timed LED goes off; a timed motion block that runs a wheel stops both (Stop has nothing to stop).
 void applyExpiry(BlockType type, const std::array<uint8_t, 10>& p, SimMemoryMap& m) {
-    switch (type) {
-    case BlockType::RightLed:
-        if (p[3] == 2) m[SimAddr::Leds] &= static_cast<uint8_t>(~kSimRightLedBit);
-        break;
-    case BlockType::LeftLed:
-        if (p[3] == 2) m[SimAddr::Leds] &= static_cast<uint8_t>(~kSimLeftLedBit);
-        break;
-    case BlockType::LeftForward:
-    case BlockType::Forward:
-    case BlockType::RightForward:
-    case BlockType::TurnLeft:
-    case BlockType::TurnRight:
-    case BlockType::WheelControl:
-        if (p[1] == 0) setMotors(m, 0, 0);
-        break;
-    default: break;
-    }
+    const BlockDescriptor& d = describe(type);
+    if (d.action == BlockAction::Led && p[3] == 2)
+        m[MemoryMap::Leds] &= static_cast<uint8_t>(~ledBit(d));
+    bool runsAWheel = d.wheels[0].drive != WheelDrive::Stopped || d.wheels[1].drive != WheelDrive::Stopped;
+    if (d.action == BlockAction::Motion && runsAWheel && p[1] == 0) setMotors(m, 0, 0);
 }
 
 }  // namespace
 
-uint8_t slowedWheel(uint8_t slowDownPercent) {
-    if (slowDownPercent >= 100) return 0;
-    return static_cast<uint8_t>((100 - slowDownPercent) * kFullMotor / 100);
-}
-
 uint8_t wheelControlSpeed(uint8_t percent) {
     // Robots give back up to 106 % (254); only what no byte holds is cut, never wrapped round.
-    return static_cast<uint8_t>(std::min(percent * kFullMotor / 100, 255));
-}
-
-uint8_t branchOperandAddress(uint8_t index) {
-    return index < BranchOperandTable.size() ? BranchOperandTable[index] : 0;
-}
-
-uint8_t calcOperandAddress(uint8_t index) {
-    return index < CalcOperandTable.size() ? CalcOperandTable[index] : 0;
+    return motorByte(wheelSpeed({WheelDrive::PercentOf, 0}, {percent}));
 }
 
 uint8_t applyCalc(uint8_t a, uint8_t b, uint8_t op) {
     int r = a;
-    switch (op) {
-    case 0: r = b; break;
-    case 1: r = a + b; break;
-    case 2: r = a - b; break;
-    case 3: r = a * b; break;
-    case 4:
+    switch (static_cast<CalcOperator>(op)) {
+    case CalcOperator::Assign: r = b; break;
+    case CalcOperator::Add: r = a + b; break;
+    case CalcOperator::Subtract: r = a - b; break;
+    case CalcOperator::Multiply: r = a * b; break;
+    case CalcOperator::Divide:
         if (a != 0) r = b == 0 ? 255 : a / b;  // division by zero saturates and the run goes on
         break;
     default: break;
@@ -168,12 +146,12 @@ void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, c
     interp.last = nullptr;
     interp.waitMs = 0;
     interp.chainPending = false;
-    memory[SimAddr::Leds] = 0;
+    memory[MemoryMap::Leds] = 0;
 }
 
 void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory) {
-    memory[SimAddr::LeftMotor] = 0;
-    memory[SimAddr::RightMotor] = 0;
+    memory[MemoryMap::LeftWheel] = 0;
+    memory[MemoryMap::RightWheel] = 0;
     state = SimState::Stopped;
     interp.current = nullptr;
     interp.last = nullptr;

@@ -50,13 +50,8 @@ bool runHolds(const BlockInterpreter& interp, SimState state, const ActionBlock*
 StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
                             bool slowMotion, const HighlightFn& highlight);
 
-// Motor byte of a LeftForward/RightForward inner wheel; slow-downs above 100 % stop the wheel.
-uint8_t slowedWheel(uint8_t slowDownPercent);
 // Motor byte of a WheelControl percentage: percent x 240 / 100, at most 255.
 uint8_t wheelControlSpeed(uint8_t percent);
-// Memory address behind an operand index; indices past the table name unused address 0.
-uint8_t branchOperandAddress(uint8_t index);
-uint8_t calcOperandAddress(uint8_t index);
 // Applies one Calc operation (0 =, 1 +=, 2 -=, 3 *=, 4 /=) with the result clamped to 0..255.
 uint8_t applyCalc(uint8_t a, uint8_t b, uint8_t op);
 

@@ -8,6 +8,7 @@
 
 #include "model/text_record_file.h"
 #include "sim/lap_records.h"
+#include "sim/sim_world.h"
 
 namespace trovel {
 
@@ -15,7 +16,7 @@ namespace {
 
 constexpr float kPi = 3.1415927f;
 constexpr int kNoCourse = -1;
-constexpr float kMaxRobotHalf = 350.0f;  // a judging square wider than the field judges nothing more
+constexpr float kMaxRobotHalf = kWorldHalfWidth;  // a judging square wider than the field judges nothing more
 
 // Reads the fields after a key in order; a field that is not there reads as empty.
 class FieldCursor {
@@ -161,8 +162,8 @@ struct Loader {
             message(problemOf(status), slot.path, expected);
         }
         CourseRecord& course = set.courses[size_t(s - Slot::FirstCourse)];
-        course.startX = realIn(toNumber(f.value()), -350.0f, 350.0f);
-        course.startY = realIn(toNumber(f.value()), -250.0f, 250.0f);
+        course.startX = realIn(toNumber(f.value()), -kWorldHalfWidth, kWorldHalfWidth);
+        course.startY = realIn(toNumber(f.value()), -kWorldHalfHeight, kWorldHalfHeight);
         // Whole turns are dropped so a huge angle keeps its direction instead of losing all precision.
         double degrees = toNumber(f.value());
         degrees = std::isfinite(degrees) ? std::fmod(degrees, 360.0) : 0.0;

@@ -9,7 +9,7 @@
 namespace trovel {
 
 struct Vertex {
-    float x = 0, y = 0, z = 0;  // world units or back-buffer pixels (700 x 500); z always 0
+    float x = 0, y = 0, z = 0;  // world units or screen pixels; z always 0
     float rhw = 1;              // always 1
     uint32_t colour = 0xFFFFFFFF;  // ARGB, modulates the texture
     float u = 0, v = 0;
@@ -17,6 +17,10 @@ struct Vertex {
 };
 
 constexpr int kNoTexture = -1;
+
+// The back buffer that screen-space items are laid out on, in pixels.
+constexpr int kScreenWidth = 700;
+constexpr int kScreenHeight = 500;
 
 struct DrawItem {
     int texture = kNoTexture;         // texture slot, or kNoTexture
@@ -55,6 +59,12 @@ std::u16string timeGlyphs(int ms);
 void queueMessageRow(DrawList& list, int row, float left, float top, float right, float bottom, uint32_t colour);
 
 constexpr int kMessageRows = 13;
+// Rows of the message strip with a fixed use; rows 0..8 are named by the run's result.
+namespace MessageRow {
+constexpr int TimeLabel = 10;
+constexpr int NewRecord = 11;
+constexpr int Start = 12;
+}  // namespace MessageRow
 constexpr int kDigitGlyphs = 12;
 
 }  // namespace trovel

@@ -55,8 +55,8 @@ std::string traceRow(uint64_t tick, const Simulator& sim) {
     std::string row = std::to_string(tick) + ',' + floatText(sim.robot.x) + ',' + floatText(sim.robot.y) + ',' +
                       floatText(sim.robot.heading) + ',' + floatText(sim.robot.leftSpeed) + ',' +
                       floatText(sim.robot.rightSpeed);
-    for (int a = SimAddr::LeftSensor; a <= SimAddr::Sensor4; ++a) row += ',' + std::to_string(m[size_t(a)]);
-    row += ',' + std::to_string(m[SimAddr::Leds]) + ',' + std::to_string(sim.judge.result) + '\n';
+    for (int a = MemoryMap::LeftSensor; a <= MemoryMap::Sensor4; ++a) row += ',' + std::to_string(m[size_t(a)]);
+    row += ',' + std::to_string(m[MemoryMap::Leds]) + ',' + std::to_string(sim.judge.result) + '\n';
     return row;
 }
 

@@ -15,7 +15,7 @@ bool programUsesFloorSensor(const BlockProgram& program) {
     for (const auto& block : program.blocks) {
         if (block->type != BlockType::Branch) continue;
         uint8_t address = branchOperandAddress(block->param[0]);
-        if (address >= SimAddr::LeftSensor && address <= SimAddr::Sensor4) return true;
+        if (address >= MemoryMap::LeftSensor && address <= MemoryMap::Sensor4) return true;
     }
     return false;
 }

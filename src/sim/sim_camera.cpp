@@ -6,12 +6,12 @@ namespace trovel {
 
 void updateCamera(SimCamera& c, float robotX, float robotY) {
     if (c.zoom <= 1) {
-        c.x = -350 / c.zoom;
-        c.y = -250 / c.zoom;
+        c.x = -kWorldHalfWidth / c.zoom;
+        c.y = -kWorldHalfHeight / c.zoom;
         c.following = false;
         return;
     }
-    float hx = 350 / c.zoom, hy = 250 / c.zoom;
+    float hx = kWorldHalfWidth / c.zoom, hy = kWorldHalfHeight / c.zoom;
     float margin = 35 * c.zoom;
     if (std::fabs(robotX - (c.x + hx)) > hx - margin || std::fabs(robotY - (c.y + hy)) > hy - margin) {
         c.following = true;
@@ -30,7 +30,7 @@ void updateCamera(SimCamera& c, float robotX, float robotY) {
 }
 
 WorldPoint viewToWorld(const SimCamera& c, float px, float py, float w, float h) {
-    return {px / (w / 2) * 350 / c.zoom + c.x, py / (h / 2) * 250 / c.zoom + c.y};
+    return {px / (w / 2) * kWorldHalfWidth / c.zoom + c.x, py / (h / 2) * kWorldHalfHeight / c.zoom + c.y};
 }
 
 }  // namespace trovel

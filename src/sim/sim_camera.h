@@ -1,13 +1,15 @@
 #pragma once
 // The view onto the 700 x 500 field: zoom, scroll, and the smooth follow of the robot when zoomed in.
 
+#include "sim/sim_world.h"
+
 namespace trovel {
 
 constexpr float kZoomOut = 0.99f;
 
 struct SimCamera {
-    float x = -350 / kZoomOut;  // world coordinates of the view's top-left corner
-    float y = -250 / kZoomOut;
+    float x = -kWorldHalfWidth / kZoomOut;  // world coordinates of the view's top-left corner
+    float y = -kWorldHalfHeight / kZoomOut;
     float zoom = kZoomOut;      // 0.99, 2 or 4
     bool following = false;     // scrolling toward the target
     float targetX = 0;

@@ -6,6 +6,8 @@ namespace trovel {
 
 namespace {
 
+constexpr float kCentreX = kScreenWidth / 2, kCentreY = kScreenHeight / 2;  // of the screen
+
 uint32_t whiteWithAlpha(float alpha) {
     return static_cast<uint32_t>(static_cast<int>(255.0f * alpha)) << 24 | 0x00FFFFFF;
 }
@@ -13,7 +15,7 @@ uint32_t whiteWithAlpha(float alpha) {
 // The goal and start banner: 1000 x 160 at scale 1, centred on the screen.
 void queueBanner(DrawList& list, int row, float s, float alpha) {
     float hw = 500 / s, hh = 80 / s;
-    queueMessageRow(list, row, 350 - hw, 250 - hh, 350 + hw, 250 + hh, whiteWithAlpha(alpha));
+    queueMessageRow(list, row, kCentreX - hw, kCentreY - hh, kCentreX + hw, kCentreY + hh, whiteWithAlpha(alpha));
 }
 
 void stepGoal(Effect& e, DrawList& list, bool inner) {
@@ -38,13 +40,13 @@ void stepFailure(Effect& e, DrawList& list, bool inner) {
         e.y += e.speed;
         if (!e.settled) {
             e.alpha = 1;
-            if (e.y > 250) {
+            if (e.y > kCentreY) {
                 if (e.counter >= 1) {
                     --e.counter;
                     e.speed = -e.speed;
                 } else {
                     e.settled = true;
-                    e.y = 250;
+                    e.y = kCentreY;
                     e.counter = 50;
                 }
             }
@@ -53,7 +55,7 @@ void stepFailure(Effect& e, DrawList& list, bool inner) {
         }
     }
     queueMessageRow(list, e.row, 100, e.y - 40, 600, e.y + 40, whiteWithAlpha(e.alpha));
-    if (e.y > 500) e.inUse = false;
+    if (e.y > kScreenHeight) e.inUse = false;
 }
 
 void stepRecord(Effect& e, DrawList& list, bool inner, int bestMs) {

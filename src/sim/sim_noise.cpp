@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "sim/sim_world.h"
+
 // A fused multiply-add would round differently from one platform to the next. GCC does not fuse in
 // standard C++ mode; clang needs telling.
 #if defined(__clang__)
@@ -130,8 +132,8 @@ void jitterPose(SimRobot& robot, double distance, double degrees, SimRandom& ran
         v = 2 * uniformUnit(random) - 1;
     } while (u * u + v * v >= 1);
     const double turn = (2 * uniformUnit(random) - 1) * degrees;
-    robot.x = std::clamp(static_cast<float>(robot.x + u * distance), -350.0f, 350.0f);
-    robot.y = std::clamp(static_cast<float>(robot.y + v * distance), -250.0f, 250.0f);
+    robot.x = std::clamp(static_cast<float>(robot.x + u * distance), -kWorldHalfWidth, kWorldHalfWidth);
+    robot.y = std::clamp(static_cast<float>(robot.y + v * distance), -kWorldHalfHeight, kWorldHalfHeight);
     robot.heading = robot.heading + static_cast<float>(turn / 180 * kPi);
 }
 

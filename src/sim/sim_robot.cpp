@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "sim/sim_world.h"
+
 namespace trovel {
 
 Vec2 toWorld(const SimRobot& robot, Vec2 local) {
@@ -23,11 +25,11 @@ float rampWheel(float speed, int target) {
 }
 
 void moveRobot(SimRobot& robot, const SimMemoryMap& memory) {
-    robot.leftSpeed = rampWheel(robot.leftSpeed, memory[SimAddr::LeftMotor]);
-    robot.rightSpeed = rampWheel(robot.rightSpeed, memory[SimAddr::RightMotor]);
+    robot.leftSpeed = rampWheel(robot.leftSpeed, memory[MemoryMap::LeftWheel]);
+    robot.rightSpeed = rampWheel(robot.rightSpeed, memory[MemoryMap::RightWheel]);
     const float k = 0.01f;
-    float vL = robot.leftSpeed * k * memory[SimAddr::LeftGain] / 255.0f;
-    float vR = robot.rightSpeed * k * memory[SimAddr::RightGain] / 255.0f;
+    float vL = robot.leftSpeed * k * memory[MemoryMap::LeftMotorSetting] / 255.0f;
+    float vR = robot.rightSpeed * k * memory[MemoryMap::RightMotorSetting] / 255.0f;
     robot.heading = robot.heading - std::atan2(vR - vL, kWheelBase);
     float d = vL + vR;
     robot.x = robot.x + d * std::cos(robot.heading);
@@ -70,8 +72,8 @@ std::array<uint8_t, kFloorPointCount> readFloorSensors(const SimRobot& robot, co
     for (int k = 0; k < kFloorPointCount; ++k) {
         Vec2 p = toWorld(robot, kFloorPoints[size_t(k)]);
         // Casting far-off floats to int is undefined, so the sample point is first held near the field.
-        float fc = std::clamp((p.x + 350.0f) / 700.0f * static_cast<float>(w), -2.0f, static_cast<float>(w) + 2);
-        float fr = std::clamp((1.0f - (p.y + 250.0f) / 500.0f) * static_cast<float>(h), -2.0f,
+        float fc = std::clamp((p.x + kWorldHalfWidth) / (2 * kWorldHalfWidth) * static_cast<float>(w), -2.0f, static_cast<float>(w) + 2);
+        float fr = std::clamp((1.0f - (p.y + kWorldHalfHeight) / (2 * kWorldHalfHeight)) * static_cast<float>(h), -2.0f,
                               static_cast<float>(h) + 2);
         int col = static_cast<int>(fc);
         int row = static_cast<int>(fr);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/sim_world.h"
+
 namespace trovel {
 
 namespace {
@@ -62,7 +64,7 @@ void queueRobot(Simulator& sim) {
     queueWorldQuad(sim, {{{-b, b}, {b, b}, {b, -b}, {-b, -b}}}, {{{0, 0.5f + dv}, {1, 0.5f + dv}, {1, dv}, {0, dv}}},
                    robotColour(sim), Slot::Robot, Layer::Robot);
     const std::array<Vec2, 4> uv{{{0, 1}, {1, 1}, {1, 0}, {0, 0}}};
-    uint8_t leds = sim.memory[SimAddr::Leds];
+    uint8_t leds = sim.memory[MemoryMap::Leds];
     if (leds & kSimRightLedBit)
         queueWorldQuad(sim, {{{-33, 25}, {-21, 25}, {-21, 7}, {-33, 7}}}, uv, 0xE0FFFFFF, Slot::LedLight, Layer::Leds);
     if (leds & kSimLeftLedBit)
@@ -88,7 +90,7 @@ void queueStatus(Simulator& sim, const CourseRecord& c) {
         queueMessageRow(sim.draw, result, 120, 0, 466.5f, 46.875f, colour);
     }
     // The time label beside the running time.
-    queueMessageRow(sim.draw, 10, 400, 0, 625, 30, 0xFFFFFFFF);
+    queueMessageRow(sim.draw, MessageRow::TimeLabel, 400, 0, 625, 30, 0xFFFFFFFF);
     const int lap = std::min(sim.judge.lapMs, kMaxLapMs);
     uint32_t lapColour = lap == 0 ? 0xFF000000 : result == RunResult::Armed ? 0xFF0000FF : 0xFFFF0000;
     queueTime(sim.draw, lap, 565, 0, 15, 30, lapColour);
@@ -105,8 +107,8 @@ void simulationStep(Simulator& sim, const BlockProgram& program) {
         if (outcome == StepOutcome::RunStopped) sim.dragging = false;
         sim.innerTick = outcome == StepOutcome::BudgetExhausted;
     }
-    sim.memory[SimAddr::LeftGain] = sim.gains[0];
-    sim.memory[SimAddr::RightGain] = sim.gains[1];
+    sim.memory[MemoryMap::LeftMotorSetting] = sim.gains[0];
+    sim.memory[MemoryMap::RightMotorSetting] = sim.gains[1];
 
     const bool motionTick = sim.slowPhase == 0 && !sim.innerTick;
     if (sim.state != SimState::Paused && motionTick) {
@@ -126,7 +128,7 @@ void simulationStep(Simulator& sim, const BlockProgram& program) {
     if (!sim.innerTick && picture) {
         sim.floor = readFloorSensors(sim.robot, *picture);
         if (sim.noise.sensorSigma > 0) addSensorNoise(sim.floor, sim.noise.sensorSigma, sim.noiseRandom);
-        std::copy_n(sim.floor.begin(), 4, sim.memory.begin() + SimAddr::LeftSensor);
+        std::copy_n(sim.floor.begin(), 4, sim.memory.begin() + MemoryMap::LeftSensor);
     }
     sim.monitor = sim.memory;
 
@@ -134,7 +136,7 @@ void simulationStep(Simulator& sim, const BlockProgram& program) {
         JudgeEvents ev = judgeTick(sim.judge, *course,
                                    {sim.robot, sim.state, sim.floor, motionTick, sim.courses.robotHalf}, program);
         if (ev.goal) emit(sim, EffectType::Goal, RunResult::Goal);
-        if (ev.newRecord) emit(sim, EffectType::NewRecord, 11);
+        if (ev.newRecord) emit(sim, EffectType::NewRecord, MessageRow::NewRecord);
         if (ev.failure) emit(sim, EffectType::Failure, ev.failure);
     }
     if (isTimed) sim.judge.lapMs = std::min(sim.judge.lapMs, kMaxLapMs);
@@ -163,8 +165,8 @@ void resetSimulator(Simulator& sim) {
     sim.robot = SimRobot{};
     sim.state = SimState::Stopped;
     sim.interp = BlockInterpreter{.random = sim.interp.random};
-    sim.memory[SimAddr::LeftGain] = sim.gains[0];
-    sim.memory[SimAddr::RightGain] = sim.gains[1];
+    sim.memory[MemoryMap::LeftMotorSetting] = sim.gains[0];
+    sim.memory[MemoryMap::RightMotorSetting] = sim.gains[1];
     sim.floor.fill(0);
     sim.effects = EffectTable{};
     sim.draw.items.clear();
@@ -185,7 +187,7 @@ PlayOutcome playCommand(Simulator& sim, const BlockProgram& program) {
     sim.judge.lapMs = 0;
     const CourseRecord& c = *currentCourse(sim);
     if (c.courseFlags & CourseFlag::PlayReturnsToStart) toStartPose(sim);
-    if (timed(sim) && sim.judge.result == RunResult::Armed) emit(sim, EffectType::Start, 12);
+    if (timed(sim) && sim.judge.result == RunResult::Armed) emit(sim, EffectType::Start, MessageRow::Start);
     return PlayOutcome::Started;
 }
 
@@ -244,8 +246,8 @@ bool grabRobot(Simulator& sim, WorldPoint p) {
 
 void dragRobotTo(Simulator& sim, WorldPoint p) {
     if (!sim.dragging) return;
-    sim.robot.x = std::clamp(p.x, -350.0f, 350.0f) - sim.grabOffset.x;
-    sim.robot.y = std::clamp(p.y, -250.0f, 250.0f) - sim.grabOffset.y;
+    sim.robot.x = std::clamp(p.x, -kWorldHalfWidth, kWorldHalfWidth) - sim.grabOffset.x;
+    sim.robot.y = std::clamp(p.y, -kWorldHalfHeight, kWorldHalfHeight) - sim.grabOffset.y;
     sim.judge.result = RunResult::NotJudged;
 }
 
@@ -267,12 +269,14 @@ void stepSimulation(Simulator& sim, const BlockProgram& program) {
     sim.draw.items.clear();
     if (sim.drawEnabled && hasCourse(sim)) {
         queueQuad(sim.draw,
-                  {vertex(-350, 250, 0xFFFFFFFF, 0, 1), vertex(350, 250, 0xFFFFFFFF, 1, 1),
-                   vertex(350, -250, 0xFFFFFFFF, 1, 0), vertex(-350, -250, 0xFFFFFFFF, 0, 0)},
+                  {vertex(-kWorldHalfWidth, kWorldHalfHeight, 0xFFFFFFFF, 0, 1),
+                   vertex(kWorldHalfWidth, kWorldHalfHeight, 0xFFFFFFFF, 1, 1),
+                   vertex(kWorldHalfWidth, -kWorldHalfHeight, 0xFFFFFFFF, 1, 0),
+                   vertex(-kWorldHalfWidth, -kWorldHalfHeight, 0xFFFFFFFF, 0, 0)},
                   Slot::FirstCourse + sim.course, false, Layer::Course, false);
         queueQuad(sim.draw,
-                  {vertex(618, 500, 0x60FFFFFF, 0, 1), vertex(700, 500, 0x60FFFFFF, 1, 1),
-                   vertex(700, 470, 0x60FFFFFF, 1, 0), vertex(618, 470, 0x60FFFFFF, 0, 0)},
+                  {vertex(618, kScreenHeight, 0x60FFFFFF, 0, 1), vertex(kScreenWidth, kScreenHeight, 0x60FFFFFF, 1, 1),
+                   vertex(kScreenWidth, 470, 0x60FFFFFF, 1, 0), vertex(618, 470, 0x60FFFFFF, 0, 0)},
                   Slot::Badge, true, Layer::Course, true);
     }
     simulationStep(sim, program);

@@ -55,7 +55,7 @@ TEST(ShippedFolder, LoadsWithoutAnyMessageInJapaneseAndEnglish) {
         EXPECT_TRUE(r.messages.empty()) << "locale " << locale;
         EXPECT_EQ(config.skin.size(), 22u);
         EXPECT_EQ(config.resources.loaded, locale != kLcidJapanese);
-        for (int a = 0; a < kMemoryNameCount; ++a) {
+        for (int a = 0; a < MemoryMap::Size; ++a) {
             EXPECT_FALSE(config.memoryNames.displayName[a].empty()) << a;
             EXPECT_FALSE(config.memoryNames.shortName[a].empty()) << a;
         }

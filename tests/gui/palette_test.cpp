@@ -63,9 +63,9 @@ int countColor(const QImage& img, QRect area, QColor color) {
 
 RobotMemory sensors(uint8_t left, uint8_t right, uint8_t s3 = 0) {
     RobotMemory m{};
-    m[MemoryAddress::LeftSensor] = left;
-    m[MemoryAddress::RightSensor] = right;
-    m[MemoryAddress::Sensor3] = s3;
+    m[MemoryMap::LeftSensor] = left;
+    m[MemoryMap::RightSensor] = right;
+    m[MemoryMap::Sensor3] = s3;
     return m;
 }
 

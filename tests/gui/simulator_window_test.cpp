@@ -191,7 +191,7 @@ private slots:
         ticks(*w, 60);
         QCOMPARE(m_highlighted.back(), m_program.blocks[1].get());  // End
         QCOMPARE(w->simulator().state, SimState::Stopped);
-        QCOMPARE(int(w->simulator().memory[SimAddr::LeftMotor]), 0);
+        QCOMPARE(int(w->simulator().memory[MemoryMap::LeftWheel]), 0);
     }
 
     void openSimulatorLendsItsMemoryToThePaletteAndMemoryMap() {
@@ -201,20 +201,20 @@ private slots:
         ticks(*w, 2);
         QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
         RobotMemory memory = linkState().copyMemory(m_flags);
-        QVERIFY(memory[SimAddr::LeftSensor] != 0);  // the floor was sampled
-        QCOMPARE(memory[SimAddr::LeftSensor], w->simulator().memory[SimAddr::LeftSensor]);
-        QCOMPARE(int(memory[SimAddr::LeftMotor]), 0);
+        QVERIFY(memory[MemoryMap::LeftSensor] != 0);  // the floor was sampled
+        QCOMPARE(memory[MemoryMap::LeftSensor], w->simulator().memory[MemoryMap::LeftSensor]);
+        QCOMPARE(int(memory[MemoryMap::LeftWheel]), 0);
 
         press(*w, SimCommand::Play);
         ticks(*w, 3);
         QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
         memory = linkState().copyMemory(m_flags);
-        QCOMPARE(memory[SimAddr::RightSensor], w->simulator().memory[SimAddr::RightSensor]);
-        QCOMPARE(int(memory[SimAddr::LeftMotor]), 240);
+        QCOMPARE(memory[MemoryMap::RightSensor], w->simulator().memory[MemoryMap::RightSensor]);
+        QCOMPARE(int(memory[MemoryMap::LeftWheel]), 240);
         press(*w, SimCommand::Stop);
         ticks(*w, 1);
         QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
-        QCOMPARE(int(linkState().copyMemory(m_flags)[SimAddr::LeftMotor]), 0);
+        QCOMPARE(int(linkState().copyMemory(m_flags)[MemoryMap::LeftWheel]), 0);
 
         // A connected robot comes first.
         m_flags.set(Option::Connected);
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(sim.robot.y, -42.0f);
         QCOMPARE(sim.robot.heading, sim.courses.courses[3].startHeading);
         QVERIFY(sim.interp.current == nullptr);
-        QCOMPARE(int(sim.memory[SimAddr::LeftMotor]), 0);
+        QCOMPARE(int(sim.memory[MemoryMap::LeftWheel]), 0);
         QVERIFY(w->windowTitle().endsWith(QString::fromStdU16String(sim.courses.courses[3].name) + "]"));
     }
 
@@ -607,7 +607,7 @@ private slots:
                 differs += frame.pixel(p) != course.pixel(c) ? 1 : 0;
             }
         QVERIFY2(differs > 60, qPrintable(QString::number(differs)));
-        QCOMPARE(int(sim.memory[SimAddr::Leds]), 3);
+        QCOMPARE(int(sim.memory[MemoryMap::Leds]), 3);
         QCOMPARE(sim.judge.result, RunResult::Armed);
 
         w->show();

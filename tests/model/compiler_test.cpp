@@ -79,6 +79,8 @@ TEST(Compiler, BranchCalcAndLedEncodings) {
 
     EXPECT_EQ(code(compileOne(BlockType::Calc, {0, 1, 0, 0, 7}))[3], (Instruction{0x31, 16, 7, 2}));
     EXPECT_EQ(code(compileOne(BlockType::Calc, {2, 4, 11, 1}))[3], (Instruction{0x44, 18, 9, 2}));
+    // An operand index past the table (a damaged file) counts round it again.
+    EXPECT_EQ(code(compileOne(BlockType::Calc, {17, 0, 26, 1}))[3], (Instruction{0x40, 16, 5, 2}));
 
     EXPECT_EQ(code(compileOne(BlockType::LeftLed, {10, 0, 0, 0}))[3], (Instruction{0x37, 0x0F, 0x01, 2}));
     EXPECT_EQ(code(compileOne(BlockType::RightLed, {10, 0, 0, 1}))[3], (Instruction{0x36, 0x0F, 0xFD, 2}));

@@ -215,7 +215,7 @@ TEST(LinkThread, RobotWithAnIncompleteFirmwareIsLeftInItsBootLoader) {
 TEST(LinkThread, QueuedBytesWaitForAMemoryCopyThatArrived) {
     RobotRig rig;
     rig.connect();
-    for (int i = 0; i < kRobotMemoryBytes; ++i) rig.robot->setMemory(i, static_cast<uint8_t>(100 + i));
+    for (int i = 0; i < MemoryMap::Size; ++i) rig.robot->setMemory(i, static_cast<uint8_t>(100 + i));
     rig.link.QueueMemoryByte(2, 0);
     rig.link.QueueMemoryByte(3, 0);
     rig.robot->addFault({RobotFault::Late, 2});  // the first memory read is lost

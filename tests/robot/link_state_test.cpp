@@ -11,8 +11,8 @@ namespace {
 
 RobotMemory memoryWith(uint8_t left, uint8_t right) {
     RobotMemory m{};
-    m[MemoryAddress::LeftSensor] = left;
-    m[MemoryAddress::RightSensor] = right;
+    m[MemoryMap::LeftSensor] = left;
+    m[MemoryMap::RightSensor] = right;
     return m;
 }
 
@@ -45,16 +45,16 @@ TEST(LinkStateMemory, RobotWhenConnectedSimulatorWhileItRunsOtherwise) {
         return running;
     });
     EXPECT_EQ(state.sensorSource(flags), SensorSource::Simulator);
-    EXPECT_EQ(state.copyMemory(flags)[MemoryAddress::LeftSensor], 33);
+    EXPECT_EQ(state.copyMemory(flags)[MemoryMap::LeftSensor], 33);
 
     flags.set(Option::Connected);  // the robot is preferred over a running simulation
     EXPECT_EQ(state.sensorSource(flags), SensorSource::Robot);
-    EXPECT_EQ(state.copyMemory(flags)[MemoryAddress::RightSensor], 22);
+    EXPECT_EQ(state.copyMemory(flags)[MemoryMap::RightSensor], 22);
 
     flags.clear(Option::Connected);
     running = false;  // a stopped simulation lends nothing
     EXPECT_EQ(state.sensorSource(flags), SensorSource::None);
-    EXPECT_EQ(state.copyMemory(flags)[MemoryAddress::LeftSensor], 11);
+    EXPECT_EQ(state.copyMemory(flags)[MemoryMap::LeftSensor], 11);
 }
 
 TEST(LinkStateStatus, ListenerHearsEachStatus) {

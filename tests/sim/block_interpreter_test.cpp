@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "model/compiler.h"
+
 #include "sim_test_support.h"
 
 namespace trovel {
@@ -31,12 +33,12 @@ TEST(BlockInterpreter, TimedForwardHoldsMotorsThenStopsThenMovesOn) {
     const ActionBlock* wait = blockAt(p, 2);
     for (int tick = 1; tick <= 62; ++tick) {
         r.step();
-        EXPECT_EQ(r.memory[SimAddr::LeftMotor], 240) << tick;
-        EXPECT_EQ(r.memory[SimAddr::RightMotor], 240) << tick;
+        EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 240) << tick;
+        EXPECT_EQ(r.memory[MemoryMap::RightWheel], 240) << tick;
     }
     r.step();
-    EXPECT_EQ(r.memory[SimAddr::LeftMotor], 0);
-    EXPECT_EQ(r.memory[SimAddr::RightMotor], 0);
+    EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 0);
+    EXPECT_EQ(r.memory[MemoryMap::RightWheel], 0);
     EXPECT_EQ(r.interp.current, wait);
     r.step();
     EXPECT_EQ(r.interp.lastType, BlockType::Wait);
@@ -49,16 +51,16 @@ TEST(BlockInterpreter, ContinuingAndZeroDurationMotionKeepWheelsRunning) {
     Interp r(p);
     r.step();
     r.step();
-    EXPECT_EQ(r.memory[SimAddr::LeftMotor], 0);
-    EXPECT_EQ(r.memory[SimAddr::RightMotor], 240);
+    EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 0);
+    EXPECT_EQ(r.memory[MemoryMap::RightWheel], 240);
     EXPECT_EQ(r.interp.waitMs, 0u);
     r.step();  // duration 0, timed: behaves like continuing
-    EXPECT_EQ(r.memory[SimAddr::LeftMotor], 240);
-    EXPECT_EQ(r.memory[SimAddr::RightMotor], 120);
+    EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 240);
+    EXPECT_EQ(r.memory[MemoryMap::RightWheel], 120);
     EXPECT_EQ(r.interp.waitMs, 0u);
     r.step();
-    EXPECT_EQ(r.memory[SimAddr::LeftMotor], 0);
-    EXPECT_EQ(r.memory[SimAddr::RightMotor], 0);
+    EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 0);
+    EXPECT_EQ(r.memory[MemoryMap::RightWheel], 0);
 }
 
 TEST(BlockInterpreter, StopIsNotStoppedAgainAtExpiryAndEndStopsTheRun) {
@@ -66,14 +68,14 @@ TEST(BlockInterpreter, StopIsNotStoppedAgainAtExpiryAndEndStopsTheRun) {
     Interp r(p);
     r.step();
     r.step();  // Stop, 100 ms -> 96 ms = 6 ticks
-    r.memory[SimAddr::LeftMotor] = 77;  // as if a Calc had written it
+    r.memory[MemoryMap::LeftWheel] = 77;  // as if a Calc had written it
     for (int i = 0; i < 6; ++i) r.step();
-    EXPECT_EQ(r.memory[SimAddr::LeftMotor], 77);
+    EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 77);
     r.step();  // End
     EXPECT_EQ(r.state, SimState::Running);
     EXPECT_EQ(r.step(), StepOutcome::RunStopped);
     EXPECT_EQ(r.state, SimState::Stopped);
-    EXPECT_EQ(r.memory[SimAddr::LeftMotor], 0);
+    EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 0);
 }
 
 TEST(BlockInterpreter, WheelControlAndSlowDownLimits) {
@@ -81,11 +83,11 @@ TEST(BlockInterpreter, WheelControlAndSlowDownLimits) {
     Interp r(p);
     r.step();
     r.step();
-    EXPECT_EQ(r.memory[SimAddr::LeftMotor], 120);
-    EXPECT_EQ(r.memory[SimAddr::RightMotor], 242);  // above 100 % keeps the rule while it fits a byte
+    EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 120);
+    EXPECT_EQ(r.memory[MemoryMap::RightWheel], 242);  // above 100 % keeps the rule while it fits a byte
     r.step();
-    EXPECT_EQ(r.memory[SimAddr::LeftMotor], 0);  // slow-down beyond 100 % stops the inner wheel
-    EXPECT_EQ(r.memory[SimAddr::RightMotor], 240);
+    EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 0);  // slow-down beyond 100 % stops the inner wheel
+    EXPECT_EQ(r.memory[MemoryMap::RightWheel], 240);
 
     // Robots give back up to 106 %; only a value that no byte holds is cut, to 255.
     const std::pair<uint8_t, uint8_t> speeds[] = {{0, 0},     {33, 79},   {100, 240}, {101, 242},
@@ -103,15 +105,15 @@ TEST(BlockInterpreter, LedModesUseTheSimulatorBitOrder) {
     Interp r(p);
     r.step();                                    // Start
     r.step();                                    // LeftLed on chains into the timed RightLed
-    EXPECT_EQ(r.memory[SimAddr::Leds], 0x03);
+    EXPECT_EQ(r.memory[MemoryMap::Leds], 0x03);
     EXPECT_EQ(r.interp.waitMs, 288u);
     for (int i = 0; i < 17; ++i) r.step();
-    EXPECT_EQ(r.memory[SimAddr::Leds], 0x03);
+    EXPECT_EQ(r.memory[MemoryMap::Leds], 0x03);
     r.step();  // expiry clears the right LED (bit 0) only
-    EXPECT_EQ(r.memory[SimAddr::Leds], kSimLeftLedBit);
+    EXPECT_EQ(r.memory[MemoryMap::Leds], kSimLeftLedBit);
     r.step();  // Wait 0 ends the tick
     r.step();  // LeftLed off, timed LeftLed of 0 s chains and stays on, Wait ends the tick
-    EXPECT_EQ(r.memory[SimAddr::Leds], kSimLeftLedBit);
+    EXPECT_EQ(r.memory[MemoryMap::Leds], kSimLeftLedBit);
     EXPECT_EQ(r.interp.waitMs, 0u);
 }
 
@@ -138,8 +140,24 @@ TEST(BlockInterpreter, CalcChainsUnlessItWritesAMotor) {
     EXPECT_EQ(r.step(), StepOutcome::TickEnded);
     EXPECT_EQ(r.memory[16], 255);
     EXPECT_EQ(r.memory[17], 255);
-    EXPECT_EQ(r.memory[SimAddr::LeftMotor], 30);
+    EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 30);
     EXPECT_EQ(r.interp.lastType, BlockType::Calc);  // the motor write ended the tick before the Wait
+}
+
+TEST(BlockInterpreter, CalcWritesTheAddressTheCompilerEncodes) {
+    // Operand indices past the table come only from damaged files; the robot and the simulator
+    // must still agree on which byte such a block writes.
+    for (uint8_t index : {0, 10, 16, 17, 27, 200, 255}) {
+        SCOPED_TRACE(int(index));
+        BlockProgram p = chain({{BlockType::Calc, {index, 0, 0, 0, 77}}, {BlockType::Wait, {1}}});
+        const Instruction calc = compileProgram(p).image.instruction(2);
+        ASSERT_EQ(calc[0], Op::Assign);
+        Interp r(p);
+        r.step();
+        r.step();
+        for (int address = 0; address < MemoryMap::Size; ++address)
+            EXPECT_EQ(r.memory[size_t(address)], address == calc[1] ? 77 : 0) << address;
+    }
 }
 
 TEST(BlockInterpreter, BranchComparesAtTheBoundary) {
@@ -152,7 +170,7 @@ TEST(BlockInterpreter, BranchComparesAtTheBoundary) {
     less->next = {yes, no};
     for (auto [sensor, expected] : {std::pair{59, yes}, std::pair{60, no}}) {
         Interp r(p);
-        r.memory[SimAddr::LeftSensor] = uint8_t(sensor);
+        r.memory[MemoryMap::LeftSensor] = uint8_t(sensor);
         r.step();
         r.step();
         EXPECT_EQ(r.interp.lastParam[0], expected->param[0]) << sensor;
@@ -206,7 +224,7 @@ TEST(BlockInterpreter, EndlessRepeatCounterWraps) {
     Interp r(p);
     for (int i = 0; i < 260; ++i) r.step();
     EXPECT_EQ(r.state, SimState::Running);
-    EXPECT_EQ(r.memory[SimAddr::FirstRepeatCounter], (259 - 1) % 256);
+    EXPECT_EQ(r.memory[MemoryMap::FirstRepeatCounter], (259 - 1) % 256);
 }
 
 TEST(BlockInterpreter, BranchOnlyLoopUsesTheBudgetAndResumes) {
@@ -248,8 +266,8 @@ TEST(BlockInterpreter, AChainThatEndsFinishesInItsTick) {
     r.step();  // Start
     EXPECT_EQ(r.step(), StepOutcome::TickEnded);
     EXPECT_EQ(r.interp.lastType, BlockType::Wait);
-    EXPECT_EQ(r.memory[SimAddr::FirstRepeatCounter], 255);
-    EXPECT_EQ(r.memory[SimAddr::FirstVariable], 255);
+    EXPECT_EQ(r.memory[MemoryMap::FirstRepeatCounter], 255);
+    EXPECT_EQ(r.memory[MemoryMap::FirstVariable], 255);
 }
 
 TEST(BlockInterpreter, RandomBranchFollowsTheSeed) {
@@ -298,10 +316,10 @@ TEST(BlockInterpreter, SecondRunKeepsVariablesButClearsLeds) {
     Interp r(p);
     for (int i = 0; i < 5; ++i) r.step();
     EXPECT_EQ(r.memory[16], 7);
-    EXPECT_EQ(r.memory[SimAddr::Leds], kSimLeftLedBit);
+    EXPECT_EQ(r.memory[MemoryMap::Leds], kSimLeftLedBit);
     startRun(r.interp, r.state, r.memory, p);
     EXPECT_EQ(r.memory[16], 7);
-    EXPECT_EQ(r.memory[SimAddr::Leds], 0);
+    EXPECT_EQ(r.memory[MemoryMap::Leds], 0);
 }
 
 }  // namespace

@@ -11,9 +11,9 @@ namespace {
 
 SimMemoryMap motors(int left, int right, int gain = 255) {
     SimMemoryMap m{};
-    m[SimAddr::LeftMotor] = uint8_t(left);
-    m[SimAddr::RightMotor] = uint8_t(right);
-    m[SimAddr::LeftGain] = m[SimAddr::RightGain] = uint8_t(gain);
+    m[MemoryMap::LeftWheel] = uint8_t(left);
+    m[MemoryMap::RightWheel] = uint8_t(right);
+    m[MemoryMap::LeftMotorSetting] = m[MemoryMap::RightMotorSetting] = uint8_t(gain);
     return m;
 }
 

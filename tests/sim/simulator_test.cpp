@@ -214,8 +214,8 @@ TEST(Simulator, BranchLoopNeitherMovesNorSamplesNorTimes) {
     Bench b(JudgeFlag::Timed, std::move(p));
     b.play();
     b.sim.robot.leftSpeed = b.sim.robot.rightSpeed = 240;
-    b.sim.memory[SimAddr::LeftMotor] = b.sim.memory[SimAddr::RightMotor] = 240;
-    b.sim.memory[SimAddr::LeftSensor] = 99;
+    b.sim.memory[MemoryMap::LeftWheel] = b.sim.memory[MemoryMap::RightWheel] = 240;
+    b.sim.memory[MemoryMap::LeftSensor] = 99;
     b.step();  // Start sets the motors to 0 and ends the tick; the robot coasts
     float x = b.sim.robot.x;
     int lap = b.sim.judge.lapMs;
@@ -269,7 +269,7 @@ TEST(Simulator, DrawListLayersAndStatusGlyphs) {
     b.sim.courses.drawJudgingAreas = true;
     b.course().checkpoints = {{300, -10, 320, 10}, {120, -10, 130, 10}};
     b.play();
-    b.sim.memory[SimAddr::Leds] = kSimLeftLedBit | kSimRightLedBit;
+    b.sim.memory[MemoryMap::Leds] = kSimLeftLedBit | kSimRightLedBit;
     b.step();
     const auto& items = b.sim.draw.items;
     for (size_t i = 1; i < items.size(); ++i) ASSERT_GE(items[i - 1].layer, items[i].layer);

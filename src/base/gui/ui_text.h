@@ -9,6 +9,7 @@
 
 #include "base/message_format.h"
 #include "editor/captions.h"
+#include "model/memory_map.h"
 
 namespace trovel {
 
@@ -21,7 +22,7 @@ QString uiText(int id);
 QString uiFormat(int id, std::initializer_list<MessageArg> args);
 
 // The chart's text sources: the string table plus the two name tables of memname.ini.
-TextSources chartTextSources(const std::array<std::u16string, 32>& displayNames,
-                             const std::array<std::u16string, 32>& shortNames);
+TextSources chartTextSources(const std::array<std::u16string, MemoryMap::Size>& displayNames,
+                             const std::array<std::u16string, MemoryMap::Size>& shortNames);
 
 }  // namespace trovel

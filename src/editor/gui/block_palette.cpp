@@ -29,10 +29,10 @@ struct SensorSlot {
     bool fourSensorsOnly;
 };
 constexpr SensorSlot kSensorSlots[] = {
-    {MemoryAddress::LeftSensor, 20, 242, 314, false},
-    {MemoryAddress::RightSensor, 176, 242, 314, false},
-    {MemoryAddress::Sensor3, 14, 288, 314, true},
-    {MemoryAddress::Sensor4, 184, 288, 314, true},
+    {MemoryMap::LeftSensor, 20, 242, 314, false},
+    {MemoryMap::RightSensor, 176, 242, 314, false},
+    {MemoryMap::Sensor3, 14, 288, 314, true},
+    {MemoryMap::Sensor4, 184, 288, 314, true},
 };
 
 QString sensorText(SensorSource source, uint8_t value) {
@@ -149,8 +149,8 @@ void BlockPalette::placePanel() {
 bool BlockPalette::timerTick() {
     const RobotMemory memory = m_link.copyMemory(m_options);
     // Only the two main sensors ask for a redraw; ③ and ④ follow with the next one.
-    bool redraw = memory[MemoryAddress::LeftSensor] != m_previousMemory[MemoryAddress::LeftSensor] ||
-                  memory[MemoryAddress::RightSensor] != m_previousMemory[MemoryAddress::RightSensor];
+    bool redraw = memory[MemoryMap::LeftSensor] != m_previousMemory[MemoryMap::LeftSensor] ||
+                  memory[MemoryMap::RightSensor] != m_previousMemory[MemoryMap::RightSensor];
     m_previousMemory = memory;
     const bool connected = m_options.has(Option::Connected);
     if (connected != m_previousConnected) redraw = true;

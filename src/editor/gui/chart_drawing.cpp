@@ -307,12 +307,12 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
         // all alike, so one band of them is built and copied: a one-pixel column fill per vertical
         // line touches every row of the buffer and cost more than the whole chart.
         const QColor grid = style.colors[ChartColor::Grid];
-        const int firstX = std::max(0, (scroll.x() + 8) / 9 * 9), lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
-        const int firstY = std::max(0, (scroll.y() + 8) / 9 * 9), lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
-        QImage band(visible.width(), 8, QImage::Format_RGB32);
+        const int firstX = std::max(0, (scroll.x() + kGrid - 1) / kGrid * kGrid), lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
+        const int firstY = std::max(0, (scroll.y() + kGrid - 1) / kGrid * kGrid), lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
+        QImage band(visible.width(), kGrid - 1, QImage::Format_RGB32);
         band.fill(style.colors[ChartColor::Background]);
         auto* row = reinterpret_cast<QRgb*>(band.scanLine(0));
-        for (int x = firstX; x < lastX; x += 9) {
+        for (int x = firstX; x < lastX; x += kGrid) {
             const int sx = x - scroll.x();
             if (sx >= 0 && sx < band.width()) row[sx] = grid.rgb();
         }
@@ -324,10 +324,10 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
             if (y == nextLine) {
                 p.fillRect(QRect(0, y, visible.width(), 1), grid);
                 ++y;
-                nextLine = y + scroll.y() + 8 < lastY ? y + 8 : visible.height();
+                nextLine = y + scroll.y() + kGrid - 1 < lastY ? y + kGrid - 1 : visible.height();
                 continue;
             }
-            const int rows = std::min({8, nextLine - y, visible.height() - y});
+            const int rows = std::min({kGrid - 1, nextLine - y, visible.height() - y});
             p.drawImage(QPoint(0, y), band, QRect(0, 0, band.width(), rows));
             y += rows;
         }

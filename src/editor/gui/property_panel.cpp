@@ -181,7 +181,8 @@ void PropertyPanel::fillOperands(QComboBox* list, const uint8_t* table, int coun
         const int address = table[i];
         QString name;
         if (m_host.names) name = toQString(m_host.names->displayName[static_cast<size_t>(address)]);
-        if (name.isEmpty() && address >= 9 && address <= 14) name = uiText(Str::FirstSensorCaption + address - 9);
+        if (name.isEmpty() && address >= MemoryMap::LeftSensor && address <= MemoryMap::Sensor6)
+            name = uiText(Str::FirstSensorCaption + address - MemoryMap::LeftSensor);
         if (name.isEmpty()) name = QString::number(address);
         list->addItem(name);
     }

@@ -31,7 +31,7 @@ class MemoryMapWindow : public QWidget {
     Q_OBJECT
 public:
     // names: the display name of each memory address (memname.ini); source: the memory to show.
-    MemoryMapWindow(const std::array<std::u16string, 32>& names, std::function<RobotMemory()> source,
+    MemoryMapWindow(const std::array<std::u16string, MemoryMap::Size>& names, std::function<RobotMemory()> source,
                     MemoryMapPlacement& placement, QWidget* owner = nullptr);
 
     // One refresh: rewrites the value cells whose byte changed since the last one.

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+#include "sim/sim_world.h"
+
 namespace trovel {
 
 namespace {
@@ -42,7 +44,7 @@ std::vector<uint8_t> pathPicturePng(const CoursePicture* course, const std::vect
         image.fill(QColor(200, 200, 200));
 
     const double sx = double(width) / kCourseWidth, sy = double(height) / kCourseHeight;
-    auto toPixel = [&](const Vec2& p) { return QPointF((p.x + 350.0) * sx, (p.y + 250.0) * sy); };
+    auto toPixel = [&](const Vec2& p) { return QPointF((p.x + double(kWorldHalfWidth)) * sx, (p.y + double(kWorldHalfHeight)) * sy); };
     QPolygonF line;
     for (const Vec2& p : path)
         if (std::isfinite(p.x) && std::isfinite(p.y)) line << toPixel(p);

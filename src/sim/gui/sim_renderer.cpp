@@ -55,7 +55,7 @@ void drawTextured(QPainter& p, const DrawItem& item, const std::array<QPointF, 4
 }  // namespace
 
 QImage makeBackBuffer() {
-    QImage image(kBackBufferWidth, kBackBufferHeight, QImage::Format_ARGB32_Premultiplied);
+    QImage image(kScreenWidth, kScreenHeight, QImage::Format_ARGB32_Premultiplied);
     image.fill(kClearColour);
     return image;
 }

@@ -15,8 +15,6 @@ namespace trovel {
 
 class SimTextures;
 
-constexpr int kBackBufferWidth = 700;
-constexpr int kBackBufferHeight = 500;
 constexpr QRgb kClearColour = 0xFF009696;
 
 // A back buffer of the right size and format.

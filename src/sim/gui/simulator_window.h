@@ -17,6 +17,7 @@
 #include <mutex>
 #include <vector>
 
+#include "model/memory_map.h"
 #include "model/program.h"
 
 class QAction;
@@ -148,7 +149,7 @@ private:
     int m_soundsRequested = 0;
     // What the palette and the memory map read through the link state while the simulator is open.
     mutable std::mutex m_memoryMutex;
-    std::array<uint8_t, 32> m_published{};
+    MemoryImage m_published{};
 };
 
 // Opens the one simulator window, or raises it when it is open already.
