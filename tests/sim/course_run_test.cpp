@@ -37,7 +37,7 @@ RunOutcome runShipped(int course, const BlockProgram& program, std::optional<uin
 }
 
 // The stored poses below are exact floats from one machine. The robot's motion goes through the C
-// library's sin and cos, which may round differently in the last bit elsewhere (another libm, another
+// library's sin, cos and atan2, which may round differently in the last bit elsewhere (another libm, another
 // architecture): a mismatch there in the last digits is the library, not the simulator.
 TEST(ShippedCourses, LineFollowerLapsTheCheckpointCourseIdentically) {
     RunOutcome o = runShipped(1, example("line_follower.qxp"), 1000);
