@@ -37,8 +37,8 @@ RunOutcome runShipped(int course, const BlockProgram& program, std::optional<uin
 }
 
 // The stored poses below are exact floats from one machine. The robot's motion goes through the C
-// library's sin, cos and atan2, which may round differently in the last bit elsewhere (another libm, another
-// architecture): a mismatch there in the last digits is the library, not the simulator.
+// library's sin, cos and atan2, which may round differently in the last bit elsewhere (another libm,
+// another architecture): a mismatch there in the last digits is the library, not the simulator.
 TEST(ShippedCourses, LineFollowerLapsTheCheckpointCourseIdentically) {
     RunOutcome o = runShipped(1, example("line_follower.qxp"), 1000);
     EXPECT_EQ(o.result, RunResult::Goal);
