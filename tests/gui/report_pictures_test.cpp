@@ -5,6 +5,7 @@
 
 #include "app/gui/chart_render.h"
 #include "sim/gui/path_picture.h"
+#include "scratch_dir.h"
 
 using namespace trovel;
 
@@ -74,8 +75,8 @@ private slots:
     }
 
     void chartBytesAreThePictureRenderWrites() {
-        const QString out = QStringLiteral(TROVEL_TEST_TMP "/report_pictures_chart.png");
-        QDir().mkpath(QStringLiteral(TROVEL_TEST_TMP));
+        const QString out =
+            QString::fromStdString((test::scratchDir("gui", "report_pictures") / "chart.png").string());
         RenderRequest request;
         request.program = TROVEL_SOURCE_DIR "/examples/line_follower.qxp";
         request.appDir = TROVEL_APP_DIR;

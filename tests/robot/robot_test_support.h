@@ -13,6 +13,7 @@
 #include "robot/boot_loader.h"
 #include "robot/hid_link.h"
 #include "robot/virtual_robot.h"
+#include "scratch_dir.h"
 
 namespace trovel::test {
 
@@ -52,12 +53,4 @@ struct RobotRig {
         flags.set(Option::Connected);
     }
 };
-
-inline std::filesystem::path scratch(const std::string& name) {
-    const std::filesystem::path dir = std::filesystem::path(TROVEL_TEST_TMP) / "robot" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
 }  // namespace trovel::test
