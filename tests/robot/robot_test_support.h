@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,13 +38,45 @@ inline bool eventually(const std::function<bool()>& done, int ms = 3000) {
     return done();
 }
 
+// Link time for a test: it starts at 0 and moves only when the link, a transfer or the robot sleeps,
+// and then at once, so a limit on it holds however slowly the machine runs the test. `onSleep`
+// (set before anything runs) is called after each step with the time reached, for a test that
+// acts at a moment of link time.
+class SteppedClock {
+public:
+    LinkClock clock() {
+        return {[this] { return now(); },
+                [this](std::chrono::milliseconds time) {
+                    const std::chrono::milliseconds reached(m_ms += time.count());
+                    if (onSleep) onSleep(reached);
+                }};
+    }
+    std::chrono::milliseconds now() const { return std::chrono::milliseconds(m_ms.load()); }
+    std::function<void(std::chrono::milliseconds reached)> onSleep;
+
+private:
+    std::atomic<int64_t> m_ms{0};
+};
+
 struct RobotRig {
+    // With `steppedTime`, the link, its transfers and the robot run on `time` instead of the machine's clock.
+    explicit RobotRig(bool steppedTime = false) : stepped(steppedTime) {
+        if (stepped) robot->setClock(time.clock());
+    }
+    bool stepped;
+    SteppedClock time;
     std::shared_ptr<VirtualRobot> robot = VirtualRobot::create();
     OptionFlags flags;
     LinkState state;
-    HidLink link{robot->finder(), flags, state, fastTiming()};
+    HidLink link{robot->finder(), flags, state, timing()};
     std::atomic<bool> cancel{false};
     TransferContext ctx{link, &cancel, {}};
+
+    LinkTiming timing() {
+        LinkTiming t = fastTiming();
+        if (stepped) t.clock = time.clock();
+        return t;
+    }
 
     // What the link thread's discovery leaves behind: the robot open and connected.
     void connect() {
@@ -53,4 +86,5 @@ struct RobotRig {
         flags.set(Option::Connected);
     }
 };
+
 }  // namespace trovel::test
