@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +13,7 @@
 
 #include "robot/boot_loader.h"
 #include "robot/hid_link.h"
+#include "robot/stepped_clock.h"
 #include "robot/virtual_robot.h"
 #include "scratch_dir.h"
 
@@ -37,26 +38,6 @@ inline bool eventually(const std::function<bool()>& done, int ms = 3000) {
     }
     return done();
 }
-
-// Link time for a test: it starts at 0 and moves only when the link, a transfer or the robot sleeps,
-// and then at once, so a limit on it holds however slowly the machine runs the test. `onSleep`
-// (set before anything runs) is called after each step with the time reached, for a test that
-// acts at a moment of link time.
-class SteppedClock {
-public:
-    LinkClock clock() {
-        return {[this] { return now(); },
-                [this](std::chrono::milliseconds time) {
-                    const std::chrono::milliseconds reached(m_ms += time.count());
-                    if (onSleep) onSleep(reached);
-                }};
-    }
-    std::chrono::milliseconds now() const { return std::chrono::milliseconds(m_ms.load()); }
-    std::function<void(std::chrono::milliseconds reached)> onSleep;
-
-private:
-    std::atomic<int64_t> m_ms{0};
-};
 
 struct RobotRig {
     // With `steppedTime`, the link, its transfers and the robot run on `time` instead of the machine's clock.
