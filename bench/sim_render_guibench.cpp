@@ -31,7 +31,7 @@ struct Scene {
         f->next[0] = f;  // drives on for ever
         start->next[0] = f;
         loadCourseConfig(sim.courses, TROVEL_APP_DIR, textures.loader());
-        setUpRun(sim, program, RunOptions{.course = 2});
+        prepareRun(sim, program, RunOptions{.course = 2});
         setZoom(sim, zoom);
     }
 };

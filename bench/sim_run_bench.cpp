@@ -28,7 +28,7 @@ void runTicks(benchmark::State& state, bool draw) {
         state.SkipWithError("examples/line_follower.qxp did not load");
         return;
     }
-    setUpRun(sim, program, RunOptions{.course = 1});
+    prepareRun(sim, program, RunOptions{.course = 1});
     for (auto _ : state) {
         stepSimulation(sim, program);
         benchmark::DoNotOptimize(sim.robot.x);

@@ -43,8 +43,12 @@ constexpr CommandHelp kCommands[] = {
      "                       the start pose moves within D units and A degrees, the\n"
      "                       gains differ by up to P % (drawn from --seed)\n"
      "      --trace=FILE.csv write one CSV row per tick\n"
+     "      --picture=FILE.png\n"
+     "                       draw the course with the robot's path, the checkpoints,\n"
+     "                       the goal and the forbidden area as a PNG picture\n"
      "\n"
-     "Exit status: 0 ran, 2 bad arguments, program or course.\n"},
+     "Exit status: 0 ran, 2 bad arguments, program or course, or a trace or picture\n"
+     "that cannot be written (the JSON line is still printed).\n"},
     {"grade",
      "Usage: trovel-cli grade PROGRAMS... [OPTION]...\n"
      "Run every program (files, or folders of .qxp files) several times on every timed\n"

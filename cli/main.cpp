@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "base/app_folder.h"
+#include "base/message_format.h"
+#include "base/resource_library.h"
+#include "base/string_ids.h"
 #include "app/program_info.h"
 #include "cli/cli_help.h"
 #include "cli/grade_command.h"
@@ -27,10 +30,11 @@ constexpr int kExitOk = 0;
 constexpr int kExitTooLarge = 1;
 constexpr int kExitBadInput = 2;
 
-const char16_t kTooLargeText[] = u"プログラムデータのサイズが大きすぎます";
+// A numbered string as the terminal shows it. No language pack is chosen here: the built-in texts.
+std::string text(uint16_t id) { return toUtf8(ResString(id)); }
 
 int usage() {
-    std::cerr << "trovel-cli: missing or unknown arguments; try 'trovel-cli --help'\n";
+    std::cerr << text(Str::CliBadArguments) << "\n";
     return kExitBadInput;
 }
 
@@ -45,10 +49,11 @@ bool load(BlockProgram& program, const std::string& path) {
     LoadResult r = loadProgram(program, path);
     switch (r.status) {
     case LoadStatus::Loaded: return true;
-    case LoadStatus::CannotOpen: std::cerr << path << ": cannot open the file\n"; break;
-    case LoadStatus::NotProgramFile: std::cerr << path << ": not a program file\n"; break;
+    case LoadStatus::CannotOpen: std::cerr << path << ": " << text(Str::CliCannotOpen) << "\n"; break;
+    case LoadStatus::NotProgramFile: std::cerr << path << ": " << text(Str::CliNotProgramFile) << "\n"; break;
     case LoadStatus::Damaged:
-        std::cerr << path << ": damaged record at line " << r.line << " (" << r.reason << ")\n";
+        std::cerr << path << ": "
+                  << toUtf8(formatMessage(ResString(Str::CliDamagedRecord), {r.line})) << " (" << r.reason << ")\n";
         break;
     }
     return false;
@@ -60,11 +65,11 @@ int compileCommand(const std::vector<std::string>& args) {
     if (!load(program, args[0])) return kExitBadInput;
     CompileResult r = compileProgram(program);
     if (r.status == CompileStatus::TooLarge) {
-        std::cerr << toUtf8(tooLargeMessage(kTooLargeText, r.bytesOver)) << "\n";
+        std::cerr << toUtf8(tooLargeMessage(ResString(Str::ProgramTooLarge), r.bytesOver)) << "\n";
         return kExitTooLarge;
     }
     if (r.status == CompileStatus::BrokenRepeat) {
-        std::cerr << args[0] << ": the repeat block at list index " << r.blockIndex << " has no partner or a repeat number above 6\n";
+        std::cerr << args[0] << ": " << toUtf8(formatMessage(ResString(Str::CliBrokenRepeat), {r.blockIndex})) << "\n";
         return kExitBadInput;
     }
     for (int i = 0; i < r.image.instructionCount(); ++i) {
@@ -76,7 +81,7 @@ int compileCommand(const std::vector<std::string>& args) {
         std::ofstream file(out, std::ios::binary);
         file.write(reinterpret_cast<const char*>(r.image.bytes.data()), r.image.length);
         if (!file.flush()) {
-            std::cerr << out << ": cannot write the image\n";
+            std::cerr << out << ": " << text(Str::CliCannotWriteImage) << "\n";
             return kExitBadInput;
         }
     }
@@ -96,7 +101,7 @@ int decodeCommand(const std::vector<std::string>& args) {
     if (args.empty() || out.empty()) return usage();
     std::ifstream file(args[0], std::ios::binary);
     if (!file) {
-        std::cerr << args[0] << ": cannot open the file\n";
+        std::cerr << args[0] << ": " << text(Str::CliCannotOpen) << "\n";
         return kExitBadInput;
     }
     std::vector<char> bytes(kSequenceBytes);
@@ -104,7 +109,7 @@ int decodeCommand(const std::vector<std::string>& args) {
     BlockProgram program;
     DecodeSequence(program, reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<size_t>(file.gcount()));
     if (!saveProgram(program, out)) {
-        std::cerr << out << ": cannot write the program\n";
+        std::cerr << out << ": " << text(Str::CliCannotWriteProgram) << "\n";
         return kExitBadInput;
     }
     return kExitOk;

@@ -1,14 +1,31 @@
 #pragma once
 // "trovel-cli simulate": runs a program file in the simulator without a window.
 
+#include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "sim/simulator.h"
 
 namespace trovel {
 
 // `args` are the words after "simulate". Prints the JSON summary line on stdout; returns 0 after a
-// run, 2 when the arguments, the program file or the course cannot be used (reason on stderr).
+// run, 2 when the arguments, the program file or the course cannot be used, or when a trace or
+// picture asked for cannot be written (reason on stderr).
 int simulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir);
+
+// The same with the JSON line on `out` and the reasons on `err`.
+int runSimulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir,
+                       std::ostream& out, std::ostream& err);
+
+// "tick,x,y,heading,left_speed,right_speed,s9,s10,s11,s12,led,result"
+std::string traceHeader();
+std::string traceRow(uint64_t tick, const Simulator& sim);
+// The one-line JSON summary of a run.
+std::string summaryJson(const Simulator& sim, uint64_t ticks);
+// Shortest text that reads back as the same float.
+std::string floatText(float value);
 
 }  // namespace trovel

@@ -3,7 +3,7 @@
 
 #include "app/gui/command_line.h"
 #include "fuzz/fuzz_input.h"
-#include "sim/headless_run.h"
+#include "cli/simulate_args.h"
 
 using namespace trovel;
 

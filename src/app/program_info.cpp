@@ -1,5 +1,7 @@
 #include "app/program_info.h"
 
+#include "trovel_version.h"
+
 namespace trovel {
 
 InfoRequest infoRequest(const std::vector<std::string>& args) {

@@ -235,6 +235,13 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::FirmwareDone, u"ファームウェアのアップデートが完了しました。"},
     {Str::FirmwarePartlyWritten, u"ファームウェアは途中までしか書き込まれていません。ロボットはブートローダーのまま待っています。\r\nもう一度「ファームウェア書き換え」を行ってください。"},
     {Str::FirmwareFailed, u"ファームウェアの書き換えに失敗しました。"},
+    {Str::CliBadArguments, u"trovel-cli: 引数が足りないか、わからない引数があります。'trovel-cli --help' で使い方を確かめてください"},
+    {Str::CliCannotOpen, u"ファイルを開けません"},
+    {Str::CliNotProgramFile, u"プログラムファイルではありません"},
+    {Str::CliDamagedRecord, u"%d 行目のレコードが壊れています"},
+    {Str::CliBrokenRepeat, u"リスト番号 %d のくり返しブロックに対になるブロックがないか、くり返し番号が 6 を超えています"},
+    {Str::CliCannotWriteImage, u"イメージを書き込めません"},
+    {Str::CliCannotWriteProgram, u"プログラムを書き込めません"},
 
     {40001, u"終了"},
     {40002, u"新規作成"},

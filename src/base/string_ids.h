@@ -230,6 +230,14 @@ constexpr uint16_t FirmwareRetry = 1372;
 constexpr uint16_t FirmwareDone = 1373;
 constexpr uint16_t FirmwarePartlyWritten = 1374;
 constexpr uint16_t FirmwareFailed = 1375;
+// trovel-cli's own messages (after "PATH: " where they are about a file).
+constexpr uint16_t CliBadArguments = 1376;
+constexpr uint16_t CliCannotOpen = 1377;
+constexpr uint16_t CliNotProgramFile = 1378;
+constexpr uint16_t CliDamagedRecord = 1379;
+constexpr uint16_t CliBrokenRepeat = 1380;
+constexpr uint16_t CliCannotWriteImage = 1381;
+constexpr uint16_t CliCannotWriteProgram = 1382;
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 

@@ -19,9 +19,9 @@ bool WaitForBootLoader(const TransferContext& ctx, bool progress) {
         ctx.progress.setPosition(0);
     }
     // The limit is time, not passes: a silent robot's probe time-outs must not stretch the wait.
-    using Clock = std::chrono::steady_clock;
+    const LinkClock& clock = link.timing().clock;
     const auto step = std::chrono::milliseconds(link.timing().reconnectStepMs);
-    const auto start = Clock::now();
+    const auto start = linkNow(clock);
     const auto limit = step * link.timing().reconnectPasses;
     for (;;) {
         link.sleepFor(link.timing().reconnectStepMs);
@@ -32,7 +32,7 @@ bool WaitForBootLoader(const TransferContext& ctx, bool progress) {
             if (answer == ProbeAnswer::BootLoader) return true;
             if (answer == ProbeAnswer::None) link.closeDevice();  // the robot went away to restart
         }
-        const auto elapsed = Clock::now() - start;
+        const auto elapsed = linkNow(clock) - start;
         if (elapsed >= limit || ctx.cancelled()) return false;
         if (progress && step.count() > 0) ctx.progress.setPosition(static_cast<int>(elapsed / step));
     }

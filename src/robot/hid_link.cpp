@@ -41,13 +41,14 @@ bool HidLink::StopLink() {
 }
 
 bool HidLink::sleepFor(int ms) {
-    std::unique_lock lock(m_sleepMutex);
     // A transfer may sleep while the link thread is stopped (tests run transfers alone).
     if (!m_threadActive.load()) {
-        lock.unlock();
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        linkSleep(m_timing.clock, std::chrono::milliseconds(ms));
         return true;
     }
+    // A test's clock moves on at once; the thread still pauses for real, so it never spins.
+    if (stepped(m_timing.clock)) linkSleep(m_timing.clock, std::chrono::milliseconds(ms));
+    std::unique_lock lock(m_sleepMutex);
     return !m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_running.load(); });
 }
 
@@ -79,7 +80,7 @@ ClaimResult HidLink::claimForTransfer(const std::atomic<bool>* cancel, const std
         if (step) step(i);
         if ((cancel && cancel->load()) || (requireConnection && !m_flags.has(Option::Connected))) return ClaimResult::GaveUp;
         if (requireConnection && !m_deviceOpen) return ClaimResult::GaveUp;
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_timing.claimStepMs));
+        linkSleep(m_timing.clock, std::chrono::milliseconds(m_timing.claimStepMs));
     }
     // The last chance after the bounded wait; a transfer never shares the device with a poll.
     return tryClaim() ? ClaimResult::Claimed : ClaimResult::StillBusy;

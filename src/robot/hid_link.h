@@ -16,6 +16,7 @@
 
 #include "model/option_flags.h"
 #include "robot/hid_device.h"
+#include "robot/link_clock.h"
 #include "robot/link_state.h"
 
 namespace trovel {
@@ -29,6 +30,7 @@ struct LinkTiming {
     int reconnectStepMs = 500;    // the wait for the boot loader after a restart: steps of this,
     int reconnectPasses = 62;     // for this many steps' time (probe time-outs count against it)
     int restartingPasses = 32;    // failed discovery passes before RobotRestarting is dropped
+    LinkClock clock;              // every wait and time limit of the link and the transfers
 };
 
 // Motor speed settings, percent 0..100.
@@ -85,7 +87,7 @@ public:
     OptionFlags& flags() { return m_flags; }
     LinkState& state() { return m_state; }
     const LinkTiming& timing() const { return m_timing; }
-    // Sleeps up to `ms`, returning early (false) when the link is being stopped.
+    // Sleeps up to `ms` of link time, returning early (false) when the link is being stopped.
     bool sleepFor(int ms);
 
     // One poll of a discovered robot, as the link thread runs it (claim held). False: bad poll.

@@ -88,7 +88,7 @@ std::shared_ptr<VirtualRobot> VirtualRobot::create() { return std::shared_ptr<Vi
 
 std::unique_ptr<HidDevice> VirtualRobot::open() {
     std::lock_guard lock(m_mutex);
-    if (!m_plugged || std::chrono::steady_clock::now() < m_awayUntil) return nullptr;
+    if (!m_plugged || linkNow(m_clock) < m_awayUntil) return nullptr;
     return std::make_unique<VirtualRobotDevice>(shared_from_this(), m_generation, ++m_lastHandle);
 }
 
@@ -142,6 +142,11 @@ void VirtualRobot::setReplyDelays(std::chrono::milliseconds slow, std::chrono::m
     std::lock_guard lock(m_mutex);
     m_slowDelay = slow;
     m_tooSlowDelay = tooSlow;
+}
+
+void VirtualRobot::setClock(LinkClock clock) {
+    std::lock_guard lock(m_mutex);
+    m_clock = std::move(clock);
 }
 
 RobotMode VirtualRobot::mode() const {
@@ -202,7 +207,7 @@ void VirtualRobot::restart(RobotMode mode) {
     m_late.clear();
     m_mode = mode;
     m_firmwareSession = false;
-    m_awayUntil = std::chrono::steady_clock::now() + m_restartDelay;
+    m_awayUntil = linkNow(m_clock) + m_restartDelay;
     if (mode == RobotMode::Application) {
         // The firmware starts with its motor gains from the memory map area, everything else 0.
         m_memory.fill(0);
@@ -259,7 +264,7 @@ void VirtualRobot::act(const HidReport& report) {
 }
 
 void VirtualRobot::misbehave(size_t firstNew) {
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = linkNow(m_clock);
     for (size_t i = firstNew; i < m_replies.size(); ++i) {
         Reply& reply = m_replies[i];
         reply.readyAt = now;
@@ -298,10 +303,14 @@ bool VirtualRobot::faultActive(RobotFault fault) const {
 }
 
 int VirtualRobot::deviceRead(uint64_t generation, HidReport& report, int timeoutMs) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    LinkClock clock;
+    {
+        std::lock_guard lock(m_mutex);
+        clock = m_clock;
+    }
+    const auto deadline = linkNow(clock) + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
-        Clock::time_point wakeAt = deadline;
+        std::chrono::milliseconds wakeAt = deadline, now{};
         {
             std::lock_guard lock(m_mutex);
             if (!deviceValid(generation)) return -1;
@@ -309,7 +318,7 @@ int VirtualRobot::deviceRead(uint64_t generation, HidReport& report, int timeout
                 m_readErrorPending = false;
                 return -1;
             }
-            const auto now = Clock::now();
+            now = linkNow(clock);
             if (!m_replies.empty() && m_replies.front().readyAt <= now) {
                 const Reply reply = m_replies.front();
                 m_replies.pop_front();
@@ -325,7 +334,7 @@ int VirtualRobot::deviceRead(uint64_t generation, HidReport& report, int timeout
             }
             if (!m_replies.empty()) wakeAt = std::min(wakeAt, m_replies.front().readyAt);
         }
-        std::this_thread::sleep_until(wakeAt);
+        linkSleep(clock, wakeAt - now);
     }
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "robot/hid_device.h"
+#include "robot/link_clock.h"
 #include "robot/link_state.h"
 
 namespace trovel {
@@ -98,6 +99,8 @@ public:
     void setBootLoaderEchoesProbe(bool echoes);
     // How late a Slow and a TooSlow reply comes.
     void setReplyDelays(std::chrono::milliseconds slow, std::chrono::milliseconds tooSlow);
+    // The clock of its restarts, late replies and read time-outs: a test hands in the link's own.
+    void setClock(LinkClock clock);
 
     // Flash, memory map area, memory and mode in a file, so that an emulated robot keeps its
     // program between runs. load: false when the file is missing or not such a file (robot
@@ -125,7 +128,7 @@ private:
     struct Reply {
         HidReport bytes{};
         int length = kReportBytes;
-        std::chrono::steady_clock::time_point readyAt{};
+        std::chrono::milliseconds readyAt{};  // link time
         uint64_t handle = 0;
     };
 
@@ -145,7 +148,8 @@ private:
     uint64_t m_generation = 1;
     uint64_t m_lastHandle = 0;
     uint64_t m_writingHandle = 0;  // the handle of the report being handled  // a restart re-enumerates: devices of an older generation are dead
-    std::chrono::steady_clock::time_point m_awayUntil{};
+    LinkClock m_clock;
+    std::chrono::milliseconds m_awayUntil{};  // link time
     std::chrono::milliseconds m_restartDelay{0};
     int m_answersLeft = -1;
     int m_failBootWrite = 0;

@@ -4,7 +4,7 @@
 
 namespace trovel {
 
-PlayOutcome setUpRun(Simulator& sim, const BlockProgram& program, const RunOptions& options) {
+bool openSimulator(Simulator& sim, const RunOptions& options) {
     // Nothing of an earlier run in the same record (judging memory, variables, sounds) may sway this one.
     Simulator fresh;
     fresh.courses = std::move(sim.courses);
@@ -18,7 +18,11 @@ PlayOutcome setUpRun(Simulator& sim, const BlockProgram& program, const RunOptio
     if (options.noise.motorPercent > 0) sim.gains = imbalancedGains(sim.gains, options.noise.motorPercent, sim.noiseRandom);
     seedRandom(sim.interp.random, options.seed);
     resetSimulator(sim);
-    if (!selectCourse(sim, options.course)) return PlayOutcome::NoCourse;
+    return selectCourse(sim, options.course);
+}
+
+PlayOutcome prepareRun(Simulator& sim, const BlockProgram& program, const RunOptions& options) {
+    if (!openSimulator(sim, options)) return PlayOutcome::NoCourse;
     const PlayOutcome outcome = playCommand(sim, program);
     if (outcome == PlayOutcome::Started && (options.noise.startDistance > 0 || options.noise.startAngle > 0))
         jitterPose(sim.robot, options.noise.startDistance, options.noise.startAngle, sim.noiseRandom);

@@ -93,14 +93,14 @@ TEST(ShippedFolder, SkinImagesHaveTheBlockSizes) {
 TEST(ShippedFolder, SettingsFileIsWhatSaveWrites) {
     AppConfig config;
     ASSERT_TRUE(loadAppFolder(TROVEL_APP_DIR, kLcidJapanese, config).ok);
-    auto dir = scratchDir("shipped_settings");
+    auto dir = scratchDir("app", "shipped_settings");
     ASSERT_TRUE(SaveSettings(dir / "qx_def.ini", config.settings));
     EXPECT_EQ(readBytes(dir / "qx_def.ini"), readBytes(std::filesystem::path(TROVEL_APP_DIR) / "qx_def.ini"));
 }
 
 TEST(Startup, AMissingFileFailsWithTheStartupMessage) {
     for (const char* missing : {"skin.ini", "qx_def.ini", "memname.ini"}) {
-        auto dir = scratchDir("startup_missing");
+        auto dir = scratchDir("app", "startup_missing");
         std::filesystem::copy(TROVEL_APP_DIR, dir, std::filesystem::copy_options::recursive);
         std::filesystem::remove(dir / missing);
         AppConfig config;
@@ -114,7 +114,7 @@ TEST(Startup, AMissingFileFailsWithTheStartupMessage) {
 }
 
 TEST(Startup, ABrokenSkinImageShowsItsMessageThenTheStartupFailure) {
-    auto dir = scratchDir("startup_skin");
+    auto dir = scratchDir("app", "startup_skin");
     std::filesystem::copy(TROVEL_APP_DIR, dir, std::filesystem::copy_options::recursive);
     test::writeBytes(dir / "skin" / "03_forward.bmp", "BM");
     AppConfig config;
@@ -127,7 +127,7 @@ TEST(Startup, ABrokenSkinImageShowsItsMessageThenTheStartupFailure) {
 }
 
 TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
-    auto dir = scratchDir("startup_options");
+    auto dir = scratchDir("app", "startup_options");
     std::filesystem::copy(TROVEL_APP_DIR, dir, std::filesystem::copy_options::recursive);
     test::writeUtf16Lines(dir / "qx_def.ini", {u"_FLAG:[4096]"});
     optionFlags().reset(Option::Connected | Option::UseCalcBlock);
@@ -155,7 +155,7 @@ namespace trovel {
 namespace {
 
 TEST(AppFolders, WritesLeaveTheApplicationFolderOnlyWhenItIsShared) {
-    const auto root = test::scratchDir("folders_resolve");
+    const auto root = test::scratchDir("app", "folders_resolve");
     std::filesystem::create_directories(root / "usr/bin");
     std::filesystem::create_directories(root / "usr/share/trovel-studio");
     std::filesystem::create_directories(root / "portable");
@@ -185,7 +185,7 @@ TEST(AppFolders, WritesLeaveTheApplicationFolderOnlyWhenItIsShared) {
 }
 
 TEST(AppFolders, SeedingCopiesOnlyWhatTheUserHasNotGot) {
-    const auto root = test::scratchDir("folders_seed");
+    const auto root = test::scratchDir("app", "folders_seed");
     const AppFolders f{root / "share", root / "home/.local/share/trovel-studio"};
     test::writeBytes(f.shared / "qx_def.ini", "defaults");
     std::filesystem::permissions(f.shared / "qx_def.ini", std::filesystem::perms::owner_read |

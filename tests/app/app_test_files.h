@@ -7,15 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "scratch_dir.h"
+
 namespace trovel::test {
-
-inline std::filesystem::path scratchDir(const std::string& name) {
-    std::filesystem::path dir = std::filesystem::path(TROVEL_TEST_TMP) / "app" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
 inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);

@@ -12,7 +12,7 @@ using test::scratchDir;
 using test::writeUtf16Lines;
 
 Settings loadLines(const std::vector<std::u16string>& lines, SettingsLoadResult* result = nullptr) {
-    auto dir = scratchDir("settings_lines");
+    auto dir = scratchDir("app", "settings_lines");
     writeUtf16Lines(dir / "qx_def.ini", lines);
     Settings s;
     SettingsLoadResult r = LoadSettings(dir / "qx_def.ini", s);
@@ -84,7 +84,7 @@ TEST(Settings, MotorLinesForOtherMotorsAreIgnored) {
 }
 
 TEST(Settings, SaveWritesOnlyTheSavedOptionBitsAndStateBitsNeverLoad) {
-    auto dir = scratchDir("settings_mask");
+    auto dir = scratchDir("app", "settings_mask");
     Settings s;
     s.options = Option::UseSensors34 | Option::BlockCollision | Option::Connected | Option::SimulatorOpen |
                 Option::ViewMode | Option::SkipRepeatCheck;
@@ -99,7 +99,7 @@ TEST(Settings, SaveWritesOnlyTheSavedOptionBitsAndStateBitsNeverLoad) {
 }
 
 TEST(Settings, SaveWritesTheFileLayoutInUtf16WithCrLf) {
-    auto dir = scratchDir("settings_layout");
+    auto dir = scratchDir("app", "settings_layout");
     Settings s;
     s.motorSpeed = {60, 61};
     ASSERT_TRUE(SaveSettings(dir / "qx_def.ini", s));
@@ -117,7 +117,7 @@ TEST(Settings, SaveWritesTheFileLayoutInUtf16WithCrLf) {
 }
 
 TEST(Settings, SaveLoadSaveIsByteIdentical) {
-    auto dir = scratchDir("settings_roundtrip");
+    auto dir = scratchDir("app", "settings_roundtrip");
     Settings s;
     s.options = Option::UseCalcBlock | Option::ShowMemoryMap | Option::ReadMotorSpeedOnConnect;
     s.motorSpeed = {99, 3};
@@ -144,7 +144,7 @@ TEST(Settings, SaveLoadSaveIsByteIdentical) {
 }
 
 TEST(Settings, MissingFileFailsAndLeavesSettingsAlone) {
-    auto dir = scratchDir("settings_missing");
+    auto dir = scratchDir("app", "settings_missing");
     Settings s;
     s.dio = 42;
     EXPECT_EQ(LoadSettings(dir / "none.ini", s).status, SettingsStatus::CannotOpen);
@@ -152,7 +152,7 @@ TEST(Settings, MissingFileFailsAndLeavesSettingsAlone) {
 }
 
 TEST(Settings, SaveIntoAMissingFolderFails) {
-    auto dir = scratchDir("settings_failsave");
+    auto dir = scratchDir("app", "settings_failsave");
     EXPECT_FALSE(SaveSettings(dir / "no_such_folder" / "qx_def.ini", Settings{}));
     EXPECT_FALSE(std::filesystem::exists(dir / "no_such_folder"));
 }
@@ -201,7 +201,7 @@ TEST(Settings, KeysBeyondTheLineLimitAreNotRead) {
 }
 
 TEST(Settings, ReadsAnAnsiFile) {
-    auto dir = scratchDir("settings_ansi");
+    auto dir = scratchDir("app", "settings_ansi");
     test::writeBytes(dir / "qx_def.ini", "\r\n_FLAG:[256]\r\n_MY_MOTGAIN:[10]-[20]\r\n");
     Settings s;
     ASSERT_TRUE(LoadSettings(dir / "qx_def.ini", s).ok());

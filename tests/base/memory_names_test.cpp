@@ -10,7 +10,7 @@ using test::scratchDir;
 using test::writeUtf16Lines;
 
 TEST(MemoryNames, CommentLinesBeforeTheFirstRecordTakeNoAddress) {
-    auto dir = scratchDir("memname_comment");
+    auto dir = scratchDir("base", "memname_comment");
     writeUtf16Lines(dir / "memname.ini", {u"; names", u"", u"A:[[左センサ]]-[[左S]]", u"B:[[右センサ]]"});
     MemoryNames names;
     ASSERT_TRUE(LoadMemoryNames(dir / "memname.ini", names));
@@ -22,7 +22,7 @@ TEST(MemoryNames, CommentLinesBeforeTheFirstRecordTakeNoAddress) {
 }
 
 TEST(MemoryNames, StopsAfter32AddressesAndCutsLongNames) {
-    auto dir = scratchDir("memname_many");
+    auto dir = scratchDir("base", "memname_many");
     std::vector<std::u16string> lines;
     for (int i = 0; i < 40; ++i) lines.push_back(u"[[n" + std::u16string(1, u'A' + i) + u"]]-[[s]]");
     lines[5] = u"[[" + std::u16string(300, u'x') + u"]]-[[" + std::u16string(256, u'y') + u"]]";
@@ -35,7 +35,7 @@ TEST(MemoryNames, StopsAfter32AddressesAndCutsLongNames) {
 }
 
 TEST(MemoryNames, ALineWithABracketButNoNameStillTakesItsAddress) {
-    auto dir = scratchDir("memname_broken");
+    auto dir = scratchDir("base", "memname_broken");
     writeUtf16Lines(dir / "memname.ini", {u"[broken", u"[[second]]-[[s2"});
     MemoryNames names;
     ASSERT_TRUE(LoadMemoryNames(dir / "memname.ini", names));
@@ -45,7 +45,7 @@ TEST(MemoryNames, ALineWithABracketButNoNameStillTakesItsAddress) {
 }
 
 TEST(MemoryNames, MissingFileFailsAndKeepsTheNames) {
-    auto dir = scratchDir("memname_missing");
+    auto dir = scratchDir("base", "memname_missing");
     MemoryNames names;
     names.displayName[3] = u"kept";
     EXPECT_FALSE(LoadMemoryNames(dir / "memname.ini", names));

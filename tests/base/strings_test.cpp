@@ -45,7 +45,7 @@ TEST(StringTable, EnglishPackCoversEveryBuiltInStringWithTheSameArguments) {
 }
 
 TEST(StringPack, ReadsEscapesBracketsAndSkipsComments) {
-    auto dir = scratchDir("pack_escapes");
+    auto dir = scratchDir("base", "pack_escapes");
     writeUtf16Lines(dir / "p.txt", {u"# STR_:[5]-[[comment]]", u"", u"STR_:[2]-[[a [[b]] c\\r\\n\\t\\\\x]]",
                                     u"STR_:[ 900 ]-[[plain]] ", u"STR_:[900]-[[later wins]]"});
     PackLoadResult r = loadStringPack(dir / "p.txt");
@@ -57,7 +57,7 @@ TEST(StringPack, ReadsEscapesBracketsAndSkipsComments) {
 }
 
 TEST(StringPack, BadPacksGiveClearResults) {
-    auto dir = scratchDir("pack_bad");
+    auto dir = scratchDir("base", "pack_bad");
     EXPECT_EQ(loadStringPack(dir / "none.txt").status, PackStatus::CannotOpen);
 
     writeBytes(dir / "binary.txt", std::string("\x7F" "ELF\x02\x01\x01\0\0\0STR_:[1]", 19));
@@ -93,7 +93,7 @@ TEST(StringPack, BadPacksGiveClearResults) {
 }
 
 TEST(StringPack, TextsTakingOtherArgumentsThanTheOriginalAreLeftOut) {
-    auto dir = scratchDir("pack_mismatch");
+    auto dir = scratchDir("base", "pack_mismatch");
     writeUtf16Lines(dir / "p.txt", {u"STR_:[25]-[[%s seconds]]", u"STR_:[320]-[[%d%% for %.1f s: %s]]",
                                     u"STR_:[23]-[[%d times]]"});
     PackLoadResult r = loadStringPack(dir / "p.txt");
@@ -106,7 +106,7 @@ TEST(StringPack, TextsTakingOtherArgumentsThanTheOriginalAreLeftOut) {
 }
 
 TEST(ResourceChoice, FirstLoadablePackForTheLocaleWins) {
-    auto dir = scratchDir("choice");
+    auto dir = scratchDir("base", "choice");
     writeUtf16Lines(dir / "good.txt", {u"STR_:[20]-[[Yes]]"});
     writeUtf16Lines(dir / "other.txt", {u"STR_:[20]-[[Ja]]"});
     writeBytes(dir / "broken.txt", "not a pack");

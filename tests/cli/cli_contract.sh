@@ -83,6 +83,20 @@ expect_eq "simulate exit" $? 0
 out=$("$cli" simulate "$src/examples/line_follower_stop.qxp" --app-dir "$app" --course 2)
 [[ $out == *'"result":8,'* ]] || fail "simulate: the stopping follower misses the stop-in-goal course: $out"
 "$cli" simulate "$work/text.qxp" --app-dir "$app" > /dev/null 2>&1; expect_eq "simulate bad program exit" $? 2
+# --picture: a 700 x 500 PNG of the course with the run drawn on it; an unwritable file is exit 2.
+"$cli" simulate "$src/examples/line_follower.qxp" --app-dir "$app" --course 1 --picture "$work/run.png" > /dev/null
+expect_eq "simulate --picture exit" $? 0
+expect_eq "simulate --picture signature" "$(head -c 8 "$work/run.png" | od -An -tx1 | tr -d ' \n')" 89504e470d0a1a0a
+expect_eq "simulate --picture size" "$(od -An -j16 -N8 -tu1 "$work/run.png" | tr -s ' ')" " 0 0 2 188 0 0 1 244"
+[ "$(stat -c %s "$work/run.png")" -gt 5000 ] || fail "simulate --picture: a near-empty picture"
+"$cli" simulate "$src/examples/line_follower.qxp" --app-dir "$app" --course 1 --ticks 1 --picture "$work/tick.png" > /dev/null
+cmp -s "$work/run.png" "$work/tick.png" && fail "simulate --picture: the lap and a single tick give the same picture"
+for bad in picture trace; do
+  out=$("$cli" simulate "$src/examples/line_follower.qxp" --app-dir "$app" --ticks 5 --$bad "$work/no/such/folder/x" 2> "$work/sim.err")
+  expect_eq "simulate unwritable --$bad exit" $? 2
+  grep -q '^simulate: cannot write' "$work/sim.err" || fail "simulate unwritable --$bad: no reason: $(cat "$work/sim.err")"
+  [[ $out == '{"course":0,"ticks":5,'* ]] || fail "simulate unwritable --$bad: no JSON line: $out"
+done
 
 # --help and --version: the text on stdout, exit 0, for the program and for each command.
 for words in "--help" "compile --help" "check --help" "decode --help" "simulate --help" "render --help" "robot --help" \

@@ -25,7 +25,7 @@ void writeImages(const std::filesystem::path& dir) {
 
 TEST(Skin, LoadsListedImagesInOrderWithBackslashNames) {
     useStringPack({});
-    auto dir = scratchDir("skin_ok");
+    auto dir = scratchDir("editor", "skin_ok");
     writeImages(dir);
     writeUtf16Lines(dir / "skin.ini", skinLines(22));
     SkinResult r = LoadSkin(dir / "skin.ini", dir);
@@ -40,7 +40,7 @@ TEST(Skin, LoadsListedImagesInOrderWithBackslashNames) {
 
 TEST(Skin, FewerThanSeventeenImagesWarnsButLoads) {
     useStringPack({});
-    auto dir = scratchDir("skin_few");
+    auto dir = scratchDir("editor", "skin_few");
     writeImages(dir);
     writeUtf16Lines(dir / "skin.ini", skinLines(16));
     SkinResult r = LoadSkin(dir / "skin.ini", dir);
@@ -51,7 +51,7 @@ TEST(Skin, FewerThanSeventeenImagesWarnsButLoads) {
 
 TEST(Skin, AnUnreadableImageFailsWithItsFullPath) {
     useStringPack({});
-    auto dir = scratchDir("skin_bad");
+    auto dir = scratchDir("editor", "skin_bad");
     writeImages(dir);
     writeBytes(dir / "img" / "bc.bmp", "BM not really");
     writeUtf16Lines(dir / "skin.ini", skinLines(22));
@@ -64,14 +64,14 @@ TEST(Skin, AnUnreadableImageFailsWithItsFullPath) {
 }
 
 TEST(Skin, MissingListOrMissingImageFails) {
-    auto dir = scratchDir("skin_missing");
+    auto dir = scratchDir("editor", "skin_missing");
     EXPECT_EQ(LoadSkin(dir / "skin.ini", dir).status, SkinStatus::CannotOpen);
     writeUtf16Lines(dir / "skin.ini", {u"SKIN:[[nothere.bmp]]"});
     EXPECT_EQ(LoadSkin(dir / "skin.ini", dir).status, SkinStatus::ImageUnreadable);
 }
 
 TEST(Skin, EmptyNamesTakeNoNumberAndTheTableStopsAt44) {
-    auto dir = scratchDir("skin_limits");
+    auto dir = scratchDir("editor", "skin_limits");
     writeImages(dir);
     std::vector<std::u16string> lines = skinLines(50);
     lines.insert(lines.begin() + 1, u"SKIN:[[]]");

@@ -16,6 +16,7 @@
 #include "base/string_ids.h"
 #include "gui_test_support.h"
 #include "model/option_flags.h"
+#include "trovel_version.h"
 
 using namespace trovel;
 using trovel::test::answerFileDialog;

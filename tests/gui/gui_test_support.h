@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "model/program.h"
+#include "scratch_dir.h"
 
 namespace trovel::test {
 
@@ -29,10 +30,7 @@ inline ActionBlock* addBlock(BlockProgram& program, BlockType type, int x, int y
 }
 
 inline QString testDir(const QString& name) {
-    const QString path = QStringLiteral(TROVEL_TEST_TMP "/gui/") + name;
-    QDir(path).removeRecursively();
-    QDir().mkpath(path);
-    return path;
+    return QString::fromStdString(test::scratchDir("gui", name.toStdString()).string());
 }
 
 // Waits (with the event loop running) for a modal window and hands it to `act` once.

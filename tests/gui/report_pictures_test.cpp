@@ -5,6 +5,7 @@
 
 #include "app/gui/chart_render.h"
 #include "sim/gui/path_picture.h"
+#include "scratch_dir.h"
 
 using namespace trovel;
 
@@ -47,6 +48,24 @@ private slots:
         QVERIFY2(finish.blue() > finish.red(), qPrintable(finish.name()));
     }
 
+    // "simulate --picture": the areas the course judges, where they are judged; a rect whose rule is
+    // off stays out of the picture.
+    void judgingAreasAreDrawnOnlyForTheRulesInUse() {
+        const CoursePicture course = halfDarkCourse();
+        CourseRecord rules;
+        rules.judgingFlags = JudgeFlag::Timed | JudgeFlag::Checkpoints;
+        rules.goal = {150, -200, 250, -100};       // pixels 200..240 x 20..60
+        rules.checkpoints = {{-50, -200, 50, -100}};  // pixels 120..160 x 20..60
+        rules.forbidden = {150, 0, 250, 100};      // pixels 200..240 x 100..140, rule off
+        const QImage image = decode(pathPicturePng(&course, {}, 280, &rules));
+        const QColor goal = image.pixelColor(220, 40), checkpoint = image.pixelColor(140, 40);
+        QVERIFY2(goal.green() > goal.red() + 40 && goal.green() > goal.blue() + 40, qPrintable(goal.name()));
+        QVERIFY2(checkpoint.red() > checkpoint.green() + 40 && checkpoint.blue() > checkpoint.green() + 40,
+                 qPrintable(checkpoint.name()));
+        QCOMPARE(image.pixelColor(220, 120).lightness(), 255);
+        QCOMPARE(decode(pathPicturePng(&course, {}, 280)).pixelColor(220, 40).lightness(), 255);
+    }
+
     void missingCourseAndUnusableInput() {
         const QImage grey = decode(pathPicturePng(nullptr, {{0, 0}, {NAN, 5}, {10, 10}}, 70));
         QCOMPARE(grey.size(), QSize(70, 50));
@@ -56,8 +75,8 @@ private slots:
     }
 
     void chartBytesAreThePictureRenderWrites() {
-        const QString out = QStringLiteral(TROVEL_TEST_TMP "/report_pictures_chart.png");
-        QDir().mkpath(QStringLiteral(TROVEL_TEST_TMP));
+        const QString out =
+            QString::fromStdString((test::scratchDir("gui", "report_pictures") / "chart.png").string());
         RenderRequest request;
         request.program = TROVEL_SOURCE_DIR "/examples/line_follower.qxp";
         request.appDir = TROVEL_APP_DIR;

@@ -8,6 +8,8 @@
 #include <QtTest>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "app/gui/main_window.h"
 #include "base/gui/ui_text.h"
@@ -19,6 +21,7 @@
 #include "robot/gui/robot_commands.h"
 #include "robot/gui/transfer_dialog.h"
 #include "robot/hid_report.h"
+#include "robot/stepped_clock.h"
 #include "robot/virtual_robot.h"
 
 using namespace trovel;
@@ -37,15 +40,25 @@ LinkTiming fastTiming() {
 }
 
 struct Rig {
-    std::shared_ptr<VirtualRobot> robot = VirtualRobot::create();
-    OptionFlags flags;
-    LinkState state;
-    HidLink link{robot->finder(), flags, state, fastTiming()};
-    Rig() {
+    // With `steppedTime`, the transfers and the robot run on `time` instead of the machine's clock.
+    explicit Rig(bool steppedTime = false) : stepped(steppedTime) {
+        if (stepped) robot->setClock(time.clock());
         link.tryClaim();
         link.findRobot();
         link.release();
         flags.set(Option::Connected);
+    }
+    bool stepped;
+    test::SteppedClock time;
+    std::shared_ptr<VirtualRobot> robot = VirtualRobot::create();
+    OptionFlags flags;
+    LinkState state;
+    HidLink link{robot->finder(), flags, state, timing()};
+
+    LinkTiming timing() {
+        LinkTiming t = fastTiming();
+        if (stepped) t.clock = time.clock();
+        return t;
     }
 };
 
@@ -135,7 +148,12 @@ private slots:
     }
 
     void cancelDuringTheWaitLeavesTheProgramAndShowsNothing() {
-        Rig rig;
+        Rig rig(true);
+        // Link time stands still until "中断" is pressed, so the press always lands in the wait.
+        std::atomic<bool> pressed{false};
+        rig.time.onSleep = [&](std::chrono::milliseconds) {
+            for (int i = 0; i < 10000 && !pressed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
         rig.robot->setRestartDelay(std::chrono::seconds(30));
         rig.robot->setFlash(kSequenceAddress, {0x00, 0x00, 0x00, 0x01, 0xFE, 0, 0, 0});
         BlockProgram program;
@@ -143,10 +161,11 @@ private slots:
         const size_t before = program.blocks.size();
         auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
         // Presses "中断" as soon as the progress dialog is up.
-        ModalAnswerer cancel([](QWidget* w) {
+        ModalAnswerer cancel([&pressed](QWidget* w) {
             auto* dialog = qobject_cast<TransferDialog*>(w);
             if (!dialog) return false;
             QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+            pressed = true;
             return true;
         });
         MotorSpeeds speeds{1, 2};
@@ -319,8 +338,13 @@ private slots:
         clock.start();
         dialog.run([&](const TransferContext&) {
             // The event loop ends (the application quits) before the question is answered.
-            QMetaObject::invokeMethod(&dialog, [&] { dialog.done(QDialog::Rejected); }, Qt::QueuedConnection);
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::atomic<bool> ended{false};
+            QMetaObject::invokeMethod(&dialog, [&] {
+                dialog.done(QDialog::Rejected);
+                ended = true;
+            }, Qt::QueuedConnection);
+            // Asked once the loop is told to end, however late the UI thread gets there.
+            while (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             answer = dialog.askOnUiThread([] { return true; }) ? 1 : 0;
         });
         QCOMPARE(answer.load(), 0);

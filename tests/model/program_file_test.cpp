@@ -70,7 +70,7 @@ void expectSameFields(const BlockProgram& a, const BlockProgram& b) {
 }  // namespace
 
 TEST(ProgramFile, NewProgramWritesTheKnownRecords) {
-    auto dir = scratchDir("pf_new");
+    auto dir = scratchDir("model", "pf_new");
     BlockProgram p;
     newProgram(p);
     ASSERT_TRUE(saveProgram(p, dir / "new.qxp"));
@@ -82,7 +82,7 @@ TEST(ProgramFile, NewProgramWritesTheKnownRecords) {
 }
 
 TEST(ProgramFile, EveryTypeRoundTripsByteForByte) {
-    auto dir = scratchDir("pf_roundtrip");
+    auto dir = scratchDir("model", "pf_roundtrip");
     BlockProgram p = everyType();
     ASSERT_TRUE(saveProgram(p, dir / "a.qxp"));
     BlockProgram q;
@@ -94,7 +94,7 @@ TEST(ProgramFile, EveryTypeRoundTripsByteForByte) {
 }
 
 TEST(ProgramFile, ForeignFilesLeaveTheProgramAlone) {
-    auto dir = scratchDir("pf_foreign");
+    auto dir = scratchDir("model", "pf_foreign");
     BlockProgram p;
     newProgram(p);
     p.filePath = u"mine.qxp";
@@ -117,7 +117,7 @@ TEST(ProgramFile, ForeignFilesLeaveTheProgramAlone) {
 }
 
 TEST(ProgramFile, DamagedRecordsNameTheirLine) {
-    auto dir = scratchDir("pf_damaged");
+    auto dir = scratchDir("model", "pf_damaged");
     const std::u16string head = u"FORMAT_:[QX_FMT_4]\r\n\r\nCMD_\t[[main]]-[27,9]-[1]-[0]-[27,0]-[1,-1]-[1]\r\n";
     struct Case {
         const char* label;
@@ -146,7 +146,7 @@ TEST(ProgramFile, DamagedRecordsNameTheirLine) {
 }
 
 TEST(ProgramFile, ImpossibleLinksAreDropped) {
-    auto dir = scratchDir("pf_links");
+    auto dir = scratchDir("model", "pf_links");
     writeUtf16(dir / "l.qxp",
                u"FORMAT_:[QX_FMT_4]\r\n\r\nignored line\r\n"
                u"CMD_\t[[main]]-[27,9]-[1]-[0]-[27,0]-[2,7]-[1]\r\n"
@@ -173,7 +173,7 @@ TEST(ProgramFile, ImpossibleLinksAreDropped) {
 // Robots give back unmatched RepeatEnds and older versions saved 255 as a repeat number: such files
 // load with the pairings that are not mutual dropped, and save back otherwise unchanged.
 TEST(ProgramFile, BrokenRepeatPairingsLoadUnpaired) {
-    auto dir = scratchDir("pf_pairing");
+    auto dir = scratchDir("model", "pf_pairing");
     const std::u16string head =
         u"FORMAT_:[QX_FMT_4]\r\n\r\n"
         u"CMD_\t[[main]]-[27,9]-[1]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[2,-1]-[1]\r\n"
@@ -216,7 +216,7 @@ TEST(ProgramFile, BrokenRepeatPairingsLoadUnpaired) {
 }
 
 TEST(ProgramFile, FailedSaveKeepsThePreviousFile) {
-    auto dir = scratchDir("pf_failsave");
+    auto dir = scratchDir("model", "pf_failsave");
     BlockProgram p;
     newProgram(p);
     ASSERT_TRUE(saveProgram(p, dir / "a.qxp"));
@@ -238,7 +238,7 @@ TEST(ProgramFile, TitleIsTheLastPathPart) {
 
 TEST(ProgramFile, OpensAndSavesThroughANameThatIsNotUtf8) {
     // "ロボット.qxp" in Shift-JIS, as unpacked from a zip made on Windows.
-    const std::filesystem::path path = scratchDir("sjis") / std::string("\x83\x8D\x83\x7B\x83\x62\x83\x67.qxp");
+    const std::filesystem::path path = scratchDir("model", "sjis") / std::string("\x83\x8D\x83\x7B\x83\x62\x83\x67.qxp");
     BlockProgram saved = everyType();
     ASSERT_TRUE(saveProgram(saved, path));
     BlockProgram loaded;
@@ -251,7 +251,7 @@ TEST(ProgramFile, OpensAndSavesThroughANameThatIsNotUtf8) {
 }
 
 TEST(ProgramFile, ShippedExamplesRoundTripByteForByte) {
-    auto dir = scratchDir("pf_examples");
+    auto dir = scratchDir("model", "pf_examples");
     int seen = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(TROVEL_SOURCE_DIR) / "examples")) {
         if (entry.path().extension() != ".qxp") continue;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/program.h"
+#include "scratch_dir.h"
 
 namespace trovel::test {
 
@@ -36,13 +37,5 @@ inline std::pair<ActionBlock*, ActionBlock*> addRepeat(BlockProgram& p, int numb
 }
 
 inline void link(ActionBlock* from, ActionBlock* to, int output = 0) { from->next[static_cast<size_t>(output)] = to; }
-
-// A fresh folder for one test's files inside the build tree.
-inline std::filesystem::path scratchDir(const std::string& name) {
-    auto dir = std::filesystem::path(TROVEL_TEST_TMP) / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
 
 }  // namespace trovel::test

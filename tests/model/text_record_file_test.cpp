@@ -31,7 +31,7 @@ std::string utf16(std::u16string_view text, bool bom = true) {
 }  // namespace
 
 TEST(TextRecordFileWrite, WritesMarkAndCrLf) {
-    auto dir = test::scratchDir("trf_write");
+    auto dir = test::scratchDir("model", "trf_write");
     {
         TextRecordFile f;
         ASSERT_TRUE(f.open(dir / "empty.txt", u"w"));
@@ -49,7 +49,7 @@ TEST(TextRecordFileWrite, WritesMarkAndCrLf) {
 }
 
 TEST(TextRecordFileWrite, RefusesBadModes) {
-    auto dir = test::scratchDir("trf_modes");
+    auto dir = test::scratchDir("model", "trf_modes");
     TextRecordFile f;
     EXPECT_FALSE(f.open(dir / "x.txt", u"wb"));
     EXPECT_FALSE(f.open(dir / "x.txt", u"a"));
@@ -67,7 +67,7 @@ TEST(TextRecordFileWrite, RefusesBadModes) {
 }
 
 TEST(TextRecordFileWrite, UnfinishedWriteKeepsTheOldFile) {
-    auto dir = test::scratchDir("trf_atomic");
+    auto dir = test::scratchDir("model", "trf_atomic");
     writeBytes(dir / "keep.txt", "old contents");
     {
         TextRecordFile f;
@@ -80,7 +80,7 @@ TEST(TextRecordFileWrite, UnfinishedWriteKeepsTheOldFile) {
 }
 
 TEST(TextRecordFileRead, Utf16LinesKeepTheirCr) {
-    auto dir = test::scratchDir("trf_read16");
+    auto dir = test::scratchDir("model", "trf_read16");
     writeBytes(dir / "a.txt", utf16(u"first [1]\r\n\r\nthird\r\n"));
     TextRecordFile f;
     ASSERT_TRUE(f.open(dir / "a.txt", u"r"));
@@ -95,7 +95,7 @@ TEST(TextRecordFileRead, Utf16LinesKeepTheirCr) {
 }
 
 TEST(TextRecordFileRead, AnsiFilesAreShiftJis) {
-    auto dir = test::scratchDir("trf_ansi");
+    auto dir = test::scratchDir("model", "trf_ansi");
     // "左センサ" in code page 932, then a second line.
     writeBytes(dir / "a.ini", "\x8D\xB6\x83\x5A\x83\x93\x83\x54:[1]\r\nB\n");
     TextRecordFile f;
@@ -109,7 +109,7 @@ TEST(TextRecordFileRead, AnsiFilesAreShiftJis) {
 }
 
 TEST(TextRecordFileRead, LimitsAndDamage) {
-    auto dir = test::scratchDir("trf_limits");
+    auto dir = test::scratchDir("model", "trf_limits");
     std::u16string longLine(5000, u'x');
     writeBytes(dir / "long.txt", utf16(longLine + u"[tail]\r\nnext\r\n"));
     TextRecordFile f;
@@ -165,7 +165,7 @@ TEST(RecordFields, NumbersTakeTheLeadingPrefix) {
 }
 
 TEST(TextRecordFileRead, BlankLfLinesDoNotEndTheFile) {
-    auto dir = test::scratchDir("trf_blank");
+    auto dir = test::scratchDir("model", "trf_blank");
     // As a hand edit on this platform leaves it: LF line ends and blank lines between records.
     writeBytes(dir / "lf.ini", "_A:[1]\n\n\n_B:[2]\n");
     TextRecordFile f;

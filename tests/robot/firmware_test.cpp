@@ -95,7 +95,7 @@ TEST(HexImage, OutOfRangeAndNothingForTheFirmwareAreRefused) {
 }
 
 TEST(HexImage, ReadsUtf16AndAnsiFilesAndReportsAMissingOne) {
-    const std::filesystem::path dir = scratch("hex");
+    const std::filesystem::path dir = scratchDir("robot", "hex");
     const std::u16string text = record(0, 0x1000, {0xAB, 0xCD}) + u"\r\n" + kEnd + u"\r\n";
     {
         std::ofstream ansi(dir / "ansi.hex", std::ios::binary);

@@ -76,7 +76,7 @@ TEST(HidapiDevice, OpensTheFirstRobotThatOpensAndSkipsOtherDevices) {
                    {"/dev/hidraw1", 0x1234, 0x5678, false},
                    {"/dev/hidraw2", 0x1234, 0x5678},
                    {"/dev/hidraw3", 0x1234, 0x5678}};
-    const auto folder = scratch("hidapi_first");
+    const auto folder = scratchDir("robot", "hidapi_first");
     FoundDevice found = hidapiFinder(id, folder, hid.calls())();
     ASSERT_TRUE(found.device);
     EXPECT_FALSE(found.inUse);
@@ -88,7 +88,7 @@ TEST(HidapiDevice, OpensTheFirstRobotThatOpensAndSkipsOtherDevices) {
 TEST(HidapiDevice, SecondProgramSeesTheRobotInUseAndNeverOpensIt) {
     FakeHid first, second;
     first.entries = second.entries = {{"/dev/hidraw5", RobotVendorId, RobotProductId}};
-    const auto folder = scratch("hidapi_lock");
+    const auto folder = scratchDir("robot", "hidapi_lock");
     FoundDevice mine = hidapiFinder({}, folder, first.calls())();
     ASSERT_TRUE(mine.device);
 
@@ -112,7 +112,7 @@ TEST(HidapiDevice, SecondProgramSeesTheRobotInUseAndNeverOpensIt) {
 TEST(HidapiDevice, OnlyAWholeReportIsAReply) {
     FakeHid hid;
     hid.entries = {{"/dev/hidraw0", RobotVendorId, RobotProductId}};
-    FoundDevice found = hidapiFinder({}, scratch("hidapi_length"), hid.calls())();
+    FoundDevice found = hidapiFinder({}, scratchDir("robot", "hidapi_length"), hid.calls())();
     ASSERT_TRUE(found.device);
     struct Row {
         int hidapiReturns;  // bytes after the report ID, as hidapi counts them
@@ -154,7 +154,7 @@ TEST(RobotUsbId, OptionOverRobotIniOverTheBuiltInPair) {
             EXPECT_TRUE(id->vendor == row.id.vendor && id->product == row.id.product) << row.text;
         }
     }
-    const auto dir = scratch("robot_ini");
+    const auto dir = scratchDir("robot", "robot_ini");
     RobotUsbId id;
     ASSERT_TRUE(chooseRobotUsbId("", dir, id));  // no robot.ini: the built-in pair
     EXPECT_EQ(id.vendor, RobotVendorId);
@@ -174,7 +174,7 @@ TEST(RobotUsbId, OptionOverRobotIniOverTheBuiltInPair) {
 }
 
 TEST(VirtualRobotState, ADemoRobotKeepsItsProgramBetweenRuns) {
-    const auto path = scratch("robot_state") / "demo.state";
+    const auto path = scratchDir("robot", "robot_state") / "demo.state";
     {
         OptionFlags flags;
         LinkState state;

@@ -46,7 +46,7 @@ struct Outcome {
 // Runs one command against a fresh robot with `fault` switched on (none when step is 0) and
 // checks what every outcome must satisfy.
 Outcome runWith(Command command, RobotFault fault, int step) {
-    RobotRig rig;
+    RobotRig rig(true);
     rig.connect();
     rig.robot->setReplyDelays(std::chrono::milliseconds(5), std::chrono::milliseconds(60));
     const std::vector<uint8_t> program = programBytes();
@@ -60,7 +60,7 @@ Outcome runWith(Command command, RobotFault fault, int step) {
     if (step > 0) rig.robot->addFault({fault, step});
 
     Outcome run;
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = rig.time.now();
     switch (command) {
     case Command::Write: {
         SequenceImage image;
@@ -117,7 +117,7 @@ Outcome runWith(Command command, RobotFault fault, int step) {
         break;
     }
     }
-    run.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    run.took = rig.time.now() - start;
     run.reports = rig.robot->counters().reports;
     EXPECT_NE(run.status, TransferStatus::Cancelled);
     if (run.status == TransferStatus::Failed) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -12,7 +13,9 @@
 
 #include "robot/boot_loader.h"
 #include "robot/hid_link.h"
+#include "robot/stepped_clock.h"
 #include "robot/virtual_robot.h"
+#include "scratch_dir.h"
 
 namespace trovel::test {
 
@@ -37,12 +40,24 @@ inline bool eventually(const std::function<bool()>& done, int ms = 3000) {
 }
 
 struct RobotRig {
+    // With `steppedTime`, the link, its transfers and the robot run on `time` instead of the machine's clock.
+    explicit RobotRig(bool steppedTime = false) : stepped(steppedTime) {
+        if (stepped) robot->setClock(time.clock());
+    }
+    bool stepped;
+    SteppedClock time;
     std::shared_ptr<VirtualRobot> robot = VirtualRobot::create();
     OptionFlags flags;
     LinkState state;
-    HidLink link{robot->finder(), flags, state, fastTiming()};
+    HidLink link{robot->finder(), flags, state, timing()};
     std::atomic<bool> cancel{false};
     TransferContext ctx{link, &cancel, {}};
+
+    LinkTiming timing() {
+        LinkTiming t = fastTiming();
+        if (stepped) t.clock = time.clock();
+        return t;
+    }
 
     // What the link thread's discovery leaves behind: the robot open and connected.
     void connect() {
@@ -52,12 +67,5 @@ struct RobotRig {
         flags.set(Option::Connected);
     }
 };
-
-inline std::filesystem::path scratch(const std::string& name) {
-    const std::filesystem::path dir = std::filesystem::path(TROVEL_TEST_TMP) / "robot" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
 
 }  // namespace trovel::test

@@ -117,40 +117,39 @@ TEST(DownloadFailures, VerifyDifferenceStopsTheDownload) {
 }
 
 TEST(DownloadFailures, UnpluggedDuringTheChunksIsAnErrorNotAHang) {
-    RobotRig rig;
+    RobotRig rig(true);
     rig.connect();
     rig.robot->failBootWrite(3);
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = rig.time.now();
     const DownloadResult result = DownloadProgram(rig.ctx, countingImage(300), {60, 60});
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_FALSE(result.verifyError);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(rig.time.now() - start, std::chrono::seconds(2));
     EXPECT_FALSE(rig.link.busy());
     EXPECT_FALSE(rig.flags.has(Option::TransferActive));
 }
 
 TEST(DownloadFailures, RobotThatStopsAnsweringTimesOut) {
-    RobotRig rig;
+    RobotRig rig(true);
     rig.connect();
     // 'b', the probe that finds the boot loader, the erase, one chunk, then silence.
     rig.robot->stopAnsweringAfter(4);
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = rig.time.now();
     const DownloadResult result = DownloadProgram(rig.ctx, countingImage(300), {60, 60});
     EXPECT_EQ(result.status, TransferStatus::Failed);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(rig.time.now() - start, std::chrono::seconds(2));
 }
 
 TEST(DownloadFailures, CancelDuringTheReconnectWaitLeavesTheSequenceAlone) {
-    RobotRig rig;
+    RobotRig rig(true);
     rig.connect();
     rig.robot->setRestartDelay(std::chrono::seconds(30));  // the boot loader never shows up in time
     rig.robot->setFlash(kSequenceAddress, {0x00, 0x00, 0x00, 0x01});
-    std::thread presser([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        rig.cancel = true;
-    });
+    // "中断" 30 ms into the wait, whatever the machine's speed.
+    rig.time.onSleep = [&](std::chrono::milliseconds reached) {
+        if (reached >= std::chrono::milliseconds(30)) rig.cancel = true;
+    };
     const DownloadResult result = DownloadProgram(rig.ctx, countingImage(40), {60, 60});
-    presser.join();
     EXPECT_EQ(result.status, TransferStatus::Cancelled);
     EXPECT_EQ(rig.robot->counters().erases, 0);
     EXPECT_EQ(rig.robot->flash(kSequenceAddress, 4), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x01}));
@@ -181,13 +180,13 @@ TEST(DownloadFailures, CancelAfterTheEraseSaysTheProgramIsGone) {
 }
 
 TEST(ReconnectWait, CountsTimeNotPassesWhenEveryProbeTimesOut) {
-    RobotRig rig;
+    RobotRig rig(true);
     rig.connect();
     rig.robot->stopAnsweringAfter(0);
     // 62 passes of 2 ms; each silent probe adds a 40 ms time-out that must not stretch the wait.
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = rig.time.now();
     EXPECT_FALSE(WaitForBootLoader(rig.ctx, false));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(124 + 40 + 150));
+    EXPECT_LT(rig.time.now() - start, std::chrono::milliseconds(124 + 40 + 150));
 }
 
 TEST(DownloadClaim, GivesUpWithoutRobotAndFailsWhenTheClaimNeverFrees) {

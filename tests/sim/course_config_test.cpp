@@ -16,7 +16,7 @@ using simtest::writeIni;
 
 // A folder with five fixed images and the course pictures the test asks for.
 std::filesystem::path courseFolder(const std::string& name) {
-    auto dir = simtest::scratchDir(name);
+    auto dir = test::scratchDir("sim", name);
     for (const char* f : {"f0.bmp", "f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp"}) writeBytes(dir / f, bitmapBytes(4, 4, 24));
     writeBytes(dir / "good.bmp", bitmapBytes(700, 500, 24, 0));
     writeBytes(dir / "small.bmp", bitmapBytes(640, 480, 24));
@@ -170,7 +170,7 @@ TEST(CourseConfig, HostileNumbersAndLongTextsStayInBounds) {
 
 TEST(CourseConfig, MissingFileIsReported) {
     CourseSet set = simtest::plainCourses(2);
-    CourseLoadResult r = loadCourseConfig(set, simtest::scratchDir("none"));
+    CourseLoadResult r = loadCourseConfig(set, test::scratchDir("sim", "none"));
     EXPECT_FALSE(r.loaded);
     EXPECT_EQ(courseCount(set), 0);
     ASSERT_EQ(r.messages.size(), 1u);
@@ -178,7 +178,7 @@ TEST(CourseConfig, MissingFileIsReported) {
 }
 
 TEST(LapRecords, ReadFewerMoreAndTruncatedFiles) {
-    auto dir = simtest::scratchDir("records");
+    auto dir = test::scratchDir("sim", "records");
     CourseSet set = simtest::plainCourses(3);
     // n = 2 for three courses.
     writeBytes(dir / "record.dat", {2, 0x32, 0xEF, 0, 0, 100, 0, 0, 0});
@@ -201,7 +201,7 @@ TEST(LapRecords, ReadFewerMoreAndTruncatedFiles) {
 }
 
 TEST(LapRecords, WriteRoundTripsAndKeepsTheFirst255) {
-    auto dir = simtest::scratchDir("records-write");
+    auto dir = test::scratchDir("sim", "records-write");
     CourseSet set = simtest::plainCourses(300);
     for (int i = 0; i < 300; ++i) set.courses[size_t(i)].bestMs = 1000 + i;
     resetBestTime(set, 1);

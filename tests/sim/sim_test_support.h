@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/program.h"
+#include "scratch_dir.h"
 #include "sim/course_config.h"
 #include "sim/simulator.h"
 
@@ -102,14 +103,6 @@ inline CourseSet plainCourses(int courses, int judgingFlags = 0) {
     }
     return set;
 }
-
-inline std::filesystem::path scratchDir(const std::string& name) {
-    auto dir = std::filesystem::path(TROVEL_TEST_TMP) / "sim" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
 inline void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sim/run_setup.h"
 #include "sim_test_support.h"
 
 namespace trovel {
@@ -26,8 +27,7 @@ struct Bench {
     }
     CourseRecord& course() { return sim.courses.courses[0]; }
     void play() {
-        resetSimulator(sim);
-        ASSERT_EQ(playCommand(sim, program), PlayOutcome::Started);
+        ASSERT_EQ(prepareRun(sim, program, {.gains = sim.gains}), PlayOutcome::Started);
     }
     void step(int n = 1) {
         for (int i = 0; i < n; ++i) stepSimulation(sim, program);

@@ -7,6 +7,7 @@
 #include "base/gui/ui_text.h"
 #include "base/gui/window_frame.h"
 #include "base/string_ids.h"
+#include "trovel_version.h"
 #include "editor/gui/chart_style.h"
 
 namespace trovel {

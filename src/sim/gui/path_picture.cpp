@@ -32,7 +32,8 @@ QImage courseImage(const CoursePicture& picture) {
 
 }  // namespace
 
-std::vector<uint8_t> pathPicturePng(const CoursePicture* course, const std::vector<Vec2>& path, int width) {
+std::vector<uint8_t> pathPicturePng(const CoursePicture* course, const std::vector<Vec2>& path, int width,
+                                    const CourseRecord* areas) {
     if (width < 1 || width > kMaxWidth) return {};
     const int height = std::max(1, width * kCourseHeight / kCourseWidth);
     QImage image(width, height, QImage::Format_RGB888);
@@ -51,6 +52,21 @@ std::vector<uint8_t> pathPicturePng(const CoursePicture* course, const std::vect
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
+        if (areas) {
+            // The colours of the simulator's own judging-area overlay, see-through over the course.
+            const int flags = areas->judgingFlags;
+            auto area = [&](const CourseRect& r, QColor colour) {
+                painter.setPen(QPen(colour, std::max(1.0, width / 350.0)));
+                colour.setAlpha(70);
+                painter.setBrush(colour);
+                painter.drawRect(QRectF(toPixel({r.x1, r.y1}), toPixel({r.x2, r.y2})).normalized());
+            };
+            if (flags & JudgeFlag::Timed) area(areas->goal, QColor(0, 200, 0));
+            if (flags & JudgeFlag::Forbidden) area(areas->forbidden, QColor(0, 0, 255));
+            if (flags & JudgeFlag::Checkpoints)
+                for (const CourseRect& r : areas->checkpoints) area(r, QColor(255, 0, 255));
+            painter.setBrush(Qt::NoBrush);
+        }
         painter.setPen(QPen(QColor(220, 0, 0), std::max(1.5, width / 140.0)));
         painter.drawPolyline(line);
         const double dot = std::max(2.0, width / 70.0);

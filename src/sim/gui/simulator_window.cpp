@@ -31,6 +31,7 @@
 #include "sim/gui/sim_sound.h"
 #include "sim/gui/sim_textures.h"
 #include "sim/gui/sim_view.h"
+#include "sim/run_setup.h"
 namespace trovel {
 
 namespace {
@@ -98,8 +99,7 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     m_options.set(Option::SimulatorOpen);
 
     loadCourses();
-    if (m_hooks.gains) m_sim->gains = m_hooks.gains();
-    resetSimulator(*m_sim);
+    openSimulator(*m_sim, {.gains = m_hooks.gains ? std::optional(m_hooks.gains()) : std::nullopt});
     m_sim->highlight = [this](const ActionBlock& block) {
         // The interpreter walks this same program, so the block is one of ours.
         if (m_hooks.setCurrentBlock) m_hooks.setCurrentBlock(const_cast<ActionBlock*>(&block));
