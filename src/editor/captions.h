@@ -30,12 +30,13 @@ bool hasCaptionPanel(BlockType type);
 // The tooltip text of a block (only asked for when the pointer is on its body).
 std::u16string blockTooltip(const ActionBlock& block, const TextSources& text);
 
+// The chart's text sources: the string table plus the two name tables of memname.ini.
+TextSources chartTextSources(const std::array<std::u16string, 32>& displayNames,
+                             const std::array<std::u16string, 32>& shortNames);
+
 // String number of an output's label (はい/いいえ, A/B, 戻る), 0 when the output has none.
 int outputLabelString(BlockType type, int output);
 // Whether the label is drawn for this route: on some routes only while the output is linked.
 bool outputLabelVisible(BlockType type, int output, int routeCode, bool linked);
-
-// The tenths-of-a-second parameter as shown: 15 -> "1.5".
-std::u16string secondsText(uint8_t tenths);
 
 }  // namespace trovel

@@ -57,10 +57,6 @@ std::array<uint8_t, 10> defaultParams(BlockType type) { return info(type).defaul
 
 bool isDiamond(BlockType type) { return type == BlockType::Branch || type == BlockType::RandomBranch; }
 
-bool isMotion(BlockType type) {
-    return type >= BlockType::LeftForward && type <= BlockType::WheelControl;
-}
-
 bool usesPartner(BlockType type) {
     return type == BlockType::Start || type == BlockType::End || isRepeat(type);
 }

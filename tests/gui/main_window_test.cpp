@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "app/app_config.h"
 #include "app/gui/main_window.h"
 #include "base/gui/ui_text.h"
 #include "base/string_ids.h"
@@ -56,7 +57,7 @@ class MainWindowTest : public QObject {
     QString m_dir;
 
     void makeWindow(const QString& pending = {}) {
-        MainWindowSetup setup;
+        MainWindowSetup setup{optionFlags(), appConfig()};
         setup.style = defaultChartStyle(chartTextSources({}, {}));
         setup.statusFont = chartFont();
         setup.appDir = m_dir;
@@ -88,7 +89,8 @@ class MainWindowTest : public QObject {
     }
     BlockProgram& program() { return m_window->program(); }
     // A window over a private copy of the simulator's part of the application folder.
-    void makeWindowWithCourses(const QString& name, MainWindowSetup setup = {}) {
+    void makeWindowWithCourses(const QString& name) { makeWindowWithCourses(name, MainWindowSetup{optionFlags(), appConfig()}); }
+    void makeWindowWithCourses(const QString& name, MainWindowSetup setup) {
         namespace fs = std::filesystem;
         const fs::path app = fs::path(m_dir.toStdU16String()) / name.toStdU16String();
         fs::remove_all(app);
@@ -206,16 +208,78 @@ private slots:
     void simulatorOpensAndClosesWithTheStudio() {
         makeWindowWithCourses(QStringLiteral("app"));
         trigger(40201);
-        QVERIFY(simulatorWindow());
+        QVERIFY(m_window->simulatorWindow());
         QVERIFY(optionFlags().has(Option::SimulatorOpen));
         trigger(40201);  // a second start raises the same window
-        QVERIFY(simulatorWindow());
+        QVERIFY(m_window->simulatorWindow());
         moveStartBlock();  // an edit while the simulator is open
         QVERIFY(m_window->canUndo());
         optionFlags().clear(Option::Modified);
         QVERIFY(m_window->close());
-        QTRY_VERIFY(!simulatorWindow());
+        QTRY_VERIFY(!m_window->simulatorWindow());
         QVERIFY(!optionFlags().has(Option::SimulatorOpen));
+    }
+
+    // Opening the simulator a second time raises the one window; closing deletes it.
+    void openingTwiceRaisesTheOneWindow() {
+        makeWindowWithCourses(QStringLiteral("twice"));
+        trigger(Command::Simulator);
+        SimulatorWindow* first = m_window->simulatorWindow();
+        QVERIFY(first);
+        first->setTicking(false);
+        trigger(Command::Simulator);
+        QCOMPARE(m_window->simulatorWindow(), first);
+        QPointer<SimulatorWindow> guard(first);
+        first->close();
+        QTRY_VERIFY(guard.isNull());  // deleted on close
+        QVERIFY(!m_window->simulatorWindow());
+        QVERIFY(!optionFlags().has(Option::SimulatorOpen));
+    }
+
+    // While the simulator is open its memory stands in for an unconnected robot's.
+    void openSimulatorLendsItsMemoryToThePaletteAndMemoryMap() {
+        makeWindowWithCourses(QStringLiteral("sensors"));
+        trigger(Command::Simulator);
+        SimulatorWindow* w = m_window->simulatorWindow();
+        QVERIFY(w);
+        w->setTicking(false);
+        const SensorFeed& feed = m_window->sensorFeed();
+        auto ticks = [w](int n) {
+            for (int i = 0; i < n; ++i) w->tick();
+        };
+        auto press = [w](int command) { w->actionById(command)->trigger(); };
+        // A program whose one Forward block never ends.
+        BlockProgram& p = program();
+        ActionBlock* start = head(p);
+        ActionBlock* move = test::addBlock(p, BlockType::Forward, 27, 99);
+        move->param[1] = 1;
+        start->next[0] = move;
+        move->next[0] = move;
+        // Open and stopped: the floor under the robot is read every tick and shown.
+        ticks(2);
+        QCOMPARE(feed.source(), SensorSource::Simulator);
+        MemoryBytes memory = feed.memory();
+        QVERIFY(memory[SimAddr::LeftSensor] != 0);  // the floor was sampled
+        QCOMPARE(memory[SimAddr::LeftSensor], w->simulator().memory[SimAddr::LeftSensor]);
+        QCOMPARE(int(memory[SimAddr::LeftMotor]), 0);
+
+        press(SimCommand::Play);
+        ticks(3);
+        QCOMPARE(feed.source(), SensorSource::Simulator);
+        memory = feed.memory();
+        QCOMPARE(memory[SimAddr::RightSensor], w->simulator().memory[SimAddr::RightSensor]);
+        QCOMPARE(int(memory[SimAddr::LeftMotor]), 240);
+        press(SimCommand::Stop);
+        ticks(1);
+        QCOMPARE(feed.source(), SensorSource::Simulator);
+        QCOMPARE(int(feed.memory()[SimAddr::LeftMotor]), 0);
+
+        // A connected robot comes first.
+        optionFlags().set(Option::Connected);
+        QCOMPARE(feed.source(), SensorSource::Robot);
+        optionFlags().clear(Option::Connected);
+        w->close();
+        QCOMPARE(feed.source(), SensorSource::None);
     }
 
     // The memory-map window follows its option through the palette's timer; the user may close it
@@ -382,13 +446,13 @@ private slots:
         QFETCH(bool, withProgram);
         QFETCH(int, course);
         QFETCH(bool, play);
-        MainWindowSetup setup;
+        MainWindowSetup setup{optionFlags(), appConfig()};
         if (withProgram) setup.pendingPath = QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp");
         setup.startSimulator = true;
         setup.startCourse = course;
         setup.startPlaying = play;
         makeWindowWithCourses(QStringLiteral("start_options"), std::move(setup));
-        SimulatorWindow* sim = simulatorWindow();
+        SimulatorWindow* sim = m_window->simulatorWindow();
         QVERIFY(sim);
         sim->setTicking(false);
         QVERIFY(sim->coursesLoaded());
@@ -396,8 +460,8 @@ private slots:
         QVERIFY(sim->actionById(SimCommand::FirstCourse + chosen)->isChecked());
         QCOMPARE(sim->simulator().state == SimState::Running, play && withProgram);
         QCOMPARE(program().blocks.size() > 2, withProgram);
-        closeSimulator();
-        QTRY_VERIFY(!simulatorWindow());
+        sim->close();
+        QTRY_VERIFY(!m_window->simulatorWindow());
     }
 
     void cutAndPasteOfARepeatPairGetsANewRepeatNumber() {
@@ -720,7 +784,7 @@ private slots:
         ActionBlock* wait = p.blocks[3].get();
         ActionBlock* spare = p.blocks[4].get();
         trigger(Command::Simulator);
-        SimulatorWindow* sim = simulatorWindow();
+        SimulatorWindow* sim = m_window->simulatorWindow();
         QVERIFY(sim);
         sim->setTicking(false);
         auto running = [&] { return sim->simulator().state == SimState::Running; };
@@ -775,7 +839,7 @@ private slots:
     void dialogsBlockOnlyTheirOwnWindow() {
         makeWindowWithCourses(QStringLiteral("modal"));
         trigger(Command::Simulator);
-        SimulatorWindow* sim = simulatorWindow();
+        SimulatorWindow* sim = m_window->simulatorWindow();
         QVERIFY(sim);
         sim->setTicking(false);
         struct Seen {

@@ -3,12 +3,10 @@
 
 #include <QString>
 
-#include <array>
 #include <initializer_list>
 #include <string>
 
 #include "base/message_format.h"
-#include "editor/captions.h"
 
 namespace trovel {
 
@@ -19,9 +17,5 @@ std::u16string toU16(const QString& text);
 QString uiText(int id);
 // The numbered string used as a printf-style format.
 QString uiFormat(int id, std::initializer_list<MessageArg> args);
-
-// The chart's text sources: the string table plus the two name tables of memname.ini.
-TextSources chartTextSources(const std::array<std::u16string, 32>& displayNames,
-                             const std::array<std::u16string, 32>& shortNames);
 
 }  // namespace trovel

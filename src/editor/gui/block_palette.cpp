@@ -29,10 +29,10 @@ struct SensorSlot {
     bool fourSensorsOnly;
 };
 constexpr SensorSlot kSensorSlots[] = {
-    {MemoryAddress::LeftSensor, 20, 242, 314, false},
-    {MemoryAddress::RightSensor, 176, 242, 314, false},
-    {MemoryAddress::Sensor3, 14, 288, 314, true},
-    {MemoryAddress::Sensor4, 184, 288, 314, true},
+    {MemoryMap::LeftSensor, 20, 242, 314, false},
+    {MemoryMap::RightSensor, 176, 242, 314, false},
+    {MemoryMap::FirstSensor + 2, 14, 288, 314, true},  // ③
+    {MemoryMap::FirstSensor + 3, 184, 288, 314, true},  // ④
 };
 
 QString sensorText(SensorSource source, uint8_t value) {
@@ -85,9 +85,9 @@ int paletteSkinImage(BlockType type) {
     }
 }
 
-BlockPalette::BlockPalette(BlockProgram& program, const ChartStyle& style, OptionFlags& options, LinkState& link,
-                           QWidget* parent)
-    : QAbstractScrollArea(parent), m_program(program), m_style(style), m_options(options), m_link(link) {
+BlockPalette::BlockPalette(BlockProgram& program, const ChartStyle& style, OptionFlags& options,
+                           const SensorFeed& sensors, QWidget* parent)
+    : QAbstractScrollArea(parent), m_program(program), m_style(style), m_options(options), m_sensors(sensors) {
     setObjectName(QStringLiteral("poswindow"));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -147,10 +147,10 @@ void BlockPalette::placePanel() {
 }
 
 bool BlockPalette::timerTick() {
-    const RobotMemory memory = m_link.copyMemory(m_options);
+    const MemoryBytes memory = m_sensors.memory();
     // Only the two main sensors ask for a redraw; ③ and ④ follow with the next one.
-    bool redraw = memory[MemoryAddress::LeftSensor] != m_previousMemory[MemoryAddress::LeftSensor] ||
-                  memory[MemoryAddress::RightSensor] != m_previousMemory[MemoryAddress::RightSensor];
+    bool redraw = memory[MemoryMap::LeftSensor] != m_previousMemory[MemoryMap::LeftSensor] ||
+                  memory[MemoryMap::RightSensor] != m_previousMemory[MemoryMap::RightSensor];
     m_previousMemory = memory;
     const bool connected = m_options.has(Option::Connected);
     if (connected != m_previousConnected) redraw = true;
@@ -166,7 +166,7 @@ bool BlockPalette::timerTick() {
     }
 
     if (redraw) {
-        m_link.showStatus(m_options);
+        emit sensorsChanged();
         viewport()->update();
     }
     return redraw;
@@ -190,8 +190,8 @@ QImage BlockPalette::render() const {
     if (const QImage* panel = skin(four ? SkinImage::FourSensorPanel : SkinImage::TwoSensorPanel))
         p.drawImage(kSensorPanel.x(), kSensorPanel.y() - s, *panel);
 
-    const SensorSource source = m_link.sensorSource(m_options);
-    const RobotMemory memory = m_link.copyMemory(m_options);
+    const SensorSource source = m_sensors.source();
+    const MemoryBytes memory = m_sensors.memory();
     p.setPen(textColor);
     for (const SensorSlot& slot : kSensorSlots) {
         if (slot.fourSensorsOnly && !four) continue;
