@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/gui/user_question.h"
 #include "model/program.h"
 
 namespace trovel::test {
@@ -34,6 +35,19 @@ inline QString testDir(const QString& name) {
     QDir().mkpath(path);
     return path;
 }
+
+// Answers a window's questions in the user's place (through its setAsker), in order, and keeps
+// their texts; a question beyond the script gets no button.
+struct ScriptedAnswers {
+    QList<QMessageBox::StandardButton> buttons;
+    QStringList texts;
+    Asker asker() {
+        return [this](const Question& question) {
+            texts << question.text;
+            return buttons.isEmpty() ? QMessageBox::NoButton : buttons.takeFirst();
+        };
+    }
+};
 
 // Waits (with the event loop running) for a modal window and hands it to `act` once.
 class ModalAnswerer {

@@ -597,11 +597,11 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("just some text\r\n");
         }
-        QString text;
-        auto box = answerMessage(QMessageBox::Ok, &text);
+        test::ScriptedAnswers answers{{QMessageBox::Ok, QMessageBox::Ok}, {}};
+        m_window->setAsker(answers.asker());
         QVERIFY(!m_window->openProgramFile(foreign));
-        QVERIFY(box->answered());
-        QCOMPARE(text, QStringLiteral("このファイルフォーマットには対応していません"));
+        QCOMPARE(answers.texts.size(), 1);
+        QCOMPARE(answers.texts.back(), QStringLiteral("このファイルフォーマットには対応していません"));
         QVERIFY(sameBlocks(program(), before));
         QCOMPARE(m_window->windowTitle(), markedTitle);
         QVERIFY(optionFlags().has(Option::Modified));
@@ -615,10 +615,9 @@ private slots:
             f.write("\xFF\xFE");
             f.write(reinterpret_cast<const char*>(content.utf16()), content.size() * 2);
         }
-        auto box2 = answerMessage(QMessageBox::Ok, &text);
         QVERIFY(!m_window->openProgramFile(damaged));
-        QVERIFY(box2->answered());
-        QVERIFY(text.contains(QStringLiteral("3")));
+        QCOMPARE(answers.texts.size(), 2);
+        QVERIFY(answers.texts.back().contains(QStringLiteral("3")));
         QVERIFY(sameBlocks(program(), before));
         QVERIFY(optionFlags().has(Option::Modified));
     }
@@ -627,11 +626,11 @@ private slots:
         makeWindow();
         moveStartBlock();
         const QString title = m_window->windowTitle();
-        QString text;
-        auto box = answerMessage(QMessageBox::Ok, &text);
+        test::ScriptedAnswers answers{{QMessageBox::Ok}, {}};
+        m_window->setAsker(answers.asker());
         QVERIFY(!m_window->saveToFile(m_dir + "/no/such/folder/x.qxp"));
-        QVERIFY(box->answered());
-        QVERIFY(!text.isEmpty());
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY(!answers.texts.front().isEmpty());
         QCOMPARE(m_window->windowTitle(), title);
         QVERIFY(optionFlags().has(Option::Modified));
         QVERIFY(program().filePath.empty());
@@ -640,33 +639,36 @@ private slots:
     void closingAModifiedProgramAsks() {
         makeWindow();
         moveStartBlock();
+        test::ScriptedAnswers answers;
+        m_window->setAsker(answers.asker());
         {  // Cancel: the window stays.
-            auto box = answerMessage(QMessageBox::Cancel);
+            answers.buttons = {QMessageBox::Cancel};
             QVERIFY(!m_window->close());
-            QVERIFY(box->answered());
+            QCOMPARE(answers.texts.size(), 1);
             QVERIFY(m_window->isVisible());
         }
         {  // Yes without a file: Save As; cancelling it keeps the window and the edits.
             answerFiles({QString()});
-            auto box = answerMessage(QMessageBox::Yes);
+            answers.buttons = {QMessageBox::Yes};
             QVERIFY(!m_window->close());
-            QVERIFY(box->answered());
+            QCOMPARE(answers.texts.size(), 2);
             QCOMPARE(m_fileTitles, QStringList{"save:モーションの保存"});
             QVERIFY(optionFlags().has(Option::Modified));
         }
         {  // Yes with a failing save: the message, and the window stays.
             answerFiles({m_dir + "/no/such/folder/x.qxp"});
-            auto box = answerMessage(QMessageBox::Yes, nullptr, QStringLiteral("保存しますか"));
-            auto failure = answerMessage(QMessageBox::Ok, nullptr, QStringLiteral("保存できませんでした"));
+            answers.buttons = {QMessageBox::Yes, QMessageBox::Ok};
             QVERIFY(!m_window->close());
-            QVERIFY(box->answered() && failure->answered());
+            QCOMPARE(answers.texts.size(), 4);
+            QVERIFY(answers.texts[2].contains(QStringLiteral("保存しますか")));
+            QVERIFY(answers.texts[3].contains(QStringLiteral("保存できませんでした")));
             QVERIFY(optionFlags().has(Option::Modified));
         }
         {  // Yes, then a name: saved first, then closed.
             const QString path = m_dir + "/on_close.qxp";
             QFile::remove(path);
             answerFiles({path});
-            auto box = answerMessage(QMessageBox::Yes);
+            answers.buttons = {QMessageBox::Yes};
             QVERIFY(m_window->close());
             QVERIFY(QFile::exists(path));
             BlockProgram saved;
@@ -678,9 +680,10 @@ private slots:
     void closingWithNoDiscards() {
         makeWindow();
         moveStartBlock();
-        auto box = answerMessage(QMessageBox::No);
+        test::ScriptedAnswers answers{{QMessageBox::No}, {}};
+        m_window->setAsker(answers.asker());
         QVERIFY(m_window->close());
-        QVERIFY(box->answered());
+        QCOMPARE(answers.texts.size(), 1);
     }
 
     void viewModeDisablesFilesAndNeverAsks() {

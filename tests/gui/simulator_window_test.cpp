@@ -296,19 +296,19 @@ private slots:
         link(pair.block->partner, end);
         link(pair.block, end);
         auto w = open(copyAppFolder("repeat"));
+        test::ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::No}, {}};
+        w->setAsker(answers.asker());
 
-        QString text;
-        auto yes = answerMessage(QMessageBox::Yes, &text);
         press(*w, SimCommand::Play);
-        QVERIFY(yes->answered());
+        QCOMPARE(answers.texts.size(), 1);
+        const QString text = answers.texts.front();
         QVERIFY2(text.contains(QStringLiteral("くり返し①のつながりが正しくありません。")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("プログラムの実行を中止しますか?")));
         QVERIFY(m_chartRedraws > 0);
         QCOMPARE(w->simulator().state, SimState::Stopped);
 
-        auto no = answerMessage(QMessageBox::No);
         press(*w, SimCommand::Play);
-        QVERIFY(no->answered());
+        QCOMPARE(answers.texts.size(), 2);  // the No was given
         QCOMPARE(w->simulator().state, SimState::Running);
 
         // With the check switched off in the options nothing is asked.

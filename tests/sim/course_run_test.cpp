@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/app_folder.h"
 #include "sim/headless_run.h"
 #include "sim/lap_records.h"
 #include "sim_test_support.h"
@@ -67,7 +68,7 @@ TEST(ShippedCourses, ConfigurationDeclaresTheCoursesAndRules) {
     for (int i = 0; i < 4; ++i) EXPECT_NE(coursePicture(set, i), nullptr) << i;
     EXPECT_FALSE(set.goalSound.empty());
     EXPECT_FALSE(set.failSound.empty());
-    EXPECT_TRUE(std::filesystem::exists(resolveDataPath(TROVEL_APP_DIR, set.goalSound)));
+    EXPECT_TRUE(std::filesystem::exists(resolveDataPath(set.goalSound, TROVEL_APP_DIR)));
 }
 
 struct CommandRun {

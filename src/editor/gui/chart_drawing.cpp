@@ -361,7 +361,8 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
         }
         drawOutputs(p, b, style, scroll, visible);
     }
-    for (const auto& bp : program.blocks) bp->flags &= ~FlagChanged;
+    if (view.window)
+        for (const auto& bp : program.blocks) bp->flags &= ~FlagChanged;
     p.restore();
     return extent;
 }

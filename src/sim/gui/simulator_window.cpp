@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "sim/gui/sim_text.h"
+#include "base/app_folder.h"
 #include "base/gui/ui_text.h"
 #include "base/repeat_fault_text.h"
 #include "base/resource_library.h"
@@ -294,7 +295,7 @@ void SimulatorWindow::redraw() {
 void SimulatorWindow::playSounds() {
     for (const std::u16string& file : m_sim->pendingSounds) {
         ++m_soundsRequested;
-        m_sound->play(QString::fromStdU16String(pathText(resolveDataPath(m_appDir, file))));
+        m_sound->play(QString::fromStdU16String(pathText(resolveDataPath(file, m_appDir))));
     }
     m_sim->pendingSounds.clear();
 }
