@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Clipboard clipboard;
     for (auto& b : program.blocks) b->flags |= FlagSelected;
     copySelection(program, clipboard);
-    UndoHistory history;
+    OptionFlags flags;
+    UndoHistory history(flags);
     pasteClipboard(program, clipboard, history, true);
     pasteClipboard(program, clipboard, history, false);
     CheckRepeatStructure(program, 0);

@@ -55,10 +55,11 @@ StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppCo
     return result;
 }
 
-bool saveAppSettings() {
-    Settings& s = appConfig().settings;
-    s.options = optionFlags().bits() & Option::SavedMask;
-    return SaveSettings(userFilePath(kSettingsFile), s);
+bool saveAppSettings(Settings& settings, const OptionFlags& options) {
+    settings.options = options.bits() & Option::SavedMask;
+    return SaveSettings(userFilePath(kSettingsFile), settings);
 }
+
+bool saveAppSettings() { return saveAppSettings(appConfig().settings, optionFlags()); }
 
 }  // namespace trovel

@@ -12,6 +12,7 @@
 #include "base/resource_library.h"
 #include "app/settings.h"
 #include "editor/skin.h"
+#include "model/option_flags.h"
 
 namespace trovel {
 
@@ -52,8 +53,10 @@ StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppCo
 // The files the studio rewrites, seeded into a new user folder from the shared defaults.
 std::vector<std::u16string_view> userFileNames();
 
-// Writes appConfig().settings, with the current optionFlags(), to qx_def.ini in the user folder.
+// Writes `settings`, with the saved bits of `options`, to qx_def.ini in the user folder.
 // False when the file could not be written (the previous file is kept).
+bool saveAppSettings(Settings& settings, const OptionFlags& options);
+// The same for the process's configuration and option word (start-up and exit).
 bool saveAppSettings();
 
 }  // namespace trovel

@@ -1,6 +1,7 @@
 #include "editor/captions.h"
 
 #include "base/message_format.h"
+#include "base/resource_library.h"
 
 namespace trovel {
 
@@ -62,10 +63,6 @@ std::u16string calcOperator(const TextSources& t, uint8_t op) {
 }
 
 }  // namespace
-
-std::u16string secondsText(uint8_t tenths) {
-    return formatMessage(u"%.1f", {tenths / 10.0});
-}
 
 std::u16string chartCaption(const ActionBlock& b, const TextSources& t, bool useCalcBlock) {
     const auto& p = b.param;
@@ -199,6 +196,19 @@ bool outputLabelVisible(BlockType type, int output, int routeCode, bool linked) 
     case 3: case 4: case 5: case 8: case 9: case 10: case 11: case 12: return linked;
     default: return true;
     }
+}
+
+TextSources chartTextSources(const std::array<std::u16string, MemoryMap::Size>& displayNames,
+                             const std::array<std::u16string, MemoryMap::Size>& shortNames) {
+    TextSources text;
+    text.resString = [](int id) { return id < 0 || id > 0xFFFF ? std::u16string() : ResString(static_cast<uint16_t>(id)); };
+    text.displayName = [displayNames](int address) {
+        return address >= 0 && address < MemoryMap::Size ? displayNames[static_cast<size_t>(address)] : std::u16string();
+    };
+    text.shortName = [shortNames](int address) {
+        return address >= 0 && address < MemoryMap::Size ? shortNames[static_cast<size_t>(address)] : std::u16string();
+    };
+    return text;
 }
 
 }  // namespace trovel

@@ -2,12 +2,14 @@
 // The texts the chart and the tooltips show for a block, built from the string table and the
 // memory-address names, which the caller supplies so this stays free of the application layer.
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "editor/geometry.h"
 #include "model/block.h"
+#include "model/memory_map.h"
 
 namespace trovel {
 
@@ -30,12 +32,13 @@ bool hasCaptionPanel(BlockType type);
 // The tooltip text of a block (only asked for when the pointer is on its body).
 std::u16string blockTooltip(const ActionBlock& block, const TextSources& text);
 
+// The chart's text sources: the string table plus the two name tables of memname.ini.
+TextSources chartTextSources(const std::array<std::u16string, MemoryMap::Size>& displayNames,
+                             const std::array<std::u16string, MemoryMap::Size>& shortNames);
+
 // String number of an output's label (はい/いいえ, A/B, 戻る), 0 when the output has none.
 int outputLabelString(BlockType type, int output);
 // Whether the label is drawn for this route: on some routes only while the output is linked.
 bool outputLabelVisible(BlockType type, int output, int routeCode, bool linked);
-
-// The tenths-of-a-second parameter as shown: 15 -> "1.5".
-std::u16string secondsText(uint8_t tenths);
 
 }  // namespace trovel

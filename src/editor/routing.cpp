@@ -176,16 +176,6 @@ Route RouteConnector(const ActionBlock& block, int output) {
     return r;
 }
 
-std::array<Point, 3> arrowhead(const Route& r) {
-    Point tip = arrowTip(r);
-    return {tip, Point{tip.x + kHandleHalf, tip.y - kHandleHalf}, Point{tip.x - kHandleHalf, tip.y - kHandleHalf}};
-}
-
-Rect startHandleRect(const Route& r) {
-    Point p = startPoint(r);
-    return {p.x - kHandleHalf, p.y - kHandleHalf, p.x + kHandleHalf, p.y + kHandleHalf};
-}
-
 bool hasBendHandle(RouteCode code) {
     return code != RouteCode::Overlap && code != RouteCode::SideDownRight && code != RouteCode::SideDownLeft;
 }

@@ -57,10 +57,6 @@ Route RouteConnector(const ActionBlock& block, int output);
 inline Point startPoint(const Route& r) { return r.path[0]; }
 // (Tcx, Ty): the tip of the arrowhead.
 inline Point arrowTip(const Route& r) { return {r.targetAnchor.x, r.target.top}; }
-// Tip, right and left corners of the arrowhead.
-std::array<Point, 3> arrowhead(const Route& r);
-// The filled 14 x 14 square drawn around the start point.
-Rect startHandleRect(const Route& r);
 // Codes 11 and 12 have no bend handle, code 0 has none either.
 bool hasBendHandle(RouteCode code);
 // Whether the movable segment of this route runs horizontally, so its bend follows the pointer's y

@@ -27,7 +27,7 @@ struct UndoStepResult {
 // One per main window. Owns its snapshots.
 class UndoHistory {
 public:
-    explicit UndoHistory(OptionFlags& flags = optionFlags());
+    explicit UndoHistory(OptionFlags& flags);
     ~UndoHistory();
     UndoHistory(const UndoHistory&) = delete;
     UndoHistory& operator=(const UndoHistory&) = delete;

@@ -60,8 +60,6 @@ std::array<uint8_t, 10> defaultParams(BlockType type) { return describe(type).de
 
 bool isDiamond(BlockType type) { return type == BlockType::Branch || type == BlockType::RandomBranch; }
 
-bool isMotion(BlockType type) { return describe(type).action == BlockAction::Motion; }
-
 bool usesPartner(BlockType type) {
     return type == BlockType::Start || type == BlockType::End || isRepeat(type);
 }

@@ -108,7 +108,6 @@ std::u16string_view blockCaption(BlockType type);
 std::array<uint8_t, 10> defaultParams(BlockType type);
 
 bool isDiamond(BlockType type);  // Branch, RandomBranch
-bool isMotion(BlockType type);   // LeftForward .. WheelControl
 bool usesPartner(BlockType type);  // Start, End, RepeatStart, RepeatEnd
 bool hasSecondOutput(BlockType type);  // Branch, RandomBranch, RepeatEnd
 inline bool isRepeat(BlockType t) { return t == BlockType::RepeatStart || t == BlockType::RepeatEnd; }

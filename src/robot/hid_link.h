@@ -50,8 +50,7 @@ enum class ClaimResult {
 
 class HidLink {
 public:
-    HidLink(DeviceFinder finder, OptionFlags& flags = optionFlags(), LinkState& state = linkState(),
-            LinkTiming timing = {});
+    HidLink(DeviceFinder finder, OptionFlags& flags, LinkState& state, LinkTiming timing = {});
     ~HidLink();  // stops the thread and waits for it
     HidLink(const HidLink&) = delete;
     HidLink& operator=(const HidLink&) = delete;

@@ -29,11 +29,6 @@ void LinkState::storeRobotMemory(const RobotMemory& memory) {
     m_robot = memory;
 }
 
-void LinkState::setSimulatorMemory(SimulatorMemory source) {
-    std::lock_guard lock(m_mutex);
-    m_simulator = std::move(source);
-}
-
 void LinkState::setStatusListener(std::function<void(LinkStatus)> listener) {
     std::lock_guard lock(m_mutex);
     m_listener = std::move(listener);
@@ -59,21 +54,9 @@ bool LinkState::inUse() const {
     return m_conditions.inUse;
 }
 
-RobotMemory LinkState::copyMemory(const OptionFlags& flags) const {
+RobotMemory LinkState::robotMemory() const {
     std::lock_guard lock(m_mutex);
-    if (!flags.has(Option::Connected) && m_simulator) {
-        RobotMemory sim{};
-        if (m_simulator(sim)) return sim;
-    }
     return m_robot;
-}
-
-SensorSource LinkState::sensorSource(const OptionFlags& flags) const {
-    if (flags.has(Option::Connected)) return SensorSource::Robot;
-    std::lock_guard lock(m_mutex);
-    RobotMemory scratch{};
-    if (m_simulator && m_simulator(scratch)) return SensorSource::Simulator;
-    return SensorSource::None;
 }
 
 void LinkState::showStatus(const OptionFlags& flags) const {
@@ -87,14 +70,5 @@ void LinkState::showStatus(const OptionFlags& flags) const {
     // Called outside the lock: the listener may read the memory again.
     if (listener) listener(linkStatus(flags.bits(), conditions));
 }
-
-LinkState& linkState() {
-    static LinkState state;
-    return state;
-}
-
-RobotMemory CopyRobotMemory() { return linkState().copyMemory(optionFlags()); }
-
-void ShowLinkStatus() { linkState().showStatus(optionFlags()); }
 
 }  // namespace trovel

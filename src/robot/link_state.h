@@ -1,7 +1,6 @@
 #pragma once
-// What the rest of the studio sees of the robot link: the 32-byte copy of the robot's memory,
-// where the sensor values come from, and the text of the connection-status label.
-// The link thread writes the memory copy; the simulator lends its memory while it runs.
+// What the rest of the studio sees of the robot link: the 32-byte copy of the robot's memory
+// and the text of the connection-status label. The link thread writes the memory copy.
 
 #include <array>
 #include <cstdint>
@@ -14,12 +13,6 @@
 namespace trovel {
 
 using RobotMemory = MemoryImage;
-
-enum class SensorSource {
-    None,       // neither the robot nor a simulated run: values are unknown
-    Robot,      // the robot answers in application mode
-    Simulator,  // the simulator runs (and the robot is not connected)
-};
 
 enum class LinkStatus {
     NotConnected,
@@ -41,15 +34,11 @@ LinkStatus linkStatus(uint32_t optionBits, LinkConditions conditions = {});
 // String number of the status text.
 int linkStatusString(LinkStatus status);
 
-// Shared between the link thread, the simulator and the UI. One per process.
+// Shared between the link thread, the transfers and the UI; the main window owns it.
 class LinkState {
 public:
-    // Fills `memory` and returns true while a simulated run is going; false otherwise.
-    using SimulatorMemory = std::function<bool(RobotMemory& memory)>;
-
     // The link thread's copy after a memory read.
     void storeRobotMemory(const RobotMemory& memory);
-    void setSimulatorMemory(SimulatorMemory source);
     // Receives every status the label should show (the main window sets the label's text).
     void setStatusListener(std::function<void(LinkStatus)> listener);
     // Set by the firmware update when it could not finish, cleared when one finished; while set
@@ -59,24 +48,15 @@ public:
     void setInUse(bool inUse);
     bool inUse() const;
 
-    // The robot's memory, or the simulator's while it runs and the robot is not connected.
-    RobotMemory copyMemory(const OptionFlags& flags) const;
-    SensorSource sensorSource(const OptionFlags& flags) const;
+    // The robot's memory as last read (zeros before the first read).
+    RobotMemory robotMemory() const;
     void showStatus(const OptionFlags& flags) const;
 
 private:
     mutable std::mutex m_mutex;
     RobotMemory m_robot{};
-    SimulatorMemory m_simulator;
     std::function<void(LinkStatus)> m_listener;
     LinkConditions m_conditions;
 };
-
-// The process's link state.
-LinkState& linkState();
-
-// The process-wide forms used by the palette and the transfers.
-RobotMemory CopyRobotMemory();
-void ShowLinkStatus();
 
 }  // namespace trovel

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 
+#include "base/app_folder.h"
 #include "model/text_record_file.h"
 #include "sim/lap_records.h"
 #include "sim/sim_world.h"
@@ -128,7 +129,7 @@ struct Loader {
             status = PictureStatus::Loaded;
             return found->second;
         }
-        PictureResult loaded = loadCoursePicture(resolveDataPath(appDir, path));
+        PictureResult loaded = loadCoursePicture(resolveDataPath(path, appDir));
         status = loaded.status;
         if (status != PictureStatus::Loaded) return nullptr;
         auto shared = std::make_shared<const CoursePicture>(std::move(loaded.picture));
@@ -144,7 +145,7 @@ struct Loader {
         }
         TextureSlot slot;
         slot.path = cut(f.text(), kMaxPathChars);
-        if (!loadTexture(s, resolveDataPath(appDir, slot.path))) {
+        if (!loadTexture(s, resolveDataPath(slot.path, appDir))) {
             message(CourseProblem::TextureFailed);
             message(CourseProblem::PictureMissing, slot.path);
             --declared;
@@ -248,12 +249,6 @@ const CoursePicture* coursePicture(const CourseSet& set, int course) {
     size_t slot = size_t(course) + Slot::FirstCourse;
     if (course < 0 || slot >= set.textures.size()) return nullptr;
     return set.textures[slot].picture.get();
-}
-
-std::filesystem::path resolveDataPath(const std::filesystem::path& appDir, std::u16string_view path) {
-    std::u16string p(path);
-    std::replace(p.begin(), p.end(), u'\\', u'/');
-    return appDir / pathFromText(p);
 }
 
 CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16string>& lines,

@@ -82,8 +82,6 @@ struct CourseSet {
 inline int courseCount(const CourseSet& set) { return static_cast<int>(set.courses.size()); }
 // The pixel copy of course i, or null when the course has none.
 const CoursePicture* coursePicture(const CourseSet& set, int course);
-// A path from texture.ini resolved against the application folder ('\' taken as a separator).
-std::filesystem::path resolveDataPath(const std::filesystem::path& appDir, std::u16string_view path);
 
 // Creates the drawable image of a slot from its file; false drops the slot. The window passes one
 // that makes its textures; without one, a file that can be opened counts as loaded.

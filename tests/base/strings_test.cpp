@@ -3,6 +3,7 @@
 #include "base/app_folder.h"
 #include "base/locale_id.h"
 #include "base/message_format.h"
+#include "base/repeat_fault_text.h"
 #include "base/resource_library.h"
 #include "base/string_ids.h"
 #include "base/string_table.h"
@@ -182,6 +183,13 @@ TEST(LocaleId, OptionThenVariableThenLocaleEnvironment) {
     EXPECT_EQ(languageOption(2, argv2), "ja");
     const char* argv3[] = {"studio", "--lang", nullptr};
     EXPECT_EQ(languageOption(2, argv3), "");
+}
+
+TEST(RepeatFaultQuestion, NumberedForOneRepeatPlainOtherwiseForRunAndWrite) {
+    EXPECT_EQ(repeatFaultQuestion(0, RepeatFaultStops::Run), u"くり返し①のつながりが正しくありません。\nプログラムの実行を中止しますか?");
+    EXPECT_EQ(repeatFaultQuestion(6, RepeatFaultStops::Write), u"くり返し⑦のつながりが正しくありません。\nプログラムの書き込みを中止しますか?");
+    EXPECT_EQ(repeatFaultQuestion(7, RepeatFaultStops::Run), u"くり返しのつながりが正しくありません。\nプログラムの実行を中止しますか?");
+    EXPECT_EQ(repeatFaultQuestion(7, RepeatFaultStops::Write), u"くり返しのつながりが正しくありません。\nプログラムの書き込みを中止しますか?");
 }
 
 TEST(MessageFormat, FormatsTheTableDirectivesAndSurvivesMismatches) {

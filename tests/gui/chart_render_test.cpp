@@ -48,7 +48,7 @@ private slots:
         setAppFolder(TROVEL_APP_DIR);
         const uint32_t locale = userLocaleId({}, processEnvironment());
         QVERIFY(loadAppFolder(TROVEL_APP_DIR, locale, appConfig()).ok);
-        MainWindow window(mainWindowSetup(appConfig(), QStringLiteral(TROVEL_APP_DIR), program));
+        MainWindow window(mainWindowSetup(appConfig(), optionFlags(), QStringLiteral(TROVEL_APP_DIR), program));
         window.show();
         QTRY_COMPARE(window.program().blocks.size() > 2, true);
         const QString exported = dir + QStringLiteral("/studio.png");

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/gui/user_question.h"
 #include "model/program.h"
 #include "scratch_dir.h"
 
@@ -32,6 +33,19 @@ inline ActionBlock* addBlock(BlockProgram& program, BlockType type, int x, int y
 inline QString testDir(const QString& name) {
     return QString::fromStdString(test::scratchDir("gui", name.toStdString()).string());
 }
+
+// Answers a window's questions in the user's place (through its setAsker), in order, and keeps
+// their texts; a question beyond the script gets no button.
+struct ScriptedAnswers {
+    QList<QMessageBox::StandardButton> buttons;
+    QStringList texts;
+    Asker asker() {
+        return [this](const Question& question) {
+            texts << question.text;
+            return buttons.isEmpty() ? QMessageBox::NoButton : buttons.takeFirst();
+        };
+    }
+};
 
 // Waits (with the event loop running) for a modal window and hands it to `act` once.
 class ModalAnswerer {

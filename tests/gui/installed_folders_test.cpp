@@ -58,7 +58,7 @@ class InstalledFoldersTest : public QObject {
         const AppFolders folders = startAppFolders({}, m_root / "usr/bin/trovel-studio");
         if (folders.shared != m_shared || folders.user != m_user) return nullptr;
         if (!loadAppFolders(folders, kLcidJapanese, appConfig()).ok) return nullptr;
-        MainWindowSetup setup = mainWindowSetup(appConfig(), QString::fromStdU16String(m_shared.u16string()), {});
+        MainWindowSetup setup = mainWindowSetup(appConfig(), optionFlags(), QString::fromStdU16String(m_shared.u16string()), {});
         placeUserFiles(setup, folders);
         auto window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
@@ -67,7 +67,7 @@ class InstalledFoldersTest : public QObject {
 
     SimulatorWindow* openSimulatorFrom(MainWindow& window) {
         window.actionById(Command::Simulator)->trigger();
-        SimulatorWindow* sim = simulatorWindow();
+        SimulatorWindow* sim = window.simulatorWindow();
         if (sim) sim->setTicking(false);
         return sim;
     }
@@ -101,7 +101,7 @@ private slots:
             QVERIFY(sim && sim->coursesLoaded());
             QCOMPARE(sim->simulator().courses.courses[0].bestMs, 99999);
             QPointer<SimulatorWindow> guard(sim);
-            closeSimulator();
+            sim->close();
             QTRY_VERIFY(guard.isNull());
             optionFlags().set(Option::BlockCollision);
             QVERIFY(saveAppSettings());  // as at exit
@@ -118,7 +118,7 @@ private slots:
         QVERIFY(sim && sim->coursesLoaded());
         QCOMPARE(sim->simulator().courses.courses[0].bestMs, 12345);
         QPointer<SimulatorWindow> guard(sim);
-        closeSimulator();
+        sim->close();
         QTRY_VERIFY(guard.isNull());
         QVERIFY(snapshot(m_shared) == installed);
         QCOMPARE(readRecordsFile(m_user / "record.dat").times.at(0), 12345);

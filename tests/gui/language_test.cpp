@@ -110,7 +110,7 @@ class LanguageTest : public QObject {
     QStringList walkEveryWindow() {
         QStringList texts;
         optionFlags().reset(Option::UseCalcBlock | Option::UseWheelControl | Option::UseSensors34);
-        MainWindowSetup setup = mainWindowSetup(appConfig(), m_app, {});
+        MainWindowSetup setup = mainWindowSetup(appConfig(), optionFlags(), m_app, {});
         auto window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get())) return {"main window not shown"};
@@ -141,7 +141,7 @@ class LanguageTest : public QObject {
         }
 
         window->actionById(Command::Simulator)->trigger();
-        SimulatorWindow* sim = simulatorWindow();
+        SimulatorWindow* sim = window->simulatorWindow();
         if (!sim) return texts << "no simulator window";
         sim->setTicking(false);
         texts << visibleTexts(sim);
@@ -153,9 +153,9 @@ class LanguageTest : public QObject {
             records.button(RecordControl::ResetSelected)->click();
             texts << (answer->answered() ? QString() : QStringLiteral("no message box for a reset without a course"));
         }
-        closeSimulator();
+        sim->close();
         QTest::qWait(50);
-        if (simulatorWindow()) texts << "the simulator did not close";
+        if (window->simulatorWindow()) texts << "the simulator did not close";
 
         MemoryMapPlacement placement;
         MemoryMapWindow memoryMap(appConfig().memoryNames.displayName, [] { return RobotMemory{}; }, placement);
@@ -169,7 +169,8 @@ class LanguageTest : public QObject {
             MotorDialog motor(kind, appConfig().settings, flags, {});
             texts << visibleTexts(&motor);
         }
-        HidLink link([] { return FoundDevice{}; }, flags);
+        LinkState linkState;
+        HidLink link([] { return FoundDevice{}; }, flags, linkState);
         TransferDialog transfer(link, uiText(Command::WriteProgram), true);
         texts << visibleTexts(&transfer);
         // The questions before a robot transfer, answered "no".

@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "app/app_config.h"
 #include "app/gui/main_window.h"
 #include "base/gui/ui_text.h"
 #include "base/string_ids.h"
@@ -56,7 +57,7 @@ class MainWindowTest : public QObject {
     QString m_dir;
 
     void makeWindow(const QString& pending = {}) {
-        MainWindowSetup setup;
+        MainWindowSetup setup{optionFlags(), appConfig()};
         setup.style = defaultChartStyle(chartTextSources({}, {}));
         setup.statusFont = chartFont();
         setup.appDir = m_dir;
@@ -88,7 +89,8 @@ class MainWindowTest : public QObject {
     }
     BlockProgram& program() { return m_window->program(); }
     // A window over a private copy of the simulator's part of the application folder.
-    void makeWindowWithCourses(const QString& name, MainWindowSetup setup = {}) {
+    void makeWindowWithCourses(const QString& name) { makeWindowWithCourses(name, MainWindowSetup{optionFlags(), appConfig()}); }
+    void makeWindowWithCourses(const QString& name, MainWindowSetup setup) {
         namespace fs = std::filesystem;
         const fs::path app = fs::path(m_dir.toStdU16String()) / name.toStdU16String();
         fs::remove_all(app);
@@ -206,16 +208,78 @@ private slots:
     void simulatorOpensAndClosesWithTheStudio() {
         makeWindowWithCourses(QStringLiteral("app"));
         trigger(40201);
-        QVERIFY(simulatorWindow());
+        QVERIFY(m_window->simulatorWindow());
         QVERIFY(optionFlags().has(Option::SimulatorOpen));
         trigger(40201);  // a second start raises the same window
-        QVERIFY(simulatorWindow());
+        QVERIFY(m_window->simulatorWindow());
         moveStartBlock();  // an edit while the simulator is open
         QVERIFY(m_window->canUndo());
         optionFlags().clear(Option::Modified);
         QVERIFY(m_window->close());
-        QTRY_VERIFY(!simulatorWindow());
+        QTRY_VERIFY(!m_window->simulatorWindow());
         QVERIFY(!optionFlags().has(Option::SimulatorOpen));
+    }
+
+    // Opening the simulator a second time raises the one window; closing deletes it.
+    void openingTwiceRaisesTheOneWindow() {
+        makeWindowWithCourses(QStringLiteral("twice"));
+        trigger(Command::Simulator);
+        SimulatorWindow* first = m_window->simulatorWindow();
+        QVERIFY(first);
+        first->setTicking(false);
+        trigger(Command::Simulator);
+        QCOMPARE(m_window->simulatorWindow(), first);
+        QPointer<SimulatorWindow> guard(first);
+        first->close();
+        QTRY_VERIFY(guard.isNull());  // deleted on close
+        QVERIFY(!m_window->simulatorWindow());
+        QVERIFY(!optionFlags().has(Option::SimulatorOpen));
+    }
+
+    // While the simulator is open its memory stands in for an unconnected robot's.
+    void openSimulatorLendsItsMemoryToThePaletteAndMemoryMap() {
+        makeWindowWithCourses(QStringLiteral("sensors"));
+        trigger(Command::Simulator);
+        SimulatorWindow* w = m_window->simulatorWindow();
+        QVERIFY(w);
+        w->setTicking(false);
+        const SensorFeed& feed = m_window->sensorFeed();
+        auto ticks = [w](int n) {
+            for (int i = 0; i < n; ++i) w->tick();
+        };
+        auto press = [w](int command) { w->actionById(command)->trigger(); };
+        // A program whose one Forward block never ends.
+        BlockProgram& p = program();
+        ActionBlock* start = head(p);
+        ActionBlock* move = test::addBlock(p, BlockType::Forward, 27, 99);
+        move->param[1] = 1;
+        start->next[0] = move;
+        move->next[0] = move;
+        // Open and stopped: the floor under the robot is read every tick and shown.
+        ticks(2);
+        QCOMPARE(feed.source(), SensorSource::Simulator);
+        MemoryBytes memory = feed.memory();
+        QVERIFY(memory[SimAddr::LeftSensor] != 0);  // the floor was sampled
+        QCOMPARE(memory[SimAddr::LeftSensor], w->simulator().memory[SimAddr::LeftSensor]);
+        QCOMPARE(int(memory[SimAddr::LeftMotor]), 0);
+
+        press(SimCommand::Play);
+        ticks(3);
+        QCOMPARE(feed.source(), SensorSource::Simulator);
+        memory = feed.memory();
+        QCOMPARE(memory[SimAddr::RightSensor], w->simulator().memory[SimAddr::RightSensor]);
+        QCOMPARE(int(memory[SimAddr::LeftMotor]), 240);
+        press(SimCommand::Stop);
+        ticks(1);
+        QCOMPARE(feed.source(), SensorSource::Simulator);
+        QCOMPARE(int(feed.memory()[SimAddr::LeftMotor]), 0);
+
+        // A connected robot comes first.
+        optionFlags().set(Option::Connected);
+        QCOMPARE(feed.source(), SensorSource::Robot);
+        optionFlags().clear(Option::Connected);
+        w->close();
+        QCOMPARE(feed.source(), SensorSource::None);
     }
 
     // The memory-map window follows its option through the palette's timer; the user may close it
@@ -382,13 +446,13 @@ private slots:
         QFETCH(bool, withProgram);
         QFETCH(int, course);
         QFETCH(bool, play);
-        MainWindowSetup setup;
+        MainWindowSetup setup{optionFlags(), appConfig()};
         if (withProgram) setup.pendingPath = QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp");
         setup.startSimulator = true;
         setup.startCourse = course;
         setup.startPlaying = play;
         makeWindowWithCourses(QStringLiteral("start_options"), std::move(setup));
-        SimulatorWindow* sim = simulatorWindow();
+        SimulatorWindow* sim = m_window->simulatorWindow();
         QVERIFY(sim);
         sim->setTicking(false);
         QVERIFY(sim->coursesLoaded());
@@ -396,8 +460,8 @@ private slots:
         QVERIFY(sim->actionById(SimCommand::FirstCourse + chosen)->isChecked());
         QCOMPARE(sim->simulator().state == SimState::Running, play && withProgram);
         QCOMPARE(program().blocks.size() > 2, withProgram);
-        closeSimulator();
-        QTRY_VERIFY(!simulatorWindow());
+        sim->close();
+        QTRY_VERIFY(!m_window->simulatorWindow());
     }
 
     void cutAndPasteOfARepeatPairGetsANewRepeatNumber() {
@@ -533,11 +597,11 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("just some text\r\n");
         }
-        QString text;
-        auto box = answerMessage(QMessageBox::Ok, &text);
+        test::ScriptedAnswers answers{{QMessageBox::Ok, QMessageBox::Ok}, {}};
+        m_window->setAsker(answers.asker());
         QVERIFY(!m_window->openProgramFile(foreign));
-        QVERIFY(box->answered());
-        QCOMPARE(text, QStringLiteral("このファイルフォーマットには対応していません"));
+        QCOMPARE(answers.texts.size(), 1);
+        QCOMPARE(answers.texts.back(), QStringLiteral("このファイルフォーマットには対応していません"));
         QVERIFY(sameBlocks(program(), before));
         QCOMPARE(m_window->windowTitle(), markedTitle);
         QVERIFY(optionFlags().has(Option::Modified));
@@ -551,10 +615,9 @@ private slots:
             f.write("\xFF\xFE");
             f.write(reinterpret_cast<const char*>(content.utf16()), content.size() * 2);
         }
-        auto box2 = answerMessage(QMessageBox::Ok, &text);
         QVERIFY(!m_window->openProgramFile(damaged));
-        QVERIFY(box2->answered());
-        QVERIFY(text.contains(QStringLiteral("3")));
+        QCOMPARE(answers.texts.size(), 2);
+        QVERIFY(answers.texts.back().contains(QStringLiteral("3")));
         QVERIFY(sameBlocks(program(), before));
         QVERIFY(optionFlags().has(Option::Modified));
     }
@@ -563,11 +626,11 @@ private slots:
         makeWindow();
         moveStartBlock();
         const QString title = m_window->windowTitle();
-        QString text;
-        auto box = answerMessage(QMessageBox::Ok, &text);
+        test::ScriptedAnswers answers{{QMessageBox::Ok}, {}};
+        m_window->setAsker(answers.asker());
         QVERIFY(!m_window->saveToFile(m_dir + "/no/such/folder/x.qxp"));
-        QVERIFY(box->answered());
-        QVERIFY(!text.isEmpty());
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY(!answers.texts.front().isEmpty());
         QCOMPARE(m_window->windowTitle(), title);
         QVERIFY(optionFlags().has(Option::Modified));
         QVERIFY(program().filePath.empty());
@@ -576,33 +639,36 @@ private slots:
     void closingAModifiedProgramAsks() {
         makeWindow();
         moveStartBlock();
+        test::ScriptedAnswers answers;
+        m_window->setAsker(answers.asker());
         {  // Cancel: the window stays.
-            auto box = answerMessage(QMessageBox::Cancel);
+            answers.buttons = {QMessageBox::Cancel};
             QVERIFY(!m_window->close());
-            QVERIFY(box->answered());
+            QCOMPARE(answers.texts.size(), 1);
             QVERIFY(m_window->isVisible());
         }
         {  // Yes without a file: Save As; cancelling it keeps the window and the edits.
             answerFiles({QString()});
-            auto box = answerMessage(QMessageBox::Yes);
+            answers.buttons = {QMessageBox::Yes};
             QVERIFY(!m_window->close());
-            QVERIFY(box->answered());
+            QCOMPARE(answers.texts.size(), 2);
             QCOMPARE(m_fileTitles, QStringList{"save:モーションの保存"});
             QVERIFY(optionFlags().has(Option::Modified));
         }
         {  // Yes with a failing save: the message, and the window stays.
             answerFiles({m_dir + "/no/such/folder/x.qxp"});
-            auto box = answerMessage(QMessageBox::Yes, nullptr, QStringLiteral("保存しますか"));
-            auto failure = answerMessage(QMessageBox::Ok, nullptr, QStringLiteral("保存できませんでした"));
+            answers.buttons = {QMessageBox::Yes, QMessageBox::Ok};
             QVERIFY(!m_window->close());
-            QVERIFY(box->answered() && failure->answered());
+            QCOMPARE(answers.texts.size(), 4);
+            QVERIFY(answers.texts[2].contains(QStringLiteral("保存しますか")));
+            QVERIFY(answers.texts[3].contains(QStringLiteral("保存できませんでした")));
             QVERIFY(optionFlags().has(Option::Modified));
         }
         {  // Yes, then a name: saved first, then closed.
             const QString path = m_dir + "/on_close.qxp";
             QFile::remove(path);
             answerFiles({path});
-            auto box = answerMessage(QMessageBox::Yes);
+            answers.buttons = {QMessageBox::Yes};
             QVERIFY(m_window->close());
             QVERIFY(QFile::exists(path));
             BlockProgram saved;
@@ -614,9 +680,10 @@ private slots:
     void closingWithNoDiscards() {
         makeWindow();
         moveStartBlock();
-        auto box = answerMessage(QMessageBox::No);
+        test::ScriptedAnswers answers{{QMessageBox::No}, {}};
+        m_window->setAsker(answers.asker());
         QVERIFY(m_window->close());
-        QVERIFY(box->answered());
+        QCOMPARE(answers.texts.size(), 1);
     }
 
     void viewModeDisablesFilesAndNeverAsks() {
@@ -720,7 +787,7 @@ private slots:
         ActionBlock* wait = p.blocks[3].get();
         ActionBlock* spare = p.blocks[4].get();
         trigger(Command::Simulator);
-        SimulatorWindow* sim = simulatorWindow();
+        SimulatorWindow* sim = m_window->simulatorWindow();
         QVERIFY(sim);
         sim->setTicking(false);
         auto running = [&] { return sim->simulator().state == SimState::Running; };
@@ -775,7 +842,7 @@ private slots:
     void dialogsBlockOnlyTheirOwnWindow() {
         makeWindowWithCourses(QStringLiteral("modal"));
         trigger(Command::Simulator);
-        SimulatorWindow* sim = simulatorWindow();
+        SimulatorWindow* sim = m_window->simulatorWindow();
         QVERIFY(sim);
         sim->setTicking(false);
         struct Seen {

@@ -20,6 +20,7 @@
 #include "editor/gui/program_area.h"
 #include "gui_test_support.h"
 #include "model/option_flags.h"
+#include "robot/link_state.h"
 
 using namespace trovel;
 
@@ -77,10 +78,13 @@ class PaletteTest : public QObject {
     BlockProgram m_program;
     OptionFlags m_flags;
     LinkState m_link;
+    SensorFeed m_sensors{m_flags};
     std::unique_ptr<BlockPalette> m_palette;
 
     BlockPalette& palette() {
-        m_palette = std::make_unique<BlockPalette>(m_program, styleWithSkins(), m_flags, m_link);
+        m_palette = std::make_unique<BlockPalette>(m_program, styleWithSkins(), m_flags, m_sensors);
+        // As the main window wires it: the robot's memory, and the status label after a change.
+        connect(m_palette.get(), &BlockPalette::sensorsChanged, [this] { m_link.showStatus(m_flags); });
         m_palette->resize(kPaletteWidth, 600);
         m_palette->show();
         QCoreApplication::processEvents();
@@ -93,7 +97,8 @@ private slots:
         newProgram(m_program);
         m_flags.reset(0);
         m_link.storeRobotMemory({});
-        m_link.setSimulatorMemory(nullptr);
+        m_sensors.setRobot([this] { return m_link.robotMemory(); });
+        m_sensors.setSimulator({});
         m_palette.reset();
     }
 
@@ -154,7 +159,7 @@ private slots:
             style.skins[static_cast<size_t>(i)] = img;
         }
         m_flags.set(Option::UseCalcBlock | Option::UseWheelControl);
-        BlockPalette p(m_program, style, m_flags, m_link);
+        BlockPalette p(m_program, style, m_flags, m_sensors);
         p.resize(kPaletteWidth, 600);
         const QImage img = p.render();
         for (const PaletteButton& b : paletteButtons()) {
@@ -232,10 +237,7 @@ private slots:
 
         // The simulator's memory and label while it runs and the robot is away.
         m_flags.clear(Option::Connected);
-        m_link.setSimulatorMemory([](RobotMemory& m) {
-            m = sensors(1, 2);
-            return true;
-        });
+        m_sensors.setSimulator([] { return sensors(1, 2); });
         const QImage sim = p.render();
         QCOMPARE(countColor(sim, labelBox, QColor(255, 0, 0)), 0);
         QVERIFY(sim.copy(labelBox) != unknown.copy(labelBox));
@@ -328,7 +330,7 @@ private slots:
         auto* layout = new QHBoxLayout(&window);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(1);
-        BlockPalette* pane = new BlockPalette(m_program, style, m_flags, m_link);
+        BlockPalette* pane = new BlockPalette(m_program, style, m_flags, m_sensors);
         pane->setFixedWidth(kPaletteWidth);
         ProgramArea* area = new ProgramArea(m_program, style, m_flags);
         layout->addWidget(pane);

@@ -60,7 +60,7 @@ private slots:
         settings.motorSpeed = {60, 60};
         OptionFlags flags;
         int saved = 0;
-        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, {[&] { return ++saved, true; }, {}, {}});
+        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, {[&] { return ++saved, true; }});
         dialog.slider(kRightMotor)->setValue(33);
         QCOMPARE(dialog.edit(kRightMotor)->text(), QStringLiteral("33"));
         dialog.readOnConnect()->setChecked(true);
@@ -77,7 +77,9 @@ private slots:
         OptionFlags flags;
         flags.set(Option::ReadMotorSpeedOnConnect);
         std::array<uint8_t, 2> gains{152, 152};
-        MotorDialog dialog(MotorDialogKind::Simulator, settings, flags, {{}, [&] { return gains; }, [&](auto g) { gains = g; }});
+        settings.simGain = gains;
+        MotorDialog dialog(MotorDialogKind::Simulator, settings, flags, {});
+        connect(&dialog, &MotorDialog::simulatorGainsChanged, [&](std::array<uint8_t, 2> g) { gains = g; });
         QCOMPARE(dialog.slider(kLeftMotor)->value(), 60);
         QVERIFY(!dialog.readOnConnect()->isEnabled());
         dialog.slider(kLeftMotor)->setValue(100);
@@ -85,6 +87,7 @@ private slots:
         dialog.accept();
         QCOMPARE(gains[kLeftMotor], 255);
         QCOMPARE(gains[kRightMotor], 153);  // 60 % back to raw
+        QCOMPARE(settings.simGain, gains);   // a simulator opened later starts with them
         QVERIFY(flags.has(Option::ReadMotorSpeedOnConnect));
     }
 };

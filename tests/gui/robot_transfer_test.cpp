@@ -11,6 +11,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/app_config.h"
 #include "app/gui/main_window.h"
 #include "base/gui/ui_text.h"
 #include "editor/gui/chart_style.h"
@@ -78,7 +79,7 @@ std::unique_ptr<ModalAnswerer> press(QMessageBox::StandardButton button, const Q
 // A studio window whose robot is emulated from `state` (a state file), its link not polling.
 std::unique_ptr<MainWindow> windowWithRobot(const QString& state) {
     qputenv("TROVEL_VIRTUAL_ROBOT", state.toUtf8());
-    MainWindowSetup setup;
+    MainWindowSetup setup{optionFlags(), appConfig()};
     setup.style = defaultChartStyle(chartTextSources({}, {}));
     setup.statusFont = chartFont();
     auto window = std::make_unique<MainWindow>(std::move(setup));

@@ -22,7 +22,6 @@
 #include "gui_test_support.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
-#include "robot/link_state.h"
 #include "sim/gui/record_dialog.h"
 #include "sim/gui/sim_view.h"
 #include "sim/gui/simulator_window.h"
@@ -142,19 +141,6 @@ private slots:
         QVERIFY(QFile::exists(app + "/record.dat"));
     }
 
-    void openingTwiceRaisesTheOneWindow() {
-        const QString app = copyAppFolder("twice");
-        SimulatorWindow* first = openSimulator(m_program, m_flags, fsPath(app));
-        first->setTicking(false);
-        QCOMPARE(simulatorWindow(), first);
-        QCOMPARE(openSimulator(m_program, m_flags, fsPath(app)), first);
-        QPointer<SimulatorWindow> guard(first);
-        closeSimulator();
-        QTRY_VERIFY(guard.isNull());  // deleted on close
-        QVERIFY(!simulatorWindow());
-        QVERIFY(!m_flags.has(Option::SimulatorOpen));
-    }
-
     // A stopped simulator draws nothing further; a running one draws every tick.
     void onlyAChangedPictureIsDrawn() {
         straightProgram(m_program, BlockType::Forward, 10, false);
@@ -192,36 +178,6 @@ private slots:
         QCOMPARE(m_highlighted.back(), m_program.blocks[1].get());  // End
         QCOMPARE(w->simulator().state, SimState::Stopped);
         QCOMPARE(int(w->simulator().memory[MemoryMap::LeftWheel]), 0);
-    }
-
-    void openSimulatorLendsItsMemoryToThePaletteAndMemoryMap() {
-        straightProgram(m_program, BlockType::Forward, 0, true);
-        auto w = open(copyAppFolder("sensors"));
-        // Open and stopped: the floor under the robot is read every tick and shown.
-        ticks(*w, 2);
-        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
-        RobotMemory memory = linkState().copyMemory(m_flags);
-        QVERIFY(memory[MemoryMap::LeftSensor] != 0);  // the floor was sampled
-        QCOMPARE(memory[MemoryMap::LeftSensor], w->simulator().memory[MemoryMap::LeftSensor]);
-        QCOMPARE(int(memory[MemoryMap::LeftWheel]), 0);
-
-        press(*w, SimCommand::Play);
-        ticks(*w, 3);
-        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
-        memory = linkState().copyMemory(m_flags);
-        QCOMPARE(memory[MemoryMap::RightSensor], w->simulator().memory[MemoryMap::RightSensor]);
-        QCOMPARE(int(memory[MemoryMap::LeftWheel]), 240);
-        press(*w, SimCommand::Stop);
-        ticks(*w, 1);
-        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Simulator);
-        QCOMPARE(int(linkState().copyMemory(m_flags)[MemoryMap::LeftWheel]), 0);
-
-        // A connected robot comes first.
-        m_flags.set(Option::Connected);
-        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::Robot);
-        m_flags.clear(Option::Connected);
-        w->close();
-        QCOMPARE(linkState().sensorSource(m_flags), SensorSource::None);
     }
 
     void stopPauseAndTheSecondStopRearm() {
@@ -340,19 +296,19 @@ private slots:
         link(pair.block->partner, end);
         link(pair.block, end);
         auto w = open(copyAppFolder("repeat"));
+        test::ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::No}, {}};
+        w->setAsker(answers.asker());
 
-        QString text;
-        auto yes = answerMessage(QMessageBox::Yes, &text);
         press(*w, SimCommand::Play);
-        QVERIFY(yes->answered());
+        QCOMPARE(answers.texts.size(), 1);
+        const QString text = answers.texts.front();
         QVERIFY2(text.contains(QStringLiteral("くり返し①のつながりが正しくありません。")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("プログラムの実行を中止しますか?")));
         QVERIFY(m_chartRedraws > 0);
         QCOMPARE(w->simulator().state, SimState::Stopped);
 
-        auto no = answerMessage(QMessageBox::No);
         press(*w, SimCommand::Play);
-        QVERIFY(no->answered());
+        QCOMPARE(answers.texts.size(), 2);  // the No was given
         QCOMPARE(w->simulator().state, SimState::Running);
 
         // With the check switched off in the options nothing is asked.
@@ -665,12 +621,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         std::vector<qint64> starts;
-        SimulatorHooks hooks;
-        hooks.gains = [&] {  // asked at the start of every tick
-            starts.push_back(clock.nsecsElapsed());
-            return std::array<uint8_t, 2>{152, 152};
-        };
-        SimulatorWindow w(m_program, m_flags, fsPath(app), hooks);
+        SimulatorWindow w(m_program, m_flags, fsPath(app));
+        connect(&w, &SimulatorWindow::stepping, [&] { starts.push_back(clock.nsecsElapsed()); });
         QVERIFY(w.ticking());
         for (int stall = 0; stall < 6; ++stall) {
             QTest::qWait(40);

@@ -5,6 +5,7 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include "app/app_config.h"
 #include "app/gui/about_box.h"
 #include "app/gui/main_window.h"
 #include "app/gui/motor_dialog.h"
@@ -41,7 +42,8 @@ private slots:
         OptionFlags flags;
         Settings settings;
         CourseSet courses;
-        HidLink link([] { return FoundDevice{}; }, flags);
+        LinkState linkState;
+        HidLink link([] { return FoundDevice{}; }, flags, linkState);
         std::unique_ptr<QDialog> dialog;
         if (name == "about") dialog = std::make_unique<AboutBox>();
         if (name == "motor") dialog = std::make_unique<MotorDialog>(MotorDialogKind::Robot, settings, flags, MotorDialogHooks{});
@@ -61,7 +63,7 @@ private slots:
 
     void mainWindowCarriesTheProgramIcon() {
         QCOMPARE(applicationIcon().availableSizes().size(), 8);
-        MainWindowSetup setup;
+        MainWindowSetup setup{optionFlags(), appConfig()};
         setup.style = defaultChartStyle();
         MainWindow window(setup);
         QVERIFY(!window.windowIcon().isNull());

@@ -33,7 +33,7 @@ TEST(LinkThread, ConnectsCopiesMemoryAndClearsBytesTwoAndThree) {
     ASSERT_TRUE(rig.link.StartLink());
     EXPECT_FALSE(rig.link.StartLink());  // one instance only
 
-    ASSERT_TRUE(eventually([&] { return rig.state.copyMemory(rig.flags)[9] == 123; }));
+    ASSERT_TRUE(eventually([&] { return rig.state.robotMemory()[9] == 123; }));
     EXPECT_TRUE(rig.flags.has(Option::Connected));
     ASSERT_TRUE(eventually([&] { return rig.robot->memory()[2] == 0 && rig.robot->memory()[3] == 0; }));
     ASSERT_TRUE(eventually([&] { return rig.robot->counters().mfRequests == 1; }));
@@ -149,7 +149,7 @@ TEST(LinkThread, SilentRobotNeverHangsThePollOrTheShutdown) {
     // Each probe times out, the device is closed and found again, and the thread keeps going.
     const int reports = rig.robot->counters().reports;
     ASSERT_TRUE(eventually([&] { return rig.robot->counters().reports > reports + 6; }));
-    EXPECT_NE(rig.state.copyMemory(rig.flags)[9], 77);
+    EXPECT_NE(rig.state.robotMemory()[9], 77);
     const auto start = rig.time.now();
     rig.link.StopLink();
     EXPECT_LT(rig.time.now() - start, std::chrono::milliseconds(500));

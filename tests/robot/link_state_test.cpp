@@ -9,13 +9,6 @@ using namespace trovel;
 
 namespace {
 
-RobotMemory memoryWith(uint8_t left, uint8_t right) {
-    RobotMemory m{};
-    m[MemoryMap::LeftSensor] = left;
-    m[MemoryMap::RightSensor] = right;
-    return m;
-}
-
 TEST(LinkStatusText, WritingWinsOverConnected) {
     EXPECT_EQ(linkStatus(0), LinkStatus::NotConnected);
     EXPECT_EQ(linkStatus(Option::Connected | Option::UseCalcBlock), LinkStatus::Connected);
@@ -31,30 +24,6 @@ TEST(LinkStatusText, WritingWinsOverConnected) {
     EXPECT_EQ(linkStatus(Option::RobotRestarting, inUse), LinkStatus::InUse);
     EXPECT_EQ(linkStatusString(LinkStatus::FirmwareIncomplete), Str::FirmwareIncomplete);
     EXPECT_EQ(linkStatusString(LinkStatus::InUse), Str::RobotInUse);
-}
-
-TEST(LinkStateMemory, RobotWhenConnectedSimulatorWhileItRunsOtherwise) {
-    LinkState state;
-    OptionFlags flags;
-    state.storeRobotMemory(memoryWith(11, 22));
-    EXPECT_EQ(state.sensorSource(flags), SensorSource::None);
-
-    bool running = true;
-    state.setSimulatorMemory([&](RobotMemory& m) {
-        m = memoryWith(33, 44);
-        return running;
-    });
-    EXPECT_EQ(state.sensorSource(flags), SensorSource::Simulator);
-    EXPECT_EQ(state.copyMemory(flags)[MemoryMap::LeftSensor], 33);
-
-    flags.set(Option::Connected);  // the robot is preferred over a running simulation
-    EXPECT_EQ(state.sensorSource(flags), SensorSource::Robot);
-    EXPECT_EQ(state.copyMemory(flags)[MemoryMap::RightSensor], 22);
-
-    flags.clear(Option::Connected);
-    running = false;  // a stopped simulation lends nothing
-    EXPECT_EQ(state.sensorSource(flags), SensorSource::None);
-    EXPECT_EQ(state.copyMemory(flags)[MemoryMap::LeftSensor], 11);
 }
 
 TEST(LinkStateStatus, ListenerHearsEachStatus) {

@@ -1,6 +1,11 @@
 // The shipped courses run with the shipped two-sensor line followers, compared exactly against stored runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "base/app_folder.h"
 #include "model/program_file.h"
 #include "sim/headless_run.h"
 #include "sim/lap_records.h"
@@ -74,7 +79,7 @@ TEST(ShippedCourses, ConfigurationDeclaresTheCoursesAndRules) {
     for (int i = 0; i < 4; ++i) EXPECT_NE(coursePicture(set, i), nullptr) << i;
     EXPECT_FALSE(set.goalSound.empty());
     EXPECT_FALSE(set.failSound.empty());
-    EXPECT_TRUE(std::filesystem::exists(resolveDataPath(TROVEL_APP_DIR, set.goalSound)));
+    EXPECT_TRUE(std::filesystem::exists(resolveDataPath(set.goalSound, TROVEL_APP_DIR)));
 }
 
 }  // namespace

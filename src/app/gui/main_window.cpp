@@ -25,6 +25,7 @@
 #include "app/gui/screenshot_export.h"
 #include "app/gui/toolbar_icons.h"
 #include "base/gui/ui_text.h"
+#include "base/repeat_fault_text.h"
 #include "base/string_ids.h"
 #include "editor/clipboard.h"
 #include "editor/gui/block_palette.h"
@@ -38,7 +39,6 @@
 #include "robot/gui/robot_commands.h"
 #include "robot/hid_link.h"
 #include "robot/hidapi_device.h"
-#include "robot/link_state.h"
 #include "sim/gui/simulator_window.h"
 
 namespace trovel {
@@ -50,7 +50,8 @@ std::filesystem::path toPath(const QString& path) { return pathFromText(path.toS
 }  // namespace
 
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
-    : QMainWindow(parent), m_setup(std::move(setup)), m_history(std::make_unique<UndoHistory>(optionFlags())),
+    : QMainWindow(parent), m_setup(std::move(setup)), m_options(m_setup.options), m_config(m_setup.config),
+      m_sensors(m_options), m_history(std::make_unique<UndoHistory>(m_options)),
       m_clipboard(std::make_unique<Clipboard>()) {
     setObjectName(QStringLiteral("TrovelStudio"));
     setWindowIcon(applicationIcon());
@@ -59,72 +60,10 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     buildActions();
     buildMenus();
     buildToolBar();
+    buildPanes();
+    connectPanes();
+    startRobotLink();
 
-    auto* central = new QWidget(this);
-    auto* layout = new QHBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(1);
-    m_palette = new BlockPalette(m_program, m_setup.style, optionFlags(), linkState(), central);
-    m_palette->setObjectName(QStringLiteral("poswindow"));
-    m_palette->setFixedWidth(kPaletteWidth);
-    m_area = new ProgramArea(m_program, m_setup.style, optionFlags(), central);
-    layout->addWidget(m_palette);
-    layout->addWidget(m_area, 1);
-    setCentralWidget(central);
-
-    PanelHost host;
-    host.program = &m_program;
-    host.options = &optionFlags();
-    host.names = &appConfig().memoryNames;
-    host.recordUndoStep = [this] { recordUndoStep(); };
-    host.redrawChart = [this] { m_area->viewport()->update(); };
-    m_palette->setPanelHost(host);
-    connectPaletteToArea(m_palette, m_area);
-    m_chartFollow = new QTimer(this);
-    m_chartFollow->setSingleShot(true);
-    m_chartFollow->setInterval(kChartFollowMs);
-    connect(m_chartFollow, &QTimer::timeout, this, [this] {
-        m_area->RequestFullRedraw();
-        m_area->viewport()->update();
-    });
-    m_memoryMapPlacement = std::make_unique<MemoryMapPlacement>();
-    MemoryMapHooks memoryMap;
-    memoryMap.open = [this] { return openMemoryMap(); };
-    memoryMap.close = [this] {
-        if (m_memoryMap) m_memoryMap->close();
-    };
-    memoryMap.isOpen = [this] { return !m_memoryMap.isNull(); };
-    m_palette->setMemoryMapHooks(memoryMap);
-    m_history->setStopSimulation([this] { stopSimulation(); });
-
-    m_link = std::make_unique<HidLink>(robotFinder(m_setup.robotUsb));
-    m_link->setMotorSpeedSink([this](MotorSpeeds speeds) {
-        // Called on the link thread: the settings belong to the UI thread.
-        QMetaObject::invokeMethod(this, [speeds] { appConfig().settings.motorSpeed = {speeds.left, speeds.right}; },
-                                  Qt::QueuedConnection);
-    });
-    // The listener is in place before the link thread can report; it is removed with the window.
-    linkState().setStatusListener([this](LinkStatus status) {
-        // The link thread reports too: the label is only ever touched on the UI thread.
-        QMetaObject::invokeMethod(this, [this, status] { m_statusLabel->setText(uiText(linkStatusString(status))); },
-                                  Qt::QueuedConnection);
-    });
-    if (m_setup.startRobotLink) m_link->StartLink();
-
-    // A click on the chart takes the keys away from a panel edit.
-    m_area->setFocusPolicy(Qt::StrongFocus);
-    qApp->installEventFilter(this);
-
-    connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordCanvasEdit);
-    connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
-    connect(m_area, &ProgramArea::placementRefused, this, [this] {
-        ask(uiFormat(Str::TooManyRepeats, {kMaxRepeats}), QMessageBox::Warning, QMessageBox::Ok);
-    });
-
-    m_history->setStateListener([this](UndoMenuState state) {
-        if (QAction* a = actionById(Command::Undo)) a->setEnabled(state.canUndo);
-        if (QAction* a = actionById(Command::Redo)) a->setEnabled(state.canRedo);
-    });
     resetHistory();
     m_program.currentBlock = head(m_program);
     setTitle();
@@ -136,12 +75,16 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
 
 MainWindow::~MainWindow() {
     // The simulator's hooks and the link thread point into this window.
-    closeSimulator();
-    if (SimulatorWindow* sim = simulatorWindow()) delete sim;
+    if (m_simulator) {
+        m_simulator->close();
+        delete m_simulator;
+    }
     m_link->StopLink();
-    // The link state outlives this window: nothing may call back into it once it is gone.
-    linkState().setStatusListener({});
+    // Nothing may call back into this window once it is gone.
+    m_linkState.setStatusListener({});
 }
+
+SimulatorWindow* MainWindow::simulatorWindow() const { return m_simulator; }
 
 // ---- construction -----------------------------------------------------------------------------
 
@@ -233,13 +176,87 @@ void MainWindow::buildToolBar() {
     m_toolBar->addWidget(m_statusLabel);
 }
 
+void MainWindow::buildPanes() {
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    m_palette = new BlockPalette(m_program, m_setup.style, m_options, m_sensors, central);
+    m_palette->setObjectName(QStringLiteral("poswindow"));
+    m_palette->setFixedWidth(kPaletteWidth);
+    m_area = new ProgramArea(m_program, m_setup.style, m_options, central);
+    layout->addWidget(m_palette);
+    layout->addWidget(m_area, 1);
+    setCentralWidget(central);
+
+    PanelHost host;
+    host.program = &m_program;
+    host.options = &m_options;
+    host.names = &m_config.memoryNames;
+    host.recordUndoStep = [this] { recordUndoStep(); };
+    host.redrawChart = [this] { m_area->viewport()->update(); };
+    m_palette->setPanelHost(host);
+    connectPaletteToArea(m_palette, m_area);
+
+    m_memoryMapPlacement = std::make_unique<MemoryMapPlacement>();
+    MemoryMapHooks memoryMap;
+    memoryMap.open = [this] { return openMemoryMap(); };
+    memoryMap.close = [this] {
+        if (m_memoryMap) m_memoryMap->close();
+    };
+    memoryMap.isOpen = [this] { return !m_memoryMap.isNull(); };
+    m_palette->setMemoryMapHooks(memoryMap);
+}
+
+void MainWindow::connectPanes() {
+    // The simulator moves the current block on every tick; the chart follows at most this often.
+    m_chartFollow = new QTimer(this);
+    m_chartFollow->setSingleShot(true);
+    m_chartFollow->setInterval(kChartFollowMs);
+    connect(m_chartFollow, &QTimer::timeout, this, [this] { m_area->SetCurrentBlock(m_program.currentBlock); });
+
+    // A click on the chart takes the keys away from a panel edit.
+    m_area->setFocusPolicy(Qt::StrongFocus);
+    qApp->installEventFilter(this);
+
+    connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordCanvasEdit);
+    connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
+    connect(m_area, &ProgramArea::placementRefused, this, [this] {
+        ask(uiFormat(Str::TooManyRepeats, {kMaxRepeats}), QMessageBox::Warning, QMessageBox::Ok);
+    });
+
+    m_history->setStopSimulation([this] { stopSimulation(); });
+    m_history->setStateListener([this](UndoMenuState state) {
+        if (QAction* a = actionById(Command::Undo)) a->setEnabled(state.canUndo);
+        if (QAction* a = actionById(Command::Redo)) a->setEnabled(state.canRedo);
+    });
+}
+
+void MainWindow::startRobotLink() {
+    m_link = std::make_unique<HidLink>(robotFinder(m_setup.robotUsb), m_options, m_linkState);
+    m_link->setMotorSpeedSink([this](MotorSpeeds speeds) {
+        // Called on the link thread: the settings belong to the UI thread.
+        QMetaObject::invokeMethod(this, [this, speeds] { m_config.settings.motorSpeed = {speeds.left, speeds.right}; },
+                                  Qt::QueuedConnection);
+    });
+    // The listener is in place before the link thread can report; it is removed with the window.
+    m_linkState.setStatusListener([this](LinkStatus status) {
+        // The link thread reports too: the label is only ever touched on the UI thread.
+        QMetaObject::invokeMethod(this, [this, status] { m_statusLabel->setText(uiText(linkStatusString(status))); },
+                                  Qt::QueuedConnection);
+    });
+    m_sensors.setRobot([this] { return m_linkState.robotMemory(); });
+    connect(m_palette, &BlockPalette::sensorsChanged, this, [this] { m_linkState.showStatus(m_options); });
+    if (m_setup.startRobotLink) m_link->StartLink();
+}
+
 // ---- title, history, menu states --------------------------------------------------------------
 
 void MainWindow::setTitle() {
     const std::u16string& path = m_program.filePath;
     const QString name = path.empty() ? uiText(Str::NewProgramTitle) : toQString(fileTitle(path));
     QString title = QStringLiteral("%1 [ %2 ]").arg(uiText(Str::AppName), name);
-    if (optionFlags().has(Option::ViewMode)) title += uiText(Str::ViewModeSuffix);
+    if (m_options.has(Option::ViewMode)) title += uiText(Str::ViewModeSuffix);
     setWindowTitle(title);
 }
 
@@ -248,8 +265,7 @@ void MainWindow::appendEditMark() { setWindowTitle(windowTitle() + QStringLitera
 void MainWindow::applyEditResult(bool titleNeedsMark) {
     if (titleNeedsMark) appendEditMark();
     refreshPropertyPanel();
-    m_area->RequestFullRedraw();
-    m_area->viewport()->update();
+    m_area->repaintAll();
 }
 
 void MainWindow::recordUndoStep() {
@@ -274,9 +290,9 @@ bool MainWindow::canRedo() const { return m_history->state().canRedo; }
 void MainWindow::updateUndoState() { m_history->updateUndoState(); }
 
 void MainWindow::updateMenuStates() {
-    const bool view = optionFlags().has(Option::ViewMode);
+    const bool view = m_options.has(Option::ViewMode);
     for (int id : {Command::New, Command::Open, Command::Save, Command::SaveAs}) actionById(id)->setEnabled(!view);
-    actionById(Command::MemoryMap)->setEnabled(optionFlags().has(Option::ShowMemoryMap));
+    actionById(Command::MemoryMap)->setEnabled(m_options.has(Option::ShowMemoryMap));
     updateUndoState();
 }
 
@@ -285,8 +301,7 @@ void MainWindow::afterProgramReplaced() {
     setTitle();
     resetHistory();
     refreshPropertyPanel();
-    m_area->RequestFullRedraw();
-    m_area->viewport()->update();
+    m_area->repaintAll();
 }
 
 // ---- commands ---------------------------------------------------------------------------------
@@ -308,7 +323,7 @@ void MainWindow::runCommand(int id) {
     case Command::Copy: copySelection(m_program, *m_clipboard); break;
     case Command::Paste:
         applyEditResult(
-            pasteClipboard(m_program, *m_clipboard, *m_history, optionFlags().has(Option::BlockCollision)).titleNeedsMark);
+            pasteClipboard(m_program, *m_clipboard, *m_history, m_options.has(Option::BlockCollision)).titleNeedsMark);
         m_history->updateUndoState();
         break;
     case Command::Delete:
@@ -340,7 +355,7 @@ void MainWindow::runCommand(int id) {
 }
 
 void MainWindow::commandNew() {
-    if (optionFlags().has(Option::ViewMode)) return;
+    if (m_options.has(Option::ViewMode)) return;
     if (confirmDiscard() == QMessageBox::Cancel) return;
     stopSimulation();
     newProgram(m_program);
@@ -351,7 +366,7 @@ void MainWindow::commandNew() {
 }
 
 void MainWindow::commandOpen() {
-    if (optionFlags().has(Option::ViewMode)) return;
+    if (m_options.has(Option::ViewMode)) return;
     if (confirmDiscard() == QMessageBox::Cancel) return;
     const QString title = uiText(Str::OpenProgramTitle);
     const QString path = m_chooseFile ? m_chooseFile(false, title) : runFileDialog(false, title);
@@ -384,12 +399,12 @@ bool MainWindow::saveToFile(const QString& path) {
         return false;
     }
     setTitle();
-    optionFlags().clear(Option::Modified);
+    m_options.clear(Option::Modified);
     return true;
 }
 
 bool MainWindow::commandSave() {
-    if (optionFlags().has(Option::ViewMode)) return false;
+    if (m_options.has(Option::ViewMode)) return false;
     const QString path = toQString(m_program.filePath);
     std::error_code ec;
     if (!path.isEmpty() && std::filesystem::is_regular_file(toPath(path), ec)) return saveToFile(path);
@@ -397,7 +412,7 @@ bool MainWindow::commandSave() {
 }
 
 bool MainWindow::commandSaveAs() {
-    if (optionFlags().has(Option::ViewMode)) return false;
+    if (m_options.has(Option::ViewMode)) return false;
     const QString title = uiText(Str::SaveProgramTitle);
     QString path = m_chooseFile ? m_chooseFile(true, title) : runFileDialog(true, title);
     if (path.isEmpty()) return false;
@@ -416,7 +431,7 @@ QString MainWindow::runFileDialog(bool save, const QString& title) {
 }
 
 QMessageBox::StandardButton MainWindow::confirmDiscard() {
-    if (!optionFlags().has(Option::Modified)) return QMessageBox::Yes;
+    if (!m_options.has(Option::Modified)) return QMessageBox::Yes;
     const auto answer = ask(uiText(Str::SaveChanges), QMessageBox::Warning,
                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     // A Yes whose save was cancelled or failed must not throw the edits away.
@@ -435,20 +450,20 @@ void MainWindow::refreshPropertyPanel() {
 }
 
 void MainWindow::commandScreenshot() {
-    ExportScreenshot(this, m_program, m_setup.style, optionFlags().bits(),
+    ExportScreenshot(this, m_program, m_setup.style, m_options.bits(),
                      m_setup.programDir.isEmpty() ? m_setup.appDir : m_setup.programDir);
 }
 
 void MainWindow::commandOptions() {
     OptionDialogHooks hooks;
-    hooks.saveSettings = [] { return saveAppSettings(); };
+    hooks.saveSettings = [this] { return saveAppSettings(m_config.settings, m_options); };
     hooks.reopenMemoryMap = [this] { m_palette->ReopenMemoryMap(); };
     hooks.refresh = [this] {
         updateMenuStates();
         refreshPropertyPanel();
         m_palette->viewport()->update();
     };
-    OptionDialog dialog(optionFlags(), hooks, this);
+    OptionDialog dialog(m_options, hooks, this);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
 }
@@ -478,42 +493,53 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::stopSimulation() {
-    if (SimulatorWindow* sim = simulatorWindow()) sim->stopRun();
+    if (m_simulator) m_simulator->stopRun();
 }
 
 void MainWindow::stopSimulationIfRemoving(const std::vector<const ActionBlock*>& blocks) {
-    if (SimulatorWindow* sim = simulatorWindow()) sim->stopRunIfItHolds(blocks);
+    if (m_simulator) m_simulator->stopRunIfItHolds(blocks);
 }
 
 void MainWindow::commandSimulator() {
-    SimulatorHooks hooks;
-    hooks.setCurrentBlock = [this](ActionBlock* block) {
-        m_program.currentBlock = block;
-        // A running program moves on every tick; the chart follows ten times a second, which the
-        // eye can follow and which costs a tenth of redrawing the chart on every tick.
-        if (!m_chartFollow->isActive()) m_chartFollow->start();
-    };
-    hooks.redrawChart = [this] {
-        m_area->RequestFullRedraw();
-        m_area->viewport()->update();
-    };
-    hooks.gains = [] { return appConfig().settings.simGain; };
-    hooks.closed = [this] {
-        refreshPropertyPanel();
-        m_palette->viewport()->update();
-    };
-    if (!m_setup.userDir.isEmpty()) hooks.recordsDir = toPath(m_setup.userDir);
-    openSimulator(m_program, optionFlags(), toPath(m_setup.appDir), hooks);
+    if (!m_simulator) {
+        SimulatorHooks hooks;
+        hooks.setCurrentBlock = [this](ActionBlock* block) {
+            m_program.currentBlock = block;
+            // A running program moves on every tick; the chart follows ten times a second, which the
+            // eye can follow and which costs a tenth of redrawing the chart on every tick.
+            if (!m_chartFollow->isActive()) m_chartFollow->start();
+        };
+        hooks.redrawChart = [this] { m_area->repaintAll(); };
+        hooks.closed = [this] {
+            m_sensors.setSimulator({});
+            refreshPropertyPanel();
+            m_palette->viewport()->update();
+        };
+        hooks.gains = m_config.settings.simGain;
+        hooks.resources = m_config.resources;
+        if (!m_setup.userDir.isEmpty()) hooks.recordsDir = toPath(m_setup.userDir);
+        auto* sim = new SimulatorWindow(m_program, m_options, toPath(m_setup.appDir), hooks);
+        sim->setAttribute(Qt::WA_DeleteOnClose);
+        m_simulator = sim;
+        // While it is open its memory stands in for an unconnected robot's, so the palette and the
+        // memory map show the floor under the robot even when no program runs.
+        m_sensors.setSimulator([sim] { return sim->publishedMemory(); });
+        sim->show();
+    }
+    if (m_simulator->isMinimized()) m_simulator->showNormal();
+    m_simulator->raise();
+    m_simulator->activateWindow();
 }
 
 void MainWindow::commandMotorSettings(bool simulator) {
     MotorDialogHooks hooks;
-    hooks.saveSettings = [] { return saveAppSettings(); };
-    hooks.simulatorGains = [] { return appConfig().settings.simGain; };
-    hooks.setSimulatorGains = [](std::array<uint8_t, 2> gains) { appConfig().settings.simGain = gains; };
+    hooks.saveSettings = [this] { return saveAppSettings(m_config.settings, m_options); };
     // Window-modal: the frame waits while the dialog is open, the simulator does not.
-    MotorDialog dialog(simulator ? MotorDialogKind::Simulator : MotorDialogKind::Robot, appConfig().settings,
-                       optionFlags(), hooks, this);
+    MotorDialog dialog(simulator ? MotorDialogKind::Simulator : MotorDialogKind::Robot, m_config.settings,
+                       m_options, hooks, this);
+    connect(&dialog, &MotorDialog::simulatorGainsChanged, this, [this](std::array<uint8_t, 2> gains) {
+        if (m_simulator) m_simulator->setGains(gains);
+    });
     dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
 }
@@ -522,24 +548,20 @@ void MainWindow::commandWriteProgram() {
     stopSimulation();
     WriteProgramHooks hooks;
     hooks.repeatCheckAllowsWrite = [this] {
-        const int fault = CheckRepeatStructure(m_program, optionFlags().bits());
-        m_area->RequestFullRedraw();
-        m_area->viewport()->update();
+        const int fault = CheckRepeatStructure(m_program, m_options.bits());
+        m_area->repaintAll();  // the faulty path shows as selected
         if (fault < 0) return true;
-        const QString text =
-            fault < kRepeatFaultUntied
-                ? uiFormat(Str::RepeatNumberFaultStopWrite, {MessageArg(static_cast<char16_t>(u'①' + fault))})
-                : uiText(Str::RepeatFaultStopWrite);
         // Yes abandons the write.
-        return ask(text, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes;
+        return ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Write)), QMessageBox::Warning,
+                   QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes;
     };
-    const auto& speed = appConfig().settings.motorSpeed;
+    const auto& speed = m_config.settings.motorSpeed;
     writeProgramToRobot(this, m_program, *m_link, MotorSpeeds{speed[0], speed[1]}, hooks);
 }
 
 void MainWindow::commandReadProgram() {
     stopSimulation();
-    auto& speed = appConfig().settings.motorSpeed;
+    auto& speed = m_config.settings.motorSpeed;
     MotorSpeeds speeds{speed[0], speed[1]};
     ReadProgramHooks hooks;
     // After the confirmation: the offer to save the program about to be replaced.
@@ -565,13 +587,13 @@ void MainWindow::commandReadProgram() {
 
 void MainWindow::commandFirmwareUpdate() {
     stopSimulation();
-    const auto& speed = appConfig().settings.motorSpeed;
+    const auto& speed = m_config.settings.motorSpeed;
     updateFirmware(this, *m_link, MotorSpeeds{speed[0], speed[1]}, m_setup.appDir);
 }
 
 bool MainWindow::openMemoryMap() {
     if (m_memoryMap) return true;
-    auto* window = new MemoryMapWindow(appConfig().memoryNames.displayName, [] { return CopyRobotMemory(); },
+    auto* window = new MemoryMapWindow(m_config.memoryNames.displayName, [this] { return m_sensors.memory(); },
                                        *m_memoryMapPlacement, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_memoryMap = window;
@@ -593,22 +615,20 @@ void MainWindow::showBlockMenu(const QPoint& globalPos) {
 
 QMessageBox::StandardButton MainWindow::ask(const QString& text, QMessageBox::Icon icon,
                                             QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, uiText(Str::MessageCaption), text, buttons, this);
-    box.setObjectName(QStringLiteral("studioMessage"));
-    setDialogFrame(&box);
-    box.setWindowModality(Qt::WindowModal);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const Question question{text, icon, buttons};
+    if (m_asker) return m_asker(question);
+    return askInBox(this, uiText(Str::MessageCaption), question, QStringLiteral("studioMessage"));
 }
 
 // ---- window events ----------------------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!optionFlags().has(Option::ViewMode) && confirmDiscard() == QMessageBox::Cancel) {
+    if (!m_options.has(Option::ViewMode) && confirmDiscard() == QMessageBox::Cancel) {
         event->ignore();
         return;
     }
     // The simulator is a window of its own: it closes with the studio.
-    closeSimulator();
+    if (m_simulator) m_simulator->close();
     event->accept();
 }
 
@@ -640,7 +660,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     }
     if (!m_setup.startSimulator) return;
     commandSimulator();
-    SimulatorWindow* sim = simulatorWindow();
+    SimulatorWindow* sim = m_simulator;
     if (!sim) return;
     if (m_setup.startCourse >= 0)
         if (QAction* course = sim->actionById(SimCommand::FirstCourse + m_setup.startCourse)) course->trigger();

@@ -12,9 +12,12 @@
 #include <memory>
 #include <vector>
 
+#include "base/gui/user_question.h"
 #include "editor/gui/chart_style.h"
 #include "model/program.h"
+#include "model/sensor_feed.h"
 #include "robot/hid_device.h"
+#include "robot/link_state.h"
 
 class QAction;
 class QLabel;
@@ -26,8 +29,11 @@ namespace trovel {
 
 class BlockPalette;
 class HidLink;
+class OptionFlags;
 class ProgramArea;
+class SimulatorWindow;
 class UndoHistory;
+struct AppConfig;
 struct Clipboard;
 
 // Command ids of the menu, the accelerators and the toolbar.
@@ -59,7 +65,10 @@ constexpr int Simulator = 40201;
 // How long the chart may lag behind the block the simulator runs.
 constexpr int kChartFollowMs = 100;
 
+// Everything the window is built from; the start-up makes it once.
 struct MainWindowSetup {
+    OptionFlags& options;  // the process's option word, shared with every subsystem
+    AppConfig& config;     // settings, memory names and language pack read at start-up
     ChartStyle style;
     QFont statusFont;
     int statusLabelWidth = 96;
@@ -78,8 +87,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(MainWindowSetup setup, QWidget* parent = nullptr);
-    HidLink& robotLink() { return *m_link; }
     ~MainWindow() override;
+    HidLink& robotLink() { return *m_link; }
 
     BlockProgram& program() { return m_program; }
     ProgramArea* programArea() const { return m_area; }
@@ -87,6 +96,10 @@ public:
     BlockPalette* palette() const { return m_palette; }
     QToolBar* toolBar() const { return m_toolBar; }
     QLabel* statusLabel() const { return m_statusLabel; }
+    // The simulator window while it is open, else null.
+    SimulatorWindow* simulatorWindow() const;
+    // What the palette and the memory map show: the robot's memory or the open simulator's.
+    const SensorFeed& sensorFeed() const { return m_sensors; }
     // The action that carries a command id, or null.
     QAction* actionById(int id) const { return m_actions.value(id, nullptr); }
     bool canUndo() const;
@@ -110,6 +123,8 @@ public:
     // shows the file dialogs; tests answer in their place.
     using FileChooser = std::function<QString(bool save, const QString& title)>;
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // Questions and messages go to `asker` instead of a message box; tests answer in its place.
+    void setAsker(Asker asker) { m_asker = std::move(asker); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -123,6 +138,9 @@ private:
     void buildActions();
     void buildMenus();
     void buildToolBar();
+    void buildPanes();
+    void connectPanes();
+    void startRobotLink();
     QAction* addCommand(int id, const QString& text);
     void runCommand(int id);
     void updateMenuStates();
@@ -137,10 +155,6 @@ private:
     bool commandSave();
     bool commandSaveAs();
     void commandUndoRedo(bool undo);
-    void commandCopy();
-    void commandDelete();
-    void commandPaste();
-    void commandSelectAll();
     void showBlockMenu(const QPoint& globalPos);
     void commandScreenshot();
     void commandOptions();
@@ -162,11 +176,16 @@ private:
 
     BlockProgram m_program;
     MainWindowSetup m_setup;
+    OptionFlags& m_options;
+    AppConfig& m_config;
+    LinkState m_linkState;  // what the link thread shares with the window: memory copy, status
+    SensorFeed m_sensors;
     std::unique_ptr<UndoHistory> m_history;
     std::unique_ptr<Clipboard> m_clipboard;
     ProgramArea* m_area = nullptr;
     BlockPalette* m_palette = nullptr;
     std::unique_ptr<HidLink> m_link;
+    QPointer<SimulatorWindow> m_simulator;  // deleted on close, or with this window
     QPointer<QWidget> m_memoryMap;
     std::unique_ptr<struct MemoryMapPlacement> m_memoryMapPlacement;
     QToolBar* m_toolBar = nullptr;
@@ -174,6 +193,7 @@ private:
     QTimer* m_chartFollow = nullptr;  // redraws the chart after the simulator moved the current block
     QHash<int, QAction*> m_actions;
     FileChooser m_chooseFile;
+    Asker m_asker;
     bool m_shown = false;
     bool m_memoryMapClosedByMinimize = false;
 };

@@ -49,8 +49,8 @@ MotorDialog::MotorDialog(MotorDialogKind kind, Settings& settings, OptionFlags& 
     std::array<int, 2> values{};
     if (robot) {
         values = {m_settings.motorSpeed[kLeftMotor], m_settings.motorSpeed[kRightMotor]};
-    } else if (m_hooks.simulatorGains) {
-        const std::array<uint8_t, 2> gains = m_hooks.simulatorGains();
+    } else {
+        const std::array<uint8_t, 2> gains = m_settings.simGain;
         for (int side = 0; side < 2; ++side) values[side] = (gains[side] + 1) * 100 / 255;
     }
     // The right motor's group comes first.
@@ -131,10 +131,11 @@ void MotorDialog::accept() {
         for (int side = 0; side < 2; ++side) m_settings.motorSpeed[side] = static_cast<uint8_t>(m_sliders[side]->value());
         if (m_hooks.saveSettings) m_hooks.saveSettings();
         m_savedSpeeds = m_settings.motorSpeed;
-    } else if (m_hooks.setSimulatorGains) {
+    } else {
         std::array<uint8_t, 2> gains{};
         for (int side = 0; side < 2; ++side) gains[side] = static_cast<uint8_t>(m_sliders[side]->value() * 255 / 100);
-        m_hooks.setSimulatorGains(gains);
+        m_settings.simGain = gains;
+        emit simulatorGainsChanged(gains);
     }
     m_changed = false;
     QDialog::accept();

@@ -1,6 +1,7 @@
 #pragma once
 // "モーターの設定": left and right motor speed percentages, for the robot (saved with the settings,
-// sent with the next download or firmware update) or for the simulator (its motor gains).
+// sent with the next download or firmware update) or for the simulator (its motor gains, kept in
+// the settings too).
 
 #include <QDialog>
 
@@ -24,9 +25,7 @@ enum class MotorDialogKind { Robot, Simulator };
 int motorPercentFromText(const QString& text);
 
 struct MotorDialogHooks {
-    std::function<bool()> saveSettings;                       // robot: writes qx_def.ini
-    std::function<std::array<uint8_t, 2>()> simulatorGains;    // simulator: [left, right] raw 0..255
-    std::function<void(std::array<uint8_t, 2>)> setSimulatorGains;
+    std::function<bool()> saveSettings;  // robot: writes qx_def.ini
 };
 
 class MotorDialog : public QDialog {
@@ -39,6 +38,10 @@ public:
     QLineEdit* edit(int side) const { return m_edits[side]; }
     QCheckBox* readOnConnect() const { return m_readOnConnect; }
     bool changed() const { return m_changed; }
+
+signals:
+    // The simulator variant was confirmed: the new gains [left, right] raw 0..255, already in the settings.
+    void simulatorGainsChanged(std::array<uint8_t, 2> gains);
 
 public slots:
     void accept() override;

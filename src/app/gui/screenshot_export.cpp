@@ -47,20 +47,15 @@ bool StartImageExport(QWidget* owner) {
 QImage renderChartImage(BlockProgram& program, const ChartStyle& style, uint32_t options) {
     const ChartExtent extent = chartExtent(program, QSize(), false);
     QImage image(std::max(1, extent.content.right), std::max(1, extent.content.bottom), QImage::Format_RGB32);
-    // The picture must not use up the marks the program area still has to repaint.
-    std::vector<uint32_t> flags;
-    flags.reserve(program.blocks.size());
-    for (const auto& b : program.blocks) flags.push_back(b->flags);
     {
         QPainter painter(&image);
         ChartView view;
         view.scroll = QPoint(0, 0);
         view.client = image.size();
         view.full = true;
-        view.window = false;
+        view.window = false;  // leaves the marks the program area still has to repaint
         DrawChart(painter, program, style, options, view);
     }
-    for (size_t i = 0; i < program.blocks.size() && i < flags.size(); ++i) program.blocks[i]->flags = flags[i];
     return image;
 }
 

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     if (line.viewMode) trovel::optionFlags().set(trovel::Option::ViewMode);
     const QString appDir = QString::fromStdU16String(trovel::pathText(trovel::ModuleDirectory()));
     const QString pending = QString::fromStdU16String(trovel::pathText(line.programPath));
-    trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), appDir, pending);
+    trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), trovel::optionFlags(), appDir, pending);
     trovel::placeUserFiles(setup, folders);
     setup.startRobotLink = true;
     setup.startSimulator = line.openSimulator;
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(800, &window, [&window, grabPath] {
             grabWindow(window, grabPath);
             // With --simulator the simulator window is pictured beside it: NAME-simulator.png.
-            if (QWidget* sim = trovel::simulatorWindow()) {
+            if (QWidget* sim = window.simulatorWindow()) {
                 QString simPath = grabPath;
                 simPath.insert(simPath.endsWith(QStringLiteral(".png")) ? simPath.size() - 4 : simPath.size(),
                                QStringLiteral("-simulator"));

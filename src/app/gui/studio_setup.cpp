@@ -38,8 +38,9 @@ ChartStyle chartStyleFromConfig(const AppConfig& config) {
     return style;
 }
 
-MainWindowSetup mainWindowSetup(const AppConfig& config, const QString& appDir, const QString& pendingPath) {
-    MainWindowSetup setup;
+MainWindowSetup mainWindowSetup(AppConfig& config, OptionFlags& options, const QString& appDir,
+                                const QString& pendingPath) {
+    MainWindowSetup setup{options, config};
     setup.style = chartStyleFromConfig(config);
     setup.statusFont = fontFromSetting(config.settings.statusFont);
     setup.statusLabelWidth = config.settings.statusLabelWidth;

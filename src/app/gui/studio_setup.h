@@ -10,7 +10,9 @@ namespace trovel {
 QFont fontFromSetting(const FontSetting& setting);
 // Colours, chart font, skin images (diamonds with their key colour made transparent), names.
 ChartStyle chartStyleFromConfig(const AppConfig& config);
-MainWindowSetup mainWindowSetup(const AppConfig& config, const QString& appDir, const QString& pendingPath);
+// The window's setup over the process's configuration and option word.
+MainWindowSetup mainWindowSetup(AppConfig& config, OptionFlags& options, const QString& appDir,
+                                const QString& pendingPath);
 
 // The folders for this start, made the process's: `appDirOption` (--app-dir), $TROVEL_HOME, the
 // executable's place, and the user's data folder for the writes when the application folder is

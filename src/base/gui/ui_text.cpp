@@ -24,17 +24,4 @@ QString uiFormat(int id, std::initializer_list<MessageArg> args) {
     return toQString(formatMessage(format, args));
 }
 
-TextSources chartTextSources(const std::array<std::u16string, MemoryMap::Size>& displayNames,
-                             const std::array<std::u16string, MemoryMap::Size>& shortNames) {
-    TextSources text;
-    text.resString = numbered;
-    text.displayName = [displayNames](int address) {
-        return address >= 0 && address < MemoryMap::Size ? displayNames[static_cast<size_t>(address)] : std::u16string();
-    };
-    text.shortName = [shortNames](int address) {
-        return address >= 0 && address < MemoryMap::Size ? shortNames[static_cast<size_t>(address)] : std::u16string();
-    };
-    return text;
-}
-
 }  // namespace trovel

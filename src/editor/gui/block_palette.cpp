@@ -85,9 +85,9 @@ int paletteSkinImage(BlockType type) {
     }
 }
 
-BlockPalette::BlockPalette(BlockProgram& program, const ChartStyle& style, OptionFlags& options, LinkState& link,
-                           QWidget* parent)
-    : QAbstractScrollArea(parent), m_program(program), m_style(style), m_options(options), m_link(link) {
+BlockPalette::BlockPalette(BlockProgram& program, const ChartStyle& style, OptionFlags& options,
+                           const SensorFeed& sensors, QWidget* parent)
+    : QAbstractScrollArea(parent), m_program(program), m_style(style), m_options(options), m_sensors(sensors) {
     setObjectName(QStringLiteral("poswindow"));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -147,7 +147,7 @@ void BlockPalette::placePanel() {
 }
 
 bool BlockPalette::timerTick() {
-    const RobotMemory memory = m_link.copyMemory(m_options);
+    const MemoryBytes memory = m_sensors.memory();
     // Only the two main sensors ask for a redraw; ③ and ④ follow with the next one.
     bool redraw = memory[MemoryMap::LeftSensor] != m_previousMemory[MemoryMap::LeftSensor] ||
                   memory[MemoryMap::RightSensor] != m_previousMemory[MemoryMap::RightSensor];
@@ -166,7 +166,7 @@ bool BlockPalette::timerTick() {
     }
 
     if (redraw) {
-        m_link.showStatus(m_options);
+        emit sensorsChanged();
         viewport()->update();
     }
     return redraw;
@@ -190,8 +190,8 @@ QImage BlockPalette::render() const {
     if (const QImage* panel = skin(four ? SkinImage::FourSensorPanel : SkinImage::TwoSensorPanel))
         p.drawImage(kSensorPanel.x(), kSensorPanel.y() - s, *panel);
 
-    const SensorSource source = m_link.sensorSource(m_options);
-    const RobotMemory memory = m_link.copyMemory(m_options);
+    const SensorSource source = m_sensors.source();
+    const MemoryBytes memory = m_sensors.memory();
     p.setPen(textColor);
     for (const SensorSlot& slot : kSensorSlots) {
         if (slot.fourSensorsOnly && !four) continue;

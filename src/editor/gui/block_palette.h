@@ -13,7 +13,7 @@
 #include "editor/gui/chart_style.h"
 #include "editor/gui/property_panel.h"
 #include "model/program.h"
-#include "robot/link_state.h"
+#include "model/sensor_feed.h"
 
 class QTimer;
 
@@ -52,8 +52,9 @@ struct MemoryMapHooks {
 class BlockPalette : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    BlockPalette(BlockProgram& program, const ChartStyle& style, OptionFlags& options,
-                 LinkState& link = linkState(), QWidget* parent = nullptr);
+    // `sensors`: the memory the sensor values come from (the robot's or the simulator's).
+    BlockPalette(BlockProgram& program, const ChartStyle& style, OptionFlags& options, const SensorFeed& sensors,
+                 QWidget* parent = nullptr);
 
     int paletteSelection() const { return m_selection; }
     // Sets the picked type (0 for none, else 3..16) and redraws the highlight.
@@ -78,6 +79,8 @@ public:
 signals:
     // The user picked a button (type) or clicked beside every button (0).
     void paletteSelectionChanged(int type);
+    // The timer found new main sensor values or a change of connection: the status label follows.
+    void sensorsChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -94,13 +97,13 @@ private:
     BlockProgram& m_program;
     ChartStyle m_style;
     OptionFlags& m_options;
-    LinkState& m_link;
+    const SensorFeed& m_sensors;
     PanelHost m_host;
     PropertyPanel* m_panel = nullptr;
     QTimer* m_timer = nullptr;
     int m_selection = 0;
     QPoint m_lastMouse{-1, -1};
-    RobotMemory m_previousMemory{};
+    MemoryBytes m_previousMemory{};
     bool m_previousConnected = false;
     MemoryMapHooks m_memoryMap;
     bool m_memoryMapOpened = false;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "base/gui/ui_text.h"
 #include "editor/captions.h"
 #include "editor/routing.h"
 #include "model/option_flags.h"
@@ -20,10 +21,6 @@ constexpr QColor kBracketColor(255, 0, 0);
 constexpr QColor kCollidingColor(0, 0, 255);
 constexpr QColor kLoopBackColor(128, 128, 128);
 constexpr QColor kSystemGrey(192, 192, 192);
-
-QString toQ(const std::u16string& s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QPoint toScreen(Point p, QPoint scroll) { return {p.x - scroll.x(), p.y - scroll.y()}; }
 
@@ -154,7 +151,7 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
         if (!caption.empty()) {
             if (auto cr = captionRect(b, Rect{l, t, rr, bb})) {
                 const QRect box(cr->left, cr->top, cr->right - cr->left, cr->bottom - cr->top);
-                const QStaticText& text = captionText(toQ(caption), p.font(), box.width());
+                const QStaticText& text = captionText(toQString(caption), p.font(), box.width());
                 // Already cut to the box width; one line of the chart font fits every caption box.
                 const int x = box.left() + (box.width() - static_cast<int>(text.size().width())) / 2;
                 p.setPen(style.colors[ChartColor::Text]);
@@ -257,7 +254,7 @@ void drawOutputs(QPainter& p, const ActionBlock& b, const ChartStyle& style, QPo
         const int labelId = outputLabelString(b.type, i);
         if (labelId != 0) {
             if (outputLabelVisible(b.type, i, static_cast<int>(route.code), route.linked)) {
-                drawLabel(p, toQ(style.text.resString ? style.text.resString(labelId) : std::u16string()), route.mid,
+                drawLabel(p, toQString(style.text.resString ? style.text.resString(labelId) : std::u16string()), route.mid,
                           scroll, color, fillColor(style, b.type), style.colors[ChartColor::Text]);
                 p.setPen(Qt::NoPen);
             }
@@ -364,7 +361,8 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
         }
         drawOutputs(p, b, style, scroll, visible);
     }
-    for (const auto& bp : program.blocks) bp->flags &= ~FlagChanged;
+    if (view.window)
+        for (const auto& bp : program.blocks) bp->flags &= ~FlagChanged;
     p.restore();
     return extent;
 }

@@ -33,7 +33,8 @@ struct ChartExtent {
 
 ChartExtent chartExtent(const BlockProgram& program, QSize client, bool window);
 
-// Draws into the painter's device (client coordinates). Clears FlagChanged on the blocks drawn.
+// Draws into the painter's device (client coordinates). Drawing for the window clears FlagChanged
+// on every block, drawn or not; a picture (window false) leaves the marks to the window.
 // `options` is the OptionFlags word (UseCalcBlock changes Branch captions).
 ChartExtent DrawChart(QPainter& painter, BlockProgram& program, const ChartStyle& style, uint32_t options,
                       const ChartView& view);

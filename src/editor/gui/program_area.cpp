@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/gui/ui_text.h"
 #include "editor/captions.h"
 #include "editor/collision.h"
 #include "editor/hit_test.h"
@@ -22,7 +23,6 @@ namespace trovel {
 
 namespace {
 
-QString toQ(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
 
 void clearFlagEverywhere(BlockProgram& program, uint32_t flag) {
     for (auto& b : program.blocks) b->flags &= ~flag;
@@ -44,7 +44,7 @@ ProgramArea::ProgramArea(BlockProgram& program, const ChartStyle& style, OptionF
 
     m_buffer = QImage(kBackBufferSide, kBackBufferSide, QImage::Format_RGB32);
     if (m_buffer.isNull()) {
-        const auto text = [&](int id) { return m_style.text.resString ? toQ(m_style.text.resString(id)) : QString(); };
+        const auto text = [&](int id) { return m_style.text.resString ? toQString(m_style.text.resString(id)) : QString(); };
         QMessageBox::critical(nullptr, text(2), text(3));
         std::exit(EXIT_FAILURE);
     }
@@ -58,10 +58,14 @@ void ProgramArea::setPaletteSelection(int type) {
     emit paletteSelectionChanged(value);
 }
 
-void ProgramArea::SetCurrentBlock(ActionBlock* block) {
-    m_program.currentBlock = block;
+void ProgramArea::repaintAll() {
     RequestFullRedraw();
     viewport()->update();
+}
+
+void ProgramArea::SetCurrentBlock(ActionBlock* block) {
+    m_program.currentBlock = block;
+    repaintAll();
 }
 
 QPoint ProgramArea::scrollPosition() const {
@@ -74,8 +78,7 @@ Point ProgramArea::content(QPoint client) const {
 }
 
 void ProgramArea::edited() {
-    RequestFullRedraw();
-    viewport()->update();
+    repaintAll();
 }
 
 // ---- painting ---------------------------------------------------------------------------------
@@ -141,13 +144,11 @@ void ProgramArea::paintEvent(QPaintEvent*) {
 
 void ProgramArea::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    RequestFullRedraw();
-    viewport()->update();
+    repaintAll();
 }
 
 void ProgramArea::scrollContentsBy(int, int) {
-    RequestFullRedraw();
-    viewport()->update();
+    repaintAll();
 }
 
 void ProgramArea::wheelEvent(QWheelEvent* event) {
@@ -167,7 +168,7 @@ bool ProgramArea::viewportEvent(QEvent* event) {
         const HitResult hit = HitTest(m_program, q.x, q.y);
         const ActionBlock* block = blockAt(m_program, hit.blockIndex);
         if (hit.code == HitCode::Body && block) {
-            QToolTip::showText(help->globalPos(), toQ(blockTooltip(*block, m_style.text)), viewport());
+            QToolTip::showText(help->globalPos(), toQString(blockTooltip(*block, m_style.text)), viewport());
         } else {
             QToolTip::hideText();
             event->ignore();

@@ -73,7 +73,7 @@ void RecordDialog::fillList() {
         const int t = course.bestMs;
         const QString time = (course.judgingFlags & JudgeFlag::Timed)
                                  ? uiFormat(Str::RecordTime, {t / 60000 % 10, t / 1000 % 60, t % 1000})
-                                 : simQString(recordTimeText(course));
+                                 : toQString(recordTimeText(course));
         m_list->setItem(i, 1, new QTableWidgetItem(time));
     }
 }

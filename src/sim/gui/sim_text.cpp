@@ -1,18 +1,19 @@
 #include "sim/gui/sim_text.h"
 
+#include "base/gui/ui_text.h"
 #include "base/resource_library.h"
 #include "base/string_ids.h"
 
 namespace trovel {
 
-QString simMessageCaption() { return simQString(ResString(Str::MessageCaption)); }
+QString simMessageCaption() { return toQString(ResString(Str::MessageCaption)); }
 
 QString courseName(int index, std::u16string_view ownName) {
     if (index >= 0 && index < 100) {
-        const QString translated = simQString(ResString(Str::FirstCourseName + index));
+        const QString translated = toQString(ResString(Str::FirstCourseName + index));
         if (!translated.isEmpty()) return translated;
     }
-    return simQString(ownName);
+    return toQString(ownName);
 }
 
 }  // namespace trovel

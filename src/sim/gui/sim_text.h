@@ -1,15 +1,11 @@
 #pragma once
-// Texts for the simulator's windows: core strings as QString and the message-box caption.
+// Texts for the simulator's windows: the message-box caption and the course names.
 
 #include <QString>
 
 #include <string_view>
 
 namespace trovel {
-
-inline QString simQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The caption every message box of the simulator carries: the application title.
 QString simMessageCaption();

@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QToolBar>
 
@@ -18,14 +17,14 @@
 #include <cmath>
 
 #include "sim/gui/sim_text.h"
-#include "app/app_config.h"
+#include "base/app_folder.h"
 #include "base/gui/ui_text.h"
+#include "base/repeat_fault_text.h"
 #include "base/resource_library.h"
 #include "base/string_ids.h"
 #include "model/option_flags.h"
 #include "model/repeat_check.h"
 #include "model/text_convert.h"
-#include "robot/link_state.h"
 #include "sim/gui/record_dialog.h"
 #include "sim/gui/sim_renderer.h"
 #include "sim/gui/sim_sound.h"
@@ -56,16 +55,6 @@ QIcon toolIcon(int command) {
         p.drawRect(QRectF(4, 3, 10, 11));
     }
     return QIcon(pixmap);
-}
-
-QString repeatFaultText(int fault) {
-    if (fault == kRepeatFaultUntied) return uiText(Str::RepeatFaultStopRun);
-    return uiFormat(Str::RepeatNumberFaultStopRun, {MessageArg(char16_t(u'①' + fault))});
-}
-
-QPointer<SimulatorWindow>& theWindow() {
-    static QPointer<SimulatorWindow> window;
-    return window;
 }
 
 }  // namespace
@@ -99,20 +88,12 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     m_options.set(Option::SimulatorOpen);
 
     loadCourses();
-    openSimulator(*m_sim, {.gains = m_hooks.gains ? std::optional(m_hooks.gains()) : std::nullopt});
+    openSimulator(*m_sim, {.gains = m_hooks.gains});
     m_sim->highlight = [this](const ActionBlock& block) {
         // The interpreter walks this same program, so the block is one of ours.
         if (m_hooks.setCurrentBlock) m_hooks.setCurrentBlock(const_cast<ActionBlock*>(&block));
     };
     redraw();
-
-    // While the simulator is open its memory stands in for an unconnected robot's, so the palette
-    // and the memory map show the floor under the robot even when no program runs.
-    linkState().setSimulatorMemory([this](RobotMemory& memory) {
-        std::lock_guard lock(m_memoryMutex);
-        std::copy(m_published.begin(), m_published.end(), memory.begin());
-        return true;
-    });
 
     // A repeating timer catches up after a stall with ticks a millisecond apart, each still counted
     // as 16 ms: the robot would jerk. Each tick instead arms the next one 16 ms after its own start.
@@ -127,14 +108,14 @@ SimulatorWindow::~SimulatorWindow() { shutdown(); }
 void SimulatorWindow::loadCourses() {
     // The message strip holds words: the language pack's own picture comes first.
     auto loadTexture = [this, load = m_textures->loader()](int slot, const std::filesystem::path& file) {
-        return load(slot, packFile(appConfig().resources, file.lexically_relative(m_appDir), file));
+        return load(slot, packFile(m_hooks.resources, file.lexically_relative(m_appDir), file));
     };
     const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, loadTexture);
     m_loaded = result.loaded;
     // The user's own records, when kept apart, replace those shipped with the courses.
     if (m_loaded && !m_hooks.recordsDir.empty()) readRecords(m_sim->courses, m_hooks.recordsDir);
     for (const CourseMessage& message : result.messages)
-        ask(simQString(courseMessageText(message)),
+        ask(toQString(courseMessageText(message)),
             isErrorMessage(message.problem) ? QMessageBox::Critical : QMessageBox::Warning, QMessageBox::Ok);
     if (!m_loaded) return;  // the menus stay as they are and nothing can run
 
@@ -236,7 +217,7 @@ void SimulatorWindow::play() {
     // The check clears the block marks and marks a faulty path: the chart shows the new marks.
     if (m_hooks.redrawChart) m_hooks.redrawChart();
     if (fault >= 0 &&
-        ask(repeatFaultText(fault), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+        ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Run)), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         return;
     playCommand(*m_sim, m_program);
 }
@@ -286,8 +267,10 @@ void SimulatorWindow::tick() {
     if (m_ticking) m_timer.start(int(std::max<qint64>(0, kSimTickMs - m_tickStart.elapsed())));
 }
 
+void SimulatorWindow::setGains(std::array<uint8_t, 2> gains) { m_sim->gains = gains; }
+
 void SimulatorWindow::step() {
-    if (m_hooks.gains) m_sim->gains = m_hooks.gains();
+    emit stepping();
     m_sim->showLowerRobot = m_options.has(Option::UseSensors34);
     stepSimulation(*m_sim, m_program);
     const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
@@ -312,7 +295,7 @@ void SimulatorWindow::redraw() {
 void SimulatorWindow::playSounds() {
     for (const std::u16string& file : m_sim->pendingSounds) {
         ++m_soundsRequested;
-        m_sound->play(QString::fromStdU16String(pathText(resolveDataPath(m_appDir, file))));
+        m_sound->play(QString::fromStdU16String(pathText(resolveDataPath(file, m_appDir))));
     }
     m_sim->pendingSounds.clear();
 }
@@ -322,14 +305,17 @@ void SimulatorWindow::publishMemory() {
     m_published = m_sim->monitor;
 }
 
+std::array<uint8_t, 32> SimulatorWindow::publishedMemory() const {
+    std::lock_guard lock(m_memoryMutex);
+    return m_published;
+}
+
 QMessageBox::StandardButton SimulatorWindow::ask(const QString& text, QMessageBox::Icon icon,
                                                  QMessageBox::StandardButtons buttons) {
     // The simulation holds still while the user answers.
     ++m_modal;
-    QMessageBox box(icon, simMessageCaption(), text, buttons, this);
-    setDialogFrame(&box);
-    box.setWindowModality(Qt::WindowModal);
-    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    const Question question{text, icon, buttons};
+    const auto answer = m_asker ? m_asker(question) : askInBox(this, simMessageCaption(), question);
     --m_modal;
     return answer;
 }
@@ -360,32 +346,11 @@ void SimulatorWindow::shutdown() {
     m_shutDown = true;
     m_ticking = false;
     m_timer.stop();
-    linkState().setSimulatorMemory({});
     // Without a loaded course set there is nothing to save, and an empty file would wipe the records.
     if (m_loaded && courseCount(m_sim->courses) > 0)
         writeRecords(m_sim->courses, m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir);
     m_options.clear(Option::SimulatorOpen);
     if (m_hooks.closed) m_hooks.closed();
-}
-
-SimulatorWindow* openSimulator(BlockProgram& program, OptionFlags& options, const std::filesystem::path& appDir,
-                               SimulatorHooks hooks) {
-    QPointer<SimulatorWindow>& window = theWindow();
-    if (!window) {
-        window = new SimulatorWindow(program, options, appDir, std::move(hooks));
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->show();
-    }
-    if (window->isMinimized()) window->showNormal();
-    window->raise();
-    window->activateWindow();
-    return window;
-}
-
-SimulatorWindow* simulatorWindow() { return theWindow(); }
-
-void closeSimulator() {
-    if (SimulatorWindow* window = theWindow()) window->close();
 }
 
 }  // namespace trovel

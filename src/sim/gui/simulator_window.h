@@ -1,6 +1,6 @@
 #pragma once
 // The simulator's frame: menu, toolbar, the view and the 16 ms tick that runs the one program on
-// the chosen course. One window at a time; it reads the editor's program in place.
+// the chosen course. The main window owns the one window; it reads the editor's program in place.
 
 #include <QHash>
 #include <QImage>
@@ -15,9 +15,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "model/memory_map.h"
+#include "base/gui/user_question.h"
+#include "base/resource_library.h"
 #include "model/program.h"
 
 class QAction;
@@ -64,9 +67,10 @@ std::array<int, 4> keepDrawingAspect(std::array<int, 4> rect, SizingEdge edge, i
 struct SimulatorHooks {
     std::function<void(ActionBlock*)> setCurrentBlock;  // shows the running block in the editor
     std::function<void()> redrawChart;                  // full redraw of the program area
-    std::function<std::array<uint8_t, 2>()> gains;      // simulator motor gains [left, right]
     std::function<void()> closed;                       // after shutdown: the palette redraws
     std::filesystem::path recordsDir;                   // where record.dat is kept; empty: the courses' folder
+    std::optional<std::array<uint8_t, 2>> gains;        // motor gains [left, right]; none: the simulator's own
+    ResourceChoice resources;                           // the language pack, whose own message strip comes first
 };
 
 class SimulatorWindow : public QMainWindow {
@@ -75,6 +79,13 @@ public:
     SimulatorWindow(BlockProgram& program, OptionFlags& options, std::filesystem::path appDir,
                     SimulatorHooks hooks = {}, QWidget* parent = nullptr);
     ~SimulatorWindow() override;
+
+    // New motor gains [left, right] 0..255, used from the next tick.
+    void setGains(std::array<uint8_t, 2> gains);
+    // The memory as of the last tick or command, for the palette and the memory map.
+    std::array<uint8_t, 32> publishedMemory() const;
+    // Questions go to `asker` instead of a message box (tests answer in the user's place).
+    void setAsker(Asker asker) { m_asker = std::move(asker); }
 
     // Ends a run before the program is replaced, so no block in use can disappear.
     void stopRun();
@@ -101,6 +112,10 @@ public:
     // No menu to hide the toolbar: it would stay hidden for the rest of the session.
     QMenu* createPopupMenu() override { return nullptr; }
 
+signals:
+    // A tick begins its step (not while a question or dialog is open).
+    void stepping();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -126,6 +141,7 @@ private:
     OptionFlags& m_options;
     std::filesystem::path m_appDir;
     SimulatorHooks m_hooks;
+    Asker m_asker;
     std::unique_ptr<Simulator> m_sim;  // not a plain member: this header stays free of the core
     std::unique_ptr<SimTextures> m_textures;
     QImage m_frame;
@@ -151,13 +167,5 @@ private:
     mutable std::mutex m_memoryMutex;
     MemoryImage m_published{};
 };
-
-// Opens the one simulator window, or raises it when it is open already.
-SimulatorWindow* openSimulator(BlockProgram& program, OptionFlags& options, const std::filesystem::path& appDir,
-                               SimulatorHooks hooks = {});
-// The open simulator window, or null.
-SimulatorWindow* simulatorWindow();
-// Asks the open simulator to close; does not wait.
-void closeSimulator();
 
 }  // namespace trovel
