@@ -41,12 +41,15 @@ void grabWindow(QWidget& window, const QString& path) {
     if (content.isNull() || content.width() < 2) content = window.grab();
     const QFont font = trovel::chartFont(QStringLiteral("MS UI Gothic"), 15, 700);
     const int strip = 26;
-    QImage out(content.width(), content.height() + strip, QImage::Format_RGB32);
+    // At a scaled screen the grab holds device pixels: keep them all, and lay out in logical ones.
+    const qreal ratio = content.devicePixelRatio();
+    QImage out(content.width(), content.height() + qRound(strip * ratio), QImage::Format_RGB32);
+    out.setDevicePixelRatio(ratio);
     out.fill(QColor(64, 96, 160));
     QPainter p(&out);
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(QRect(8, 0, out.width() - 16, strip), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+    p.drawText(QRect(8, 0, int(out.width() / ratio) - 16, strip), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
     p.drawPixmap(0, strip, content);
     p.end();
     out.save(path, "PNG");
