@@ -39,6 +39,9 @@ BlockProgram lineFollower(BlockType onBothBlack) {
     forward->param[1] = 1;
     end(p)->x = 333;
     end(p)->y = onBothBlack == BlockType::Stop ? 234 : 477;
+    // A "yes" that runs right to the next block turns down a full bend before it, so its label
+    // stands clear of that block's corner.
+    for (ActionBlock* branch : {leftSeesLine, bothSeeLine, rightSeesLine}) branch->bend[0] = 27;
     start(p)->next[0] = leftSeesLine;
     leftSeesLine->next = {bothSeeLine, rightSeesLine};
     bothSeeLine->next = {both, turnLeft};
@@ -82,11 +85,12 @@ BlockProgram countedSteps() {
     hop->param[0] = 5;
     ActionBlock* count = place(p, BlockType::Calc, 27, 261);  // variable 1 += 1
     count->param = {0, 1, 0, 0, 1};
-    ActionBlock* more = place(p, BlockType::Branch, 153, 261);
+    // The question sits under the count, so "no" goes straight down and "yes" loops up beside.
+    ActionBlock* more = place(p, BlockType::Branch, 9, 351);
     more->param = {6, 0, 4, 0, 0};  // variable 1 < 4
-    ActionBlock* stop = place(p, BlockType::Stop, 27, 369);
+    ActionBlock* stop = place(p, BlockType::Stop, 27, 477);
     stop->param[1] = 1;
-    end(p)->y = 468;
+    end(p)->y = 576;
     start(p)->next[0] = reset;
     reset->next[0] = hop;
     hop->next[0] = count;
