@@ -183,9 +183,16 @@ void drawTextAt(QPainter& p, QPoint topLeft, const QStaticText& text) {
     p.setBackgroundMode(mode);
 }
 
-// Laid-out caption texts, elided to their box width, kept across draws.
-const QStaticText& captionText(const QString& caption, const QFont& font, int width) {
-    static QHash<QString, QStaticText> cache;
+// A caption laid out for its box: in the chart font, narrowed a little when that is what it takes
+// to show it whole (an English "Right sensor>80" on a Branch), cut short only beyond that.
+struct FittedCaption {
+    QStaticText text;
+    QFont font;
+};
+
+// Laid-out caption texts, kept across draws.
+const FittedCaption& captionText(const QString& caption, const QFont& font, int width) {
+    static QHash<QString, FittedCaption> cache;
     static QFont cachedFont;
     if (cache.size() > 4096 || !(cachedFont == font)) {
         cache.clear();
@@ -194,11 +201,16 @@ const QStaticText& captionText(const QString& caption, const QFont& font, int wi
     const QString key = caption + QChar(0x1F) + QString::number(width);
     auto it = cache.find(key);
     if (it == cache.end()) {
-        const QFontMetrics fm(font);
+        QFont fitted = font;
+        for (int stretch : {90, 80}) {
+            if (QFontMetrics(fitted).horizontalAdvance(caption) <= width) break;
+            fitted.setStretch(stretch);
+        }
+        const QFontMetrics fm(fitted);
         QStaticText text(fm.elidedText(caption, Qt::ElideRight, width));
         text.setTextFormat(Qt::PlainText);
-        text.prepare(QTransform(), font);
-        it = cache.insert(key, text);
+        text.prepare(QTransform(), fitted);
+        it = cache.insert(key, FittedCaption{text, fitted});
     }
     return *it;
 }
@@ -221,11 +233,14 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
         if (!caption.empty()) {
             if (auto cr = captionRect(b, Rect{l, t, rr, bb})) {
                 const QRect box(cr->left, cr->top, cr->right - cr->left, cr->bottom - cr->top);
-                const QStaticText& text = captionText(toQ(caption), p.font(), box.width());
-                // Already cut to the box width; one line of the chart font fits every caption box.
-                const int x = box.left() + (box.width() - static_cast<int>(text.size().width())) / 2;
+                const FittedCaption& fitted = captionText(toQ(caption), p.font(), box.width());
+                // Already fitted to the box width; one line of the chart font fits every caption box.
+                const int x = box.left() + (box.width() - static_cast<int>(fitted.text.size().width())) / 2;
                 p.setPen(style.colors[ChartColor::Text]);
-                drawTextAt(p, QPoint(x, box.top()), text);
+                const QFont chartFont = p.font();
+                p.setFont(fitted.font);
+                drawTextAt(p, QPoint(x, box.top()), fitted.text);
+                p.setFont(chartFont);
             }
         }
     }
@@ -256,7 +271,7 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
 void drawLabel(QPainter& p, const QString& text, Point mid, QPoint scroll, const QColor& lineColor,
                const QColor& background, const QColor& textColor) {
     // Output labels repeat ("はい", "いいえ") hundreds of times a chart: lay each out once.
-    const QStaticText& laidOut = captionText(text, p.font(), kUnlimitedWidth);
+    const QStaticText& laidOut = captionText(text, p.font(), kUnlimitedWidth).text;
     static QHash<QString, int> heights;
     if (heights.size() > 64) heights.clear();
     auto h = heights.find(p.font().key());
