@@ -188,6 +188,7 @@ void drawTextAt(QPainter& p, QPoint topLeft, const QStaticText& text) {
 struct FittedCaption {
     QStaticText text;
     QFont font;
+    bool narrowed = false;  // `font` differs from the chart font
 };
 
 // Laid-out caption texts, kept across draws.
@@ -202,15 +203,17 @@ const FittedCaption& captionText(const QString& caption, const QFont& font, int 
     auto it = cache.find(key);
     if (it == cache.end()) {
         QFont fitted = font;
+        bool narrowed = false;
         for (int stretch : {90, 80}) {
             if (QFontMetrics(fitted).horizontalAdvance(caption) <= width) break;
             fitted.setStretch(stretch);
+            narrowed = true;
         }
         const QFontMetrics fm(fitted);
         QStaticText text(fm.elidedText(caption, Qt::ElideRight, width));
         text.setTextFormat(Qt::PlainText);
         text.prepare(QTransform(), fitted);
-        it = cache.insert(key, FittedCaption{text, fitted});
+        it = cache.insert(key, FittedCaption{text, fitted, narrowed});
     }
     return *it;
 }
@@ -237,10 +240,14 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
                 // Already fitted to the box width; one line of the chart font fits every caption box.
                 const int x = box.left() + (box.width() - static_cast<int>(fitted.text.size().width())) / 2;
                 p.setPen(style.colors[ChartColor::Text]);
-                const QFont chartFont = p.font();
-                p.setFont(fitted.font);
-                drawTextAt(p, QPoint(x, box.top()), fitted.text);
-                p.setFont(chartFont);
+                if (fitted.narrowed) {
+                    const QFont chartFont = p.font();
+                    p.setFont(fitted.font);
+                    drawTextAt(p, QPoint(x, box.top()), fitted.text);
+                    p.setFont(chartFont);
+                } else {
+                    drawTextAt(p, QPoint(x, box.top()), fitted.text);
+                }
             }
         }
     }
