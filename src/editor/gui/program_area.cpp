@@ -56,7 +56,8 @@ ProgramArea::ProgramArea(BlockProgram& program, const ChartStyle& style, OptionF
         QMessageBox::critical(nullptr, text(2), text(3));
         std::exit(EXIT_FAILURE);
     }
-    m_buffer.fill(m_style.colors[ChartColor::Background]);
+    // Not cleared here: the first paint draws the whole visible part before showing any of it, and
+    // touching every page of a buffer for a scaled screen (64 MB at scale 2) slowed the start.
 }
 
 void ProgramArea::setPaletteSelection(int type) {
