@@ -85,6 +85,12 @@ private slots:
                     continue;
                 }
                 const ActionBlock* target = b.next[size_t(i)];
+                // The chart begins at (0, 0): a run left of or above it cannot be seen or grabbed.
+                for (int k = 0; k < route.pathLength; ++k) {
+                    const Point p = route.path[size_t(k)];
+                    if (p.x < 1 || p.y < 1)
+                        faults << QStringLiteral("%1 output %2 leaves the chart at (%3, %4)").arg(describe(b)).arg(i).arg(p.x).arg(p.y);
+                }
                 // Each run is drawn two pixels wide: from one pixel before its low end to its high end.
                 for (int k = 1; k < route.pathLength; ++k) {
                     const Point p = route.path[size_t(k - 1)], q = route.path[size_t(k)];
@@ -101,6 +107,8 @@ private slots:
                 const QRect box(route.mid.x - w / 2 - 1, route.mid.y - h / 2 - 1, w + 2, h + 2);
                 if (const ActionBlock* hit = onOtherBlock(box, nullptr, nullptr))
                     faults << QStringLiteral("%1 label \"%2\" lies on %3").arg(describe(b), label, describe(*hit));
+                if (box.left() < 0 || box.top() < 0)
+                    faults << QStringLiteral("%1 label \"%2\" is cut by the chart's edge").arg(describe(b), label);
             }
             const std::u16string caption = chartCaption(b, text, useCalc);
             const std::optional<Rect> box = captionRect(b, blockRect(b));

@@ -80,15 +80,16 @@ BlockProgram ledRepeat() {
 BlockProgram countedSteps() {
     BlockProgram p;
     newProgram(p);
-    ActionBlock* reset = place(p, BlockType::Calc, 27, 81);  // variable 1 = 0
-    ActionBlock* hop = place(p, BlockType::Forward, 27, 171);
+    ActionBlock* reset = place(p, BlockType::Calc, 45, 81);  // variable 1 = 0
+    ActionBlock* hop = place(p, BlockType::Forward, 45, 171);
     hop->param[0] = 5;
-    ActionBlock* count = place(p, BlockType::Calc, 27, 261);  // variable 1 += 1
+    ActionBlock* count = place(p, BlockType::Calc, 45, 261);  // variable 1 += 1
     count->param = {0, 1, 0, 0, 1};
-    // The question sits under the count, so "no" goes straight down and "yes" loops up beside.
-    ActionBlock* more = place(p, BlockType::Branch, 9, 351);
+    // The question sits under the count, so "no" goes straight down; its centre a little left of
+    // the hop's makes "yes" loop up on the right, inside the chart.
+    ActionBlock* more = place(p, BlockType::Branch, 18, 351);
     more->param = {6, 0, 4, 0, 0};  // variable 1 < 4
-    ActionBlock* stop = place(p, BlockType::Stop, 27, 477);
+    ActionBlock* stop = place(p, BlockType::Stop, 45, 477);
     stop->param[1] = 1;
     end(p)->y = 576;
     start(p)->next[0] = reset;
