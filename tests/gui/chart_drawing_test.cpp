@@ -319,6 +319,27 @@ private slots:
         QCOMPARE(buffer.pixelColor(20, 5), kWhite);
     }
 
+    // "Right sensor>80" is a little wider than a Branch's caption box: it is narrowed and shown
+    // whole, so the threshold stays readable; only a far longer caption is cut short.
+    void aCaptionSlightlyTooWideIsNarrowedNotCut() {
+        std::array<std::u16string, 32> names;
+        names[10] = u"Right sensor";
+        names[16] = u"A memory name far too long for any box";
+        m_style = defaultChartStyle(chartTextSources(names, names));
+        const auto captionPixels = [this](uint8_t operand, uint8_t threshold) {
+            clear(m_program);
+            ActionBlock* branch = addBlock(m_program, BlockType::Branch, 90, 90);
+            branch->param = {operand, 2, threshold, 0, 0};
+            m_image.fill(Qt::black);
+            draw();
+            return m_image.copy(90, 90 + 63 / 3, 108, 63 / 3 + 4);
+        };
+        const QFontMetrics metrics(m_style.font);
+        QVERIFY(metrics.horizontalAdvance(QStringLiteral("Right sensor>80")) > 104);  // wider than the box
+        QVERIFY(captionPixels(1, 80) != captionPixels(1, 81));  // the last digit is drawn
+        QCOMPARE(captionPixels(6, 80), captionPixels(6, 81));   // cut before it
+    }
+
     void chartFontIsJapanese() {
         const QFontInfo info(m_style.font);
         QVERIFY2(QFontDatabase::families(QFontDatabase::Japanese).contains(info.family()), qPrintable(info.family()));
