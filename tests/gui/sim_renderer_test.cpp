@@ -103,7 +103,7 @@ private slots:
             course.screenSpace = false;  // world units, through the camera
             course.layer = Layer::Course;
             // Over the course picture, whose quarters meet under it: putting the course back
-            // where the robot was shows whether the right part of the kept picture was taken.
+            // where the robot was shows whether the right piece of the kept picture was taken.
             DrawItem robot = screenQuad(robotX, 272, robotX + 16, 288, 0xFFFFFFFF, true);
             robot.layer = Layer::Robot;
             list.items = {course, robot};

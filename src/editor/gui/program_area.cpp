@@ -56,7 +56,7 @@ ProgramArea::ProgramArea(BlockProgram& program, const ChartStyle& style, OptionF
         QMessageBox::critical(nullptr, text(2), text(3));
         std::exit(EXIT_FAILURE);
     }
-    // Not cleared here: the first paint draws the whole visible part before showing any of it, and
+    // Not cleared here: the first paint draws all that can be seen before showing any of it, and
     // touching every page of a buffer for a scaled screen (64 MB at scale 2) slowed the start.
 }
 
