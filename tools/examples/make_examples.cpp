@@ -25,22 +25,22 @@ BlockProgram lineFollower(BlockType onBothBlack) {
     newProgram(p);
     ActionBlock* leftSeesLine = place(p, BlockType::Branch, 9, 108);
     leftSeesLine->param = {0, 2, 80, 0, 0};  // left sensor > 80
-    ActionBlock* bothSeeLine = place(p, BlockType::Branch, 171, 108);
+    ActionBlock* bothSeeLine = place(p, BlockType::Branch, 189, 108);
     bothSeeLine->param = {1, 2, 80, 0, 0};  // right sensor > 80 as well
-    ActionBlock* both = place(p, onBothBlack, 333, 108);
+    ActionBlock* both = place(p, onBothBlack, 369, 108);
     both->param[1] = 1;
-    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 189, 225);
+    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 207, 225);
     turnLeft->param[1] = 1;
     ActionBlock* rightSeesLine = place(p, BlockType::Branch, 9, 333);
     rightSeesLine->param = {1, 2, 80, 0, 0};
-    ActionBlock* turnRight = place(p, BlockType::TurnRight, 189, 333);
+    ActionBlock* turnRight = place(p, BlockType::TurnRight, 207, 333);
     turnRight->param[1] = 1;
     ActionBlock* forward = place(p, BlockType::Forward, 27, 432);
     forward->param[1] = 1;
-    end(p)->x = 333;
+    end(p)->x = 369;
     end(p)->y = onBothBlack == BlockType::Stop ? 234 : 477;
     // A "yes" that runs right to the next block turns down a full bend before it, so its label
-    // stands clear of that block's corner.
+    // stands clear of that block's corner; the columns leave it room beside the "no" handle too.
     for (ActionBlock* branch : {leftSeesLine, bothSeeLine, rightSeesLine}) branch->bend[0] = 27;
     start(p)->next[0] = leftSeesLine;
     leftSeesLine->next = {bothSeeLine, rightSeesLine};
