@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the studio on a private virtual X display, lets it save a picture of its own window and
 # stops the display again. Usage: bash tools/screenshot.sh <trovel-studio> <out.png> [program.qxp]
+# TROVEL_SCREEN=2560x1600x24 gives a larger screen, e.g. for QT_SCALE_FACTOR=2.
 set -euo pipefail
 studio=${1:?usage: screenshot.sh <trovel-studio> <out.png> [program.qxp]}
 out=${2:?usage: screenshot.sh <trovel-studio> <out.png> [program.qxp]}
@@ -16,7 +17,7 @@ cleanup() {
 trap cleanup EXIT
 
 # -displayfd lets the server pick a free display number, so parallel runs never collide.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${TROVEL_SCREEN:-1280x800x24}" -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$workdir/display" ] && break

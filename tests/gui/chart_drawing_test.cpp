@@ -7,6 +7,8 @@
 
 #include "base/gui/ui_text.h"
 #include "editor/gui/chart_drawing.h"
+#include "editor/gui/program_area.h"
+#include "model/option_flags.h"
 #include "editor/routing.h"
 #include "gui_test_support.h"
 
@@ -20,6 +22,20 @@ const QColor kGridColour(192, 192, 192);
 const QColor kMotionFill(183, 226, 176);
 
 QColor inverted(QColor c) { return QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()); }
+
+// How far a colour leans towards the diamonds' key, RGB(255, 255, 128): red and green above blue.
+// Outside a diamond's outline only the chart (white, grey) and the outline's dark ink may show,
+// all at 0 or below; a pixel a tenth of the way from white to the key already reaches 12.
+int yellowness(QColor c) { return std::min(c.red(), c.green()) - c.blue(); }
+
+// Signed distance in chart pixels from (x, y) to the outline of the diamond inscribed in r:
+// positive outside.
+double distanceToDiamond(const QRectF& r, double x, double y) {
+    const double cx = r.center().x(), cy = r.center().y(), hw = r.width() / 2, hh = r.height() / 2;
+    // |dx| / hw + |dy| / hh = 1 on the outline; scale the level difference by the edge's normal.
+    const double level = std::fabs(x - cx) / hw + std::fabs(y - cy) / hh - 1;
+    return level / std::hypot(1 / hw, 1 / hh);
+}
 
 }  // namespace
 
@@ -226,6 +242,104 @@ private slots:
         QCOMPARE(at(275, 94), kWhite);  // the key colour lets the background through
     }
 
+    // On a scaled screen the chart is drawn in device pixels: grid lines of one width on whole
+    // pixels, and the diamonds' key colour gone right up to their edges, also after scaling.
+    void drawnAtTheDeviceRatio_data() {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1") << qreal(1);
+        QTest::newRow("1.5") << qreal(1.5);
+        QTest::newRow("2") << qreal(2);
+    }
+    void drawnAtTheDeviceRatio() {
+        QFETCH(qreal, ratio);
+        m_style.skins.assign(17, QImage());
+        for (int type : {9, 10}) {
+            const QString file = QStringLiteral(TROVEL_SOURCE_DIR "/data/skin/%1.bmp")
+                                     .arg(type == 9 ? QStringLiteral("09_branch") : QStringLiteral("10_random_branch"));
+            m_style.skins[size_t(type)] = withKeyColorTransparent(QImage(file));
+            QVERIFY2(!m_style.skins[size_t(type)].isNull(), qPrintable(file));
+        }
+        const ActionBlock* branch = addBlock(m_program, BlockType::Branch, 90, 90);
+        const ActionBlock* random = addBlock(m_program, BlockType::RandomBranch, 270, 90);
+        m_image = QImage((QSizeF(620, 520) * ratio).toSize(), QImage::Format_RGB32);
+        m_image.setDevicePixelRatio(ratio);
+        draw();
+
+        // A device row through empty chart space crosses every vertical grid line: each one is the
+        // same whole number of device pixels wide and nothing lies between grid and background.
+        const int row = int(std::lround(400.5 * ratio));
+        const int lineWidth = std::max(1, int(ratio));
+        int run = 0, lines = 0;
+        for (int x = 0; x < int(590 * ratio); ++x) {
+            const QColor c = m_image.pixelColor(x, row);
+            QVERIFY2(c == kGridColour || c == kWhite, qPrintable(QString("x %1: %2").arg(x).arg(c.name())));
+            if (c == kGridColour) {
+                ++run;
+            } else if (run > 0) {
+                QVERIFY2(run == lineWidth, qPrintable(QString("line before x %1 is %2 wide").arg(x).arg(run)));
+                run = 0;
+                ++lines;
+            }
+        }
+        QCOMPARE(lines, 66);  // x = 0, 9, ... 585
+
+        for (const ActionBlock* diamond : {branch, random}) {
+            const QRectF shape(diamond->x, diamond->y, diamond->width, diamond->height);
+            int checked = 0;
+            for (int dy = int(shape.top() * ratio) - 2; dy < int(shape.bottom() * ratio) + 2; ++dy) {
+                for (int dx = int(shape.left() * ratio) - 2; dx < int(shape.right() * ratio) + 2; ++dx) {
+                    const double x = (dx + 0.5) / ratio, y = (dy + 0.5) / ratio;
+                    const double outside = distanceToDiamond(shape, x, y);
+                    if (outside < 0 || outside > 3) continue;
+                    ++checked;
+                    const QColor c = m_image.pixelColor(dx, dy);
+                    QVERIFY2(c != QColor(255, 255, 128) && yellowness(c) < 12, qPrintable(QString("type %1, device pixel (%2, %3): %4")
+                                                                .arg(int(diamond->type)).arg(dx).arg(dy).arg(c.name())));
+                }
+            }
+            QVERIFY(checked > 400 * ratio);
+        }
+    }
+
+    // The program area's back buffer holds the screen's device pixels (this test runs at scale 2).
+    void backBufferHoldsDevicePixels() {
+        OptionFlags options;
+        ProgramArea area(m_program, m_style, options);
+        area.resize(400, 300);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        const qreal ratio = area.viewport()->devicePixelRatioF();
+        QCOMPARE(ratio, qreal(2));
+        const QImage& buffer = area.redrawBackBuffer();
+        QCOMPARE(buffer.devicePixelRatio(), ratio);
+        QCOMPARE(buffer.size(), QSize(2 * kBackBufferSide, 2 * kBackBufferSide));
+        // Grid line x = 9 of the chart: device columns 18 and 19, and nothing at column 20.
+        QCOMPARE(buffer.pixelColor(18, 5), kGridColour);
+        QCOMPARE(buffer.pixelColor(19, 5), kGridColour);
+        QCOMPARE(buffer.pixelColor(20, 5), kWhite);
+    }
+
+    // "Right sensor>80" is a little wider than a Branch's caption box: it is narrowed and shown
+    // whole, so the threshold stays readable; only a far longer caption is cut short.
+    void aCaptionSlightlyTooWideIsNarrowedNotCut() {
+        std::array<std::u16string, 32> names;
+        names[10] = u"Right sensor";
+        names[16] = u"A memory name far too long for any box";
+        m_style = defaultChartStyle(chartTextSources(names, names));
+        const auto captionPixels = [this](uint8_t operand, uint8_t threshold) {
+            clear(m_program);
+            ActionBlock* branch = addBlock(m_program, BlockType::Branch, 90, 90);
+            branch->param = {operand, 2, threshold, 0, 0};
+            m_image.fill(Qt::black);
+            draw();
+            return m_image.copy(90, 90 + 63 / 3, 108, 63 / 3 + 4);
+        };
+        const QFontMetrics metrics(m_style.font);
+        QVERIFY(metrics.horizontalAdvance(QStringLiteral("Right sensor>80")) > 104);  // wider than the box
+        QVERIFY(captionPixels(1, 80) != captionPixels(1, 81));  // the last digit is drawn
+        QCOMPARE(captionPixels(6, 80), captionPixels(6, 81));   // cut before it
+    }
+
     void chartFontIsJapanese() {
         const QFontInfo info(m_style.font);
         QVERIFY2(QFontDatabase::families(QFontDatabase::Japanese).contains(info.family()), qPrintable(info.family()));
@@ -234,5 +348,12 @@ private slots:
     }
 };
 
-QTEST_MAIN(ChartDrawingTest)
+// The widgets of this test live on a screen of scale 2; the pictures say their own ratio.
+int main(int argc, char** argv) {
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    ChartDrawingTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "chart_drawing_test.moc"

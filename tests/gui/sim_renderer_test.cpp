@@ -86,15 +86,25 @@ private slots:
         QVERIFY(half.red() >= 0xFE);  // un-premultiplied it is still white
     }
 
-    // The kept course layer must give the very picture a full drawing gives, whatever changed.
+    // The kept course layer must give the very picture a full drawing gives, whatever changed, also
+    // in a back buffer of a scaled screen's device pixels.
+    void keptCourseLayerDrawsWhatAFullDrawingDraws_data() {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1") << qreal(1);
+        QTest::newRow("1.5") << qreal(1.5);
+        QTest::newRow("2") << qreal(2);
+    }
     void keptCourseLayerDrawsWhatAFullDrawingDraws() {
+        QFETCH(qreal, ratio);
         const SimTextures textures = texturesFrom(testTexture(), "render_cache");
         auto scene = [](float robotX, uint32_t courseColour) {
             DrawList list;
             DrawItem course = screenQuad(0, 0, 64, 64, courseColour, false);
             course.screenSpace = false;  // world units, through the camera
             course.layer = Layer::Course;
-            DrawItem robot = screenQuad(robotX, 20, robotX + 16, 36, 0xFFFFFFFF, true);
+            // Over the course picture, whose quarters meet under it: putting the course back
+            // where the robot was shows whether the right piece of the kept picture was taken.
+            DrawItem robot = screenQuad(robotX, 272, robotX + 16, 288, 0xFFFFFFFF, true);
             robot.layer = Layer::Robot;
             list.items = {course, robot};
             return list;
@@ -107,21 +117,27 @@ private slots:
             SimCamera camera;
         };
         const Step steps[] = {
-            {scene(10, 0xFFFFFFFF), SimCamera{}},  // first frame: nothing kept yet
-            {scene(40, 0xFFFFFFFF), SimCamera{}},  // the robot moved: course kept
-            {scene(20, 0xFFFFFFFF), SimCamera{}},  // and back again over its old place
-            {scene(40, 0xFFFFFFFF), moved},        // the camera moved
-            {scene(40, 0xFF8080FF), moved},        // the course picture changed colour
+            {scene(360, 0xFFFFFFFF), SimCamera{}},  // first frame: nothing kept yet
+            {scene(390, 0xFFFFFFFF), SimCamera{}},  // the robot moved: course kept
+            {scene(370, 0xFFFFFFFF), SimCamera{}},  // and back again over its old place
+            {scene(390, 0xFFFFFFFF), moved},        // the camera moved
+            {scene(390, 0xFF8080FF), moved},        // the course picture changed colour
         };
         // Into a new target every frame, and into one target reused as the window does.
         CourseLayerCache cache, reusedCache;
-        QImage reused = makeBackBuffer();
+        QImage reused = makeBackBuffer(ratio);
+        QCOMPARE(reused.size(), (QSizeF(kBackBufferWidth, kBackBufferHeight) * ratio).toSize());
+        QCOMPARE(reused.deviceIndependentSize(), QSizeF(kBackBufferWidth, kBackBufferHeight));
         for (size_t i = 0; i < std::size(steps); ++i) {
-            QImage kept = makeBackBuffer();
+            QImage kept = makeBackBuffer(ratio);
             renderDrawList(kept, steps[i].list, steps[i].camera, textures, cache);
             renderDrawList(reused, steps[i].list, steps[i].camera, textures, reusedCache);
-            QImage fresh = makeBackBuffer();
+            QImage fresh = makeBackBuffer(ratio);
             renderDrawList(fresh, steps[i].list, steps[i].camera, textures);
+            // The robot quad is placed in drawing pixels: red above, green below, at the scaled place.
+            const float robotX = steps[i].list.items[1].vertices[0].x;
+            QCOMPARE(fresh.pixelColor((QPointF(robotX + 4, 276) * ratio).toPoint()), QColor(255, 0, 0));
+            QCOMPARE(fresh.pixelColor((QPointF(robotX + 8, 284) * ratio).toPoint()), QColor(0, 255, 0));
             QVERIFY2(kept == fresh, qPrintable(QString("step %1").arg(i)));
             QVERIFY2(reused == fresh, qPrintable(QString("reused, step %1").arg(i)));
             QVERIFY(!cache.picture.isNull());

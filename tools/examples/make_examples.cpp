@@ -25,20 +25,23 @@ BlockProgram lineFollower(BlockType onBothBlack) {
     newProgram(p);
     ActionBlock* leftSeesLine = place(p, BlockType::Branch, 9, 108);
     leftSeesLine->param = {0, 2, 80, 0, 0};  // left sensor > 80
-    ActionBlock* bothSeeLine = place(p, BlockType::Branch, 171, 108);
+    ActionBlock* bothSeeLine = place(p, BlockType::Branch, 189, 108);
     bothSeeLine->param = {1, 2, 80, 0, 0};  // right sensor > 80 as well
-    ActionBlock* both = place(p, onBothBlack, 333, 108);
+    ActionBlock* both = place(p, onBothBlack, 369, 108);
     both->param[1] = 1;
-    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 189, 225);
+    ActionBlock* turnLeft = place(p, BlockType::TurnLeft, 207, 225);
     turnLeft->param[1] = 1;
     ActionBlock* rightSeesLine = place(p, BlockType::Branch, 9, 333);
     rightSeesLine->param = {1, 2, 80, 0, 0};
-    ActionBlock* turnRight = place(p, BlockType::TurnRight, 189, 333);
+    ActionBlock* turnRight = place(p, BlockType::TurnRight, 207, 333);
     turnRight->param[1] = 1;
     ActionBlock* forward = place(p, BlockType::Forward, 27, 432);
     forward->param[1] = 1;
-    end(p)->x = 333;
+    end(p)->x = 369;
     end(p)->y = onBothBlack == BlockType::Stop ? 234 : 477;
+    // A "yes" that runs right to the next block turns down a full bend before it, so its label
+    // stands clear of that block's corner; the columns leave it room beside the "no" handle too.
+    for (ActionBlock* branch : {leftSeesLine, bothSeeLine, rightSeesLine}) branch->bend[0] = 27;
     start(p)->next[0] = leftSeesLine;
     leftSeesLine->next = {bothSeeLine, rightSeesLine};
     bothSeeLine->next = {both, turnLeft};
@@ -77,16 +80,18 @@ BlockProgram ledRepeat() {
 BlockProgram countedSteps() {
     BlockProgram p;
     newProgram(p);
-    ActionBlock* reset = place(p, BlockType::Calc, 27, 81);  // variable 1 = 0
-    ActionBlock* hop = place(p, BlockType::Forward, 27, 171);
+    ActionBlock* reset = place(p, BlockType::Calc, 45, 81);  // variable 1 = 0
+    ActionBlock* hop = place(p, BlockType::Forward, 45, 171);
     hop->param[0] = 5;
-    ActionBlock* count = place(p, BlockType::Calc, 27, 261);  // variable 1 += 1
+    ActionBlock* count = place(p, BlockType::Calc, 45, 261);  // variable 1 += 1
     count->param = {0, 1, 0, 0, 1};
-    ActionBlock* more = place(p, BlockType::Branch, 153, 261);
+    // The question sits under the count, so "no" goes straight down; its centre a little left of
+    // the hop's makes "yes" loop up on the right, inside the chart.
+    ActionBlock* more = place(p, BlockType::Branch, 18, 351);
     more->param = {6, 0, 4, 0, 0};  // variable 1 < 4
-    ActionBlock* stop = place(p, BlockType::Stop, 27, 369);
+    ActionBlock* stop = place(p, BlockType::Stop, 45, 477);
     stop->param[1] = 1;
-    end(p)->y = 468;
+    end(p)->y = 576;
     start(p)->next[0] = reset;
     reset->next[0] = hop;
     hop->next[0] = count;

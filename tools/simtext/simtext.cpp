@@ -38,6 +38,13 @@ const Row kMessages[kRows] = {
     {u"スタート！", u"Start!", QColor(30, 170, 70)},
 };
 
+// The time label is shown squeezed into 225 x 30 pixels to the left of the running time. Its row
+// is drawn widened by the same factor and ends where the digits begin, so on screen it has its
+// true shape and the full height of the time row, in every language.
+constexpr int kTimeRow = 10;
+constexpr double kTimeStretch = (double(kWidth) / 225) / (double(kRowHeight) / 30);
+constexpr int kTimeRight = 350;  // strip column of screen x 554, left of the digits at 565
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,16 +66,21 @@ int main(int argc, char** argv) {
     for (int row = 0; row < kRows; ++row) {
         if (!kMessages[row].text) continue;
         QString text = QString::fromUtf16(english ? kMessages[row].english : kMessages[row].text);
-        font.setPixelSize(30);
+        const bool timeLabel = row == kTimeRow;
+        const double stretch = timeLabel ? kTimeStretch : 1.0;
+        const int room = timeLabel ? kTimeRight - 12 : kWidth - 24;
+        font.setPixelSize(timeLabel ? 34 : 30);
         QFontMetrics fm(font);
-        while (fm.horizontalAdvance(text) > kWidth - 24 && font.pixelSize() > 12) {
+        while (fm.horizontalAdvance(text) * stretch > room && font.pixelSize() > 12) {
             font.setPixelSize(font.pixelSize() - 1);
             fm = QFontMetrics(font);
         }
         QPainterPath path;
-        int x = (kWidth - fm.horizontalAdvance(text)) / 2;
+        const double width = fm.horizontalAdvance(text) * stretch;
+        const double x = timeLabel ? kTimeRight - width : (kWidth - fm.horizontalAdvance(text)) / 2;
         int y = row * kRowHeight + (kRowHeight + fm.ascent() - fm.descent()) / 2;
-        path.addText(x, y, font, text);
+        path.addText(0, y, font, text);
+        path = QTransform(stretch, 0, 0, 1, x, 0).map(path);
         p.setPen(QPen(QColor(255, 255, 255), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);

@@ -330,8 +330,25 @@ void eye(QPainter& p, QPointF c, qreal r) {
     p.drawEllipse(c, r * 0.6, r * 0.6);
 }
 
+// The chart lets the key colour through and nothing else: an edge smoothed over the key would
+// leave a yellow fringe. The picture is drawn over nothing, then every pixel is either whole (put
+// on the chart's white) or the key itself.
+QImage keyedByCoverage(const QImage& drawn) {
+    QImage out = canvas(drawn.width(), drawn.height(), kKey);
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QColor c = drawn.pixelColor(x, y);
+            if (c.alpha() < 128) continue;
+            const auto over = [&](int v) { return (v * c.alpha() + 255 * (255 - c.alpha())) / 255; };
+            out.setPixelColor(x, y, QColor(over(c.red()), over(c.green()), over(c.blue())));
+        }
+    }
+    return out;
+}
+
 void branchBlock(bool random) {
-    QImage img = canvas(108, 63, kKey);
+    QImage img(108, 63, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
     QPainter p(&img);
     begin(p);
     drawDiamond(p, QRectF(1, 1, 106, 61), random ? kOrange : kMotion);
@@ -345,7 +362,7 @@ void branchBlock(bool random) {
         p.drawText(QRectF(44, 41, 20, 18), Qt::AlignCenter, "?");
     }
     p.end();
-    save(img, random ? "10_random_branch" : "09_branch");
+    save(keyedByCoverage(img), random ? "10_random_branch" : "09_branch");
 }
 
 void loopArrow(QPainter& p, const QRectF& box, qreal width = 4) {

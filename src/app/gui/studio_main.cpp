@@ -1,6 +1,8 @@
 // trovel-studio: the flowchart editor's window.
 
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -41,20 +43,50 @@ void grabWindow(QWidget& window, const QString& path) {
     if (content.isNull() || content.width() < 2) content = window.grab();
     const QFont font = trovel::chartFont(QStringLiteral("MS UI Gothic"), 15, 700);
     const int strip = 26;
-    QImage out(content.width(), content.height() + strip, QImage::Format_RGB32);
+    // At a scaled screen the grab holds device pixels: keep them all, and lay out in logical ones.
+    const qreal ratio = content.devicePixelRatio();
+    QImage out(content.width(), content.height() + qRound(strip * ratio), QImage::Format_RGB32);
+    out.setDevicePixelRatio(ratio);
     out.fill(QColor(64, 96, 160));
     QPainter p(&out);
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(QRect(8, 0, out.width() - 16, strip), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+    p.drawText(QRect(8, 0, int(out.width() / ratio) - 16, strip), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
     p.drawPixmap(0, strip, content);
     p.end();
     out.save(path, "PNG");
 }
 
+// Start-up timing: with TROVEL_QUIT_AFTER_PAINT set, the studio writes the milliseconds from the
+// start of main() to the end of the chart's first paint on stderr and quits.
+class FirstPaintTimer : public QObject {
+public:
+    FirstPaintTimer(QWidget* chart, const QElapsedTimer& since) : QObject(chart), m_chart(chart), m_since(since) {
+        chart->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_chart && event->type() == QEvent::Paint && !m_done) {
+            m_done = true;
+            // After this paint has been drawn and flushed to the screen.
+            QTimer::singleShot(0, [since = m_since] {
+                std::fprintf(stderr, "first paint %lld ms\n", static_cast<long long>(since.elapsed()));
+                QCoreApplication::exit(0);
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_chart;
+    QElapsedTimer m_since;
+    bool m_done = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     // Answered before Qt starts, so they work without a display.
@@ -104,6 +136,10 @@ int main(int argc, char** argv) {
         QMessageBox::warning(nullptr, trovel::uiText(trovel::Str::MessageCaption),
                              trovel::uiFormat(trovel::Str::BadRobotUsb, {trovel::toU16(QString::fromStdString(line.robotUsb))}));
     trovel::MainWindow window(std::move(setup));
+    if (qEnvironmentVariableIsSet("TROVEL_QUIT_AFTER_PAINT")) {
+        if (auto* chart = window.findChild<QAbstractScrollArea*>(QStringLiteral("motwindow")))
+            new FirstPaintTimer(chart->viewport(), sinceStart);
+    }
     window.show();
 
     if (!line.grabPath.empty()) {
@@ -122,7 +158,7 @@ int main(int argc, char** argv) {
     }
 
     const int code = app.exec();
-    // A picture run leaves the application folder as it found it.
-    if (line.grabPath.empty()) trovel::saveAppSettings();
+    // A picture or timing run leaves the application folder as it found it.
+    if (line.grabPath.empty() && !qEnvironmentVariableIsSet("TROVEL_QUIT_AFTER_PAINT")) trovel::saveAppSettings();
     return code;
 }

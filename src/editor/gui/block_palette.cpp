@@ -173,11 +173,15 @@ bool BlockPalette::timerTick() {
 }
 
 QImage BlockPalette::render() const {
-    QImage image(viewport()->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    // In the screen's device pixels, so the texts are sharp on a scaled screen.
+    const qreal ratio = viewport()->devicePixelRatioF();
+    QImage image((QSizeF(viewport()->size().expandedTo(QSize(1, 1))) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     const int s = scrollPosition();
     const uint32_t options = m_options.bits();
     QPainter p(&image);
-    p.fillRect(image.rect(), m_style.colors[ChartColor::PaletteBackground]);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, ratio != 1);
+    p.fillRect(QRect(QPoint(0, 0), viewport()->size()), m_style.colors[ChartColor::PaletteBackground]);
     p.setFont(m_style.font);
     const QColor textColor = m_style.colors[ChartColor::Text];
 

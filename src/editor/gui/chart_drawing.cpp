@@ -7,6 +7,7 @@
 #include <QStaticText>
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/gui/ui_text.h"
 #include "editor/captions.h"
@@ -68,14 +69,20 @@ QColor fillColor(const ChartStyle& style, BlockType type) {
     return i >= 0 && i < kChartColorCount ? style.colors[static_cast<size_t>(i)] : QColor(Qt::white);
 }
 
+// Device pixels per chart pixel of the painter's target (1 for a plain picture).
+qreal deviceRatio(const QPainter& p) { return p.device() ? p.device()->devicePixelRatioF() : 1.0; }
+
 // Small marks drawn thousands of times per chart are rendered once per colour pair and copied.
 enum class Glyph : quint64 { Disc = 1, Arrow = 2 };
 constexpr QPoint kDiscOffset(-kMidRadius - 1, -kMidRadius - 1);
 constexpr QPoint kArrowOffset(-kHandleHalf - 1, -kHandleHalf - 1);
 
-QImage renderGlyph(Glyph glyph, QColor line, QColor fill) {
-    QImage image = glyph == Glyph::Disc ? QImage(2 * kMidRadius + 2, 2 * kMidRadius + 2, QImage::Format_ARGB32_Premultiplied)
-                                        : QImage(2 * kHandleHalf + 3, kHandleHalf + 3, QImage::Format_ARGB32_Premultiplied);
+QImage renderGlyph(Glyph glyph, QColor line, QColor fill, qreal ratio) {
+    const QSize size = glyph == Glyph::Disc ? QSize(2 * kMidRadius + 2, 2 * kMidRadius + 2)
+                                            : QSize(2 * kHandleHalf + 3, kHandleHalf + 3);
+    // Drawn at the screen's resolution, so a scaled chart shows round discs, not enlarged pixels.
+    QImage image((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setPen(Qt::NoPen);
@@ -102,20 +109,88 @@ QImage renderGlyph(Glyph glyph, QColor line, QColor fill) {
     return image;
 }
 
-const QImage& glyph(Glyph kind, QColor line, QColor fill) {
+const QImage& glyph(Glyph kind, QColor line, QColor fill, qreal ratio) {
     static QHash<quint64, QImage> cache;
+    static qreal cachedRatio = 1;
+    if (ratio != cachedRatio) {
+        cache.clear();
+        cachedRatio = ratio;
+    }
     const quint64 key = (static_cast<quint64>(kind) << 56) | (static_cast<quint64>(line.rgb() & 0xFFFFFF) << 24) |
                         (fill.rgb() & 0xFFFFFF);
     auto it = cache.find(key);
-    if (it == cache.end()) it = cache.insert(key, renderGlyph(kind, line, fill));
+    if (it == cache.end()) it = cache.insert(key, renderGlyph(kind, line, fill, ratio));
     return *it;
+}
+
+
+// Background and grid, drawn in device pixels: at a fractional scale every grid line is as wide
+// as every other and sits on whole device pixels, instead of being smeared over one or two.
+void drawGrid(QPainter& p, const ChartStyle& style, const ChartExtent& extent, QPoint scroll, const QRect& visible) {
+    const qreal ratio = deviceRatio(p);
+    const int lineWidth = std::max(1, static_cast<int>(ratio));
+    const auto device = [ratio](int logical) { return static_cast<int>(std::lround(logical * ratio)); };
+    const int width = device(visible.width()), height = device(visible.height());
+    p.save();
+    p.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+
+    // Only the lines that fall inside the drawn area. The rows between two horizontal lines are
+    // all alike, so one band of them is built and copied: a one-pixel column fill per vertical
+    // line touches every row of the buffer and cost more than the whole chart.
+    const QColor grid = style.colors[ChartColor::Grid];
+    const int firstX = std::max(0, (scroll.x() + kGrid - 1) / kGrid * kGrid), lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
+    const int firstY = std::max(0, (scroll.y() + kGrid - 1) / kGrid * kGrid), lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
+    QImage band(width, device(kGrid) + 1, QImage::Format_RGB32);
+    band.fill(style.colors[ChartColor::Background]);
+    auto* row = reinterpret_cast<QRgb*>(band.scanLine(0));
+    for (int x = firstX; x < lastX; x += kGrid) {
+        const int sx = device(x - scroll.x());
+        for (int k = sx; k < sx + lineWidth && k < band.width(); ++k) row[k] = grid.rgb();
+    }
+    for (int y = 1; y < band.height(); ++y)
+        std::copy(row, row + band.width(), reinterpret_cast<QRgb*>(band.scanLine(y)));
+    int y = 0;
+    for (int line = firstY; y < height; line += kGrid) {
+        const int lineTop = line < lastY ? device(line - scroll.y()) : height;
+        while (y < std::min(lineTop, height)) {
+            const int rows = std::min(band.height(), std::min(lineTop, height) - y);
+            p.drawImage(QPoint(0, y), band, QRect(0, 0, band.width(), rows));
+            y += rows;
+        }
+        if (lineTop >= height) break;
+        const int rows = std::min(lineWidth, height - lineTop);
+        p.fillRect(QRect(0, lineTop, width, rows), grid);
+        y = lineTop + rows;
+    }
+    p.restore();
 }
 
 constexpr int kUnlimitedWidth = 1 << 20;
 
-// Laid-out caption texts, elided to their box width, kept across draws.
-const QStaticText& captionText(const QString& caption, const QFont& font, int width) {
-    static QHash<QString, QStaticText> cache;
+// Static texts laid out for one transform land in the wrong place on a scaled device, where the
+// painter lays them out again; there the text is drawn directly from its top-left corner.
+void drawTextAt(QPainter& p, QPoint topLeft, const QStaticText& text) {
+    if (deviceRatio(p) == 1) {
+        p.drawStaticText(topLeft, text);
+        return;
+    }
+    const Qt::BGMode mode = p.backgroundMode();
+    p.setBackgroundMode(Qt::TransparentMode);  // the ground under the text is already drawn
+    p.drawText(QPoint(topLeft.x(), topLeft.y() + QFontMetrics(p.font()).ascent()), text.text());
+    p.setBackgroundMode(mode);
+}
+
+// A caption laid out for its box: in the chart font, narrowed a little when that is what it takes
+// to show it whole (an English "Right sensor>80" on a Branch), cut short only beyond that.
+struct FittedCaption {
+    QStaticText text;
+    QFont font;
+    bool narrowed = false;  // `font` differs from the chart font
+};
+
+// Laid-out caption texts, kept across draws.
+const FittedCaption& captionText(const QString& caption, const QFont& font, int width) {
+    static QHash<QString, FittedCaption> cache;
     static QFont cachedFont;
     if (cache.size() > 4096 || !(cachedFont == font)) {
         cache.clear();
@@ -124,11 +199,18 @@ const QStaticText& captionText(const QString& caption, const QFont& font, int wi
     const QString key = caption + QChar(0x1F) + QString::number(width);
     auto it = cache.find(key);
     if (it == cache.end()) {
-        const QFontMetrics fm(font);
+        QFont fitted = font;
+        bool narrowed = false;
+        for (int stretch : {90, 80}) {
+            if (QFontMetrics(fitted).horizontalAdvance(caption) <= width) break;
+            fitted.setStretch(stretch);
+            narrowed = true;
+        }
+        const QFontMetrics fm(fitted);
         QStaticText text(fm.elidedText(caption, Qt::ElideRight, width));
         text.setTextFormat(Qt::PlainText);
-        text.prepare(QTransform(), font);
-        it = cache.insert(key, text);
+        text.prepare(QTransform(), fitted);
+        it = cache.insert(key, FittedCaption{text, fitted, narrowed});
     }
     return *it;
 }
@@ -151,11 +233,18 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
         if (!caption.empty()) {
             if (auto cr = captionRect(b, Rect{l, t, rr, bb})) {
                 const QRect box(cr->left, cr->top, cr->right - cr->left, cr->bottom - cr->top);
-                const QStaticText& text = captionText(toQString(caption), p.font(), box.width());
-                // Already cut to the box width; one line of the chart font fits every caption box.
-                const int x = box.left() + (box.width() - static_cast<int>(text.size().width())) / 2;
+                const FittedCaption& fitted = captionText(toQString(caption), p.font(), box.width());
+                // Already fitted to the box width; one line of the chart font fits every caption box.
+                const int x = box.left() + (box.width() - static_cast<int>(fitted.text.size().width())) / 2;
                 p.setPen(style.colors[ChartColor::Text]);
-                p.drawStaticText(QPoint(x, box.top()), text);
+                if (fitted.narrowed) {
+                    const QFont chartFont = p.font();
+                    p.setFont(fitted.font);
+                    drawTextAt(p, QPoint(x, box.top()), fitted.text);
+                    p.setFont(chartFont);
+                } else {
+                    drawTextAt(p, QPoint(x, box.top()), fitted.text);
+                }
             }
         }
     }
@@ -186,7 +275,7 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
 void drawLabel(QPainter& p, const QString& text, Point mid, QPoint scroll, const QColor& lineColor,
                const QColor& background, const QColor& textColor) {
     // Output labels repeat ("はい", "いいえ") hundreds of times a chart: lay each out once.
-    const QStaticText& laidOut = captionText(text, p.font(), kUnlimitedWidth);
+    const QStaticText& laidOut = captionText(text, p.font(), kUnlimitedWidth).text;
     static QHash<QString, int> heights;
     if (heights.size() > 64) heights.clear();
     auto h = heights.find(p.font().key());
@@ -199,7 +288,7 @@ void drawLabel(QPainter& p, const QString& text, Point mid, QPoint scroll, const
     p.fillRect(QRect(x - 1, y - 1, cx + 2, cy + 2), lineColor);
     p.fillRect(QRect(x, y, cx, cy), background);
     p.setPen(textColor);
-    p.drawStaticText(QPoint(x, y), laidOut);
+    drawTextAt(p, QPoint(x, y), laidOut);
 }
 
 void drawOutputs(QPainter& p, const ActionBlock& b, const ChartStyle& style, QPoint scroll, const QRect& visible) {
@@ -259,9 +348,9 @@ void drawOutputs(QPainter& p, const ActionBlock& b, const ChartStyle& style, QPo
                 p.setPen(Qt::NoPen);
             }
         } else {
-            p.drawImage(toScreen(route.mid, scroll) + kDiscOffset, glyph(Glyph::Disc, color, brush));
+            p.drawImage(toScreen(route.mid, scroll) + kDiscOffset, glyph(Glyph::Disc, color, brush, deviceRatio(p)));
         }
-        p.drawImage(toScreen(arrowTip(route), scroll) + kArrowOffset, glyph(Glyph::Arrow, color, brush));
+        p.drawImage(toScreen(arrowTip(route), scroll) + kArrowOffset, glyph(Glyph::Arrow, color, brush, deviceRatio(p)));
     }
 }
 
@@ -296,39 +385,13 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
 
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
+    // Block pictures have one pixel per chart pixel: on a scaled screen they are resampled, not
+    // repeated into uneven steps.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, deviceRatio(p) != 1);
     p.setFont(style.font);
     p.setBackgroundMode(Qt::TransparentMode);
 
-    if (view.full) {
-        // Only the lines that fall inside the drawn area. The rows between two horizontal lines are
-        // all alike, so one band of them is built and copied: a one-pixel column fill per vertical
-        // line touches every row of the buffer and cost more than the whole chart.
-        const QColor grid = style.colors[ChartColor::Grid];
-        const int firstX = std::max(0, (scroll.x() + kGrid - 1) / kGrid * kGrid), lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
-        const int firstY = std::max(0, (scroll.y() + kGrid - 1) / kGrid * kGrid), lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
-        QImage band(visible.width(), kGrid - 1, QImage::Format_RGB32);
-        band.fill(style.colors[ChartColor::Background]);
-        auto* row = reinterpret_cast<QRgb*>(band.scanLine(0));
-        for (int x = firstX; x < lastX; x += kGrid) {
-            const int sx = x - scroll.x();
-            if (sx >= 0 && sx < band.width()) row[sx] = grid.rgb();
-        }
-        for (int y = 1; y < band.height(); ++y)
-            std::copy(row, row + band.width(), reinterpret_cast<QRgb*>(band.scanLine(y)));
-        int y = 0;
-        int nextLine = firstY < lastY ? firstY - scroll.y() : visible.height();
-        while (y < visible.height()) {
-            if (y == nextLine) {
-                p.fillRect(QRect(0, y, visible.width(), 1), grid);
-                ++y;
-                nextLine = y + scroll.y() + kGrid - 1 < lastY ? y + kGrid - 1 : visible.height();
-                continue;
-            }
-            const int rows = std::min({kGrid - 1, nextLine - y, visible.height() - y});
-            p.drawImage(QPoint(0, y), band, QRect(0, 0, band.width(), rows));
-            y += rows;
-        }
-    }
+    if (view.full) drawGrid(p, style, extent, scroll, visible);
 
     auto screenRect = [&](const ActionBlock& b) { return QRect(b.x - scroll.x(), b.y - scroll.y(), b.width, b.height); };
     auto wanted = [&](const ActionBlock& b) { return view.full || (b.flags & FlagChanged); };

@@ -54,8 +54,9 @@ void drawTextured(QPainter& p, const DrawItem& item, const std::array<QPointF, 4
 
 }  // namespace
 
-QImage makeBackBuffer() {
-    QImage image(kScreenWidth, kScreenHeight, QImage::Format_ARGB32_Premultiplied);
+QImage makeBackBuffer(qreal ratio) {
+    QImage image((QSizeF(kScreenWidth, kScreenHeight) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(kClearColour);
     return image;
 }
@@ -141,7 +142,10 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
         // The target still shows the last frame: put the course back only where items covered it.
         QPainter restore(&target);
         restore.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect& r : cache.overlay) restore.drawImage(r.topLeft(), cache.picture, r);
+        const qreal ratio = target.devicePixelRatio();
+        for (const QRect& r : cache.overlay)
+            restore.drawImage(QRectF(r), cache.picture,
+                              QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
         first = courseEnd;
     } else if (kept) {
         target = cache.picture;
@@ -161,7 +165,8 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
         }
         const DrawItem& item = *it;
         if (it >= courseEnd)
-            overlay.push_back(itemBounds(item, camera).toAlignedRect().adjusted(-2, -2, 2, 2).intersected(target.rect()));
+            overlay.push_back(itemBounds(item, camera).toAlignedRect().adjusted(-2, -2, 2, 2).intersected(
+                QRect(QPoint(0, 0), target.deviceIndependentSize().toSize())));
         std::array<QPointF, 4> screen;
         for (size_t i = 0; i < 4; ++i) {
             const Vertex& v = item.vertices[i];

@@ -17,8 +17,9 @@ class SimTextures;
 
 constexpr QRgb kClearColour = 0xFF009696;
 
-// A back buffer of the right size and format.
-QImage makeBackBuffer();
+// A back buffer of the right size and format: 700 x 500 drawing pixels of `ratio` device pixels
+// each, so a scaled screen shows the scene at its own resolution.
+QImage makeBackBuffer(qreal ratio = 1);
 
 // World point to back-buffer pixel: minus the camera corner, times the zoom.
 QPointF worldToBackBuffer(const SimCamera& camera, float x, float y);

@@ -36,7 +36,8 @@ void SimView::updateFrameArea(const QRectF& backBufferArea) {
         update();
         return;
     }
-    const double sx = area.width() / double(m_frame.width()), sy = area.height() / double(m_frame.height());
+    const QSizeF frame = m_frame.deviceIndependentSize();
+    const double sx = area.width() / frame.width(), sy = area.height() / frame.height();
     const QRectF shown(area.x() + backBufferArea.x() * sx, area.y() + backBufferArea.y() * sy,
                        backBufferArea.width() * sx, backBufferArea.height() * sy);
     // Smooth scaling reaches a pixel beyond the changed ones.

@@ -280,6 +280,11 @@ void SimulatorWindow::step() {
 }
 
 void SimulatorWindow::redraw() {
+    // The frame follows the scale of the screen the view is on.
+    if (const qreal ratio = m_view->devicePixelRatioF(); m_frame.devicePixelRatio() != ratio) {
+        m_frame = makeBackBuffer(ratio);
+        m_drawn.reset();
+    }
     renderDrawList(m_frame, m_sim->draw, m_sim->camera, *m_textures, *m_courseLayer);
     const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
     // Under the same camera only the items that changed need to reach the screen again.
