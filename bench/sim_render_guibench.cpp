@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "sim/run_setup.h"
+#include "sim/sim_frame.h"
 #include "sim/simulator.h"
 
 #include <benchmark/benchmark.h>
@@ -40,12 +41,12 @@ void tickAndDraw(benchmark::State& state, float zoom) {
     Scene scene(zoom);
     for (auto _ : state) {
         stepSimulation(scene.sim, scene.program);
-        renderDrawList(scene.frame, scene.sim.draw, scene.sim.camera, scene.textures);
+        renderDrawList(scene.frame, buildFrame(scene.sim), scene.sim.camera, scene.textures);
         benchmark::DoNotOptimize(scene.frame.constBits());
         // Keep the robot on the field: back to the start now and then.
         if (scene.sim.ticks % 200 == 0) rearm(scene.sim);
     }
-    state.counters["items"] = double(scene.sim.draw.items.size());
+    state.counters["items"] = double(buildFrame(scene.sim).items.size());
 }
 
 void BM_TickAndDrawZoomedOut(benchmark::State& state) { tickAndDraw(state, kZoomOut); }
@@ -54,8 +55,9 @@ void BM_TickAndDrawZoom4(benchmark::State& state) { tickAndDraw(state, 4); }
 void BM_DrawOnly(benchmark::State& state) {
     Scene scene(kZoomOut);
     stepSimulation(scene.sim, scene.program);
+    const DrawList frame = buildFrame(scene.sim);
     for (auto _ : state) {
-        renderDrawList(scene.frame, scene.sim.draw, scene.sim.camera, scene.textures);
+        renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures);
         benchmark::DoNotOptimize(scene.frame.constBits());
     }
 }

@@ -168,6 +168,9 @@ void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, c
     interp.last = nullptr;
     interp.waitMs = 0;
     interp.chainPending = false;
+    interp.held = nullptr;
+    interp.holdReason = HoldReason::None;
+    interp.stopAtNextBlock = false;
     memory[SimAddr::Leds] = 0;
 }
 
@@ -179,7 +182,12 @@ void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory) {
     interp.last = nullptr;
     interp.waitMs = 0;
     interp.chainPending = false;
+    interp.held = nullptr;
+    interp.holdReason = HoldReason::None;
+    interp.stopAtNextBlock = false;
 }
+
+void stopAtNextBlock(BlockInterpreter& interp) { interp.stopAtNextBlock = true; }
 
 bool runHolds(const BlockInterpreter& interp, SimState state, const ActionBlock* block) {
     return state != SimState::Stopped && block && (block == interp.current || block == interp.last);
@@ -199,6 +207,16 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
             return StepOutcome::RunStopped;
         }
         const ActionBlock& block = *interp.current;
+        if (&block != interp.held && (block.breakpoint || interp.stopAtNextBlock)) {
+            interp.holdReason = block.breakpoint ? HoldReason::Breakpoint : HoldReason::BlockStep;
+            interp.held = &block;
+            interp.stopAtNextBlock = false;
+            state = SimState::Paused;
+            if (highlight) highlight(block);
+            return StepOutcome::Held;
+        }
+        interp.held = nullptr;
+        interp.holdReason = HoldReason::None;
         Execution e = execute(block, memory, interp.random);
         interp.last = &block;
         interp.lastType = block.type;

@@ -18,7 +18,7 @@ struct RunOptions {
     SimNoise noise;                               // default off: the studio's exact run
 };
 
-// Leaves `sim` as a freshly opened simulator (its courses and drawing choice kept) running `program`
+// Leaves `sim` as a freshly opened simulator (its courses kept) running `program`
 // on options.course, with the seed, gains and noise applied. NoCourse when the course is not loaded.
 // The repeat structure check is the caller's: it may ask, report or mark.
 PlayOutcome setUpRun(Simulator& sim, const BlockProgram& program, const RunOptions& options);

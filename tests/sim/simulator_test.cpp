@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/sim_frame.h"
+
 #include <gtest/gtest.h>
 
 #include "sim_test_support.h"
@@ -224,7 +226,7 @@ TEST(Simulator, BranchLoopNeitherMovesNorSamplesNorTimes) {
     EXPECT_EQ(b.sim.robot.x, x);
     EXPECT_EQ(b.sim.judge.lapMs, lap);
     EXPECT_EQ(b.sim.state, SimState::Running);
-    EXPECT_FALSE(b.sim.draw.items.empty());  // drawing goes on
+    EXPECT_FALSE(buildFrame(b.sim).items.empty());  // drawing goes on
 }
 
 TEST(Simulator, PauseFreezesMotionAndLapTime) {
@@ -271,7 +273,8 @@ TEST(Simulator, DrawListLayersAndStatusGlyphs) {
     b.play();
     b.sim.memory[SimAddr::Leds] = kSimLeftLedBit | kSimRightLedBit;
     b.step();
-    const auto& items = b.sim.draw.items;
+    const DrawList frame = buildFrame(b.sim);
+    const auto& items = frame.items;
     for (size_t i = 1; i < items.size(); ++i) ASSERT_GE(items[i - 1].layer, items[i].layer);
     EXPECT_EQ(items.front().texture, Slot::FirstCourse);
     EXPECT_EQ(items.back().layer, Layer::Judging);
@@ -313,7 +316,8 @@ TEST(Effects, GoalBannerShrinksHoldsAndGrows) {
     std::vector<float> widths;
     for (int i = 0; i < 200; ++i) {
         DrawList list;
-        queueEffects(t, list, false, 0);
+        advanceEffects(t, false);
+        queueEffects(t, list, 0);
         widths.push_back(list.items.empty() ? 0 : list.items[0].vertices[1].x - list.items[0].vertices[0].x);
     }
     EXPECT_EQ(widths[0], 0);       // scale 0 draws nothing
@@ -330,7 +334,8 @@ TEST(Effects, FailureBannerBouncesSettlesAndFades) {
     int ticks = 0;
     while (effectsInUse(t) && ticks < 1000) {
         DrawList list;
-        queueEffects(t, list, ticks % 3 == 0, 0);  // inner ticks draw without advancing
+        advanceEffects(t, ticks % 3 == 0);  // inner ticks draw without advancing
+        queueEffects(t, list, 0);
         ++ticks;
     }
     EXPECT_LT(ticks, 1000);
