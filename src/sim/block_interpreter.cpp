@@ -207,8 +207,8 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
             return StepOutcome::RunStopped;
         }
         const ActionBlock& block = *interp.current;
-        if (&block != interp.held && (block.breakpoint || interp.stopAtNextBlock)) {
-            interp.holdReason = block.breakpoint ? HoldReason::Breakpoint : HoldReason::BlockStep;
+        if (&block != interp.held && block.breakpoint) {
+            interp.holdReason = HoldReason::Breakpoint;
             interp.held = &block;
             interp.stopAtNextBlock = false;
             state = SimState::Paused;
@@ -224,6 +224,13 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
         if ((!e.chain || slowMotion) && highlight) highlight(block);
         interp.current = e.successor;
         interp.waitMs = e.timeMs - e.timeMs % kTickMs;
+        if (interp.stopAtNextBlock) {
+            interp.stopAtNextBlock = false;
+            interp.holdReason = HoldReason::BlockStep;
+            state = SimState::Paused;
+            if (e.chain && !slowMotion && highlight) highlight(block);
+            return StepOutcome::Held;
+        }
         if (!e.chain) return StepOutcome::TickEnded;
         if (++chained >= kChainBudget) {
             interp.chainPending = true;

@@ -159,6 +159,7 @@ void stopCommand(Simulator& sim) {
 }
 
 void pauseCommand(Simulator& sim) {
+    sim.interp.holdReason = HoldReason::None;  // the user's own pause, or going on
     if (sim.state == SimState::Running)
         sim.state = SimState::Paused;
     else if (sim.state == SimState::Paused)
@@ -233,6 +234,7 @@ void stepSimulation(Simulator& sim, const BlockProgram& program) {
 
 bool stepOneTick(Simulator& sim, const BlockProgram& program) {
     if (sim.state != SimState::Paused) return false;
+    sim.interp.holdReason = HoldReason::None;
     sim.state = SimState::Running;
     stepSimulation(sim, program);
     if (sim.state == SimState::Running) sim.state = SimState::Paused;
@@ -241,6 +243,7 @@ bool stepOneTick(Simulator& sim, const BlockProgram& program) {
 
 bool stepOneBlock(Simulator& sim) {
     if (sim.state != SimState::Paused) return false;
+    sim.interp.holdReason = HoldReason::None;
     stopAtNextBlock(sim.interp);
     sim.state = SimState::Running;
     return true;

@@ -75,7 +75,7 @@ bool selectCourse(Simulator& sim, int course);
 void setSlowMotion(Simulator& sim, int divisor);
 // While paused: one tick as if running (1ステップ); false when not paused.
 bool stepOneTick(Simulator& sim, const BlockProgram& program);
-// While paused: runs on until the next block is about to start, then pauses again (1ブロック).
+// While paused: runs on until the next block starts, and pauses right after it (1ブロック).
 bool stepOneBlock(Simulator& sim);
 // The ghost of the course's best lap, or null when the course has none.
 const LapGhost* courseGhost(const Simulator& sim, int course);
