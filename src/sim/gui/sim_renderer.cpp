@@ -108,9 +108,25 @@ static QRectF itemBounds(const DrawItem& item, const SimCamera& camera) {
     return corners.boundingRect();
 }
 
+static QPolygonF lineOnScreen(const DrawLine& line, const SimCamera& camera) {
+    QPolygonF points;
+    points.reserve(qsizetype(line.xy.size() / 2));
+    for (size_t i = 0; i + 1 < line.xy.size(); i += 2) points << worldToBackBuffer(camera, line.xy[i], line.xy[i + 1]);
+    return points;
+}
+
+static QRectF lineBounds(const DrawLine& line, const SimCamera& camera) {
+    const qreal pen = line.width / 2 + 1;
+    return lineOnScreen(line, camera).boundingRect().adjusted(-pen, -pen, pen, pen);
+}
+
 QRectF changedArea(const DrawList& before, const DrawList& after, const SimCamera& camera) {
     auto bounds = [&camera](const DrawItem& item) { return itemBounds(item, camera); };
     QRectF area;
+    if (before.lines != after.lines) {
+        for (const DrawLine& line : before.lines) area |= lineBounds(line, camera);
+        for (const DrawLine& line : after.lines) area |= lineBounds(line, camera);
+    }
     const size_t count = std::max(before.items.size(), after.items.size());
     for (size_t i = 0; i < count; ++i) {
         const DrawItem* old = i < before.items.size() ? &before.items[i] : nullptr;
@@ -152,6 +168,16 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     std::vector<QRect> overlay;
     QPainter p(&target);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Lines lie over the course layer and under every other item.
+    auto drawLines = [&] {
+        for (const DrawLine& line : list.lines) {
+            overlay.push_back(lineBounds(line, camera).toAlignedRect().intersected(target.rect()));
+            p.setTransform(QTransform());
+            p.setPen(QPen(QColor::fromRgba(line.colour), line.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(Qt::NoBrush);
+            p.drawPolyline(lineOnScreen(line, camera));
+        }
+    };
     for (auto it = first; it != list.items.end(); ++it) {
         if (!kept && it == courseEnd) {
             p.end();
@@ -159,6 +185,7 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
             p.begin(&target);
             p.setRenderHint(QPainter::SmoothPixmapTransform);
         }
+        if (it == courseEnd) drawLines();
         const DrawItem& item = *it;
         if (it >= courseEnd)
             overlay.push_back(itemBounds(item, camera).toAlignedRect().adjusted(-2, -2, 2, 2).intersected(target.rect()));
@@ -178,7 +205,9 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     if (!kept && courseEnd == list.items.end()) {
         p.end();
         cache = {list.items, corner, camera.zoom, target.copy(), {}, 0};
+        p.begin(&target);
     }
+    if (courseEnd == list.items.end()) drawLines();
     if (p.isActive()) p.end();
     cache.overlay = std::move(overlay);
     cache.frameKey = target.cacheKey();
