@@ -10,7 +10,7 @@ namespace trovel {
 namespace {
 
 constexpr int kPathBands = 16;        // colour steps along the path
-constexpr float kPathWidth = 2;       // back-buffer pixels
+constexpr float kPathWidth = 3;       // back-buffer pixels
 constexpr float kPathMinStep = 1.0f;  // world units between drawn points; a robot at rest adds none
 constexpr uint32_t kGhostColour = 0x70FFFFFF;
 
