@@ -9,7 +9,7 @@ namespace trovel {
 
 namespace {
 
-constexpr int kPathBands = 16;        // colour steps along the path
+constexpr size_t kPathBands = 16;     // colour steps along the path
 constexpr float kPathWidth = 3;       // back-buffer pixels
 constexpr float kPathMinStep = 1.0f;  // world units between drawn points; a robot at rest adds none
 constexpr uint32_t kGhostColour = 0x70FFFFFF;
@@ -95,22 +95,28 @@ void queueStatus(DrawList& list, const Simulator& sim, const CourseRecord& c) {
     queueTime(list, c.bestMs, 565, 30, 15, 30, 0xFFFF8080);
 }
 
-// The path in colour bands from the start of the run to the robot; neighbouring bands share their
+// The path in colour bands from the start of the run to the robot. The bands span a scale of
+// points that doubles as the path grows, so a band once drawn keeps its points and colour until the
+// next doubling and a frame changes only the band the robot is in. Neighbouring bands share their
 // end point so the line is unbroken.
 void queuePath(DrawList& list, const RunPath& path) {
     const std::vector<PathPoint>& p = path.points;
     if (p.size() < 2) return;
-    const size_t n = p.size();
-    const size_t bands = std::min<size_t>(kPathBands, n - 1);
-    for (size_t b = 0; b < bands; ++b) {
-        const size_t first = b * (n - 1) / bands, last = (b + 1) * (n - 1) / bands;
+    size_t scale = kPathBands;
+    while (scale < p.size()) scale *= 2;
+    const size_t perBand = scale / kPathBands;
+    for (size_t first = 0; first + 1 < p.size(); first += perBand) {
+        const size_t last = std::min(first + perBand, p.size() - 1);
         DrawLine line;
-        line.colour = pathColour((first + last) / 2, n);
+        line.colour = pathColour(first + perBand / 2, scale);
         line.width = kPathWidth;
         line.xy = {p[first].x, p[first].y};
         for (size_t i = first + 1; i <= last; ++i) {
+            // Points are left out by a rule that later points cannot change, so a growing band only
+            // ever gains points at its end; a whole band ends on the next band's first point.
             const float dx = p[i].x - line.xy[line.xy.size() - 2], dy = p[i].y - line.xy.back();
-            if (i != last && std::fabs(dx) < kPathMinStep && std::fabs(dy) < kPathMinStep) continue;
+            const bool bandEnd = i == first + perBand;
+            if (!bandEnd && std::fabs(dx) < kPathMinStep && std::fabs(dy) < kPathMinStep) continue;
             line.xy.push_back(p[i].x);
             line.xy.push_back(p[i].y);
         }
