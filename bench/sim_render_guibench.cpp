@@ -62,8 +62,48 @@ void BM_DrawOnly(benchmark::State& state) {
     }
 }
 
+// A frame with the path shown after `ticks` ticks of driving: drawn whole (a new band scale, or
+// the first frame) and drawn on from the last frame (one tick more, the course layer kept).
+void drawWithPath(benchmark::State& state, bool whole) {
+    Scene scene(kZoomOut);
+    scene.sim.showPath = true;
+    for (int64_t i = 0; i < state.range(0); ++i) {
+        stepSimulation(scene.sim, scene.program);
+        if (scene.sim.ticks % 200 == 0) {  // round and round near the start, as a lapping robot does
+            const RunPath kept = scene.sim.path;
+            rearm(scene.sim);
+            scene.sim.path = kept;
+        }
+    }
+    CourseLayerCache cache;
+    DrawList frame = buildFrame(scene.sim);
+    renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures, cache);
+    for (auto _ : state) {
+        if (whole) {
+            CourseLayerCache fresh;
+            renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures, fresh);
+        } else {
+            state.PauseTiming();
+            const CourseLayerCache before = cache;
+            stepSimulation(scene.sim, scene.program);
+            DrawList next = buildFrame(scene.sim);
+            state.ResumeTiming();
+            renderDrawList(scene.frame, next, scene.sim.camera, scene.textures, cache);
+            state.PauseTiming();
+            cache = before;  // the same growth again next time round
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(scene.frame.constBits());
+    }
+    state.counters["points"] = double(scene.sim.path.points.size());
+}
+void BM_DrawPathWhole(benchmark::State& state) { drawWithPath(state, true); }
+void BM_DrawPathGrown(benchmark::State& state) { drawWithPath(state, false); }
+
 }  // namespace
 
+BENCHMARK(BM_DrawPathWhole)->Arg(600)->Arg(6000)->Arg(60000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawPathGrown)->Arg(6000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TickAndDrawZoomedOut)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TickAndDrawZoom4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawOnly)->Unit(benchmark::kMillisecond);
