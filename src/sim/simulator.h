@@ -1,5 +1,5 @@
 #pragma once
-// All simulator state in one record, and the commands and the 16 ms frame step that drive it.
+// All simulator state in one record, and the commands and the 16 ms tick that drive it.
 // The window and the command line drive the same functions; nothing here reads a clock.
 
 #include <array>
