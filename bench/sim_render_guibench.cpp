@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "sim/run_setup.h"
+#include "sim/sim_frame.h"
 #include "sim/simulator.h"
 
 #include <benchmark/benchmark.h>
@@ -40,12 +41,12 @@ void tickAndDraw(benchmark::State& state, float zoom) {
     Scene scene(zoom);
     for (auto _ : state) {
         stepSimulation(scene.sim, scene.program);
-        renderDrawList(scene.frame, scene.sim.draw, scene.sim.camera, scene.textures);
+        renderDrawList(scene.frame, buildFrame(scene.sim), scene.sim.camera, scene.textures);
         benchmark::DoNotOptimize(scene.frame.constBits());
         // Keep the robot on the field: back to the start now and then.
         if (scene.sim.ticks % 200 == 0) rearm(scene.sim);
     }
-    state.counters["items"] = double(scene.sim.draw.items.size());
+    state.counters["items"] = double(buildFrame(scene.sim).items.size());
 }
 
 void BM_TickAndDrawZoomedOut(benchmark::State& state) { tickAndDraw(state, kZoomOut); }
@@ -54,14 +55,55 @@ void BM_TickAndDrawZoom4(benchmark::State& state) { tickAndDraw(state, 4); }
 void BM_DrawOnly(benchmark::State& state) {
     Scene scene(kZoomOut);
     stepSimulation(scene.sim, scene.program);
+    const DrawList frame = buildFrame(scene.sim);
     for (auto _ : state) {
-        renderDrawList(scene.frame, scene.sim.draw, scene.sim.camera, scene.textures);
+        renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures);
         benchmark::DoNotOptimize(scene.frame.constBits());
     }
 }
 
+// A frame with the path shown after `ticks` ticks of driving: drawn whole (a new band scale, or
+// the first frame) and drawn on from the last frame (one tick more, the course layer kept).
+void drawWithPath(benchmark::State& state, bool whole) {
+    Scene scene(kZoomOut);
+    scene.sim.showPath = true;
+    for (int64_t i = 0; i < state.range(0); ++i) {
+        stepSimulation(scene.sim, scene.program);
+        if (scene.sim.ticks % 200 == 0) {  // round and round near the start, as a lapping robot does
+            const RunPath kept = scene.sim.path;
+            rearm(scene.sim);
+            scene.sim.path = kept;
+        }
+    }
+    CourseLayerCache cache;
+    DrawList frame = buildFrame(scene.sim);
+    renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures, cache);
+    for (auto _ : state) {
+        if (whole) {
+            CourseLayerCache fresh;
+            renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures, fresh);
+        } else {
+            state.PauseTiming();
+            const CourseLayerCache before = cache;
+            stepSimulation(scene.sim, scene.program);
+            DrawList next = buildFrame(scene.sim);
+            state.ResumeTiming();
+            renderDrawList(scene.frame, next, scene.sim.camera, scene.textures, cache);
+            state.PauseTiming();
+            cache = before;  // the same growth again next time round
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(scene.frame.constBits());
+    }
+    state.counters["points"] = double(scene.sim.path.points.size());
+}
+void BM_DrawPathWhole(benchmark::State& state) { drawWithPath(state, true); }
+void BM_DrawPathGrown(benchmark::State& state) { drawWithPath(state, false); }
+
 }  // namespace
 
+BENCHMARK(BM_DrawPathWhole)->Arg(600)->Arg(6000)->Arg(60000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawPathGrown)->Arg(6000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TickAndDrawZoomedOut)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TickAndDrawZoom4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawOnly)->Unit(benchmark::kMillisecond);

@@ -40,7 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const CourseRecord& course = sim.courses.courses[size_t(c)];
         fuzz::require(std::isfinite(course.startX) && std::isfinite(course.startY) &&
                       std::isfinite(course.startHeading));
-        sim.drawEnabled = false;
         if (!selectCourse(sim, c)) continue;
         playCommand(sim, lineFollower());
         for (int tick = 0; tick < 20; ++tick) stepSimulation(sim, lineFollower());

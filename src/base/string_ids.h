@@ -238,6 +238,26 @@ constexpr uint16_t CliDamagedRecord = 1379;
 constexpr uint16_t CliBrokenRepeat = 1380;
 constexpr uint16_t CliCannotWriteImage = 1381;
 constexpr uint16_t CliCannotWriteProgram = 1382;
+// Simulator as a teaching instrument: speeds, stepping, breakpoints, path, ghost.
+constexpr uint16_t SimSpeedDouble = 1500;
+constexpr uint16_t SimSpeedFive = 1501;
+constexpr uint16_t SimSpeedTen = 1502;
+constexpr uint16_t SimSpeedFastest = 1503;
+constexpr uint16_t SimStepTick = 1504;
+constexpr uint16_t SimStepBlock = 1505;
+constexpr uint16_t SimShowPath = 1506;
+constexpr uint16_t SimShowGhost = 1507;
+constexpr uint16_t SimTipStepTick = 1508;
+constexpr uint16_t SimTipStepBlock = 1509;
+constexpr uint16_t SimTipShowPath = 1510;
+constexpr uint16_t SimSpeedShown = 1511;
+constexpr uint16_t SimSpeedNormalShort = 1512;
+constexpr uint16_t SimSpeedFastestShown = 1513;
+constexpr uint16_t SimHeldAtBreakpoint = 1514;
+constexpr uint16_t SimHeldAfterBlock = 1515;
+constexpr uint16_t SimPausedShown = 1516;
+constexpr uint16_t ChartBreakpoint = 1517;
+constexpr uint16_t SimMenuView = 1518;
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 

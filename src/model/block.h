@@ -57,6 +57,7 @@ struct ActionBlock {
     uint32_t flags = 0;                  // Flag* bits above and repeat-check scratch bits
     std::array<int32_t, 2> nextIndex{-1, -1};  // list indices of next[]; same cases as partnerIndex
     std::u16string name;                       // label, at most kMaxNameChars
+    bool breakpoint = false;  // the simulator pauses before running it; kept in memory only, never saved
 };
 
 struct BlockSize {

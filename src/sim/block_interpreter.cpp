@@ -146,6 +146,9 @@ void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, c
     interp.last = nullptr;
     interp.waitMs = 0;
     interp.chainPending = false;
+    interp.held = nullptr;
+    interp.holdReason = HoldReason::None;
+    interp.stopAtNextBlock = false;
     memory[MemoryMap::Leds] = 0;
 }
 
@@ -157,7 +160,12 @@ void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory) {
     interp.last = nullptr;
     interp.waitMs = 0;
     interp.chainPending = false;
+    interp.held = nullptr;
+    interp.holdReason = HoldReason::None;
+    interp.stopAtNextBlock = false;
 }
+
+void stopAtNextBlock(BlockInterpreter& interp) { interp.stopAtNextBlock = true; }
 
 bool runHolds(const BlockInterpreter& interp, SimState state, const ActionBlock* block) {
     return state != SimState::Stopped && block && (block == interp.current || block == interp.last);
@@ -177,6 +185,16 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
             return StepOutcome::RunStopped;
         }
         const ActionBlock& block = *interp.current;
+        if (&block != interp.held && block.breakpoint) {
+            interp.holdReason = HoldReason::Breakpoint;
+            interp.held = &block;
+            interp.stopAtNextBlock = false;
+            state = SimState::Paused;
+            if (highlight) highlight(block);
+            return StepOutcome::Held;
+        }
+        interp.held = nullptr;
+        interp.holdReason = HoldReason::None;
         Execution e = execute(block, memory, interp.random);
         interp.last = &block;
         interp.lastType = block.type;
@@ -184,6 +202,13 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
         if ((!e.chain || slowMotion) && highlight) highlight(block);
         interp.current = e.successor;
         interp.waitMs = e.timeMs - e.timeMs % kTickMs;
+        if (interp.stopAtNextBlock) {
+            interp.stopAtNextBlock = false;
+            interp.holdReason = HoldReason::BlockStep;
+            state = SimState::Paused;
+            if (e.chain && !slowMotion && highlight) highlight(block);
+            return StepOutcome::Held;
+        }
         if (!e.chain) return StepOutcome::TickEnded;
         if (++chained >= kChainBudget) {
             interp.chainPending = true;

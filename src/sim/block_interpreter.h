@@ -19,6 +19,9 @@ constexpr uint32_t kTickMs = 16;
 // 255-pass loop over a body of 128 blocks, so only an endless chain ever runs out of it.
 constexpr int kChainBudget = 32768;
 
+// Why the interpreter paused the run: before a block with a breakpoint, or after the block 1ブロック started.
+enum class HoldReason : uint8_t { None, Breakpoint, BlockStep };
+
 struct BlockInterpreter {
     const ActionBlock* current = nullptr;   // next block to execute, null = none
     const ActionBlock* last = nullptr;      // the block last executed; compared, never read
@@ -27,6 +30,9 @@ struct BlockInterpreter {
     uint32_t waitMs = 0;                    // still to wait, always a multiple of 16
     SimRandom random;                       // random branches
     bool chainPending = false;              // the last step ran out of chain budget
+    const ActionBlock* held = nullptr;      // paused at its breakpoint before this block; it runs when the run goes on
+    HoldReason holdReason = HoldReason::None;  // why the run last paused itself
+    bool stopAtNextBlock = false;           // 1ブロック: pause right after the next block starts
 };
 
 // Called with every block that ends a tick, or every executed block in slow motion.
@@ -36,6 +42,7 @@ enum class StepOutcome {
     TickEnded,        // a block ended the tick, a wait is running, or nothing was to do
     BudgetExhausted,  // kChainBudget chained blocks ran; the chain resumes next tick
     RunStopped,       // no current block: the run was stopped
+    Held,             // Paused: before a block with a breakpoint, or after the block 1ブロック started
 };
 
 // 再生: Running, current block := Start (head of the list), LEDs off, no wait.
@@ -45,7 +52,11 @@ void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory);
 // Whether a run in progress would still use the block: the one running now or the one it runs next.
 bool runHolds(const BlockInterpreter& interp, SimState state, const ActionBlock* block);
 
-// One interpreter step. `slowMotion` highlights every executed block instead of only those that
+// 1ブロック: the run pauses right after its next block starts (a block held at its breakpoint first).
+void stopAtNextBlock(BlockInterpreter& interp);
+
+// One interpreter step. A block with a breakpoint is not run: the state becomes Paused and the
+// block stays current and is highlighted; going on runs it. `slowMotion` highlights every executed block instead of only those that
 // end the tick; `highlight` may be empty.
 StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
                             bool slowMotion, const HighlightFn& highlight);

@@ -37,7 +37,6 @@ void forEachParallel(int jobs, size_t total, const CourseSet& courses, const Wor
     std::atomic<size_t> next{0};
     auto worker = [&] {
         Simulator sim;
-        sim.drawEnabled = false;
         sim.courses = courses;
         for (size_t i = next.fetch_add(1); i < total; i = next.fetch_add(1)) work(sim, i);
     };

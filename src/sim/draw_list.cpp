@@ -8,8 +8,10 @@ namespace trovel {
 
 void queueQuad(DrawList& list, const std::array<Vertex, 4>& vertices, int texture, bool blend, int layer,
                bool screenSpace) {
-    auto before = std::find_if(list.items.begin(), list.items.end(),
-                               [layer](const DrawItem& item) { return item.layer < layer; });
+    // Searched from the back: a frame queues mostly in drawing order, so most quads go to the end.
+    auto before = std::find_if(list.items.rbegin(), list.items.rend(),
+                               [layer](const DrawItem& item) { return item.layer >= layer; })
+                      .base();
     list.items.insert(before, DrawItem{texture, vertices, blend, screenSpace, layer});
 }
 

@@ -39,9 +39,22 @@ constexpr int Status = 1;  // status row, time label, digits, effects
 constexpr int Judging = 0; // drawn last, on top
 }  // namespace Layer
 
+namespace Layer {
+constexpr int Ghost = 5;   // the best lap's robot, under the robot itself
+}  // namespace Layer
+
+// A polyline through world points, drawn over the course layer and under every other item.
+struct DrawLine {
+    std::vector<float> xy;         // x0, y0, x1, y1 ... world units
+    uint32_t colour = 0xFF000000;  // ARGB
+    float width = 1;               // back-buffer pixels
+    bool operator==(const DrawLine&) const = default;
+};
+
 // Items in drawing order: non-increasing layer, equal layers in queueing order.
 struct DrawList {
     std::vector<DrawItem> items;
+    std::vector<DrawLine> lines;
     bool operator==(const DrawList&) const = default;
 };
 

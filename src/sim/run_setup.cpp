@@ -8,7 +8,6 @@ bool openSimulator(Simulator& sim, const RunOptions& options) {
     // Nothing of an earlier run in the same record (judging memory, variables, sounds) may sway this one.
     Simulator fresh;
     fresh.courses = std::move(sim.courses);
-    fresh.drawEnabled = sim.drawEnabled;
     fresh.highlight = std::move(sim.highlight);
     sim = std::move(fresh);
 

@@ -18,23 +18,38 @@ void queueBanner(DrawList& list, int row, float s, float alpha) {
     queueMessageRow(list, row, kCentreX - hw, kCentreY - hh, kCentreX + hw, kCentreY + hh, whiteWithAlpha(alpha));
 }
 
-void stepGoal(Effect& e, DrawList& list, bool inner) {
+void queueGoal(const Effect& e, DrawList& list) {
+    const int counter = e.shownCounter;
     float s = 1;
-    if (200 - e.counter <= 50)
-        s = static_cast<float>(200 - e.counter) / 50;
-    else if (e.counter < 50)
-        s = static_cast<float>(e.counter) / 50;
+    if (200 - counter <= 50)
+        s = static_cast<float>(200 - counter) / 50;
+    else if (counter < 50)
+        s = static_cast<float>(counter) / 50;
     if (s != 0) queueBanner(list, e.row, s, s);
-    if (!inner && --e.counter < 1) e.inUse = false;
 }
 
-void stepStart(Effect& e, DrawList& list, bool inner) {
-    float f = static_cast<float>(e.counter) / 200;
+void queueStart(const Effect& e, DrawList& list) {
+    float f = static_cast<float>(e.shownCounter) / 200;
     queueBanner(list, e.row, f * 0.5f + 1, f);
-    if (!inner && (e.counter -= 4) < 1) e.inUse = false;
 }
 
-void stepFailure(Effect& e, DrawList& list, bool inner) {
+void queueFailure(const Effect& e, DrawList& list) {
+    queueMessageRow(list, e.row, 100, e.y - 40, 600, e.y + 40, whiteWithAlpha(e.alpha));
+}
+
+void queueRecord(const Effect& e, DrawList& list, int bestMs) {
+    if (e.shownCounter & 32) queueMessageRow(list, e.row, 100, 330, 600, 410, 0xFFFFFFFF);
+    queueTime(list, bestMs, 230, 410, 30, 60, 0xFFFF0000);
+}
+
+// Goal, start and record show the counter they had before the tick counts it down.
+void countDown(Effect& e, int step, bool inner) {
+    e.shownCounter = e.counter;
+    if (!inner && (e.counter -= step) < 1) e.expired = true;
+}
+
+// A failure banner falls first and is shown where it fell to.
+void fall(Effect& e, bool inner) {
     if (!inner) {
         e.speed += 0.5f;
         e.y += e.speed;
@@ -54,14 +69,7 @@ void stepFailure(Effect& e, DrawList& list, bool inner) {
             e.alpha *= 0.9f;
         }
     }
-    queueMessageRow(list, e.row, 100, e.y - 40, 600, e.y + 40, whiteWithAlpha(e.alpha));
-    if (e.y > kScreenHeight) e.inUse = false;
-}
-
-void stepRecord(Effect& e, DrawList& list, bool inner, int bestMs) {
-    if (e.counter & 32) queueMessageRow(list, e.row, 100, 330, 600, 410, 0xFFFFFFFF);
-    queueTime(list, bestMs, 230, 410, 30, 60, 0xFFFF0000);
-    if (!inner && --e.counter < 1) e.inUse = false;
+    if (e.y > kScreenHeight) e.expired = true;
 }
 
 }  // namespace
@@ -76,11 +84,12 @@ bool emitEffect(EffectTable& table, int type, int parameter) {
     default: return false;
     }
     for (Effect& e : table) {
-        if (e.inUse) continue;
+        if (e.inUse && !e.expired) continue;
         e = Effect{};
         e.inUse = true;
         e.type = type;
         e.counter = counter;
+        e.shownCounter = counter;
         e.row = parameter;
         if (type == EffectType::Failure) e.y = 170;
         return true;
@@ -88,22 +97,39 @@ bool emitEffect(EffectTable& table, int type, int parameter) {
     return false;
 }
 
-void queueEffects(EffectTable& table, DrawList& list, bool innerTick, int bestMs) {
+void advanceEffects(EffectTable& table, bool innerTick) {
     for (Effect& e : table) {
         if (!e.inUse) continue;
+        if (e.expired) {
+            e.inUse = false;
+            continue;
+        }
         switch (e.type) {
-        case EffectType::Goal: stepGoal(e, list, innerTick); break;
-        case EffectType::Start: stepStart(e, list, innerTick); break;
-        case EffectType::Failure: stepFailure(e, list, innerTick); break;
-        case EffectType::NewRecord: stepRecord(e, list, innerTick, bestMs); break;
+        case EffectType::Goal: countDown(e, 1, innerTick); break;
+        case EffectType::Start: countDown(e, 4, innerTick); break;
+        case EffectType::Failure: fall(e, innerTick); break;
+        case EffectType::NewRecord: countDown(e, 1, innerTick); break;
         default: e.inUse = false; break;
+        }
+    }
+}
+
+void queueEffects(const EffectTable& table, DrawList& list, int bestMs) {
+    for (const Effect& e : table) {
+        if (!e.inUse) continue;
+        switch (e.type) {
+        case EffectType::Goal: queueGoal(e, list); break;
+        case EffectType::Start: queueStart(e, list); break;
+        case EffectType::Failure: queueFailure(e, list); break;
+        case EffectType::NewRecord: queueRecord(e, list, bestMs); break;
+        default: break;
         }
     }
 }
 
 int effectsInUse(const EffectTable& table) {
     int n = 0;
-    for (const Effect& e : table) n += e.inUse ? 1 : 0;
+    for (const Effect& e : table) n += e.inUse && !e.expired ? 1 : 0;
     return n;
 }
 

@@ -26,14 +26,20 @@ struct Effect {
     float y = 0;          // failure banner centre, pixels
     float alpha = 1;      // failure banner alpha factor
     float speed = 0;      // failure banner vertical speed, pixels per tick
+    int shownCounter = 0; // the counter the picture of the last tick shows (goal, start, record)
+    bool expired = false; // the last picture is shown; the entry is free for the next emission
 };
 
 using EffectTable = std::array<Effect, kEffectSlots>;
 
 // Takes the first free entry; false (and no sound) when the table is full or the type is unknown.
 bool emitEffect(EffectTable& table, int type, int parameter);
-// Queues every entry's quads and, unless `innerTick`, advances it; `bestMs` is shown by a new record.
-void queueEffects(EffectTable& table, DrawList& list, bool innerTick, int bestMs);
+// Once per tick, after the simulation step: every entry takes the picture this tick shows and,
+// unless `innerTick`, moves on. An entry whose animation ended keeps its last picture until then.
+void advanceEffects(EffectTable& table, bool innerTick);
+// Queues the picture of every entry as the last tick left it; `bestMs` is shown by a new record.
+void queueEffects(const EffectTable& table, DrawList& list, int bestMs);
+// Entries still animating (an expired one no longer counts).
 int effectsInUse(const EffectTable& table);
 
 }  // namespace trovel

@@ -28,76 +28,26 @@ void toStartPose(Simulator& sim) {
     }
 }
 
+// The run that set the record becomes the course's ghost, when every one of its timed ticks was kept.
+void keepGhost(Simulator& sim, const CourseRecord& course) {
+    if (sim.ghosts.size() != sim.courses.courses.size()) sim.ghosts.resize(sim.courses.courses.size());
+    LapGhost& ghost = sim.ghosts[size_t(sim.course)];
+    if (sim.lapPoses.size() == size_t(course.bestMs) / kTickMs + 1) {
+        ghost.lapMs = course.bestMs;
+        ghost.poses = sim.lapPoses;
+        ghost.saved = false;
+    } else {
+        ghost = LapGhost{.saved = false};  // an older ghost no longer shows the best lap
+    }
+    sim.lapPoses.clear();
+}
+
 bool timed(const Simulator& sim) {
     const CourseRecord* c = currentCourse(sim);
     return c && (c->judgingFlags & JudgeFlag::Timed);
 }
 
-uint32_t robotColour(const Simulator& sim) {
-    uint32_t pulse = 255 - (sim.clockMs / 2) % 256;
-    if (sim.dragging) return 0xFFFF8080;
-    if (sim.state == SimState::Running) return 0xFF00FFFF | pulse << 16;
-    if (sim.state == SimState::Paused) return 0xFFFFFF00 | pulse;
-    return 0xFFFFFFFF;
-}
-
-void queueWorldQuad(Simulator& sim, const std::array<Vec2, 4>& local, const std::array<Vec2, 4>& uv,
-                    uint32_t colour, int texture, int layer) {
-    std::array<Vertex, 4> v;
-    for (size_t i = 0; i < 4; ++i) {
-        Vec2 w = toWorld(sim.robot, local[i]);
-        v[i] = vertex(w.x, w.y, colour, uv[i].x, uv[i].y);
-    }
-    queueQuad(sim.draw, v, texture, true, layer, false);
-}
-
-void queueRect(DrawList& list, const CourseRect& r, uint32_t colour) {
-    queueQuad(list,
-              {vertex(r.x1, r.y2, colour, 0, 0), vertex(r.x2, r.y2, colour, 1, 0), vertex(r.x2, r.y1, colour, 1, 1),
-               vertex(r.x1, r.y1, colour, 0, 1)},
-              kNoTexture, true, Layer::Judging, false);
-}
-
-void queueRobot(Simulator& sim) {
-    const float b = kBodyHalf;
-    float dv = sim.showLowerRobot ? 0.5f : 0.0f;
-    queueWorldQuad(sim, {{{-b, b}, {b, b}, {b, -b}, {-b, -b}}}, {{{0, 0.5f + dv}, {1, 0.5f + dv}, {1, dv}, {0, dv}}},
-                   robotColour(sim), Slot::Robot, Layer::Robot);
-    const std::array<Vec2, 4> uv{{{0, 1}, {1, 1}, {1, 0}, {0, 0}}};
-    uint8_t leds = sim.memory[MemoryMap::Leds];
-    if (leds & kSimRightLedBit)
-        queueWorldQuad(sim, {{{-33, 25}, {-21, 25}, {-21, 7}, {-33, 7}}}, uv, 0xE0FFFFFF, Slot::LedLight, Layer::Leds);
-    if (leds & kSimLeftLedBit)
-        queueWorldQuad(sim, {{{-33, -7}, {-21, -7}, {-21, -25}, {-33, -25}}}, uv, 0xE0FFFFFF, Slot::LedLight,
-                       Layer::Leds);
-}
-
-// Every area is shown, judged or not, so a course author sees all the rectangles the file holds.
-void queueJudgingAreas(Simulator& sim, const CourseRecord& c) {
-    queueRect(sim.draw, c.goal, 0x8000FF00);
-    queueRect(sim.draw, c.forbidden, 0x800000FF);
-    float r = sim.courses.robotHalf;
-    queueRect(sim.draw, {sim.robot.x - r, sim.robot.y - r, sim.robot.x + r, sim.robot.y + r}, 0x80FFFFFF);
-    for (const CourseRect& cp : c.checkpoints) queueRect(sim.draw, cp, 0x80FF00FF);
-}
-
-void queueStatus(Simulator& sim, const CourseRecord& c) {
-    const int result = sim.judge.result;
-    if (!(result == RunResult::Armed && sim.state == SimState::Stopped)) {
-        uint32_t colour = 0xFFFFFFFF;
-        if (result == RunResult::Armed) colour = ((sim.clockMs / 2) % 256) << 24 | 0x00FFFFFF;
-        // One and a half times the strip's row, clear of the time label on its right.
-        queueMessageRow(sim.draw, result, 120, 0, 466.5f, 46.875f, colour);
-    }
-    // The time label beside the running time.
-    queueMessageRow(sim.draw, MessageRow::TimeLabel, 400, 0, 625, 30, 0xFFFFFFFF);
-    const int lap = std::min(sim.judge.lapMs, kMaxLapMs);
-    uint32_t lapColour = lap == 0 ? 0xFF000000 : result == RunResult::Armed ? 0xFF0000FF : 0xFFFF0000;
-    queueTime(sim.draw, lap, 565, 0, 15, 30, lapColour);
-    queueTime(sim.draw, c.bestMs, 565, 30, 15, 30, 0xFFFF8080);
-}
-
-// The simulation step of one tick: interpreter, motion, walls, sensors, judging, status.
+// The simulation step of one tick: interpreter, motion, walls, sensors, judging, path and ghost.
 void simulationStep(Simulator& sim, const BlockProgram& program) {
     const bool chainGoesOn = sim.interp.chainPending;
     if (sim.slowDivisor > 0 && !chainGoesOn) sim.slowPhase = (sim.slowPhase + 1) % sim.slowDivisor;
@@ -111,18 +61,21 @@ void simulationStep(Simulator& sim, const BlockProgram& program) {
     sim.memory[MemoryMap::RightMotorSetting] = sim.gains[1];
 
     const bool motionTick = sim.slowPhase == 0 && !sim.innerTick;
-    if (sim.state != SimState::Paused && motionTick) {
+    const bool timing = sim.judge.result == RunResult::Armed && sim.state == SimState::Running;
+    const bool moved = sim.state != SimState::Paused && motionTick;
+    if (moved) {
         moveRobot(sim.robot, sim.memory);
-        if (sim.judge.result == RunResult::Armed && sim.state == SimState::Running) sim.judge.lapMs += kTickMs;
+        if (timing) sim.judge.lapMs += kTickMs;
     }
     pushFromWalls(sim.robot);
+    // A robot at rest after its run adds nothing: the path grows only while the wheels drive it.
+    if (moved && (sim.state == SimState::Running || sim.robot.leftSpeed != 0 || sim.robot.rightSpeed != 0))
+        addPathPoint(sim.path, sim.robot.x, sim.robot.y);
+    if (moved && timing && !sim.lapPoses.empty() && sim.lapPoses.size() < kMaxGhostPoses)
+        sim.lapPoses.push_back({sim.robot.x, sim.robot.y, sim.robot.heading});
 
     CourseRecord* course = hasCourse(sim) ? &sim.courses.courses[size_t(sim.course)] : nullptr;
     const bool isTimed = course && (course->judgingFlags & JudgeFlag::Timed);
-    if (sim.drawEnabled) {
-        queueRobot(sim);
-        if (isTimed && sim.courses.drawJudgingAreas && !sim.innerTick) queueJudgingAreas(sim, *course);
-    }
 
     const CoursePicture* picture = hasCourse(sim) ? coursePicture(sim.courses, sim.course) : nullptr;
     if (!sim.innerTick && picture) {
@@ -136,11 +89,13 @@ void simulationStep(Simulator& sim, const BlockProgram& program) {
         JudgeEvents ev = judgeTick(sim.judge, *course,
                                    {sim.robot, sim.state, sim.floor, motionTick, sim.courses.robotHalf}, program);
         if (ev.goal) emit(sim, EffectType::Goal, RunResult::Goal);
-        if (ev.newRecord) emit(sim, EffectType::NewRecord, MessageRow::NewRecord);
+        if (ev.newRecord) {
+            emit(sim, EffectType::NewRecord, MessageRow::NewRecord);
+            keepGhost(sim, *course);
+        }
         if (ev.failure) emit(sim, EffectType::Failure, ev.failure);
     }
     if (isTimed) sim.judge.lapMs = std::min(sim.judge.lapMs, kMaxLapMs);
-    if (isTimed && sim.drawEnabled) queueStatus(sim, *course);
 }
 
 }  // namespace
@@ -153,6 +108,8 @@ const CourseRecord* currentCourse(const Simulator& sim) {
 
 void rearm(Simulator& sim) {
     toStartPose(sim);
+    clearPath(sim.path);
+    sim.lapPoses.clear();
     if (const CourseRecord* c = currentCourse(sim))
         rearmJudge(sim.judge, *c);
     else
@@ -169,7 +126,6 @@ void resetSimulator(Simulator& sim) {
     sim.memory[MemoryMap::RightMotorSetting] = sim.gains[1];
     sim.floor.fill(0);
     sim.effects = EffectTable{};
-    sim.draw.items.clear();
     sim.course = 0;
     sim.camera = SimCamera{};
     sim.slowDivisor = 0;
@@ -187,7 +143,11 @@ PlayOutcome playCommand(Simulator& sim, const BlockProgram& program) {
     sim.judge.lapMs = 0;
     const CourseRecord& c = *currentCourse(sim);
     if (c.courseFlags & CourseFlag::PlayReturnsToStart) toStartPose(sim);
-    if (timed(sim) && sim.judge.result == RunResult::Armed) emit(sim, EffectType::Start, MessageRow::Start);
+    sim.lapPoses.clear();
+    if (timed(sim) && sim.judge.result == RunResult::Armed) {
+        emit(sim, EffectType::Start, MessageRow::Start);
+        sim.lapPoses.push_back({sim.robot.x, sim.robot.y, sim.robot.heading});
+    }
     return PlayOutcome::Started;
 }
 
@@ -201,6 +161,7 @@ void stopCommand(Simulator& sim) {
 }
 
 void pauseCommand(Simulator& sim) {
+    sim.interp.holdReason = HoldReason::None;  // the user's own pause, or going on
     if (sim.state == SimState::Running)
         sim.state = SimState::Paused;
     else if (sim.state == SimState::Paused)
@@ -266,26 +227,36 @@ bool rotateRobot(Simulator& sim, WorldPoint p) {
 }
 
 void stepSimulation(Simulator& sim, const BlockProgram& program) {
-    sim.draw.items.clear();
-    if (sim.drawEnabled && hasCourse(sim)) {
-        queueQuad(sim.draw,
-                  {vertex(-kWorldHalfWidth, kWorldHalfHeight, 0xFFFFFFFF, 0, 1),
-                   vertex(kWorldHalfWidth, kWorldHalfHeight, 0xFFFFFFFF, 1, 1),
-                   vertex(kWorldHalfWidth, -kWorldHalfHeight, 0xFFFFFFFF, 1, 0),
-                   vertex(-kWorldHalfWidth, -kWorldHalfHeight, 0xFFFFFFFF, 0, 0)},
-                  Slot::FirstCourse + sim.course, false, Layer::Course, false);
-        queueQuad(sim.draw,
-                  {vertex(618, kScreenHeight, 0x60FFFFFF, 0, 1), vertex(kScreenWidth, kScreenHeight, 0x60FFFFFF, 1, 1),
-                   vertex(kScreenWidth, 470, 0x60FFFFFF, 1, 0), vertex(618, 470, 0x60FFFFFF, 0, 0)},
-                  Slot::Badge, true, Layer::Course, true);
-    }
     simulationStep(sim, program);
-    const CourseRecord* c = currentCourse(sim);
-    DrawList scratch;
-    queueEffects(sim.effects, sim.drawEnabled ? sim.draw : scratch, sim.innerTick, c ? c->bestMs : kNoRecordMs);
+    advanceEffects(sim.effects, sim.innerTick);
     updateCamera(sim.camera, sim.robot.x, sim.robot.y);
     sim.clockMs += kTickMs;
     ++sim.ticks;
+}
+
+bool stepOneTick(Simulator& sim, const BlockProgram& program) {
+    if (sim.state != SimState::Paused) return false;
+    sim.interp.holdReason = HoldReason::None;
+    sim.state = SimState::Running;
+    stepSimulation(sim, program);
+    if (sim.state == SimState::Running) sim.state = SimState::Paused;
+    return true;
+}
+
+bool stepOneBlock(Simulator& sim) {
+    if (sim.state != SimState::Paused) return false;
+    sim.interp.holdReason = HoldReason::None;
+    stopAtNextBlock(sim.interp);
+    sim.state = SimState::Running;
+    return true;
+}
+
+const LapGhost* courseGhost(const Simulator& sim, int course) {
+    if (course < 0 || size_t(course) >= sim.ghosts.size() || course >= courseCount(sim.courses)) return nullptr;
+    const LapGhost& ghost = sim.ghosts[size_t(course)];
+    // A reset record takes its ghost along.
+    if (ghost.poses.empty() || ghost.lapMs != sim.courses.courses[size_t(course)].bestMs) return nullptr;
+    return &ghost;
 }
 
 }  // namespace trovel

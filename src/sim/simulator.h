@@ -1,5 +1,5 @@
 #pragma once
-// All simulator state in one record, and the commands and the 16 ms frame step that drive it.
+// All simulator state in one record, and the commands and the 16 ms tick that drive it.
 // The window and the command line drive the same functions; nothing here reads a clock.
 
 #include <array>
@@ -10,8 +10,9 @@
 #include "model/program.h"
 #include "sim/block_interpreter.h"
 #include "sim/course_config.h"
-#include "sim/draw_list.h"
+#include "sim/lap_ghost.h"
 #include "sim/run_judge.h"
+#include "sim/run_path.h"
 #include "sim/sim_camera.h"
 #include "sim/sim_effects.h"
 #include "sim/sim_noise.h"
@@ -36,8 +37,6 @@ struct Simulator {
     RunJudge judge;
     std::array<uint8_t, kFloorPointCount> floor{};  // last floor values
     EffectTable effects;
-    DrawList draw;                 // the items of the last tick, for the window to draw
-    bool drawEnabled = true;       // headless runs may skip queueing quads
     SimCamera camera;
     bool dragging = false;         // the robot is held by the mouse
     WorldPoint grabOffset;         // pointer minus robot centre while dragging
@@ -48,6 +47,11 @@ struct Simulator {
     HighlightFn highlight;         // shows the executed block in the editor; may be empty
     SimNoise noise;                // opt-in; the studio never sets it
     SimRandom noiseRandom;         // draws of the noise, apart from the random branches
+    RunPath path;                  // where the robot drove since the last re-arm
+    bool showPath = false;         // the frame draws the path
+    std::vector<LapGhost> ghosts;  // per course; lapMs 0 = none
+    std::vector<GhostPose> lapPoses;  // this timed run's pose at lap time 0, 16, 32 ... ms
+    bool showGhost = true;         // the frame draws the ghost of the course's best lap
 };
 
 bool hasCourse(const Simulator& sim);
@@ -69,6 +73,12 @@ void pauseCommand(Simulator& sim);
 // Course choice: re-arm on the new course, then 停止. False for an index that is not a course.
 bool selectCourse(Simulator& sim, int course);
 void setSlowMotion(Simulator& sim, int divisor);
+// While paused: one tick as if running (1ステップ); false when not paused.
+bool stepOneTick(Simulator& sim, const BlockProgram& program);
+// While paused: runs on until the next block starts, and pauses right after it (1ブロック).
+bool stepOneBlock(Simulator& sim);
+// The ghost of the course's best lap, or null when the course has none.
+const LapGhost* courseGhost(const Simulator& sim, int course);
 void setZoom(Simulator& sim, float zoom);
 
 // Mouse: whether the robot may be moved by hand now, and the moves themselves (world points).
@@ -78,7 +88,8 @@ void dragRobotTo(Simulator& sim, WorldPoint point);
 void releaseRobot(Simulator& sim);
 bool rotateRobot(Simulator& sim, WorldPoint point);  // a right click on the robot turns it by pi/8
 
-// One 16 ms tick: course and badge, the simulation step, effects, camera.
+// One 16 ms tick: the simulation step (interpreter, motion, sensors, judging, path and ghost
+// recording), the effect timers and the camera. Drawing is the frame's (sim_frame.h).
 void stepSimulation(Simulator& sim, const BlockProgram& program);
 
 }  // namespace trovel

@@ -517,8 +517,11 @@ private slots:
         QVERIFY(menu);
         QList<int> ids;
         for (QAction* a : menu->actions())
-            if (!a->isSeparator()) ids << a->data().toInt();
+            if (!a->isSeparator() && a->objectName() != QStringLiteral("breakpointAction")) ids << a->data().toInt();
         QCOMPARE(ids, (QList<int>{40006, 40007, 40008, 40009, 40010, 40011, 40032}));
+        // Last, the simulator's breakpoint on the block (ここで止める).
+        QCOMPARE(menu->actions().last()->objectName(), QStringLiteral("breakpointAction"));
+        QCOMPARE(menu->actions().last()->text(), QStringLiteral("ここで止める"));
         QVERIFY(!menu->actions().first()->isEnabled());  // nothing to undo yet
         menu->close();
     }

@@ -320,6 +320,27 @@ private slots:
         QCOMPARE(menu.count(), 2);
     }
 
+    void breakpointIsToggledFromTheBlockMenuAndDrawnOnlyOnScreen() {
+        ActionBlock* a = addBlock(m_program, BlockType::Forward, 90, 90);
+        ActionBlock* b = addBlock(m_program, BlockType::Stop, 270, 90);
+        QTest::mouseClick(view(), Qt::RightButton, Qt::NoModifier, {300, 120});
+        QAction* stopHere = m_area->breakpointAction();
+        QVERIFY(!stopHere->isChecked());
+        stopHere->trigger();
+        QVERIFY(b->breakpoint && !a->breakpoint);
+        // The red dot sits in the block's top-right corner on screen, never in the chart's pictures.
+        const QPoint dot(b->x + b->width - 7, b->y + 7);
+        const QColor shown = view()->grab().toImage().pixelColor(dot);
+        QVERIFY2(shown.red() > 200 && shown.green() < 60 && shown.blue() < 60, qPrintable(shown.name()));
+        const QColor buffered = m_area->redrawBackBuffer().pixelColor(dot);
+        QVERIFY(!(buffered.red() > 200 && buffered.green() < 60));
+        // The menu shows the mark; F9 takes it off again.
+        QTest::mouseClick(view(), Qt::RightButton, Qt::NoModifier, {300, 120});
+        QVERIFY(stopHere->isChecked());
+        QTest::keyClick(view(), Qt::Key_F9);
+        QVERIFY(!b->breakpoint);
+    }
+
     void wheelScrollsAndShiftWheelScrollsSideways() {
         addBlock(m_program, BlockType::Forward, 3000, 3000);
         m_area->redrawBackBuffer();

@@ -97,8 +97,9 @@ private slots:
     void keptCourseLayerDrawsWhatAFullDrawingDraws() {
         QFETCH(qreal, ratio);
         const SimTextures textures = texturesFrom(testTexture(), "render_cache");
-        auto scene = [](float robotX, uint32_t courseColour) {
+        auto scene = [](float robotX, uint32_t courseColour, std::vector<DrawLine> lines = {}) {
             DrawList list;
+            list.lines = std::move(lines);
             DrawItem course = screenQuad(0, 0, 64, 64, courseColour, false);
             course.screenSpace = false;  // world units, through the camera
             course.layer = Layer::Course;
@@ -122,6 +123,14 @@ private slots:
             {scene(370, 0xFFFFFFFF), SimCamera{}},  // and back again over its old place
             {scene(390, 0xFFFFFFFF), moved},        // the camera moved
             {scene(390, 0xFF8080FF), moved},        // the course picture changed colour
+            // A path over the course: drawn on where it grew, a new band added, then hidden.
+            {scene(390, 0xFF8080FF, {DrawLine{{2, 50, 20, 50}, 0xFF2040FF, 3}}), moved},
+            {scene(380, 0xFF8080FF, {DrawLine{{2, 50, 20, 50, 30, 50, 40, 50}, 0xFF2040FF, 3}}), moved},
+            {scene(380, 0xFF8080FF,
+                   {DrawLine{{2, 50, 20, 50, 30, 50, 40, 50}, 0xFF2040FF, 3}, DrawLine{{40, 50, 40, 60}, 0xFFFF2020, 3}}),
+             moved},
+            {scene(380, 0xFF8080FF, {DrawLine{{2, 50, 20, 50, 30, 50}, 0xFF00FF00, 3}}), moved},  // recoloured
+            {scene(380, 0xFF8080FF), moved},
         };
         // Into a new target every frame, and into one target reused as the window does.
         CourseLayerCache cache, reusedCache;

@@ -1,12 +1,17 @@
 // The simulator window used as a pupil would: course choice, 再生 / 停止 / 一時停止, the repeat
 // question, dragging the robot, the record dialog and record.dat, on a copy of the shipped folder.
 
+#include "sim/lap_ghost.h"
 #include "sim/lap_record_file.h"
 #include "sim/lap_records.h"
+#include "sim/sim_speed.h"
 #include "sim/simulator.h"
 
 #include <QAction>
 #include <QDirIterator>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QFile>
 #include <QPushButton>
 #include <QTableWidget>
@@ -18,6 +23,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <optional>
 
 #include "gui_test_support.h"
 #include "model/option_flags.h"
@@ -78,6 +84,7 @@ class SimulatorWindowTest : public QObject {
     OptionFlags m_flags;
     std::vector<const ActionBlock*> m_highlighted;
     int m_chartRedraws = 0;
+    std::optional<std::array<uint8_t, 2>> m_gains;  // the motor settings the window asks for, when set
 
     std::unique_ptr<SimulatorWindow> open(const QString& appDir) {
         m_highlighted.clear();
@@ -85,6 +92,7 @@ class SimulatorWindowTest : public QObject {
         SimulatorHooks hooks;
         hooks.setCurrentBlock = [this](ActionBlock* b) { m_highlighted.push_back(b); };
         hooks.redrawChart = [this] { ++m_chartRedraws; };
+        if (m_gains) hooks.gains = [this] { return *m_gains; };
         auto window = std::make_unique<SimulatorWindow>(m_program, m_flags, fsPath(appDir), hooks);
         window->setTicking(false);  // the test steps time itself
         return window;
@@ -103,6 +111,7 @@ private slots:
     void init() {
         newProgram(m_program);
         m_flags.reset(0);
+        m_gains.reset();
     }
 
     void opensOnTheShippedCoursesAndMarksItselfOpen() {
@@ -279,9 +288,43 @@ private slots:
             QVERIFY(best > 0 && best < kNoRecordMs);
             QCOMPARE(best, w->simulator().judge.lapMs);
             QVERIFY(w->soundsRequested() >= 1);  // the goal sound was asked for (whether heard or not)
+            const LapGhost* ghost = courseGhost(w->simulator(), 1);
+            QVERIFY(ghost);
+            QCOMPARE(ghost->lapMs, best);
             w->close();
             QCOMPARE(storedTime(app, 1), best);
             QCOMPARE(storedTime(app, 0), kNoRecordMs);
+            QVERIFY(QFile::exists(app + "/ghost_1.dat"));
+            QVERIFY(!QFile::exists(app + "/ghost_0.dat"));
+        }
+        {
+            // The next opening races the saved lap on slower motors: its ghost drives ahead of the robot.
+            m_gains = std::array<uint8_t, 2>{120, 120};
+            auto w = open(app);
+            const LapGhost* ghost = courseGhost(w->simulator(), 1);
+            QVERIFY(ghost);
+            QCOMPARE(ghost->lapMs, storedTime(app, 1));
+            press(*w, SimCommand::FirstCourse + 1);
+            press(*w, SimCommand::ShowPath);
+            press(*w, SimCommand::Play);
+            ticks(*w, 150);
+            const GhostPose at = ghostPoseAt(*ghost, w->simulator().judge.lapMs);
+            QCOMPARE(at, ghost->poses[150]);
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QVERIFY(w->grab().save(app + "/path_and_ghost.png"));
+            // The same run without the ghost differs where the ghost was drawn.
+            const QImage with = w->frame();
+            press(*w, SimCommand::ShowGhost);
+            const QImage without = w->frame();
+            const Simulator& sim = w->simulator();
+            const QPoint ghostAt(int((at.x - sim.camera.x) * sim.camera.zoom), int((at.y - sim.camera.y) * sim.camera.zoom));
+            int differs = 0;
+            for (int dy = -15; dy <= 15; dy += 3)
+                for (int dx = -15; dx <= 15; dx += 3)
+                    differs += with.pixel(ghostAt + QPoint(dx, dy)) != without.pixel(ghostAt + QPoint(dx, dy)) ? 1 : 0;
+            QVERIFY2(differs > 30, qPrintable(QString::number(differs)));
+            w->close();
         }
     }
 
@@ -489,6 +532,112 @@ private slots:
         QVERIFY(w->simulator().robot.x == -100.0f);  // the first slow step ran Start only
         ticks(*w, 20);
         QVERIFY(w->simulator().robot.x > -100.0f);
+    }
+
+    void fastSpeedsRunSeveralTicksPerFrameAndShowTheSpeed_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("ticks");  // per frame while running; 0: more than 10
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("normal") << SimCommand::NormalSpeed << 1 << QStringLiteral("標準");
+        QTest::newRow("x2") << SimCommand::Double << 2 << QStringLiteral("×2");
+        QTest::newRow("x5") << SimCommand::Five << 5 << QStringLiteral("×5");
+        QTest::newRow("x10") << SimCommand::Ten << 10 << QStringLiteral("×10");
+        QTest::newRow("fastest") << SimCommand::Fastest << 0 << QStringLiteral("最高速");
+        QTest::newRow("slow") << SimCommand::Slow << 1 << QStringLiteral("×1/10");
+    }
+    void fastSpeedsRunSeveralTicksPerFrameAndShowTheSpeed() {
+        QFETCH(int, command);
+        QFETCH(int, ticks);
+        QFETCH(QString, shown);
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("speeds"));
+        press(*w, command);
+        QVERIFY(w->actionById(command)->isChecked());
+        QVERIFY(!w->actionById(command)->shortcut().isEmpty() || command == SimCommand::Slow);
+        press(*w, SimCommand::Play);
+        const uint64_t before = w->simulator().ticks;
+        w->tick();
+        const uint64_t ran = w->simulator().ticks - before;
+        QCOMPARE(int(ran), w->lastFrameTicks());
+        if (ticks > 0) QCOMPARE(int(ran), ticks);
+        else QVERIFY2(ran > 10, qPrintable(QString::number(ran)));
+        QVERIFY2(w->speedText().contains(shown), qPrintable(w->speedText()));
+        QCOMPARE(w->statusBar()->findChild<QLabel*>(QStringLiteral("simulatorSpeed"))->text(), w->speedText());
+        // The lap clock is simulated time: 16 ms a tick whatever the speed.
+        QCOMPARE(uint64_t(w->simulator().clockMs), w->simulator().ticks * 16);
+        // Paused, a frame is one tick again.
+        press(*w, SimCommand::Pause);
+        w->tick();
+        QCOMPARE(w->lastFrameTicks(), 1);
+    }
+
+    void stepsWhilePausedAndTheBreakpointSaysWhy() {
+        // Start -> Forward 1.0 s -> Wait 0.5 s (breakpoint) -> End.
+        newProgram(m_program);
+        ActionBlock* start = head(m_program);
+        ActionBlock* end = start->next[0];
+        ActionBlock* forward = addBlock(m_program, BlockType::Forward, 27, 99);
+        forward->param[0] = 10;
+        ActionBlock* wait = addBlock(m_program, BlockType::Wait, 27, 200);
+        wait->param[0] = 5;
+        link(start, forward);
+        link(forward, wait);
+        link(wait, end);
+        wait->breakpoint = true;
+        auto w = open(copyAppFolder("steps"));
+        press(*w, SimCommand::Ten);
+        QVERIFY(!w->actionById(SimCommand::StepTick)->isEnabled());  // only while paused
+        press(*w, SimCommand::Play);
+        for (int i = 0; i < 20 && w->simulator().state == SimState::Running; ++i) w->tick();
+        const Simulator& sim = w->simulator();
+        QCOMPARE(sim.state, SimState::Paused);
+        QCOMPARE(sim.ticks, uint64_t(65));  // the fast frame stopped on the tick that reached the block
+        QCOMPARE(sim.interp.current, wait);
+        QCOMPARE(m_highlighted.back(), wait);
+        QVERIFY2(w->statusText().contains(QStringLiteral("ここで止める")), qPrintable(w->statusText()));
+        QCOMPARE(w->statusBar()->findChild<QLabel*>(QStringLiteral("simulatorStatus"))->text(), w->statusText());
+        QVERIFY(w->actionById(SimCommand::StepTick)->isEnabled());
+        QCOMPARE(w->actionById(SimCommand::StepTick)->shortcut(), QKeySequence(Qt::Key_F10));
+        QCOMPARE(w->actionById(SimCommand::StepBlock)->shortcut(), QKeySequence(Qt::Key_F11));
+
+        // 1ブロック: the held Wait starts and the run pauses right after it.
+        press(*w, SimCommand::StepBlock);
+        w->tick();
+        QCOMPARE(sim.state, SimState::Paused);
+        QCOMPARE(sim.interp.current, end);
+        QCOMPARE(sim.interp.waitMs, 496u);
+        QVERIFY2(w->statusText().contains(QStringLiteral("始めた")), qPrintable(w->statusText()));
+        // 1ステップ: one tick of the wait, still paused.
+        press(*w, SimCommand::StepTick);
+        QCOMPARE(sim.interp.waitMs, 480u);
+        QCOMPARE(sim.state, SimState::Paused);
+        const int toolButtons = int(w->toolBar()->actions().size());
+        QVERIFY(toolButtons >= 6);
+        press(*w, SimCommand::Pause);
+        QVERIFY(w->statusText().isEmpty());
+    }
+
+    void pathIsShownOnRequestAndClearedOnRearm() {
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("path"));
+        press(*w, SimCommand::Play);
+        ticks(*w, 30);
+        const QImage plain = w->frame();
+        press(*w, SimCommand::ShowPath);
+        QVERIFY(w->actionById(SimCommand::ShowPath)->isChecked());
+        QVERIFY(w->simulator().showPath);
+        // Behind the robot the course now shows the path: start blue, newer points toward red.
+        const QImage withPath = w->frame();
+        const Simulator& sim = w->simulator();
+        const auto& first = sim.path.points.front();
+        const QPoint at(int((first.x - sim.camera.x) * sim.camera.zoom), int((first.y - sim.camera.y) * sim.camera.zoom));
+        QVERIFY(plain.pixel(at) != withPath.pixel(at));
+        const QColor c = withPath.pixelColor(at);
+        QVERIFY2(c.blue() > c.red(), qPrintable(c.name()));
+        press(*w, SimCommand::Stop);
+        ticks(*w, 5);
+        press(*w, SimCommand::Stop);  // at rest: re-arm
+        QVERIFY(w->simulator().path.points.empty());
     }
 
     void zoomFollowsTheRobot() {

@@ -73,6 +73,7 @@ TEST(ProgramFile, NewProgramWritesTheKnownRecords) {
     auto dir = scratchDir("model", "pf_new");
     BlockProgram p;
     newProgram(p);
+    head(p)->breakpoint = true;  // the simulator's mark lives in memory only
     ASSERT_TRUE(saveProgram(p, dir / "new.qxp"));
     EXPECT_EQ(asText(readBytes(dir / "new.qxp")),
               u"FORMAT_:[QX_FMT_4]\r\n\r\n"

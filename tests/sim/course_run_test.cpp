@@ -30,7 +30,6 @@ BlockProgram example(const char* name) {
 
 RunOutcome runShipped(int course, const BlockProgram& program, std::optional<uint64_t> ticks) {
     Simulator sim;
-    sim.drawEnabled = false;
     CourseLoadResult loaded = loadCourseConfig(sim.courses, TROVEL_APP_DIR);
     EXPECT_TRUE(loaded.loaded);
     EXPECT_TRUE(loaded.messages.empty());

@@ -153,7 +153,6 @@ NoisyRun runShipped(const BlockProgram& program, uint64_t seed, const SimNoise& 
 
 TEST(SimNoise, OneSeedGivesOneRunWhateverRanBefore) {
     Simulator sim;
-    sim.drawEnabled = false;
     ASSERT_TRUE(loadCourseConfig(sim.courses, TROVEL_APP_DIR).loaded);
     const BlockProgram follower = simtest::lineFollower(false);
     const SimNoise noise{6, 10, 6, 4};

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "sim/run_setup.h"
+#include "sim/sim_frame.h"
+#include "sim/sim_speed.h"
+
 #include <gtest/gtest.h>
 
 #include "sim/run_setup.h"
@@ -224,7 +228,7 @@ TEST(Simulator, BranchLoopNeitherMovesNorSamplesNorTimes) {
     EXPECT_EQ(b.sim.robot.x, x);
     EXPECT_EQ(b.sim.judge.lapMs, lap);
     EXPECT_EQ(b.sim.state, SimState::Running);
-    EXPECT_FALSE(b.sim.draw.items.empty());  // drawing goes on
+    EXPECT_FALSE(buildFrame(b.sim).items.empty());  // drawing goes on
 }
 
 TEST(Simulator, PauseFreezesMotionAndLapTime) {
@@ -271,7 +275,8 @@ TEST(Simulator, DrawListLayersAndStatusGlyphs) {
     b.play();
     b.sim.memory[MemoryMap::Leds] = kSimLeftLedBit | kSimRightLedBit;
     b.step();
-    const auto& items = b.sim.draw.items;
+    const DrawList frame = buildFrame(b.sim);
+    const auto& items = frame.items;
     for (size_t i = 1; i < items.size(); ++i) ASSERT_GE(items[i - 1].layer, items[i].layer);
     EXPECT_EQ(items.front().texture, Slot::FirstCourse);
     EXPECT_EQ(items.back().layer, Layer::Judging);
@@ -313,7 +318,8 @@ TEST(Effects, GoalBannerShrinksHoldsAndGrows) {
     std::vector<float> widths;
     for (int i = 0; i < 200; ++i) {
         DrawList list;
-        queueEffects(t, list, false, 0);
+        advanceEffects(t, false);
+        queueEffects(t, list, 0);
         widths.push_back(list.items.empty() ? 0 : list.items[0].vertices[1].x - list.items[0].vertices[0].x);
     }
     EXPECT_EQ(widths[0], 0);       // scale 0 draws nothing
@@ -330,7 +336,8 @@ TEST(Effects, FailureBannerBouncesSettlesAndFades) {
     int ticks = 0;
     while (effectsInUse(t) && ticks < 1000) {
         DrawList list;
-        queueEffects(t, list, ticks % 3 == 0, 0);  // inner ticks draw without advancing
+        advanceEffects(t, ticks % 3 == 0);  // inner ticks draw without advancing
+        queueEffects(t, list, 0);
         ++ticks;
     }
     EXPECT_LT(ticks, 1000);
@@ -351,6 +358,215 @@ TEST(Camera, FollowsWhenZoomedInAndSnapsBackZoomedOut) {
     c.zoom = kZoomOut;
     updateCamera(c, 150, 0);
     EXPECT_FLOAT_EQ(c.x, -350 / 0.99f);
+}
+
+// ---- speeds, stepping, breakpoints, path, ghost ------------------------------------------------
+
+TEST(Speeds, ATickIsTheSameTickAtEverySpeed) {
+    const BlockProgram follower = simtest::lineFollower(false);
+    Simulator one;
+    ASSERT_TRUE(loadCourseConfig(one.courses, TROVEL_APP_DIR).loaded);
+    ASSERT_EQ(setUpRun(one, follower, {.course = 1}), PlayOutcome::Started);
+    Simulator reference = one;
+    constexpr int kTicks = 777;  // not a multiple of any batch
+    for (int i = 0; i < kTicks; ++i) stepSimulation(reference, follower);
+    for (SimSpeed speed : {SimSpeed::Double, SimSpeed::Five, SimSpeed::Ten, SimSpeed::Fastest}) {
+        SCOPED_TRACE(int(speed));
+        Simulator fast = one;
+        int done = 0;
+        while (done < kTicks) done += runTicks(fast, follower, std::min(frameTicks(fast, speed), kTicks - done));
+        EXPECT_EQ(fast.ticks, reference.ticks);
+        EXPECT_EQ(fast.clockMs, reference.clockMs);
+        EXPECT_EQ(fast.robot.x, reference.robot.x);
+        EXPECT_EQ(fast.robot.y, reference.robot.y);
+        EXPECT_EQ(fast.robot.heading, reference.robot.heading);
+        EXPECT_EQ(fast.memory, reference.memory);
+        EXPECT_EQ(fast.judge.lapMs, reference.judge.lapMs);
+        EXPECT_EQ(fast.judge.result, reference.judge.result);
+        EXPECT_EQ(fast.path.points, reference.path.points);
+        EXPECT_EQ(fast.lapPoses, reference.lapPoses);
+        EXPECT_EQ(buildFrame(fast), buildFrame(reference));
+    }
+    EXPECT_GT(reference.judge.lapMs, 0);
+}
+
+TEST(Speeds, AFastFrameStopsAtTheTickThatPausedTheRun) {
+    BlockProgram p = chain({{BlockType::Forward, {10, 0}}, {BlockType::Wait, {5}}});
+    ActionBlock* wait = p.blocks[2].get();
+    wait->breakpoint = true;
+    Bench b(0, std::move(p));
+    b.play();
+    // Start on tick 1; Forward on tick 2 holds for 62 ticks and stops on the 63rd; Wait would start next.
+    EXPECT_EQ(runTicks(b.sim, b.program, 1000), 65);
+    EXPECT_EQ(b.sim.state, SimState::Paused);
+    EXPECT_EQ(frameTicks(b.sim, SimSpeed::Ten), 1);  // paused: normal pace
+    EXPECT_EQ(slowDivisorOf(SimSpeed::Slower), 20);
+}
+
+// Start -> Forward 1.0 s -> Wait 0.5 s -> End.
+BlockProgram forwardThenWait() { return chain({{BlockType::Forward, {10, 0}}, {BlockType::Wait, {5}}}); }
+
+TEST(Stepping, OneStepRunsOneTickAndOneBlockStopsRightAfterTheNextBlockStarts) {
+    Bench b(0, forwardThenWait());
+    const ActionBlock* start = b.program.blocks[0].get();
+    const ActionBlock* forward = b.program.blocks[1].get();
+    const ActionBlock* wait = b.program.blocks[2].get();
+    b.play();
+    pauseCommand(b.sim);
+    ASSERT_TRUE(stepOneBlock(b.sim));
+    // Until the block starts: ticks run, then the run pauses with the block started.
+    struct Row {
+        const ActionBlock* started;
+        const ActionBlock* next;
+        uint64_t ticks;  // ticks the press took
+    };
+    const Row rows[] = {{forward, wait, 1}, {wait, b.program.blocks[3].get(), 63}};
+    // The first press was made above: Start starts on the first tick.
+    int n = runTicks(b.sim, b.program, 1000);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(b.sim.interp.last, start);
+    EXPECT_EQ(b.sim.state, SimState::Paused);
+    EXPECT_EQ(b.sim.interp.holdReason, HoldReason::BlockStep);
+    for (const Row& row : rows) {
+        ASSERT_TRUE(stepOneBlock(b.sim));
+        EXPECT_EQ(uint64_t(runTicks(b.sim, b.program, 1000)), row.ticks);
+        EXPECT_EQ(b.sim.interp.last, row.started);
+        EXPECT_EQ(b.sim.interp.current, row.next);
+        EXPECT_EQ(b.sim.state, SimState::Paused);
+    }
+    // One step is one tick: the Wait counts down by 16 ms, and the state stays Paused.
+    const uint32_t waitBefore = b.sim.interp.waitMs;
+    ASSERT_TRUE(stepOneTick(b.sim, b.program));
+    EXPECT_EQ(b.sim.interp.waitMs, waitBefore - kTickMs);
+    EXPECT_EQ(b.sim.state, SimState::Paused);
+    pauseCommand(b.sim);
+    EXPECT_FALSE(stepOneTick(b.sim, b.program));  // only while paused
+    EXPECT_FALSE(stepOneBlock(b.sim));
+}
+
+TEST(Stepping, BreakpointStopsBeforeTheBlockRunsAlsoInsideAChain) {
+    struct Row {
+        const char* name;
+        int breakAt;       // index into the blocks below
+        uint64_t ticks;    // tick on which the run pauses
+        int variable;      // variable 1 when it pauses: the Calc before ran, the block itself did not
+    };
+    // Start -> Forward 0.5 s -> Branch (chains) -> Calc var1 := 7 (chains) -> TurnLeft (ends the tick) -> End.
+    const Row rows[] = {
+        {"timed block", 1, 2, 0},
+        {"first of a chain", 2, 34, 0},
+        {"reached through the chain", 4, 34, 7},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        BlockProgram p = chain({{BlockType::Forward, {5, 0}},
+                                {BlockType::Branch, {6, 3, 0, 0, 0}},  // any test value holds
+                                {BlockType::Calc, {0, 0, 0, 0, 7}},
+                                {BlockType::TurnLeft, {0, 1}}});
+        ActionBlock* target = p.blocks[size_t(row.breakAt)].get();
+        target->breakpoint = true;
+        Bench b(0, std::move(p));
+        std::vector<const ActionBlock*> shown;
+        b.sim.highlight = [&shown](const ActionBlock& block) { shown.push_back(&block); };
+        b.play();
+        runTicks(b.sim, b.program, 1000);
+        EXPECT_EQ(b.sim.ticks, row.ticks);
+        EXPECT_EQ(b.sim.state, SimState::Paused);
+        EXPECT_EQ(b.sim.interp.current, target);
+        EXPECT_EQ(b.sim.interp.holdReason, HoldReason::Breakpoint);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back(), target);
+        EXPECT_EQ(b.sim.memory[SimAddr::FirstVariable], row.variable);
+        const uint8_t leftMotor = b.sim.memory[SimAddr::LeftMotor];
+        b.step(5);  // held: nothing runs
+        EXPECT_EQ(b.sim.interp.current, target);
+        EXPECT_EQ(b.sim.memory[SimAddr::LeftMotor], leftMotor);
+        // Going on runs the held block once, without stopping at it again.
+        pauseCommand(b.sim);
+        b.step();
+        EXPECT_NE(b.sim.interp.current, target);
+        EXPECT_EQ(b.sim.state, SimState::Running);
+    }
+}
+
+TEST(RunPathRecording, OnePointPerMotionTickClearedOnRearm) {
+    Bench b(0, forwardForever());
+    b.play();
+    setSlowMotion(b.sim, 10);
+    b.step(30);  // three motion ticks
+    EXPECT_EQ(b.sim.path.points.size(), 3u);
+    pauseCommand(b.sim);
+    b.step(10);  // paused: no motion
+    EXPECT_EQ(b.sim.path.points.size(), 3u);
+    pauseCommand(b.sim);
+    setSlowMotion(b.sim, 0);
+    b.step(5);
+    ASSERT_EQ(b.sim.path.points.size(), 8u);
+    EXPECT_EQ(b.sim.path.points.back(), (PathPoint{b.sim.robot.x, b.sim.robot.y}));
+    stopCommand(b.sim);
+    b.step(10);  // the wheels ramp down 240, 150, 0: one more tick of driving, then at rest
+    EXPECT_EQ(b.sim.path.points.size(), 9u);
+    stopCommand(b.sim);  // stopped and at rest: re-arm
+    EXPECT_TRUE(b.sim.path.points.empty());
+    // The frame draws it only when asked, as unbroken bands from blue to red.
+    b.play();
+    b.step(40);
+    EXPECT_TRUE(buildFrame(b.sim).lines.empty());
+    b.sim.showPath = true;
+    const DrawList frame = buildFrame(b.sim);
+    ASSERT_GE(frame.lines.size(), 2u);
+    for (size_t i = 1; i < frame.lines.size(); ++i) {
+        const auto& before = frame.lines[i - 1].xy;
+        EXPECT_EQ(frame.lines[i].xy[0], before[before.size() - 2]);
+    }
+    EXPECT_EQ(pathColour(0, 40), 0xFF2040FFu);
+    EXPECT_EQ(pathColour(39, 40), 0xFFFF2020u);
+}
+
+TEST(LapGhostRecording, ARecordKeepsTheLapAndTheNextRunShowsIt) {
+    Bench b(JudgeFlag::Timed, forwardForever());
+    b.course().bestMs = kNoRecordMs;
+    b.play();
+    EXPECT_EQ(courseGhost(b.sim, 0), nullptr);
+    b.step(3);
+    b.at(100, 0);
+    b.step();
+    b.at(-2, 0);
+    b.step();
+    ASSERT_EQ(b.sim.judge.result, RunResult::Goal);
+    const LapGhost* ghost = courseGhost(b.sim, 0);
+    ASSERT_NE(ghost, nullptr);
+    EXPECT_EQ(ghost->lapMs, 80);
+    ASSERT_EQ(ghost->poses.size(), 6u);  // lap time 0, 16 ... 80
+    EXPECT_EQ(ghost->poses[0], (GhostPose{0, 0, 0}));
+    EXPECT_EQ(ghost->poses[5].x, b.sim.robot.x);  // where the goal tick's motion left it
+    EXPECT_FALSE(ghost->saved);
+
+    // The next run shows the ghost at its own lap time, translucent, under the robot.
+    stopCommand(b.sim);
+    b.step(10);
+    stopCommand(b.sim);
+    b.play();
+    b.step(3);
+    auto ghostItems = [&b] {
+        std::vector<DrawItem> items;
+        for (const DrawItem& it : buildFrame(b.sim).items)
+            if (it.layer == Layer::Ghost) items.push_back(it);
+        return items;
+    };
+    auto items = ghostItems();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].texture, Slot::Robot);
+    EXPECT_LT(items[0].vertices[0].colour >> 24, 0xFFu);
+    const GhostPose at = ghostPoseAt(*ghost, b.sim.judge.lapMs);
+    EXPECT_FLOAT_EQ((items[0].vertices[0].x + items[0].vertices[2].x) / 2, at.x);
+    b.sim.showGhost = false;
+    EXPECT_TRUE(ghostItems().empty());
+    b.sim.showGhost = true;
+    // A slower lap keeps the old ghost; a cleared record takes it along.
+    b.course().bestMs = kNoRecordMs;
+    EXPECT_EQ(courseGhost(b.sim, 0), nullptr);
+    EXPECT_TRUE(ghostItems().empty());
 }
 
 }  // namespace

@@ -610,6 +610,8 @@ void MainWindow::showBlockMenu(const QPoint& globalPos) {
         if (id == 0) menu->addSeparator();
         else menu->addAction(actionById(id));
     }
+    menu->addSeparator();
+    menu->addAction(m_area->breakpointAction());
     menu->popup(globalPos);
 }
 

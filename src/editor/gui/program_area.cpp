@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "base/gui/ui_text.h"
+#include "base/string_ids.h"
 #include "editor/captions.h"
 #include "editor/collision.h"
 #include "editor/hit_test.h"
@@ -58,6 +59,26 @@ ProgramArea::ProgramArea(BlockProgram& program, const ChartStyle& style, OptionF
     }
     // Not cleared here: the first paint draws all that can be seen before showing any of it, and
     // touching every page of a buffer for a scaled screen (64 MB at scale 2) slowed the start.
+    const std::u16string stopHere = m_style.text.resString ? m_style.text.resString(Str::ChartBreakpoint) : u"";
+    m_breakpointAction = new QAction(stopHere.empty() ? QStringLiteral("ここで止める") : toQString(stopHere), this);
+    m_breakpointAction->setObjectName(QStringLiteral("breakpointAction"));
+    m_breakpointAction->setCheckable(true);
+    m_breakpointAction->setShortcut(QKeySequence(Qt::Key_F9));
+    m_breakpointAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_breakpointAction, &QAction::triggered, this, &ProgramArea::toggleBreakpoint);
+    addAction(m_breakpointAction);
+}
+
+void ProgramArea::toggleBreakpoint() {
+    // All selected blocks take the opposite of the first one's mark.
+    int set = -1;
+    for (auto& b : m_program.blocks) {
+        if (!(b->flags & FlagSelected)) continue;
+        if (set < 0) set = b->breakpoint ? 0 : 1;
+        b->breakpoint = set == 1;
+    }
+    m_breakpointAction->setChecked(set == 1);
+    viewport()->update();
 }
 
 void ProgramArea::setPaletteSelection(int type) {
@@ -143,6 +164,16 @@ void ProgramArea::paintEvent(QPaintEvent*) {
 
     QPainter painter(viewport());
     painter.drawImage(QPoint(0, 0), m_buffer, QRect(QPoint(0, 0), (QSizeF(client) * ratio).toSize()));
+    // Breakpoints are the simulator's, not the chart's: they stay out of the back buffer and its pictures.
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const auto& b : m_program.blocks) {
+        if (!b->breakpoint) continue;
+        const QPoint s = scrollPosition();
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(QColor(0xE0, 0x10, 0x10));
+        painter.drawEllipse(QPointF(b->x + b->width - 7 - s.x(), b->y + 7 - s.y()), 5, 5);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, false);
     if (m_dragMode == DragMode::Band) {
         const QPoint s = scrollPosition();
         const QRect band = QRect(m_dragOrigin - s, m_lastMouse).normalized();
@@ -355,6 +386,9 @@ void ProgramArea::rightButtonDown(QPoint p, const QPoint& globalPos) {
             break;
         }
     }
+    const auto first = std::find_if(m_program.blocks.begin(), m_program.blocks.end(),
+                                    [](const auto& b) { return (b->flags & FlagSelected) != 0; });
+    m_breakpointAction->setChecked(first != m_program.blocks.end() && (*first)->breakpoint);
     emit blockMenuRequested(globalPos);
 }
 

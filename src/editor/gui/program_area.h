@@ -3,6 +3,7 @@
 // edits (select, rubber band, move on the grid, place from the palette, reconnect, bend).
 
 #include <QAbstractScrollArea>
+#include <QAction>
 #include <QImage>
 #include <QPoint>
 
@@ -54,6 +55,10 @@ public:
     const QImage& redrawBackBuffer();
     const QImage& backBuffer() const { return m_buffer; }
     const ChartStyle& style() const { return m_style; }
+    // "ここで止める" (F9): sets or clears the simulator's breakpoint on the selected blocks. Breakpoints
+    // live in the open program only and are drawn as a red dot on the block.
+    QAction* breakpointAction() const { return m_breakpointAction; }
+    void toggleBreakpoint();
 
 signals:
     // An edit is finished: the owner records an undo step.
@@ -100,6 +105,7 @@ private:
 
     QImage m_buffer;
     ChartExtent m_extent;
+    QAction* m_breakpointAction = nullptr;
 };
 
 }  // namespace trovel

@@ -109,9 +109,28 @@ static QRectF itemBounds(const DrawItem& item, const SimCamera& camera) {
     return corners.boundingRect();
 }
 
+static QPolygonF lineOnScreen(const DrawLine& line, const SimCamera& camera) {
+    QPolygonF points;
+    points.reserve(qsizetype(line.xy.size() / 2));
+    for (size_t i = 0; i + 1 < line.xy.size(); i += 2) points << worldToBackBuffer(camera, line.xy[i], line.xy[i + 1]);
+    return points;
+}
+
+static QRectF lineBounds(const DrawLine& line, const SimCamera& camera) {
+    const qreal pen = line.width / 2 + 1;
+    return lineOnScreen(line, camera).boundingRect().adjusted(-pen, -pen, pen, pen);
+}
+
 QRectF changedArea(const DrawList& before, const DrawList& after, const SimCamera& camera) {
     auto bounds = [&camera](const DrawItem& item) { return itemBounds(item, camera); };
     QRectF area;
+    for (size_t i = 0; i < std::max(before.lines.size(), after.lines.size()); ++i) {
+        const DrawLine* old = i < before.lines.size() ? &before.lines[i] : nullptr;
+        const DrawLine* now = i < after.lines.size() ? &after.lines[i] : nullptr;
+        if (old && now && *old == *now) continue;
+        if (old) area |= lineBounds(*old, camera);
+        if (now) area |= lineBounds(*now, camera);
+    }
     const size_t count = std::max(before.items.size(), after.items.size());
     for (size_t i = 0; i < count; ++i) {
         const DrawItem* old = i < before.items.size() ? &before.items[i] : nullptr;
@@ -128,15 +147,55 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     renderDrawList(target, list, camera, textures, none);
 }
 
+// Strokes the line from its point `from` on (0: the whole line) and returns the area it covered.
+static QRect strokeLine(QPainter& p, const DrawLine& line, const SimCamera& camera, size_t from) {
+    QPolygonF points = lineOnScreen(line, camera);
+    if (from > 0) points.remove(0, qsizetype(std::min(from, size_t(points.size()))));
+    if (points.size() < 2) return {};
+    p.setTransform(QTransform());
+    p.setPen(QPen(QColor::fromRgba(line.colour), line.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(points);
+    const qreal pen = line.width / 2 + 1;
+    return points.boundingRect().adjusted(-pen, -pen, pen, pen).toAlignedRect();
+}
+
+// Whether `now` is `before` drawn further: same pen, the same points first.
+static bool extendsLine(const DrawLine& before, const DrawLine& now) {
+    return before.colour == now.colour && before.width == now.width && before.xy.size() <= now.xy.size() &&
+           std::equal(before.xy.begin(), before.xy.end(), now.xy.begin());
+}
+
 void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures,
                     CourseLayerCache& cache) {
     // Items come in non-increasing layers, so the course layer is a prefix of the list.
     const auto courseEnd = std::find_if(list.items.begin(), list.items.end(),
                                         [](const DrawItem& item) { return item.layer != Layer::Course; });
     const QPointF corner(camera.x, camera.y);
-    const bool kept = !cache.picture.isNull() && cache.picture.size() == target.size() && cache.corner == corner &&
-                      cache.zoom == camera.zoom && std::equal(list.items.begin(), courseEnd, cache.items.begin(),
-                                                              cache.items.end());
+    bool kept = !cache.picture.isNull() && cache.picture.size() == target.size() && cache.corner == corner &&
+                cache.zoom == camera.zoom && std::equal(list.items.begin(), courseEnd, cache.items.begin(),
+                                                        cache.items.end());
+    // The lines lie over the course layer and are kept with it: a line that only grew is drawn on
+    // from where it ended, so a long path costs a frame only its newest part.
+    size_t growing = cache.lines.size();
+    if (kept && cache.lines.size() <= list.lines.size()) {
+        for (size_t i = 0; i < cache.lines.size() && kept; ++i) {
+            if (cache.lines[i] == list.lines[i]) continue;
+            if (i + 1 == cache.lines.size() && extendsLine(cache.lines[i], list.lines[i])) growing = i;
+            else kept = false;
+        }
+    } else {
+        kept = false;
+    }
+    std::vector<QRect> grown;
+    if (kept && list.lines.size() > 0 && cache.lines != list.lines) {
+        QPainter onCache(&cache.picture);
+        for (size_t i = std::min(growing, list.lines.size()); i < list.lines.size(); ++i) {
+            const size_t from = i < cache.lines.size() ? cache.lines[i].xy.size() / 2 - 1 : 0;
+            grown.push_back(strokeLine(onCache, list.lines[i], camera, from).intersected(target.rect()));
+        }
+        cache.lines = list.lines;
+    }
     auto first = list.items.begin();
     if (kept && target.cacheKey() == cache.frameKey) {
         // The target still shows the last frame: put the course back only where items covered it.
@@ -144,6 +203,9 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
         restore.setCompositionMode(QPainter::CompositionMode_Source);
         const qreal ratio = target.devicePixelRatio();
         for (const QRect& r : cache.overlay)
+            restore.drawImage(QRectF(r), cache.picture,
+                              QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+        for (const QRect& r : grown)
             restore.drawImage(QRectF(r), cache.picture,
                               QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
         first = courseEnd;
@@ -156,13 +218,16 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     std::vector<QRect> overlay;
     QPainter p(&target);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
+    auto keepCourseLayer = [&] {
+        for (const DrawLine& line : list.lines) strokeLine(p, line, camera, 0);
+        p.end();
+        cache = {std::vector<DrawItem>(list.items.begin(), courseEnd), corner, camera.zoom, target.copy(), {}, 0,
+                 list.lines};
+        p.begin(&target);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+    };
     for (auto it = first; it != list.items.end(); ++it) {
-        if (!kept && it == courseEnd) {
-            p.end();
-            cache = {std::vector<DrawItem>(list.items.begin(), courseEnd), corner, camera.zoom, target.copy(), {}, 0};
-            p.begin(&target);
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-        }
+        if (!kept && it == courseEnd) keepCourseLayer();
         const DrawItem& item = *it;
         if (it >= courseEnd)
             overlay.push_back(itemBounds(item, camera).toAlignedRect().adjusted(-2, -2, 2, 2).intersected(
@@ -180,10 +245,7 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
         // An image that failed to load leaves its quads out rather than painting blank boxes.
         if (!image.isNull()) drawTextured(p, item, screen, image);
     }
-    if (!kept && courseEnd == list.items.end()) {
-        p.end();
-        cache = {list.items, corner, camera.zoom, target.copy(), {}, 0};
-    }
+    if (!kept && courseEnd == list.items.end()) keepCourseLayer();
     if (p.isActive()) p.end();
     cache.overlay = std::move(overlay);
     cache.frameKey = target.cacheKey();

@@ -44,6 +44,7 @@ struct CourseLayerCache {
     QImage picture;               // null until the first frame
     std::vector<QRect> overlay;   // where the last frame drew over the course layer
     qint64 frameKey = 0;          // cacheKey() of the target right after the last frame
+    std::vector<DrawLine> lines;  // the lines drawn into the picture over the course layer
 };
 // The back-buffer area where two draw lists under one camera differ: the bounds of every item
 // that changed, in both its old and new place. Empty when they are the same.

@@ -2,18 +2,26 @@
 
 #include "sim/lap_records.h"
 #include "base/gui/window_frame.h"
+#include "sim/lap_ghost.h"
+#include "sim/sim_frame.h"
+#include "sim/sim_speed.h"
 #include "sim/simulator.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QLabel>
+#include <QStatusBar>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QToolBar>
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 
 #include "sim/gui/sim_text.h"
@@ -38,7 +46,7 @@ namespace {
 constexpr int kInitialViewWidth = 455;  // 7 : 5
 constexpr int kInitialViewHeight = 325;
 
-// The toolbar pictures: play, pause, stop on 18 x 17 tiles.
+// The toolbar pictures: play, pause, stop, the two steps and the path on 18 x 17 tiles.
 QIcon toolIcon(int command) {
     QPixmap pixmap(18, 17);
     pixmap.fill(Qt::transparent);
@@ -51,6 +59,22 @@ QIcon toolIcon(int command) {
     } else if (command == SimCommand::Pause) {
         p.drawRect(QRectF(4, 3, 3.5, 11));
         p.drawRect(QRectF(10.5, 3, 3.5, 11));
+    } else if (command == SimCommand::StepTick) {
+        // A short step: a small triangle against a bar.
+        p.drawPolygon(QPolygonF({QPointF(5, 5), QPointF(11, 8.5), QPointF(5, 12)}));
+        p.drawRect(QRectF(12, 4, 2.5, 9));
+    } else if (command == SimCommand::StepBlock) {
+        // A block's step: a triangle onto a box.
+        p.drawPolygon(QPolygonF({QPointF(2, 3), QPointF(9, 8.5), QPointF(2, 14)}));
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(0x206020), 1.6));
+        p.drawRect(QRectF(10.5, 4.5, 6, 8));
+    } else if (command == SimCommand::ShowPath) {
+        QPainterPath track(QPointF(2, 14));
+        track.cubicTo(QPointF(6, 0), QPointF(11, 17), QPointF(16, 3));
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(0xD04020), 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawPath(track);
     } else {
         p.drawRect(QRectF(4, 3, 10, 11));
     }
@@ -77,23 +101,30 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     setObjectName(QStringLiteral("input_wnd"));
     setWindowTitle(uiText(Str::SimFrameTitle));
     setWindowIcon(applicationIcon());
+    m_speed = SimSpeed::Normal;
     m_sound = new SimSound(this);
     m_view = new SimView(*m_sim, m_frame, this);
     setCentralWidget(m_view);
     buildToolBar();
     buildMenus();
-    const int chrome = menuBar()->sizeHint().height() + m_toolBar->sizeHint().height();
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->setObjectName(QStringLiteral("simulatorStatus"));
+    m_speedLabel = new QLabel(this);
+    m_speedLabel->setObjectName(QStringLiteral("simulatorSpeed"));
+    statusBar()->addWidget(m_statusLabel, 1);
+    statusBar()->addPermanentWidget(m_speedLabel);
+    statusBar()->setSizeGripEnabled(false);
+    const int chrome = menuBar()->sizeHint().height() + m_toolBar->sizeHint().height() +
+                       statusBar()->sizeHint().height();
     resize(kInitialViewWidth, kInitialViewHeight + chrome);
     move(500, 260);
     m_options.set(Option::SimulatorOpen);
 
     loadCourses();
     openSimulator(*m_sim, {.gains = m_hooks.gains});
-    m_sim->highlight = [this](const ActionBlock& block) {
-        // The interpreter walks this same program, so the block is one of ours.
-        if (m_hooks.setCurrentBlock) m_hooks.setCurrentBlock(const_cast<ActionBlock*>(&block));
-    };
+    m_sim->highlight = [this](const ActionBlock& block) { showHighlight(block); };
     redraw();
+    updateStatus();
 
     // A repeating timer catches up after a stall with ticks a millisecond apart, each still counted
     // as 16 ms: the robot would jerk. Each tick instead arms the next one 16 ms after its own start.
@@ -114,6 +145,7 @@ void SimulatorWindow::loadCourses() {
     m_loaded = result.loaded;
     // The user's own records, when kept apart, replace those shipped with the courses.
     if (m_loaded && !m_hooks.recordsDir.empty()) readRecords(m_sim->courses, m_hooks.recordsDir);
+    if (m_loaded) m_sim->ghosts = readGhosts(m_sim->courses, m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir);
     for (const CourseMessage& message : result.messages)
         ask(toQString(courseMessageText(message)),
             isErrorMessage(message.problem) ? QMessageBox::Critical : QMessageBox::Warning, QMessageBox::Ok);
@@ -149,6 +181,9 @@ void SimulatorWindow::buildMenus() {
     addCommand(run, SimCommand::Play, uiText(Str::SimPlay));
     addCommand(run, SimCommand::Stop, uiText(Str::SimStop));
     addCommand(run, SimCommand::Pause, uiText(Str::SimPause));
+    run->addSeparator();
+    addCommand(run, SimCommand::StepTick, uiText(Str::SimStepTick))->setShortcut(QKeySequence(Qt::Key_F10));
+    addCommand(run, SimCommand::StepBlock, uiText(Str::SimStepBlock))->setShortcut(QKeySequence(Qt::Key_F11));
 
     QMenu* settings = menuBar()->addMenu(uiText(Str::SimMenuSettings));
     auto* zoom = new QActionGroup(this);
@@ -160,16 +195,33 @@ void SimulatorWindow::buildMenus() {
     addCommand(settings, SimCommand::NormalSpeed, uiText(Str::SimNormalSpeed), speed);
     addCommand(settings, SimCommand::Slow, uiText(Str::SimSlow), speed);
     addCommand(settings, SimCommand::Slower, uiText(Str::SimSlower), speed);
+    addCommand(settings, SimCommand::Double, uiText(Str::SimSpeedDouble), speed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+    addCommand(settings, SimCommand::Five, uiText(Str::SimSpeedFive), speed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_5));
+    addCommand(settings, SimCommand::Ten, uiText(Str::SimSpeedTen), speed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    addCommand(settings, SimCommand::Fastest, uiText(Str::SimSpeedFastest), speed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    actionById(SimCommand::NormalSpeed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     settings->addSeparator();
     addCommand(settings, SimCommand::Records, uiText(Str::SimRecords));
 
     m_courseMenu = menuBar()->addMenu(uiText(Str::SimMenuCourse));
     m_courseMenu->addAction(uiText(Str::SimCourseHeading))->setEnabled(false);
 
-    const std::array<std::pair<int, int>, 3> tips{{
+    QMenu* view = menuBar()->addMenu(uiText(Str::SimMenuView));
+    QAction* path = addCommand(view, SimCommand::ShowPath, uiText(Str::SimShowPath));
+    path->setCheckable(true);
+    path->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    QAction* ghost = addCommand(view, SimCommand::ShowGhost, uiText(Str::SimShowGhost));
+    ghost->setCheckable(true);
+    ghost->setChecked(true);
+    ghost->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+
+    const std::array<std::pair<int, int>, 6> tips{{
         {SimCommand::Play, Str::SimTipPlay},
         {SimCommand::Pause, Str::SimTipPause},
         {SimCommand::Stop, Str::SimTipStop},
+        {SimCommand::StepTick, Str::SimTipStepTick},
+        {SimCommand::StepBlock, Str::SimTipStepBlock},
+        {SimCommand::ShowPath, Str::SimTipShowPath},
     }};
     for (const auto& [id, tip] : tips) {
         QAction* action = actionById(id);
@@ -191,6 +243,21 @@ void SimulatorWindow::buildToolBar() {
 void SimulatorWindow::runCommand(int id) {
     dispatch(id);
     publishMemory();
+    updateStatus();
+}
+
+void SimulatorWindow::setSpeed(SimSpeed speed) {
+    m_speed = speed;
+    setSlowMotion(*m_sim, slowDivisorOf(speed));
+}
+
+void SimulatorWindow::showHighlight(const ActionBlock& block) {
+    if (m_batching) {
+        m_batchHighlight = &block;
+        return;
+    }
+    // The interpreter walks this same program, so the block is one of ours.
+    if (m_hooks.setCurrentBlock) m_hooks.setCurrentBlock(const_cast<ActionBlock*>(&block));
 }
 
 void SimulatorWindow::dispatch(int id) {
@@ -201,9 +268,21 @@ void SimulatorWindow::dispatch(int id) {
     case SimCommand::ZoomOut: setZoom(*m_sim, kZoomOut); return;
     case SimCommand::ZoomIn2: setZoom(*m_sim, 2); return;
     case SimCommand::ZoomIn4: setZoom(*m_sim, 4); return;
-    case SimCommand::NormalSpeed: setSlowMotion(*m_sim, 0); return;
-    case SimCommand::Slow: setSlowMotion(*m_sim, 10); return;
-    case SimCommand::Slower: setSlowMotion(*m_sim, 20); return;
+    case SimCommand::NormalSpeed: setSpeed(SimSpeed::Normal); return;
+    case SimCommand::Slow: setSpeed(SimSpeed::Slow); return;
+    case SimCommand::Slower: setSpeed(SimSpeed::Slower); return;
+    case SimCommand::Double: setSpeed(SimSpeed::Double); return;
+    case SimCommand::Five: setSpeed(SimSpeed::Five); return;
+    case SimCommand::Ten: setSpeed(SimSpeed::Ten); return;
+    case SimCommand::Fastest: setSpeed(SimSpeed::Fastest); return;
+    case SimCommand::StepTick:
+        if (stepOneTick(*m_sim, m_program)) step(false);
+        return;
+    case SimCommand::StepBlock:
+        if (stepOneBlock(*m_sim)) step(false);
+        return;
+    case SimCommand::ShowPath: m_sim->showPath = actionById(id)->isChecked(); redrawIfChanged(); return;
+    case SimCommand::ShowGhost: m_sim->showGhost = actionById(id)->isChecked(); redrawIfChanged(); return;
     case SimCommand::Records: showRecords(); return;
     default: break;
     }
@@ -263,38 +342,105 @@ void SimulatorWindow::setTicking(bool on) {
 void SimulatorWindow::tick() {
     if (m_shutDown) return;
     m_tickStart.start();
-    if (m_modal == 0) step();
+    if (m_modal == 0) step(true);
     if (m_ticking) m_timer.start(int(std::max<qint64>(0, kSimTickMs - m_tickStart.elapsed())));
 }
 
 void SimulatorWindow::setGains(std::array<uint8_t, 2> gains) { m_sim->gains = gains; }
 
-void SimulatorWindow::step() {
-    emit stepping();
+void SimulatorWindow::step(bool advance) {
+    if (advance) emit stepping();
     m_sim->showLowerRobot = m_options.has(Option::UseSensors34);
-    stepSimulation(*m_sim, m_program);
-    const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
-    if (!m_drawn || !(*m_drawn == m_sim->draw) || camera != m_drawnCamera) redraw();
+    if (advance) runFrameTicks();
+    redrawIfChanged();
     playSounds();
     publishMemory();
+    updateStatus();
 }
 
-void SimulatorWindow::redraw() {
+void SimulatorWindow::runFrameTicks() {
+    const int batch = frameTicks(*m_sim, m_speed);
+    m_batching = batch > 1;
+    int ran = 0;
+    if (m_speed == SimSpeed::Fastest && batch > 1) {
+        // As many ticks as fit in the time budget; the drawing of the one frame has the rest.
+        QElapsedTimer spent;
+        spent.start();
+        do {
+            ran += runTicks(*m_sim, m_program, batch);
+        } while (m_sim->state == SimState::Running && spent.elapsed() < kFastestBudgetMs);
+    } else {
+        ran = runTicks(*m_sim, m_program, batch);
+    }
+    m_batching = false;
+    m_lastFrameTicks = ran;
+    if (const ActionBlock* block = std::exchange(m_batchHighlight, nullptr)) showHighlight(*block);
+}
+
+void SimulatorWindow::redrawIfChanged() {
+    const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
+    DrawList frame = buildFrame(*m_sim);
+    if (!m_drawn || !(*m_drawn == frame) || camera != m_drawnCamera) draw(std::move(frame));
+}
+
+void SimulatorWindow::redraw() { draw(buildFrame(*m_sim)); }
+
+void SimulatorWindow::draw(DrawList frame) {
     // The frame follows the scale of the screen the view is on.
     if (const qreal ratio = m_view->devicePixelRatioF(); m_frame.devicePixelRatio() != ratio) {
         m_frame = makeBackBuffer(ratio);
         m_drawn.reset();
     }
-    renderDrawList(m_frame, m_sim->draw, m_sim->camera, *m_textures, *m_courseLayer);
+    renderDrawList(m_frame, frame, m_sim->camera, *m_textures, *m_courseLayer);
     const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
     // Under the same camera only the items that changed need to reach the screen again.
     const bool sameView = m_drawn && camera == m_drawnCamera;
-    const QRectF changed = sameView ? changedArea(*m_drawn, m_sim->draw, m_sim->camera) : QRectF();
-    m_drawn = std::make_unique<DrawList>(m_sim->draw);
+    const QRectF changed = sameView ? changedArea(*m_drawn, frame, m_sim->camera) : QRectF();
+    m_drawn = std::make_unique<DrawList>(std::move(frame));
     m_drawnCamera = camera;
     ++m_framesDrawn;
     if (!sameView) m_view->update();
     else if (!changed.isEmpty()) m_view->updateFrameArea(changed);
+}
+
+QString SimulatorWindow::speedText() const {
+    QString shown;
+    switch (m_speed) {
+    case SimSpeed::Slower: shown = QStringLiteral("×1/20"); break;
+    case SimSpeed::Slow: shown = QStringLiteral("×1/10"); break;
+    case SimSpeed::Normal: shown = uiText(Str::SimSpeedNormalShort); break;
+    case SimSpeed::Double: shown = QStringLiteral("×2"); break;
+    case SimSpeed::Five: shown = QStringLiteral("×5"); break;
+    case SimSpeed::Ten: shown = QStringLiteral("×10"); break;
+    case SimSpeed::Fastest:
+        // What the last running frame reached, in tens so the label does not flicker.
+        return uiFormat(Str::SimSpeedShown,
+                        {toU16(uiFormat(Str::SimSpeedFastestShown, {std::max(1, m_fastestShown)}))});
+    }
+    return uiFormat(Str::SimSpeedShown, {toU16(shown)});
+}
+
+QString SimulatorWindow::statusText() const {
+    if (m_sim->state != SimState::Paused) return {};
+    const BlockInterpreter& interp = m_sim->interp;
+    auto caption = [](BlockType type) { return std::u16string(blockCaption(type)); };
+    // The blocks named here are in use by the run, which an edit that removes them stops first.
+    if (interp.holdReason == HoldReason::Breakpoint && interp.held)
+        return uiFormat(Str::SimHeldAtBreakpoint, {caption(interp.held->type)});
+    if (interp.holdReason == HoldReason::BlockStep) return uiFormat(Str::SimHeldAfterBlock, {caption(interp.lastType)});
+    return uiText(Str::SimPausedShown);
+}
+
+void SimulatorWindow::updateStatus() {
+    if (m_speed == SimSpeed::Fastest && m_sim->state == SimState::Running && m_lastFrameTicks > 1)
+        m_fastestShown = m_lastFrameTicks / 10 * 10;
+    const QString status = statusText();
+    if (m_statusLabel->text() != status) m_statusLabel->setText(status);
+    const QString speed = speedText();
+    if (m_speedLabel->text() != speed) m_speedLabel->setText(speed);
+    const bool paused = m_sim->state == SimState::Paused;
+    for (int id : {SimCommand::StepTick, SimCommand::StepBlock})
+        if (QAction* action = actionById(id); action->isEnabled() != paused) action->setEnabled(paused);
 }
 
 void SimulatorWindow::playSounds() {
@@ -352,8 +498,11 @@ void SimulatorWindow::shutdown() {
     m_ticking = false;
     m_timer.stop();
     // Without a loaded course set there is nothing to save, and an empty file would wipe the records.
-    if (m_loaded && courseCount(m_sim->courses) > 0)
-        writeRecords(m_sim->courses, m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir);
+    if (m_loaded && courseCount(m_sim->courses) > 0) {
+        const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
+        writeRecords(m_sim->courses, dir);
+        writeGhosts(m_sim->ghosts, m_sim->courses, dir);
+    }
     m_options.clear(Option::SimulatorOpen);
     if (m_hooks.closed) m_hooks.closed();
 }

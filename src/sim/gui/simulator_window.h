@@ -25,6 +25,7 @@
 
 class QAction;
 class QActionGroup;
+class QLabel;
 class QMenu;
 class QToolBar;
 
@@ -34,6 +35,7 @@ class OptionFlags;
 class SimTextures;
 struct Simulator;
 struct DrawList;
+enum class SimSpeed : uint8_t;
 struct CourseLayerCache;
 class SimSound;
 class SimView;
@@ -51,6 +53,14 @@ constexpr int Records = 40113;
 constexpr int NormalSpeed = 40205;
 constexpr int Slow = 40206;
 constexpr int Slower = 40207;
+constexpr int Double = 40208;       // x2
+constexpr int Five = 40209;         // x5
+constexpr int Ten = 40210;          // x10
+constexpr int Fastest = 40211;      // 最高速
+constexpr int StepTick = 40212;     // 1ステップ
+constexpr int StepBlock = 40213;    // 1ブロック
+constexpr int ShowPath = 40214;
+constexpr int ShowGhost = 40215;
 }  // namespace SimCommand
 
 constexpr int kSimTickMs = 16;
@@ -108,6 +118,12 @@ public:
     void redraw();
     // Frames drawn so far: a stopped simulator draws none after its first.
     int framesDrawn() const { return m_framesDrawn; }
+    // Ticks the last frame ran: 1 up to normal speed, more when fast.
+    int lastFrameTicks() const { return m_lastFrameTicks; }
+    SimSpeed speed() const { return m_speed; }
+    // The texts of the status bar: why the run is paused, and the speed.
+    QString statusText() const;
+    QString speedText() const;
 
     // No menu to hide the toolbar: it would stay hidden for the rest of the session.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -121,7 +137,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void step();
+    // The frame's ticks (unless `advance` is off: a step command ran them), then the frame if it changed.
+    void step(bool advance);
+    void redrawIfChanged();
+    void draw(DrawList frame);
     void loadCourses();
     void buildMenus();
     void buildToolBar();
@@ -129,6 +148,10 @@ private:
     void runCommand(int id);
     void dispatch(int id);
     void play();
+    void setSpeed(SimSpeed speed);
+    void runFrameTicks();
+    void showHighlight(const ActionBlock& block);
+    void updateStatus();
     void chooseCourse(int course);
     void showRecords();
     void updateTitle();
@@ -157,6 +180,14 @@ private:
     QToolBar* m_toolBar = nullptr;
     SimSound* m_sound = nullptr;
     QMenu* m_courseMenu = nullptr;
+    QLabel* m_statusLabel = nullptr;
+    QLabel* m_speedLabel = nullptr;
+    SimSpeed m_speed;
+    int m_lastFrameTicks = 0;
+    int m_fastestShown = 0;      // ticks per frame 最高速 reached, as shown
+    // Fast frames run many blocks: only the last one reaches the editor, once per frame.
+    bool m_batching = false;
+    const ActionBlock* m_batchHighlight = nullptr;
     QHash<int, QAction*> m_actions;
     bool m_loaded = false;
     bool m_shutDown = false;
