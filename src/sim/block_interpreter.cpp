@@ -201,6 +201,7 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
         const ActionBlock& block = *interp.current;
         Execution e = execute(block, memory, interp.random);
         interp.last = &block;
+        ++interp.executed;
         interp.lastType = block.type;
         interp.lastParam = block.param;
         if ((!e.chain || slowMotion) && highlight) highlight(block);

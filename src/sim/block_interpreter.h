@@ -27,6 +27,7 @@ struct BlockInterpreter {
     uint32_t waitMs = 0;                    // still to wait, always a multiple of 16
     SimRandom random;                       // random branches
     bool chainPending = false;              // the last step ran out of chain budget
+    uint64_t executed = 0;                  // blocks executed since the simulator opened
 };
 
 // Called with every block that ends a tick, or every executed block in slow motion.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/sensor_trace.h"
+
 namespace trovel {
 
 namespace {
@@ -282,6 +284,7 @@ void stepSimulation(Simulator& sim, const BlockProgram& program) {
     updateCamera(sim.camera, sim.robot.x, sim.robot.y);
     sim.clockMs += kTickMs;
     ++sim.ticks;
+    if (sim.trace) recordTick(*sim.trace, sim, program);
 }
 
 }  // namespace trovel

@@ -19,6 +19,8 @@
 
 namespace trovel {
 
+struct SensorTrace;
+
 constexpr uint8_t kDefaultSimGain = 152;
 
 struct Simulator {
@@ -48,6 +50,7 @@ struct Simulator {
     HighlightFn highlight;         // shows the executed block in the editor; may be empty
     SimNoise noise;                // opt-in; the studio never sets it
     SimRandom noiseRandom;         // draws of the noise, apart from the random branches
+    SensorTrace* trace = nullptr;  // when set, every tick is offered to it (the sensor plot's)
 };
 
 bool hasCourse(const Simulator& sim);
