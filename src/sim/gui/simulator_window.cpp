@@ -27,6 +27,7 @@
 #include "model/text_convert.h"
 #include "robot/link_state.h"
 #include "sim/gui/record_dialog.h"
+#include "sim/gui/sensor_plot_window.h"
 #include "sim/gui/sim_renderer.h"
 #include "sim/gui/sim_sound.h"
 #include "sim/gui/sim_textures.h"
@@ -181,6 +182,7 @@ void SimulatorWindow::buildMenus() {
     addCommand(settings, SimCommand::Slower, uiText(Str::SimSlower), speed);
     settings->addSeparator();
     addCommand(settings, SimCommand::Records, uiText(Str::SimRecords));
+    addCommand(settings, SimCommand::SensorPlot, uiText(Str::SensorPlot))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
 
     m_courseMenu = menuBar()->addMenu(uiText(Str::SimMenuCourse));
     m_courseMenu->addAction(uiText(Str::SimCourseHeading))->setEnabled(false);
@@ -224,6 +226,7 @@ void SimulatorWindow::dispatch(int id) {
     case SimCommand::Slow: setSlowMotion(*m_sim, 10); return;
     case SimCommand::Slower: setSlowMotion(*m_sim, 20); return;
     case SimCommand::Records: showRecords(); return;
+    case SimCommand::SensorPlot: showSensorPlot(); return;
     default: break;
     }
     const int course = id - SimCommand::FirstCourse;
@@ -253,6 +256,16 @@ void SimulatorWindow::showRecords() {
     dialog.setWindowModality(Qt::WindowModal);  // the studio stays usable meanwhile
     dialog.exec();
     --m_modal;
+}
+
+void SimulatorWindow::showSensorPlot() {
+    if (!m_plot) {
+        m_plot = std::make_unique<SensorPlotWindow>(*m_sim, m_program, this);
+        m_plot->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    m_plot->show();
+    m_plot->raise();
+    m_plot->activateWindow();
 }
 
 void SimulatorWindow::updateTitle() {
@@ -361,6 +374,7 @@ void SimulatorWindow::shutdown() {
     m_ticking = false;
     m_timer.stop();
     linkState().setSimulatorMemory({});
+    if (m_plot) m_plot->close();
     // Without a loaded course set there is nothing to save, and an empty file would wipe the records.
     if (m_loaded && courseCount(m_sim->courses) > 0)
         writeRecords(m_sim->courses, m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir);

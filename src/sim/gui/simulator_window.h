@@ -33,6 +33,7 @@ struct DrawList;
 struct CourseLayerCache;
 class SimSound;
 class SimView;
+class SensorPlotWindow;
 
 // Command ids of the simulator's menu and toolbar.
 namespace SimCommand {
@@ -47,6 +48,7 @@ constexpr int Records = 40113;
 constexpr int NormalSpeed = 40205;
 constexpr int Slow = 40206;
 constexpr int Slower = 40207;
+constexpr int SensorPlot = 40290;  // opens the sensor plot window
 }  // namespace SimCommand
 
 constexpr int kSimTickMs = 16;
@@ -96,6 +98,8 @@ public:
     void redraw();
     // Frames drawn so far: a stopped simulator draws none after its first.
     int framesDrawn() const { return m_framesDrawn; }
+    // The sensor plot, made the first time it is asked for; null before.
+    SensorPlotWindow* sensorPlot() const { return m_plot.get(); }
 
     // No menu to hide the toolbar: it would stay hidden for the rest of the session.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -115,6 +119,7 @@ private:
     void play();
     void chooseCourse(int course);
     void showRecords();
+    void showSensorPlot();
     void updateTitle();
     void playSounds();
     void publishMemory();
@@ -149,6 +154,7 @@ private:
     // What the palette and the memory map read through the link state while the simulator is open.
     mutable std::mutex m_memoryMutex;
     std::array<uint8_t, 32> m_published{};
+    std::unique_ptr<SensorPlotWindow> m_plot;  // after m_sim: goes first, and stops recording into it
 };
 
 // Opens the one simulator window, or raises it when it is open already.
