@@ -42,11 +42,13 @@ void recordTick(SensorTrace& trace, const Simulator& sim, const BlockProgram& pr
     s.leftSpeed = sim.robot.leftSpeed;
     s.rightSpeed = sim.robot.rightSpeed;
     std::copy_n(sim.memory.begin() + SimAddr::FirstVariable, kTraceVariableCount, s.variables.begin());
-    if (sim.interp.executed != trace.blocksSeen && sim.interp.last) {
-        s.block = int16_t(indexOf(program, sim.interp.last));
+    const ActionBlock* ran = sim.interp.executed != trace.blocksSeen ? sim.interp.last : nullptr;
+    if (ran && ran != trace.lastRun) {
+        s.block = int16_t(indexOf(program, ran));
         s.blockType = sim.interp.lastType;
     }
     trace.blocksSeen = sim.interp.executed;
+    trace.lastRun = ran;
     appendSample(trace, s);
 }
 

@@ -36,6 +36,7 @@ struct SensorTrace {
     size_t first = 0;
     uint32_t clockMs = 0;           // simulated time of the next recorded tick
     uint64_t blocksSeen = 0;        // the interpreter's executed-block count at the last recorded tick
+    const ActionBlock* lastRun = nullptr;  // the block the last recorded tick ran, null = none; never read
     uint64_t appended = 0;          // samples ever appended: tells a reader whether anything is new
 };
 
@@ -44,7 +45,8 @@ void appendSample(SensorTrace& trace, const TraceSample& sample);
 // Called once per simulator tick: a tick in which the robot moved on (running, or coasting to rest
 // after a stop; not paused, not a slow-motion or inner tick) becomes the next sample, 16 ms after
 // the last, so the time axis is the same at every speed. A tick that ran blocks is marked with
-// the one it ended on, the block the editor highlights.
+// the one it ended on, the block the editor highlights, unless that block also ended the tick
+// before: a loop that runs a continuing motion block on every tick marks the stretch once.
 void recordTick(SensorTrace& trace, const Simulator& sim, const BlockProgram& program);
 void clearTrace(SensorTrace& trace);
 

@@ -82,12 +82,29 @@ private slots:
         const std::vector<TraceSample>& shown = plot->shownSamples();
         QCOMPARE(shown.size(), size_t(300));
         QCOMPARE(shown.back().timeMs, 299u * 16);
-        // Every line passes through every sample, and every block start has its mark.
-        for (int series = 0; series < kPlotLineCount; ++series)
-            for (const TraceSample& s : shown)
-                QCOMPARE(lineAt(*plot->line(series), s.timeMs / 1000.0), valueOf(s, series));
+        // At the usual size a column of the plot holds several ticks: a line keeps only real
+        // samples, the lowest and highest of each column, and a mark per column.
+        QVERIFY(plot->line(PlotLeftWheel)->count() < 200);
+        for (const QPointF& p : plot->line(PlotLeftWheel)->points()) {
+            const TraceSample* s = nearestSample(shown, p.x() * 1000);
+            QCOMPARE(s->timeMs / 1000.0, p.x());
+            QCOMPARE(double(s->leftSpeed), p.y());
+        }
         const auto marked = std::count_if(shown.begin(), shown.end(), [](const TraceSample& s) { return s.block >= 0; });
         QVERIFY(marked > 10);
+        QVERIFY(plot->marks()->count() > 5 && plot->marks()->count() <= marked);
+
+        // Wide enough for a column to be narrower than a tick: every line passes through every
+        // sample, and every block start has its mark.
+        plot->resize(5000, 500);
+        QCoreApplication::processEvents();
+        // (The follower uses no variable: their lines stay hidden until one is not 0.)
+        for (int series = 0; series < kPlotLineCount; ++series) {
+            QCOMPARE(plot->line(series)->isVisible(), series < PlotFirstVariable);
+            if (series >= PlotFirstVariable) continue;
+            for (const TraceSample& s : shown)
+                QCOMPARE(lineAt(*plot->line(series), s.timeMs / 1000.0), valueOf(s, series));
+        }
         QCOMPARE(qsizetype(marked), plot->marks()->count());
         QVERIFY(std::any_of(shown.begin(), shown.end(), [](const TraceSample& s) { return s.sensors[0] > 100; }));
 
@@ -98,10 +115,7 @@ private slots:
         QCOMPARE(plot->shownSamples().size(), size_t(300));
         QCOMPARE(plot->line(PlotLeftSensor)->at(plot->line(PlotLeftSensor)->count() - 1).x(), 299 * 0.016);
 
-        // The pointer on a block's mark: its time, the values there and the block's own label
-        // (on a plot wide enough for a pixel to be less than a tick).
-        plot->resize(2600, 500);
-        QCoreApplication::processEvents();
+        // The pointer on a block's mark: its time, the values there and the block's own label.
         const auto it = std::find_if(shown.rbegin(), shown.rend(), [](const TraceSample& s) { return s.block >= 0; });
         const TraceSample sample = *it;
         QChart* chart = plot->chartView()->chart();

@@ -109,6 +109,15 @@ TEST(SensorTrace, BlockMarksStayOnlyWhileTheirTickIsInTheWindow) {
         EXPECT_EQ(marksOf(run.trace), row.marks) << row.ticks << " ticks";
         EXPECT_EQ(sampleAt(run.trace, sampleCount(run.trace) - 1).variables[0], 5) << row.ticks << " ticks";
     }
+
+    // Both sensors dark: the follower turns left on every tick, one stretch and one mark.
+    TracedRun follower(simtest::lineFollower(false));
+    follower.sim.courses.textures[Slot::FirstCourse].picture =
+        std::make_shared<const CoursePicture>(simtest::plainPicture(60, 60, 60));
+    follower.play();
+    follower.step(100);
+    EXPECT_EQ(marksOf(follower.trace), (std::vector<Mark>{{0, 0, B::Start}, {16, 3, B::TurnLeft}}));
+    EXPECT_EQ(sampleCount(follower.trace), 100u);
 }
 
 TEST(SensorTrace, SameTraceAtEverySpeedAndAcrossPauses) {

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScatterSeries>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QToolBar>
 #include <QToolTip>
@@ -32,8 +33,8 @@ namespace trovel {
 
 namespace {
 
-// About 12 refreshes a second: smooth enough to watch, a small fraction of the 60 ticks.
-constexpr int kRefreshMs = 80;
+// Eight refreshes a second: smooth enough to watch, a small fraction of the 60 ticks.
+constexpr int kRefreshMs = 125;
 constexpr double kWindowSeconds = kTraceWindowMs / 1000.0;
 constexpr double kMarkRow = -10;  // block marks run in a row below the values
 constexpr double kValueBottom = -20;
@@ -67,16 +68,32 @@ QColor seriesColour(int series) {
     return QColor(colours[size_t(series)]);
 }
 
-// The polyline of one series with the inner points of every flat stretch left out: it draws the
-// same line, and a variable that never changes costs two points instead of 1876.
-QList<QPointF> linePoints(const std::vector<TraceSample>& samples, int series) {
+// The polyline of one series as the screen can show it: per column of `columnMs` (anchored at 0,
+// so the columns do not shimmer while the plot scrolls) its lowest and highest sample in time
+// order, and the inner points of every flat stretch left out. A variable that never changes costs
+// two points instead of 1876, and a wheel that switches every tick no more than the plot's width.
+QList<QPointF> linePoints(const std::vector<TraceSample>& samples, int series, uint32_t columnMs) {
+    QList<QPointF> column;
+    column.reserve(qsizetype(2 * samples.size() / std::max<size_t>(1, columnMs / kTraceTickMs) + 4));
+    for (size_t i = 0; i < samples.size();) {
+        const uint32_t bucket = samples[i].timeMs / columnMs;
+        size_t low = i, high = i;
+        size_t j = i;
+        for (; j < samples.size() && samples[j].timeMs / columnMs == bucket; ++j) {
+            if (valueOf(samples[j], series) < valueOf(samples[low], series)) low = j;
+            if (valueOf(samples[j], series) > valueOf(samples[high], series)) high = j;
+        }
+        const size_t first = std::min(low, high), second = std::max(low, high);
+        column.append(QPointF(seconds(samples[first].timeMs), valueOf(samples[first], series)));
+        if (second != first) column.append(QPointF(seconds(samples[second].timeMs), valueOf(samples[second], series)));
+        i = j;
+    }
     QList<QPointF> points;
-    const size_t n = samples.size();
-    for (size_t i = 0; i < n; ++i) {
-        const double v = valueOf(samples[i], series);
-        const bool flatInside = i > 0 && i + 1 < n && valueOf(samples[i - 1], series) == v &&
-                                valueOf(samples[i + 1], series) == v;
-        if (!flatInside) points.append(QPointF(seconds(samples[i].timeMs), v));
+    points.reserve(column.size());
+    for (qsizetype i = 0; i < column.size(); ++i) {
+        const double v = column[i].y();
+        const bool flatInside = i > 0 && i + 1 < column.size() && column[i - 1].y() == v && column[i + 1].y() == v;
+        if (!flatInside) points.append(column[i]);
     }
     return points;
 }
@@ -121,6 +138,16 @@ SensorPlotWindow::SensorPlotWindow(Simulator& sim, const BlockProgram& program, 
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_readout);
     resize(720, 440);
+    // Beside the simulator when the screen has room, else as far right as it fits.
+    if (parent) {
+        QPoint at = parent->frameGeometry().topRight() + QPoint(8, 0);
+        if (const QScreen* screen = parent->screen()) {
+            const QRect room = screen->availableGeometry();
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() - frameGeometry().width())));
+            at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - frameGeometry().height())));
+        }
+        move(at);
+    }
 
     m_timer.setInterval(kRefreshMs);
     connect(&m_timer, &QTimer::timeout, this, &SensorPlotWindow::refresh);
@@ -140,7 +167,7 @@ void SensorPlotWindow::buildChart() {
     m_timeAxis->setTickType(QValueAxis::TicksDynamic);
     m_timeAxis->setTickAnchor(0);
     m_timeAxis->setTickInterval(5);
-    m_timeAxis->setRange(0, kWindowSeconds);
+    m_timeAxis->setRange(-1, kWindowSeconds);
     m_valueAxis = new QValueAxis(m_chart);
     m_valueAxis->setLabelFormat(QStringLiteral("%.0f"));
     m_valueAxis->setTickType(QValueAxis::TicksDynamic);
@@ -153,9 +180,12 @@ void SensorPlotWindow::buildChart() {
     for (int i = 0; i < kPlotLineCount; ++i) {
         auto* series = new QLineSeries(m_chart);
         series->setName(seriesName(i));
-        QPen pen(seriesColour(i));
-        pen.setWidthF(i < PlotFirstVariable ? 1.5 : 1.0);
-        if (i == PlotLeftWheel || i == PlotRightWheel) pen.setStyle(Qt::DashLine);
+        // One-pixel solid lines: wider or dashed ones cost the painter many times more per point.
+        // The wheels, which jump between stop and full speed, a little lighter than the sensors.
+        QColor colour = seriesColour(i);
+        if (i == PlotLeftWheel || i == PlotRightWheel) colour.setAlpha(150);
+        QPen pen(colour, 1);
+        pen.setCosmetic(true);
         series->setPen(pen);
         m_chart->addSeries(series);
         series->attachAxis(m_timeAxis);
@@ -192,6 +222,10 @@ void SensorPlotWindow::buildChart() {
         });
     }
 
+    // A wider or narrower plot shows the same samples in other columns, frozen or not.
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] {
+        if (columnMs() != m_drawnColumn) drawShown();
+    });
     m_view = new QChartView(m_chart, this);
     m_view->setObjectName(QStringLiteral("sensorPlotView"));
     m_view->setMinimumSize(360, 220);
@@ -204,7 +238,9 @@ void SensorPlotWindow::updateVisibility() {
     for (int i = 0; i < kPlotLineCount; ++i) {
         const bool inUse = i < PlotFirstVariable || m_variableUsed[size_t(i - PlotFirstVariable)];
         QLineSeries* series = m_lines[size_t(i)];
-        series->setVisible(inUse && !m_hidden[size_t(i)]);
+        const bool show = inUse && !m_hidden[size_t(i)];
+        if (show && !series->isVisible()) series->replace(linePoints(m_shown, i, columnMs()));
+        series->setVisible(show);
         // A line switched off keeps its legend entry, greyed, so it can be switched on again.
         const QList<QLegendMarker*> markers = m_chart->legend()->markers(series);
         for (QLegendMarker* marker : markers) {
@@ -224,21 +260,40 @@ void SensorPlotWindow::pull() {
     if (m_trace.appended == m_shownVersion) return;
     m_shownVersion = m_trace.appended;
     m_shown = traceWindow(m_trace);
-
     bool newVariable = false;
     for (const TraceSample& s : m_shown)
         for (int v = 0; v < kTraceVariableCount; ++v)
             if (s.variables[size_t(v)] != 0 && !m_variableUsed[size_t(v)]) newVariable = m_variableUsed[size_t(v)] = true;
-    for (int i = 0; i < kPlotLineCount; ++i) m_lines[size_t(i)]->replace(linePoints(m_shown, i));
-    QList<QPointF> marks;
-    for (const TraceSample& s : m_shown)
-        if (s.block >= 0) marks.append(QPointF(seconds(s.timeMs), kMarkRow));
-    m_marks->replace(marks);
+    drawShown();
     if (newVariable) updateVisibility();
+}
 
+void SensorPlotWindow::drawShown() {
+    const uint32_t column = columnMs();
+    m_drawnColumn = column;
+    // A line switched off keeps its old points until it is switched on again.
+    for (int i = 0; i < kPlotLineCount; ++i)
+        if (m_lines[size_t(i)]->isVisible()) m_lines[size_t(i)]->replace(linePoints(m_shown, i, column));
+    // One mark per column, the first block that started in it.
+    QList<QPointF> marks;
+    uint32_t markedColumn = UINT32_MAX;
+    for (const TraceSample& s : m_shown) {
+        if (s.block < 0 || s.timeMs / column == markedColumn) continue;
+        markedColumn = s.timeMs / column;
+        marks.append(QPointF(seconds(s.timeMs), kMarkRow));
+    }
+    m_marks->replace(marks);
+    // The axis moves on in whole seconds, a second of room ahead: its labels and grid are laid
+    // out again once a second instead of on every refresh, the dearest part of a refresh.
     const double newest = m_shown.empty() ? 0 : seconds(m_shown.back().timeMs);
-    const double from = std::max(0.0, newest - kWindowSeconds);
-    m_timeAxis->setRange(from, from + kWindowSeconds);
+    const double to = std::max(kWindowSeconds, std::floor(newest) + 1);
+    if (m_timeAxis->max() != to) m_timeAxis->setRange(to - kWindowSeconds - 1, to);
+}
+
+uint32_t SensorPlotWindow::columnMs() const {
+    // Three pixels wide, never less than a tick.
+    const double width = std::max(1.0, m_chart->plotArea().width());
+    return std::max(kTraceTickMs, uint32_t(3 * kTraceWindowMs / width));
 }
 
 bool SensorPlotWindow::frozen() const { return m_freeze->isChecked(); }

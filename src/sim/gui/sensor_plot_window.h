@@ -42,7 +42,7 @@ public:
     ~SensorPlotWindow() override;
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
-    // Brings what the trace holds now into the chart; the window's timer calls it about 12 times
+    // Brings what the trace holds now into the chart; the window's timer calls it eight times
     // a second while it is shown and not frozen.
     void refresh();
     void setFrozen(bool frozen);
@@ -72,6 +72,8 @@ protected:
 private:
     void buildChart();
     void pull();
+    void drawShown();
+    uint32_t columnMs() const;
     void updateVisibility();
     void exportTo(bool picture);
     bool writeFile(const QString& path, const std::string& bytes);
@@ -82,6 +84,7 @@ private:
     SensorTrace m_trace;
     std::vector<TraceSample> m_shown;   // what the chart holds now, oldest first
     uint64_t m_shownVersion = ~uint64_t(0);
+    uint32_t m_drawnColumn = 0;         // column width the lines were thinned for, ms
     std::array<bool, kPlotLineCount> m_hidden{};        // switched off in the legend
     std::array<bool, kTraceVariableCount> m_variableUsed{};  // a variable shows once it is not 0
     QChart* m_chart = nullptr;
@@ -95,7 +98,7 @@ private:
     QAction* m_freeze = nullptr;
     QAction* m_csv = nullptr;
     QAction* m_png = nullptr;
-    QTimer m_timer;
+    QTimer m_timer{this};
     FileChooser m_chooseFile;
     QString m_lastFolder;
 };

@@ -259,10 +259,7 @@ void SimulatorWindow::showRecords() {
 }
 
 void SimulatorWindow::showSensorPlot() {
-    if (!m_plot) {
-        m_plot = std::make_unique<SensorPlotWindow>(*m_sim, m_program, this);
-        m_plot->move(frameGeometry().topRight() + QPoint(8, 0));
-    }
+    if (!m_plot) m_plot = std::make_unique<SensorPlotWindow>(*m_sim, m_program, this);
     m_plot->show();
     m_plot->raise();
     m_plot->activateWindow();
