@@ -96,7 +96,7 @@ private slots:
 
         // Wide enough for a column to be narrower than a tick: every line passes through every
         // sample, and every block start has its mark.
-        plot->resize(5000, 500);
+        plot->resize(8000, 500);
         QCoreApplication::processEvents();
         // (The follower uses no variable: their lines stay hidden until one is not 0.)
         for (int series = 0; series < kPlotLineCount; ++series) {
