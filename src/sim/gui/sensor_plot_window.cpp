@@ -136,6 +136,7 @@ SensorPlotWindow::SensorPlotWindow(Simulator& sim, const BlockProgram& program, 
     m_readout->setObjectName(QStringLiteral("plotReadout"));
     m_readout->setContentsMargins(6, 0, 6, 0);
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_readout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // a long readout never widens the window
     layout->addWidget(m_readout);
     resize(720, 440);
     // Beside the simulator when the screen has room, else as far right as it fits.
