@@ -156,6 +156,7 @@ SensorPlotWindow::SensorPlotWindow(Simulator& sim, const BlockProgram& program, 
 
 SensorPlotWindow::~SensorPlotWindow() {
     if (m_sim.trace == &m_trace) m_sim.trace = nullptr;
+    delete m_view;  // with the chart, before the samples its signals read go
 }
 
 void SensorPlotWindow::buildChart() {
