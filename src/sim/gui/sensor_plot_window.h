@@ -42,7 +42,7 @@ public:
     ~SensorPlotWindow() override;
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
-    // Brings what the trace holds now into the chart; the window's timer calls it eight times
+    // Brings what the trace holds now into the chart; the window's timer calls it about seven times
     // a second while it is shown and not frozen.
     void refresh();
     void setFrozen(bool frozen);
