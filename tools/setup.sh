@@ -7,6 +7,8 @@ packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libhidapi-dev libgl-dev xvfb xauth fonts-ipafont-gothic)
 # What the studio uses at run time: the simulator's sounds, Qt's own texts in Japanese.
 packages+=(qt6-multimedia-dev qt6-translations-l10n)
+# The simulator's sensor plot; Qt Charts' CMake package needs the OpenGL one, which Debian does not pull in.
+packages+=(qt6-charts-dev libqt6opengl6-dev)
 # make package and its checks: dpkg-shlibdeps and dpkg-deb, the desktop entry and AppStream
 # validators, the MIME database and gio to see how a file manager names a program file.
 packages+=(dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin)

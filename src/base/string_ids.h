@@ -258,6 +258,24 @@ constexpr uint16_t SimHeldAfterBlock = 1515;
 constexpr uint16_t SimPausedShown = 1516;
 constexpr uint16_t ChartBreakpoint = 1517;
 constexpr uint16_t SimMenuView = 1518;
+// Sensor plot of the simulator.
+constexpr uint16_t SensorPlot = 1600;
+constexpr uint16_t PlotFreeze = 1601;
+constexpr uint16_t PlotSaveCsv = 1602;
+constexpr uint16_t PlotSavePng = 1603;
+constexpr uint16_t PlotLeftSensor = 1604;
+constexpr uint16_t PlotRightSensor = 1605;
+constexpr uint16_t PlotSensor3 = 1606;
+constexpr uint16_t PlotSensor4 = 1607;
+constexpr uint16_t PlotLeftWheel = 1608;
+constexpr uint16_t PlotRightWheel = 1609;
+constexpr uint16_t PlotVariable = 1610;
+constexpr uint16_t PlotBlockStarts = 1611;
+constexpr uint16_t PlotTimeAxis = 1612;
+constexpr uint16_t PlotReadoutTime = 1613;
+constexpr uint16_t PlotBlockTip = 1614;
+constexpr uint16_t PlotSaveFailed = 1615;
+constexpr uint16_t PlotHint = 1616;
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 

@@ -197,6 +197,7 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
         interp.holdReason = HoldReason::None;
         Execution e = execute(block, memory, interp.random);
         interp.last = &block;
+        ++interp.executed;
         interp.lastType = block.type;
         interp.lastParam = block.param;
         if ((!e.chain || slowMotion) && highlight) highlight(block);

@@ -33,6 +33,7 @@ struct BlockInterpreter {
     const ActionBlock* held = nullptr;      // paused at its breakpoint before this block; it runs when the run goes on
     HoldReason holdReason = HoldReason::None;  // why the run last paused itself
     bool stopAtNextBlock = false;           // 1ブロック: pause right after the next block starts
+    uint64_t executed = 0;                  // blocks executed since the simulator opened
 };
 
 // Called with every block that ends a tick, or every executed block in slow motion.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "sim/sim_world.h"
+#include "sim/sensor_trace.h"
 
 namespace trovel {
 
@@ -232,6 +233,7 @@ void stepSimulation(Simulator& sim, const BlockProgram& program) {
     updateCamera(sim.camera, sim.robot.x, sim.robot.y);
     sim.clockMs += kTickMs;
     ++sim.ticks;
+    if (sim.trace) recordTick(*sim.trace, sim, program);
 }
 
 bool stepOneTick(Simulator& sim, const BlockProgram& program) {

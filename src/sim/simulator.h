@@ -20,6 +20,8 @@
 
 namespace trovel {
 
+struct SensorTrace;
+
 constexpr uint8_t kDefaultSimGain = 152;
 
 struct Simulator {
@@ -52,6 +54,7 @@ struct Simulator {
     std::vector<LapGhost> ghosts;  // per course; lapMs 0 = none
     std::vector<GhostPose> lapPoses;  // this timed run's pose at lap time 0, 16, 32 ... ms
     bool showGhost = true;         // the frame draws the ghost of the course's best lap
+    SensorTrace* trace = nullptr;  // when set, every tick is offered to it (the sensor plot's)
 };
 
 bool hasCourse(const Simulator& sim);

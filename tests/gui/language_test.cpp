@@ -144,6 +144,7 @@ class LanguageTest : public QObject {
         SimulatorWindow* sim = window->simulatorWindow();
         if (!sim) return texts << "no simulator window";
         sim->setTicking(false);
+        sim->actionById(SimCommand::SensorPlot)->trigger();  // a window of its own inside the simulator's
         texts << visibleTexts(sim);
         CourseSet courses = sim->simulator().courses;
         {

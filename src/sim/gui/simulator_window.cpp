@@ -34,6 +34,7 @@
 #include "model/repeat_check.h"
 #include "model/text_convert.h"
 #include "sim/gui/record_dialog.h"
+#include "sim/gui/sensor_plot_window.h"
 #include "sim/gui/sim_renderer.h"
 #include "sim/gui/sim_sound.h"
 #include "sim/gui/sim_textures.h"
@@ -202,6 +203,7 @@ void SimulatorWindow::buildMenus() {
     actionById(SimCommand::NormalSpeed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     settings->addSeparator();
     addCommand(settings, SimCommand::Records, uiText(Str::SimRecords));
+    addCommand(settings, SimCommand::SensorPlot, uiText(Str::SensorPlot))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
 
     m_courseMenu = menuBar()->addMenu(uiText(Str::SimMenuCourse));
     m_courseMenu->addAction(uiText(Str::SimCourseHeading))->setEnabled(false);
@@ -284,6 +286,7 @@ void SimulatorWindow::dispatch(int id) {
     case SimCommand::ShowPath: m_sim->showPath = actionById(id)->isChecked(); redrawIfChanged(); return;
     case SimCommand::ShowGhost: m_sim->showGhost = actionById(id)->isChecked(); redrawIfChanged(); return;
     case SimCommand::Records: showRecords(); return;
+    case SimCommand::SensorPlot: showSensorPlot(); return;
     default: break;
     }
     const int course = id - SimCommand::FirstCourse;
@@ -313,6 +316,13 @@ void SimulatorWindow::showRecords() {
     dialog.setWindowModality(Qt::WindowModal);  // the studio stays usable meanwhile
     dialog.exec();
     --m_modal;
+}
+
+void SimulatorWindow::showSensorPlot() {
+    if (!m_plot) m_plot = std::make_unique<SensorPlotWindow>(*m_sim, m_program, this);
+    m_plot->show();
+    m_plot->raise();
+    m_plot->activateWindow();
 }
 
 void SimulatorWindow::updateTitle() {
@@ -497,6 +507,7 @@ void SimulatorWindow::shutdown() {
     m_shutDown = true;
     m_ticking = false;
     m_timer.stop();
+    if (m_plot) m_plot->close();
     // Without a loaded course set there is nothing to save, and an empty file would wipe the records.
     if (m_loaded && courseCount(m_sim->courses) > 0) {
         const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;

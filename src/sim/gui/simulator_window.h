@@ -39,6 +39,7 @@ enum class SimSpeed : uint8_t;
 struct CourseLayerCache;
 class SimSound;
 class SimView;
+class SensorPlotWindow;
 
 // Command ids of the simulator's menu and toolbar.
 namespace SimCommand {
@@ -61,6 +62,7 @@ constexpr int StepTick = 40212;     // 1ステップ
 constexpr int StepBlock = 40213;    // 1ブロック
 constexpr int ShowPath = 40214;
 constexpr int ShowGhost = 40215;
+constexpr int SensorPlot = 40290;  // opens the sensor plot window
 }  // namespace SimCommand
 
 constexpr int kSimTickMs = 16;
@@ -124,6 +126,8 @@ public:
     // The texts of the status bar: why the run is paused, and the speed.
     QString statusText() const;
     QString speedText() const;
+    // The sensor plot, made the first time it is asked for; null before.
+    SensorPlotWindow* sensorPlot() const { return m_plot.get(); }
 
     // No menu to hide the toolbar: it would stay hidden for the rest of the session.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -154,6 +158,7 @@ private:
     void updateStatus();
     void chooseCourse(int course);
     void showRecords();
+    void showSensorPlot();
     void updateTitle();
     void playSounds();
     void publishMemory();
@@ -197,6 +202,7 @@ private:
     // What the palette and the memory map read through the link state while the simulator is open.
     mutable std::mutex m_memoryMutex;
     MemoryImage m_published{};
+        std::unique_ptr<SensorPlotWindow> m_plot;  // after m_sim: goes first, and stops recording into it
 };
 
 }  // namespace trovel
