@@ -54,13 +54,13 @@ void BM_FastestFrame(benchmark::State& state) {
         state.SkipWithError("no line follower or no such course");
         return;
     }
-    setUpRun(sim, program, RunOptions{.course = course});
+    prepareRun(sim, program, RunOptions{.course = course});
     sim.showPath = true;
     uint64_t ticks = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         do {
-            if (sim.state != SimState::Running) setUpRun(sim, program, RunOptions{.course = course});
+            if (sim.state != SimState::Running) prepareRun(sim, program, RunOptions{.course = course});
             ticks += uint64_t(runTicks(sim, program, ticksPerFrame(SimSpeed::Fastest)));
         } while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(kFastestBudgetMs));
         benchmark::DoNotOptimize(buildFrame(sim).items.data());

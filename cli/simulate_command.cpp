@@ -90,7 +90,6 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     }
     const std::filesystem::path appDir = parsed.appDir.value_or(defaultAppDir);
     Simulator sim;
-    sim.drawEnabled = false;
     CourseLoadResult courses = loadCourseConfig(sim.courses, appDir);
     for (const CourseMessage& m : courses.messages) err << toUtf8(courseMessageText(m)) << "\n";
     if (!courses.loaded) return kExitBadInput;

@@ -9,6 +9,11 @@ bool openSimulator(Simulator& sim, const RunOptions& options) {
     Simulator fresh;
     fresh.courses = std::move(sim.courses);
     fresh.highlight = std::move(sim.highlight);
+    // What belongs to the courses and to the viewer, not to a run: the best laps' ghosts, what is shown.
+    fresh.ghosts = std::move(sim.ghosts);
+    fresh.showPath = sim.showPath;
+    fresh.showGhost = sim.showGhost;
+    fresh.trace = sim.trace;
     sim = std::move(fresh);
 
     sim.gains = options.gains.value_or(std::array<uint8_t, 2>{kDefaultSimGain, kDefaultSimGain});

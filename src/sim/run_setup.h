@@ -19,7 +19,7 @@ struct RunOptions {
     SimNoise noise{};                               // default off: the studio's exact run
 };
 
-// The simulator opened: `sim` becomes a fresh record (its courses, drawing choice and highlight kept)
+// The simulator opened: `sim` becomes a fresh record (its courses, ghosts, view choices and highlight kept)
 // with the seed, gains and motor imbalance applied, on options.course. False when that course is not
 // loaded (the simulator is then open on course 0, or on none).
 bool openSimulator(Simulator& sim, const RunOptions& options);

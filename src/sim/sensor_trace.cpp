@@ -38,10 +38,10 @@ void recordTick(SensorTrace& trace, const Simulator& sim, const BlockProgram& pr
     TraceSample s;
     s.timeMs = trace.clockMs;
     trace.clockMs += kTraceTickMs;
-    std::copy_n(sim.memory.begin() + SimAddr::LeftSensor, kTraceSensorCount, s.sensors.begin());
+    std::copy_n(sim.memory.begin() + MemoryMap::LeftSensor, kTraceSensorCount, s.sensors.begin());
     s.leftSpeed = sim.robot.leftSpeed;
     s.rightSpeed = sim.robot.rightSpeed;
-    std::copy_n(sim.memory.begin() + SimAddr::FirstVariable, kTraceVariableCount, s.variables.begin());
+    std::copy_n(sim.memory.begin() + MemoryMap::FirstVariable, kTraceVariableCount, s.variables.begin());
     const ActionBlock* ran = sim.interp.executed != trace.blocksSeen ? sim.interp.last : nullptr;
     if (ran && ran != trace.lastRun) {
         s.block = int16_t(indexOf(program, ran));

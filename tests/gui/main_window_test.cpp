@@ -259,20 +259,20 @@ private slots:
         ticks(2);
         QCOMPARE(feed.source(), SensorSource::Simulator);
         MemoryBytes memory = feed.memory();
-        QVERIFY(memory[SimAddr::LeftSensor] != 0);  // the floor was sampled
-        QCOMPARE(memory[SimAddr::LeftSensor], w->simulator().memory[SimAddr::LeftSensor]);
-        QCOMPARE(int(memory[SimAddr::LeftMotor]), 0);
+        QVERIFY(memory[MemoryMap::LeftSensor] != 0);  // the floor was sampled
+        QCOMPARE(memory[MemoryMap::LeftSensor], w->simulator().memory[MemoryMap::LeftSensor]);
+        QCOMPARE(int(memory[MemoryMap::LeftWheel]), 0);
 
         press(SimCommand::Play);
         ticks(3);
         QCOMPARE(feed.source(), SensorSource::Simulator);
         memory = feed.memory();
-        QCOMPARE(memory[SimAddr::RightSensor], w->simulator().memory[SimAddr::RightSensor]);
-        QCOMPARE(int(memory[SimAddr::LeftMotor]), 240);
+        QCOMPARE(memory[MemoryMap::RightSensor], w->simulator().memory[MemoryMap::RightSensor]);
+        QCOMPARE(int(memory[MemoryMap::LeftWheel]), 240);
         press(SimCommand::Stop);
         ticks(1);
         QCOMPARE(feed.source(), SensorSource::Simulator);
-        QCOMPARE(int(feed.memory()[SimAddr::LeftMotor]), 0);
+        QCOMPARE(int(feed.memory()[MemoryMap::LeftWheel]), 0);
 
         // A connected robot comes first.
         optionFlags().set(Option::Connected);

@@ -135,8 +135,8 @@ private slots:
         // Into a new target every frame, and into one target reused as the window does.
         CourseLayerCache cache, reusedCache;
         QImage reused = makeBackBuffer(ratio);
-        QCOMPARE(reused.size(), (QSizeF(kBackBufferWidth, kBackBufferHeight) * ratio).toSize());
-        QCOMPARE(reused.deviceIndependentSize(), QSizeF(kBackBufferWidth, kBackBufferHeight));
+        QCOMPARE(reused.size(), (QSizeF(kScreenWidth, kScreenHeight) * ratio).toSize());
+        QCOMPARE(reused.deviceIndependentSize(), QSizeF(kScreenWidth, kScreenHeight));
         for (size_t i = 0; i < std::size(steps); ++i) {
             QImage kept = makeBackBuffer(ratio);
             renderDrawList(kept, steps[i].list, steps[i].camera, textures, cache);

@@ -92,7 +92,7 @@ class SimulatorWindowTest : public QObject {
         SimulatorHooks hooks;
         hooks.setCurrentBlock = [this](ActionBlock* b) { m_highlighted.push_back(b); };
         hooks.redrawChart = [this] { ++m_chartRedraws; };
-        if (m_gains) hooks.gains = [this] { return *m_gains; };
+        hooks.gains = m_gains;
         auto window = std::make_unique<SimulatorWindow>(m_program, m_flags, fsPath(appDir), hooks);
         window->setTicking(false);  // the test steps time itself
         return window;

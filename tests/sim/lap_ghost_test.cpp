@@ -23,7 +23,7 @@ CourseSet twoCourses() {
 }
 
 TEST(LapGhostFile, SurvivesSaveAndLoadPerCourse) {
-    const auto dir = simtest::scratchDir("ghost_round_trip");
+    const auto dir = test::scratchDir("sim", "ghost_round_trip");
     CourseSet set = twoCourses();
     set.courses[0].bestMs = 1600;
     set.courses[1].bestMs = 4800;
@@ -84,7 +84,7 @@ TEST(LapGhostFile, DamagedForeignOrOutdatedFilesAreIgnored) {
     for (const Row& row : rows) EXPECT_FALSE(parseGhost(row.bytes, row.course, row.bestMs).has_value()) << row.what;
 
     // On disk the same: a truncated file gives no ghost and no complaint, and the next record replaces it.
-    const auto dir = simtest::scratchDir("ghost_damaged");
+    const auto dir = test::scratchDir("sim", "ghost_damaged");
     CourseSet set = twoCourses();
     set.courses[0].bestMs = 1600;
     simtest::writeBytes(dir / "ghost_0.dat", truncated);

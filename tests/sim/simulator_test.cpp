@@ -366,7 +366,7 @@ TEST(Speeds, ATickIsTheSameTickAtEverySpeed) {
     const BlockProgram follower = simtest::lineFollower(false);
     Simulator one;
     ASSERT_TRUE(loadCourseConfig(one.courses, TROVEL_APP_DIR).loaded);
-    ASSERT_EQ(setUpRun(one, follower, {.course = 1}), PlayOutcome::Started);
+    ASSERT_EQ(prepareRun(one, follower, {.course = 1}), PlayOutcome::Started);
     Simulator reference = one;
     constexpr int kTicks = 777;  // not a multiple of any batch
     for (int i = 0; i < kTicks; ++i) stepSimulation(reference, follower);
@@ -476,11 +476,11 @@ TEST(Stepping, BreakpointStopsBeforeTheBlockRunsAlsoInsideAChain) {
         EXPECT_EQ(b.sim.interp.holdReason, HoldReason::Breakpoint);
         ASSERT_FALSE(shown.empty());
         EXPECT_EQ(shown.back(), target);
-        EXPECT_EQ(b.sim.memory[SimAddr::FirstVariable], row.variable);
-        const uint8_t leftMotor = b.sim.memory[SimAddr::LeftMotor];
+        EXPECT_EQ(b.sim.memory[MemoryMap::FirstVariable], row.variable);
+        const uint8_t leftMotor = b.sim.memory[MemoryMap::LeftWheel];
         b.step(5);  // held: nothing runs
         EXPECT_EQ(b.sim.interp.current, target);
-        EXPECT_EQ(b.sim.memory[SimAddr::LeftMotor], leftMotor);
+        EXPECT_EQ(b.sim.memory[MemoryMap::LeftWheel], leftMotor);
         // Going on runs the held block once, without stopping at it again.
         pauseCommand(b.sim);
         b.step();

@@ -466,7 +466,7 @@ void SimulatorWindow::publishMemory() {
     m_published = m_sim->monitor;
 }
 
-std::array<uint8_t, 32> SimulatorWindow::publishedMemory() const {
+MemoryImage SimulatorWindow::publishedMemory() const {
     std::lock_guard lock(m_memoryMutex);
     return m_published;
 }

@@ -95,7 +95,7 @@ public:
     // New motor gains [left, right] 0..255, used from the next tick.
     void setGains(std::array<uint8_t, 2> gains);
     // The memory as of the last tick or command, for the palette and the memory map.
-    std::array<uint8_t, 32> publishedMemory() const;
+    MemoryImage publishedMemory() const;
     // Questions go to `asker` instead of a message box (tests answer in the user's place).
     void setAsker(Asker asker) { m_asker = std::move(asker); }
 
