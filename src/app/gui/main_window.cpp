@@ -68,9 +68,9 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     m_program.currentBlock = head(m_program);
     setTitle();
 
-    move(30, 20);
     // The client area (toolbar and panes) is 800 x 600; only the menu bar lies outside it.
-    resize(800, 600 + menuBar()->sizeHint().height());
+    resize(fitOnScreen(this, {800, 600}, menuBar()->sizeHint().height()));
+    placeOnScreen(this, {30, 20});
 }
 
 MainWindow::~MainWindow() {

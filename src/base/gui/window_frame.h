@@ -3,6 +3,8 @@
 // without minimise and maximise buttons.
 
 #include <QIcon>
+#include <QPoint>
+#include <QSize>
 
 class QWidget;
 
@@ -13,5 +15,12 @@ QIcon applicationIcon();
 
 // A modal dialog's frame: title and, unless `closeBox` is false, a close button; nothing else.
 void setDialogFrame(QWidget* dialog, bool closeBox = true);
+
+// A window's first size: `content` plus `chrome` (menus, tool and status bars) below it. On a scaled
+// screen the content is scaled down evenly (never up) until the window fits with room for its frame.
+QSize fitOnScreen(const QWidget* window, QSize content, int chrome = 0);
+
+// Moves `window` to `wanted`, or as near to it as keeps the whole window on its screen.
+void placeOnScreen(QWidget* window, QPoint wanted);
 
 }  // namespace trovel

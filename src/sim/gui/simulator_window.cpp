@@ -117,8 +117,8 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     statusBar()->setSizeGripEnabled(false);
     const int chrome = menuBar()->sizeHint().height() + m_toolBar->sizeHint().height() +
                        statusBar()->sizeHint().height();
-    resize(kInitialViewWidth, kInitialViewHeight + chrome);
-    move(500, 260);
+    resize(fitOnScreen(this, {kInitialViewWidth, kInitialViewHeight}, chrome));
+    placeOnScreen(this, {500, 260});
     m_options.set(Option::SimulatorOpen);
 
     loadCourses();
