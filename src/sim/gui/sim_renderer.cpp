@@ -25,7 +25,15 @@ void drawUntextured(QPainter& p, const std::array<QPointF, 4>& screen, uint32_t 
     p.drawPolygon(QPolygonF({screen[0], screen[1], screen[2], screen[3]}));
 }
 
-void drawTextured(QPainter& p, const DrawItem& item, const std::array<QPointF, 4>& screen, const QImage& image) {
+// Enough for the digits, labels and a whole cycle of the robot's pulse, in a few megabytes.
+constexpr size_t kTintedKept = 160;
+constexpr qsizetype kTintedBytes = 8 << 20;
+
+const QImage& tintedPiece(std::vector<CourseLayerCache::Tinted>& kept, const QImage& image, const QRect& piece,
+                          uint32_t colour);
+
+void drawTextured(QPainter& p, const DrawItem& item, const std::array<QPointF, 4>& screen, const QImage& image,
+                  std::vector<CourseLayerCache::Tinted>& tints) {
     std::array<QPointF, 4> tex;
     for (size_t i = 0; i < 4; ++i)
         tex[i] = {item.vertices[i].u * image.width(), item.vertices[i].v * image.height()};
@@ -48,8 +56,26 @@ void drawTextured(QPainter& p, const DrawItem& item, const std::array<QPointF, 4
     }
     const QRect aligned = source.toAlignedRect().intersected(image.rect());
     // Without blending the colour's alpha plays no part.
-    const QImage tinted = modulate(image.copy(aligned), item.blend ? colour : colour | 0xFF000000u);
+    const QImage& tinted = tintedPiece(tints, image, aligned, item.blend ? colour : colour | 0xFF000000u);
     p.drawImage(source, tinted, source.translated(-aligned.topLeft()));
+}
+
+const QImage& tintedPiece(std::vector<CourseLayerCache::Tinted>& kept, const QImage& image, const QRect& piece,
+                          uint32_t colour) {
+    const qint64 key = image.cacheKey();
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->texture != key || it->piece != piece || it->colour != colour) continue;
+        std::rotate(it, it + 1, kept.end());
+        return kept.back().image;
+    }
+    kept.push_back({key, piece, colour, modulate(image.copy(piece), colour)});
+    qsizetype bytes = 0;
+    for (const auto& t : kept) bytes += t.image.sizeInBytes();
+    size_t drop = 0;
+    while (kept.size() - drop > 1 && (kept.size() - drop > kTintedKept || bytes > kTintedBytes))
+        bytes -= kept[drop++].image.sizeInBytes();
+    kept.erase(kept.begin(), kept.begin() + qsizetype(drop));
+    return kept.back().image;
 }
 
 }  // namespace
@@ -243,7 +269,7 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
         }
         const QImage& image = item.blend ? textures.keyed(item.texture) : textures.opaque(item.texture);
         // An image that failed to load leaves its quads out rather than painting blank boxes.
-        if (!image.isNull()) drawTextured(p, item, screen, image);
+        if (!image.isNull()) drawTextured(p, item, screen, image, cache.tinted);
     }
     if (!kept && courseEnd == list.items.end()) keepCourseLayer();
     if (p.isActive()) p.end();

@@ -45,6 +45,15 @@ struct CourseLayerCache {
     std::vector<QRect> overlay;   // where the last frame drew over the course layer
     qint64 frameKey = 0;          // cacheKey() of the target right after the last frame
     std::vector<DrawLine> lines;  // the lines drawn into the picture over the course layer
+    // Tinted texture pieces, most recently used last: the time digits, labels and the robot's pulse
+    // come back frame after frame in the same few colours, and tinting is a pass over every pixel.
+    struct Tinted {
+        qint64 texture = 0;  // cacheKey() of the texture
+        QRect piece;
+        uint32_t colour = 0;
+        QImage image;
+    };
+    std::vector<Tinted> tinted;
 };
 // The back-buffer area where two draw lists under one camera differ: the bounds of every item
 // that changed, in both its old and new place. Empty when they are the same.
