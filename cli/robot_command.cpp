@@ -194,17 +194,9 @@ void sendBack(HidLink& link) {
 
 }  // namespace
 
-int robotCommand(const std::vector<std::string>& args, const std::filesystem::path& appDir) {
-    Options o;
-    std::string problem;
-    if (!parse(args, o, problem)) return answer(o.command, "failed", problem, kExitBadInput);
-    RobotUsbId usb;
-    if (!chooseRobotUsbId(o.robotUsb, appDir, usb))
-        return answer(o.command, "failed", "--robot-usb takes VID:PID in hexadecimal", kExitBadInput);
-
-    // Everything the robot is to receive is read and checked before it is contacted.
-    SequenceImage image;
-    HexLoadResult hex;
+// Everything the robot is to receive, read and checked before it is contacted. An exit code when
+// it cannot be sent, else nothing.
+std::optional<int> loadPayload(const Options& o, SequenceImage& image, HexLoadResult& hex) {
     if (o.command == "write") {
         BlockProgram program;
         if (loadProgram(program, o.file).status != LoadStatus::Loaded)
@@ -221,6 +213,59 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
             return answer(o.command, "failed", o.file + ": not a usable HEX file" + where, kExitBadInput);
         }
     }
+    return std::nullopt;
+}
+
+// The transfer itself, once the robot was found in the mode it needs; the exit code.
+int transfer(const Options& o, const TransferContext& ctx, const SequenceImage& image, const HexLoadResult& hex,
+             const MotorSpeeds& speeds) {
+    if (o.command == "write") {
+        const DownloadResult r = DownloadProgram(ctx, image, speeds);
+        std::string message = r.status == TransferStatus::Done ? std::to_string(image.length) + " bytes written and verified"
+                                                               : failureText(r.failure);
+        if (r.status != TransferStatus::Done && r.erased) message += "; the robot's program is erased or incomplete";
+        return answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
+    }
+    if (o.command == "read") {
+        const UploadResult r = UploadProgram(ctx);
+        if (r.status != TransferStatus::Done) {
+            return answer(o.command, statusFor(r.status, r.failure), failureText(r.failure), exitFor(r.status, r.failure));
+        }
+        BlockProgram program;
+        DecodeSequence(program, r.sequence.data(), r.sequence.size());
+        return saveProgram(program, o.file)
+                   ? answer(o.command, "ok", std::to_string(r.sequence.size()) + " bytes read", kExitOk)
+                   : answer(o.command, "failed", o.file + ": cannot write the program", kExitBadInput);
+    }
+    if (o.command == "firmware") {
+        const FirmwareResult r = FirmwareUpdate(ctx, hex.image, speeds, [] { return false; });
+        std::string message = r.status == TransferStatus::Done ? "firmware written and verified" : failureText(r.failure);
+        if (r.incomplete) message += "; the firmware is incomplete and the robot waits in its boot loader";
+        return answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
+    }
+    const FirmwareCheck r = VerifyFirmware(ctx, hex.image);
+    std::string message = "the robot's firmware matches the file";
+    if (r.failure == TransferFailure::Verify) {
+        std::ostringstream at;
+        at << "the robot's firmware differs from the file at 0x" << std::hex << std::uppercase << r.firstDifference;
+        message = at.str();
+    } else if (r.status != TransferStatus::Done) {
+        message = failureText(r.failure);
+    }
+    return answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
+}
+
+int robotCommand(const std::vector<std::string>& args, const std::filesystem::path& appDir) {
+    Options o;
+    std::string problem;
+    if (!parse(args, o, problem)) return answer(o.command, "failed", problem, kExitBadInput);
+    RobotUsbId usb;
+    if (!chooseRobotUsbId(o.robotUsb, appDir, usb))
+        return answer(o.command, "failed", "--robot-usb takes VID:PID in hexadecimal", kExitBadInput);
+
+    SequenceImage image;
+    HexLoadResult hex;
+    if (const std::optional<int> refused = loadPayload(o, image, hex)) return *refused;
 
     // The robot: on USB, or emulated with its state in a file.
     LinkTiming timing;
@@ -293,40 +338,7 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
                                                     : MotorSpeeds{60, 60};
             const TransferContext ctx{link, nullptr, terminalProgress()};
             link.findRobot();
-            if (o.command == "write") {
-                const DownloadResult r = DownloadProgram(ctx, image, speeds);
-                std::string message = r.status == TransferStatus::Done ? std::to_string(image.length) + " bytes written and verified"
-                                                                       : failureText(r.failure);
-                if (r.status != TransferStatus::Done && r.erased) message += "; the robot's program is erased or incomplete";
-                code = answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
-            } else if (o.command == "read") {
-                const UploadResult r = UploadProgram(ctx);
-                if (r.status != TransferStatus::Done) {
-                    code = answer(o.command, statusFor(r.status, r.failure), failureText(r.failure), exitFor(r.status, r.failure));
-                } else {
-                    BlockProgram program;
-                    DecodeSequence(program, r.sequence.data(), r.sequence.size());
-                    code = saveProgram(program, o.file)
-                               ? answer(o.command, "ok", std::to_string(r.sequence.size()) + " bytes read", kExitOk)
-                               : answer(o.command, "failed", o.file + ": cannot write the program", kExitBadInput);
-                }
-            } else if (o.command == "firmware") {
-                const FirmwareResult r = FirmwareUpdate(ctx, hex.image, speeds, [] { return false; });
-                std::string message = r.status == TransferStatus::Done ? "firmware written and verified" : failureText(r.failure);
-                if (r.incomplete) message += "; the firmware is incomplete and the robot waits in its boot loader";
-                code = answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
-            } else {
-                const FirmwareCheck r = VerifyFirmware(ctx, hex.image);
-                std::string message = "the robot's firmware matches the file";
-                if (r.failure == TransferFailure::Verify) {
-                    std::ostringstream at;
-                    at << "the robot's firmware differs from the file at 0x" << std::hex << std::uppercase << r.firstDifference;
-                    message = at.str();
-                } else if (r.status != TransferStatus::Done) {
-                    message = failureText(r.failure);
-                }
-                code = answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
-            }
+            code = transfer(o, ctx, image, hex, speeds);
             if (code != kExitOk && (o.command == "write" || o.command == "read")) sendBack(link);
             if (::isatty(STDERR_FILENO)) std::cerr << "\n";
         }
