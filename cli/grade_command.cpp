@@ -292,7 +292,7 @@ int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAp
         entry.error = loadError(r);
         if (r.ok()) {
             // Nobody is there to answer the studio's question: the program runs as after "continue".
-            const int fault = CheckRepeatStructure(program.program, optionFlags().bits());
+            const int fault = CheckRepeatStructure(program.program, OptionFlags().bits());
             if (fault != kRepeatStructureSound) entry.repeatFault = fault;
             entry.graded = int(graded.size());
             graded.push_back(std::move(program));

@@ -92,7 +92,7 @@ int checkCommand(const std::vector<std::string>& args) {
     if (args.empty()) return usage();
     BlockProgram program;
     if (!load(program, args[0])) return kExitBadInput;
-    std::printf("%d\n", CheckRepeatStructure(program, optionFlags().bits()));
+    std::printf("%d\n", CheckRepeatStructure(program, OptionFlags().bits()));
     return kExitOk;
 }
 

@@ -99,7 +99,7 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
         return kExitBadInput;
     }
     // Without anyone to ask, a faulty repeat structure is reported and the run goes ahead.
-    int fault = CheckRepeatStructure(program, optionFlags().bits());
+    int fault = CheckRepeatStructure(program, OptionFlags().bits());
     if (fault != kRepeatStructureSound) err << "simulate: repeat " << fault << " is badly connected\n";
     prepareRun(sim, program, parsed.run);
 

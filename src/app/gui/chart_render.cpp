@@ -94,7 +94,7 @@ RenderResult renderImage(const RenderRequest& request, QImage& picture) {
         return failed(RenderStatus::TooLarge, shown(request.program) + ": the chart is too large to draw (" +
                                                   std::to_string(extent.content.right) + " x " +
                                                   std::to_string(extent.content.bottom) + " pixels)");
-    picture = renderChartImage(program, chartStyleFromConfig(config), optionFlags().bits());
+    picture = renderChartImage(program, chartStyleFromConfig(config), config.settings.options);
     if (picture.isNull()) return failed(RenderStatus::TooLarge, shown(request.program) + ": no memory for the picture");
     if (request.fit > 0) {
         const double scale = double(request.fit) / std::max(picture.width(), picture.height());
