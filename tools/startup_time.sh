@@ -9,22 +9,14 @@ runs=${2:-5}
 shift $(( $# >= 2 ? 2 : 1 ))
 
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
-xvfb_pid=""
+source "$(dirname "$0")/virtual_display.sh"
 cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
+    stop_virtual_display
     rm -rf "$workdir"
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 "${TROVEL_SCREEN:-1280x800x24}" -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$workdir/display" ] && break
-    sleep 0.05
-done
-[ -s "$workdir/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-display=":$(head -n1 "$workdir/display")"
-mkdir -m 700 "$workdir/xdg"
+start_virtual_display "$workdir"
 
 for i in $(seq "$runs"); do
     start=$(date +%s%N)
