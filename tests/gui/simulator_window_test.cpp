@@ -785,6 +785,19 @@ private slots:
         QVERIFY2(shortest >= 15'500'000, qPrintable(QString::number(shortest / 1e6) + " ms"));
     }
 
+    // A stopped simulator where nothing moves slows its ticks; a command brings them back at once.
+    void aStillSimulatorRestsUntilACommand() {
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        auto w = open(copyAppFolder("rest"));
+        w->setTicking(true);
+        QTRY_VERIFY_WITH_TIMEOUT(w->resting(), 20000);
+        press(*w, SimCommand::Play);
+        QVERIFY(!w->resting());
+        QTest::qWait(2000);  // running: the frame changes every tick, so it never rests
+        QVERIFY(!w->resting());
+        w->setTicking(false);
+    }
+
     void menuBarAndToolBarHaveNoContextMenu() {
         auto w = open(copyAppFolder("popup"));
         QVERIFY(w->createPopupMenu() == nullptr);

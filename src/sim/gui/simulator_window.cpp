@@ -105,6 +105,7 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     m_speed = SimSpeed::Normal;
     m_sound = new SimSound(this);
     m_view = new SimView(*m_sim, m_frame, this);
+    connect(m_view, &SimView::robotMoved, this, &SimulatorWindow::wake);
     setCentralWidget(m_view);
     buildToolBar();
     buildMenus();
@@ -243,6 +244,7 @@ void SimulatorWindow::buildToolBar() {
 }
 
 void SimulatorWindow::runCommand(int id) {
+    wake();
     dispatch(id);
     publishMemory();
     updateStatus();
@@ -352,11 +354,28 @@ void SimulatorWindow::setTicking(bool on) {
 void SimulatorWindow::tick() {
     if (m_shutDown) return;
     m_tickStart.start();
+    m_frameChanged = false;
     if (m_modal == 0) step(true);
-    if (m_ticking) m_timer.start(int(std::max<qint64>(0, kSimTickMs - m_tickStart.elapsed())));
+    // A stopped simulator where nothing moves shows the same frame tick after tick: after a second
+    // of that it looks five times a second, until a command, the pointer or new gains wake it.
+    const bool effectsShown = std::any_of(m_sim->effects.begin(), m_sim->effects.end(),
+                                          [](const Effect& e) { return e.inUse && !e.expired; });
+    const bool still = m_sim->state == SimState::Stopped && !m_sim->dragging && !m_frameChanged && !effectsShown;
+    m_stillTicks = still ? m_stillTicks + 1 : 0;
+    const int period = m_stillTicks > kStillTicksBeforeRest ? kRestingTickMs : kSimTickMs;
+    if (m_ticking) m_timer.start(int(std::max<qint64>(0, period - m_tickStart.elapsed())));
 }
 
-void SimulatorWindow::setGains(std::array<uint8_t, 2> gains) { m_sim->gains = gains; }
+void SimulatorWindow::wake() {
+    const bool resting = m_stillTicks > kStillTicksBeforeRest;
+    m_stillTicks = 0;
+    if (resting && m_ticking && !m_shutDown) m_timer.start(0);
+}
+
+void SimulatorWindow::setGains(std::array<uint8_t, 2> gains) {
+    m_sim->gains = gains;
+    wake();
+}
 
 void SimulatorWindow::step(bool advance) {
     if (advance) emit stepping();
@@ -390,7 +409,10 @@ void SimulatorWindow::runFrameTicks() {
 void SimulatorWindow::redrawIfChanged() {
     const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
     DrawList frame = buildFrame(*m_sim);
-    if (!m_drawn || !(*m_drawn == frame) || camera != m_drawnCamera) draw(std::move(frame));
+    if (!m_drawn || !(*m_drawn == frame) || camera != m_drawnCamera) {
+        draw(std::move(frame));
+        m_frameChanged = true;
+    }
 }
 
 void SimulatorWindow::redraw() { draw(buildFrame(*m_sim)); }

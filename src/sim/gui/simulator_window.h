@@ -66,6 +66,9 @@ constexpr int SensorPlot = 40290;  // opens the sensor plot window
 }  // namespace SimCommand
 
 constexpr int kSimTickMs = 16;
+// A stopped simulator unchanged for this many ticks (about a second) looks again only this often.
+constexpr int kStillTicksBeforeRest = 60;
+constexpr int kRestingTickMs = 200;
 // Height the frame adds to the drawing area for its menu and toolbar.
 constexpr int kSimChromeHeight = 74;
 
@@ -108,6 +111,8 @@ public:
     // The timer drives tick() 16 ms after the start of the previous tick; tests step by hand instead.
     void setTicking(bool on);
     bool ticking() const { return m_ticking; }
+    // Stopped and unchanged long enough to tick at the resting rate.
+    bool resting() const { return m_stillTicks > kStillTicksBeforeRest; }
 
     QAction* actionById(int id) const { return m_actions.value(id, nullptr); }
     QToolBar* toolBar() const { return m_toolBar; }
@@ -143,6 +148,8 @@ protected:
 private:
     // The frame's ticks (unless `advance` is off: a step command ran them), then the frame if it changed.
     void step(bool advance);
+    // Back to the full tick rate at once: something may change what the simulator shows.
+    void wake();
     void redrawIfChanged();
     void draw(DrawList frame);
     void loadCourses();
@@ -189,6 +196,8 @@ private:
     QLabel* m_speedLabel = nullptr;
     SimSpeed m_speed;
     int m_lastFrameTicks = 0;
+    bool m_frameChanged = false;  // the last step drew a new frame
+    int m_stillTicks = 0;         // steps in a row that found the stopped simulator unchanged
     int m_fastestShown = 0;      // ticks per frame 最高速 reached, as shown
     // Fast frames run many blocks: only the last one reaches the editor, once per frame.
     bool m_batching = false;
