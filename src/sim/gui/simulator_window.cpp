@@ -312,7 +312,7 @@ void SimulatorWindow::chooseCourse(int course) {
 
 void SimulatorWindow::showRecords() {
     ++m_modal;
-    RecordDialog dialog(m_sim->courses, this);
+    RecordDialog dialog(m_sim->courses, this, m_asker);
     dialog.setWindowModality(Qt::WindowModal);  // the studio stays usable meanwhile
     dialog.exec();
     --m_modal;
