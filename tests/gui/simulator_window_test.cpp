@@ -34,7 +34,6 @@
 
 using namespace trovel;
 using trovel::test::addBlock;
-using trovel::test::answerMessage;
 using trovel::test::ModalAnswerer;
 using trovel::test::testDir;
 
@@ -86,13 +85,14 @@ class SimulatorWindowTest : public QObject {
     int m_chartRedraws = 0;
     std::optional<std::array<uint8_t, 2>> m_gains;  // the motor settings the window asks for, when set
 
-    std::unique_ptr<SimulatorWindow> open(const QString& appDir) {
+    std::unique_ptr<SimulatorWindow> open(const QString& appDir, Asker asker = {}) {
         m_highlighted.clear();
         m_chartRedraws = 0;
         SimulatorHooks hooks;
         hooks.setCurrentBlock = [this](ActionBlock* b) { m_highlighted.push_back(b); };
         hooks.redrawChart = [this] { ++m_chartRedraws; };
         hooks.gains = m_gains;
+        hooks.asker = std::move(asker);
         auto window = std::make_unique<SimulatorWindow>(m_program, m_flags, fsPath(appDir), hooks);
         window->setTicking(false);  // the test steps time itself
         return window;
@@ -502,11 +502,10 @@ private slots:
     void missingCourseFileNeitherRunsNorWipesTheRecords() {
         const QString app = copyAppFolder("nocourses", false);
         QVERIFY(writeRecordsFile(fsPath(app) / "record.dat", {61234, 70000}));
-        QString text;
-        auto error = answerMessage(QMessageBox::Ok, &text);
-        auto w = open(app);
-        QVERIFY(error->answered());
-        QCOMPARE(text, QStringLiteral("ファイルが見つからないか開けません"));
+        test::ScriptedAnswers answers;
+        auto w = open(app, answers.asker());
+        QCOMPARE(answers.texts.size(), 1);
+        QCOMPARE(answers.texts[0], QStringLiteral("ファイルが見つからないか開けません"));
         QVERIFY(!w->coursesLoaded());
         QCOMPARE(w->windowTitle(), QStringLiteral("TrovelKelmo Simulator"));
         press(*w, SimCommand::Play);

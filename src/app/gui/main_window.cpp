@@ -518,6 +518,7 @@ void MainWindow::commandSimulator() {
         };
         hooks.gains = m_config.settings.simGain;
         hooks.resources = m_config.resources;
+        hooks.asker = m_asker;
         if (!m_setup.userDir.isEmpty()) hooks.recordsDir = toPath(m_setup.userDir);
         auto* sim = new SimulatorWindow(m_program, m_options, toPath(m_setup.appDir), hooks);
         sim->setAttribute(Qt::WA_DeleteOnClose);

@@ -96,7 +96,7 @@ std::array<int, 4> keepDrawingAspect(std::array<int, 4> r, SizingEdge edge, int 
 SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, std::filesystem::path appDir,
                                  SimulatorHooks hooks, QWidget* parent)
     : QMainWindow(parent), m_program(program), m_options(options), m_appDir(std::move(appDir)),
-      m_hooks(std::move(hooks)), m_sim(std::make_unique<Simulator>()),
+      m_hooks(std::move(hooks)), m_asker(m_hooks.asker), m_sim(std::make_unique<Simulator>()),
       m_textures(std::make_unique<SimTextures>()), m_frame(makeBackBuffer()),
       m_courseLayer(std::make_unique<CourseLayerCache>()) {
     setObjectName(QStringLiteral("input_wnd"));
