@@ -21,7 +21,6 @@
 using namespace trovel;
 using trovel::test::answerFileDialog;
 namespace test = trovel::test;
-using trovel::test::answerMessage;
 using trovel::test::testDir;
 
 namespace {
@@ -102,24 +101,24 @@ private slots:
     void exportTellsTheShortenedPathOrTheFailure() {
         const QString dir = testDir(QStringLiteral("export") + QString(80, QLatin1Char('d')));
         const QString path = dir + QStringLiteral("/picture.jpg");
-        QString text;
-        auto answer = answerMessage(QMessageBox::Ok, &text);
-        QVERIFY(exportChartImageTo(nullptr, path, m_program, m_style, 0));
-        QVERIFY(answer->answered());
+        test::ScriptedAnswers answers;
+        QVERIFY(exportChartImageTo(nullptr, path, m_program, m_style, 0, answers.asker()));
+        QCOMPARE(answers.texts.size(), 1);
+        QString text = answers.texts.value(0);
         QVERIFY(text.startsWith(uiText(Str::ScreenshotSaved) + QStringLiteral("\n\n'")));
         QVERIFY(text.contains(QStringLiteral("...")));
         QVERIFY(text.endsWith(QStringLiteral("picture.jpg'")));
 
         const QString nowhere = dir + QStringLiteral("/missing/folder/picture.jpg");
-        answer = answerMessage(QMessageBox::Ok, &text);
-        QVERIFY(!exportChartImageTo(nullptr, nowhere, m_program, m_style, 0));
-        QCOMPARE(text, uiText(Str::ScreenshotFailed));
+        answers.texts.clear();
+        QVERIFY(!exportChartImageTo(nullptr, nowhere, m_program, m_style, 0, answers.asker()));
+        QCOMPARE(answers.texts, QStringList{uiText(Str::ScreenshotFailed)});
         QVERIFY(!QFile::exists(nowhere));
     }
 
     void theCommandOffersJpegAndPngAndCancelsQuietly() {
         const QString dir = testDir(QStringLiteral("command"));
-        QString title, text;
+        QString title;
         QStringList filters;
         QString suffix;
         auto dialog = std::make_unique<test::ModalAnswerer>([&](QWidget* w) {
@@ -131,14 +130,14 @@ private slots:
             d->reject();
             return true;
         });
-        auto message = answerMessage(QMessageBox::Ok, &text);
-        ExportScreenshot(nullptr, m_program, m_style, 0, dir);
+        test::ScriptedAnswers answers;
+        ExportScreenshot(nullptr, m_program, m_style, 0, dir, answers.asker());
         QVERIFY(dialog->answered());
         QCOMPARE(title, uiText(Str::ScreenshotDialogTitle));
         QCOMPARE(filters, QStringList({QStringLiteral("jpg (*.jpg)"), QStringLiteral("png (*.png)")}));
         QCOMPARE(suffix, QStringLiteral("jpg"));
         // Cancelling writes nothing and says nothing.
-        QVERIFY(text.isEmpty());
+        QVERIFY(answers.texts.isEmpty());
         QVERIFY(QDir(dir).entryList(QDir::Files).isEmpty());
     }
 
@@ -186,6 +185,8 @@ private slots:
         };
         hooks.refresh = [&] { ++refreshes; };
         hooks.reopenMemoryMap = [&] { ++reopened; };
+        test::ScriptedAnswers answers{{QMessageBox::Cancel, QMessageBox::Ok}, {}};
+        hooks.asker = answers.asker();
         OptionDialog dialog(flags, hooks);
         dialog.show();
         QVERIFY(dialog.box(1130)->isChecked());
@@ -197,17 +198,15 @@ private slots:
         dialog.box(1130)->click();  // calc blocks off
         QPushButton* ok = dialog.findChild<QPushButton*>("ok");
 
-        QString asked;
-        auto answer = answerMessage(QMessageBox::Cancel, &asked);
         QTest::mouseClick(ok, Qt::LeftButton);
-        QCOMPARE(asked, uiText(Str::ApplyOptions));
+        QCOMPARE(answers.texts, QStringList{uiText(Str::ApplyOptions)});
         QVERIFY(dialog.isVisible());
         QCOMPARE(flags.bits(), Option::Connected | Option::UseCalcBlock);
         QCOMPARE(saves, 0);
         QVERIFY(!QFile::exists(file));
 
-        answer = answerMessage(QMessageBox::Ok);
         QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(answers.texts.size(), 2);  // asked again, and OK this time
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(flags.bits(), Option::Connected | Option::SkipRepeatCheck | Option::ShowMemoryMap);

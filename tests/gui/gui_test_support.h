@@ -45,6 +45,12 @@ struct ScriptedAnswers {
             return buttons.isEmpty() ? QMessageBox::NoButton : buttons.takeFirst();
         };
     }
+    // The first question asked whose text holds `part`; empty when none was.
+    QString asked(const QString& part) const {
+        for (const QString& text : texts)
+            if (text.contains(part)) return text;
+        return {};
+    }
 };
 
 // Waits (with the event loop running) for a modal window and hands it to `act` once.

@@ -193,11 +193,13 @@ private slots:
     // The robot commands without a robot say so and change nothing.
     void robotCommandsWithoutARobotAskForTheCable() {
         makeWindow();
+        test::ScriptedAnswers answers;
+        m_window->setAsker(answers.asker());
         for (int id : {40015, 40088}) {
-            QString text;
-            auto answer = answerMessage(QMessageBox::Ok, &text);
+            answers.texts.clear();
             trigger(id);
-            QVERIFY(answer->answered());
+            QCOMPARE(answers.texts.size(), 1);
+            const QString text = answers.texts[0];
             QVERIFY2(text.contains(QStringLiteral("ロボットをPCに接続してください。")), qPrintable(text));
             QCOMPARE(program().blocks.size(), size_t(2));
         }
@@ -575,9 +577,10 @@ private slots:
         // Open on a modified program asks first; Cancel keeps everything and shows no dialog.
         moveStartBlock();
         answerFiles({QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp")});
-        auto box = answerMessage(QMessageBox::Cancel);
+        test::ScriptedAnswers answers{{QMessageBox::Cancel}, {}};
+        m_window->setAsker(answers.asker());
         trigger(40005);
-        QVERIFY(box->answered());
+        QCOMPARE(answers.texts.size(), 1);
         QVERIFY(m_fileTitles.isEmpty());
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ led_repeat.qxp ] *"));
     }

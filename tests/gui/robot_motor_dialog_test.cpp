@@ -17,14 +17,23 @@ using namespace trovel::test;
 
 namespace {
 
-std::unique_ptr<ModalAnswerer> press(QMessageBox::StandardButton button) {
-    return std::make_unique<ModalAnswerer>([=](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box || !box->button(button)) return false;
-        box->button(button)->click();
-        return true;
-    });
-}
+// Answers the dialog's one question with `button`, which the question must offer.
+struct OneAnswer {
+    QMessageBox::StandardButton button;
+    int asked = 0;
+    bool offered = false;
+    MotorDialogHooks hooks(std::function<bool()> saveSettings = {}) {
+        MotorDialogHooks h;
+        h.saveSettings = std::move(saveSettings);
+        h.asker = [this](const Question& question) {
+            ++asked;
+            offered = question.buttons.testFlag(button);
+            return button;
+        };
+        return h;
+    }
+    bool answered() const { return asked == 1 && offered; }
+};
 
 }  // namespace
 
@@ -42,16 +51,16 @@ private slots:
         Settings settings;
         settings.motorSpeed = {60, 70};
         OptionFlags flags;
-        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, {});
+        OneAnswer yes{QMessageBox::Yes};
+        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, yes.hooks());
         QCOMPARE(dialog.slider(kRightMotor)->value(), 70);
         dialog.edit(kLeftMotor)->clear();
         QTest::keyClicks(dialog.edit(kLeftMotor), QStringLiteral("150"));
         QCOMPARE(dialog.edit(kLeftMotor)->text(), QStringLiteral("100"));
         QCOMPARE(dialog.slider(kLeftMotor)->value(), 100);
         QCOMPARE(settings.motorSpeed[kLeftMotor], 100);  // stored at once ...
-        auto yes = press(QMessageBox::Yes);
         dialog.reject();
-        QVERIFY(yes->answered());
+        QVERIFY(yes.answered());
         QCOMPARE(settings.motorSpeed[kLeftMotor], 60);  // ... and dropped on closing without OK
     }
 
@@ -60,13 +69,13 @@ private slots:
         settings.motorSpeed = {60, 60};
         OptionFlags flags;
         int saved = 0;
-        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, {[&] { return ++saved, true; }});
+        OneAnswer ok{QMessageBox::Ok};
+        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, ok.hooks([&] { return ++saved, true; }));
         dialog.slider(kRightMotor)->setValue(33);
         QCOMPARE(dialog.edit(kRightMotor)->text(), QStringLiteral("33"));
         dialog.readOnConnect()->setChecked(true);
-        auto ok = press(QMessageBox::Ok);
         dialog.accept();
-        QVERIFY(ok->answered());
+        QVERIFY(ok.answered());
         QCOMPARE(settings.motorSpeed[kRightMotor], 33);
         QCOMPARE(saved, 1);
         QVERIFY(flags.has(Option::ReadMotorSpeedOnConnect));
@@ -78,13 +87,14 @@ private slots:
         flags.set(Option::ReadMotorSpeedOnConnect);
         std::array<uint8_t, 2> gains{152, 152};
         settings.simGain = gains;
-        MotorDialog dialog(MotorDialogKind::Simulator, settings, flags, {});
+        OneAnswer ok{QMessageBox::Ok};
+        MotorDialog dialog(MotorDialogKind::Simulator, settings, flags, ok.hooks());
         connect(&dialog, &MotorDialog::simulatorGainsChanged, [&](std::array<uint8_t, 2> g) { gains = g; });
         QCOMPARE(dialog.slider(kLeftMotor)->value(), 60);
         QVERIFY(!dialog.readOnConnect()->isEnabled());
         dialog.slider(kLeftMotor)->setValue(100);
-        auto ok = press(QMessageBox::Ok);
         dialog.accept();
+        QVERIFY(ok.answered());
         QCOMPARE(gains[kLeftMotor], 255);
         QCOMPARE(gains[kRightMotor], 153);  // 60 % back to raw
         QCOMPARE(settings.simGain, gains);   // a simulator opened later starts with them

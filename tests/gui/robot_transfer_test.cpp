@@ -63,17 +63,11 @@ struct Rig {
     }
 };
 
-// Clicks `button` on the next message box whose text holds `containing` (the static message box
-// functions report the button clicked, not the dialog's result code).
-std::unique_ptr<ModalAnswerer> press(QMessageBox::StandardButton button, const QString& containing,
-                                     QString* text = nullptr) {
-    return std::make_unique<ModalAnswerer>([=](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box || !box->text().contains(containing) || !box->button(button)) return false;
-        if (text) *text = box->text();
-        box->button(button)->click();
-        return true;
-    });
+template <typename Hooks>
+Hooks answeredBy(ScriptedAnswers& answers) {
+    Hooks hooks;
+    hooks.asker = answers.asker();
+    return hooks;
 }
 
 // A studio window whose robot is emulated from `state` (a state file), its link not polling.
@@ -97,9 +91,9 @@ private slots:
         Rig rig;
         BlockProgram program;
         newProgram(program);
-        auto yes = press(QMessageBox::Yes, QStringLiteral("書き込みます"));
-        QVERIFY(writeProgramToRobot(nullptr, program, rig.link, {60, 60}));
-        QVERIFY(yes->answered());
+        ScriptedAnswers answers{{QMessageBox::Yes}, {}};
+        QVERIFY(writeProgramToRobot(nullptr, program, rig.link, {60, 60}, answeredBy<WriteProgramHooks>(answers)));
+        QVERIFY(!answers.asked(QStringLiteral("書き込みます")).isEmpty());
         const CompileResult compiled = compileProgram(program);
         const std::vector<uint8_t> stored = rig.robot->flash(kSequenceAddress, compiled.image.length);
         QVERIFY(std::equal(stored.begin(), stored.end(), compiled.image.bytes.begin()));
@@ -111,10 +105,9 @@ private slots:
         rig.flags.clear(Option::Connected);
         BlockProgram program;
         newProgram(program);
-        QString text;
-        auto ok = press(QMessageBox::Ok, QString(), &text);
-        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}));
-        QCOMPARE(text, QStringLiteral("ロボットをPCに接続してください。"));
+        ScriptedAnswers answers{{QMessageBox::Ok}, {}};
+        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}, answeredBy<WriteProgramHooks>(answers)));
+        QCOMPARE(answers.texts.value(0), QStringLiteral("ロボットをPCに接続してください。"));
         QCOMPARE(rig.robot->counters().reports, 0);
     }
 
@@ -123,11 +116,9 @@ private slots:
         rig.robot->failBootWrite(2);
         BlockProgram program;
         newProgram(program);
-        auto yes = press(QMessageBox::Yes, QStringLiteral("書き込みます"));
-        QString text;
-        auto error = press(QMessageBox::Ok, QStringLiteral("エラー"), &text);
-        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}));
-        QVERIFY(error->answered());
+        ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
+        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}, answeredBy<WriteProgramHooks>(answers)));
+        const QString text = answers.asked(QStringLiteral("エラー"));
         QVERIFY(text.startsWith(QStringLiteral("プログラムの書き込み中にエラーが発生しました。")));
     }
 
@@ -137,11 +128,9 @@ private slots:
         const std::vector<uint8_t> before = rig.robot->flash(kSequenceAddress, 64);
         BlockProgram program;
         newProgram(program);
-        auto yes = press(QMessageBox::Yes, QStringLiteral("書き込みます"));
-        QString text;
-        auto error = press(QMessageBox::Ok, QStringLiteral("エラー"), &text);
-        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}));
-        QVERIFY(error->answered());
+        ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
+        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}, answeredBy<WriteProgramHooks>(answers)));
+        const QString text = answers.asked(QStringLiteral("エラー"));
         QVERIFY(text.startsWith(QStringLiteral("プログラムの書き込み中にエラーが発生しました。")));
         QVERIFY(text.contains(QStringLiteral("ブートローダーに切り替わりませんでした")));
         QCOMPARE(rig.robot->flash(kSequenceAddress, 64), before);
@@ -160,7 +149,7 @@ private slots:
         BlockProgram program;
         newProgram(program);
         const size_t before = program.blocks.size();
-        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
+        ScriptedAnswers answers{{QMessageBox::Yes}, {}};
         // Presses "中断" as soon as the progress dialog is up.
         ModalAnswerer cancel([&pressed](QWidget* w) {
             auto* dialog = qobject_cast<TransferDialog*>(w);
@@ -170,8 +159,9 @@ private slots:
             return true;
         });
         MotorSpeeds speeds{1, 2};
-        QVERIFY(!readProgramFromRobot(nullptr, program, rig.link, speeds));
+        QVERIFY(!readProgramFromRobot(nullptr, program, rig.link, speeds, answeredBy<ReadProgramHooks>(answers)));
         QVERIFY(cancel.answered());
+        QVERIFY(!answers.asked(QStringLiteral("読み込みますか")).isEmpty());
         QCOMPARE(program.blocks.size(), before);
         QCOMPARE(speeds, (MotorSpeeds{1, 2}));
         QCOMPARE(rig.robot->counters().erases, 0);
@@ -192,18 +182,20 @@ private slots:
             return true;
         };
         {
-            auto no = press(QMessageBox::No, QStringLiteral("読み込みますか"));
+            ScriptedAnswers no{{QMessageBox::No}, {}};
+            hooks.asker = no.asker();
             QVERIFY(!readProgramFromRobot(nullptr, program, rig.link, speeds, hooks));
-            QVERIFY(no->answered());
+            QVERIFY(!no.asked(QStringLiteral("読み込みますか")).isEmpty());
         }
         QCOMPARE(offers, 0);
 
         // "Yes", then the save offer is cancelled: nothing reaches the robot.
         bool confirmedFirst = false;
-        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
+        ScriptedAnswers yes{{QMessageBox::Yes}, {}};
+        hooks.asker = yes.asker();
         hooks.beforeTransfer = [&] {
             ++offers;
-            confirmedFirst = yes->answered();
+            confirmedFirst = !yes.asked(QStringLiteral("読み込みますか")).isEmpty();
             return false;
         };
         QVERIFY(!readProgramFromRobot(nullptr, program, rig.link, speeds, hooks));
@@ -223,12 +215,11 @@ private slots:
         BlockProgram program;
         newProgram(program);
         program.filePath = u"old.qxp";
-        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
-        QString done;
-        auto info = press(QMessageBox::Ok, QStringLiteral("完了"), &done);
+        ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
         MotorSpeeds speeds{1, 2};
-        QVERIFY(readProgramFromRobot(nullptr, program, rig.link, speeds));
-        QCOMPARE(done, QStringLiteral("プログラムの読み込みが完了しました。"));
+        QVERIFY(readProgramFromRobot(nullptr, program, rig.link, speeds, answeredBy<ReadProgramHooks>(answers)));
+        QVERIFY(!answers.asked(QStringLiteral("読み込みますか")).isEmpty());
+        QCOMPARE(answers.asked(QStringLiteral("完了")), QStringLiteral("プログラムの読み込みが完了しました。"));
         QCOMPARE(speeds, (MotorSpeeds{99, 60}));
         QVERIFY(program.filePath.empty());
         QCOMPARE(program.blocks.size(), size_t(3));
@@ -255,19 +246,20 @@ private slots:
         window->setTitle();
         const QString oldTitle = window->windowTitle();
 
-        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
+        ScriptedAnswers answers{{QMessageBox::Yes}, {}};
         QString titleAtMessage;
         size_t blocksAtMessage = 0;
-        ModalAnswerer done([&](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            if (!box || !box->text().contains(QStringLiteral("完了"))) return false;
+        bool done = false;
+        window->setAsker([&, ask = answers.asker()](const Question& question) {
+            if (!question.text.contains(QStringLiteral("完了"))) return ask(question);
             titleAtMessage = window->windowTitle();
             blocksAtMessage = window->program().blocks.size();
-            box->button(QMessageBox::Ok)->click();
-            return true;
+            done = true;
+            return QMessageBox::Ok;
         });
         window->actionById(Command::ReadProgram)->trigger();
-        QVERIFY(done.answered());
+        QVERIFY(!answers.asked(QStringLiteral("読み込みますか")).isEmpty());
+        QVERIFY(done);
         QCOMPARE(blocksAtMessage, size_t(3));
         QVERIFY(titleAtMessage != oldTitle);
         QCOMPARE(titleAtMessage, window->windowTitle());
@@ -284,9 +276,10 @@ private slots:
         program.currentBlock = program.blocks.back().get();
         QVERIFY(program.currentBlock != program.blocks.front().get());
         const size_t before = program.blocks.size();
-        auto yes = press(QMessageBox::Yes, QStringLiteral("読み込みますか"));
+        ScriptedAnswers answers{{QMessageBox::Yes}, {}};
+        window->setAsker(answers.asker());
         window->actionById(Command::ReadProgram)->trigger();
-        QVERIFY(yes->answered());
+        QVERIFY(!answers.asked(QStringLiteral("読み込みますか")).isEmpty());
         QCOMPARE(program.blocks.size(), before);
         QCOMPARE(program.currentBlock, program.blocks.front().get());
         optionFlags().reset(0);
@@ -295,7 +288,7 @@ private slots:
     void firmwareFileIsChosenWithTheProgressDialogOpen() {
         Rig rig;
         const QString dir = testDir(QStringLiteral("robot_hex_order"));
-        auto yes = press(QMessageBox::Yes, QStringLiteral("ファームウェア"));
+        ScriptedAnswers answers{{QMessageBox::Yes}, {}};
         bool dialogOpen = false;
         QString title;
         QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] {
@@ -303,7 +296,8 @@ private slots:
             dialogOpen = dialog && dialog->isVisible() && !dialog->cancelButton()->isEnabled();
             if (dialog) title = dialog->windowTitle();
             return QString();  // cancelled: the dialog closes, nothing is sent
-        }));
+        }, answers.asker()));
+        QVERIFY(!answers.asked(QStringLiteral("ファームウェア")).isEmpty());
         QVERIFY(dialogOpen);
         QCOMPARE(title, QStringLiteral("ファームウェアの書き換え"));
         QCOMPARE(rig.robot->counters().reports, 0);
@@ -319,12 +313,11 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(":021000001122BB\r\n:00000001FF\r\n");
         file.close();
-        auto yes = press(QMessageBox::Yes, QStringLiteral("ファームウェア"));
-        auto giveUp = press(QMessageBox::Abort, QStringLiteral("接続しなおして"));
-        QString text;
-        auto failed = press(QMessageBox::Ok, QStringLiteral("途中まで"), &text);
-        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }));
-        QVERIFY(giveUp->answered());
+        ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Abort, QMessageBox::Ok}, {}};
+        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }, answers.asker()));
+        QCOMPARE(answers.texts.size(), 3);
+        QVERIFY(answers.texts[1].contains(QStringLiteral("接続しなおして")));  // the retry question, given up
+        const QString text = answers.asked(QStringLiteral("途中まで"));
         QVERIFY(text.startsWith(QStringLiteral("ファームウェアの書き換えに失敗しました。")));
         QVERIFY(rig.state.firmwareIncomplete());
         QCOMPARE(rig.robot->mode(), RobotMode::BootLoader);
@@ -360,11 +353,10 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(":0210000011223C\r\n:00000001FF\r\n");  // checksum should be 0xBB
         file.close();
-        auto yes = press(QMessageBox::Yes, QStringLiteral("ファームウェア"));
-        QString text;
-        auto error = press(QMessageBox::Ok, QStringLiteral("壊れています"), &text);
-        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }));
-        QVERIFY(error->answered());
+        ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
+        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }, answers.asker()));
+        const QString text = answers.asked(QStringLiteral("壊れています"));
+        QVERIFY(!text.isEmpty());
         QVERIFY(text.contains(QStringLiteral("1行目")));
         QCOMPARE(rig.robot->counters().reports, 0);
     }
@@ -377,11 +369,9 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(":021000001122BB\r\n:00000001FF\r\n");
         file.close();
-        auto yes = press(QMessageBox::Yes, QStringLiteral("ファームウェア"));
-        QString text;
-        auto info = press(QMessageBox::Ok, QStringLiteral("完了"), &text);
-        QVERIFY(updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }));
-        QCOMPARE(text, QStringLiteral("ファームウェアのアップデートが完了しました。"));
+        ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
+        QVERIFY(updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }, answers.asker()));
+        QCOMPARE(answers.asked(QStringLiteral("完了")), QStringLiteral("ファームウェアのアップデートが完了しました。"));
         // Past the end of the file the firmware area stays erased.
         QCOMPARE(rig.robot->flash(0x1000, 3), (std::vector<uint8_t>{0x11, 0x22, 0xFF}));
     }

@@ -34,7 +34,6 @@
 
 using namespace trovel;
 using trovel::test::addBlock;
-using trovel::test::answerMessage;
 using trovel::test::ModalAnswerer;
 using trovel::test::testDir;
 
@@ -86,13 +85,14 @@ class SimulatorWindowTest : public QObject {
     int m_chartRedraws = 0;
     std::optional<std::array<uint8_t, 2>> m_gains;  // the motor settings the window asks for, when set
 
-    std::unique_ptr<SimulatorWindow> open(const QString& appDir) {
+    std::unique_ptr<SimulatorWindow> open(const QString& appDir, Asker asker = {}) {
         m_highlighted.clear();
         m_chartRedraws = 0;
         SimulatorHooks hooks;
         hooks.setCurrentBlock = [this](ActionBlock* b) { m_highlighted.push_back(b); };
         hooks.redrawChart = [this] { ++m_chartRedraws; };
         hooks.gains = m_gains;
+        hooks.asker = std::move(asker);
         auto window = std::make_unique<SimulatorWindow>(m_program, m_flags, fsPath(appDir), hooks);
         window->setTicking(false);  // the test steps time itself
         return window;
@@ -425,7 +425,10 @@ private slots:
         CourseSet courses = w->simulator().courses;  // a copy the dialog may change
         QCOMPARE(courses.courses[1].bestMs, 70000);
 
-        RecordDialog dialog(courses);
+        test::ScriptedAnswers answers{
+            {QMessageBox::Ok, QMessageBox::No, QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes, QMessageBox::Ok},
+            {}};
+        RecordDialog dialog(courses, nullptr, answers.asker());
         QTableWidget* list = dialog.list();
         QCOMPARE(list->rowCount(), 4);
         QCOMPARE(list->item(0, 0)->text(), QString::fromStdU16String(courses.courses[0].name));
@@ -434,36 +437,30 @@ private slots:
         QCOMPARE(list->item(2, 1)->text(), QStringLiteral("1分20秒000"));
 
         // Nothing selected: a warning, no change.
-        QString text;
-        auto warn = answerMessage(QMessageBox::Ok, &text);
         dialog.button(RecordControl::ResetSelected)->click();
-        QVERIFY(warn->answered());
-        QCOMPARE(text, QStringLiteral("リストから記録タイムを削除するコースを選んでください。"));
+        QCOMPARE(answers.texts, QStringList{QStringLiteral("リストから記録タイムを削除するコースを選んでください。")});
 
         // Selected, but the user says No.
         list->selectRow(2);
-        auto no = answerMessage(QMessageBox::No);
         dialog.button(RecordControl::ResetSelected)->click();
-        QVERIFY(no->answered());
+        QCOMPARE(answers.texts.size(), 2);
         QCOMPARE(courses.courses[2].bestMs, 80000);
 
         // Yes: the question, then the notice; only the selected course loses its time.
-        auto yes = answerMessage(QMessageBox::Yes, &text, QStringLiteral("よろしいですか"));
-        QString notice;
-        auto done = answerMessage(QMessageBox::Ok, &notice, QStringLiteral("削除しました"));
         dialog.button(RecordControl::ResetSelected)->click();
-        QVERIFY(yes->answered() && done->answered());
-        QVERIFY(text.startsWith(QStringLiteral("選択したコースの記録タイムを全て削除します。")));
-        QCOMPARE(notice, QStringLiteral("記録タイムを削除しました。"));
+        QCOMPARE(answers.texts.size(), 4);
+        QVERIFY(answers.texts[2].contains(QStringLiteral("よろしいですか")));
+        QVERIFY(answers.texts[2].startsWith(QStringLiteral("選択したコースの記録タイムを全て削除します。")));
+        QCOMPARE(answers.texts[3], QStringLiteral("記録タイムを削除しました。"));
         QCOMPARE(courses.courses[2].bestMs, kNoRecordMs);
         QCOMPARE(courses.courses[1].bestMs, 70000);
         QCOMPARE(list->item(2, 1)->text(), QStringLiteral("9分59秒999"));
 
-        auto all = answerMessage(QMessageBox::Yes, &text, QStringLiteral("よろしいですか"));
-        auto allDone = answerMessage(QMessageBox::Ok, nullptr, QStringLiteral("削除しました"));
         dialog.button(RecordControl::ResetAll)->click();
-        QVERIFY(all->answered() && allDone->answered());
-        QVERIFY(text.startsWith(QStringLiteral("記録タイムを全て削除します。")));
+        QCOMPARE(answers.texts.size(), 6);
+        QVERIFY(answers.texts[4].contains(QStringLiteral("よろしいですか")));
+        QVERIFY(answers.texts[4].startsWith(QStringLiteral("記録タイムを全て削除します。")));
+        QVERIFY(answers.texts[5].contains(QStringLiteral("削除しました")));
         for (const CourseRecord& c : courses.courses) QCOMPARE(c.bestMs, kNoRecordMs);
         w->close();
     }
@@ -472,15 +469,14 @@ private slots:
         const QString app = copyAppFolder("recordmenu");
         QVERIFY(writeRecordsFile(fsPath(app) / "record.dat", {61234, 70000, 80000, 90000}));
         auto w = open(app);
-        auto answerers = std::make_unique<std::vector<std::unique_ptr<ModalAnswerer>>>();
+        test::ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
+        w->setAsker(answers.asker());
         bool sawDialog = false;
         ModalAnswerer dialogUser([&](QWidget* modal) {
             auto* dialog = qobject_cast<RecordDialog*>(modal);
             if (!dialog) return false;
             sawDialog = true;
             dialog->list()->selectRow(1);
-            answerers->push_back(answerMessage(QMessageBox::Yes, nullptr, QStringLiteral("よろしいですか")));
-            answerers->push_back(answerMessage(QMessageBox::Ok, nullptr, QStringLiteral("削除しました")));
             dialog->button(RecordControl::ResetSelected)->click();
             dialog->button(RecordControl::Close)->click();
             return true;
@@ -490,6 +486,9 @@ private slots:
         const uint64_t before = w->simulator().ticks;
         press(*w, SimCommand::Records);
         QVERIFY(sawDialog);
+        QCOMPARE(answers.texts.size(), 2);
+        QVERIFY(answers.texts[0].contains(QStringLiteral("よろしいですか")));
+        QVERIFY(answers.texts[1].contains(QStringLiteral("削除しました")));
         QCOMPARE(w->simulator().ticks, before);
         w->setTicking(false);
         QCOMPARE(w->simulator().courses.courses[1].bestMs, kNoRecordMs);
@@ -503,11 +502,10 @@ private slots:
     void missingCourseFileNeitherRunsNorWipesTheRecords() {
         const QString app = copyAppFolder("nocourses", false);
         QVERIFY(writeRecordsFile(fsPath(app) / "record.dat", {61234, 70000}));
-        QString text;
-        auto error = answerMessage(QMessageBox::Ok, &text);
-        auto w = open(app);
-        QVERIFY(error->answered());
-        QCOMPARE(text, QStringLiteral("ファイルが見つからないか開けません"));
+        test::ScriptedAnswers answers;
+        auto w = open(app, answers.asker());
+        QCOMPARE(answers.texts.size(), 1);
+        QCOMPARE(answers.texts[0], QStringLiteral("ファイルが見つからないか開けません"));
         QVERIFY(!w->coursesLoaded());
         QCOMPARE(w->windowTitle(), QStringLiteral("TrovelKelmo Simulator"));
         press(*w, SimCommand::Play);

@@ -451,7 +451,7 @@ void MainWindow::refreshPropertyPanel() {
 
 void MainWindow::commandScreenshot() {
     ExportScreenshot(this, m_program, m_setup.style, m_options.bits(),
-                     m_setup.programDir.isEmpty() ? m_setup.appDir : m_setup.programDir);
+                     m_setup.programDir.isEmpty() ? m_setup.appDir : m_setup.programDir, m_asker);
 }
 
 void MainWindow::commandOptions() {
@@ -463,6 +463,7 @@ void MainWindow::commandOptions() {
         refreshPropertyPanel();
         m_palette->viewport()->update();
     };
+    hooks.asker = m_asker;
     OptionDialog dialog(m_options, hooks, this);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
@@ -517,6 +518,7 @@ void MainWindow::commandSimulator() {
         };
         hooks.gains = m_config.settings.simGain;
         hooks.resources = m_config.resources;
+        hooks.asker = m_asker;
         if (!m_setup.userDir.isEmpty()) hooks.recordsDir = toPath(m_setup.userDir);
         auto* sim = new SimulatorWindow(m_program, m_options, toPath(m_setup.appDir), hooks);
         sim->setAttribute(Qt::WA_DeleteOnClose);
@@ -534,6 +536,7 @@ void MainWindow::commandSimulator() {
 void MainWindow::commandMotorSettings(bool simulator) {
     MotorDialogHooks hooks;
     hooks.saveSettings = [this] { return saveAppSettings(m_config.settings, m_options); };
+    hooks.asker = m_asker;
     // Window-modal: the frame waits while the dialog is open, the simulator does not.
     MotorDialog dialog(simulator ? MotorDialogKind::Simulator : MotorDialogKind::Robot, m_config.settings,
                        m_options, hooks, this);
@@ -555,6 +558,7 @@ void MainWindow::commandWriteProgram() {
         return ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Write)), QMessageBox::Warning,
                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes;
     };
+    hooks.asker = m_asker;
     const auto& speed = m_config.settings.motorSpeed;
     writeProgramToRobot(this, m_program, *m_link, MotorSpeeds{speed[0], speed[1]}, hooks);
 }
@@ -582,13 +586,14 @@ void MainWindow::commandReadProgram() {
         refreshPropertyPanel();
         m_area->viewport()->update();
     };
+    hooks.asker = m_asker;
     readProgramFromRobot(this, m_program, *m_link, speeds, hooks);
 }
 
 void MainWindow::commandFirmwareUpdate() {
     stopSimulation();
     const auto& speed = m_config.settings.motorSpeed;
-    updateFirmware(this, *m_link, MotorSpeeds{speed[0], speed[1]}, m_setup.appDir);
+    updateFirmware(this, *m_link, MotorSpeeds{speed[0], speed[1]}, m_setup.appDir, {}, m_asker);
 }
 
 bool MainWindow::openMemoryMap() {

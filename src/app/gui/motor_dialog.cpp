@@ -7,7 +7,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -121,11 +120,15 @@ void MotorDialog::editChanged(int side) {
     m_writing = false;
 }
 
+QMessageBox::StandardButton MotorDialog::ask(const Question& question) {
+    return m_hooks.asker ? m_hooks.asker(question) : askInBox(this, uiText(Str::MessageCaption), question);
+}
+
 void MotorDialog::accept() {
-    QMessageBox ask(QMessageBox::Question, uiText(Str::MessageCaption), uiText(Str::ApplyMotorSettings),
-                    QMessageBox::Ok | QMessageBox::Cancel, this);
-    ask.setWindowModality(Qt::WindowModal);  // blocks this dialog only, never the simulator
-    if (ask.exec() != QMessageBox::Ok) return;
+    // Window-modal: blocks this dialog only, never the simulator.
+    if (ask({uiText(Str::ApplyMotorSettings), QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel}) !=
+        QMessageBox::Ok)
+        return;
     if (m_kind == MotorDialogKind::Robot) {
         m_flags.assign(Option::ReadMotorSpeedOnConnect, m_readOnConnect->isChecked());
         for (int side = 0; side < 2; ++side) m_settings.motorSpeed[side] = static_cast<uint8_t>(m_sliders[side]->value());
@@ -143,10 +146,9 @@ void MotorDialog::accept() {
 
 void MotorDialog::reject() {
     if (m_changed) {
-        QMessageBox ask(QMessageBox::Question, uiText(Str::MessageCaption), uiText(Str::DiscardMotorChanges),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        ask.setWindowModality(Qt::WindowModal);
-        if (ask.exec() != QMessageBox::Yes) return;
+        if (ask({uiText(Str::DiscardMotorChanges), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No}) !=
+            QMessageBox::Yes)
+            return;
     }
     // Whatever was not confirmed with OK is dropped.
     m_settings.motorSpeed = m_savedSpeeds;

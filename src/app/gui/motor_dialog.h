@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "base/gui/user_question.h"
+
 class QCheckBox;
 class QLineEdit;
 class QSlider;
@@ -26,6 +28,7 @@ int motorPercentFromText(const QString& text);
 
 struct MotorDialogHooks {
     std::function<bool()> saveSettings;  // robot: writes qx_def.ini
+    Asker asker;                         // the confirmations; empty: a message box over the dialog
 };
 
 class MotorDialog : public QDialog {
@@ -48,6 +51,7 @@ public slots:
     void reject() override;
 
 private:
+    QMessageBox::StandardButton ask(const Question& question);
     void sliderMoved();
     void editChanged(int side);
 

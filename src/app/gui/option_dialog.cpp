@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -77,11 +76,11 @@ QCheckBox* OptionDialog::box(int id) const {
 }
 
 void OptionDialog::confirm() {
-    QMessageBox ask(QMessageBox::Question, uiText(Str::MessageCaption), uiText(Str::ApplyOptions),
-                    QMessageBox::Ok | QMessageBox::Cancel, this);
-    ask.setObjectName(QStringLiteral("applyOptions"));
-    ask.setWindowModality(Qt::WindowModal);
-    if (ask.exec() != QMessageBox::Ok) return;  // the dialog stays open as it was
+    const Question question{uiText(Str::ApplyOptions), QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel};
+    const auto answer = m_hooks.asker ? m_hooks.asker(question)
+                                      : askInBox(this, uiText(Str::MessageCaption), question,
+                                                 QStringLiteral("applyOptions"));
+    if (answer != QMessageBox::Ok) return;  // the dialog stays open as it was
 
     std::array<bool, 6> ticked{};
     for (size_t i = 0; i < ticked.size(); ++i) ticked[i] = m_boxes[i]->isChecked();

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "base/gui/user_question.h"
+
 class QCheckBox;
 
 namespace trovel {
@@ -30,6 +32,7 @@ struct OptionDialogHooks {
     std::function<bool()> saveSettings;        // writes qx_def.ini now
     std::function<void()> reopenMemoryMap;     // ShowMemoryMap was switched on
     std::function<void()> refresh;             // menu states and the palette
+    Asker asker;                               // the confirmation; empty: a message box over the dialog
 };
 
 class OptionDialog : public QDialog {

@@ -3,13 +3,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QImageWriter>
-#include <QMessageBox>
 #include <QPainter>
 
 #include <vector>
 
 #include "base/gui/ui_text.h"
-#include "base/gui/window_frame.h"
+#include "base/gui/user_question.h"
 #include "app/screenshot_path.h"
 #include "base/string_ids.h"
 #include "editor/gui/chart_drawing.h"
@@ -27,20 +26,18 @@ QString& lastChosenPath() {
     return path;
 }
 
-void tell(QWidget* owner, QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, uiText(Str::MessageCaption), text, QMessageBox::Ok, owner);
-    box.setObjectName(QStringLiteral("screenshotMessage"));
-    setDialogFrame(&box);
-    box.setWindowModality(Qt::WindowModal);
-    box.exec();
+void tell(QWidget* owner, const Asker& asker, QMessageBox::Icon icon, const QString& text) {
+    const Question question{text, icon, QMessageBox::Ok};
+    if (asker) asker(question);
+    else askInBox(owner, uiText(Str::MessageCaption), question, QStringLiteral("screenshotMessage"));
 }
 
 }  // namespace
 
-bool StartImageExport(QWidget* owner) {
+bool StartImageExport(QWidget* owner, const Asker& asker) {
     const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
     if (formats.contains("jpg") || formats.contains("jpeg")) return true;
-    tell(owner, QMessageBox::Critical, uiText(Str::JpegUnavailable));
+    tell(owner, asker, QMessageBox::Critical, uiText(Str::JpegUnavailable));
     return false;
 }
 
@@ -66,18 +63,18 @@ bool SaveChartImage(const QString& path, BlockProgram& program, const ChartStyle
 }
 
 bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& program, const ChartStyle& style,
-                        uint32_t options) {
+                        uint32_t options, const Asker& asker) {
     if (!SaveChartImage(path, program, style, options)) {
-        tell(owner, QMessageBox::Critical, uiText(Str::ScreenshotFailed));
+        tell(owner, asker, QMessageBox::Critical, uiText(Str::ScreenshotFailed));
         return false;
     }
     const QString shown = toQString(shortenPathMiddle(toU16(QDir::toNativeSeparators(path))));
-    tell(owner, QMessageBox::NoIcon, QStringLiteral("%1\n\n'%2'").arg(uiText(Str::ScreenshotSaved), shown));
+    tell(owner, asker, QMessageBox::NoIcon, QStringLiteral("%1\n\n'%2'").arg(uiText(Str::ScreenshotSaved), shown));
     return true;
 }
 
 void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
-                      const QString& startDir) {
+                      const QString& startDir, const Asker& asker) {
     QFileDialog dialog(owner, uiText(Str::ScreenshotDialogTitle), startDir);
     dialog.setObjectName(QStringLiteral("screenshotDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -99,7 +96,7 @@ void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& s
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString path = dialog.selectedFiles().first();
     lastChosenPath() = path;
-    exportChartImageTo(owner, path, program, style, options);
+    exportChartImageTo(owner, path, program, style, options, asker);
 }
 
 }  // namespace trovel

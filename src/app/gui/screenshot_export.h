@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "base/gui/user_question.h"
 #include "editor/gui/chart_style.h"
 #include "model/program.h"
 
@@ -14,8 +15,10 @@ class QWidget;
 
 namespace trovel {
 
+// The messages below go to `asker` where one is given, else to a message box over `owner`.
+
 // True when JPEG pictures can be written; otherwise tells the user once (owner may be null).
-bool StartImageExport(QWidget* owner);
+bool StartImageExport(QWidget* owner, const Asker& asker = {});
 
 // The whole chart, unscrolled, at (content right, content bottom) of the chart's extent.
 QImage renderChartImage(BlockProgram& program, const ChartStyle& style, uint32_t options);
@@ -25,10 +28,10 @@ bool SaveChartImage(const QString& path, BlockProgram& program, const ChartStyle
 
 // Saves to `path` and tells the user how it went. Returns whether the file was written.
 bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& program, const ChartStyle& style,
-                        uint32_t options);
+                        uint32_t options, const Asker& asker = {});
 
 // The command: the save dialog (starting in `startDir` or at the last name chosen), the save, the message.
 void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
-                      const QString& startDir);
+                      const QString& startDir, const Asker& asker = {});
 
 }  // namespace trovel

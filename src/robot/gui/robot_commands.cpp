@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QMessageBox>
 
 #include "base/gui/ui_text.h"
+#include "base/gui/user_question.h"
 #include "base/string_ids.h"
 #include "model/compiler.h"
 #include "model/sequence_decoder.h"
@@ -20,13 +20,20 @@ namespace {
 
 QString caption() { return uiText(Str::MessageCaption); }
 
-bool ask(QWidget* owner, const QString& text) {
-    return QMessageBox::question(owner, caption(), text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+// Through `asker` where the owner gave one, else in the studio's box over `parent`.
+QMessageBox::StandardButton tell(const Asker& asker, QWidget* parent, const QString& text, QMessageBox::Icon icon,
+                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok) {
+    const Question question{text, icon, buttons};
+    return asker ? asker(question) : askInBox(parent, caption(), question);
 }
 
-bool requireConnected(QWidget* owner, HidLink& link) {
+bool ask(const Asker& asker, QWidget* owner, const QString& text) {
+    return tell(asker, owner, text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool requireConnected(const Asker& asker, QWidget* owner, HidLink& link) {
     if (link.flags().has(Option::Connected)) return true;
-    QMessageBox::warning(owner, caption(), uiText(Str::ConnectRobot));
+    tell(asker, owner, uiText(Str::ConnectRobot), QMessageBox::Warning);
     return false;
 }
 
@@ -74,44 +81,44 @@ QString withDetail(const QString& text, const QString& detail) {
 
 bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& link, MotorSpeeds speeds,
                          const WriteProgramHooks& hooks) {
-    if (!requireConnected(owner, link)) return false;
-    if (!ask(owner, uiText(Str::ConfirmWriteProgram))) return false;
+    if (!requireConnected(hooks.asker, owner, link)) return false;
+    if (!ask(hooks.asker, owner, uiText(Str::ConfirmWriteProgram))) return false;
     if (hooks.repeatCheckAllowsWrite && !hooks.repeatCheckAllowsWrite()) return false;
-    if (!requireConnected(owner, link)) return false;
+    if (!requireConnected(hooks.asker, owner, link)) return false;
 
     const CompileResult compiled = compileProgram(program);
     if (!compiled.ok()) {
         if (compiled.status == CompileStatus::TooLarge)
-            QMessageBox::warning(owner, caption(),
-                                 toQString(tooLargeMessage(toU16(uiText(Str::ProgramTooLarge)), compiled.bytesOver)));
+            tell(hooks.asker, owner,
+                 toQString(tooLargeMessage(toU16(uiText(Str::ProgramTooLarge)), compiled.bytesOver)),
+                 QMessageBox::Warning);
         else  // a repeat block without its partner, from an old file or a robot: never silent
-            QMessageBox::warning(owner, caption(), uiText(Str::RepeatUnjoinedCannotWrite));
+            tell(hooks.asker, owner, uiText(Str::RepeatUnjoinedCannotWrite), QMessageBox::Warning);
         return false;
     }
     DownloadResult result;
     TransferDialog dialog(link, uiText(Str::RobotWriteTitle), true, owner);
     dialog.run([&](const TransferContext& ctx) { result = DownloadProgram(ctx, compiled.image, speeds); });
     if (result.verifyError)
-        QMessageBox::critical(owner, caption(), uiText(Str::WriteVerifyError));
+        tell(hooks.asker, owner, uiText(Str::WriteVerifyError), QMessageBox::Critical);
     if (result.status == TransferStatus::Failed) {
         QString detail = failureDetail(result.failure);
         if (result.erased) detail = withDetail(detail, uiText(Str::RobotProgramErased)).trimmed();
-        QMessageBox::warning(owner, caption(),
-                             withDetail(uiText(Str::WriteFailed), detail));
+        tell(hooks.asker, owner, withDetail(uiText(Str::WriteFailed), detail), QMessageBox::Warning);
     }
     // Cancelled after the erase: the robot must not be taken to hold a program.
     if (result.status == TransferStatus::Cancelled && result.erased)
-        QMessageBox::warning(owner, caption(),
-                             uiFormat(Str::WriteCancelledErased, {toU16(uiText(Str::RobotProgramErased))}));
+        tell(hooks.asker, owner, uiFormat(Str::WriteCancelledErased, {toU16(uiText(Str::RobotProgramErased))}),
+             QMessageBox::Warning);
     return result.status == TransferStatus::Done;
 }
 
 bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds,
                           const ReadProgramHooks& hooks) {
-    if (!requireConnected(owner, link)) return false;
-    if (!ask(owner, uiText(Str::ConfirmReadProgram))) return false;
+    if (!requireConnected(hooks.asker, owner, link)) return false;
+    if (!ask(hooks.asker, owner, uiText(Str::ConfirmReadProgram))) return false;
     if (hooks.beforeTransfer && !hooks.beforeTransfer()) return false;
-    if (!requireConnected(owner, link)) return false;
+    if (!requireConnected(hooks.asker, owner, link)) return false;
 
     UploadResult result;
     {
@@ -119,22 +126,22 @@ bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, 
         dialog.run([&](const TransferContext& ctx) { result = UploadProgram(ctx); });
     }
     if (result.status == TransferStatus::Failed)
-        QMessageBox::warning(owner, caption(),
-                             withDetail(uiText(Str::ReadFailed), failureDetail(result.failure)));
+        tell(hooks.asker, owner, withDetail(uiText(Str::ReadFailed), failureDetail(result.failure)),
+             QMessageBox::Warning);
     if (result.status == TransferStatus::Done) {
         // Decoded here, on the thread that owns the program.
         DecodeSequence(program, result.sequence.data(), result.sequence.size());
         speeds = result.speeds;
         if (hooks.programReplaced) hooks.programReplaced();
-        QMessageBox::information(owner, caption(), uiText(Str::ReadDone));
+        tell(hooks.asker, owner, uiText(Str::ReadDone), QMessageBox::Information);
     }
     if (hooks.afterTransfer) hooks.afterTransfer();
     return result.status == TransferStatus::Done;
 }
 
 bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QString& appFolder,
-                    const std::function<QString()>& chooseFile) {
-    if (!ask(owner, uiText(Str::ConfirmFirmware))) return false;
+                    const std::function<QString()>& chooseFile, const Asker& asker) {
+    if (!ask(asker, owner, uiText(Str::ConfirmFirmware))) return false;
 
     HexLoadResult hex;
     FirmwareResult result;
@@ -151,29 +158,28 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
         hex = LoadHexImage(std::filesystem::path(toU16(path)));
         if (hex.status == HexStatus::CannotOpen) return false;
         if (!hex.ok()) {
-            QMessageBox::critical(&dialog, caption(), hexProblem(hex));
+            tell(asker, &dialog, hexProblem(hex), QMessageBox::Critical);
             return false;
         }
         return started = true;
     };
     const RetryQuestion retry = [&] {
         return dialog.askOnUiThread([&] {
-            return QMessageBox::critical(&dialog, caption(),
-                                         uiText(Str::FirmwareRetry),
-                                         QMessageBox::Ok | QMessageBox::Abort) == QMessageBox::Ok;
+            return tell(asker, &dialog, uiText(Str::FirmwareRetry), QMessageBox::Critical,
+                        QMessageBox::Ok | QMessageBox::Abort) == QMessageBox::Ok;
         });
     };
     dialog.run([&](const TransferContext& ctx) { result = FirmwareUpdate(ctx, hex.image, speeds, retry); }, chooseAndRead);
     if (!started) return false;
     if (result.status == TransferStatus::Done) {
-        QMessageBox::information(owner, caption(), uiText(Str::FirmwareDone));
+        tell(asker, owner, uiText(Str::FirmwareDone), QMessageBox::Information);
         return true;
     }
     if (result.status == TransferStatus::Failed) {
         QString detail = result.abandoned ? QString() : failureDetail(result.failure);
         if (result.incomplete)
             detail = uiText(Str::FirmwarePartlyWritten);
-        QMessageBox::critical(owner, caption(), withDetail(uiText(Str::FirmwareFailed), detail));
+        tell(asker, owner, withDetail(uiText(Str::FirmwareFailed), detail), QMessageBox::Critical);
     }
     return false;
 }

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "base/gui/user_question.h"
 #include "model/program.h"
 #include "robot/hid_link.h"
 
@@ -16,6 +17,8 @@ namespace trovel {
 struct WriteProgramHooks {
     // The repeat-structure question; false stops the write. Empty: no check.
     std::function<bool()> repeatCheckAllowsWrite;
+    // Asks the questions and tells the outcome; empty: the studio's message box over the owner.
+    Asker asker;
 };
 
 // "プログラムの書き込み": connection check, confirmation, repeat check, compile, download.
@@ -32,6 +35,8 @@ struct ReadProgramHooks {
     std::function<void()> programReplaced;
     // Whenever the progress dialog ran, whatever its outcome, after any message.
     std::function<void()> afterTransfer;
+    // As for the write.
+    Asker asker;
 };
 
 // "プログラムの読み込み": connection check, confirmation, the save offer of the hooks, connection
@@ -42,8 +47,9 @@ bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, 
 
 // "ファームウェア書き換え": confirmation, the progress dialog, then inside it the file choice
 // (chooseFile returns the path or "" for cancel; empty: the open-file dialog in appFolder), HEX
-// check, update. True when the robot was updated.
+// check, update. True when the robot was updated. `asker` as for the write (its boxes during the
+// transfer sit over the progress dialog).
 bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QString& appFolder,
-                    const std::function<QString()>& chooseFile = {});
+                    const std::function<QString()>& chooseFile = {}, const Asker& asker = {});
 
 }  // namespace trovel

@@ -22,7 +22,8 @@ QString controlName(int id) { return QStringLiteral("control%1").arg(id); }
 
 }  // namespace
 
-RecordDialog::RecordDialog(CourseSet& courses, QWidget* parent) : QDialog(parent), m_courses(courses) {
+RecordDialog::RecordDialog(CourseSet& courses, QWidget* parent, Asker asker)
+    : QDialog(parent), m_courses(courses), m_asker(std::move(asker)) {
     setWindowTitle(uiText(Str::RecordsTitle));
     setDialogFrame(this);
     setModal(true);
@@ -106,10 +107,9 @@ void RecordDialog::resetSelected() {
 
 QMessageBox::StandardButton RecordDialog::ask(const QString& text, QMessageBox::Icon icon,
                                               QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, simMessageCaption(), text, buttons, this);
-    setDialogFrame(&box);
-    box.setWindowModality(Qt::WindowModal);  // the studio stays usable meanwhile
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const Question question{text, icon, buttons};
+    // Window-modal: the studio stays usable meanwhile.
+    return m_asker ? m_asker(question) : askInBox(this, simMessageCaption(), question);
 }
 
 }  // namespace trovel

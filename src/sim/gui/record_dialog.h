@@ -2,8 +2,8 @@
 // "記録タイム": the best lap time of every course, with resets of all or of the selected courses.
 
 #include <QDialog>
-#include <QMessageBox>
 
+#include "base/gui/user_question.h"
 
 class QPushButton;
 class QTableWidget;
@@ -23,8 +23,9 @@ constexpr int Close = 1;
 class RecordDialog : public QDialog {
     Q_OBJECT
 public:
-    // Resets change `courses` in memory only; the simulator writes them when it closes.
-    explicit RecordDialog(CourseSet& courses, QWidget* parent = nullptr);
+    // Resets change `courses` in memory only; the simulator writes them when it closes. The
+    // questions go to `asker` where one is given, else to a message box over the dialog.
+    explicit RecordDialog(CourseSet& courses, QWidget* parent = nullptr, Asker asker = {});
 
     QTableWidget* list() const { return m_list; }
     QPushButton* button(int id) const;
@@ -37,6 +38,7 @@ private:
     QMessageBox::StandardButton ask(const QString& text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons);
 
     CourseSet& m_courses;
+    Asker m_asker;
     QTableWidget* m_list = nullptr;
 };
 

@@ -96,7 +96,7 @@ std::array<int, 4> keepDrawingAspect(std::array<int, 4> r, SizingEdge edge, int 
 SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, std::filesystem::path appDir,
                                  SimulatorHooks hooks, QWidget* parent)
     : QMainWindow(parent), m_program(program), m_options(options), m_appDir(std::move(appDir)),
-      m_hooks(std::move(hooks)), m_sim(std::make_unique<Simulator>()),
+      m_hooks(std::move(hooks)), m_asker(m_hooks.asker), m_sim(std::make_unique<Simulator>()),
       m_textures(std::make_unique<SimTextures>()), m_frame(makeBackBuffer()),
       m_courseLayer(std::make_unique<CourseLayerCache>()) {
     setObjectName(QStringLiteral("input_wnd"));
@@ -314,7 +314,7 @@ void SimulatorWindow::chooseCourse(int course) {
 
 void SimulatorWindow::showRecords() {
     ++m_modal;
-    RecordDialog dialog(m_sim->courses, this);
+    RecordDialog dialog(m_sim->courses, this, m_asker);
     dialog.setWindowModality(Qt::WindowModal);  // the studio stays usable meanwhile
     dialog.exec();
     --m_modal;

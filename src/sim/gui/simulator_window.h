@@ -86,6 +86,7 @@ struct SimulatorHooks {
     std::filesystem::path recordsDir;                   // where record.dat is kept; empty: the courses' folder
     std::optional<std::array<uint8_t, 2>> gains;        // motor gains [left, right]; none: the simulator's own
     ResourceChoice resources;                           // the language pack, whose own message strip comes first
+    Asker asker;                                        // questions, from the start on; empty: message boxes
 };
 
 class SimulatorWindow : public QMainWindow {
