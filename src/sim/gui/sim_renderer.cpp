@@ -147,24 +147,29 @@ static QRectF lineBounds(const DrawLine& line, const SimCamera& camera) {
     return lineOnScreen(line, camera).boundingRect().adjusted(-pen, -pen, pen, pen);
 }
 
-QRectF changedArea(const DrawList& before, const DrawList& after, const SimCamera& camera) {
-    auto bounds = [&camera](const DrawItem& item) { return itemBounds(item, camera); };
-    QRectF area;
+std::vector<QRectF> changedAreas(const DrawList& before, const DrawList& after, const SimCamera& camera) {
+    std::vector<QRectF> areas;
     for (size_t i = 0; i < std::max(before.lines.size(), after.lines.size()); ++i) {
         const DrawLine* old = i < before.lines.size() ? &before.lines[i] : nullptr;
         const DrawLine* now = i < after.lines.size() ? &after.lines[i] : nullptr;
         if (old && now && *old == *now) continue;
-        if (old) area |= lineBounds(*old, camera);
-        if (now) area |= lineBounds(*now, camera);
+        if (old) areas.push_back(lineBounds(*old, camera));
+        if (now) areas.push_back(lineBounds(*now, camera));
     }
     const size_t count = std::max(before.items.size(), after.items.size());
     for (size_t i = 0; i < count; ++i) {
         const DrawItem* old = i < before.items.size() ? &before.items[i] : nullptr;
         const DrawItem* now = i < after.items.size() ? &after.items[i] : nullptr;
         if (old && now && *old == *now) continue;
-        if (old) area |= bounds(*old);
-        if (now) area |= bounds(*now);
+        if (old) areas.push_back(itemBounds(*old, camera));
+        if (now) areas.push_back(itemBounds(*now, camera));
     }
+    return areas;
+}
+
+QRectF changedArea(const DrawList& before, const DrawList& after, const SimCamera& camera) {
+    QRectF area;
+    for (const QRectF& piece : changedAreas(before, after, camera)) area |= piece;
     return area;
 }
 

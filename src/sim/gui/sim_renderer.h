@@ -58,6 +58,8 @@ struct CourseLayerCache {
 // The back-buffer area where two draw lists under one camera differ: the bounds of every item
 // that changed, in both its old and new place. Empty when they are the same.
 QRectF changedArea(const DrawList& before, const DrawList& after, const SimCamera& camera);
+// The same as separate pieces, one per changed item or line in its old and in its new place.
+std::vector<QRectF> changedAreas(const DrawList& before, const DrawList& after, const SimCamera& camera);
 
 // The same drawing, taking the course layer from `cache` when it is unchanged.
 void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures,

@@ -3,7 +3,9 @@
 #include "sim/simulator.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 namespace trovel {
 
@@ -30,26 +32,44 @@ QRect SimView::drawingRect() const {
     return rect();
 }
 
-void SimView::updateFrameArea(const QRectF& backBufferArea) {
+void SimView::updateFrameAreas(const std::vector<QRectF>& backBufferAreas) {
     const QRect area = drawingRect();
-    if (backBufferArea.isEmpty() || area != rect()) {
+    if (backBufferAreas.empty() || area != rect()) {
         update();
         return;
     }
     const QSizeF frame = m_frame.deviceIndependentSize();
     const double sx = area.width() / frame.width(), sy = area.height() / frame.height();
-    const QRectF shown(area.x() + backBufferArea.x() * sx, area.y() + backBufferArea.y() * sy,
-                       backBufferArea.width() * sx, backBufferArea.height() * sy);
-    // Smooth scaling reaches a pixel beyond the changed ones.
-    update(shown.toAlignedRect().adjusted(-2, -2, 2, 2));
+    QRegion shown;
+    for (const QRectF& piece : backBufferAreas) {
+        if (piece.isEmpty()) continue;
+        const QRectF scaled(area.x() + piece.x() * sx, area.y() + piece.y() * sy, piece.width() * sx,
+                            piece.height() * sy);
+        // Smooth scaling reaches a pixel beyond the changed ones.
+        shown += scaled.toAlignedRect().adjusted(-2, -2, 2, 2);
+    }
+    update(shown);
 }
 
-void SimView::paintEvent(QPaintEvent*) {
+void SimView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect area = drawingRect();
     if (area != rect()) p.fillRect(rect(), Qt::black);
+    if (m_frame.isNull()) return;
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(area, m_frame);
+    // Each changed piece is scaled on its own: the robot and the clock moving cost their own pixels,
+    // not the rectangle between them. A margin keeps the smoothing at a piece's edges what it is
+    // when the whole frame is drawn.
+    const double sx = m_frame.width() / double(area.width()), sy = m_frame.height() / double(area.height());
+    for (const QRect& piece : event->region()) {
+        const QRect dirty = piece.intersected(area);
+        if (dirty.isEmpty()) continue;
+        const QRect margin = dirty.adjusted(-4, -4, 4, 4).intersected(area);
+        const QRectF source((margin.x() - area.x()) * sx, (margin.y() - area.y()) * sy, margin.width() * sx,
+                            margin.height() * sy);
+        p.setClipRect(dirty);
+        p.drawImage(QRectF(margin), m_frame, source);
+    }
 }
 
 void SimView::mousePressEvent(QMouseEvent* event) {

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <vector>
+
 #include <functional>
 
 #include "sim/sim_camera.h"
@@ -22,8 +24,8 @@ public:
     // Where the back buffer is shown: the largest 7 : 5 rectangle centred in the view, so the course
     // is never stretched, even while the window manager holds a border drag at another shape.
     QRect drawingRect() const;
-    // Repaints the part of the view that shows this back-buffer area (all of it when empty).
-    void updateFrameArea(const QRectF& backBufferArea);
+    // Repaints the parts of the view that show these back-buffer areas (all of it when none).
+    void updateFrameAreas(const std::vector<QRectF>& backBufferAreas);
 
 signals:
     // The robot was moved or turned by hand: the window redraws.

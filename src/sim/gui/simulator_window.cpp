@@ -427,12 +427,12 @@ void SimulatorWindow::draw(DrawList frame) {
     const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
     // Under the same camera only the items that changed need to reach the screen again.
     const bool sameView = m_drawn && camera == m_drawnCamera;
-    const QRectF changed = sameView ? changedArea(*m_drawn, frame, m_sim->camera) : QRectF();
+    const std::vector<QRectF> changed = sameView ? changedAreas(*m_drawn, frame, m_sim->camera) : std::vector<QRectF>();
     m_drawn = std::make_unique<DrawList>(std::move(frame));
     m_drawnCamera = camera;
     ++m_framesDrawn;
     if (!sameView) m_view->update();
-    else if (!changed.isEmpty()) m_view->updateFrameArea(changed);
+    else if (!changed.empty()) m_view->updateFrameAreas(changed);
 }
 
 QString SimulatorWindow::speedText() const {
