@@ -84,18 +84,6 @@ private:
     bool m_done = false;
 };
 
-// Presses `button` on the next message box (whose text holds `containing`) and keeps its text.
-inline std::unique_ptr<ModalAnswerer> answerMessage(QMessageBox::StandardButton button, QString* text = nullptr,
-                                                    const QString& containing = {}) {
-    return std::make_unique<ModalAnswerer>([button, text, containing](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box || !box->text().contains(containing)) return false;
-        if (text) *text = box->text();
-        box->done(button);
-        return true;
-    });
-}
-
 // Types a path into the next file dialog and accepts it (empty path: cancels it). The widget file
 // dialog lists folders on a thread, so prefer injecting the answer where the window allows it.
 inline std::unique_ptr<ModalAnswerer> answerFileDialog(const QString& path, QString* title = nullptr) {

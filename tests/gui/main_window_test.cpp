@@ -28,7 +28,6 @@
 #include <filesystem>
 
 using namespace trovel;
-using trovel::test::answerMessage;
 
 namespace {
 
@@ -879,12 +878,12 @@ private slots:
         makeWindow();
         for (int i = 0; i < kMaxRepeats; ++i) PlaceBlock(program(), BlockType::RepeatStart, {300 + 10 * i, 100});
         const size_t before = program().blocks.size();
-        QString text;
-        auto box = answerMessage(QMessageBox::Ok, &text);
+        test::ScriptedAnswers answers;
+        answers.buttons << QMessageBox::Ok;
+        m_window->setAsker(answers.asker());
         m_window->programArea()->setPaletteSelection(static_cast<int>(BlockType::RepeatStart));
         QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, {400, 400});
-        QVERIFY(box->answered());
-        QCOMPARE(text, QStringLiteral("くり返しはプログラム中に7回しかつかえません"));
+        QCOMPARE(answers.texts, QStringList{QStringLiteral("くり返しはプログラム中に7回しかつかえません")});
         QCOMPARE(program().blocks.size(), before);
         QVERIFY(!m_window->actionById(40006)->isEnabled());
     }

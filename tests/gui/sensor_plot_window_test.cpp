@@ -22,7 +22,6 @@
 #include "sim/gui/simulator_window.h"
 
 using namespace trovel;
-using trovel::test::answerMessage;
 using trovel::test::testDir;
 
 namespace {
@@ -163,11 +162,12 @@ private slots:
 
         // A folder that does not exist: a message, and nothing reported as written.
         plot->setFileChooser([&](const QString&, const QString&, const QString&) { return dir + "/missing/x.csv"; });
-        QString message;
-        auto answer = answerMessage(QMessageBox::Ok, &message);
+        test::ScriptedAnswers answers;
+        answers.buttons << QMessageBox::Ok;
+        plot->setAsker(answers.asker());
         plot->csvAction()->trigger();
-        QVERIFY(answer->answered());
-        QVERIFY2(message.contains("missing"), qPrintable(message));
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY2(answers.texts.front().contains("missing"), qPrintable(answers.texts.front()));
         QVERIFY(!QFile::exists(dir + "/missing/x.csv"));
     }
 };

@@ -350,11 +350,9 @@ void SensorPlotWindow::hideEvent(QHideEvent* event) {
 bool SensorPlotWindow::writeFile(const QString& path, const std::string& bytes) {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     if (writeFileAtomically(std::filesystem::path(path.toStdU16String()), {data, bytes.size()})) return true;
-    QMessageBox box(QMessageBox::Critical, simMessageCaption(), uiFormat(Str::PlotSaveFailed, {toU16(path)}),
-                    QMessageBox::Ok, this);
-    setDialogFrame(&box);
-    box.setWindowModality(Qt::WindowModal);
-    box.exec();
+    const Question failed{uiFormat(Str::PlotSaveFailed, {toU16(path)}), QMessageBox::Critical, QMessageBox::Ok};
+    if (m_asker) m_asker(failed);
+    else askInBox(this, simMessageCaption(), failed);
     return false;
 }
 

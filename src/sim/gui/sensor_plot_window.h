@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/gui/user_question.h"
 #include "model/program.h"
 #include "sim/sensor_trace.h"
 
@@ -42,6 +43,8 @@ public:
     ~SensorPlotWindow() override;
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // Tells the user of a failed export through `asker` (tests answer in the user's place).
+    void setAsker(Asker asker) { m_asker = std::move(asker); }
     // Brings what the trace holds now into the chart; the window's timer calls it about seven times
     // a second while it is shown and not frozen.
     void refresh();
@@ -100,6 +103,7 @@ private:
     QAction* m_png = nullptr;
     QTimer m_timer{this};
     FileChooser m_chooseFile;
+    Asker m_asker;
     QString m_lastFolder;
 };
 
