@@ -29,8 +29,9 @@ inline LinkTiming fastTiming() {
     return t;
 }
 
-// Polls `done` until it holds or `ms` run out.
-inline bool eventually(const std::function<bool()>& done, int ms = 3000) {
+// Polls `done` until it holds or `ms` run out. The limit only stops a hang: it returns as soon as
+// `done` holds, and a link thread under a sanitizer or a loaded machine may take seconds.
+inline bool eventually(const std::function<bool()>& done, int ms = 30000) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < until) {
         if (done()) return true;
