@@ -106,13 +106,10 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     std::string trace;
     const bool tracing = !parsed.tracePath.empty();
     if (tracing) trace = traceHeader();
-    std::vector<Vec2> path;
-    TickObserver followPath;
-    if (!parsed.picturePath.empty()) followPath = recordPath(path, sim);
-    auto observe = [&](uint64_t tick, const Simulator& s) {
-        if (tracing) trace += traceRow(tick, s);
-        if (followPath) followPath(tick, s);
-    };
+    // The simulator keeps the path itself; the picture starts it where the robot stood.
+    const Vec2 start{sim.robot.x, sim.robot.y};
+    TickObserver observe;
+    if (tracing) observe = [&trace](uint64_t tick, const Simulator& s) { trace += traceRow(tick, s); };
     uint64_t ticks = runHeadless(sim, program, parsed.headless, observe);
 
     int code = kExitRan;
@@ -122,6 +119,8 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     }
 #ifdef TROVEL_HAVE_RENDER
     if (!parsed.picturePath.empty()) {
+        std::vector<Vec2> path{start};
+        for (const PathPoint& p : sim.path.points) path.push_back({p.x, p.y});
         const std::vector<uint8_t> png =
             pathPicturePng(coursePicture(sim.courses, sim.course), path, kCourseWidth, currentCourse(sim));
         if (png.empty() || !writeBytes(parsed.picturePath, reinterpret_cast<const char*>(png.data()), png.size())) {

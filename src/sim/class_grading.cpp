@@ -22,7 +22,10 @@ uint64_t mix(uint64_t z) {
 GradeRun runOnce(Simulator& sim, const BlockProgram& program, const RunOptions& options, std::vector<Vec2>* path) {
     prepareRun(sim, program, options);
     TickObserver observe;
-    if (path) observe = recordPath(*path, sim);
+    if (path) {
+        path->assign(1, Vec2{sim.robot.x, sim.robot.y});
+        observe = [path](uint64_t, const Simulator& s) { path->push_back({s.robot.x, s.robot.y}); };
+    }
     HeadlessOptions headless;
     headless.stuckTicks = kStuckTicks;
     const uint64_t ticks = runHeadless(sim, program, headless, observe);

@@ -27,9 +27,4 @@ uint64_t runHeadless(Simulator& sim, const BlockProgram& program, const Headless
     return n;
 }
 
-TickObserver recordPath(std::vector<Vec2>& path, const Simulator& sim) {
-    path.assign(1, Vec2{sim.robot.x, sim.robot.y});
-    return [&path](uint64_t, const Simulator& s) { path.push_back({s.robot.x, s.robot.y}); };
-}
-
 }  // namespace trovel

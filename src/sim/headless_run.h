@@ -29,8 +29,4 @@ using TickObserver = std::function<void(uint64_t tick, const Simulator& sim)>;
 uint64_t runHeadless(Simulator& sim, const BlockProgram& program, const HeadlessOptions& options,
                      const TickObserver& observe);
 
-// The robot's path for a picture of the run: `path` becomes the robot centre now, and the returned
-// observer adds the centre after every tick. `path` must outlive the run.
-TickObserver recordPath(std::vector<Vec2>& path, const Simulator& sim);
-
 }  // namespace trovel
