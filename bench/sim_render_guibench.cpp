@@ -2,7 +2,11 @@
 // into the 700 x 500 back buffer, on a shipped course, zoomed out and zoomed in.
 
 #include <QApplication>
+#include <QPainter>
 
+#include <filesystem>
+
+#include "model/program_file.h"
 #include "sim/run_setup.h"
 #include "sim/sim_frame.h"
 #include "sim/simulator.h"
@@ -100,8 +104,51 @@ void drawWithPath(benchmark::State& state, bool whole) {
 void BM_DrawPathWhole(benchmark::State& state) { drawWithPath(state, true); }
 void BM_DrawPathGrown(benchmark::State& state) { drawWithPath(state, false); }
 
+// One tick of the window running the shipped line follower on the timed course 1 at normal speed:
+// step, build the frame, draw what changed into the kept back buffer and copy the changed pieces to
+// a view `viewWidth` wide (7 : 5), as its paint does. The back buffer holds 700 x 500 drawing pixels
+// at the view's own resolution when `matched`, else at one pixel each, scaled by the copy.
+void runningFrame(benchmark::State& state, int viewWidth, bool matched) {
+    BlockProgram program;
+    if (!loadProgram(program, std::filesystem::path(TROVEL_SOURCE_DIR) / "examples/line_follower.qxp").ok()) {
+        state.SkipWithError("line_follower.qxp did not load");
+        return;
+    }
+    Simulator sim;
+    SimTextures textures;
+    loadCourseConfig(sim.courses, TROVEL_APP_DIR, textures.loader());
+    prepareRun(sim, program, RunOptions{.course = 1});
+    const qreal ratio = matched ? qreal(viewWidth) / kScreenWidth : 1;
+    QImage frame = makeBackBuffer(ratio);
+    QImage view(frame.width(), frame.height(), QImage::Format_ARGB32_Premultiplied);
+    if (!matched) view = QImage(viewWidth, viewWidth * 5 / 7, QImage::Format_ARGB32_Premultiplied);
+    CourseLayerCache cache;
+    DrawList drawn = buildFrame(sim);
+    renderDrawList(frame, drawn, sim.camera, textures, cache);
+    double pixels = 0;
+    const double s = double(viewWidth) / kScreenWidth;
+    for (auto _ : state) {
+        stepSimulation(sim, program);
+        DrawList next = buildFrame(sim);
+        renderDrawList(frame, next, sim.camera, textures, cache);
+        QPainter p(&view);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        for (const QRectF& piece : changedAreas(drawn, next, sim.camera)) {
+            const QRectF shown(piece.x() * s, piece.y() * s, piece.width() * s, piece.height() * s);
+            if (matched) p.drawImage(QRectF(shown.toAlignedRect()), frame, QRectF(shown.toAlignedRect()));
+            else p.drawImage(shown, frame, piece);
+            pixels += shown.width() * shown.height();
+        }
+        drawn = std::move(next);
+        if (sim.judge.result != RunResult::Armed) prepareRun(sim, program, RunOptions{.course = 1});
+    }
+    state.counters["view_px"] = benchmark::Counter(pixels, benchmark::Counter::kAvgIterations);
+}
+void BM_RunningFrame(benchmark::State& state) { runningFrame(state, int(state.range(0)), state.range(1) != 0); }
+
 }  // namespace
 
+BENCHMARK(BM_RunningFrame)->ArgNames({"view", "matched"})->ArgsProduct({{455, 910}, {0, 1}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawPathWhole)->Arg(600)->Arg(6000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawPathGrown)->Arg(6000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TickAndDrawZoomedOut)->Unit(benchmark::kMillisecond);

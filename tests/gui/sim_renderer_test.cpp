@@ -93,6 +93,7 @@ private slots:
         QTest::newRow("1") << qreal(1);
         QTest::newRow("1.5") << qreal(1.5);
         QTest::newRow("2") << qreal(2);
+        QTest::newRow("0.75, a small view's own pixels") << qreal(0.75);
     }
     void keptCourseLayerDrawsWhatAFullDrawingDraws() {
         QFETCH(qreal, ratio);
@@ -107,7 +108,11 @@ private slots:
             // where the robot was shows whether the right piece of the kept picture was taken.
             DrawItem robot = screenQuad(robotX, 272, robotX + 16, 288, 0xFFFFFFFF, true);
             robot.layer = Layer::Robot;
-            list.items = {course, robot};
+            // A still, half-clear label over part of the robot's way: redrawn only where the robot
+            // passes under it, it must still cover the robot there.
+            DrawItem label = screenQuad(399, 266, 404.5f, 300, 0x80FFFFFF, true);
+            label.layer = Layer::Status;
+            list.items = {course, robot, label};
             return list;
         };
         SimCamera moved;

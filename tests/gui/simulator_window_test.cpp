@@ -318,11 +318,15 @@ private slots:
             press(*w, SimCommand::ShowGhost);
             const QImage without = w->frame();
             const Simulator& sim = w->simulator();
-            const QPoint ghostAt(int((at.x - sim.camera.x) * sim.camera.zoom), int((at.y - sim.camera.y) * sim.camera.zoom));
+            // The shown frame holds the view's own pixels, fewer than the field's.
+            const qreal scale = with.devicePixelRatio();
+            const QPointF ghostAt((at.x - sim.camera.x) * sim.camera.zoom, (at.y - sim.camera.y) * sim.camera.zoom);
             int differs = 0;
             for (int dy = -15; dy <= 15; dy += 3)
-                for (int dx = -15; dx <= 15; dx += 3)
-                    differs += with.pixel(ghostAt + QPoint(dx, dy)) != without.pixel(ghostAt + QPoint(dx, dy)) ? 1 : 0;
+                for (int dx = -15; dx <= 15; dx += 3) {
+                    const QPoint p = ((ghostAt + QPointF(dx, dy)) * scale).toPoint();
+                    differs += with.pixel(p) != without.pixel(p) ? 1 : 0;
+                }
             QVERIFY2(differs > 30, qPrintable(QString::number(differs)));
             w->close();
         }
@@ -717,14 +721,17 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QVERIFY(w->grab().save(app + "/window.png"));
         // The view shows the back buffer scaled to its size.
-        const QImage shown = w->view()->grab().toImage().scaled(700, 500).convertToFormat(QImage::Format_RGB32);
+        // Once shown, the back buffer is drawn at the view's own pixels, and the view shows it as it is.
+        const QImage shown = w->view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(frame.size(), shown.size());
+        QVERIFY(frame.width() < 700);
         double difference = 0;
-        for (int y = 5; y < 495; y += 7)
-            for (int x = 5; x < 695; x += 7) {
+        for (int y = 0; y < shown.height(); y += 5)
+            for (int x = 0; x < shown.width(); x += 5) {
                 const QColor a = shown.pixelColor(x, y), b = frame.pixelColor(x, y);
                 difference += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
             }
-        difference /= (490 / 7) * (690 / 7) * 3;
+        difference /= ((shown.height() + 4) / 5) * ((shown.width() + 4) / 5) * 3;
         QVERIFY2(difference < 12, qPrintable(QString::number(difference)));
     }
 

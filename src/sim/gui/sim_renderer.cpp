@@ -2,9 +2,11 @@
 
 #include <QPainter>
 #include <QPolygonF>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "sim/gui/sim_textures.h"
 
@@ -83,6 +85,13 @@ const QImage& tintedPiece(std::vector<CourseLayerCache::Tinted>& kept, const QIm
 QImage makeBackBuffer(qreal ratio) {
     QImage image((QSizeF(kScreenWidth, kScreenHeight) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
+    image.fill(kClearColour);
+    return image;
+}
+
+QImage makeBackBuffer(QSize pixels) {
+    QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(image.width() / qreal(kScreenWidth));
     image.fill(kClearColour);
     return image;
 }
@@ -197,6 +206,49 @@ static bool extendsLine(const DrawLine& before, const DrawLine& now) {
            std::equal(before.xy.begin(), before.xy.end(), now.xy.begin());
 }
 
+// The target's device pixels that a drawing-pixel area touches, with a margin for the smoothing
+// that reaches past an item's edge.
+static QRect devicePixels(const QRectF& area, const QImage& target) {
+    const qreal sx = target.width() / qreal(kScreenWidth), sy = target.height() / qreal(kScreenHeight);
+    const int margin = int(std::ceil(2 * std::max<qreal>(1, sx)));
+    const QRect touched = QRectF(area.x() * sx, area.y() * sy, area.width() * sx, area.height() * sy).toAlignedRect();
+    return touched.adjusted(-margin, -margin, margin, margin).intersected(target.rect());
+}
+
+// The same pixels seen without their device ratio. The drawing sets its own scale on them, because
+// QPainter leaves a ratio under 1 (a view smaller than the field) unapplied, and a copy between two
+// of them is then a plain blit at any scale.
+static QImage devicePixelView(QImage& image) {
+    return QImage(image.bits(), image.width(), image.height(), image.bytesPerLine(), image.format());
+}
+static QImage devicePixelView(const QImage& image) {
+    return QImage(image.constBits(), image.width(), image.height(), image.bytesPerLine(), image.format());
+}
+
+// Paints the 700 x 500 drawing pixels onto all of `device`.
+static void beginDrawing(QPainter& p, QImage& device) {
+    p.begin(&device);
+    p.setWindow(0, 0, kScreenWidth, kScreenHeight);
+    p.setViewport(device.rect());
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+}
+
+static void drawItem(QPainter& p, const DrawItem& item, const SimCamera& camera, const SimTextures& textures,
+                     std::vector<CourseLayerCache::Tinted>& tints) {
+    std::array<QPointF, 4> screen;
+    for (size_t i = 0; i < 4; ++i) {
+        const Vertex& v = item.vertices[i];
+        screen[i] = item.screenSpace ? QPointF(v.x, v.y) : worldToBackBuffer(camera, v.x, v.y);
+    }
+    if (item.texture == kNoTexture) {
+        drawUntextured(p, screen, item.vertices[0].colour, item.blend);
+        return;
+    }
+    const QImage& image = item.blend ? textures.keyed(item.texture) : textures.opaque(item.texture);
+    // An image that failed to load leaves its quads out rather than painting blank boxes.
+    if (!image.isNull()) drawTextured(p, item, screen, image, tints);
+}
+
 void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures,
                     CourseLayerCache& cache) {
     // Items come in non-increasing layers, so the course layer is a prefix of the list.
@@ -204,8 +256,8 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
                                         [](const DrawItem& item) { return item.layer != Layer::Course; });
     const QPointF corner(camera.x, camera.y);
     bool kept = !cache.picture.isNull() && cache.picture.size() == target.size() && cache.corner == corner &&
-                cache.zoom == camera.zoom && std::equal(list.items.begin(), courseEnd, cache.items.begin(),
-                                                        cache.items.end());
+                cache.zoom == camera.zoom &&
+                std::equal(list.items.begin(), courseEnd, cache.items.begin(), cache.items.end());
     // The lines lie over the course layer and are kept with it: a line that only grew is drawn on
     // from where it ended, so a long path costs a frame only its newest part.
     size_t growing = cache.lines.size();
@@ -218,67 +270,76 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     } else {
         kept = false;
     }
-    std::vector<QRect> grown;
+    QRegion dirty;
     if (kept && list.lines.size() > 0 && cache.lines != list.lines) {
-        QPainter onCache(&cache.picture);
+        QImage picture = devicePixelView(cache.picture);
+        QPainter onCache;
+        beginDrawing(onCache, picture);
         for (size_t i = std::min(growing, list.lines.size()); i < list.lines.size(); ++i) {
             const size_t from = i < cache.lines.size() ? cache.lines[i].xy.size() / 2 - 1 : 0;
-            grown.push_back(strokeLine(onCache, list.lines[i], camera, from).intersected(target.rect()));
+            dirty += devicePixels(strokeLine(onCache, list.lines[i], camera, from), target);
         }
         cache.lines = list.lines;
     }
-    auto first = list.items.begin();
+    const std::vector<DrawItem> overlay(courseEnd, list.items.end());
     if (kept && target.cacheKey() == cache.frameKey) {
-        // The target still shows the last frame: put the course back only where items covered it.
-        QPainter restore(&target);
-        restore.setCompositionMode(QPainter::CompositionMode_Source);
-        const qreal ratio = target.devicePixelRatio();
-        for (const QRect& r : cache.overlay)
-            restore.drawImage(QRectF(r), cache.picture,
-                              QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
-        for (const QRect& r : grown)
-            restore.drawImage(QRectF(r), cache.picture,
-                              QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
-        first = courseEnd;
-    } else if (kept) {
+        // The target still shows the last frame: only where an item changed, in its old place or its
+        // new, is the course put back and every item over that place drawn again.
+        for (size_t i = 0; i < std::max(overlay.size(), cache.overlay.size()); ++i) {
+            const DrawItem* old = i < cache.overlay.size() ? &cache.overlay[i] : nullptr;
+            const DrawItem* now = i < overlay.size() ? &overlay[i] : nullptr;
+            if (old && now && *old == *now) continue;
+            if (old) dirty += devicePixels(itemBounds(*old, camera), target);
+            if (now) dirty += devicePixels(itemBounds(*now, camera), target);
+        }
+        if (!dirty.isEmpty()) {
+            QImage device = devicePixelView(target);
+            const QImage picture = devicePixelView(std::as_const(cache.picture));
+            QPainter p(&device);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            for (const QRect& r : dirty) p.drawImage(r.topLeft(), picture, r);
+            p.end();
+            std::vector<QRect> reach;
+            for (const DrawItem& item : overlay) reach.push_back(devicePixels(itemBounds(item, camera), target));
+            beginDrawing(p, device);
+            for (const QRect& r : dirty) {
+                // The clip in device pixels, so it meets the course put back exactly.
+                p.setTransform(QTransform());
+                p.setViewTransformEnabled(false);
+                p.setClipRect(r);
+                p.setViewTransformEnabled(true);
+                for (size_t i = 0; i < overlay.size(); ++i)
+                    if (reach[i].intersects(r)) drawItem(p, overlay[i], camera, textures, cache.tinted);
+            }
+        }
+        cache.overlay = overlay;
+        cache.frameKey = target.cacheKey();
+        return;
+    }
+    auto first = list.items.begin();
+    if (kept) {
         target = cache.picture;
         first = courseEnd;
     } else {
         target.fill(kClearColour);
     }
-    std::vector<QRect> overlay;
-    QPainter p(&target);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    QImage device = devicePixelView(target);
+    QPainter p;
+    beginDrawing(p, device);
     auto keepCourseLayer = [&] {
         for (const DrawLine& line : list.lines) strokeLine(p, line, camera, 0);
         p.end();
         cache = {std::vector<DrawItem>(list.items.begin(), courseEnd), corner, camera.zoom, target.copy(), {}, 0,
-                 list.lines};
-        p.begin(&target);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
+                 list.lines, std::move(cache.tinted)};
+        beginDrawing(p, device);
     };
     for (auto it = first; it != list.items.end(); ++it) {
         if (!kept && it == courseEnd) keepCourseLayer();
-        const DrawItem& item = *it;
-        if (it >= courseEnd)
-            overlay.push_back(itemBounds(item, camera).toAlignedRect().adjusted(-2, -2, 2, 2).intersected(
-                QRect(QPoint(0, 0), target.deviceIndependentSize().toSize())));
-        std::array<QPointF, 4> screen;
-        for (size_t i = 0; i < 4; ++i) {
-            const Vertex& v = item.vertices[i];
-            screen[i] = item.screenSpace ? QPointF(v.x, v.y) : worldToBackBuffer(camera, v.x, v.y);
-        }
-        if (item.texture == kNoTexture) {
-            drawUntextured(p, screen, item.vertices[0].colour, item.blend);
-            continue;
-        }
-        const QImage& image = item.blend ? textures.keyed(item.texture) : textures.opaque(item.texture);
-        // An image that failed to load leaves its quads out rather than painting blank boxes.
-        if (!image.isNull()) drawTextured(p, item, screen, image, cache.tinted);
+        drawItem(p, *it, camera, textures, cache.tinted);
     }
     if (!kept && courseEnd == list.items.end()) keepCourseLayer();
     if (p.isActive()) p.end();
-    cache.overlay = std::move(overlay);
+    cache.overlay = overlay;
     cache.frameKey = target.cacheKey();
 }
 

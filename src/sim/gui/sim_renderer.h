@@ -20,6 +20,8 @@ constexpr QRgb kClearColour = 0xFF009696;
 // A back buffer of the right size and format: 700 x 500 drawing pixels of `ratio` device pixels
 // each, so a scaled screen shows the scene at its own resolution.
 QImage makeBackBuffer(qreal ratio = 1);
+// One of exactly `pixels`, e.g. the pixels a view shows it in, so showing it is a plain copy.
+QImage makeBackBuffer(QSize pixels);
 
 // World point to back-buffer pixel: minus the camera corner, times the zoom.
 QPointF worldToBackBuffer(const SimCamera& camera, float x, float y);
@@ -42,7 +44,7 @@ struct CourseLayerCache {
     QPointF corner;               // camera corner and zoom it was drawn with
     float zoom = 0;
     QImage picture;               // null until the first frame
-    std::vector<QRect> overlay;   // where the last frame drew over the course layer
+    std::vector<DrawItem> overlay;  // the items the last frame drew over the course layer
     qint64 frameKey = 0;          // cacheKey() of the target right after the last frame
     std::vector<DrawLine> lines;  // the lines drawn into the picture over the course layer
     // Tinted texture pieces, most recently used last: the time digits, labels and the robot's pulse

@@ -1,5 +1,6 @@
 #include "sim/gui/sim_view.h"
 
+#include "sim/draw_list.h"
 #include "sim/simulator.h"
 
 #include <QMouseEvent>
@@ -51,11 +52,38 @@ void SimView::updateFrameAreas(const std::vector<QRectF>& backBufferAreas) {
     update(shown);
 }
 
+QSize SimView::framePixels() const {
+    const qreal ratio = devicePixelRatioF();
+    if (!isVisible()) return (QSizeF(kScreenWidth, kScreenHeight) * ratio).toSize();
+    return (QSizeF(drawingRect().size()) * ratio).toSize();
+}
+
+void SimView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit framePixelsChanged();
+}
+
+void SimView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    emit framePixelsChanged();
+}
+
 void SimView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect area = drawingRect();
     if (area != rect()) p.fillRect(rect(), Qt::black);
     if (m_frame.isNull()) return;
+    const qreal ratio = devicePixelRatioF();
+    if (m_frame.size() == framePixels()) {
+        // Drawn at the view's own pixels: each changed piece is copied as it is.
+        for (const QRect& piece : event->region()) {
+            const QRect dirty = piece.intersected(area);
+            if (dirty.isEmpty()) continue;
+            const QRectF source(QPointF(dirty.topLeft() - area.topLeft()) * ratio, QSizeF(dirty.size()) * ratio);
+            p.drawImage(QRectF(dirty), m_frame, source);
+        }
+        return;
+    }
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     // Each changed piece is scaled on its own: the robot and the clock moving cost their own pixels,
     // not the rectangle between them. A margin keeps the smoothing at a piece's edges what it is

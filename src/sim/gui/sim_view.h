@@ -6,8 +6,6 @@
 
 #include <vector>
 
-#include <functional>
-
 #include "sim/sim_camera.h"
 
 namespace trovel {
@@ -26,13 +24,22 @@ public:
     QRect drawingRect() const;
     // Repaints the parts of the view that show these back-buffer areas (all of it when none).
     void updateFrameAreas(const std::vector<QRectF>& backBufferAreas);
+    // The device pixels the back buffer is best drawn in: those the view shows it in, so that
+    // showing it is a copy, not a rescaling of every changed piece; the field's own 700 x 500 (at the
+    // screen's scale) while the view is not shown.
+    QSize framePixels() const;
 
 signals:
     // The robot was moved or turned by hand: the window redraws.
     void robotMoved();
+    // The view's size changed: the back buffer is drawn again at its new size. (A new screen scale
+    // is caught by the window's next tick.)
+    void framePixelsChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -106,6 +106,9 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     m_sound = new SimSound(this);
     m_view = new SimView(*m_sim, m_frame, this);
     connect(m_view, &SimView::robotMoved, this, &SimulatorWindow::wake);
+    connect(m_view, &SimView::framePixelsChanged, this, [this] {
+        if (m_frame.size() != m_view->framePixels()) redraw();
+    });
     setCentralWidget(m_view);
     buildToolBar();
     buildMenus();
@@ -409,7 +412,7 @@ void SimulatorWindow::runFrameTicks() {
 void SimulatorWindow::redrawIfChanged() {
     const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
     DrawList frame = buildFrame(*m_sim);
-    if (!m_drawn || !(*m_drawn == frame) || camera != m_drawnCamera) {
+    if (!m_drawn || !(*m_drawn == frame) || camera != m_drawnCamera || m_frame.size() != m_view->framePixels()) {
         draw(std::move(frame));
         m_frameChanged = true;
     }
@@ -418,9 +421,9 @@ void SimulatorWindow::redrawIfChanged() {
 void SimulatorWindow::redraw() { draw(buildFrame(*m_sim)); }
 
 void SimulatorWindow::draw(DrawList frame) {
-    // The frame follows the scale of the screen the view is on.
-    if (const qreal ratio = m_view->devicePixelRatioF(); m_frame.devicePixelRatio() != ratio) {
-        m_frame = makeBackBuffer(ratio);
+    // The frame follows the size of the view and the scale of the screen it is on.
+    if (const QSize pixels = m_view->framePixels(); m_frame.size() != pixels) {
+        m_frame = makeBackBuffer(pixels);
         m_drawn.reset();
     }
     renderDrawList(m_frame, frame, m_sim->camera, *m_textures, *m_courseLayer);
