@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 
 #include "sim/gui/sim_textures.h"
 
@@ -215,22 +214,23 @@ static QRect devicePixels(const QRectF& area, const QImage& target) {
     return touched.adjusted(-margin, -margin, margin, margin).intersected(target.rect());
 }
 
-// The same pixels seen without their device ratio. The drawing sets its own scale on them, because
-// QPainter leaves a ratio under 1 (a view smaller than the field) unapplied, and a copy between two
-// of them is then a plain blit at any scale.
-static QImage devicePixelView(QImage& image) {
-    return QImage(image.bits(), image.width(), image.height(), image.bytesPerLine(), image.format());
-}
-static QImage devicePixelView(const QImage& image) {
-    return QImage(image.constBits(), image.width(), image.height(), image.bytesPerLine(), image.format());
+// QPainter scales by an image's ratio only when it is above 1 (a view smaller than the field gives
+// one below), so the rest of the way from drawing pixels to the image's own is set here.
+static qreal appliedRatio(const QImage& target) { return std::max<qreal>(1, target.devicePixelRatio()); }
+
+// Paints the 700 x 500 drawing pixels onto all of `target`.
+static void beginDrawing(QPainter& p, QImage& target) {
+    p.begin(&target);
+    p.setWindow(0, 0, kScreenWidth, kScreenHeight);
+    p.setViewport(QRect(QPoint(0, 0), (QSizeF(target.size()) / appliedRatio(target)).toSize()));
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
 }
 
-// Paints the 700 x 500 drawing pixels onto all of `device`.
-static void beginDrawing(QPainter& p, QImage& device) {
-    p.begin(&device);
-    p.setWindow(0, 0, kScreenWidth, kScreenHeight);
-    p.setViewport(device.rect());
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
+// A rectangle of the target's device pixels where the painter, with its drawing scale off, takes it.
+static QRectF painterRect(const QRect& devicePixels, const QImage& target) {
+    const qreal applied = appliedRatio(target);
+    return {devicePixels.x() / applied, devicePixels.y() / applied, devicePixels.width() / applied,
+            devicePixels.height() / applied};
 }
 
 static void drawItem(QPainter& p, const DrawItem& item, const SimCamera& camera, const SimTextures& textures,
@@ -272,9 +272,8 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     }
     QRegion dirty;
     if (kept && list.lines.size() > 0 && cache.lines != list.lines) {
-        QImage picture = devicePixelView(cache.picture);
         QPainter onCache;
-        beginDrawing(onCache, picture);
+        beginDrawing(onCache, cache.picture);
         for (size_t i = std::min(growing, list.lines.size()); i < list.lines.size(); ++i) {
             const size_t from = i < cache.lines.size() ? cache.lines[i].xy.size() / 2 - 1 : 0;
             dirty += devicePixels(strokeLine(onCache, list.lines[i], camera, from), target);
@@ -293,20 +292,19 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
             if (now) dirty += devicePixels(itemBounds(*now, camera), target);
         }
         if (!dirty.isEmpty()) {
-            QImage device = devicePixelView(target);
-            const QImage picture = devicePixelView(std::as_const(cache.picture));
-            QPainter p(&device);
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            for (const QRect& r : dirty) p.drawImage(r.topLeft(), picture, r);
-            p.end();
             std::vector<QRect> reach;
             for (const DrawItem& item : overlay) reach.push_back(devicePixels(itemBounds(item, camera), target));
-            beginDrawing(p, device);
+            QPainter p;
+            beginDrawing(p, target);
             for (const QRect& r : dirty) {
-                // The clip in device pixels, so it meets the course put back exactly.
+                // In device pixels, so the clip meets the course put back exactly.
                 p.setTransform(QTransform());
                 p.setViewTransformEnabled(false);
-                p.setClipRect(r);
+                p.setClipping(false);
+                p.setCompositionMode(QPainter::CompositionMode_Source);
+                p.drawImage(painterRect(r, target), cache.picture, QRectF(r));
+                p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+                p.setClipRect(painterRect(r, target));
                 p.setViewTransformEnabled(true);
                 for (size_t i = 0; i < overlay.size(); ++i)
                     if (reach[i].intersects(r)) drawItem(p, overlay[i], camera, textures, cache.tinted);
@@ -323,15 +321,14 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     } else {
         target.fill(kClearColour);
     }
-    QImage device = devicePixelView(target);
     QPainter p;
-    beginDrawing(p, device);
+    beginDrawing(p, target);
     auto keepCourseLayer = [&] {
         for (const DrawLine& line : list.lines) strokeLine(p, line, camera, 0);
         p.end();
         cache = {std::vector<DrawItem>(list.items.begin(), courseEnd), corner, camera.zoom, target.copy(), {}, 0,
                  list.lines, std::move(cache.tinted)};
-        beginDrawing(p, device);
+        beginDrawing(p, target);
     };
     for (auto it = first; it != list.items.end(); ++it) {
         if (!kept && it == courseEnd) keepCourseLayer();
