@@ -103,6 +103,29 @@ private slots:
         QVERIFY(m_program.blocks[0]->flags & FlagSelected);
     }
 
+    // A running program moves the current block many times a second and the chart redraws only
+    // where the brackets were and go: what it then shows is what a whole redraw shows.
+    void followingTheRunShowsWhatAWholeRedrawShows() {
+        ActionBlock* start = addBlock(m_program, BlockType::RepeatStart, 90, 60);
+        ActionBlock* branch = addBlock(m_program, BlockType::Branch, 90, 160);
+        ActionBlock* go = addBlock(m_program, BlockType::Forward, 270, 160);
+        ActionBlock* end = addBlock(m_program, BlockType::RepeatEnd, 90, 280);
+        pairRepeat(start, end);
+        link(branch, 0, go);
+        m_area->repaintAll();
+        view()->repaint();
+        const QSize client = view()->size() * view()->devicePixelRatioF();
+        for (ActionBlock* current : {branch, go, start, end, static_cast<ActionBlock*>(nullptr), go}) {
+            m_area->SetCurrentBlock(current);
+            view()->repaint();
+            const QImage followed = m_area->backBuffer().copy(QRect(QPoint(0, 0), client));
+            m_area->repaintAll();
+            view()->repaint();
+            QVERIFY2(followed == m_area->backBuffer().copy(QRect(QPoint(0, 0), client)),
+                     qPrintable(current ? QString::fromStdU16String(current->name) : QStringLiteral("none")));
+        }
+    }
+
     void clickSelectsAndControlClickAdds() {
         ActionBlock* a = addBlock(m_program, BlockType::Forward, 90, 90);
         ActionBlock* b = addBlock(m_program, BlockType::Stop, 270, 90);

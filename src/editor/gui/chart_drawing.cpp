@@ -382,6 +382,10 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
     const ChartExtent extent = chartExtent(program, view.client, view.window);
     const QPoint scroll = view.scroll;
     const QRect visible(0, 0, view.client.width() + 16, view.client.height() + 16);
+    // A painter that clips to a few places draws nothing elsewhere: blocks and lines well away from
+    // them are left out before they are laid out.
+    QRect reached = visible;
+    if (p.hasClipping()) reached &= p.clipBoundingRect().toAlignedRect().adjusted(-32, -32, 32, 32);
 
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -395,7 +399,7 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
 
     auto screenRect = [&](const ActionBlock& b) { return QRect(b.x - scroll.x(), b.y - scroll.y(), b.width, b.height); };
     auto wanted = [&](const ActionBlock& b) { return view.full || (b.flags & FlagChanged); };
-    const QRect cull = visible.adjusted(-8, -8, 8, 8);
+    const QRect cull = reached.adjusted(-8, -8, 8, 8);
 
     for (const auto& bp : program.blocks) {
         const ActionBlock& b = *bp;
@@ -422,7 +426,7 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
                 gdiRect(p, r.left(), r.top(), r.left() + b.width, r.top() + b.height);
             }
         }
-        drawOutputs(p, b, style, scroll, visible);
+        drawOutputs(p, b, style, scroll, reached);
     }
     if (view.window)
         for (const auto& bp : program.blocks) bp->flags &= ~FlagChanged;

@@ -95,7 +95,23 @@ void ProgramArea::repaintAll() {
 
 void ProgramArea::SetCurrentBlock(ActionBlock* block) {
     m_program.currentBlock = block;
-    repaintAll();
+    // The chart is redrawn whole only where the brackets were and where they go.
+    const QRegion moved = QRegion(m_bracketsShown) + bracketArea();
+    m_bracketsMoved += moved;
+    viewport()->update(moved.translated(-scrollPosition()));
+}
+
+QRect ProgramArea::bracketArea() const {
+    // Brackets go round the current block and round the block paired with it; their pen reaches
+    // a few pixels past the block.
+    constexpr int kReach = 4;
+    const ActionBlock* current = m_program.currentBlock;
+    QRect area;
+    if (!current) return area;
+    for (const auto& b : m_program.blocks)
+        if (b.get() == current || (b->partner && b->partner == current))
+            area |= QRect(b->x, b->y, b->width, b->height).adjusted(-kReach, -kReach, kReach, kReach);
+    return area;
 }
 
 QPoint ProgramArea::scrollPosition() const {
@@ -120,8 +136,16 @@ void ProgramArea::drawInto(QImage& buffer) {
     view.client = viewport()->size();
     view.full = m_fullRedraw;
     view.window = true;
-    m_fullRedraw = false;
     m_extent = DrawChart(painter, m_program, m_style, m_options.bits(), view);
+    if (!m_fullRedraw && !m_bracketsMoved.isEmpty()) {
+        // Everything, but only where the brackets moved.
+        painter.setClipRegion(m_bracketsMoved.translated(-view.scroll));
+        view.full = true;
+        DrawChart(painter, m_program, m_style, m_options.bits(), view);
+    }
+    m_fullRedraw = false;
+    m_bracketsMoved = QRegion();
+    m_bracketsShown = bracketArea();
 }
 
 const QImage& ProgramArea::redrawBackBuffer() {

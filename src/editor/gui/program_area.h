@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QImage>
 #include <QPoint>
+#include <QRegion>
 
 #include <utility>
 
@@ -85,6 +86,7 @@ private:
     void rightButtonDown(QPoint p, const QPoint& globalPos);
     void placeBlock(Point q);
     void drawInto(QImage& buffer);
+    QRect bracketArea() const;
     void updateScrollBars();
     void edited();
     Point content(QPoint client) const;
@@ -95,6 +97,10 @@ private:
     int m_paletteSelection = 0;
     bool m_fullRedraw = true;
     bool m_painting = false;
+    // Where the current block's brackets are drawn (content coordinates), and where they must be
+    // drawn again: the simulator moves them many times a second, and only there does the chart change.
+    QRect m_bracketsShown;
+    QRegion m_bracketsMoved;
 
     int m_dragMode = DragMode::Idle;
     QPoint m_dragOrigin;            // client point for a move, content point for a band
