@@ -471,8 +471,11 @@ void SimulatorWindow::updateStatus() {
         m_fastestShown = m_lastFrameTicks / 10 * 10;
     const QString status = statusText();
     if (m_statusLabel->text() != status) m_statusLabel->setText(status);
-    const QString speed = speedText();
-    if (m_speedLabel->text() != speed) m_speedLabel->setText(speed);
+    // Made again only when it can read differently, not on every tick.
+    if (const std::pair shown{m_speed, m_fastestShown}; shown != m_speedShown) {
+        m_speedShown = shown;
+        m_speedLabel->setText(speedText());
+    }
     const bool paused = m_sim->state == SimState::Paused;
     for (int id : {SimCommand::StepTick, SimCommand::StepBlock})
         if (QAction* action = actionById(id); action->isEnabled() != paused) action->setEnabled(paused);

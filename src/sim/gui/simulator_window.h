@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "model/memory_map.h"
@@ -200,6 +201,7 @@ private:
     bool m_frameChanged = false;  // the last step drew a new frame
     int m_stillTicks = 0;         // steps in a row that found the stopped simulator unchanged
     int m_fastestShown = 0;      // ticks per frame 最高速 reached, as shown
+    std::pair<SimSpeed, int> m_speedShown{SimSpeed{}, -1};  // what the speed label was made from
     // Fast frames run many blocks: only the last one reaches the editor, once per frame.
     bool m_batching = false;
     const ActionBlock* m_batchHighlight = nullptr;
