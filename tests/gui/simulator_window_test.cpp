@@ -733,6 +733,10 @@ private slots:
             }
         difference /= ((shown.height() + 4) / 5) * ((shown.width() + 4) / 5) * 3;
         QVERIFY2(difference < 12, qPrintable(QString::number(difference)));
+        // A larger window is drawn at its new size at once, without waiting for a tick.
+        w->resize(w->size() + QSize(140, 100));
+        QTRY_COMPARE(w->view()->framePixels(), QSize(w->view()->drawingRect().size() * w->view()->devicePixelRatioF()));
+        QCOMPARE(frame.size(), w->view()->framePixels());
     }
 
     // While the window manager holds a border drag at another shape, the course is not stretched:
