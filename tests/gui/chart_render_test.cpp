@@ -8,6 +8,8 @@
 
 #include "app/app_config.h"
 #include "base/app_folder.h"
+#include "base/gui/ui_text.h"
+#include "base/string_ids.h"
 #include "app/gui/main_window.h"
 #include "app/gui/studio_setup.h"
 #include "base/locale_id.h"
@@ -52,11 +54,15 @@ private slots:
         window.show();
         QTRY_COMPARE(window.program().blocks.size() > 2, true);
         const QString exported = dir + QStringLiteral("/studio.png");
-        auto dialog = test::answerFileDialog(exported);
+        QStringList asked;
+        window.setFileChooser([&](bool save, const QString& title) {
+            asked << QStringLiteral("%1 %2").arg(save).arg(title);
+            return exported;
+        });
         test::ScriptedAnswers answers;
         window.setAsker(answers.asker());
         window.actionById(Command::Screenshot)->trigger();
-        QVERIFY(dialog->answered());
+        QCOMPARE(asked, QStringList{QStringLiteral("1 ") + uiText(Str::ScreenshotDialogTitle)});
         QCOMPARE(answers.texts.size(), 1);  // the saved-picture message
 
         const QString rendered = dir + QStringLiteral("/cli.png");

@@ -19,7 +19,6 @@
 #include "trovel_version.h"
 
 using namespace trovel;
-using trovel::test::answerFileDialog;
 namespace test = trovel::test;
 using trovel::test::testDir;
 

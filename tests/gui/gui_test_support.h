@@ -84,21 +84,4 @@ private:
     bool m_done = false;
 };
 
-// Types a path into the next file dialog and accepts it (empty path: cancels it). The widget file
-// dialog lists folders on a thread, so prefer injecting the answer where the window allows it.
-inline std::unique_ptr<ModalAnswerer> answerFileDialog(const QString& path, QString* title = nullptr) {
-    return std::make_unique<ModalAnswerer>([path, title](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        if (!dialog) return false;
-        if (title) *title = dialog->windowTitle();
-        if (path.isEmpty()) {
-            dialog->reject();
-            return true;
-        }
-        dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed name
-        return true;
-    });
-}
-
 }  // namespace trovel::test

@@ -450,6 +450,11 @@ void MainWindow::refreshPropertyPanel() {
 }
 
 void MainWindow::commandScreenshot() {
+    if (m_chooseFile) {
+        const QString path = m_chooseFile(true, uiText(Str::ScreenshotDialogTitle));
+        if (!path.isEmpty()) exportChartImageTo(this, path, m_program, m_setup.style, m_options.bits(), m_asker);
+        return;
+    }
     ExportScreenshot(this, m_program, m_setup.style, m_options.bits(),
                      m_setup.programDir.isEmpty() ? m_setup.appDir : m_setup.programDir, m_asker);
 }
