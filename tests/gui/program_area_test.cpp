@@ -115,8 +115,11 @@ private slots:
         m_area->repaintAll();
         view()->repaint();
         const QSize client = view()->size() * view()->devicePixelRatioF();
-        for (ActionBlock* current : {branch, go, start, end, static_cast<ActionBlock*>(nullptr), go}) {
-            m_area->SetCurrentBlock(current);
+        int step = 0;
+        for (ActionBlock* current : {branch, go, start, end, static_cast<ActionBlock*>(nullptr), go, branch}) {
+            // Told, or found moved by a paint that came first.
+            if (++step % 2) m_area->SetCurrentBlock(current);
+            else m_program.currentBlock = current;
             view()->repaint();
             const QImage followed = m_area->backBuffer().copy(QRect(QPoint(0, 0), client));
             m_area->repaintAll();

@@ -95,10 +95,8 @@ void ProgramArea::repaintAll() {
 
 void ProgramArea::SetCurrentBlock(ActionBlock* block) {
     m_program.currentBlock = block;
-    // The chart is redrawn whole only where the brackets were and where they go.
-    const QRegion moved = QRegion(m_bracketsShown) + bracketArea();
-    m_bracketsMoved += moved;
-    viewport()->update(moved.translated(-scrollPosition()));
+    // Only where the brackets were and where they go does the chart change.
+    viewport()->update((QRegion(m_bracketsShown) + bracketArea()).translated(-scrollPosition()));
 }
 
 QRect ProgramArea::bracketArea() const {
@@ -129,7 +127,7 @@ void ProgramArea::edited() {
 
 // ---- painting ---------------------------------------------------------------------------------
 
-void ProgramArea::drawInto(QImage& buffer) {
+QRegion ProgramArea::drawInto(QImage& buffer) {
     QPainter painter(&buffer);
     ChartView view;
     view.scroll = scrollPosition();
@@ -137,15 +135,19 @@ void ProgramArea::drawInto(QImage& buffer) {
     view.full = m_fullRedraw;
     view.window = true;
     m_extent = DrawChart(painter, m_program, m_style, m_options.bits(), view);
-    if (!m_fullRedraw && !m_bracketsMoved.isEmpty()) {
-        // Everything, but only where the brackets moved.
-        painter.setClipRegion(m_bracketsMoved.translated(-view.scroll));
+    // Whoever moved the current block, its brackets are drawn again, with everything under them,
+    // only where they were and where they go.
+    const QRect brackets = bracketArea();
+    QRegion moved;
+    if (!m_fullRedraw && brackets != m_bracketsShown) {
+        moved = (QRegion(m_bracketsShown) + brackets).translated(-view.scroll);
+        painter.setClipRegion(moved);
         view.full = true;
         DrawChart(painter, m_program, m_style, m_options.bits(), view);
     }
     m_fullRedraw = false;
-    m_bracketsMoved = QRegion();
-    m_bracketsShown = bracketArea();
+    m_bracketsShown = brackets;
+    return moved;
 }
 
 const QImage& ProgramArea::redrawBackBuffer() {
@@ -165,7 +167,7 @@ void ProgramArea::updateScrollBars() {
     v->setPageStep(std::max(1, client.height() - 1));
 }
 
-void ProgramArea::paintEvent(QPaintEvent*) {
+void ProgramArea::paintEvent(QPaintEvent* event) {
     if (m_painting) return;
     m_painting = true;
     const QSize client = viewport()->size();
@@ -178,7 +180,9 @@ void ProgramArea::paintEvent(QPaintEvent*) {
         m_fullRedraw = true;
     }
     const QPoint before = scrollPosition();
-    drawInto(m_buffer);
+    const QRegion moved = drawInto(m_buffer);
+    // Brackets moved outside what this paint shows come to the screen with the next one.
+    if (!(moved - event->region()).isEmpty()) viewport()->update(moved);
     updateScrollBars();
     if (scrollPosition() != before) {
         // Clamping moved the view: draw again at the new position before showing anything.

@@ -85,7 +85,8 @@ private:
     void leftButtonDown(QPoint p, bool controlOnly);
     void rightButtonDown(QPoint p, const QPoint& globalPos);
     void placeBlock(Point q);
-    void drawInto(QImage& buffer);
+    // Returns where the current block's brackets moved (client coordinates), drawn again there.
+    QRegion drawInto(QImage& buffer);
     QRect bracketArea() const;
     void updateScrollBars();
     void edited();
@@ -97,10 +98,9 @@ private:
     int m_paletteSelection = 0;
     bool m_fullRedraw = true;
     bool m_painting = false;
-    // Where the current block's brackets are drawn (content coordinates), and where they must be
-    // drawn again: the simulator moves them many times a second, and only there does the chart change.
+    // Where the current block's brackets are drawn (content coordinates): the simulator moves them
+    // many times a second, and only there does the chart change.
     QRect m_bracketsShown;
-    QRegion m_bracketsMoved;
 
     int m_dragMode = DragMode::Idle;
     QPoint m_dragOrigin;            // client point for a move, content point for a band
