@@ -95,8 +95,10 @@ void ProgramArea::repaintAll() {
 
 void ProgramArea::SetCurrentBlock(ActionBlock* block) {
     m_program.currentBlock = block;
-    // Only where the brackets were and where they go does the chart change.
-    viewport()->update((QRegion(m_bracketsShown) + bracketArea()).translated(-scrollPosition()));
+    // Only where the brackets were and where they go does the chart change, if at all.
+    const QRect brackets = bracketArea();
+    if (brackets != m_bracketsShown)
+        viewport()->update((QRegion(m_bracketsShown) + brackets).translated(-scrollPosition()));
 }
 
 QRect ProgramArea::bracketArea() const {
