@@ -10,13 +10,7 @@ case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 
 workdir=$(mktemp -d "${out%/*}/.screenshot.XXXXXX")
 source "$(dirname "$0")/virtual_display.sh"
-cleanup() {
-    stop_virtual_display
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
-
-start_virtual_display "$workdir"
+use_virtual_display "$workdir"
 
 DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$workdir/xdg" \
     timeout 60 "$studio" --grab "$out" "$@"

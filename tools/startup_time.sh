@@ -10,13 +10,7 @@ shift $(( $# >= 2 ? 2 : 1 ))
 
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
 source "$(dirname "$0")/virtual_display.sh"
-cleanup() {
-    stop_virtual_display
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
-
-start_virtual_display "$workdir"
+use_virtual_display "$workdir"
 
 for i in $(seq "$runs"); do
     start=$(date +%s%N)

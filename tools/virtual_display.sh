@@ -1,6 +1,6 @@
 # Sourced by the scripts that start the studio on a private virtual X display.
-# start_virtual_display WORKDIR: starts Xvfb (screen size TROVEL_SCREEN, default 1280x800x24), sets
-# `display` and `xvfb_pid`, makes WORKDIR/xdg; the caller's EXIT trap calls stop_virtual_display.
+# use_virtual_display WORKDIR: starts Xvfb (screen size TROVEL_SCREEN, default 1280x800x24), sets
+# `display` and `xvfb_pid`, makes WORKDIR/xdg, and stops the display and removes WORKDIR on exit.
 xvfb_pid=""
 
 start_virtual_display() {
@@ -19,4 +19,10 @@ start_virtual_display() {
 
 stop_virtual_display() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
+}
+
+use_virtual_display() {
+    virtual_workdir=$1
+    trap 'stop_virtual_display; rm -rf "$virtual_workdir"' EXIT
+    start_virtual_display "$virtual_workdir"
 }
