@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "sim/gui/sim_textures.h"
 
@@ -81,12 +82,7 @@ const QImage& tintedPiece(std::vector<CourseLayerCache::Tinted>& kept, const QIm
 
 }  // namespace
 
-QImage makeBackBuffer(qreal ratio) {
-    QImage image((QSizeF(kScreenWidth, kScreenHeight) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(kClearColour);
-    return image;
-}
+QImage makeBackBuffer(qreal ratio) { return makeBackBuffer((QSizeF(kScreenWidth, kScreenHeight) * ratio).toSize()); }
 
 QImage makeBackBuffer(QSize pixels) {
     QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
@@ -155,23 +151,24 @@ static QRectF lineBounds(const DrawLine& line, const SimCamera& camera) {
     return lineOnScreen(line, camera).boundingRect().adjusted(-pen, -pen, pen, pen);
 }
 
+// The bounds, in the old place and the new, of every element that differs between two lists
+// compared place by place; an element only one of them has counts as changed.
+template <typename T, typename Bounds>
+static void addChanged(std::vector<QRectF>& areas, const std::vector<T>& before, const std::vector<T>& after,
+                       Bounds bounds) {
+    for (size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
+        const T* old = i < before.size() ? &before[i] : nullptr;
+        const T* now = i < after.size() ? &after[i] : nullptr;
+        if (old && now && *old == *now) continue;
+        if (old) areas.push_back(bounds(*old));
+        if (now) areas.push_back(bounds(*now));
+    }
+}
+
 std::vector<QRectF> changedAreas(const DrawList& before, const DrawList& after, const SimCamera& camera) {
     std::vector<QRectF> areas;
-    for (size_t i = 0; i < std::max(before.lines.size(), after.lines.size()); ++i) {
-        const DrawLine* old = i < before.lines.size() ? &before.lines[i] : nullptr;
-        const DrawLine* now = i < after.lines.size() ? &after.lines[i] : nullptr;
-        if (old && now && *old == *now) continue;
-        if (old) areas.push_back(lineBounds(*old, camera));
-        if (now) areas.push_back(lineBounds(*now, camera));
-    }
-    const size_t count = std::max(before.items.size(), after.items.size());
-    for (size_t i = 0; i < count; ++i) {
-        const DrawItem* old = i < before.items.size() ? &before.items[i] : nullptr;
-        const DrawItem* now = i < after.items.size() ? &after.items[i] : nullptr;
-        if (old && now && *old == *now) continue;
-        if (old) areas.push_back(itemBounds(*old, camera));
-        if (now) areas.push_back(itemBounds(*now, camera));
-    }
+    addChanged(areas, before.lines, after.lines, [&](const DrawLine& line) { return lineBounds(line, camera); });
+    addChanged(areas, before.items, after.items, [&](const DrawItem& item) { return itemBounds(item, camera); });
     return areas;
 }
 
@@ -280,17 +277,13 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
         }
         cache.lines = list.lines;
     }
-    const std::vector<DrawItem> overlay(courseEnd, list.items.end());
+    std::vector<DrawItem> overlay(courseEnd, list.items.end());
     if (kept && target.cacheKey() == cache.frameKey) {
         // The target still shows the last frame: only where an item changed, in its old place or its
         // new, is the course put back and every item over that place drawn again.
-        for (size_t i = 0; i < std::max(overlay.size(), cache.overlay.size()); ++i) {
-            const DrawItem* old = i < cache.overlay.size() ? &cache.overlay[i] : nullptr;
-            const DrawItem* now = i < overlay.size() ? &overlay[i] : nullptr;
-            if (old && now && *old == *now) continue;
-            if (old) dirty += devicePixels(itemBounds(*old, camera), target);
-            if (now) dirty += devicePixels(itemBounds(*now, camera), target);
-        }
+        std::vector<QRectF> changed;
+        addChanged(changed, cache.overlay, overlay, [&](const DrawItem& item) { return itemBounds(item, camera); });
+        for (const QRectF& area : changed) dirty += devicePixels(area, target);
         if (!dirty.isEmpty()) {
             std::vector<QRect> reach;
             for (const DrawItem& item : overlay) reach.push_back(devicePixels(itemBounds(item, camera), target));
@@ -310,7 +303,7 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
                     if (reach[i].intersects(r)) drawItem(p, overlay[i], camera, textures, cache.tinted);
             }
         }
-        cache.overlay = overlay;
+        cache.overlay = std::move(overlay);
         cache.frameKey = target.cacheKey();
         return;
     }
@@ -336,7 +329,7 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     }
     if (!kept && courseEnd == list.items.end()) keepCourseLayer();
     if (p.isActive()) p.end();
-    cache.overlay = overlay;
+    cache.overlay = std::move(overlay);
     cache.frameKey = target.cacheKey();
 }
 
