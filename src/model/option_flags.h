@@ -21,8 +21,8 @@ constexpr uint32_t SimulatorOpen = 0x4000;
 constexpr uint32_t ReadMotorSpeedOnConnect = 0x8000;
 constexpr uint32_t RobotRestarting = 0x10000;
 constexpr uint32_t UseSensors34 = 0x20000;
-// The bits that go to qx_def.ini.
-constexpr uint32_t SavedMask = 0xB700;
+// The bits that go to qx_def.ini: the user's options, none of the application state.
+constexpr uint32_t SavedMask = 0x2B700;
 }  // namespace Option
 
 // Thread-safe: the robot-link thread sets Connected and RobotRestarting while the UI reads.

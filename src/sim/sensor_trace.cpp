@@ -55,6 +55,8 @@ void recordTick(SensorTrace& trace, const Simulator& sim, const BlockProgram& pr
 void clearTrace(SensorTrace& trace) {
     trace.ring.clear();
     trace.first = 0;
+    trace.clockMs = 0;
+    trace.lastRun = nullptr;
     ++trace.appended;  // readers see the change
 }
 

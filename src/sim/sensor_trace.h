@@ -48,6 +48,7 @@ void appendSample(SensorTrace& trace, const TraceSample& sample);
 // the one it ended on, the block the editor highlights, unless that block also ended the tick
 // before: a loop that runs a continuing motion block on every tick marks the stretch once.
 void recordTick(SensorTrace& trace, const Simulator& sim, const BlockProgram& program);
+// A new run: no samples, and its time starts again at 0.
 void clearTrace(SensorTrace& trace);
 
 size_t sampleCount(const SensorTrace& trace);

@@ -91,7 +91,7 @@ TEST(Settings, SaveWritesOnlyTheSavedOptionBitsAndStateBitsNeverLoad) {
     ASSERT_TRUE(SaveSettings(dir / "qx_def.ini", s));
     Settings back;
     ASSERT_TRUE(LoadSettings(dir / "qx_def.ini", back).ok());
-    EXPECT_EQ(back.options, Option::BlockCollision | Option::SkipRepeatCheck);
+    EXPECT_EQ(back.options, Option::UseSensors34 | Option::BlockCollision | Option::SkipRepeatCheck);
 
     // A hand-edited word with state bits keeps only the option bits.
     Settings edited = loadLines({u"_FLAG:[-1]"});

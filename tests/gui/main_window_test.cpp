@@ -566,12 +566,18 @@ private slots:
 
     void openCommandUsesItsDialog() {
         makeWindow();
+        // A new program's dialogs start in the documents folder, never in the application folder.
+        QVERIFY(m_window->fileDialogStart(false) != m_dir);
+        QVERIFY(QFileInfo(m_window->fileDialogStart(true)).isDir());
         answerFiles({QString(), QStringLiteral(TROVEL_SOURCE_DIR "/examples/led_repeat.qxp")});
         trigger(40005);  // cancelled: nothing happens
         QCOMPARE(m_window->windowTitle(), kNewTitle);
-        trigger(40005);
+        QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(m_fileTitles, (QStringList{"open:モーションの読み込み", "open:モーションの読み込み"}));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ led_repeat.qxp ]"));
+        // Then they start beside the open program, and Save As proposes its name.
+        QCOMPARE(m_window->fileDialogStart(false), QStringLiteral(TROVEL_SOURCE_DIR "/examples"));
+        QCOMPARE(m_window->fileDialogStart(true), QStringLiteral(TROVEL_SOURCE_DIR "/examples/led_repeat.qxp"));
 
         // Open on a modified program asks first; Cancel keeps everything and shows no dialog.
         moveStartBlock();
@@ -582,6 +588,23 @@ private slots:
         QCOMPARE(answers.texts.size(), 1);
         QVERIFY(m_fileTitles.isEmpty());
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ led_repeat.qxp ] *"));
+
+        // The keys every program has: Ctrl+Shift+S asks for a name, Ctrl+S saves in place, Ctrl+N starts anew
+        // and the next dialog starts in the last folder used.
+        const QString saved = m_dir + "/keys/saved.qxp";
+        QDir().mkpath(m_dir + "/keys");
+        answerFiles({saved});
+        QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(m_fileTitles, (QStringList{"save:モーションの保存"}));
+        QVERIFY(QFile::exists(saved));
+        moveStartBlock();
+        QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(m_fileTitles.size(), 1);
+        QVERIFY(!optionFlags().has(Option::Modified));
+        QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(m_window->windowTitle(), kNewTitle);
+        QCOMPARE(m_window->fileDialogStart(false), m_dir + "/keys");
+        QCOMPARE(answers.texts.size(), 1);  // nothing else asked
     }
 
     void aForeignOrDamagedFileKeepsTheProgram() {

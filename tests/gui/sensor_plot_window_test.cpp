@@ -135,6 +135,28 @@ private slots:
         QVERIFY(!plot->isVisible());
     }
 
+    // Opened after a run, the plot still shows its last 30 s; the next 再生 starts a new trace at 0 s.
+    void opensAfterTheRunWithItsLastThirtySeconds() {
+        auto w = openOnCourse1();
+        QVERIFY(w && w->coursesLoaded());
+        w->actionById(SimCommand::Play)->trigger();
+        ticks(*w, 2000);
+        w->actionById(SimCommand::Pause)->trigger();
+        w->actionById(SimCommand::SensorPlot)->trigger();
+        SensorPlotWindow* plot = w->sensorPlot();
+        QVERIFY(plot);
+        plot->refresh();
+        QCOMPARE(plot->shownSamples().size(), kTraceCapacity);
+        QCOMPARE(plot->shownSamples().back().timeMs, 1999u * 16);
+
+        w->actionById(SimCommand::Stop)->trigger();
+        w->actionById(SimCommand::Play)->trigger();
+        ticks(*w, 10);
+        plot->refresh();
+        QCOMPARE(plot->shownSamples().size(), size_t(10));
+        QCOMPARE(plot->shownSamples().front().timeMs, 0u);
+    }
+
     void savesCsvAndPictureAndSaysSoWhenItCannot() {
         auto w = openOnCourse1();
         QVERIFY(w);

@@ -70,6 +70,36 @@ private slots:
         QCOMPARE(window.windowIcon().availableSizes(), applicationIcon().availableSizes());
     }
 
+    // A window opened beside another: right of it, else left of it, else the other moves aside as
+    // far as needed; where the screen is too narrow for both, neither moves.
+    void placeBesideKeepsBothOnTheScreen_data() {
+        QTest::addColumn<int>("anchorX");
+        QTest::addColumn<int>("anchorWidth");
+        QTest::addColumn<int>("windowWidth");
+        QTest::addColumn<bool>("placed");
+        QTest::addColumn<int>("anchorXAfter");
+        QTest::addColumn<int>("windowXAfter");
+        const int w = QGuiApplication::primaryScreen()->availableGeometry().width();
+        QTest::newRow("right") << 0 << w / 2 << w / 4 << true << 0 << w / 2;
+        QTest::newRow("left") << w / 2 << w / 4 << w / 4 << true << w / 2 << w / 2 - w / 4 - 16;
+        const int overhang = w / 8 + w * 5 / 8 + w / 4 + 16 - w;  // neither side has room as it stands
+        QTest::newRow("anchor moves") << w / 8 << w * 5 / 8 << w / 4 << true << w / 8 - overhang
+                                      << w / 8 - overhang + w * 5 / 8;
+        QTest::newRow("no room") << 10 << w - w / 4 << w / 4 << false << 10 << 300;
+    }
+    void placeBesideKeepsBothOnTheScreen() {
+        QFETCH(int, anchorX);
+        QFETCH(int, anchorWidth);
+        QFETCH(int, windowWidth);
+        const int left = QGuiApplication::primaryScreen()->availableGeometry().left();
+        QWidget anchor, window;
+        anchor.setGeometry(left + anchorX, 0, anchorWidth, 100);
+        window.setGeometry(left + 300, 0, windowWidth, 100);
+        QTEST(placeBeside(&window, &anchor), "placed");
+        QTEST(anchor.x() - left, "anchorXAfter");
+        QTEST(window.x() - left, "windowXAfter");
+    }
+
     // All 19 rows and the whole title at the default size; the user may make the window larger.
     void memoryMapShowsEveryRowAndCanGrow() {
         std::array<std::u16string, 32> names;

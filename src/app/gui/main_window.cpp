@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QToolBar>
 
@@ -109,6 +111,9 @@ void MainWindow::buildActions() {
         {Command::Exit, QKeySequence(Qt::CTRL | Qt::Key_Q)},      {Command::Paste, QKeySequence(Qt::CTRL | Qt::Key_V)},
         {Command::Delete, QKeySequence(Qt::Key_Delete)},         {Command::Cut, QKeySequence(Qt::CTRL | Qt::Key_X)},
         {Command::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)},      {Command::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {Command::New, QKeySequence(Qt::CTRL | Qt::Key_N)},       {Command::Open, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {Command::Save, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {Command::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
     };
     for (const auto& [id, key] : keys) actionById(id)->setShortcut(key);
 
@@ -377,6 +382,7 @@ bool MainWindow::openProgramFile(const QString& path) {
     const LoadResult result = loadProgram(m_program, toPath(path));
     switch (result.status) {
     case LoadStatus::Loaded:
+        m_lastDir = QFileInfo(path).absolutePath();
         afterProgramReplaced();
         return true;
     case LoadStatus::NotProgramFile:
@@ -398,6 +404,7 @@ bool MainWindow::saveToFile(const QString& path) {
         ask(uiFormat(Str::ProgramSaveFailed, {toU16(path)}), QMessageBox::Critical, QMessageBox::Ok);
         return false;
     }
+    m_lastDir = QFileInfo(path).absolutePath();
     setTitle();
     m_options.clear(Option::Modified);
     return true;
@@ -419,9 +426,25 @@ bool MainWindow::commandSaveAs() {
     return saveToFile(path);
 }
 
+QString MainWindow::fileDialogStart(bool save) const {
+    const QFileInfo current(toQString(m_program.filePath));
+    if (!m_program.filePath.empty() && current.dir().exists())
+        return save ? current.absoluteFilePath() : current.absolutePath();
+    for (const QString& dir : {m_lastDir, m_setup.programDir})
+        if (!dir.isEmpty() && QDir(dir).exists()) return dir;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
+}
+
 QString MainWindow::runFileDialog(bool save, const QString& title) {
-    QFileDialog dialog(this, title, m_setup.programDir.isEmpty() ? m_setup.appDir : m_setup.programDir,
-                       QStringLiteral("qxp (*.qxp);;txt (*.txt)"));
+    const QFileInfo start(fileDialogStart(save));
+    QFileDialog dialog(this, title, {}, QStringLiteral("qxp (*.qxp);;txt (*.txt)"));
+    if (start.isDir()) {
+        dialog.setDirectory(start.absoluteFilePath());
+    } else {
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+    }
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("qxp"));
@@ -455,8 +478,8 @@ void MainWindow::commandScreenshot() {
         if (!path.isEmpty()) exportChartImageTo(this, path, m_program, m_setup.style, m_options.bits(), m_asker);
         return;
     }
-    ExportScreenshot(this, m_program, m_setup.style, m_options.bits(),
-                     m_setup.programDir.isEmpty() ? m_setup.appDir : m_setup.programDir, m_asker);
+    ExportScreenshot(this, m_program, m_setup.style, m_options.bits(), QFileInfo(fileDialogStart(true)).absolutePath(),
+                     m_asker);
 }
 
 void MainWindow::commandOptions() {
@@ -525,12 +548,14 @@ void MainWindow::commandSimulator() {
         hooks.resources = m_config.resources;
         hooks.asker = m_asker;
         if (!m_setup.userDir.isEmpty()) hooks.recordsDir = toPath(m_setup.userDir);
-        auto* sim = new SimulatorWindow(m_program, m_options, toPath(m_setup.appDir), hooks);
+        // A window of the studio's own: the window manager keeps it above the chart the pupil clicks.
+        auto* sim = new SimulatorWindow(m_program, m_options, toPath(m_setup.appDir), hooks, this);
         sim->setAttribute(Qt::WA_DeleteOnClose);
         m_simulator = sim;
         // While it is open its memory stands in for an unconnected robot's, so the palette and the
         // memory map show the floor under the robot even when no program runs.
         m_sensors.setSimulator([sim] { return sim->publishedMemory(); });
+        placeBeside(sim, this);
         sim->show();
     }
     if (m_simulator->isMinimized()) m_simulator->showNormal();
@@ -598,7 +623,7 @@ void MainWindow::commandReadProgram() {
 void MainWindow::commandFirmwareUpdate() {
     stopSimulation();
     const auto& speed = m_config.settings.motorSpeed;
-    updateFirmware(this, *m_link, MotorSpeeds{speed[0], speed[1]}, m_setup.appDir, {}, m_asker);
+    updateFirmware(this, *m_link, MotorSpeeds{speed[0], speed[1]}, fileDialogStart(false), {}, m_asker);
 }
 
 bool MainWindow::openMemoryMap() {

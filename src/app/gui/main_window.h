@@ -74,7 +74,7 @@ struct MainWindowSetup {
     int statusLabelWidth = 96;
     QString appDir;       // the application folder: courses, firmware dialog
     QString userDir;      // where lap records are written; appDir when empty
-    QString programDir;   // where the program and picture dialogs start; appDir when empty
+    QString programDir;   // where the program and picture dialogs start; the documents folder when empty
     QString pendingPath;  // program to open when the window is first shown
     bool startRobotLink = false;  // poll for the robot (the studio does; widget tests do not)
     RobotUsbId robotUsb;          // robot.ini or --robot-usb
@@ -119,6 +119,9 @@ public:
     bool openProgramFile(const QString& path);
     bool saveToFile(const QString& path);
 
+    // Where a file dialog starts: the open program's folder (its file, to save), else the last
+    // folder used, else the programs folder, else the documents folder; never the application folder.
+    QString fileDialogStart(bool save) const;
     // Asks for a file to open (save = false) or to save to; an empty answer cancels. The default
     // shows the file dialogs; tests answer in their place.
     using FileChooser = std::function<QString(bool save, const QString& title)>;
@@ -193,6 +196,7 @@ private:
     QTimer* m_chartFollow = nullptr;  // redraws the chart after the simulator moved the current block
     QHash<int, QAction*> m_actions;
     FileChooser m_chooseFile;
+    QString m_lastDir;  // the folder of the last program opened or saved
     Asker m_asker;
     bool m_shown = false;
     bool m_memoryMapClosedByMinimize = false;

@@ -43,4 +43,28 @@ void placeOnScreen(QWidget* window, QPoint wanted) {
     window->move(wanted);
 }
 
+bool placeBeside(QWidget* window, QWidget* anchor) {
+    const QScreen* screen = anchor->screen();
+    if (!screen) return false;
+    const QRect area = screen->availableGeometry();
+    QRect beside = anchor->frameGeometry();
+    // Before the window manager framed the window its frame is unknown: allow for a typical one.
+    const QRect frame = window->frameGeometry();
+    const int width = frame.width() > window->width() ? frame.width() : window->width() + 16;
+    const int height = frame.height() > window->height() ? frame.height() : window->height() + 48;
+    if (beside.width() + width > area.width()) return false;
+    const int top = std::max(area.top(), std::min(beside.top(), area.bottom() + 1 - height));
+    const int overhang = beside.right() + width - area.right();
+    if (overhang > 0 && beside.left() - width >= area.left()) {
+        window->move(beside.left() - width, top);
+        return true;
+    }
+    if (overhang > 0) {
+        anchor->move(anchor->x() - overhang, anchor->y());
+        beside.translate(-overhang, 0);
+    }
+    window->move(beside.right() + 1, top);
+    return true;
+}
+
 }  // namespace trovel

@@ -23,4 +23,8 @@ QSize fitOnScreen(const QWidget* window, QSize content, int chrome = 0);
 // Moves `window` to `wanted`, or as near to it as keeps the whole window on its screen.
 void placeOnScreen(QWidget* window, QPoint wanted);
 
+// Moves `window` beside `anchor` (right of it, else left of it) when its screen has room for both
+// side by side, moving `anchor` aside as far as that needs; false, and nothing moved, when it has not.
+bool placeBeside(QWidget* window, QWidget* anchor);
+
 }  // namespace trovel

@@ -105,13 +105,11 @@ QString defaultFolder() {
 
 }  // namespace
 
-SensorPlotWindow::SensorPlotWindow(Simulator& sim, const BlockProgram& program, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_sim(sim), m_program(program) {
+SensorPlotWindow::SensorPlotWindow(const SensorTrace& trace, const BlockProgram& program, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_trace(trace), m_program(program) {
     setObjectName(QStringLiteral("sensorPlot"));
     setWindowTitle(uiText(Str::SensorPlot));
     setWindowIcon(applicationIcon());
-    m_sim.trace = &m_trace;
-
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
     layout->setSpacing(2);
@@ -155,7 +153,6 @@ SensorPlotWindow::SensorPlotWindow(Simulator& sim, const BlockProgram& program, 
 }
 
 SensorPlotWindow::~SensorPlotWindow() {
-    if (m_sim.trace == &m_trace) m_sim.trace = nullptr;
     delete m_view;  // with the chart, before the samples its signals read go
 }
 

@@ -38,8 +38,9 @@ public:
     // Asks for a file to save to: title, file-type filter, suggested name; empty = cancelled.
     using FileChooser = std::function<QString(const QString& title, const QString& filter, const QString& name)>;
 
-    // Records the simulator's ticks from now on, until destroyed; the simulator must outlive it.
-    SensorPlotWindow(Simulator& sim, const BlockProgram& program, QWidget* parent = nullptr);
+    // Shows what `trace` holds, which the simulator records into from each 再生 whether the plot is
+    // open or not; the trace must outlive the window.
+    SensorPlotWindow(const SensorTrace& trace, const BlockProgram& program, QWidget* parent = nullptr);
     ~SensorPlotWindow() override;
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
@@ -82,9 +83,8 @@ private:
     bool writeFile(const QString& path, const std::string& bytes);
     QString blockName(const TraceSample& sample) const;
 
-    Simulator& m_sim;
+    const SensorTrace& m_trace;
     const BlockProgram& m_program;
-    SensorTrace m_trace;
     std::vector<TraceSample> m_shown;   // what the chart holds now, oldest first
     uint64_t m_shownVersion = ~uint64_t(0);
     uint32_t m_drawnColumn = 0;         // column width the lines were thinned for, ms

@@ -3,6 +3,7 @@
 #include "sim/lap_records.h"
 #include "base/gui/window_frame.h"
 #include "sim/lap_ghost.h"
+#include "sim/sensor_trace.h"
 #include "sim/sim_frame.h"
 #include "sim/sim_speed.h"
 #include "sim/simulator.h"
@@ -98,7 +99,7 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     : QMainWindow(parent), m_program(program), m_options(options), m_appDir(std::move(appDir)),
       m_hooks(std::move(hooks)), m_asker(m_hooks.asker), m_sim(std::make_unique<Simulator>()),
       m_textures(std::make_unique<SimTextures>()), m_frame(makeBackBuffer()),
-      m_courseLayer(std::make_unique<CourseLayerCache>()) {
+      m_courseLayer(std::make_unique<CourseLayerCache>()), m_trace(std::make_unique<SensorTrace>()) {
     setObjectName(QStringLiteral("input_wnd"));
     setWindowTitle(uiText(Str::SimFrameTitle));
     setWindowIcon(applicationIcon());
@@ -127,6 +128,7 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
 
     loadCourses();
     openSimulator(*m_sim, {.gains = m_hooks.gains});
+    m_sim->trace = m_trace.get();
     m_sim->highlight = [this](const ActionBlock& block) { showHighlight(block); };
     redraw();
     updateStatus();
@@ -306,7 +308,8 @@ void SimulatorWindow::play() {
     if (fault >= 0 &&
         ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Run)), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         return;
-    playCommand(*m_sim, m_program);
+    // The sensor plot shows this run from its start, whenever it is opened.
+    if (playCommand(*m_sim, m_program) == PlayOutcome::Started) clearTrace(*m_trace);
 }
 
 void SimulatorWindow::chooseCourse(int course) {
@@ -324,7 +327,7 @@ void SimulatorWindow::showRecords() {
 }
 
 void SimulatorWindow::showSensorPlot() {
-    if (!m_plot) m_plot = std::make_unique<SensorPlotWindow>(*m_sim, m_program, this);
+    if (!m_plot) m_plot = std::make_unique<SensorPlotWindow>(*m_trace, m_program, this);
     m_plot->show();
     m_plot->raise();
     m_plot->activateWindow();

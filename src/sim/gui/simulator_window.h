@@ -41,6 +41,7 @@ struct CourseLayerCache;
 class SimSound;
 class SimView;
 class SensorPlotWindow;
+struct SensorTrace;
 
 // Command ids of the simulator's menu and toolbar.
 namespace SimCommand {
@@ -185,6 +186,7 @@ private:
     // What the frame shows: a tick that queues the same picture draws nothing.
     std::unique_ptr<DrawList> m_drawn;
     std::unique_ptr<CourseLayerCache> m_courseLayer;
+    std::unique_ptr<SensorTrace> m_trace;  // every run from its 再生, for the sensor plot
     std::array<float, 3> m_drawnCamera{};  // x, y, zoom
     int m_framesDrawn = 0;
     QTimer m_timer;              // single shot, re-armed by every tick
@@ -214,7 +216,7 @@ private:
     // What the palette and the memory map read through the link state while the simulator is open.
     mutable std::mutex m_memoryMutex;
     MemoryImage m_published{};
-        std::unique_ptr<SensorPlotWindow> m_plot;  // after m_sim: goes first, and stops recording into it
+    std::unique_ptr<SensorPlotWindow> m_plot;  // last: goes first, before the trace it shows
 };
 
 }  // namespace trovel
