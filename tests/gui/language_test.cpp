@@ -106,22 +106,31 @@ class LanguageTest : public QObject {
     QString m_app;
     StandardTextTranslator m_buttons;
 
-    // Every window of the studio opened in turn, with the texts each shows.
-    QStringList walkEveryWindow() {
+    // Every window of the studio opened in turn, with the texts each shows; what went wrong on the
+    // way goes to `problems`, which the tests check apart from the language of the texts.
+    QStringList walkEveryWindow(QStringList& problems) {
         QStringList texts;
         optionFlags().reset(Option::UseCalcBlock | Option::UseWheelControl | Option::UseSensors34);
         MainWindowSetup setup = mainWindowSetup(appConfig(), optionFlags(), m_app, {});
         auto window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
-        if (!QTest::qWaitForWindowExposed(window.get())) return {"main window not shown"};
+        if (!QTest::qWaitForWindowExposed(window.get())) {
+            problems << "main window not shown";
+            return texts;
+        }
         texts << visibleTexts(window.get());
 
         // One property panel of each kind, with every block the palette offers.
         BlockProgram& program = window->program();
         for (int type = 3; type <= 16; ++type) {
-            window->palette()->setPaletteSelection(type);
-            QTest::mouseClick(window->programArea()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 60 + 20 * type));
-            if (program.currentBlock) texts << visibleTexts(window->palette());
+            window->programArea()->setPaletteSelection(type);
+            const int i = type - 3;
+            QTest::mouseClick(window->programArea()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              QPoint(60 + 200 * (i % 3), 40 + 80 * (i / 3)));
+            if (program.currentBlock && program.currentBlock->type == BlockType(type))
+                texts << visibleTexts(window->palette());
+            else
+                problems << QStringLiteral("no block of type %1 placed").arg(type);
         }
 
         // Message boxes of the studio, answered once their texts are taken.
@@ -137,12 +146,15 @@ class LanguageTest : public QObject {
         {
             auto answer = takeBox();
             window->openProgramFile(m_app + "/no such program.qxp");
-            if (!answer->answered()) texts << "no message box for a missing file";
+            if (!answer->answered()) problems << "no message box for a missing file";
         }
 
         window->actionById(Command::Simulator)->trigger();
         SimulatorWindow* sim = window->simulatorWindow();
-        if (!sim) return texts << "no simulator window";
+        if (!sim) {
+            problems << "no simulator window";
+            return texts;
+        }
         sim->setTicking(false);
         sim->actionById(SimCommand::SensorPlot)->trigger();  // a window of its own inside the simulator's
         texts << visibleTexts(sim);
@@ -152,11 +164,11 @@ class LanguageTest : public QObject {
             texts << visibleTexts(&records);
             auto answer = takeBox();
             records.button(RecordControl::ResetSelected)->click();
-            texts << (answer->answered() ? QString() : QStringLiteral("no message box for a reset without a course"));
+            if (!answer->answered()) problems << "no message box for a reset without a course";
         }
         sim->close();
         QTest::qWait(50);
-        if (window->simulatorWindow()) texts << "the simulator did not close";
+        if (window->simulatorWindow()) problems << "the simulator did not close";
 
         MemoryMapPlacement placement;
         MemoryMapWindow memoryMap(appConfig().memoryNames.displayName, [] { return RobotMemory{}; }, placement);
@@ -180,12 +192,12 @@ class LanguageTest : public QObject {
         {
             auto answer = takeBox();
             writeProgramToRobot(nullptr, program, link, speeds, {});
-            if (!answer->answered()) texts << "no question before writing to the robot";
+            if (!answer->answered()) problems << "no question before writing to the robot";
         }
         {
             auto answer = takeBox();
             readProgramFromRobot(nullptr, program, link, speeds, {});
-            if (!answer->answered()) texts << "no question before reading from the robot";
+            if (!answer->answered()) problems << "no question before reading from the robot";
         }
         optionFlags().reset(0);
         return texts;
@@ -213,7 +225,9 @@ private slots:
         QCOMPARE(appConfig().skin[2].file.parent_path().filename(), std::filesystem::path("skin"));
         QVERIFY(appConfig().skin[2].file.parent_path().parent_path() != packDir);
         QCOMPARE(appConfig().memoryNames.displayName[9], std::u16string(u"Left sensor"));
-        const QStringList texts = walkEveryWindow();
+        QStringList problems;
+        const QStringList texts = walkEveryWindow(problems);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
         QVERIFY2(texts.size() > 200, qPrintable(QString::number(texts.size())));
         const QStringList japanese = withJapanese(texts);
         QVERIFY2(japanese.isEmpty(), qPrintable(japanese.join('\n')));
@@ -223,7 +237,9 @@ private slots:
         useLanguage(0x0411);
         QVERIFY(!appConfig().resources.loaded);
         QCOMPARE(appConfig().skin[0].file, std::filesystem::path(m_app.toStdU16String()) / "skin" / "00_start.bmp");
-        const QStringList texts = walkEveryWindow();
+        QStringList problems;
+        const QStringList texts = walkEveryWindow(problems);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
         QVERIFY(!withJapanese(texts).isEmpty());
         const QStringList english = withQtEnglish(texts);
         QVERIFY2(english.isEmpty(), qPrintable(english.join('\n')));
