@@ -108,7 +108,7 @@ void BM_DrawPathGrown(benchmark::State& state) { drawWithPath(state, false); }
 // step, build the frame, draw what changed into the kept back buffer and copy the changed pieces to
 // a view `viewWidth` wide (7 : 5), as its paint does. The back buffer holds 700 x 500 drawing pixels
 // at the view's own resolution when `matched`, else at one pixel each, scaled by the copy.
-void runningFrame(benchmark::State& state, int viewWidth, bool matched) {
+void runningFrame(benchmark::State& state, int viewWidth, bool matched, float zoom = kZoomOut) {
     BlockProgram program;
     if (!loadProgram(program, std::filesystem::path(TROVEL_SOURCE_DIR) / "examples/line_follower.qxp").ok()) {
         state.SkipWithError("line_follower.qxp did not load");
@@ -118,6 +118,7 @@ void runningFrame(benchmark::State& state, int viewWidth, bool matched) {
     SimTextures textures;
     loadCourseConfig(sim.courses, TROVEL_APP_DIR, textures.loader());
     prepareRun(sim, program, RunOptions{.course = 1});
+    setZoom(sim, zoom);
     const qreal ratio = matched ? qreal(viewWidth) / kScreenWidth : 1;
     QImage frame = makeBackBuffer(ratio);
     QImage view(frame.width(), frame.height(), QImage::Format_ARGB32_Premultiplied);
@@ -140,15 +141,21 @@ void runningFrame(benchmark::State& state, int viewWidth, bool matched) {
             pixels += shown.width() * shown.height();
         }
         drawn = std::move(next);
-        if (sim.judge.result != RunResult::Armed) prepareRun(sim, program, RunOptions{.course = 1});
+        if (sim.judge.result != RunResult::Armed) {
+            prepareRun(sim, program, RunOptions{.course = 1});
+            setZoom(sim, zoom);
+        }
     }
     state.counters["view_px"] = benchmark::Counter(pixels, benchmark::Counter::kAvgIterations);
 }
 void BM_RunningFrame(benchmark::State& state) { runningFrame(state, int(state.range(0)), state.range(1) != 0); }
+// Zoomed in, a large window: the camera follows the robot, so the whole view changes every tick.
+void BM_RunningFrameZoomed(benchmark::State& state) { runningFrame(state, int(state.range(0)), true, 2); }
 
 }  // namespace
 
 BENCHMARK(BM_RunningFrame)->ArgNames({"view", "matched"})->ArgsProduct({{455, 910}, {0, 1}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RunningFrameZoomed)->ArgName("view")->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawPathWhole)->Arg(600)->Arg(6000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawPathGrown)->Arg(6000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TickAndDrawZoomedOut)->Unit(benchmark::kMillisecond);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "sim/gui/sim_textures.h"
@@ -85,7 +87,8 @@ const QImage& tintedPiece(std::vector<CourseLayerCache::Tinted>& kept, const QIm
 QImage makeBackBuffer(qreal ratio) { return makeBackBuffer((QSizeF(kScreenWidth, kScreenHeight) * ratio).toSize()); }
 
 QImage makeBackBuffer(QSize pixels) {
-    QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    // Opaque, in the screen's own format: showing it is a plain copy, with no blending or conversion.
+    QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     image.setDevicePixelRatio(image.width() / qreal(kScreenWidth));
     image.fill(kClearColour);
     return image;
@@ -178,9 +181,12 @@ QRectF changedArea(const DrawList& before, const DrawList& after, const SimCamer
     return area;
 }
 
+static void render(QImage& target, const DrawList& list, const SimCamera& followed, const SimTextures& textures,
+                   CourseLayerCache& cache, bool allowSheet);
+
 void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures) {
     CourseLayerCache none;
-    renderDrawList(target, list, camera, textures, none);
+    render(target, list, camera, textures, none, false);
 }
 
 // Strokes the line from its point `from` on (0: the whole line) and returns the area it covered.
@@ -246,11 +252,85 @@ static void drawItem(QPainter& p, const DrawItem& item, const SimCamera& camera,
     if (!image.isNull()) drawTextured(p, item, screen, image, tints);
 }
 
-void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures,
-                    CourseLayerCache& cache) {
+// A sheet larger than this (a large view at zoom 4 on a scaled screen) is not worth its memory.
+constexpr qint64 kSheetPixels = 16 << 20;
+
+static bool onSheet(const DrawItem& item) { return item.layer == Layer::Course && !item.screenSpace; }
+
+// The course's world items drawn whole at `scale` device pixels per world unit; false when the
+// sheet would be too large or there is nothing to draw.
+static bool makeSheet(CourseLayerCache::Sheet& sheet, std::vector<DrawItem> items, QSizeF scale,
+                      QImage::Format format, const SimTextures& textures,
+                      std::vector<CourseLayerCache::Tinted>& tints) {
+    QRectF world;
+    for (const DrawItem& item : items)
+        for (const Vertex& v : item.vertices) world |= QRectF(v.x, v.y, 0, 0).adjusted(-0.5, -0.5, 0.5, 0.5);
+    const int left = int(std::floor(world.left() * scale.width())), top = int(std::floor(world.top() * scale.height()));
+    const QSize size(int(std::ceil(world.right() * scale.width())) - left,
+                     int(std::ceil(world.bottom() * scale.height())) - top);
+    if (items.empty() || size.isEmpty() || qint64(size.width()) * size.height() > kSheetPixels) return false;
+    sheet = {std::move(items), scale, QPoint(-left, -top), QImage(size, format)};
+    sheet.image.fill(kClearColour);
+    QPainter p(&sheet.image);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const DrawItem& item : sheet.items) {
+        std::array<QPointF, 4> at;
+        for (size_t i = 0; i < 4; ++i)
+            at[i] = {item.vertices[i].x * scale.width() + sheet.origin.x(),
+                     item.vertices[i].y * scale.height() + sheet.origin.y()};
+        if (item.texture == kNoTexture) {
+            drawUntextured(p, at, item.vertices[0].colour, item.blend);
+            continue;
+        }
+        const QImage& image = item.blend ? textures.keyed(item.texture) : textures.opaque(item.texture);
+        if (!image.isNull()) drawTextured(p, item, at, image, tints);
+    }
+    return true;
+}
+
+// Copies the sheet's part under the camera's corner (on whole device pixels) to all of `target`;
+// what lies outside the sheet gets the clear colour.
+static void copyFromSheet(QImage& target, const CourseLayerCache::Sheet& sheet, QPoint corner) {
+    const QRect source = QRect(corner + sheet.origin, target.size()).intersected(sheet.image.rect());
+    const QPoint to = source.topLeft() - corner - sheet.origin;
+    if (source.size() != target.size()) {
+        QPainter p(&target);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : QRegion(target.rect()) - QRegion(QRect(to, source.size())))
+            p.fillRect(painterRect(r, target), QColor::fromRgba(kClearColour));
+    }
+    if (source.isEmpty()) return;
+    const size_t bytes = size_t(source.width()) * 4;
+    for (int y = 0; y < source.height(); ++y)
+        std::memcpy(target.scanLine(to.y() + y) + size_t(to.x()) * 4, sheet.image.constScanLine(source.y() + y) +
+                    size_t(source.x()) * 4, bytes);
+}
+
+static void render(QImage& target, const DrawList& list, const SimCamera& followed, const SimTextures& textures,
+                   CourseLayerCache& cache, bool allowSheet) {
     // Items come in non-increasing layers, so the course layer is a prefix of the list.
     const auto courseEnd = std::find_if(list.items.begin(), list.items.end(),
                                         [](const DrawItem& item) { return item.layer != Layer::Course; });
+    // Zoomed in, the course comes from the sheet: the camera's corner goes to the nearest whole
+    // device pixel, for the sheet and every item alike (with or without a cache, so both draw the
+    // same), so the copy meets them exactly.
+    SimCamera camera = followed;
+    const QSizeF scale(camera.zoom * target.width() / double(kScreenWidth),
+                       camera.zoom * target.height() / double(kScreenHeight));
+    QPoint sheetCorner;
+    bool sheet = allowSheet && camera.zoom > 1 && target.depth() == 32;
+    if (sheet) {
+        std::vector<DrawItem> world;
+        std::copy_if(list.items.begin(), courseEnd, std::back_inserter(world), onSheet);
+        if (cache.sheet.image.isNull() || cache.sheet.scale != scale || cache.sheet.items != world ||
+            cache.sheet.image.format() != target.format())
+            sheet = makeSheet(cache.sheet, std::move(world), scale, target.format(), textures, cache.tinted);
+    }
+    if (camera.zoom > 1) {
+        sheetCorner = QPoint(int(std::lround(camera.x * scale.width())), int(std::lround(camera.y * scale.height())));
+        camera.x = float(sheetCorner.x() / scale.width());
+        camera.y = float(sheetCorner.y() / scale.height());
+    }
     const QPointF corner(camera.x, camera.y);
     bool kept = !cache.picture.isNull() && cache.picture.size() == target.size() && cache.corner == corner &&
                 cache.zoom == camera.zoom &&
@@ -311,6 +391,8 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     if (kept) {
         target = cache.picture;
         first = courseEnd;
+    } else if (sheet) {
+        copyFromSheet(target, cache.sheet, sheetCorner);
     } else {
         target.fill(kClearColour);
     }
@@ -319,18 +401,25 @@ void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camer
     auto keepCourseLayer = [&] {
         for (const DrawLine& line : list.lines) strokeLine(p, line, camera, 0);
         p.end();
-        cache = {std::vector<DrawItem>(list.items.begin(), courseEnd), corner, camera.zoom, target.copy(), {}, 0,
-                 list.lines, std::move(cache.tinted)};
+        // With a sheet the next frame starts from it again, which costs no more than a kept copy.
+        cache = {std::vector<DrawItem>(list.items.begin(), courseEnd), corner, camera.zoom,
+                 sheet ? QImage() : target.copy(), {}, 0, list.lines, std::move(cache.tinted), std::move(cache.sheet)};
         beginDrawing(p, target);
     };
     for (auto it = first; it != list.items.end(); ++it) {
         if (!kept && it == courseEnd) keepCourseLayer();
+        if (!kept && sheet && onSheet(*it)) continue;
         drawItem(p, *it, camera, textures, cache.tinted);
     }
     if (!kept && courseEnd == list.items.end()) keepCourseLayer();
     if (p.isActive()) p.end();
     cache.overlay = std::move(overlay);
     cache.frameKey = target.cacheKey();
+}
+
+void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures,
+                    CourseLayerCache& cache) {
+    render(target, list, camera, textures, cache, true);
 }
 
 }  // namespace trovel

@@ -56,6 +56,15 @@ struct CourseLayerCache {
         QImage image;
     };
     std::vector<Tinted> tinted;
+    // Zoomed in, the camera follows the robot and moves every tick: the course's world items are
+    // then drawn once, whole, at the frame's scale, and each frame copies its part of them.
+    struct Sheet {
+        std::vector<DrawItem> items;  // the world items of the course layer it shows
+        QSizeF scale;                 // device pixels per world unit, x and y
+        QPoint origin;                // device pixel of world (0, 0) minus the sheet's top-left
+        QImage image;                 // null when none
+    };
+    Sheet sheet;
 };
 // The back-buffer area where two draw lists under one camera differ: the bounds of every item
 // that changed, in both its old and new place. Empty when they are the same.

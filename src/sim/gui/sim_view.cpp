@@ -71,11 +71,14 @@ void SimView::showEvent(QShowEvent* event) {
 void SimView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect area = drawingRect();
-    if (area != rect()) p.fillRect(rect(), Qt::black);
+    // Only the bars beside the drawing: the drawing itself is copied over whole.
+    if (area != rect())
+        for (const QRect& bar : (event->region() - area)) p.fillRect(bar, Qt::black);
     if (m_frame.isNull()) return;
     const qreal ratio = devicePixelRatioF();
     if (m_frame.size() == framePixels()) {
-        // Drawn at the view's own pixels: each changed piece is copied as it is.
+        // Drawn at the view's own pixels: each changed piece is copied as it is (the frame is opaque).
+        p.setCompositionMode(QPainter::CompositionMode_Source);
         for (const QRect& piece : event->region()) {
             const QRect dirty = piece.intersected(area);
             if (dirty.isEmpty()) continue;
