@@ -5,6 +5,8 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# More libFuzzer options for every target, e.g. FUZZ_FLAGS=-rss_limit_mb=512
+FUZZ_FLAGS ?=
 ASAN_BUILD ?= build-asan
 FUZZ_TARGETS = program_file text_record sequence_decoder settings memory_names skin resource_list string_pack \
 	message_format texture_ini bitmap record_dat hex_image virtual_robot command_line ghost_file
@@ -77,7 +79,7 @@ fuzz: fuzz-build
 		cp -n fuzz/corpus/$$t/* $$work/corpus/ 2>/dev/null; \
 		echo "== $$t ($(FUZZ_SECONDS) s)"; \
 		(cd $$work && $(SANITIZER_ENV) $(abspath $(FUZZ_BUILD))/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
-			-dict=$(abspath fuzz/dict/$$t.dict) -print_final_stats=1 corpus \
+			-dict=$(abspath fuzz/dict/$$t.dict) -print_final_stats=1 $(FUZZ_FLAGS) corpus \
 			$$(ls -d $(abspath fuzz/regressions/$$t) 2>/dev/null)) > $$work/log.txt 2>&1; \
 		status=$$?; \
 		grep -E "^stat::number_of_executed_units|^stat::average_exec_per_sec|^stat::new_units_added" $$work/log.txt; \
@@ -90,8 +92,9 @@ fuzz: fuzz-build
 			failed="$$failed $$t"; \
 		fi; \
 	done; \
-	if ls $(FUZZ_BUILD)/fuzz-run/*/crash-* $(FUZZ_BUILD)/fuzz-run/*/leak-* $(FUZZ_BUILD)/fuzz-run/*/timeout-* \
-		$(FUZZ_BUILD)/fuzz-run/*/oom-* 2>/dev/null; then failed="$$failed (the inputs listed above)"; fi; \
+	found=$$(find $(FUZZ_BUILD)/fuzz-run -mindepth 2 -maxdepth 2 \( -name 'crash-*' -o -name 'leak-*' \
+		-o -name 'timeout-*' -o -name 'oom-*' \) | sort); \
+	if [ -n "$$found" ]; then echo "$$found"; failed="$$failed (and the inputs listed above)"; fi; \
 	if [ -n "$$failed" ]; then echo "make fuzz FAILED:$$failed"; exit 1; fi; \
 	echo "make fuzz: every target ran and found nothing"
 
