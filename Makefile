@@ -5,6 +5,8 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# More libFuzzer options for every target, e.g. FUZZ_FLAGS=-rss_limit_mb=512
+FUZZ_FLAGS ?=
 ASAN_BUILD ?= build-asan
 FUZZ_TARGETS = program_file text_record sequence_decoder settings memory_names skin resource_list string_pack \
 	message_format texture_ini bitmap record_dat hex_image virtual_robot command_line ghost_file
@@ -58,8 +60,6 @@ package: build
 screenshot: build
 	@bash tools/screenshot.sh $(BUILD)/bin/trovel-studio screenshot.png
 
-# Each fuzzer runs FUZZ_SECONDS in its own folder under the fuzz build, from a copy of the committed
-# seeds; a crash leaves its input there (crash-*) for fuzz/regressions/NAME.
 fuzz-build:
 	@bash tools/setup.sh fuzz
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
@@ -68,17 +68,35 @@ fuzz-build:
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS)) > $(FUZZ_BUILD)/build.log 2>&1 \
 		|| { tail -40 $(FUZZ_BUILD)/build.log; exit 1; }
 
+# Each fuzzer runs FUZZ_SECONDS in its own folder under the fuzz build, from a copy of the committed
+# seeds; a crash leaves its input there (crash-*, leak-*, timeout-*, oom-*) for fuzz/regressions/NAME.
+# A target fails when it never starts (libFuzzer stops before the first input on a missing
+# dictionary), runs out of memory or ends with an error; make fuzz then exits non-zero, naming them.
 fuzz: fuzz-build
-	@for t in $(FUZZ_TARGETS); do \
+	@failed=""; \
+	for t in $(FUZZ_TARGETS); do \
 		work=$(FUZZ_BUILD)/fuzz-run/$$t; mkdir -p $$work/corpus; \
 		cp -n fuzz/corpus/$$t/* $$work/corpus/ 2>/dev/null; \
 		echo "== $$t ($(FUZZ_SECONDS) s)"; \
 		(cd $$work && $(SANITIZER_ENV) $(abspath $(FUZZ_BUILD))/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
-			-dict=$(abspath fuzz/dict/$$t.dict) -print_final_stats=1 corpus \
-			$$(ls -d $(abspath fuzz/regressions/$$t) 2>/dev/null)) \
-			> $$work/log.txt 2>&1 || echo "   FAILED: see $$work/log.txt"; \
+			-dict=$(abspath fuzz/dict/$$t.dict) -print_final_stats=1 $(FUZZ_FLAGS) corpus \
+			$$(ls -d $(abspath fuzz/regressions/$$t) 2>/dev/null)) > $$work/log.txt 2>&1; \
+		status=$$?; \
 		grep -E "^stat::number_of_executed_units|^stat::average_exec_per_sec|^stat::new_units_added" $$work/log.txt; \
-	done; ! ls $(FUZZ_BUILD)/fuzz-run/*/crash-* $(FUZZ_BUILD)/fuzz-run/*/leak-* $(FUZZ_BUILD)/fuzz-run/*/timeout-* 2>/dev/null
+		why=""; \
+		if ! grep -qE "^#[0-9]+[[:space:]]+INITED" $$work/log.txt; then why="it did not start"; \
+		elif grep -qiE "out-of-memory|out of memory" $$work/log.txt; then why="out of memory"; \
+		elif [ $$status -ne 0 ]; then why="exit status $$status"; fi; \
+		if [ -n "$$why" ]; then \
+			echo "   FAILED ($$why): see $$work/log.txt"; tail -3 $$work/log.txt | sed 's/^/   | /'; \
+			failed="$$failed $$t"; \
+		fi; \
+	done; \
+	found=$$(find $(FUZZ_BUILD)/fuzz-run -mindepth 2 -maxdepth 2 \( -name 'crash-*' -o -name 'leak-*' \
+		-o -name 'timeout-*' -o -name 'oom-*' \) | sort); \
+	if [ -n "$$found" ]; then echo "$$found"; failed="$$failed (and the inputs listed above)"; fi; \
+	if [ -n "$$failed" ]; then echo "make fuzz FAILED:$$failed"; exit 1; fi; \
+	echo "make fuzz: every target ran and found nothing"
 
 # The whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder.
 asan: setup

@@ -10,6 +10,10 @@
 #include <set>
 #include <thread>
 
+#include "app/app_config.h"
+#include "base/app_folder.h"
+#include "base/locale_id.h"
+#include "base/resource_library.h"
 #include "cli/grade_report.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
@@ -37,7 +41,7 @@ constexpr int kChartPictureSize = 320;
 
 const char kUsage[] =
     "usage: trovel-cli grade PROGRAMS... [--courses all|N,M,...] [--runs N] [--noise sensor=S,start=D/A,motor=P]"
-    " [--seed S] [--jobs J] [--out DIR] [--app-dir DIR] [--gain L,R]\n";
+    " [--seed S] [--jobs J] [--out DIR] [--app-dir DIR] [--gain L,R] [--lang LANG]\n";
 
 bool parseUnsigned(std::string_view text, uint64_t& value) {
     if (text.empty()) return false;
@@ -114,16 +118,6 @@ Found findPrograms(const std::vector<fs::path>& inputs) {
     return found;
 }
 
-std::string loadError(const LoadResult& r) {
-    switch (r.status) {
-    case LoadStatus::Loaded: return {};
-    case LoadStatus::CannotOpen: return "cannot open the file";
-    case LoadStatus::NotProgramFile: return "not a program file";
-    case LoadStatus::Damaged: return "damaged record at line " + std::to_string(r.line) + " (" + r.reason + ")";
-    }
-    return "cannot read the file";
-}
-
 // A report replaces the old one only once it is written whole.
 bool writeFile(const fs::path& path, const std::string& text) {
     fs::path temporary = path;
@@ -162,7 +156,7 @@ private:
 };
 
 ReportPictures makePictures(const GradeReport& report, const std::vector<fs::path>& files, const CourseSet& courses,
-                            const fs::path& appDir) {
+                            const fs::path& appDir, uint32_t localeId) {
     ReportPictures pictures;
     pictures.charts.resize(report.programs.size());
     pictures.paths.resize(report.cells.size());
@@ -173,6 +167,7 @@ ReportPictures makePictures(const GradeReport& report, const std::vector<fs::pat
         request.program = files[i];
         request.fit = kChartPictureSize;
         request.appDir = appDir;
+        request.localeId = localeId;
         std::vector<uint8_t> png;
         if (renderProgramPng(request, png).status == RenderStatus::Rendered) pictures.charts[i].assign(png.begin(), png.end());
     }
@@ -185,6 +180,7 @@ ReportPictures makePictures(const GradeReport& report, const std::vector<fs::pat
     (void)files;
     (void)courses;
     (void)appDir;
+    (void)localeId;
 #endif
     return pictures;
 }
@@ -231,6 +227,8 @@ GradeArgs parseGradeArgs(const std::vector<std::string>& args, int defaultJobs) 
             parsed.out = value;
         } else if (word == "--app-dir") {
             parsed.appDir = value;
+        } else if (word == "--lang") {
+            parsed.lang = value;
         } else if (word == "--gain") {
             size_t comma = value.find(',');
             uint64_t l = 0, r = 0;
@@ -289,7 +287,7 @@ int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAp
         GradeProgram program;
         program.name = file.filename().string();
         const LoadResult r = loadProgram(program.program, file);
-        entry.error = loadError(r);
+        entry.load = r;
         if (r.ok()) {
             // Nobody is there to answer the studio's question: the program runs as after "continue".
             const int fault = CheckRepeatStructure(program.program, OptionFlags().bits());
@@ -308,7 +306,11 @@ int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAp
     ProgressBar bar(isatty(STDERR_FILENO) == 1);
     report.cells = gradeClass(graded, courses, plan, [&bar](size_t done, size_t total) { bar.update(done, total); });
 
-    const ReportPictures pictures = makePictures(report, found.files, courses, appDir);
+    // The teacher's words, chosen as the studio chooses them: --lang, else TROVEL_LANG, else the locale.
+    // Drawing a chart chooses the pack again, so the choice is made once more after the pictures.
+    const uint32_t localeId = userLocaleId(parsed.lang, processEnvironment());
+    const ReportPictures pictures = makePictures(report, found.files, courses, appDir, localeId);
+    ChooseResourceLibrary(resolveDataPath(kResourceListFile, appDir), localeId, appDir);
     for (const auto& [name, text] : {std::pair<const char*, std::string>{"report.csv", csvReport(report)},
                                      {"report.json", jsonReport(report)},
                                      {"report.html", htmlReport(report, pictures)}})

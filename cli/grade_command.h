@@ -17,6 +17,7 @@ struct GradeArgs {
     GradePlan plan;
     std::filesystem::path out = "grade-report";
     std::optional<std::filesystem::path> appDir;
+    std::string lang;                           // --lang: the report's language; empty: TROVEL_LANG or the locale
     std::string error;
 };
 GradeArgs parseGradeArgs(const std::vector<std::string>& args, int defaultJobs);

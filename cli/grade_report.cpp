@@ -4,27 +4,68 @@
 #include <array>
 #include <cstdio>
 
+#include "base/message_format.h"
+#include "base/resource_library.h"
+#include "base/string_ids.h"
+#include "model/text_convert.h"
 #include "sim/run_judge.h"
 
 namespace trovel {
 
 namespace {
 
-// Failure columns: the RunResult of each, in report order.
+// Failure columns: the RunResult of each, in report order, its JSON key and its words.
 struct FailureColumn {
     int result;
     const char* name;
-    const char* label;
+    uint16_t label;
 };
 constexpr std::array<FailureColumn, 7> kFailures{{
-    {RunResult::Armed, "time_limit", "still running at the time limit"},
-    {RunResult::LeftLine, "left_line", "left the line"},
-    {RunResult::NoSensorBranch, "no_sensor_branch", "no branch on a floor sensor"},
-    {RunResult::PassedGoal, "passed_goal", "ran through the goal"},
-    {RunResult::Forbidden, "forbidden_area", "entered the forbidden area"},
-    {RunResult::MissedCheckpoint, "missed_checkpoint", "missed a checkpoint"},
-    {RunResult::EndedOutsideGoal, "ended_outside_goal", "ended outside the goal"},
+    {RunResult::Armed, "time_limit", Str::GradeTimeLimit},
+    {RunResult::LeftLine, "left_line", Str::GradeLeftLine},
+    {RunResult::NoSensorBranch, "no_sensor_branch", Str::GradeNoSensorBranch},
+    {RunResult::PassedGoal, "passed_goal", Str::GradePassedGoal},
+    {RunResult::Forbidden, "forbidden_area", Str::GradeForbidden},
+    {RunResult::MissedCheckpoint, "missed_checkpoint", Str::GradeMissedCheckpoint},
+    {RunResult::EndedOutsideGoal, "ended_outside_goal", Str::GradeEndedOutsideGoal},
 }};
+
+// A numbered string of the language in use, as UTF-8.
+std::string word(uint16_t id) { return toUtf8(ResString(id)); }
+std::string word(uint16_t id, std::initializer_list<MessageArg> args) {
+    return toUtf8(formatMessage(ResString(id), args));
+}
+
+// Why a file was not graded, in the teacher's words.
+std::string loadErrorText(const LoadResult& r) {
+    switch (r.status) {
+    case LoadStatus::Loaded: return {};
+    case LoadStatus::CannotOpen: return word(Str::CliCannotOpen);
+    case LoadStatus::NotProgramFile: return word(Str::CliNotProgramFile);
+    case LoadStatus::Damaged: return word(Str::CliDamagedRecord, {r.line});
+    }
+    return word(Str::CliCannotOpen);
+}
+
+// The same for scripts: fixed words that report.json has always had.
+std::string loadErrorKey(const LoadResult& r) {
+    switch (r.status) {
+    case LoadStatus::Loaded: return {};
+    case LoadStatus::CannotOpen: return "cannot open the file";
+    case LoadStatus::NotProgramFile: return "not a program file";
+    case LoadStatus::Damaged: return "damaged record at line " + std::to_string(r.line) + " (" + r.reason + ")";
+    }
+    return "cannot read the file";
+}
+
+// A course as the studio shows it: the language pack's name for its number, else its own.
+std::string courseTitle(const ReportCourse& course) {
+    if (course.index >= 0 && course.index < 100) {
+        const std::u16string translated = ResString(uint16_t(Str::FirstCourseName + course.index));
+        if (!translated.empty()) return toUtf8(translated);
+    }
+    return course.name;
+}
 
 // Success rate as a fraction with three decimals, from integers alone.
 std::string rateText(int goals, int runs) {
@@ -118,24 +159,30 @@ std::string base64(const std::string& bytes) {
 }
 
 std::string csvReport(const GradeReport& report) {
-    // The byte-order mark lets spreadsheet programs read the Japanese course names as UTF-8.
-    std::string csv = "\xEF\xBB\xBFprogram,course,course_name,runs,goals,success_rate,median_lap_ms,best_lap_ms";
-    for (const FailureColumn& f : kFailures) csv += std::string(",") + f.name;
-    csv += ",endless_chain,repeat_fault,error\r\n";
+    // The byte-order mark lets spreadsheet programs read the Japanese words as UTF-8.
+    std::string csv = "\xEF\xBB\xBF";
+    for (uint16_t id : {Str::GradeProgram, Str::GradeCsvCourse, Str::GradeCsvCourseName, Str::GradeCsvRuns,
+                        Str::GradeCsvGoals, Str::GradeCsvSuccessRate, Str::GradeCsvMedianLap, Str::GradeCsvBestLap})
+        csv += csvField(word(id)) + ",";
+    for (const FailureColumn& f : kFailures) csv += csvField(word(f.label)) + ",";
+    csv += csvField(word(Str::GradeEndlessChain)) + "," + csvField(word(Str::GradeCsvRepeatFault)) + "," +
+           csvField(word(Str::GradeCsvError)) + "\r\n";
+    // Files that could not be graded come first, where the teacher sees them.
     for (const ReportProgram& p : report.programs) {
-        if (p.graded < 0) {
-            csv += csvField(p.shown) + ",,,0,0,,,";
-            for (size_t i = 0; i <= kFailures.size(); ++i) csv += ',';
-            csv += "," + repeatText(p.repeatFault) + "," + csvField(p.error) + "\r\n";
-            continue;
-        }
+        if (p.graded >= 0) continue;
+        csv += csvField(p.shown) + ",,,0,0,,,";
+        for (size_t i = 0; i <= kFailures.size(); ++i) csv += ',';
+        csv += "," + repeatText(p.repeatFault) + "," + csvField(loadErrorText(p.load)) + "\r\n";
+    }
+    for (const ReportProgram& p : report.programs) {
+        if (p.graded < 0) continue;
         for (const GradeCell& cell : report.cells) {
             if (cell.program != p.graded) continue;
             const GradeSummary s = summarize(cell);
             const ReportCourse* c = courseOf(report, cell.course);
-            csv += csvField(p.shown) + "," + std::to_string(cell.course) + "," + csvField(c ? c->name : "") + "," +
-                   std::to_string(s.runs) + "," + std::to_string(s.goals) + "," + rateText(s.goals, s.runs) + "," +
-                   msText(s.medianLapMs) + "," + msText(s.bestLapMs);
+            csv += csvField(p.shown) + "," + std::to_string(cell.course) + "," + csvField(c ? courseTitle(*c) : "") +
+                   "," + std::to_string(s.runs) + "," + std::to_string(s.goals) + "," + rateText(s.goals, s.runs) +
+                   "," + msText(s.medianLapMs) + "," + msText(s.bestLapMs);
             for (const FailureColumn& f : kFailures) csv += "," + std::to_string(s.byResult[size_t(f.result)]);
             csv += "," + std::to_string(s.endlessChains);
             csv += "," + repeatText(p.repeatFault) + ",\r\n";
@@ -157,8 +204,10 @@ std::string jsonReport(const GradeReport& report) {
     for (const ReportProgram& p : report.programs) {
         if (!firstProgram) j += ',';
         firstProgram = false;
+        const bool failed = p.load.status != LoadStatus::Loaded;
         j += "\n{\"program\":" + jsonString(p.shown) +
-             ",\"error\":" + (p.error.empty() ? std::string("null") : jsonString(p.error)) +
+             ",\"error\":" + (failed ? jsonString(loadErrorKey(p.load)) : std::string("null")) +
+             ",\"error_text\":" + (failed ? jsonString(loadErrorText(p.load)) : std::string("null")) +
              ",\"repeat_fault\":" + (p.repeatFault < 0 ? std::string("null") : std::to_string(p.repeatFault)) +
              ",\"courses\":[";
         bool firstCell = true;
@@ -190,21 +239,37 @@ std::string jsonReport(const GradeReport& report) {
 }
 
 std::string htmlReport(const GradeReport& report, const ReportPictures& pictures) {
-    std::string h =
-        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Class grading</title>\n<style>\n"
+    const std::string title = html(word(Str::GradeTitle));
+    std::string h = "<!DOCTYPE html>\n<html lang=\"" + html(word(Str::GradeLanguageCode)) +
+                    "\"><head><meta charset=\"utf-8\">\n<title>" + title + "</title>\n<style>\n"
         "body{font-family:sans-serif;margin:1.5em;color:#222}table{border-collapse:collapse;margin-bottom:2em}\n"
         "th,td{border:1px solid #bbb;padding:.3em .6em;text-align:left;vertical-align:middle}\n"
         "th.sort{cursor:pointer;background:#eef}th.sort:hover{background:#dde}td.num{text-align:right}\n"
-        ".err{color:#b00}.mark{color:#a60}img{display:block}\n</style></head><body>\n<h1>Class grading</h1>\n<p>";
-    h += std::to_string(report.runs) + " runs per program and course, seed " + std::to_string(report.seed) +
-         ", noise " + html(noiseText(report.noise)) + ". Click a column marked &#x21C5; to sort.</p>\n";
+        ".err{color:#b00}.mark{color:#a60}img{display:block}\n</style></head><body>\n<h1>" + title + "</h1>\n";
+    const std::u16string noise = noiseOff(report.noise) ? ResString(Str::GradeNoiseOff) : fromUtf8(noiseText(report.noise));
+    h += "<p>" +
+         html(word(Str::GradeSummaryLine, {report.runs, fromUtf8(std::to_string(report.seed)), noise})) + "</p>\n";
+
+    // Files that could not be graded come first, where the teacher sees them.
+    std::string unreadable;
+    for (size_t i = 0; i < report.programs.size(); ++i) {
+        const ReportProgram& p = report.programs[i];
+        if (p.graded < 0)
+            unreadable += "<li><a href=\"#program-" + std::to_string(i) + "\">" + html(p.shown) + "</a>: " +
+                          html(loadErrorText(p.load)) + "</li>\n";
+    }
+    if (!unreadable.empty())
+        h += "<h2 class=\"err\">" + html(word(Str::GradeUnreadable)) + "</h2>\n<ul class=\"err\">\n" + unreadable +
+             "</ul>\n";
 
     auto cellIndexOf = [&](const GradeCell& cell) { return size_t(&cell - report.cells.data()); };
     for (const ReportCourse& course : report.courses) {
-        h += "<h2>" + html(course.name) + " (course " + std::to_string(course.index) + ")</h2>\n";
-        h += "<table class=\"board\"><thead><tr><th>Program</th><th class=\"sort\" data-key=\"rate\" "
-             "data-dir=\"-1\">Success &#x21C5;</th><th class=\"sort\" data-key=\"best\" data-dir=\"1\">Best lap "
-             "&#x21C5;</th><th>Median lap</th><th>Failures</th><th>Best run</th></tr></thead><tbody>\n";
+        h += "<h2>" + html(word(Str::GradeCourseTitle, {fromUtf8(courseTitle(course)), course.index})) + "</h2>\n";
+        h += "<table class=\"board\"><thead><tr><th>" + html(word(Str::GradeProgram)) +
+             "</th><th class=\"sort\" data-key=\"rate\" data-dir=\"-1\">" + html(word(Str::GradeSuccess)) +
+             " &#x21C5;</th><th class=\"sort\" data-key=\"best\" data-dir=\"1\">" + html(word(Str::GradeBestLap)) +
+             " &#x21C5;</th><th>" + html(word(Str::GradeMedianLap)) + "</th><th>" + html(word(Str::GradeFailures)) +
+             "</th><th>" + html(word(Str::GradeBestRun)) + "</th></tr></thead><tbody>\n";
         std::vector<const GradeCell*> rows;
         for (const GradeCell& cell : report.cells)
             if (cell.course == course.index) rows.push_back(&cell);
@@ -220,43 +285,42 @@ std::string htmlReport(const GradeReport& report, const ReportPictures& pictures
             const ReportProgram* p = programOf(report, *cell);
             const size_t programIndex = p ? size_t(p - report.programs.data()) : 0;
             std::string failures;
-            for (const FailureColumn& f : kFailures) {
-                int n = s.byResult[size_t(f.result)];
-                if (n) failures += (failures.empty() ? "" : "<br>") + std::to_string(n) + " &times; " + f.label;
-            }
-            if (s.endlessChains)
-                failures += (failures.empty() ? "" : "<br>") + std::to_string(s.endlessChains) +
-                            " &times; looped without ever driving (stopped early)";
+            auto addFailure = [&failures](int n, uint16_t label) {
+                if (n) failures += (failures.empty() ? "" : "<br>") + std::to_string(n) + " &times; " + html(word(label));
+            };
+            for (const FailureColumn& f : kFailures) addFailure(s.byResult[size_t(f.result)], f.label);
+            addFailure(s.endlessChains, Str::GradeEndlessChain);
             h += "<tr data-rate=\"" + rateText(s.goals, s.runs) + "\" data-best=\"" +
                  std::to_string(s.bestLapMs < 0 ? kMaxLapMs + 1 : s.bestLapMs) + "\"><td><a href=\"#program-" +
                  std::to_string(programIndex) + "\">" + html(p ? p->shown : "") + "</a>" +
-                 (p && p->repeatFault >= 0 ? " <span class=\"mark\">(repeat " + std::to_string(p->repeatFault) +
-                                                  " badly connected)</span>"
-                                            : "") +
+                 (p && p->repeatFault >= 0
+                      ? " <span class=\"mark\">" + html(word(Str::GradeRepeatMark, {p->repeatFault})) + "</span>"
+                      : "") +
                  "</td><td class=\"num\">" + std::to_string(s.goals) + " / " + std::to_string(s.runs) +
                  "</td><td class=\"num\">" + lapText(s.bestLapMs) + "</td><td class=\"num\">" +
                  lapText(s.medianLapMs) + "</td><td>" + failures + "</td><td>";
             const size_t ci = cellIndexOf(*cell);
             if (ci < pictures.paths.size() && !pictures.paths[ci].empty())
-                h += "<img alt=\"path of run " + std::to_string(cell->bestRun) + "\" src=\"data:image/png;base64," +
-                     base64(pictures.paths[ci]) + "\">";
+                h += "<img alt=\"" + html(word(Str::GradePathOfRun, {cell->bestRun})) +
+                     "\" src=\"data:image/png;base64," + base64(pictures.paths[ci]) + "\">";
             else
-                h += "run " + std::to_string(cell->bestRun);
+                h += html(word(Str::GradeRun, {cell->bestRun}));
             h += "</td></tr>\n";
         }
         h += "</tbody></table>\n";
     }
 
-    h += "<h2>Programs</h2>\n";
+    h += "<h2>" + html(word(Str::GradePrograms)) + "</h2>\n";
     for (size_t i = 0; i < report.programs.size(); ++i) {
         const ReportProgram& p = report.programs[i];
         h += "<h3 id=\"program-" + std::to_string(i) + "\">" + html(p.shown) + "</h3>\n";
-        if (!p.error.empty()) h += "<p class=\"err\">Not graded: " + html(p.error) + "</p>\n";
+        if (p.graded < 0)
+            h += "<p class=\"err\">" + html(word(Str::GradeNotGraded, {fromUtf8(loadErrorText(p.load))})) + "</p>\n";
         if (p.repeatFault >= 0)
-            h += "<p class=\"mark\">Repeat " + std::to_string(p.repeatFault) +
-                 " is badly connected; the program was run as the studio runs it after &ldquo;continue&rdquo;.</p>\n";
+            h += "<p class=\"mark\">" + html(word(Str::GradeRepeatNote, {p.repeatFault})) + "</p>\n";
         if (i < pictures.charts.size() && !pictures.charts[i].empty())
-            h += "<img alt=\"chart\" src=\"data:image/png;base64," + base64(pictures.charts[i]) + "\">\n";
+            h += "<img alt=\"" + html(word(Str::GradeChart)) + "\" src=\"data:image/png;base64," +
+                 base64(pictures.charts[i]) + "\">\n";
     }
     // Sorting is done in the page itself: no script or style is fetched from anywhere.
     h += "<script>\n"

@@ -1,11 +1,14 @@
 #pragma once
 // The files of "trovel-cli grade": report.csv, report.json and the self-contained report.html.
 // They hold nothing that depends on the number of threads or the order runs finished in.
+// The CSV and the page are for the teacher and speak the language in use (ResString); the JSON
+// is for scripts and keeps fixed keys and words, with the teacher's words added beside them.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "model/program_file.h"
 #include "sim/class_grading.h"
 #include "sim/sim_noise.h"
 
@@ -13,14 +16,14 @@ namespace trovel {
 
 struct ReportProgram {
     std::string shown;         // the path as found, UTF-8
-    std::string error;         // why the file could not be graded; empty when it was
+    LoadResult load{LoadStatus::Loaded, 0, {}};  // why the file could not be graded, when it was not
     int repeatFault = -1;      // the faulty repeat (0..7), run as after "continue"; -1 when sound
     int graded = -1;           // index among the graded programs (GradeCell::program); -1 when not run
 };
 
 struct ReportCourse {
     int index = 0;
-    std::string name;  // UTF-8
+    std::string name;  // UTF-8, as texture.ini names it
 };
 
 struct GradeReport {

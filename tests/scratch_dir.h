@@ -7,7 +7,9 @@
 namespace trovel::test {
 
 // TROVEL_TEST_TMP/AREA/NAME, fresh and empty. Each test folder passes its own area ("sim", "robot",
-// ...), so test executables that CTest runs side by side never share a folder.
+// ...), and each test its own name: CTest runs every GoogleTest case as a process of its own, side
+// by side with the others, so two cases (or a helper they share) must never pass the same name.
+// The command-line scripts work in TROVEL_TEST_TMP/cli_NAME, beside the "cli" area, never in it.
 inline std::filesystem::path scratchDir(const std::string& area, const std::string& name) {
     const std::filesystem::path dir = std::filesystem::path(TROVEL_TEST_TMP) / area / name;
     std::filesystem::remove_all(dir);

@@ -12,7 +12,8 @@ using test::scratchDir;
 using test::writeUtf16Lines;
 
 Settings loadLines(const std::vector<std::u16string>& lines, SettingsLoadResult* result = nullptr) {
-    auto dir = scratchDir("app", "settings_lines");
+    // CTest runs each test as a process of its own, side by side: one folder per test.
+    auto dir = scratchDir("app", std::string("settings_lines_") + testing::UnitTest::GetInstance()->current_test_info()->name());
     writeUtf16Lines(dir / "qx_def.ini", lines);
     Settings s;
     SettingsLoadResult r = LoadSettings(dir / "qx_def.ini", s);

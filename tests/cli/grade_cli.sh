@@ -3,6 +3,9 @@
 # usage: grade_cli.sh CLI SOURCE_DIR WORK_DIR
 set -u
 cli=$1 src=$2 work=$3
+# The reports speak the language in use: without --lang, TROVEL_LANG or a locale that names one, Japanese.
+unset TROVEL_LANG LC_ALL LC_MESSAGES LANGUAGE
+export LANG=C.UTF-8
 rm -rf "$work" && mkdir -p "$work"
 app=$(dirname "$cli")
 failures=0
@@ -41,34 +44,90 @@ cmp -s "$work/j1/report.json" "$work/j2/report.json" || fail "report.json differ
 cmp -s "$work/j1/report.html" "$work/j2/report.html" || fail "report.html differs between --jobs 1 and 2"
 
 csv=$work/j1/report.csv
-expect_eq "csv rows" "$(wc -l < "$csv")" 9  # header, 3 graded programs x 2 courses, 2 error rows, no notes.txt
-head -1 "$csv" | grep -q 'program,course,course_name,runs,goals,success_rate,median_lap_ms,best_lap_ms,' ||
-  fail "csv header: $(head -1 "$csv")"
-grep -q $'^'"$class"'/damaged.qxp,,,0,0,.*damaged record at line 3' "$csv" || fail "no error row for the damaged file"
-grep -q "^$class/foreign.qxp,.*not a program file" "$csv" || fail "no error row for the foreign file"
+expect_eq "csv rows" "$(wc -l < "$csv")" 9  # header, 2 error rows, 3 graded programs x 2 courses, no notes.txt
+# The files that could not be graded come first, with their reason.
+sed -n 2p "$csv" | grep -q "^$class/damaged.qxp,,,0,0,.*,3 行目のレコードが壊れています"$'\r$' ||
+  fail "the damaged file is not the first row: $(sed -n 2p "$csv")"
+sed -n 3p "$csv" | grep -q "^$class/foreign.qxp,.*,プログラムファイルではありません"$'\r$' ||
+  fail "the foreign file is not the second row: $(sed -n 3p "$csv")"
+# report.json keeps its keys and words for scripts, with the teacher's words beside them.
+grep -qF '"error":"damaged record at line 3 (' "$work/j1/report.json" || fail "report.json: the damaged file's error"
+grep -qF '"error":"not a program file","error_text":"プログラムファイルではありません"' "$work/j1/report.json" ||
+  fail "report.json: the foreign file's error"
 grep -q "notes.txt" "$csv" && fail "a file that is not .qxp was graded"
 grep -q "^$class/repeat.qxp,1,.*,7,"$'\r$' "$csv" || fail "the badly connected repeat is not marked: $(grep repeat "$csv")"
 grep -q "^$class/line_follower_stop.qxp,2,[^,]*,4,[1-4]," "$csv" || fail "the stopping follower never reached the goal"
 
 # Run k of a program in the report is "simulate --seed" of its seed, with noise and without.
-run0() { grep -o "\"program\":\"$class/line_follower_stop.qxp\".*" "$1" | grep -o '"k":0,"seed":[0-9]*,"result":[0-9]*,"lap_ms":[0-9]*' | head -1; }
-r=$(run0 "$work/j1/report.json")
-seed=$(sed 's/.*"seed":\([0-9]*\).*/\1/' <<< "$r")
-expected=$(sed 's/.*\("result":[0-9]*,"lap_ms":[0-9]*\).*/\1/' <<< "$r")
-out=$("$cli" simulate "$class/line_follower_stop.qxp" --app-dir "$app" --course 1 --seed "$seed" --noise $noise)
-[[ $out == *"$expected"* ]] || fail "noisy run 0 [$r] is not simulate's: $out"
+# same_as_simulate NAME RUN SIMULATE_ARGS...: RUN is the report's '"k":K,"seed":S,"result":R,"lap_ms":L'.
+same_as_simulate() {
+  local name=$1 run=$2 out; shift 2
+  [[ $run =~ ^\"k\":[0-9]+,\"seed\":([0-9]+),(\"result\":[0-9]+,\"lap_ms\":[0-9]+)$ ]] ||
+    { fail "$name: no such run in report.json: [$run]"; return; }
+  local seed=${BASH_REMATCH[1]} expected=${BASH_REMATCH[2]}
+  out=$("$cli" simulate "$@" --seed "$seed")
+  expect_eq "$name: simulate exit" $? 0
+  [[ $out == *",$expected,"* ]] || fail "$name: run [$run] is not simulate's: $out"
+}
+json_run() { grep -o "\"program\":\"$2\".*" "$1" | grep -o "\"k\":$3,\"seed\":[0-9]*,\"result\":[0-9]*,\"lap_ms\":[0-9]*" | head -1; }
+same_as_simulate "noisy run 0" "$(json_run "$work/j1/report.json" "$class/line_follower_stop.qxp" 0)" \
+  "$class/line_follower_stop.qxp" --app-dir "$app" --course 1 --noise $noise
 "$cli" grade "$class/line_follower.qxp" --app-dir "$app" --runs 2 --courses 1 --out "$work/exact" 2> /dev/null
-r=$(grep -o '"k":1,"seed":[0-9]*,"result":[0-9]*,"lap_ms":[0-9]*' "$work/exact/report.json")
-out=$("$cli" simulate "$class/line_follower.qxp" --app-dir "$app" --course 1)
-[[ $out == *"$(sed 's/.*\("result":[0-9]*,"lap_ms":[0-9]*\).*/\1/' <<< "$r")"* ]] ||
-  fail "without noise a run [$r] is not simulate's: $out"
+expect_eq "grade without noise exit" $? 0
+same_as_simulate "run 1 without noise" "$(json_run "$work/exact/report.json" "$class/line_follower.qxp" 1)" \
+  "$class/line_follower.qxp" --app-dir "$app" --course 1
 
-# A terminal gets a progress bar on stderr.
-if command -v script > /dev/null; then
+# A terminal gets a progress bar on stderr (script gives the command one).
+if ! command -v script > /dev/null; then
+  fail "no 'script' (util-linux) to give grade a terminal: the progress bar is not checked"
+else
   script -qec "'$cli' grade '$class/line_follower.qxp' --app-dir '$app' --runs 3 --courses 1 --out '$work/tty'" \
     /dev/null > "$work/tty.txt" 2>&1
+  expect_eq "grade on a terminal exit" $? 0
   grep -q '100% 3/3 runs' "$work/tty.txt" || fail "no progress bar on a terminal: $(cat -v "$work/tty.txt")"
 fi
+
+# The teacher's language: --lang, else TROVEL_LANG, else the locale, else Japanese. Each row:
+# environment, options, then what the CSV header starts with, the page's language and its heading for
+# the files that could not be graded (listed before the first course's table).
+japanese='[ぁ-んァ-ヶー一-龯（）]'
+row=0
+while IFS='|' read -r env options header lang unreadable; do
+  name="${env:-no language} ${options}" row=$((row + 1))
+  out=$work/lang-$row
+  # shellcheck disable=SC2086
+  env $env "$cli" grade "$class" --app-dir "$app" --runs 1 --courses 1 $options --out "$out" 2> /dev/null
+  expect_eq "$name: grade exit" $? 0
+  head -1 "$out/report.csv" | grep -q "^"$'\xEF\xBB\xBF'"$header" || fail "$name: csv header: $(head -1 "$out/report.csv")"
+  grep -q "<html lang=\"$lang\">" "$out/report.html" || fail "$name: the page is not in [$lang]"
+  first_list=$(grep -n "^<h2 class=\"err\">$unreadable</h2>" "$out/report.html" | cut -d: -f1)
+  first_table=$(grep -n '<table' "$out/report.html" | head -1 | cut -d: -f1)
+  [[ -n $first_list && -n $first_table && $first_list -lt $first_table ]] ||
+    fail "$name: the unreadable files are not listed before the results"
+  grep -A2 "^<h2 class=\"err\">" "$out/report.html" | grep -q "damaged.qxp</a>: " ||
+    fail "$name: the damaged file is not the first listed"
+  if [ "$lang" == en ]; then
+    for f in report.csv report.html; do
+      grep -nP "$japanese" "$out/$f" > "$work/japanese.txt" && fail "$name: $f has Japanese: $(head -3 "$work/japanese.txt")"
+    done
+    grep -qF "damaged record at line 3" "$out/report.csv" || fail "$name: the damaged file's reason is not in English"
+    grep -qF "Repeat 7 is badly connected" "$out/report.html" || fail "$name: the repeat note is not in English"
+    grep -qE "<td>1 &times; [a-z ]+</td>" "$out/report.html" || fail "$name: no result word in English"
+  else
+    grep -qF "3 行目のレコードが壊れています" "$out/report.csv" || fail "$name: the damaged file's reason is not in Japanese"
+    grep -qF "くり返し 7 のつなぎ方が正しくありません" "$out/report.html" || fail "$name: the repeat note is not in Japanese"
+    grep -qP "<td>1 &times; $japanese+" "$out/report.html" || fail "$name: no result word in Japanese"
+  fi
+done <<'ROWS'
+||プログラム,コース番号,コース名,走行回数,ゴール回数,成功率,|ja|採点できなかったファイル
+TROVEL_LANG=en||Program,Course,Course name,Runs,Goals,Success rate,Median lap (ms),Best lap (ms),|en|Files that could not be graded
+LANG=en_GB.UTF-8|--lang=en|Program,Course,|en|Files that could not be graded
+TROVEL_LANG=ja LANG=en_US.UTF-8||プログラム,コース番号,|ja|採点できなかったファイル
+TROVEL_LANG=en|--lang ja|プログラム,コース番号,|ja|採点できなかったファイル
+ROWS
+# report.json is for scripts: only the teacher's words beside the error differ between languages.
+words_out() { sed 's/"error_text":"[^"]*"/"error_text":""/g' "$1/report.json"; }
+cmp -s <(words_out "$work/lang-1") <(words_out "$work/lang-2") || fail "report.json changes with the language"
 
 # Names with commas, quotes and markup stay one field, one string and plain text.
 odd=$work/odd

@@ -56,7 +56,7 @@ expect 3 '"status":"not-connected"' status --virtual "$st" --fault unplug
 
 # One command at a time on one emulated robot.
 exec 9> "$st.lock"
-flock -n 9 && expect 3 '"status":"busy"' status --virtual "$st"
+if flock -n 9; then expect 3 '"status":"busy"' status --virtual "$st"; else fail "could not hold the robot's lock to check busy"; fi
 exec 9>&-
 
 [ "$failures" == 0 ] || { echo "$failures failure(s)"; exit 1; }

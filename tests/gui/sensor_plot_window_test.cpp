@@ -53,7 +53,12 @@ class SensorPlotWindowTest : public QObject {
     std::unique_ptr<SimulatorWindow> openOnCourse1() {
         const LoadResult loaded = loadProgram(m_program, std::filesystem::path(TROVEL_SOURCE_DIR) / "examples" / "line_follower.qxp");
         if (loaded.status != LoadStatus::Loaded) return nullptr;
-        auto window = std::make_unique<SimulatorWindow>(m_program, m_flags, std::filesystem::path(TROVEL_APP_DIR));
+        // Records and ghosts are written on close: into a folder of this test's own, never into the
+        // shared application folder that other tests read at the same time.
+        SimulatorHooks hooks;
+        hooks.recordsDir = fsPath(testDir(QStringLiteral("sensor_plot_records")));
+        auto window =
+            std::make_unique<SimulatorWindow>(m_program, m_flags, std::filesystem::path(TROVEL_APP_DIR), hooks);
         window->setTicking(false);  // the test steps time itself
         window->actionById(SimCommand::FirstCourse + 1)->trigger();
         return window;
