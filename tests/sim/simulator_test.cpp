@@ -319,7 +319,7 @@ TEST(Effects, GoalBannerShrinksHoldsAndGrows) {
     for (int i = 0; i < 200; ++i) {
         DrawList list;
         advanceEffects(t, false);
-        queueEffects(t, list, 0);
+        queueEffects(t, list);
         widths.push_back(list.items.empty() ? 0 : list.items[0].vertices[1].x - list.items[0].vertices[0].x);
     }
     EXPECT_EQ(widths[0], 0);       // scale 0 draws nothing
@@ -337,7 +337,7 @@ TEST(Effects, FailureBannerBouncesSettlesAndFades) {
     while (effectsInUse(t) && ticks < 1000) {
         DrawList list;
         advanceEffects(t, ticks % 3 == 0);  // inner ticks draw without advancing
-        queueEffects(t, list, 0);
+        queueEffects(t, list);
         ++ticks;
     }
     EXPECT_LT(ticks, 1000);
