@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iostream>
 
+#include "base/message_format.h"
+#include "base/resource_library.h"
 #include "cli/simulate_args.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
@@ -91,7 +93,8 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     const std::filesystem::path appDir = parsed.appDir.value_or(defaultAppDir);
     Simulator sim;
     CourseLoadResult courses = loadCourseConfig(sim.courses, appDir);
-    for (const CourseMessage& m : courses.messages) err << toUtf8(courseMessageText(m)) << "\n";
+    for (const CourseMessage& m : courses.messages)
+        err << toUtf8(formatMessage(ResString(courseMessageId(m.problem)), {m.file, m.expected})) << "\n";
     if (!courses.loaded) return kExitBadInput;
     if (parsed.run.course >= courseCount(sim.courses)) {
         err << "simulate: course " << parsed.run.course << " is not loaded (" << courseCount(sim.courses)

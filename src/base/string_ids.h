@@ -313,6 +313,18 @@ constexpr uint16_t GradeCsvMedianLap = 1782;
 constexpr uint16_t GradeCsvBestLap = 1783;
 constexpr uint16_t GradeCsvRepeatFault = 1784;
 constexpr uint16_t GradeCsvError = 1785;
+// Course loading, lap records and run timing in the simulator.
+constexpr uint16_t CourseConfigMissing = 1700;
+constexpr uint16_t CourseCountMismatch = 1701;
+constexpr uint16_t CourseTextureFailed = 1702;
+constexpr uint16_t CoursePictureMissing = 1703;  // "[%s]..." the file
+constexpr uint16_t CourseNotBitmap = 1704;       // "[%s]..." the file
+constexpr uint16_t CourseNot24Bit = 1705;        // "[%s]..." the file
+constexpr uint16_t CourseWrongWidth = 1706;      // "[%s]...%d": the file and the width it should have
+constexpr uint16_t CourseWrongHeight = 1707;     // "[%s]...%d": the file and the height it should have
+constexpr uint16_t RecordsNone = 1708;           // a timed course without a best time
+constexpr uint16_t SimStoppedInGoal = 1709;      // the user's 停止 inside a stop-in-goal course's goal
+constexpr uint16_t SimRunNotTimed = 1710;        // 再生 without a re-arm on a timed course
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 

@@ -63,7 +63,11 @@ struct CourseRecord {
     int offLineTicks = 0;           // ticks all floor points may be bright before the run fails
     uint8_t offLineThreshold = 0;   // floor values below this count as bright
     int bestMs = kNoRecordMs;       // kNoRecordMs = no record
+    int storedMs = kNoRecordMs;     // what the records file held when last read or written here
 };
+
+// A time to show: kNoRecordMs stands for no record and is never shown as one.
+inline bool hasBestTime(const CourseRecord& course) { return course.bestMs < kNoRecordMs; }
 
 struct TextureSlot {
     std::u16string path;                            // as written in texture.ini

@@ -1,6 +1,7 @@
 #pragma once
-// Problems met while loading the courses, and the texts the window shows for them.
+// Problems met while loading the courses, and the numbered strings that word them.
 
+#include <cstdint>
 #include <string>
 
 namespace trovel {
@@ -23,7 +24,8 @@ struct CourseMessage {
 };
 
 bool isErrorMessage(CourseProblem problem);  // error icon; the others take the warning icon
-// The message box text.
-std::u16string courseMessageText(const CourseMessage& message);
+// The string number of the message box text; formatted with the message's file and expected size
+// in that order (a text without them ignores them).
+uint16_t courseMessageId(CourseProblem problem);
 
 }  // namespace trovel

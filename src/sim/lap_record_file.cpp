@@ -1,8 +1,13 @@
 #include "sim/lap_record_file.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <fstream>
 #include <system_error>
+#include <thread>
 
 #include "model/atomic_file.h"
 #include "sim/course_picture.h"
@@ -53,6 +58,23 @@ std::vector<uint8_t> encodeRecords(const std::vector<int32_t>& bestTimes) {
 
 bool writeRecordsFile(const std::filesystem::path& path, const std::vector<int32_t>& bestTimes) {
     return writeFileAtomically(path, encodeRecords(bestTimes));
+}
+
+RecordsLock::RecordsLock(const std::filesystem::path& recordsFile, std::chrono::milliseconds wait) {
+    std::filesystem::path lockPath = recordsFile;
+    lockPath += ".lock";
+    m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_fd < 0) return;
+    // Polled rather than blocking: a studio that hangs while saving must not hang the others.
+    const auto giveUp = std::chrono::steady_clock::now() + wait;
+    while (!(m_held = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0) && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+RecordsLock::~RecordsLock() {
+    if (m_fd < 0) return;
+    if (m_held) ::flock(m_fd, LOCK_UN);
+    ::close(m_fd);
 }
 
 }  // namespace trovel

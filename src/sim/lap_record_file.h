@@ -1,6 +1,7 @@
 #pragma once
 // record.dat: one count byte, then that many best times as signed 32-bit little-endian milliseconds.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -27,5 +28,25 @@ RecordsRead readRecordsFile(const std::filesystem::path& path);
 std::vector<uint8_t> encodeRecords(const std::vector<int32_t>& bestTimes);
 // Writes beside the target and renames over it; false (silently) when that fails.
 bool writeRecordsFile(const std::filesystem::path& path, const std::vector<int32_t>& bestTimes);
+
+// How long a save waits for another studio's save to finish before it goes ahead regardless.
+constexpr std::chrono::milliseconds kRecordsLockWait{5000};
+
+// An advisory lock (flock) on "record.dat.lock" beside the records file, held while a studio reads,
+// merges and writes its records and ghosts, so that studios saving at the same time take turns.
+// The lock file stays: removing it would let two studios lock two different files.
+class RecordsLock {
+public:
+    explicit RecordsLock(const std::filesystem::path& recordsFile, std::chrono::milliseconds wait = kRecordsLockWait);
+    ~RecordsLock();
+    RecordsLock(const RecordsLock&) = delete;
+    RecordsLock& operator=(const RecordsLock&) = delete;
+    // False when the lock file could not be made or another studio kept the lock past the wait.
+    bool held() const { return m_held; }
+
+private:
+    int m_fd = -1;
+    bool m_held = false;
+};
 
 }  // namespace trovel

@@ -1,6 +1,6 @@
 #include "sim/lap_records.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace trovel {
 
@@ -16,33 +16,41 @@ void resetBestTime(CourseSet& set, int course) {
 
 RecordStatus readRecords(CourseSet& set, const std::filesystem::path& appDir) {
     RecordsRead read = readRecordsFile(recordsPath(appDir));
-    if (read.status != RecordStatus::Read) return read.status;
-    for (size_t i = 0; i < set.courses.size(); ++i)
-        set.courses[i].bestMs = i < read.times.size() ? read.times[i] : kNoRecordMs;
-    return RecordStatus::Read;
-}
-
-bool writeRecords(const CourseSet& set, const std::filesystem::path& appDir) {
-    std::vector<int32_t> times;
-    times.reserve(set.courses.size());
-    for (const CourseRecord& c : set.courses) times.push_back(c.bestMs);
-    return writeRecordsFile(recordsPath(appDir), times);
-}
-
-std::u16string recordTimeText(const CourseRecord& course) {
-    if (!(course.judgingFlags & JudgeFlag::Timed)) return u"----------";
-    int t = course.bestMs;
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%d|%02d|%03d", t / 60000 % 10, t / 1000 % 60, t % 1000);
-    std::u16string text;
-    for (const char* p = digits; *p; ++p) {
-        if (*p != '|') {
-            text.push_back(static_cast<char16_t>(*p));
-            continue;
-        }
-        text += text.find(u'分') == std::u16string::npos ? u"分" : u"秒";
+    for (size_t i = 0; i < set.courses.size(); ++i) {
+        const int32_t stored = i < read.times.size() ? read.times[i] : kNoRecordMs;
+        set.courses[i].storedMs = stored;
+        if (read.status == RecordStatus::Read) set.courses[i].bestMs = stored;
     }
-    return text;
+    return read.status;
+}
+
+int32_t mergedBestTime(int32_t stored, int32_t mine, int32_t onDisk) {
+    if (mine == stored) return onDisk;
+    if (onDisk == stored) return mine;
+    return std::min(mine, onDisk);
+}
+
+bool saveRecords(CourseSet& set, std::vector<LapGhost>& ghosts, const std::filesystem::path& appDir) {
+    const std::filesystem::path path = recordsPath(appDir);
+    const RecordsLock lock(path);
+    // A damaged file holds nothing worth keeping: it counts as no records, as when reading it.
+    const std::vector<int32_t> onDisk = readRecordsFile(path).times;
+    std::vector<int32_t> times = onDisk;
+    times.resize(std::max(onDisk.size(), set.courses.size()), kNoRecordMs);
+    for (size_t i = 0; i < set.courses.size(); ++i) {
+        CourseRecord& course = set.courses[i];
+        const int32_t disk = i < onDisk.size() ? onDisk[i] : kNoRecordMs;
+        course.bestMs = times[i] = mergedBestTime(course.storedMs, course.bestMs, disk);
+        // The same time saved elsewhere already has its ghost there.
+        if (i < ghosts.size() && !ghosts[i].saved && disk == course.bestMs && hasBestTime(course) &&
+            readGhostFile(ghostPath(appDir, int(i)), course.name, course.bestMs))
+            ghosts[i].saved = true;
+    }
+    // Ghosts follow only times that reached the file.
+    if (!writeRecordsFile(path, times)) return false;
+    for (CourseRecord& course : set.courses) course.storedMs = course.bestMs;
+    writeGhosts(ghosts, set, appDir);
+    return true;
 }
 
 }  // namespace trovel

@@ -1,10 +1,13 @@
 #pragma once
-// Best lap times per course: record.dat beside the application, and the times as the record list shows them.
+// Best lap times per course: record.dat beside the application, kept together with the ghost files
+// when several studios save into the same folder.
 
+#include <cstdint>
 #include <filesystem>
-#include <string>
+#include <vector>
 
 #include "sim/course_config.h"
+#include "sim/lap_ghost.h"
 
 namespace trovel {
 
@@ -14,11 +17,19 @@ void resetAllBestTimes(CourseSet& set);
 // Ignored unless 0 <= course < number of courses.
 void resetBestTime(CourseSet& set, int course);
 // Course i takes the i-th stored time, or no record past the stored count. A missing or truncated
-// file leaves the times as they are.
+// file leaves the times as they are. Either way every course notes what the file held for it (no
+// record when nothing could be read), so that a later save can tell this studio's changes apart.
 RecordStatus readRecords(CourseSet& set, const std::filesystem::path& appDir);
-bool writeRecords(const CourseSet& set, const std::filesystem::path& appDir);
 
-// "1分01秒234" for a timed course, "----------" for any other.
-std::u16string recordTimeText(const CourseRecord& course);
+// The time a save keeps for a course: this studio's when only it changed the time since the file
+// was read, the file's when only another studio did, the better one when both did (a reset here
+// then gives way to a time saved elsewhere).
+int32_t mergedBestTime(int32_t stored, int32_t mine, int32_t onDisk);
+
+// Saves the best times and the ghosts not yet saved under the records lock, merged with what other
+// studios saved meanwhile (mergedBestTime); a ghost file is written only for a time this studio
+// keeps, and removed only with a record that is gone. Times in the file beyond the course count are
+// kept. Afterwards the set holds the merged times. False (silently) when record.dat could not be written.
+bool saveRecords(CourseSet& set, std::vector<LapGhost>& ghosts, const std::filesystem::path& appDir);
 
 }  // namespace trovel

@@ -67,12 +67,17 @@ JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, c
     const bool inside = overlaps(x, y, r, course.goal);
     const bool stopInGoal = (flags & JudgeFlag::StopInGoal) != 0;
     const bool ranUntilNow = j.previousState == SimState::Running;
+    const bool stoppedNow = in.state == SimState::Stopped && j.previousState != SimState::Stopped;
+    // Only the program can stop the robot in the goal: the user's 停止 ends the run but is no goal.
+    const bool userStopped = stoppedNow && in.stoppedByUser;
     bool goal = false;
     if (inside && j.hasLeftGoal) {
         if ((flags & JudgeFlag::Checkpoints) && j.nextCheckpoint < static_cast<int>(course.checkpoints.size()))
             fail(RunResult::MissedCheckpoint);
         else if (!stopInGoal)
             goal = true;
+        else if (userStopped)
+            events.stoppedInGoal = true;
         else
             goal = (ranUntilNow && in.robot.leftSpeed == 0 && in.robot.rightSpeed == 0) ||
                    (in.state == SimState::Stopped && ranUntilNow);
@@ -81,9 +86,11 @@ JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, c
     } else if (!inside && j.hasLeftGoal) {
         if (j.wasInGoal && stopInGoal)
             fail(RunResult::PassedGoal);
-        else if (ranUntilNow && in.state == SimState::Stopped)
-            fail(RunResult::EndedOutsideGoal);
+        else if ((ranUntilNow || userStopped) && in.state == SimState::Stopped)
+            fail(RunResult::EndedOutsideGoal);  // also after a pause: a stopped run is never timed on
     }
+    // Not a goal and no failure of the program: the run is simply not judged any more.
+    if (events.stoppedInGoal) j.result = RunResult::NotJudged;
     // The goal is judged last: reached on the tick a rule fails, it is still a goal.
     if (goal) {
         j.result = RunResult::Goal;
@@ -94,7 +101,8 @@ JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, c
         }
     }
     j.wasInGoal = inside;
-    if (j.result != RunResult::Armed && j.result != RunResult::Goal) events.failure = j.result;
+    if (j.result != RunResult::Armed && j.result != RunResult::Goal && j.result != RunResult::NotJudged)
+        events.failure = j.result;
     j.previousState = in.state;
     return events;
 }

@@ -40,6 +40,7 @@ struct JudgeEvents {
     bool goal = false;
     bool newRecord = false;
     int failure = 0;  // the new RunResult when the run failed this tick, else 0
+    bool stoppedInGoal = false;  // the user's 停止 inside a stop-in-goal course's goal: no goal, not judged
 };
 
 // Strict overlap of the judging square (half-size r) with a rectangle.
@@ -56,6 +57,7 @@ struct JudgeInput {
     const std::array<uint8_t, kFloorPointCount>& floor;
     bool motionTick;  // phase 0 and not an inner tick: the off-line rule counts
     float robotHalf;
+    bool stoppedByUser = false;  // Stopped by 停止 (or an edit), not by the program's own end
 };
 // One judged tick, only while the result is Armed. May lower the course's best time.
 JudgeEvents judgeTick(RunJudge& judge, CourseRecord& course, const JudgeInput& in, const BlockProgram& program);

@@ -37,9 +37,9 @@ void queueFailure(const Effect& e, DrawList& list) {
     queueMessageRow(list, e.row, 100, e.y - 40, 600, e.y + 40, whiteWithAlpha(e.alpha));
 }
 
-void queueRecord(const Effect& e, DrawList& list, int bestMs) {
+void queueRecord(const Effect& e, DrawList& list) {
     if (e.shownCounter & 32) queueMessageRow(list, e.row, 100, 330, 600, 410, 0xFFFFFFFF);
-    queueTime(list, bestMs, 230, 410, 30, 60, 0xFFFF0000);
+    queueTime(list, e.timeMs, 230, 410, 30, 60, 0xFFFF0000);
 }
 
 // Goal, start and record show the counter they had before the tick counts it down.
@@ -74,7 +74,7 @@ void fall(Effect& e, bool inner) {
 
 }  // namespace
 
-bool emitEffect(EffectTable& table, int type, int parameter) {
+bool emitEffect(EffectTable& table, int type, int parameter, int timeMs) {
     int counter;
     switch (type) {
     case EffectType::Goal: counter = 200; break;
@@ -91,11 +91,14 @@ bool emitEffect(EffectTable& table, int type, int parameter) {
         e.counter = counter;
         e.shownCounter = counter;
         e.row = parameter;
+        e.timeMs = timeMs;
         if (type == EffectType::Failure) e.y = 170;
         return true;
     }
     return false;
 }
+
+void clearEffects(EffectTable& table) { table = EffectTable{}; }
 
 void advanceEffects(EffectTable& table, bool innerTick) {
     for (Effect& e : table) {
@@ -114,14 +117,14 @@ void advanceEffects(EffectTable& table, bool innerTick) {
     }
 }
 
-void queueEffects(const EffectTable& table, DrawList& list, int bestMs) {
+void queueEffects(const EffectTable& table, DrawList& list) {
     for (const Effect& e : table) {
         if (!e.inUse) continue;
         switch (e.type) {
         case EffectType::Goal: queueGoal(e, list); break;
         case EffectType::Start: queueStart(e, list); break;
         case EffectType::Failure: queueFailure(e, list); break;
-        case EffectType::NewRecord: queueRecord(e, list, bestMs); break;
+        case EffectType::NewRecord: queueRecord(e, list); break;
         default: break;
         }
     }

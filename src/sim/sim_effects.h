@@ -28,17 +28,21 @@ struct Effect {
     float speed = 0;      // failure banner vertical speed, pixels per tick
     int shownCounter = 0; // the counter the picture of the last tick shows (goal, start, record)
     bool expired = false; // the last picture is shown; the entry is free for the next emission
+    int timeMs = 0;       // the time a new-record banner shows: the record it was emitted for
 };
 
 using EffectTable = std::array<Effect, kEffectSlots>;
 
 // Takes the first free entry; false (and no sound) when the table is full or the type is unknown.
-bool emitEffect(EffectTable& table, int type, int parameter);
+// `timeMs` is the new record a record banner shows.
+bool emitEffect(EffectTable& table, int type, int parameter, int timeMs = 0);
+// Every banner goes at once (a run stopped, another course chosen).
+void clearEffects(EffectTable& table);
 // Once per tick, after the simulation step: every entry takes the picture this tick shows and,
 // unless `innerTick`, moves on. An entry whose animation ended keeps its last picture until then.
 void advanceEffects(EffectTable& table, bool innerTick);
-// Queues the picture of every entry as the last tick left it; `bestMs` is shown by a new record.
-void queueEffects(const EffectTable& table, DrawList& list, int bestMs);
+// Queues the picture of every entry as the last tick left it.
+void queueEffects(const EffectTable& table, DrawList& list);
 // Entries still animating (an expired one no longer counts).
 int effectsInUse(const EffectTable& table);
 

@@ -93,7 +93,8 @@ void queueStatus(DrawList& list, const Simulator& sim, const CourseRecord& c) {
     const int lap = std::min(sim.judge.lapMs, kMaxLapMs);
     uint32_t lapColour = lap == 0 ? 0xFF000000 : result == RunResult::Armed ? 0xFF0000FF : 0xFFFF0000;
     queueTime(list, lap, 565, 0, 15, 30, lapColour);
-    queueTime(list, c.bestMs, 565, 30, 15, 30, 0xFFFF8080);
+    // No record is no time: the row stays empty rather than show the 9:59.999 that stands for none.
+    if (hasBestTime(c)) queueTime(list, c.bestMs, 565, 30, 15, 30, 0xFFFF8080);
 }
 
 // The path in colour bands from the start of the run to the robot. The bands span a scale of
@@ -148,7 +149,7 @@ DrawList buildFrame(const Simulator& sim) {
     const bool isTimed = course && (course->judgingFlags & JudgeFlag::Timed);
     if (isTimed && sim.courses.drawJudgingAreas && !sim.innerTick) queueJudgingAreas(list, sim, *course);
     if (isTimed) queueStatus(list, sim, *course);
-    queueEffects(sim.effects, list, course ? course->bestMs : kNoRecordMs);
+    queueEffects(sim.effects, list);
     return list;
 }
 

@@ -13,8 +13,8 @@ namespace {
 constexpr float kTurnStep = 0.39269906f;  // pi / 8
 constexpr float kFullTurn = 6.283185f;
 
-void emit(Simulator& sim, int type, int parameter) {
-    if (!emitEffect(sim.effects, type, parameter)) return;
+void emit(Simulator& sim, int type, int parameter, int timeMs = 0) {
+    if (!emitEffect(sim.effects, type, parameter, timeMs)) return;
     const std::u16string* sound = nullptr;
     if (type == EffectType::Goal) sound = &sim.courses.goalSound;
     if (type == EffectType::Failure) sound = &sim.courses.failSound;
@@ -87,14 +87,19 @@ void simulationStep(Simulator& sim, const BlockProgram& program) {
     sim.monitor = sim.memory;
 
     if (course && sim.judge.result == RunResult::Armed) {
-        JudgeEvents ev = judgeTick(sim.judge, *course,
-                                   {sim.robot, sim.state, sim.floor, motionTick, sim.courses.robotHalf}, program);
+        JudgeEvents ev = judgeTick(
+            sim.judge, *course,
+            {sim.robot, sim.state, sim.floor, motionTick, sim.courses.robotHalf, sim.stoppedByUser}, program);
         if (ev.goal) emit(sim, EffectType::Goal, RunResult::Goal);
         if (ev.newRecord) {
-            emit(sim, EffectType::NewRecord, MessageRow::NewRecord);
+            emit(sim, EffectType::NewRecord, MessageRow::NewRecord, course->bestMs);
             keepGhost(sim, *course);
         }
         if (ev.failure) emit(sim, EffectType::Failure, ev.failure);
+        if (ev.stoppedInGoal) {
+            sim.notice = RunNotice::StoppedInGoal;
+            sim.lapPoses.clear();
+        }
     }
     if (isTimed) sim.judge.lapMs = std::min(sim.judge.lapMs, kMaxLapMs);
 }
@@ -111,6 +116,7 @@ void rearm(Simulator& sim) {
     toStartPose(sim);
     clearPath(sim.path);
     sim.lapPoses.clear();
+    sim.notice = RunNotice::None;
     if (const CourseRecord* c = currentCourse(sim))
         rearmJudge(sim.judge, *c);
     else
@@ -140,21 +146,30 @@ PlayOutcome playCommand(Simulator& sim, const BlockProgram& program) {
     // A course that did not load is never run.
     if (!hasCourse(sim)) return PlayOutcome::NoCourse;
     startRun(sim.interp, sim.state, sim.memory, program);
+    sim.stoppedByUser = false;
     sim.slowPhase = 0;
     sim.judge.lapMs = 0;
     const CourseRecord& c = *currentCourse(sim);
     if (c.courseFlags & CourseFlag::PlayReturnsToStart) toStartPose(sim);
+    // A new run draws a new path, not a line from where the last one ended.
+    clearPath(sim.path);
     sim.lapPoses.clear();
+    sim.notice = RunNotice::None;
     if (timed(sim) && sim.judge.result == RunResult::Armed) {
         emit(sim, EffectType::Start, MessageRow::Start);
         sim.lapPoses.push_back({sim.robot.x, sim.robot.y, sim.robot.heading});
+    } else if (timed(sim)) {
+        sim.notice = RunNotice::NotTimed;
     }
     return PlayOutcome::Started;
 }
 
 void stopCommand(Simulator& sim) {
+    // A goal or failure banner of the run, or one of another course, would be stale now.
+    clearEffects(sim.effects);
     if (sim.state != SimState::Stopped) {
         stopRun(sim.interp, sim.state, sim.memory);
+        sim.stoppedByUser = true;
         sim.dragging = false;
     } else if (sim.robot.leftSpeed == 0 && sim.robot.rightSpeed == 0) {
         rearm(sim);

@@ -24,6 +24,13 @@ struct SensorTrace;
 
 constexpr uint8_t kDefaultSimGain = 152;
 
+// What the status line tells the pupil about the timing of the run, besides why it is paused.
+enum class RunNotice : uint8_t {
+    None,
+    StoppedInGoal,  // 停止 inside the goal of a stop-in-goal course: no goal, no record
+    NotTimed,       // 再生 on a timed course after a judged run or a move by hand, without a re-arm
+};
+
 struct Simulator {
     CourseSet courses;             // from texture.ini
     int course = 0;                // current course index
@@ -37,6 +44,8 @@ struct Simulator {
     int slowPhase = 0;
     bool innerTick = false;        // this tick ran out of chain budget: nothing moved or was sampled
     RunJudge judge;
+    bool stoppedByUser = false;    // the last run was ended by 停止, not by the program
+    RunNotice notice = RunNotice::None;
     std::array<uint8_t, kFloorPointCount> floor{};  // last floor values
     EffectTable effects;
     SimCamera camera;
@@ -67,9 +76,11 @@ void resetSimulator(Simulator& sim);
 void rearm(Simulator& sim);
 
 enum class PlayOutcome { Started, AlreadyRunning, NoCourse };
-// 再生 after the repeat check: run from Start, lap time 0, start pose if the course asks, start banner.
+// 再生 after the repeat check: run from Start, lap time 0, start pose if the course asks, start banner,
+// a new path. A timed course that is not armed runs untimed, with the notice that says why.
 PlayOutcome playCommand(Simulator& sim, const BlockProgram& program);
-// 停止: stops a run; when already stopped with both wheels at rest, re-arms.
+// 停止: stops a run (the user's stop, never a goal); when already stopped with both wheels at rest,
+// re-arms. Either way the banners of the run go.
 void stopCommand(Simulator& sim);
 // 一時停止: Running <-> Paused.
 void pauseCommand(Simulator& sim);

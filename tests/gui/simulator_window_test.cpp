@@ -275,6 +275,44 @@ private slots:
         QVERIFY2(blue > 40, qPrintable(QString::number(blue)));
     }
 
+    void stopInTheStopGoalIsNoGoalAndTheStatusLineSaysWhy() {
+        // Course 2: stop in the goal. The straight run from its start line crosses the goal area.
+        straightProgram(m_program, BlockType::Forward, 0, true);
+        const QString app = copyAppFolder("stopgoal");
+        auto w = open(app);
+        const Simulator& sim = w->simulator();
+        auto statusLabel = [&w] { return w->statusBar()->findChild<QLabel*>(QStringLiteral("simulatorStatus"))->text(); };
+        press(*w, SimCommand::FirstCourse + 2);
+        press(*w, SimCommand::Play);
+        const CourseRecord& course = sim.courses.courses[2];
+        auto inGoal = [&] { return overlaps(sim.robot.x, sim.robot.y, sim.courses.robotHalf, course.goal); };
+        for (int i = 0; i < 400 && !inGoal(); ++i) w->tick();
+        QVERIFY(inGoal());
+        QCOMPARE(sim.judge.result, RunResult::Armed);
+        press(*w, SimCommand::Stop);
+        ticks(*w, 3);
+        QCOMPARE(sim.judge.result, RunResult::NotJudged);
+        QCOMPARE(course.bestMs, kNoRecordMs);
+        QVERIFY2(w->statusText().contains(QStringLiteral("ゴールになりません")), qPrintable(w->statusText()));
+        QCOMPARE(statusLabel(), w->statusText());
+
+        // 再生 again without putting the robot back: it runs, untimed, and the status line says so.
+        press(*w, SimCommand::Play);
+        ticks(*w, 3);
+        QCOMPARE(sim.state, SimState::Running);
+        QCOMPARE(sim.judge.lapMs, 0);
+        QVERIFY2(w->statusText().contains(QStringLiteral("タイムを計っていません")), qPrintable(w->statusText()));
+        QCOMPARE(statusLabel(), w->statusText());
+        press(*w, SimCommand::Stop);
+        ticks(*w, 5);
+        press(*w, SimCommand::Stop);  // at rest: back on the start line, timed again
+        QCOMPARE(sim.judge.result, RunResult::Armed);
+        QVERIFY(statusLabel().isEmpty());
+        w->close();
+        QCOMPARE(storedTime(app, 2), kNoRecordMs);
+        QVERIFY(!QFile::exists(app + "/ghost_2.dat"));
+    }
+
     void lineFollowerReachesTheGoalAndTheRecordIsSaved() {
         QVERIFY(loadProgram(m_program, std::filesystem::path(TROVEL_SOURCE_DIR) / "examples/line_follower.qxp").ok());
         const QString app = copyAppFolder("goal");
@@ -458,7 +496,7 @@ private slots:
         QCOMPARE(answers.texts[3], QStringLiteral("記録タイムを削除しました。"));
         QCOMPARE(courses.courses[2].bestMs, kNoRecordMs);
         QCOMPARE(courses.courses[1].bestMs, 70000);
-        QCOMPARE(list->item(2, 1)->text(), QStringLiteral("9分59秒999"));
+        QCOMPARE(list->item(2, 1)->text(), QStringLiteral("記録なし"));  // not the 9:59.999 that stands for none
 
         dialog.button(RecordControl::ResetAll)->click();
         QCOMPARE(answers.texts.size(), 6);

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "base/message_format.h"
+#include "base/resource_library.h"
 #include "sim/lap_records.h"
 #include "sim_test_support.h"
 
@@ -13,6 +15,11 @@ namespace {
 using simtest::bitmapBytes;
 using simtest::writeBytes;
 using simtest::writeIni;
+
+// The message as a window shows it, in the built-in language.
+std::u16string courseMessageText(const CourseMessage& m) {
+    return formatMessage(ResString(courseMessageId(m.problem)), {m.file, m.expected});
+}
 
 // A folder with five fixed images and the course pictures the test asks for.
 std::filesystem::path courseFolder(const std::string& name) {
@@ -207,7 +214,8 @@ TEST(LapRecords, WriteRoundTripsAndKeepsTheFirst255) {
     resetBestTime(set, 1);
     resetBestTime(set, -1);
     resetBestTime(set, 300);
-    ASSERT_TRUE(writeRecords(set, dir));
+    std::vector<LapGhost> ghosts;
+    ASSERT_TRUE(saveRecords(set, ghosts, dir));
     EXPECT_EQ(std::filesystem::file_size(dir / "record.dat"), 1u + 4u * 255u);
     CourseSet back = simtest::plainCourses(300);
     for (auto& c : back.courses) c.bestMs = 7;
@@ -216,19 +224,9 @@ TEST(LapRecords, WriteRoundTripsAndKeepsTheFirst255) {
     EXPECT_EQ(back.courses[1].bestMs, kNoRecordMs);
     EXPECT_EQ(back.courses[254].bestMs, 1254);
     EXPECT_EQ(back.courses[255].bestMs, kNoRecordMs);
-    EXPECT_FALSE(writeRecords(set, dir / "no" / "such" / "folder"));
+    EXPECT_FALSE(saveRecords(set, ghosts, dir / "no" / "such" / "folder"));
 }
 
-TEST(LapRecords, RecordTimeText) {
-    CourseRecord c;
-    c.judgingFlags = JudgeFlag::Timed;
-    c.bestMs = 61234;
-    EXPECT_EQ(recordTimeText(c), u"1分01秒234");
-    c.bestMs = kNoRecordMs;
-    EXPECT_EQ(recordTimeText(c), u"9分59秒999");
-    c.judgingFlags = 0;
-    EXPECT_EQ(recordTimeText(c), u"----------");
-}
 
 }  // namespace
 }  // namespace trovel

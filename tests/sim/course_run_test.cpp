@@ -7,6 +7,7 @@
 
 #include "base/app_folder.h"
 #include "model/program_file.h"
+#include "sim/class_grading.h"
 #include "sim/headless_run.h"
 #include "sim/lap_records.h"
 #include "sim_test_support.h"
@@ -64,6 +65,40 @@ TEST(ShippedCourses, StoppingFollowerStopsInTheGoalIdentically) {
 TEST(ShippedCourses, FollowerThatNeverStopsRunsThroughTheStopGoal) {
     RunOutcome o = runShipped(2, example("line_follower.qxp"), std::nullopt);
     EXPECT_EQ(o.result, RunResult::PassedGoal);
+}
+
+// Only the program stops the robot in the stop goal, in the studio as in grading: the user's 停止
+// while a never-stopping follower is in the goal is no goal there, and grading fails that program.
+TEST(ShippedCourses, StudioAndGradingAgreeThatOnlyTheProgramStopsInTheGoal) {
+    const BlockProgram follower = example("line_follower.qxp");
+    Simulator studio;
+    ASSERT_TRUE(loadCourseConfig(studio.courses, TROVEL_APP_DIR).loaded);
+    ASSERT_EQ(prepareRun(studio, follower, {.course = 2}), PlayOutcome::Started);
+    const CourseRecord& course = studio.courses.courses[2];
+    const int best = course.bestMs;
+    auto inGoal = [&] {
+        return studio.judge.hasLeftGoal && overlaps(studio.robot.x, studio.robot.y, studio.courses.robotHalf, course.goal);
+    };
+    for (int i = 0; i < 5000 && !(inGoal() && studio.judge.result == RunResult::Armed); ++i)
+        stepSimulation(studio, follower);
+    ASSERT_TRUE(inGoal());
+    stopCommand(studio);
+    stepSimulation(studio, follower);
+    EXPECT_EQ(studio.judge.result, RunResult::NotJudged);
+    EXPECT_EQ(studio.notice, RunNotice::StoppedInGoal);
+    EXPECT_EQ(course.bestMs, best);
+    EXPECT_EQ(courseGhost(studio, 2), nullptr);
+
+    std::vector<GradeProgram> programs(2);
+    programs[0] = {"follower.qxp", example("line_follower.qxp")};
+    programs[1] = {"stopper.qxp", example("line_follower_stop.qxp")};
+    GradePlan plan;
+    plan.courses = {2};
+    plan.runs = 1;
+    const auto cells = gradeClass(programs, studio.courses, plan);
+    ASSERT_EQ(cells.size(), 2u);
+    EXPECT_EQ(cells[0].runs[0].result, RunResult::PassedGoal);
+    EXPECT_EQ(cells[1].runs[0].result, RunResult::Goal);
 }
 
 TEST(ShippedCourses, ConfigurationDeclaresTheCoursesAndRules) {

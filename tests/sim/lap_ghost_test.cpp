@@ -1,7 +1,14 @@
 // The best lap's ghost file: kept beside record.dat, read back only when whole and still the record's.
 #include "sim/lap_ghost.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <thread>
+
+#include "sim/lap_records.h"
 
 #include "sim_test_support.h"
 
@@ -95,6 +102,100 @@ TEST(LapGhostFile, DamagedForeignOrOutdatedFilesAreIgnored) {
     ghosts[0].saved = false;
     writeGhosts(ghosts, set, dir);
     EXPECT_EQ(readGhosts(set, dir)[0], lapOf(1584));
+}
+
+// One studio's view of the records folder: the times and ghosts it read when it opened.
+struct Studio {
+    CourseSet set = twoCourses();
+    std::vector<LapGhost> ghosts;
+    explicit Studio(const std::filesystem::path& dir) {
+        readRecords(set, dir);
+        ghosts = readGhosts(set, dir);
+        ghosts.resize(2);
+    }
+    void lap(int course, int ms) {  // up to 8000 ms: lapOf's poses stay on the field
+        set.courses[size_t(course)].bestMs = ms;
+        ghosts[size_t(course)] = lapOf(ms);
+        ghosts[size_t(course)].saved = false;
+    }
+};
+
+// What a studio opening now would find: the times and whether each ghost is the time's own.
+std::vector<std::pair<int, int>> onDisk(const std::filesystem::path& dir) {
+    Studio fresh(dir);
+    std::vector<std::pair<int, int>> found;
+    for (size_t i = 0; i < 2; ++i) found.emplace_back(fresh.set.courses[i].bestMs, fresh.ghosts[i].lapMs);
+    return found;
+}
+
+TEST(LapRecordsSave, TwoStudiosSavingInTurnKeepEachOthersLapsAndGhosts) {
+    const auto dir = test::scratchDir("sim", "two_studios");
+    using Disk = std::vector<std::pair<int, int>>;
+    {
+        // Each sets a record on its own course; the one closed last must not wipe the other's.
+        Studio a(dir), b(dir);
+        a.lap(0, 1600);
+        b.lap(1, 7520);
+        ASSERT_TRUE(saveRecords(b.set, b.ghosts, dir));
+        ASSERT_TRUE(saveRecords(a.set, a.ghosts, dir));
+        EXPECT_EQ(onDisk(dir), (Disk{{1600, 1600}, {7520, 7520}}));
+        EXPECT_EQ(a.set.courses[1].bestMs, 7520);  // the studio now holds the merged times
+    }
+    {
+        // Both beat the same record: the better lap stays with its own ghost, whichever saves last.
+        Studio a(dir), b(dir);
+        a.lap(1, 7200);
+        b.lap(1, 6400);
+        ASSERT_TRUE(saveRecords(b.set, b.ghosts, dir));
+        ASSERT_TRUE(saveRecords(a.set, a.ghosts, dir));
+        EXPECT_EQ(onDisk(dir), (Disk{{1600, 1600}, {6400, 6400}}));
+    }
+    {
+        // A reset here goes to the file when no one else changed that time; a reset of a time that
+        // another studio has beaten meanwhile gives way to it.
+        Studio a(dir), b(dir);
+        resetAllBestTimes(a.set);
+        b.lap(1, 5600);
+        ASSERT_TRUE(saveRecords(b.set, b.ghosts, dir));
+        ASSERT_TRUE(saveRecords(a.set, a.ghosts, dir));
+        EXPECT_EQ(onDisk(dir), (Disk{{kNoRecordMs, 0}, {5600, 5600}}));
+        EXPECT_FALSE(std::filesystem::exists(ghostPath(dir, 0)));
+    }
+    // Times of courses this studio does not have stay in the file.
+    ASSERT_TRUE(writeRecordsFile(recordsPath(dir), {kNoRecordMs, 5600, 4242}));
+    Studio c(dir);
+    c.lap(0, 3200);
+    ASSERT_TRUE(saveRecords(c.set, c.ghosts, dir));
+    EXPECT_EQ(readRecordsFile(recordsPath(dir)).times, (std::vector<int32_t>{3200, 5600, 4242}));
+}
+
+TEST(LapRecordsSave, ASaveWaitsForAnotherStudioSavingAtTheSameTime) {
+    const auto dir = test::scratchDir("sim", "records_lock");
+    Studio a(dir);
+    a.lap(0, 1600);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t other = fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        // Another studio in the middle of its save: it holds the lock, then writes its own lap.
+        RecordsLock lock(recordsPath(dir));
+        const char held = lock.held() ? 'y' : 'n';
+        if (write(ready[1], &held, 1) != 1) _exit(2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        _exit(writeRecordsFile(recordsPath(dir), {kNoRecordMs, 11520}) ? 0 : 1);
+    }
+    char held = 0;
+    ASSERT_EQ(read(ready[0], &held, 1), 1);
+    EXPECT_EQ(held, 'y');
+    EXPECT_TRUE(saveRecords(a.set, a.ghosts, dir));  // waits for the other save, then merges with it
+    int status = 0;
+    ASSERT_EQ(waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(readRecordsFile(recordsPath(dir)).times, (std::vector<int32_t>{1600, 11520}));
+    EXPECT_EQ(onDisk(dir)[0], (std::pair<int, int>{1600, 1600}));
+    close(ready[0]);
+    close(ready[1]);
 }
 
 }  // namespace

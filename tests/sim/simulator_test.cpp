@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sim/lap_records.h"
 #include "sim/run_setup.h"
 #include "sim/sim_frame.h"
 #include "sim/sim_speed.h"
@@ -136,6 +137,53 @@ TEST(RunJudging, StopInGoalCourses) {
         stop.at(0, 0);
     }
     EXPECT_EQ(stop.sim.judge.result, RunResult::Goal);
+    EXPECT_EQ(stop.sim.notice, RunNotice::None);
+}
+
+TEST(RunJudging, TheUsersStopInsideTheStopGoalIsNoGoal) {
+    // A program that never stops; the user presses 停止 while the robot is where the row puts it.
+    struct Row {
+        const char* name;
+        BlockProgram program;
+        bool inside;       // in the goal, after having left it; else outside
+        bool pausedFirst;  // 一時停止 before 停止
+        int result;
+    };
+    // 30 % wheels (72) come to rest on the very tick after the stop, fast ones (240) coast on.
+    auto slow = [] { return chain({{BlockType::WheelControl, {0, 1, 30, 30}}, {BlockType::Wait, {250}}}); };
+    Row rows[] = {
+        {"fast wheels in the goal", forwardForever(), true, false, RunResult::NotJudged},
+        {"slow wheels in the goal", slow(), true, false, RunResult::NotJudged},
+        {"paused in the goal", forwardForever(), true, true, RunResult::NotJudged},
+        {"outside the goal", forwardForever(), false, false, RunResult::EndedOutsideGoal},
+        {"paused outside the goal", forwardForever(), false, true, RunResult::EndedOutsideGoal},
+    };
+    for (Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Bench b(JudgeFlag::Timed | JudgeFlag::StopInGoal, std::move(row.program));
+        b.course().bestMs = kNoRecordMs;
+        b.play();
+        b.step(3);
+        b.at(100, 0);
+        b.step();
+        if (row.inside) b.at(0, 0);
+        b.step();
+        ASSERT_EQ(b.sim.judge.result, RunResult::Armed);  // the wheels still turn
+        if (row.pausedFirst) {
+            pauseCommand(b.sim);
+            b.step(2);
+        }
+        stopCommand(b.sim);
+        for (int i = 0; i < 5; ++i) {
+            if (row.inside) b.at(0, 0);
+            b.step();
+        }
+        EXPECT_EQ(b.sim.judge.result, row.result);
+        EXPECT_EQ(b.course().bestMs, kNoRecordMs);
+        EXPECT_EQ(courseGhost(b.sim, 0), nullptr);
+        EXPECT_EQ(b.sim.notice, row.inside ? RunNotice::StoppedInGoal : RunNotice::None);
+        if (row.inside) EXPECT_TRUE(b.sim.pendingSounds.empty());  // neither goal nor failure
+    }
 }
 
 TEST(RunJudging, StoppingOutsideTheGoalAndMovingByHand) {
@@ -207,6 +255,57 @@ TEST(RunJudging, TheLastRuleBrokenInATickDecidesAndTheGoalComesLast) {
     lastTick.at(0, 0);
     lastTick.step();
     EXPECT_EQ(lastTick.sim.judge.result, RunResult::Goal);
+}
+
+TEST(RunJudging, BannersGoOnStopAndAReplayWithoutRearmIsUntimedOnANewPath) {
+    Bench b(JudgeFlag::Timed, forwardForever());
+    b.course().bestMs = kNoRecordMs;
+    b.sim.showPath = true;
+    b.play();
+    b.step(3);
+    b.at(100, 0);
+    b.step();
+    b.at(-2, 0);
+    b.step();
+    ASSERT_EQ(b.sim.judge.result, RunResult::Goal);
+    EXPECT_EQ(effectsInUse(b.sim.effects), 3);  // start, goal, new record
+    // The record banner shows the record it was set for, whatever becomes of the course's best time.
+    auto banner = [&b] {
+        std::vector<DrawItem> digits;
+        for (const DrawItem& it : buildFrame(b.sim).items)
+            if (it.texture == Slot::Digits && it.vertices[0].y > 300) digits.push_back(it);
+        return digits;
+    };
+    const std::vector<DrawItem> shown = banner();
+    ASSERT_EQ(shown.size(), 8u);
+    resetBestTime(b.sim.courses, 0);
+    EXPECT_EQ(banner(), shown);
+    b.course().bestMs = 80;
+
+    stopCommand(b.sim);  // the run ends and its banners with it
+    EXPECT_EQ(effectsInUse(b.sim.effects), 0);
+    b.step(5);
+    const size_t pathBefore = b.sim.path.points.size();
+    ASSERT_GT(pathBefore, 2u);
+    const float xAtPlay = b.sim.robot.x;
+    ASSERT_EQ(playCommand(b.sim, b.program), PlayOutcome::Started);  // no re-arm: untimed, and the status line says why
+    EXPECT_EQ(b.sim.notice, RunNotice::NotTimed);
+    EXPECT_EQ(effectsInUse(b.sim.effects), 0);  // no start banner
+    b.step(5);
+    EXPECT_EQ(b.sim.judge.lapMs, 0);
+    // A new path from where this run began, not a line from the old one.
+    ASSERT_EQ(b.sim.path.points.size(), 5u);
+    EXPECT_EQ(b.sim.path.points.front().x, xAtPlay);  // Start stops the motors: the first tick stays put
+
+    // Choosing a course stops the run and re-arms: no banner, no notice, timed again.
+    emitEffect(b.sim.effects, EffectType::Goal, RunResult::Goal);
+    ASSERT_TRUE(selectCourse(b.sim, 0));
+    EXPECT_EQ(effectsInUse(b.sim.effects), 0);
+    EXPECT_EQ(b.sim.notice, RunNotice::None);
+    b.step(10);
+    stopCommand(b.sim);
+    EXPECT_EQ(b.sim.judge.result, RunResult::Armed);
+    EXPECT_EQ(b.sim.notice, RunNotice::None);
 }
 
 TEST(Simulator, BranchLoopNeitherMovesNorSamplesNorTimes) {
@@ -287,6 +386,11 @@ TEST(Simulator, DrawListLayersAndStatusGlyphs) {
     }
     EXPECT_EQ(leds, 2);
     EXPECT_EQ(glyphs, 16);  // lap and best time
+    b.course().bestMs = kNoRecordMs;  // no record is no time: only the lap is shown
+    const DrawList noRecord = buildFrame(b.sim);
+    EXPECT_EQ(std::count_if(noRecord.items.begin(), noRecord.items.end(),
+                            [](const DrawItem& it) { return it.texture == Slot::Digits; }),
+              8);
     // The time label stands on the running time's row; the status text is large enough to read.
     float lapTop = 1e9f;
     for (const DrawItem& it : items)
@@ -319,7 +423,7 @@ TEST(Effects, GoalBannerShrinksHoldsAndGrows) {
     for (int i = 0; i < 200; ++i) {
         DrawList list;
         advanceEffects(t, false);
-        queueEffects(t, list, 0);
+        queueEffects(t, list);
         widths.push_back(list.items.empty() ? 0 : list.items[0].vertices[1].x - list.items[0].vertices[0].x);
     }
     EXPECT_EQ(widths[0], 0);       // scale 0 draws nothing
@@ -337,7 +441,7 @@ TEST(Effects, FailureBannerBouncesSettlesAndFades) {
     while (effectsInUse(t) && ticks < 1000) {
         DrawList list;
         advanceEffects(t, ticks % 3 == 0);  // inner ticks draw without advancing
-        queueEffects(t, list, 0);
+        queueEffects(t, list);
         ++ticks;
     }
     EXPECT_LT(ticks, 1000);

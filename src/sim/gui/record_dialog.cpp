@@ -72,9 +72,11 @@ void RecordDialog::fillList() {
         const CourseRecord& course = m_courses.courses[size_t(i)];
         m_list->setItem(i, 0, new QTableWidgetItem(courseName(i, course.name)));
         const int t = course.bestMs;
-        const QString time = (course.judgingFlags & JudgeFlag::Timed)
-                                 ? uiFormat(Str::RecordTime, {t / 60000 % 10, t / 1000 % 60, t % 1000})
-                                 : toQString(recordTimeText(course));
+        QString time = QStringLiteral("----------");  // a course without timing
+        if ((course.judgingFlags & JudgeFlag::Timed) && hasBestTime(course))
+            time = uiFormat(Str::RecordTime, {t / 60000 % 10, t / 1000 % 60, t % 1000});
+        else if (course.judgingFlags & JudgeFlag::Timed)
+            time = uiText(Str::RecordsNone);
         m_list->setItem(i, 1, new QTableWidgetItem(time));
     }
 }

@@ -27,6 +27,7 @@
 
 #include "sim/gui/sim_text.h"
 #include "base/app_folder.h"
+#include "base/block_names.h"
 #include "base/gui/ui_text.h"
 #include "base/repeat_fault_text.h"
 #include "base/resource_library.h"
@@ -154,7 +155,7 @@ void SimulatorWindow::loadCourses() {
     if (m_loaded && !m_hooks.recordsDir.empty()) readRecords(m_sim->courses, m_hooks.recordsDir);
     if (m_loaded) m_sim->ghosts = readGhosts(m_sim->courses, m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir);
     for (const CourseMessage& message : result.messages)
-        ask(toQString(courseMessageText(message)),
+        ask(uiFormat(courseMessageId(message.problem), {message.file, message.expected}),
             isErrorMessage(message.problem) ? QMessageBox::Critical : QMessageBox::Warning, QMessageBox::Ok);
     if (!m_loaded) return;  // the menus stay as they are and nothing can run
 
@@ -459,9 +460,16 @@ QString SimulatorWindow::speedText() const {
 }
 
 QString SimulatorWindow::statusText() const {
-    if (m_sim->state != SimState::Paused) return {};
+    if (m_sim->state != SimState::Paused) {
+        switch (m_sim->notice) {
+        case RunNotice::StoppedInGoal: return uiText(Str::SimStoppedInGoal);
+        case RunNotice::NotTimed: return uiText(Str::SimRunNotTimed);
+        case RunNotice::None: break;
+        }
+        return {};
+    }
     const BlockInterpreter& interp = m_sim->interp;
-    auto caption = [](BlockType type) { return std::u16string(blockCaption(type)); };
+    auto caption = [](BlockType type) { return ResString(blockTypeNameId(type)); };
     // The blocks named here are in use by the run, which an edit that removes them stops first.
     if (interp.holdReason == HoldReason::Breakpoint && interp.held)
         return uiFormat(Str::SimHeldAtBreakpoint, {caption(interp.held->type)});
@@ -540,10 +548,10 @@ void SimulatorWindow::shutdown() {
     m_timer.stop();
     if (m_plot) m_plot->close();
     // Without a loaded course set there is nothing to save, and an empty file would wipe the records.
+    // Another studio may have saved meanwhile: the save merges with what it finds.
     if (m_loaded && courseCount(m_sim->courses) > 0) {
         const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
-        writeRecords(m_sim->courses, dir);
-        writeGhosts(m_sim->ghosts, m_sim->courses, dir);
+        saveRecords(m_sim->courses, m_sim->ghosts, dir);
     }
     m_options.clear(Option::SimulatorOpen);
     if (m_hooks.closed) m_hooks.closed();

@@ -131,7 +131,7 @@ public:
     // Ticks the last frame ran: 1 up to normal speed, more when fast.
     int lastFrameTicks() const { return m_lastFrameTicks; }
     SimSpeed speed() const { return m_speed; }
-    // The texts of the status bar: why the run is paused, and the speed.
+    // The texts of the status bar: why the run is paused or why it is not timed, and the speed.
     QString statusText() const;
     QString speedText() const;
     // The sensor plot, made the first time it is asked for; null before.
