@@ -84,7 +84,7 @@ void TransferDialog::run(std::function<void(const TransferContext&)> work, std::
 
 void TransferDialog::startWork(std::function<void(const TransferContext&)> work) {
     TransferProgress progress;
-    progress.step = [this](std::u16string_view text) { emit stepChanged(toQString(text)); };
+    progress.step = [this](TransferStep step) { emit stepChanged(uiText(transferStepString(step))); };
     progress.range = [this](int low, int high) { emit rangeChanged(low, high); };
     progress.position = [this](int value) { emit positionChanged(value); };
     m_thread = std::thread([this, work = std::move(work), progress = std::move(progress)] {
