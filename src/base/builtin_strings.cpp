@@ -278,7 +278,7 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::CliRobotSilent, u"ロボットが応答しません。"},
     {Str::CliRobotRunsProgram, u"ロボットはプログラムを実行しています。"},
     {Str::CliRobotWaitsInBootLoader, u"ロボットはブートローダーで待っています。"},
-    {Str::CliRobotUpdateFirmwareFirst, u"ロボットはブートローダーで待っています。先にファームウェアを書き換えてください。"},
+    {Str::CliRobotStillInBootLoader, u"ロボットはブートローダーで待っています。ロボットとPCをつなぎなおしてください。それでもブートローダーのままなら、ファームウェアを書き換えてください。"},
     {Str::CliRobotNoMemory, u"ロボットがメモリを送ってきませんでした。"},
     {Str::CliRobotBytesRead, u"%d バイトを読み込みました。"},
     {Str::CliRobotBytesWritten, u"%d バイトを書き込み、正しく書き込めたことを確かめました。"},
