@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <thread>
 #include <vector>
 
+#include "base/string_table.h"
 #include "model/sequence_decoder.h"
 #include "robot/hid_report.h"
 #include "robot/program_download.h"
@@ -27,6 +30,23 @@ SequenceImage countingImage(int size) {
     std::vector<uint8_t> bytes(size);
     for (int i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 1);
     return imageOf(bytes);
+}
+
+TEST(TransferSteps, EveryStageHasItsOwnTextInJapaneseAndEnglish) {
+    const PackLoadResult en = loadStringPack(std::filesystem::path(TROVEL_SOURCE_DIR) / "data" / "lang" / "en.txt");
+    ASSERT_TRUE(en.ok());
+    std::set<int> ids;
+    for (int s = 0; s <= static_cast<int>(TransferStep::CheckingRestart); ++s) {
+        const int id = transferStepString(static_cast<TransferStep>(s));
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(ids.insert(id).second);
+        EXPECT_FALSE(lookup(builtInStrings(), static_cast<uint16_t>(id)).empty());
+        const std::u16string_view english = lookup(en.table, static_cast<uint16_t>(id));
+        EXPECT_FALSE(english.empty());
+        EXPECT_TRUE(std::all_of(english.begin(), english.end(), [](char16_t c) { return c < 0x80; }));
+    }
+    EXPECT_EQ(lookup(builtInStrings(), static_cast<uint16_t>(transferStepString(TransferStep::Reconnecting))),
+              u"ロボットに再接続しています...");
 }
 
 TEST(BootRequest, AddressLittleEndianAndDataAtTheEndOfTheReport) {
