@@ -72,7 +72,7 @@ bool confirmRestart(const TransferContext& ctx) {
     // Only a boot loader that still answers on it, step after step, is taken to have stayed.
     bool stayed = link.device() != nullptr;
     for (int i = 0; i < kRestartChecks && stayed; ++i) {
-        link.sleepFor(link.timing().reconnectStepMs);
+        if (!link.sleepFor(link.timing().reconnectStepMs)) return true;  // closing down: nobody waits for the answer
         HidDevice* device = link.device();
         stayed = device && probeRobot(*device, link.timing().reportTimeoutMs) == ProbeAnswer::BootLoader;
     }

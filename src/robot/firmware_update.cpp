@@ -9,7 +9,6 @@ namespace trovel {
 
 namespace {
 
-
 // Reads back what `request` wrote; only bytes below `end` count.
 TransferFailure checkWritten(HidLink& link, const HidReport& request, uint32_t end) {
     const int n = request[6];

@@ -22,8 +22,8 @@ struct WriteProgramHooks {
 };
 
 // "プログラムの書き込み": connection check, confirmation, repeat check, compile, download, and a
-// closing message whatever the outcome (none after a cancel that erased nothing). True when the
-// program was written and the robot restarted with it.
+// closing message once something was sent (none after a cancel that erased nothing). True when
+// the program was written and the robot restarted with it.
 bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& link, MotorSpeeds speeds,
                          const WriteProgramHooks& hooks = {});
 
@@ -41,8 +41,9 @@ struct ReadProgramHooks {
 };
 
 // "プログラムの読み込み": connection check (a robot waiting in its boot loader will do),
-// confirmation, the save offer of the hooks, connection check again, upload. On success the program is replaced by the decoded one (no file path, no
-// current block) and `speeds` by the robot's; true. Otherwise both are untouched.
+// confirmation, the save offer of the hooks, connection check again, upload. On success the
+// program is replaced by the decoded one (no file path, no current block) and `speeds` by the
+// robot's; true. Otherwise both are untouched.
 bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds,
                           const ReadProgramHooks& hooks = {});
 
