@@ -259,6 +259,7 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::WriteNotRestarted, u"プログラムは正しく書き込まれましたが、ロボットが再起動しませんでした。"},
     {Str::RobotStaysInBootLoader, u"ロボットはブートローダーのまま待っています。ロボットとPCをつなぎなおしてください。"},
     {Str::FirmwareNotRestarted, u"ファームウェアは正しく書き換えられましたが、ロボットが再起動しませんでした。"},
+    {Str::TransferReading, u"ロボットからプログラムデータを読み込み中..."},
     {Str::CliRobotUsage, u"使い方: trovel-cli robot write|read|firmware|verify-firmware|memory|status ..."},
     {Str::CliRobotUnknownFault, u"わからない故障の名前です: %s"},
     {Str::CliRobotSpeeds, u"--speeds には 左,右 を 0..100 のパーセントで指定してください。"},

@@ -256,6 +256,7 @@ constexpr uint16_t WriteDone = 1813;
 constexpr uint16_t WriteNotRestarted = 1814;
 constexpr uint16_t RobotStaysInBootLoader = 1815;
 constexpr uint16_t FirmwareNotRestarted = 1816;
+constexpr uint16_t TransferReading = 1817;
 constexpr uint16_t CliRobotUsage = 1820;
 constexpr uint16_t CliRobotUnknownFault = 1821;
 constexpr uint16_t CliRobotSpeeds = 1822;

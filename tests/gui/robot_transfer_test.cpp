@@ -221,8 +221,11 @@ private slots:
         // The link never calls a robot in its boot loader connected: it is read all the same,
         // under a dialog titled as a read.
         rig.flags.clear(Option::Connected);
-        QString title;
-        HeldTransfer held(rig, [&](TransferDialog* dialog) { title = dialog->windowTitle(); });
+        QString title, firstStep;
+        HeldTransfer held(rig, [&](TransferDialog* dialog) {
+            title = dialog->windowTitle();
+            firstStep = dialog->stepLabel()->text();
+        });
         BlockProgram back;
         newProgram(back);
         MotorSpeeds speeds{1, 2};
@@ -230,6 +233,7 @@ private slots:
         QVERIFY(readProgramFromRobot(nullptr, back, rig.link, speeds, answeredBy<ReadProgramHooks>(readAnswers)));
         QVERIFY(held.seen());
         QCOMPARE(title, QStringLiteral("データの読み込み"));
+        QCOMPARE(firstStep, QStringLiteral("ロボットからプログラムデータを読み込み中..."));
         QCOMPARE(back.blocks.size(), program.blocks.size());
         QCOMPARE(speeds, (MotorSpeeds{60, 60}));
         const QString done = readAnswers.asked(QStringLiteral("完了"));

@@ -131,7 +131,7 @@ bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, 
 
     UploadResult result;
     {
-        TransferDialog dialog(link, uiText(Str::RobotReadTitle), true, owner);
+        TransferDialog dialog(link, uiText(Str::RobotReadTitle), true, owner, uiText(Str::TransferReading));
         dialog.run([&](const TransferContext& ctx) { result = UploadProgram(ctx); });
     }
     if (result.status == TransferStatus::Failed)

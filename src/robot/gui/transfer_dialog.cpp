@@ -13,14 +13,15 @@
 
 namespace trovel {
 
-TransferDialog::TransferDialog(HidLink& link, const QString& title, bool cancellable, QWidget* parent)
+TransferDialog::TransferDialog(HidLink& link, const QString& title, bool cancellable, QWidget* parent,
+                               const QString& firstStep)
     : QDialog(parent), m_link(link) {
     setObjectName(QStringLiteral("transferDialog"));
     setWindowTitle(title);
     setDialogFrame(this, false);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
-    m_step = new QLabel(uiText(Str::TransferWriting), this);
+    m_step = new QLabel(firstStep.isEmpty() ? uiText(Str::TransferWriting) : firstStep, this);
     m_step->setObjectName(QStringLiteral("step1039"));
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("progress1040"));
