@@ -103,7 +103,7 @@ constexpr CommandHelp kCommands[] = {
      "      --speeds=L,R        motor speed settings in percent written with the program\n"
      "\n"
      "Exit status: 0 done, 2 bad input (nothing is sent), 3 no robot or it is busy,\n"
-     "4 the transfer failed.\n"},
+     "4 the transfer failed, or the robot did not restart after a write or firmware update.\n"},
 };
 
 }  // namespace
@@ -121,8 +121,9 @@ std::string cliHelpText() {
            "  robot     write, read or update the robot\n"
            "  grade     run a class's programs on the courses and write reports\n"
            "\n"
-           "      --help     display this help and exit\n"
-           "      --version  output version information and exit\n"
+           "      --lang=LANG  language of the messages: ja (the default) or en; else TROVEL_LANG\n"
+           "      --help       display this help and exit\n"
+           "      --version    output version information and exit\n"
            "\n"
            "'trovel-cli COMMAND --help' describes one command.\n"
            "Options taking a value accept it as the next word or after '='.\n";

@@ -1,14 +1,19 @@
 // trovel-cli: headless front end over the core, for teachers checking programs and for scripts.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/app_folder.h"
+#include "base/locale_id.h"
 #include "base/message_format.h"
 #include "base/resource_library.h"
 #include "base/string_ids.h"
+#include "app/app_config.h"
 #include "app/program_info.h"
 #include "cli/cli_help.h"
 #include "cli/grade_command.h"
@@ -30,8 +35,21 @@ constexpr int kExitOk = 0;
 constexpr int kExitTooLarge = 1;
 constexpr int kExitBadInput = 2;
 
-// A numbered string as the terminal shows it. No language pack is chosen here: the built-in texts.
+// A numbered string as the terminal shows it, in the language chosen by chooseLanguage.
 std::string text(uint16_t id) { return toUtf8(ResString(id)); }
+
+// The language of every text: "--lang", else TROVEL_LANG; without either the built-in Japanese
+// texts whatever the locale, so that a script gets the same words on every machine.
+void chooseLanguage(const std::string& lang) {
+    const EnvLookup env = processEnvironment();
+    const uint32_t locale = userLocaleId(lang, [&env](const char* name) -> std::optional<std::string> {
+        if (std::string_view(name) == "TROVEL_LANG") return env(name);
+        return std::nullopt;
+    });
+    if (locale == 0) return;
+    const std::filesystem::path folder = resolveAppFolder({}, env, executablePath());
+    ChooseResourceLibrary(resolveDataPath(kResourceListFile, folder), locale, folder);
+}
 
 int usage() {
     std::cerr << text(Str::CliBadArguments) << "\n";
@@ -118,11 +136,9 @@ int decodeCommand(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return usage();
-    std::string command = argv[1];
     std::vector<std::string> args;
     // "--name=value" is the same as "--name value".
-    for (int i = 2; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         const size_t eq = word.find('=');
         if (word.rfind("--", 0) == 0 && eq != std::string::npos) {
@@ -132,6 +148,20 @@ int main(int argc, char** argv) {
             args.push_back(word);
         }
     }
+    // "--lang X" belongs to no command: it may stand anywhere.
+    std::string lang;
+    for (size_t i = 0; i + 1 < args.size();) {
+        if (args[i] != "--lang") {
+            ++i;
+            continue;
+        }
+        lang = args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    }
+    chooseLanguage(lang);
+    if (args.empty()) return usage();
+    const std::string command = args.front();
+    args.erase(args.begin());
     const InfoRequest info = infoRequest(command.rfind("--", 0) == 0 ? std::vector<std::string>{command} : args);
     if (info == InfoRequest::Version) return std::printf("%s", versionText("trovel-cli").c_str()) < 0;
     if (info == InfoRequest::Help) {

@@ -9,9 +9,13 @@
 #include <optional>
 #include <sstream>
 
+#include "base/message_format.h"
+#include "base/resource_library.h"
+#include "base/string_ids.h"
 #include "model/compiler.h"
 #include "model/program_file.h"
 #include "model/sequence_decoder.h"
+#include "model/text_convert.h"
 #include "robot/firmware_update.h"
 #include "robot/hex_image.h"
 #include "robot/hid_report.h"
@@ -61,22 +65,48 @@ int answer(const std::string& command, const std::string& status, const std::str
     return code;
 }
 
+// A numbered string in the language in use, on one line (the message is one JSON value).
+std::string text(uint16_t id, std::initializer_list<MessageArg> args = {}) {
+    std::string out = toUtf8(args.size() ? formatMessage(ResString(id), args) : ResString(id));
+    std::string line;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (out[i] == '\r') continue;
+        line += out[i] == '\n' ? ' ' : out[i];
+    }
+    return line;
+}
+
+// Sentences of a message, one after the other: a space after an ASCII full stop, none after a
+// Japanese one.
+std::string sentences(std::initializer_list<std::string> parts) {
+    std::string out;
+    for (const std::string& part : parts) {
+        if (part.empty()) continue;
+        if (!out.empty() && static_cast<unsigned char>(out.back()) < 0x80) out += ' ';
+        out += part;
+    }
+    return out;
+}
+
+std::u16string wide(const std::string& utf8) { return fromUtf8(utf8); }
+
 std::string failureText(TransferFailure failure) {
     switch (failure) {
-    case TransferFailure::NotSent: return "the request could not be sent to the robot";
-    case TransferFailure::NoBootLoader: return "the robot did not enter its boot loader; nothing was written";
-    case TransferFailure::NoReply: return "the robot did not answer properly";
-    case TransferFailure::Verify: return "the robot does not hold what was written";
-    case TransferFailure::Unsteady: return "the robot's answers did not agree";
-    case TransferFailure::Busy: return "the link to the robot was never free";
+    case TransferFailure::NotSent: return text(Str::RobotNotSent);
+    case TransferFailure::NoBootLoader: return text(Str::RobotNoBootLoader);
+    case TransferFailure::NoReply: return text(Str::RobotNoReply);
+    case TransferFailure::Verify: return text(Str::CliRobotNotWritten);
+    case TransferFailure::Unsteady: return text(Str::RobotUnsteady);
+    case TransferFailure::Busy: return text(Str::RobotBusy);
+    case TransferFailure::NotRestarted: return sentences({text(Str::CliRobotNotRestarted), text(Str::RobotStaysInBootLoader)});
     case TransferFailure::None: break;
     }
-    return "the transfer failed";
+    return text(Str::CliRobotTransferFailed);
 }
 
 bool parse(const std::vector<std::string>& args, Options& o, std::string& problem) {
     if (args.empty()) {
-        problem = "usage: trovel-cli robot write|read|firmware|verify-firmware|memory|status ...";
+        problem = text(Str::CliRobotUsage);
         return false;
     }
     o.command = args[0];
@@ -91,7 +121,7 @@ bool parse(const std::vector<std::string>& args, Options& o, std::string& proble
         } else if (a == "--fault" && hasValue) {
             const auto fault = parseRobotFault(args[++i]);
             if (!fault) {
-                problem = "unknown fault: " + args[i];
+                problem = text(Str::CliRobotUnknownFault, {wide(args[i])});
                 return false;
             }
             o.faults.push_back(*fault);
@@ -103,12 +133,12 @@ bool parse(const std::vector<std::string>& args, Options& o, std::string& proble
             int left = -1, right = -1;
             if (std::sscanf(args[++i].c_str(), "%d,%d", &left, &right) != 2 || left < 0 || left > 100 || right < 0 ||
                 right > 100) {
-                problem = "--speeds takes LEFT,RIGHT in percent 0..100";
+                problem = text(Str::CliRobotSpeeds);
                 return false;
             }
             o.speeds = MotorSpeeds{static_cast<uint8_t>(left), static_cast<uint8_t>(right)};
         } else if (a.rfind("--", 0) == 0) {
-            problem = "unknown option: " + a;
+            problem = text(Str::CliRobotUnknownOption, {wide(a)});
             return false;
         } else {
             words.push_back(a);
@@ -116,11 +146,12 @@ bool parse(const std::vector<std::string>& args, Options& o, std::string& proble
     }
     const bool takesFile = o.command == "write" || o.command == "firmware" || o.command == "verify-firmware";
     if (takesFile && words.size() == 1) o.file = words[0];
-    else if (!words.empty() || (takesFile && o.file.empty())) problem = "wrong arguments for robot " + o.command;
-    else if (o.command == "read" && o.file.empty()) problem = "robot read needs --out PROGRAM.qxp";
+    else if (!words.empty() || (takesFile && o.file.empty()))
+        problem = text(Str::CliRobotWrongArguments, {wide(o.command)});
+    else if (o.command == "read" && o.file.empty()) problem = text(Str::CliRobotReadNeedsOut);
     else if (!takesFile && o.command != "read" && o.command != "memory" && o.command != "status")
-        problem = "unknown robot command: " + o.command;
-    if (!o.faults.empty() && o.virtualState.empty()) problem = "--fault needs --virtual STATE";
+        problem = text(Str::CliRobotUnknownCommand, {wide(o.command)});
+    if (!o.faults.empty() && o.virtualState.empty()) problem = text(Str::CliRobotFaultNeedsVirtual);
     return problem.empty();
 }
 
@@ -143,19 +174,26 @@ private:
     bool m_locked = false;
 };
 
-// A text progress bar on stderr, drawn only when stderr is a terminal.
+// A text progress bar with the stage's text on stderr, drawn only when stderr is a terminal.
 TransferProgress terminalProgress() {
     if (!::isatty(STDERR_FILENO)) return {};
     struct Bar {
         int low = 0, high = 0, value = 0;
+        std::string stage;
         void draw() const {
             const int span = high > low ? high - low : 1;
             const int filled = std::clamp((value - low) * 30 / span, 0, 30);
-            std::cerr << "\r[" << std::string(filled, '#') << std::string(30 - filled, '.') << "]" << std::flush;
+            // "\033[K" clears what a longer stage text left behind.
+            std::cerr << "\r[" << std::string(filled, '#') << std::string(30 - filled, '.') << "] " << stage << "\033[K"
+                      << std::flush;
         }
     };
     auto bar = std::make_shared<Bar>();
     TransferProgress progress;
+    progress.step = [bar](TransferStep step) {
+        bar->stage = text(static_cast<uint16_t>(transferStepString(step)));
+        bar->draw();
+    };
     progress.range = [bar](int low, int high) {
         bar->low = low;
         bar->high = high;
@@ -184,7 +222,8 @@ std::string statusFor(TransferStatus status, TransferFailure failure) {
 // What the studio's link thread does after a failed write or read: a robot left in its boot
 // loader is sent back to its program.
 void sendBack(HidLink& link) {
-    if (!link.tryClaim()) return;
+    // Unless it was met there: then its firmware is taken to be unfinished and must not start.
+    if (link.state().firmwareIncomplete() || !link.tryClaim()) return;
     if (!link.device()) link.findRobot();
     if (link.device() && probeRobot(*link.device(), link.timing().reportTimeoutMs) == ProbeAnswer::BootLoader)
         LeaveBootLoader(link);
@@ -200,17 +239,17 @@ std::optional<int> loadPayload(const Options& o, SequenceImage& image, HexLoadRe
     if (o.command == "write") {
         BlockProgram program;
         if (loadProgram(program, o.file).status != LoadStatus::Loaded)
-            return answer(o.command, "failed", o.file + ": not a readable program file", kExitBadInput);
+            return answer(o.command, "failed", text(Str::CliRobotNotAProgram, {wide(o.file)}), kExitBadInput);
         const CompileResult compiled = compileProgram(program);
         if (!compiled.ok())
-            return answer(o.command, "failed", o.file + ": the program does not compile (too large or a broken repeat)",
-                          kExitBadInput);
+            return answer(o.command, "failed", text(Str::CliRobotDoesNotCompile, {wide(o.file)}), kExitBadInput);
         image = compiled.image;
     } else if (o.command == "firmware" || o.command == "verify-firmware") {
         hex = LoadHexImage(o.file);
         if (!hex.ok()) {
-            const std::string where = hex.line > 0 ? " (line " + std::to_string(hex.line) + ")" : "";
-            return answer(o.command, "failed", o.file + ": not a usable HEX file" + where, kExitBadInput);
+            const std::string problem = hex.line > 0 ? text(Str::CliRobotBadHexLine, {wide(o.file), hex.line})
+                                                     : text(Str::CliRobotBadHex, {wide(o.file)});
+            return answer(o.command, "failed", problem, kExitBadInput);
         }
     }
     return std::nullopt;
@@ -221,9 +260,13 @@ int transfer(const Options& o, const TransferContext& ctx, const SequenceImage& 
              const MotorSpeeds& speeds) {
     if (o.command == "write") {
         const DownloadResult r = DownloadProgram(ctx, image, speeds);
-        std::string message = r.status == TransferStatus::Done ? std::to_string(image.length) + " bytes written and verified"
-                                                               : failureText(r.failure);
-        if (r.status != TransferStatus::Done && r.erased) message += "; the robot's program is erased or incomplete";
+        // A robot that did not restart holds the program all the same: say both.
+        const std::string written = text(Str::CliRobotBytesWritten, {image.length});
+        const std::string message =
+            r.status == TransferStatus::Done ? written
+            : r.failure == TransferFailure::NotRestarted
+                ? sentences({written, failureText(r.failure)})
+                : sentences({failureText(r.failure), r.erased ? text(Str::RobotProgramErased) : std::string()});
         return answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
     }
     if (o.command == "read") {
@@ -233,25 +276,36 @@ int transfer(const Options& o, const TransferContext& ctx, const SequenceImage& 
         }
         BlockProgram program;
         DecodeSequence(program, r.sequence.data(), r.sequence.size());
+        // Read all the same from a robot that stays in its boot loader; the message says where it is.
+        const std::string stays = !r.leftInBootLoader ? std::string()
+                                  : ctx.link.state().firmwareIncomplete() ? text(Str::CliRobotStillInBootLoader)
+                                                                          : failureText(TransferFailure::NotRestarted);
         return saveProgram(program, o.file)
-                   ? answer(o.command, "ok", std::to_string(r.sequence.size()) + " bytes read", kExitOk)
-                   : answer(o.command, "failed", o.file + ": cannot write the program", kExitBadInput);
+                   ? answer(o.command, "ok",
+                            sentences({text(Str::CliRobotBytesRead, {static_cast<int>(r.sequence.size())}), stays}),
+                            kExitOk)
+                   : answer(o.command, "failed", o.file + ": " + text(Str::CliCannotWriteProgram), kExitBadInput);
     }
     if (o.command == "firmware") {
         const FirmwareResult r = FirmwareUpdate(ctx, hex.image, speeds, [] { return false; });
-        std::string message = r.status == TransferStatus::Done ? "firmware written and verified" : failureText(r.failure);
-        if (r.incomplete) message += "; the firmware is incomplete and the robot waits in its boot loader";
+        const std::string written = text(Str::CliRobotFirmwareWritten);
+        const std::string message =
+            r.status == TransferStatus::Done ? written
+            : r.failure == TransferFailure::NotRestarted
+                ? sentences({written, failureText(r.failure)})
+                : sentences({failureText(r.failure), r.incomplete ? text(Str::FirmwarePartlyWritten) : std::string()});
         return answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
     }
     const FirmwareCheck r = VerifyFirmware(ctx, hex.image);
-    std::string message = "the robot's firmware matches the file";
+    std::string message = text(Str::CliRobotFirmwareMatches);
     if (r.failure == TransferFailure::Verify) {
         std::ostringstream at;
-        at << "the robot's firmware differs from the file at 0x" << std::hex << std::uppercase << r.firstDifference;
-        message = at.str();
+        at << std::hex << std::uppercase << r.firstDifference;
+        message = text(Str::CliRobotFirmwareDiffers, {wide(at.str())});
     } else if (r.status != TransferStatus::Done) {
         message = failureText(r.failure);
     }
+    if (r.leftInBootLoader) message = sentences({message, failureText(TransferFailure::NotRestarted)});
     return answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
 }
 
@@ -261,7 +315,7 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
     if (!parse(args, o, problem)) return answer(o.command, "failed", problem, kExitBadInput);
     RobotUsbId usb;
     if (!chooseRobotUsbId(o.robotUsb, appDir, usb))
-        return answer(o.command, "failed", "--robot-usb takes VID:PID in hexadecimal", kExitBadInput);
+        return answer(o.command, "failed", text(Str::BadRobotUsb, {wide(o.robotUsb)}), kExitBadInput);
 
     SequenceImage image;
     HexLoadResult hex;
@@ -274,11 +328,11 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
     DeviceFinder finder;
     if (!o.virtualState.empty()) {
         stateLock.emplace(o.virtualState);
-        if (!stateLock->locked()) return answer(o.command, "busy", "the emulated robot is used by another command", kExitNoRobot);
+        if (!stateLock->locked()) return answer(o.command, "busy", text(Str::CliRobotStateBusy), kExitNoRobot);
         robot = VirtualRobot::create();
         std::error_code error;
         if (std::filesystem::exists(o.virtualState, error) && !robot->load(o.virtualState))
-            return answer(o.command, "failed", o.virtualState + ": not an emulated robot's state", kExitBadInput);
+            return answer(o.command, "failed", text(Str::CliRobotBadState, {wide(o.virtualState)}), kExitBadInput);
         for (const RobotFaultAt& fault : o.faults) robot->addFault(fault);
         // No USB in between: replies come at once, a restart takes no time.
         timing.reportTimeoutMs = 200;
@@ -306,29 +360,33 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
             if (memoryRead) std::copy(reply.begin() + 5, reply.begin() + 5 + MemoryMap::Size, memory.begin());
         }
         // A robot met in its boot loader is taken to hold an unfinished firmware: it stays there.
-        if (mode == ProbeAnswer::BootLoader) state.setFirmwareIncomplete(true);
+        if (mode == ProbeAnswer::BootLoader) {
+            state.setFirmwareIncomplete(true);
+            state.setInBootLoader(true);
+        }
         link.release();
 
-        const bool firmwareCommand = o.command == "firmware" || o.command == "verify-firmware";
+        // The boot loader reads as well as it writes: only a write and the memory need the program.
+        const bool bootLoaderCommand = o.command == "firmware" || o.command == "verify-firmware" || o.command == "read";
         const std::string modeText = mode == ProbeAnswer::Application ? "application" : "boot-loader";
         if (!found) {
-            code = state.inUse() ? answer(o.command, "busy", "the robot is used by another program", kExitNoRobot)
-                                 : answer(o.command, "not-connected", "no robot found", kExitNoRobot);
+            code = state.inUse() ? answer(o.command, "busy", text(Str::CliRobotInUse), kExitNoRobot)
+                                 : answer(o.command, "not-connected", text(Str::CliRobotNotFound), kExitNoRobot);
         } else if (mode == ProbeAnswer::None) {
-            code = answer(o.command, "not-connected", "the robot does not answer", kExitNoRobot);
+            code = answer(o.command, "not-connected", text(Str::CliRobotSilent), kExitNoRobot);
         } else if (o.command == "status") {
-            code = answer(o.command, "ok", "the robot runs its " + std::string(mode == ProbeAnswer::Application ? "program" : "boot loader"),
+            code = answer(o.command, "ok",
+                          text(mode == ProbeAnswer::Application ? Str::CliRobotRunsProgram : Str::CliRobotWaitsInBootLoader),
                           kExitOk, ",\"mode\":\"" + modeText + "\"");
-        } else if (mode == ProbeAnswer::BootLoader && !firmwareCommand) {
-            code = answer(o.command, "not-connected", "the robot waits in its boot loader: update its firmware first",
-                          kExitNoRobot);
+        } else if (mode == ProbeAnswer::BootLoader && !bootLoaderCommand) {
+            code = answer(o.command, "not-connected", text(Str::CliRobotStillInBootLoader), kExitNoRobot);
         } else if (o.command == "memory") {
             if (!memoryRead) {
-                code = answer(o.command, "failed", "the robot did not send its memory", kExitFailed);
+                code = answer(o.command, "failed", text(Str::CliRobotNoMemory), kExitFailed);
             } else {
                 std::string list = ",\"memory\":[";
                 for (int i = 0; i < MemoryMap::Size; ++i) list += (i ? "," : "") + std::to_string(memory[i]);
-                code = answer(o.command, "ok", "32 bytes read", kExitOk, list + "]");
+                code = answer(o.command, "ok", text(Str::CliRobotBytesRead, {MemoryMap::Size}), kExitOk, list + "]");
             }
         } else {
             // The motor speeds the robot has now, unless given: a write does not change them.
@@ -344,7 +402,7 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
         }
     }
     if (robot && !robot->save(o.virtualState))
-        std::cerr << o.virtualState << ": cannot save the emulated robot's state\n";
+        std::cerr << text(Str::CliRobotCannotSaveState, {wide(o.virtualState)}) << "\n";
     return code;
 }
 

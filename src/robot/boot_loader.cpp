@@ -3,9 +3,28 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/string_ids.h"
 #include "robot/hid_report.h"
 
 namespace trovel {
+
+int transferStepString(TransferStep step) {
+    switch (step) {
+    case TransferStep::StartingBootLoader: return Str::StepStartingBootLoader;
+    case TransferStep::Reconnecting: return Str::StepReconnecting;
+    case TransferStep::ErasingSequence: return Str::StepErasingSequence;
+    case TransferStep::WritingSequence: return Str::StepWritingSequence;
+    case TransferStep::ReadingSequence: return Str::StepReadingSequence;
+    case TransferStep::ReadingMemoryMap: return Str::StepReadingMemoryMap;
+    case TransferStep::WritingMemoryMap: return Str::StepWritingMemoryMap;
+    case TransferStep::ErasingFirmware: return Str::StepErasingFirmware;
+    case TransferStep::WritingFirmware: return Str::StepWritingFirmware;
+    case TransferStep::ComparingFirmware: return Str::StepComparingFirmware;
+    case TransferStep::LeavingBootLoader: return Str::StepLeavingBootLoader;
+    case TransferStep::CheckingRestart: return Str::StepCheckingRestart;
+    }
+    return Str::TransferWriting;
+}
 
 bool EnterBootLoader(HidLink& link) {
     HidDevice* device = link.device();
@@ -46,6 +65,21 @@ bool LeaveBootLoader(HidLink& link) {
     return sendReport(*device, commandReport(BootCommand::Reset));
 }
 
+bool confirmRestart(const TransferContext& ctx) {
+    HidLink& link = ctx.link;
+    ctx.progress.showStep(TransferStep::CheckingRestart);
+    // A robot that acts on the reset drops off the bus at once: its old device stops answering.
+    // Only a boot loader that still answers on it, step after step, is taken to have stayed.
+    bool stayed = link.device() != nullptr;
+    for (int i = 0; i < kRestartChecks && stayed; ++i) {
+        if (!link.sleepFor(link.timing().reconnectStepMs)) return true;  // closing down: nobody waits for the answer
+        HidDevice* device = link.device();
+        stayed = device && probeRobot(*device, link.timing().reportTimeoutMs) == ProbeAnswer::BootLoader;
+    }
+    link.state().setInBootLoader(stayed);
+    return !stayed;
+}
+
 TransferStatus claimLink(const TransferContext& ctx, bool requireConnection) {
     ctx.progress.setRange(0, 500);
     const ClaimResult claim =
@@ -58,11 +92,11 @@ TransferStatus claimLink(const TransferContext& ctx, bool requireConnection) {
 
 TransferStatus startBootLoader(const TransferContext& ctx, bool& reached) {
     reached = false;
-    ctx.progress.showStep(StepText::StartingBootLoader);
+    ctx.progress.showStep(TransferStep::StartingBootLoader);
     ctx.progress.setPosition(0);
     if (!EnterBootLoader(ctx.link)) return TransferStatus::Failed;
     if (ctx.cancelled()) return TransferStatus::Cancelled;
-    ctx.progress.showStep(StepText::Reconnecting);
+    ctx.progress.showStep(TransferStep::Reconnecting);
     reached = WaitForBootLoader(ctx, true);
     return ctx.cancelled() ? TransferStatus::Cancelled : TransferStatus::Done;
 }

@@ -4,19 +4,36 @@
 
 #include <atomic>
 #include <functional>
-#include <string_view>
 
 #include "robot/hid_link.h"
 
 namespace trovel {
 
+// The stages of a transfer. The faces word them: transferStepString gives the text's number.
+enum class TransferStep {
+    StartingBootLoader,
+    Reconnecting,
+    ErasingSequence,
+    WritingSequence,
+    ReadingSequence,
+    ReadingMemoryMap,
+    WritingMemoryMap,
+    ErasingFirmware,
+    WritingFirmware,
+    ComparingFirmware,
+    LeavingBootLoader,
+    CheckingRestart,  // the robot should go away to restart after leaving its boot loader
+};
+// String number of a stage's text.
+int transferStepString(TransferStep step);
+
 // How a transfer shows its progress. Called on the transfer thread; any of them may be empty.
 struct TransferProgress {
-    std::function<void(std::u16string_view)> step;  // the step text
-    std::function<void(int, int)> range;            // progress bar range
-    std::function<void(int)> position;              // progress bar position
+    std::function<void(TransferStep)> step;  // the stage now under way
+    std::function<void(int, int)> range;     // progress bar range
+    std::function<void(int)> position;       // progress bar position
 
-    void showStep(std::u16string_view text) const { if (step) step(text); }
+    void showStep(TransferStep stage) const { if (step) step(stage); }
     void setRange(int low, int high) const { if (range) range(low, high); }
     void setPosition(int value) const { if (position) position(value); }
 };
@@ -37,6 +54,7 @@ enum class TransferFailure {
     Verify,        // the robot does not hold what was written
     Unsteady,      // two reads of the same bytes gave different answers
     Busy,          // the link was never freed for the transfer
+    NotRestarted,  // the work is done and verified, but the robot ignored the reset: it stays in its boot loader
 };
 
 // Everything a transfer thread needs.
@@ -48,13 +66,6 @@ struct TransferContext {
     bool cancelled() const { return cancel && cancel->load(); }
 };
 
-namespace StepText {
-constexpr std::u16string_view StartingBootLoader = u"ブートローダーを起動しています...";
-constexpr std::u16string_view Reconnecting = u"ロボットに再接続しています...";
-constexpr std::u16string_view LeavingBootLoader = u"ブートローダを終了します";
-constexpr std::u16string_view WritingMemoryMap = u"メモリマップを書き込んでいます";
-}  // namespace StepText
-
 // The 'b' request (claim held). False when the write fails.
 bool EnterBootLoader(HidLink& link);
 // Waits, in reconnectStepMs steps, until the robot answers as boot loader. True when it does;
@@ -64,6 +75,11 @@ bool WaitForBootLoader(const TransferContext& ctx, bool progress);
 // Writes 0 to the boot-loader flag byte, then the reset request. False at once without a device;
 // else whether the reset request was written.
 bool LeaveBootLoader(HidLink& link);
+// After LeaveBootLoader (device still open): whether the robot went to restart. False when it
+// still answers as its boot loader on the same device after kRestartChecks reconnect steps, i.e.
+// it ignored the reset. Records the answer in the link state (LinkState::inBootLoader).
+bool confirmRestart(const TransferContext& ctx);
+constexpr int kRestartChecks = 4;
 
 // Claims the link for a transfer and sets TransferActive. Done: the claim is held and the
 // transfer must end with endTransfer. GaveUp: cancelled, not connected (unless

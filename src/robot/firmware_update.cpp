@@ -9,9 +9,6 @@ namespace trovel {
 
 namespace {
 
-constexpr std::u16string_view kErasingText = u"ファームエリアの消去";
-constexpr std::u16string_view kWritingText = u"ファームウェアの書き込み";
-
 // Reads back what `request` wrote; only bytes below `end` count.
 TransferFailure checkWritten(HidLink& link, const HidReport& request, uint32_t end) {
     const int n = request[6];
@@ -34,7 +31,7 @@ TransferFailure writeFirmware(const TransferContext& ctx, const std::vector<uint
     // Chunks counted from the whole length: past the image they carry 0xFF, which leaves
     // programmed flash as it is.
     const int chunks = static_cast<int>(length / kChunkBytes) + 1;
-    ctx.progress.showStep(kWritingText);
+    ctx.progress.showStep(TransferStep::WritingFirmware);
     ctx.progress.setRange(0, chunks);
     ctx.progress.setPosition(0);
     for (int j = 0; j < chunks; ++j) {
@@ -49,7 +46,7 @@ TransferFailure writeFirmware(const TransferContext& ctx, const std::vector<uint
         ctx.progress.setPosition(j);
     }
     ctx.progress.setPosition(chunks);
-    ctx.progress.showStep(StepText::WritingMemoryMap);
+    ctx.progress.showStep(TransferStep::WritingMemoryMap);
     const HidReport map = memoryMapWriteRequest(kFirmwareMemoryMapAddress, speeds.left, speeds.right);
     if (!sendReport(*device, map)) return TransferFailure::NoReply;
     return checkWritten(ctx.link, map, UINT32_MAX);
@@ -77,7 +74,7 @@ FirmwareResult FirmwareUpdate(const TransferContext& ctx, const std::vector<uint
         endTransfer(ctx, false);
         return result;
     }
-    ctx.progress.showStep(kErasingText);
+    ctx.progress.showStep(TransferStep::ErasingFirmware);
     ctx.progress.setRange(0, static_cast<int>(image.size() % 65536));
     ctx.progress.setPosition(0);
     bool erased = false;
@@ -98,15 +95,18 @@ FirmwareResult FirmwareUpdate(const TransferContext& ctx, const std::vector<uint
             return result;
         }
         link.closeDevice();
-        ctx.progress.showStep(StepText::Reconnecting);
+        ctx.progress.showStep(TransferStep::Reconnecting);
         reached = WaitForBootLoader(ctx, true);
-        ctx.progress.showStep(kErasingText);
+        ctx.progress.showStep(TransferStep::ErasingFirmware);
     }
     link.state().setFirmwareIncomplete(false);
-    ctx.progress.showStep(StepText::LeavingBootLoader);
+    ctx.progress.showStep(TransferStep::LeavingBootLoader);
     LeaveBootLoader(link);
+    // The new firmware is whole, but it does not run until the robot restarts.
+    const bool restarted = confirmRestart(ctx);
     link.closeDevice();
-    result.status = TransferStatus::Done;
+    result.status = restarted ? TransferStatus::Done : TransferStatus::Failed;
+    result.failure = restarted ? TransferFailure::None : TransferFailure::NotRestarted;
     endTransfer(ctx, false);
     return result;
 }
@@ -129,6 +129,7 @@ FirmwareCheck VerifyFirmware(const TransferContext& ctx, const std::vector<uint8
         check.failure = TransferFailure::NoBootLoader;
     }
     const uint32_t end = static_cast<uint32_t>(std::min<size_t>(image.size(), kFirmwareEnd));
+    if (check.status == TransferStatus::Done) ctx.progress.showStep(TransferStep::ComparingFirmware);
     ctx.progress.setRange(0, end > kFirmwareAddress ? static_cast<int>(end - kFirmwareAddress) : 0);
     for (uint32_t address = kFirmwareAddress; check.status == TransferStatus::Done && address < end;
          address += kChunkBytes) {
@@ -148,8 +149,9 @@ FirmwareCheck VerifyFirmware(const TransferContext& ctx, const std::vector<uint8
         ctx.progress.setPosition(static_cast<int>(address - kFirmwareAddress));
     }
     if (reached && !incomplete) {
-        ctx.progress.showStep(StepText::LeavingBootLoader);
+        ctx.progress.showStep(TransferStep::LeavingBootLoader);
         LeaveBootLoader(link);
+        check.leftInBootLoader = !confirmRestart(ctx);
     }
     link.closeDevice();
     endTransfer(ctx, false);

@@ -26,7 +26,8 @@ using RetryQuestion = std::function<bool()>;
 // attempt (including a robot that never came back in its boot loader) is repeated while `retry`
 // says so. Every chunk and the memory map are read back. Given up after an erase, the robot is
 // not restarted: the link state says the firmware is incomplete and the link leaves the robot in
-// its boot loader until an update succeeds. Cannot be cancelled.
+// its boot loader until an update succeeds. Cannot be cancelled. A robot that ignores the reset
+// after a good update makes it fail with NotRestarted (the firmware is whole: not incomplete).
 FirmwareResult FirmwareUpdate(const TransferContext& ctx, const std::vector<uint8_t>& image, MotorSpeeds speeds,
                               const RetryQuestion& retry);
 
@@ -34,6 +35,7 @@ struct FirmwareCheck {
     TransferStatus status = TransferStatus::Failed;
     TransferFailure failure = TransferFailure::None;  // Verify: the robot holds other bytes
     uint32_t firstDifference = 0;                     // its address, when Verify
+    bool leftInBootLoader = false;                    // the robot ignored the reset afterwards
 };
 
 // Reads the robot's firmware area through the boot loader and compares it with `image` (indexed

@@ -125,6 +125,7 @@ void HidLink::run() {
             m_mfRequested = true;
         } else {
             closeDevice();
+            m_state.setInBootLoader(false);
             if (m_flags.has(Option::RobotRestarting) && ++m_restartCounter >= m_timing.restartingPasses) {
                 // A robot that never came back must not leave the label at "書込中".
                 m_flags.clear(Option::RobotRestarting);
@@ -167,11 +168,13 @@ bool HidLink::pollOnce(bool& firstPoll) {
     const ProbeAnswer answer = probeRobot(device, timeout);
     if (answer == ProbeAnswer::None) return false;  // a slow firmware is no boot loader: try again
     if (answer == ProbeAnswer::BootLoader) {
+        m_state.setInBootLoader(true);
         // Send the robot back to its program, unless that program is a half-written firmware:
         // then it waits in its boot loader for the next firmware update.
         if (!m_state.firmwareIncomplete()) LeaveBootLoader(*this);
         return false;
     }
+    m_state.setInBootLoader(false);
     const bool wasConnected = m_flags.has(Option::Connected);
     const bool wasRestarting = m_flags.has(Option::RobotRestarting);
     m_flags.clear(Option::RobotRestarting);

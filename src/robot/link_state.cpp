@@ -54,6 +54,16 @@ bool LinkState::inUse() const {
     return m_conditions.inUse;
 }
 
+void LinkState::setInBootLoader(bool inBootLoader) {
+    std::lock_guard lock(m_mutex);
+    m_inBootLoader = inBootLoader;
+}
+
+bool LinkState::inBootLoader() const {
+    std::lock_guard lock(m_mutex);
+    return m_inBootLoader;
+}
+
 RobotMemory LinkState::robotMemory() const {
     std::lock_guard lock(m_mutex);
     return m_robot;

@@ -47,6 +47,10 @@ public:
     bool firmwareIncomplete() const;
     void setInUse(bool inUse);
     bool inUse() const;
+    // Set while the robot is known to answer as its boot loader (the link met it there, or it
+    // ignored the reset at the end of a transfer): it can still be read from.
+    void setInBootLoader(bool inBootLoader);
+    bool inBootLoader() const;
 
     // The robot's memory as last read (zeros before the first read).
     RobotMemory robotMemory() const;
@@ -57,6 +61,7 @@ private:
     RobotMemory m_robot{};
     std::function<void(LinkStatus)> m_listener;
     LinkConditions m_conditions;
+    bool m_inBootLoader = false;
 };
 
 }  // namespace trovel

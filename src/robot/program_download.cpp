@@ -9,8 +9,6 @@ namespace trovel {
 
 namespace {
 
-constexpr std::u16string_view kErasingText = u"シーケンスエリアを消去します";
-constexpr std::u16string_view kWritingText = u"シーケンスを書き込んでいます...";
 constexpr int kProgressSteps = 8;
 
 bool fail(DownloadResult& result, TransferFailure failure) {
@@ -39,7 +37,7 @@ bool verifyWrite(HidLink& link, const HidReport& request, uint32_t end, Download
 bool writeSequence(const TransferContext& ctx, const SequenceImage& image, MotorSpeeds speeds, DownloadResult& result) {
     HidLink& link = ctx.link;
     HidDevice* device = link.device();
-    ctx.progress.showStep(kErasingText);
+    ctx.progress.showStep(TransferStep::ErasingSequence);
     ctx.progress.setRange(0, kProgressSteps);
     ctx.progress.setPosition(0);
     // The erase selector goes in byte 2, where the address starts.
@@ -50,7 +48,7 @@ bool writeSequence(const TransferContext& ctx, const SequenceImage& image, Motor
     if (ctx.cancelled()) return true;
 
     const int size = std::clamp(image.length, 0, kSequenceBytes);
-    ctx.progress.showStep(kWritingText);
+    ctx.progress.showStep(TransferStep::WritingSequence);
     ctx.progress.setPosition(0);
     // size / 48 + 1 chunks: a size that is a multiple of 48 ends with an all-zero chunk.
     int sent = 0;
@@ -67,15 +65,17 @@ bool writeSequence(const TransferContext& ctx, const SequenceImage& image, Motor
     }
     ctx.progress.setPosition(kProgressSteps);
 
-    ctx.progress.showStep(StepText::WritingMemoryMap);
+    ctx.progress.showStep(TransferStep::WritingMemoryMap);
     const HidReport map = memoryMapWriteRequest(kMemoryMapAddress, speeds.left, speeds.right);
     if (!sendReport(*device, map)) return fail(result, TransferFailure::NoReply);
     // The motor speeds count as written only when the robot holds them.
     if (!verifyWrite(link, map, UINT32_MAX, result)) return false;
-    ctx.progress.showStep(StepText::LeavingBootLoader);
+    ctx.progress.showStep(TransferStep::LeavingBootLoader);
     LeaveBootLoader(link);
+    // Written and verified, yet a robot that ignored the reset does not run it.
+    result.restarted = confirmRestart(ctx);
     link.closeDevice();
-    return true;
+    return result.restarted || fail(result, TransferFailure::NotRestarted);
 }
 
 }  // namespace
@@ -101,7 +101,8 @@ DownloadResult DownloadProgram(const TransferContext& ctx, const SequenceImage& 
         else if (ctx.cancelled()) result.status = TransferStatus::Cancelled;
     }
     // Also after an error or a cancel: the label shows "書込中" until the robot answers again.
-    endTransfer(ctx, true);
+    // Not for a robot that stayed in its boot loader: it is not coming back by itself.
+    endTransfer(ctx, result.failure != TransferFailure::NotRestarted);
     return result;
 }
 

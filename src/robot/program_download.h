@@ -20,10 +20,14 @@ struct DownloadResult {
     // first address that differed.
     bool verifyError = false;
     uint32_t verifyAddress = 0;
+    // The robot left its boot loader at the end. False with failure NotRestarted: the program was
+    // written and verified, but the robot ignored the reset and still waits in its boot loader.
+    bool restarted = false;
 };
 
 // The transfer thread's work. `size` bytes of the image are written (a whole number of
-// instructions). Leaves RobotRestarting set: the robot restarts with its new program.
+// instructions). Leaves RobotRestarting set: the robot restarts with its new program. A robot
+// that stays in its boot loader afterwards makes the write fail with NotRestarted.
 DownloadResult DownloadProgram(const TransferContext& ctx, const SequenceImage& image, MotorSpeeds speeds);
 
 }  // namespace trovel

@@ -9,8 +9,6 @@ namespace trovel {
 
 namespace {
 
-constexpr std::u16string_view kReadingText = u"シーケンスを読み込んでいます...";
-constexpr std::u16string_view kReadingMapText = u"メモリマップを読み込んでいます";
 constexpr uint32_t kReadLimit = 0x4220;  // 22 requests of 48 bytes from 0x3E00
 
 bool fail(UploadResult& result, TransferFailure failure) {
@@ -31,7 +29,7 @@ bool readRobot(const TransferContext& ctx, UploadResult& result) {
     HidLink& link = ctx.link;
     if (!link.device()) return fail(result, TransferFailure::NoReply);
     ctx.progress.setPosition(8);
-    ctx.progress.showStep(kReadingText);
+    ctx.progress.showStep(TransferStep::ReadingSequence);
     ctx.progress.setPosition(0);
     bool ended = false;
     for (uint32_t address = kSequenceAddress; address < kReadLimit && !ended; address += kChunkBytes) {
@@ -54,14 +52,20 @@ bool readRobot(const TransferContext& ctx, UploadResult& result) {
     }
     ctx.progress.setPosition(8);
 
-    ctx.progress.showStep(kReadingMapText);
+    ctx.progress.showStep(TransferStep::ReadingMemoryMap);
     uint8_t map[kMemoryMapBytes];
     if (!readSteadily(link, bootRequest(BootCommand::Read, kMemoryMapAddress, kMemoryMapBytes), map, result))
         return false;
     result.speeds = motorSpeedsFromGains(map[MemoryMap::LeftMotorSetting], map[MemoryMap::RightMotorSetting]);
 
-    ctx.progress.showStep(StepText::LeavingBootLoader);
-    LeaveBootLoader(link);
+    // A half-written firmware must not be started: such a robot stays where it was met.
+    if (link.state().firmwareIncomplete()) {
+        result.leftInBootLoader = true;
+    } else {
+        ctx.progress.showStep(TransferStep::LeavingBootLoader);
+        LeaveBootLoader(link);
+        result.leftInBootLoader = !confirmRestart(ctx);
+    }
     link.closeDevice();
     return true;
 }
@@ -70,13 +74,22 @@ bool readRobot(const TransferContext& ctx, UploadResult& result) {
 
 UploadResult UploadProgram(const TransferContext& ctx) {
     UploadResult result;
-    if (!ctx.link.deviceOpen()) {
+    HidLink& link = ctx.link;
+    // A robot waiting in its boot loader is never "connected", and the link opens and closes it
+    // as it tries to send it back; the read opens it itself.
+    const bool fromBootLoader = link.state().inBootLoader();
+    if (!fromBootLoader && !link.deviceOpen()) {
         result.status = TransferStatus::GaveUp;
         return result;
     }
-    result.status = claimLink(ctx);
+    result.status = claimLink(ctx, !fromBootLoader);
     if (result.status != TransferStatus::Done) {
         if (result.status == TransferStatus::Failed) result.failure = TransferFailure::Busy;
+        return result;
+    }
+    if (!link.device() && !link.findRobot()) {
+        result.status = TransferStatus::GaveUp;
+        endTransfer(ctx, false);
         return result;
     }
 

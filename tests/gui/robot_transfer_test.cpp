@@ -14,6 +14,8 @@
 #include "app/app_config.h"
 #include "app/gui/main_window.h"
 #include "base/gui/ui_text.h"
+#include "base/resource_library.h"
+#include "base/string_table.h"
 #include "editor/gui/chart_style.h"
 #include "gui_test_support.h"
 #include "model/compiler.h"
@@ -70,6 +72,38 @@ Hooks answeredBy(ScriptedAnswers& answers) {
     return hooks;
 }
 
+// Holds the next transfer of a stepped rig at its claim of the link until its progress dialog is
+// up, and hands the dialog to `seen` first: a transfer on a fast link may end before a timer could
+// see its dialog, and a signal connected late misses what was sent before.
+class HeldTransfer {
+public:
+    HeldTransfer(Rig& rig, std::function<void(TransferDialog*)> seen)
+        : m_rig(rig), m_watch([this, seen = std::move(seen)](QWidget* w) {
+              auto* dialog = qobject_cast<TransferDialog*>(w);
+              if (!dialog) return false;
+              seen(dialog);
+              m_rig.link.release();
+              m_released = true;
+              return true;
+          }) {
+        rig.time.onSleep = [this](std::chrono::milliseconds) {
+            for (int i = 0; i < 10000 && !m_released; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        m_rig.link.tryClaim();
+    }
+    ~HeldTransfer() { m_rig.time.onSleep = nullptr; }  // the transfer is over: nothing sleeps now
+    bool seen() const { return m_watch.answered(); }
+
+private:
+    Rig& m_rig;
+    std::atomic<bool> m_released{false};
+    ModalAnswerer m_watch;
+};
+
+bool plainAscii(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
 // A studio window whose robot is emulated from `state` (a state file), its link not polling.
 std::unique_ptr<MainWindow> windowWithRobot(const QString& state) {
     qputenv("TROVEL_VIRTUAL_ROBOT", state.toUtf8());
@@ -94,6 +128,8 @@ private slots:
         ScriptedAnswers answers{{QMessageBox::Yes}, {}};
         QVERIFY(writeProgramToRobot(nullptr, program, rig.link, {60, 60}, answeredBy<WriteProgramHooks>(answers)));
         QVERIFY(!answers.asked(QStringLiteral("書き込みます")).isEmpty());
+        QCOMPARE(answers.texts.size(), 2);
+        QCOMPARE(answers.texts.last(), QStringLiteral("プログラムの書き込みが完了しました。"));
         const CompileResult compiled = compileProgram(program);
         const std::vector<uint8_t> stored = rig.robot->flash(kSequenceAddress, compiled.image.length);
         QVERIFY(std::equal(stored.begin(), stored.end(), compiled.image.bytes.begin()));
@@ -135,6 +171,74 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("ブートローダーに切り替わりませんでした")));
         QCOMPARE(rig.robot->flash(kSequenceAddress, 64), before);
         QCOMPARE(rig.robot->counters().erases, 0);
+    }
+
+    void writeInEnglishNamesEveryStageAndEndsWithItsMessage() {
+        Rig rig(true);
+        PackLoadResult english = loadStringPack(std::filesystem::path(TROVEL_SOURCE_DIR) / "data/lang/en.txt");
+        QVERIFY(english.ok());
+        useStringPack(english.table);
+        QStringList stages;
+        QString title;
+        HeldTransfer held(rig, [&](TransferDialog* dialog) {
+            title = dialog->windowTitle();
+            QObject::connect(dialog, &TransferDialog::stepChanged, dialog, [&](const QString& s) { stages << s; });
+        });
+        BlockProgram program;
+        newProgram(program);
+        ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
+        const bool written =
+            writeProgramToRobot(nullptr, program, rig.link, {60, 60}, answeredBy<WriteProgramHooks>(answers));
+        useStringPack({});
+        QVERIFY(held.seen());
+        QVERIFY(written);
+        QCOMPARE(title, QStringLiteral("Writing to the robot"));
+        QCOMPARE(stages.value(0), QStringLiteral("Starting the boot loader..."));
+        QCOMPARE(stages.value(1), QStringLiteral("Reconnecting to the robot..."));
+        QCOMPARE(stages.last(), QStringLiteral("Checking that the robot restarts..."));
+        QVERIFY(stages.size() >= 7);
+        for (const QString& text : stages + answers.texts) QVERIFY2(plainAscii(text), qPrintable(text));
+        QCOMPARE(answers.texts.last(), QStringLiteral("The program has been written to the robot."));
+    }
+
+    void writeToARobotThatStaysInItsBootLoaderSaysSoAndItIsReadFromThere() {
+        Rig rig(true);
+        rig.robot->addFault({RobotFault::StayInBoot, 1});
+        BlockProgram program;
+        newProgram(program);
+        ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
+        QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}, answeredBy<WriteProgramHooks>(answers)));
+        QCOMPARE(answers.texts.size(), 2);
+        const QString closing = answers.texts.last();
+        QVERIFY2(closing.startsWith(QStringLiteral("プログラムは正しく書き込まれましたが、ロボットが再起動しませんでした。")),
+                 qPrintable(closing));
+        QVERIFY(closing.contains(QStringLiteral("ロボットとPCをつなぎなおしてください")));
+        const CompileResult compiled = compileProgram(program);
+        const std::vector<uint8_t> stored = rig.robot->flash(kSequenceAddress, compiled.image.length);
+        QVERIFY(std::equal(stored.begin(), stored.end(), compiled.image.bytes.begin()));
+        QVERIFY(!rig.flags.has(Option::RobotRestarting));
+
+        // The link never calls a robot in its boot loader connected: it is read all the same,
+        // under a dialog titled as a read.
+        rig.flags.clear(Option::Connected);
+        QString title, firstStep;
+        HeldTransfer held(rig, [&](TransferDialog* dialog) {
+            title = dialog->windowTitle();
+            firstStep = dialog->stepLabel()->text();
+        });
+        BlockProgram back;
+        newProgram(back);
+        MotorSpeeds speeds{1, 2};
+        ScriptedAnswers readAnswers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
+        QVERIFY(readProgramFromRobot(nullptr, back, rig.link, speeds, answeredBy<ReadProgramHooks>(readAnswers)));
+        QVERIFY(held.seen());
+        QCOMPARE(title, QStringLiteral("データの読み込み"));
+        QCOMPARE(firstStep, QStringLiteral("ロボットからプログラムデータを読み込み中..."));
+        QCOMPARE(back.blocks.size(), program.blocks.size());
+        QCOMPARE(speeds, (MotorSpeeds{60, 60}));
+        const QString done = readAnswers.asked(QStringLiteral("完了"));
+        QVERIFY(done.startsWith(QStringLiteral("プログラムの読み込みが完了しました。")));
+        QVERIFY(done.contains(QStringLiteral("ブートローダーのまま")));
     }
 
     void cancelDuringTheWaitLeavesTheProgramAndShowsNothing() {

@@ -131,16 +131,16 @@ TEST(FirmwareUpdate, WritesOnlyTheFirmwareAreaAndTheMemoryMap) {
     const std::vector<uint8_t> bootBefore = rig.robot->flash(0, 0x1000);
     std::vector<uint8_t> image = firmwareImage(0x4100);  // runs on past the firmware area
     int retries = 0;
-    std::u16string step;
-    std::vector<std::pair<std::u16string, int>> ranges;  // step text and range top
-    rig.ctx.progress.step = [&](std::u16string_view s) { step = s; };
+    TransferStep step = TransferStep::StartingBootLoader;
+    std::vector<std::pair<TransferStep, int>> ranges;  // stage and range top
+    rig.ctx.progress.step = [&](TransferStep s) { step = s; };
     rig.ctx.progress.range = [&](int, int high) { ranges.emplace_back(step, high); };
 
     const FirmwareResult result = FirmwareUpdate(rig.ctx, image, {60, 100}, [&] { return ++retries, true; });
     // The erase shows a range of the image length modulo 65536, the writing one of the chunks.
-    EXPECT_NE(std::find(ranges.begin(), ranges.end(), std::pair<std::u16string, int>{u"ファームエリアの消去", 0x4100}),
+    EXPECT_NE(std::find(ranges.begin(), ranges.end(), std::pair<TransferStep, int>{TransferStep::ErasingFirmware, 0x4100}),
               ranges.end());
-    EXPECT_NE(std::find(ranges.begin(), ranges.end(), std::pair<std::u16string, int>{u"ファームウェアの書き込み", 331}),
+    EXPECT_NE(std::find(ranges.begin(), ranges.end(), std::pair<TransferStep, int>{TransferStep::WritingFirmware, 331}),
               ranges.end());
 
     ASSERT_EQ(result.status, TransferStatus::Done);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "robot/program_download.h"
+#include "robot/program_upload.h"
 #include "robot_test_support.h"
 
 using namespace trovel;
@@ -200,6 +201,7 @@ TEST(LinkThread, RobotWithAnIncompleteFirmwareIsLeftInItsBootLoader) {
     ASSERT_TRUE(eventually([&] { return rig.robot->counters().probes > 5; }));
     EXPECT_EQ(rig.robot->counters().resets, 0);
     EXPECT_EQ(rig.robot->mode(), RobotMode::BootLoader);
+    EXPECT_TRUE(rig.state.inBootLoader());
     {
         std::lock_guard lock(m);
         ASSERT_FALSE(heard.empty());
@@ -209,6 +211,24 @@ TEST(LinkThread, RobotWithAnIncompleteFirmwareIsLeftInItsBootLoader) {
     rig.state.setFirmwareIncomplete(false);
     ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
     EXPECT_EQ(rig.robot->mode(), RobotMode::Application);
+    EXPECT_FALSE(rig.state.inBootLoader());
+    rig.link.StopLink();
+}
+
+TEST(LinkThread, RobotThatIgnoresTheResetIsReadWhileTheLinkKeepsSendingItBack) {
+    RobotRig rig;
+    rig.robot->setMode(RobotMode::BootLoader);
+    rig.robot->addFault({RobotFault::StayInBoot, 1});
+    const std::vector<uint8_t> program{0x00, 0x00, 0x00, 0x01, 0xFE, 0x00, 0x00, 0x00};
+    rig.robot->setFlash(kSequenceAddress, program);
+    rig.link.StartLink();
+    ASSERT_TRUE(eventually([&] { return rig.state.inBootLoader() && rig.robot->counters().probes > 5; }));
+    EXPECT_FALSE(rig.flags.has(Option::Connected));
+    // The link opens and closes the robot as it tries again; the read takes it in between.
+    const UploadResult result = UploadProgram(rig.ctx);
+    ASSERT_EQ(result.status, TransferStatus::Done);
+    EXPECT_EQ(result.sequence, program);
+    EXPECT_TRUE(result.leftInBootLoader);
     rig.link.StopLink();
 }
 

@@ -23,6 +23,7 @@ struct Wire {
     std::vector<HidReport> sent;
     std::map<uint32_t, uint8_t> flash;  // what a read returns; absent bytes read as 0xFF
     bool bootLoader = false;
+    bool restarted = false;  // the reset was sent: the device is gone from the bus
 };
 
 class RecordingDevice : public HidDevice {
@@ -30,8 +31,10 @@ public:
     explicit RecordingDevice(std::shared_ptr<Wire> wire) : m_wire(std::move(wire)) {}
 
     int write(const HidReport& r) override {
+        if (m_wire->restarted) return -1;
         m_wire->sent.push_back(r);
         m_reply.reset();
+        if (r[1] == BootCommand::Reset && m_wire->bootLoader) m_wire->restarted = true;
         if (r[1] == AppCommand::Probe) {
             m_reply = HidReport{};
             (*m_reply)[1] = m_wire->bootLoader ? 0x42 : AppCommand::ProbeAnswer;

@@ -1,6 +1,7 @@
 // Every fault of the emulated robot at every step of a write, a read and a firmware update: a
 // transfer that reports success left exactly its data behind; one that failed says why, frees
-// the link and never restarts a half-written firmware; none outlasts its time-outs.
+// the link and never restarts a half-written firmware; none outlasts its time-outs; a robot that
+// stays in its boot loader is never reported as running what was written.
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,7 @@ struct Outcome {
     TransferFailure failure = TransferFailure::None;
     std::chrono::milliseconds took{};
     int reports = 0;
+    bool leftInBootLoader = false;  // a read that succeeded, from a robot that did not restart
 };
 
 // Runs one command against a fresh robot with `fault` switched on (none when step is 0) and
@@ -69,7 +71,8 @@ Outcome runWith(Command command, RobotFault fault, int step) {
         const DownloadResult r = DownloadProgram(rig.ctx, image, {60, 100});
         run.status = r.status;
         run.failure = r.failure;
-        if (r.status == TransferStatus::Done) {
+        // Not restarted: written and verified all the same.
+        if (r.status == TransferStatus::Done || r.failure == TransferFailure::NotRestarted) {
             EXPECT_EQ(rig.robot->flash(kSequenceAddress, program.size()), program);
             EXPECT_EQ(rig.robot->flash(kSequenceAddress + program.size(), 96 - program.size()),
                       std::vector<uint8_t>(96 - program.size(), 0));
@@ -82,6 +85,7 @@ Outcome runWith(Command command, RobotFault fault, int step) {
         const UploadResult r = UploadProgram(rig.ctx);
         run.status = r.status;
         run.failure = r.failure;
+        run.leftInBootLoader = r.leftInBootLoader;
         if (r.status == TransferStatus::Done) {
             EXPECT_EQ(r.sequence, program);
             EXPECT_EQ(r.speeds, (MotorSpeeds{99, 23}));
@@ -96,10 +100,11 @@ Outcome runWith(Command command, RobotFault fault, int step) {
         const FirmwareResult r = FirmwareUpdate(rig.ctx, firmware, {60, 100}, [&] { return ++retries <= 1; });
         run.status = r.status;
         run.failure = r.failure;
-        if (r.status == TransferStatus::Done) {
+        if (r.status == TransferStatus::Done || r.failure == TransferFailure::NotRestarted) {
             EXPECT_TRUE(std::equal(firmware.begin() + kFirmwareAddress, firmware.end(),
                                    rig.robot->flash(kFirmwareAddress, 100).begin()));
             EXPECT_FALSE(rig.state.firmwareIncomplete());
+            EXPECT_FALSE(r.incomplete);
         } else {
             // Only a 'b' that could not be sent ends without the retry question.
             EXPECT_EQ(r.abandoned, r.failure != TransferFailure::NotSent);
@@ -124,16 +129,26 @@ Outcome runWith(Command command, RobotFault fault, int step) {
         EXPECT_NE(run.failure, TransferFailure::None);
     }
     else EXPECT_EQ(run.status, TransferStatus::Done);
+    // What is said about the restart is true. (A robot whose firmware does not start restarts
+    // into its boot loader: it did restart; an unplugged one restarts when plugged in again.)
+    const bool stayed = rig.robot->mode() == RobotMode::BootLoader &&
+                        !(step > 0 && (fault == RobotFault::NoBoot || fault == RobotFault::Unplug));
+    if (run.status == TransferStatus::Done) {
+        EXPECT_EQ(stayed, run.leftInBootLoader);
+    }
+    if (run.failure == TransferFailure::NotRestarted) {
+        EXPECT_TRUE(stayed);
+    }
     EXPECT_FALSE(rig.link.busy());
     EXPECT_FALSE(rig.flags.has(Option::TransferActive));
     return run;
 }
 
-// Faults a sound link rides out: replies that come twice, unasked or slowly, a robot that does
-// not leave its boot loader after the work is done.
+// Faults a sound link rides out: replies that come twice, unasked or slowly, a firmware that
+// does not start after the reset.
 bool harmless(RobotFault fault) {
     return fault == RobotFault::Duplicate || fault == RobotFault::Unsolicited || fault == RobotFault::Slow ||
-           fault == RobotFault::StayInBoot || fault == RobotFault::NoBoot;
+           fault == RobotFault::NoBoot;
 }
 
 void everyFaultAtEveryStep(Command command) {
@@ -153,6 +168,16 @@ void everyFaultAtEveryStep(Command command) {
             EXPECT_LT(run.took.count(), 1500);
             if (harmless(fault)) {
                 EXPECT_EQ(run.status, TransferStatus::Done);
+            }
+            // The reset is the last report, so the fault always catches it: the work is done, but
+            // the robot did not restart. A read has what it came for; a write or an update is no
+            // success, as the robot does not run what it holds.
+            if (fault == RobotFault::StayInBoot && command == Command::Read) {
+                EXPECT_EQ(run.status, TransferStatus::Done);
+                EXPECT_TRUE(run.leftInBootLoader);
+            } else if (fault == RobotFault::StayInBoot) {
+                EXPECT_EQ(run.status, TransferStatus::Failed);
+                EXPECT_EQ(run.failure, TransferFailure::NotRestarted);
             }
         }
     }

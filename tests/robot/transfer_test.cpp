@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <thread>
 #include <vector>
 
+#include "base/string_table.h"
 #include "model/sequence_decoder.h"
 #include "robot/hid_report.h"
 #include "robot/program_download.h"
@@ -27,6 +30,23 @@ SequenceImage countingImage(int size) {
     std::vector<uint8_t> bytes(size);
     for (int i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 1);
     return imageOf(bytes);
+}
+
+TEST(TransferSteps, EveryStageHasItsOwnTextInJapaneseAndEnglish) {
+    const PackLoadResult en = loadStringPack(std::filesystem::path(TROVEL_SOURCE_DIR) / "data" / "lang" / "en.txt");
+    ASSERT_TRUE(en.ok());
+    std::set<int> ids;
+    for (int s = 0; s <= static_cast<int>(TransferStep::CheckingRestart); ++s) {
+        const int id = transferStepString(static_cast<TransferStep>(s));
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(ids.insert(id).second);
+        EXPECT_FALSE(lookup(builtInStrings(), static_cast<uint16_t>(id)).empty());
+        const std::u16string_view english = lookup(en.table, static_cast<uint16_t>(id));
+        EXPECT_FALSE(english.empty());
+        EXPECT_TRUE(std::all_of(english.begin(), english.end(), [](char16_t c) { return c < 0x80; }));
+    }
+    EXPECT_EQ(lookup(builtInStrings(), static_cast<uint16_t>(transferStepString(TransferStep::Reconnecting))),
+              u"ロボットに再接続しています...");
 }
 
 TEST(BootRequest, AddressLittleEndianAndDataAtTheEndOfTheReport) {
@@ -52,8 +72,8 @@ TEST(Download, WritesTheSequenceAndMotorSpeedsAndRestartsTheRobot) {
     rig.connect();
     for (int i = 0; i < kMemoryMapBytes; ++i) rig.robot->setMemoryMapArea(i, 0x33);  // old variables
     const SequenceImage image = countingImage(100);
-    std::vector<std::u16string> steps;
-    rig.ctx.progress.step = [&](std::u16string_view s) { steps.emplace_back(s); };
+    std::vector<TransferStep> steps;
+    rig.ctx.progress.step = [&](TransferStep s) { steps.push_back(s); };
 
     const DownloadResult result = DownloadProgram(rig.ctx, image, {60, 50});
 
@@ -76,8 +96,8 @@ TEST(Download, WritesTheSequenceAndMotorSpeedsAndRestartsTheRobot) {
     EXPECT_FALSE(rig.link.busy());
     EXPECT_FALSE(rig.link.deviceOpen());
     ASSERT_GE(steps.size(), 6u);
-    EXPECT_EQ(steps.front(), u"ブートローダーを起動しています...");
-    EXPECT_EQ(steps.back(), u"ブートローダを終了します");
+    EXPECT_EQ(steps.front(), TransferStep::StartingBootLoader);
+    EXPECT_EQ(steps.back(), TransferStep::CheckingRestart);
 }
 
 TEST(Download, ImageOfWholeChunksGetsOneMoreAllZeroChunk) {
@@ -161,8 +181,8 @@ TEST(DownloadFailures, CancelAfterTheEraseSaysTheProgramIsGone) {
     rig.connect();
     rig.robot->setFlash(kSequenceAddress, {0x00, 0x00, 0x00, 0x01});
     // "中断" pressed while the chunks are written.
-    rig.ctx.progress.step = [&](std::u16string_view s) {
-        if (s == u"シーケンスを書き込んでいます...") rig.cancel = true;
+    rig.ctx.progress.step = [&](TransferStep s) {
+        if (s == TransferStep::WritingSequence) rig.cancel = true;
     };
     const DownloadResult result = DownloadProgram(rig.ctx, countingImage(300), {60, 60});
     EXPECT_EQ(result.status, TransferStatus::Cancelled);
@@ -171,8 +191,8 @@ TEST(DownloadFailures, CancelAfterTheEraseSaysTheProgramIsGone) {
     // Cancelled before anything was erased: the robot's program is whole.
     RobotRig early;
     early.connect();
-    early.ctx.progress.step = [&](std::u16string_view s) {
-        if (s == u"ロボットに再接続しています...") early.cancel = true;
+    early.ctx.progress.step = [&](TransferStep s) {
+        if (s == TransferStep::Reconnecting) early.cancel = true;
     };
     const DownloadResult before = DownloadProgram(early.ctx, countingImage(300), {60, 60});
     EXPECT_EQ(before.status, TransferStatus::Cancelled);
@@ -261,6 +281,57 @@ TEST(Upload, SilentRobotIsAnErrorAndGivesNoProgram) {
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_TRUE(result.sequence.empty());
     EXPECT_FALSE(rig.link.busy());
+}
+
+TEST(Upload, ReadsARobotWaitingInItsBootLoaderAndSendsItBackUnlessItsFirmwareIsIncomplete) {
+    const std::vector<uint8_t> program{0x00, 0x00, 0x00, 0x01, 0xFE, 0x00, 0x00, 0x00};
+    for (const bool incomplete : {false, true}) {
+        SCOPED_TRACE(incomplete ? "firmware incomplete" : "firmware whole");
+        RobotRig rig;  // never connected, no device open: the link only saw the boot loader
+        rig.robot->setMode(RobotMode::BootLoader);
+        rig.robot->setFlash(kSequenceAddress, program);
+        rig.state.setInBootLoader(true);
+        rig.state.setFirmwareIncomplete(incomplete);
+        const UploadResult result = UploadProgram(rig.ctx);
+        ASSERT_EQ(result.status, TransferStatus::Done);
+        EXPECT_EQ(result.sequence, program);
+        EXPECT_EQ(result.leftInBootLoader, incomplete);
+        EXPECT_EQ(rig.robot->counters().resets, incomplete ? 0 : 1);
+        EXPECT_EQ(rig.robot->mode(), incomplete ? RobotMode::BootLoader : RobotMode::Application);
+        EXPECT_EQ(rig.state.inBootLoader(), incomplete);
+        EXPECT_FALSE(rig.link.busy());
+    }
+}
+
+TEST(DownloadUpload, RobotThatIgnoresTheResetFailsTheWriteAndCanStillBeRead) {
+    RobotRig rig;
+    rig.connect();
+    rig.robot->addFault({RobotFault::StayInBoot, 1});
+    const SequenceImage image = countingImage(52);
+    std::vector<TransferStep> steps;
+    rig.ctx.progress.step = [&](TransferStep s) { steps.push_back(s); };
+    const DownloadResult written = DownloadProgram(rig.ctx, image, {42, 77});
+    EXPECT_EQ(written.status, TransferStatus::Failed);
+    EXPECT_EQ(written.failure, TransferFailure::NotRestarted);
+    EXPECT_FALSE(written.restarted);
+    EXPECT_FALSE(written.verifyError);
+    ASSERT_FALSE(steps.empty());
+    EXPECT_EQ(steps.back(), TransferStep::CheckingRestart);
+    EXPECT_EQ(rig.robot->mode(), RobotMode::BootLoader);
+    // It is not on its way back: the label must not wait for it as for a restart.
+    EXPECT_FALSE(rig.flags.has(Option::RobotRestarting));
+    EXPECT_TRUE(rig.state.inBootLoader());
+    EXPECT_FALSE(rig.link.busy());
+    EXPECT_FALSE(rig.link.deviceOpen());
+
+    // The studio's link never calls such a robot connected; it is read all the same.
+    rig.flags.clear(Option::Connected);
+    const UploadResult read = UploadProgram(rig.ctx);
+    ASSERT_EQ(read.status, TransferStatus::Done);
+    ASSERT_EQ(read.sequence.size(), 96u);  // with the zeros that pad the last chunk
+    EXPECT_TRUE(std::equal(image.bytes.begin(), image.bytes.begin() + 52, read.sequence.begin()));
+    EXPECT_EQ(read.speeds, (MotorSpeeds{42, 77}));
+    EXPECT_TRUE(read.leftInBootLoader);
 }
 
 TEST(DownloadUpload, WhatIsWrittenReadsBack) {

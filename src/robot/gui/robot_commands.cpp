@@ -31,8 +31,9 @@ bool ask(const Asker& asker, QWidget* owner, const QString& text) {
     return tell(asker, owner, text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-bool requireConnected(const Asker& asker, QWidget* owner, HidLink& link) {
-    if (link.flags().has(Option::Connected)) return true;
+// `orInBootLoader`: a robot that answers as its boot loader will do (it can be read from).
+bool requireConnected(const Asker& asker, QWidget* owner, HidLink& link, bool orInBootLoader = false) {
+    if (link.flags().has(Option::Connected) || (orInBootLoader && link.state().inBootLoader())) return true;
     tell(asker, owner, uiText(Str::ConnectRobot), QMessageBox::Warning);
     return false;
 }
@@ -66,6 +67,8 @@ QString failureDetail(TransferFailure failure) {
         return uiText(Str::RobotUnsteady);
     case TransferFailure::Busy:
         return uiText(Str::RobotBusy);
+    case TransferFailure::NotRestarted:
+        return uiText(Str::RobotStaysInBootLoader);
     case TransferFailure::Verify:
     case TransferFailure::None:
         break;
@@ -99,9 +102,15 @@ bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& l
     DownloadResult result;
     TransferDialog dialog(link, uiText(Str::RobotWriteTitle), true, owner);
     dialog.run([&](const TransferContext& ctx) { result = DownloadProgram(ctx, compiled.image, speeds); });
+    if (result.status == TransferStatus::Done)
+        tell(hooks.asker, owner, uiText(Str::WriteDone), QMessageBox::Information);
     if (result.verifyError)
         tell(hooks.asker, owner, uiText(Str::WriteVerifyError), QMessageBox::Critical);
-    if (result.status == TransferStatus::Failed) {
+    // Written and verified: no error, but the pupil must restart the robot by hand.
+    if (result.failure == TransferFailure::NotRestarted)
+        tell(hooks.asker, owner, withDetail(uiText(Str::WriteNotRestarted), failureDetail(result.failure)),
+             QMessageBox::Warning);
+    else if (result.status == TransferStatus::Failed) {
         QString detail = failureDetail(result.failure);
         if (result.erased) detail = withDetail(detail, uiText(Str::RobotProgramErased)).trimmed();
         tell(hooks.asker, owner, withDetail(uiText(Str::WriteFailed), detail), QMessageBox::Warning);
@@ -115,14 +124,14 @@ bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& l
 
 bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds,
                           const ReadProgramHooks& hooks) {
-    if (!requireConnected(hooks.asker, owner, link)) return false;
+    if (!requireConnected(hooks.asker, owner, link, true)) return false;
     if (!ask(hooks.asker, owner, uiText(Str::ConfirmReadProgram))) return false;
     if (hooks.beforeTransfer && !hooks.beforeTransfer()) return false;
-    if (!requireConnected(hooks.asker, owner, link)) return false;
+    if (!requireConnected(hooks.asker, owner, link, true)) return false;
 
     UploadResult result;
     {
-        TransferDialog dialog(link, uiText(Str::RobotWriteTitle), true, owner);
+        TransferDialog dialog(link, uiText(Str::RobotReadTitle), true, owner, uiText(Str::TransferReading));
         dialog.run([&](const TransferContext& ctx) { result = UploadProgram(ctx); });
     }
     if (result.status == TransferStatus::Failed)
@@ -133,7 +142,11 @@ bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, 
         DecodeSequence(program, result.sequence.data(), result.sequence.size());
         speeds = result.speeds;
         if (hooks.programReplaced) hooks.programReplaced();
-        tell(hooks.asker, owner, uiText(Str::ReadDone), QMessageBox::Information);
+        QString detail;
+        if (result.leftInBootLoader)
+            detail = uiText(link.state().firmwareIncomplete() ? Str::FirmwarePartlyWritten : Str::RobotStaysInBootLoader);
+        tell(hooks.asker, owner, withDetail(uiText(Str::ReadDone), detail),
+             detail.isEmpty() ? QMessageBox::Information : QMessageBox::Warning);
     }
     if (hooks.afterTransfer) hooks.afterTransfer();
     return result.status == TransferStatus::Done;
@@ -175,7 +188,10 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
         tell(asker, owner, uiText(Str::FirmwareDone), QMessageBox::Information);
         return true;
     }
-    if (result.status == TransferStatus::Failed) {
+    if (result.failure == TransferFailure::NotRestarted) {
+        tell(asker, owner, withDetail(uiText(Str::FirmwareNotRestarted), failureDetail(result.failure)),
+             QMessageBox::Warning);
+    } else if (result.status == TransferStatus::Failed) {
         QString detail = result.abandoned ? QString() : failureDetail(result.failure);
         if (result.incomplete)
             detail = uiText(Str::FirmwarePartlyWritten);

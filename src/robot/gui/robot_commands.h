@@ -21,8 +21,9 @@ struct WriteProgramHooks {
     Asker asker;
 };
 
-// "プログラムの書き込み": connection check, confirmation, repeat check, compile, download.
-// True when the program was written.
+// "プログラムの書き込み": connection check, confirmation, repeat check, compile, download, and a
+// closing message once something was sent (none after a cancel that erased nothing). True when
+// the program was written and the robot restarted with it.
 bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& link, MotorSpeeds speeds,
                          const WriteProgramHooks& hooks = {});
 
@@ -39,9 +40,10 @@ struct ReadProgramHooks {
     Asker asker;
 };
 
-// "プログラムの読み込み": connection check, confirmation, the save offer of the hooks, connection
-// check again, upload. On success the program is replaced by the decoded one (no file path, no
-// current block) and `speeds` by the robot's; true. Otherwise both are untouched.
+// "プログラムの読み込み": connection check (a robot waiting in its boot loader will do),
+// confirmation, the save offer of the hooks, connection check again, upload. On success the
+// program is replaced by the decoded one (no file path, no current block) and `speeds` by the
+// robot's; true. Otherwise both are untouched.
 bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds,
                           const ReadProgramHooks& hooks = {});
 

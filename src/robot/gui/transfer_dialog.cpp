@@ -13,14 +13,15 @@
 
 namespace trovel {
 
-TransferDialog::TransferDialog(HidLink& link, const QString& title, bool cancellable, QWidget* parent)
+TransferDialog::TransferDialog(HidLink& link, const QString& title, bool cancellable, QWidget* parent,
+                               const QString& firstStep)
     : QDialog(parent), m_link(link) {
     setObjectName(QStringLiteral("transferDialog"));
     setWindowTitle(title);
     setDialogFrame(this, false);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
-    m_step = new QLabel(uiText(Str::TransferWriting), this);
+    m_step = new QLabel(firstStep.isEmpty() ? uiText(Str::TransferWriting) : firstStep, this);
     m_step->setObjectName(QStringLiteral("step1039"));
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("progress1040"));
@@ -84,7 +85,7 @@ void TransferDialog::run(std::function<void(const TransferContext&)> work, std::
 
 void TransferDialog::startWork(std::function<void(const TransferContext&)> work) {
     TransferProgress progress;
-    progress.step = [this](std::u16string_view text) { emit stepChanged(toQString(text)); };
+    progress.step = [this](TransferStep step) { emit stepChanged(uiText(transferStepString(step))); };
     progress.range = [this](int low, int high) { emit rangeChanged(low, high); };
     progress.position = [this](int value) { emit positionChanged(value); };
     m_thread = std::thread([this, work = std::move(work), progress = std::move(progress)] {

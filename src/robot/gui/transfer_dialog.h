@@ -22,8 +22,11 @@ namespace trovel {
 class TransferDialog : public QDialog {
     Q_OBJECT
 public:
-    // title: "データの書き込み" or "ファームウェアの書き換え"; a firmware update cannot be cancelled.
-    TransferDialog(HidLink& link, const QString& title, bool cancellable, QWidget* parent = nullptr);
+    // title: "データの書き込み", "データの読み込み" or "ファームウェアの書き換え"; a firmware update
+    // cannot be cancelled. `firstStep`: the step text until the transfer names its first stage
+    // (empty: "ロボットにプログラムデータを書き込み中...").
+    TransferDialog(HidLink& link, const QString& title, bool cancellable, QWidget* parent = nullptr,
+                   const QString& firstStep = {});
     ~TransferDialog() override;
 
     // Shows the dialog modally; once it is up, `prepare` runs on the UI thread (false closes the
