@@ -9,10 +9,13 @@
 #include "app/app_config.h"
 #include "app/gui/studio_setup.h"
 #include "base/gui/ui_text.h"
+#include "base/resource_library.h"
+#include "base/string_table.h"
 #include "editor/collision.h"
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include "editor/skin.h"
@@ -309,6 +312,47 @@ private slots:
         QCOMPARE(QPoint(placed.x, placed.y), QPoint(shown.x, shown.y));
         QVERIFY2(!Collides(placed, *diamond), qPrintable(QStringLiteral("(%1, %2)").arg(placed.x).arg(placed.y)));
         QCOMPARE(placed.x, diamond->x + diamond->width + kCollisionMargin);
+    }
+
+    // With the English pack every block name the palette and the panels show is English: the
+    // buttons' tool tips and the panel headings.
+    void blockNamesFollowTheLanguagePack() {
+        m_flags.reset(Option::UseCalcBlock | Option::UseWheelControl);
+        PackLoadResult english = loadStringPack(std::filesystem::path(TROVEL_SOURCE_DIR) / "data/lang/en.txt");
+        QCOMPARE(english.status, PackStatus::Loaded);
+        useStringPack(english.table);
+        BlockPalette& p = palette();
+        const auto japanese = [](const QString& text) {
+            for (QChar c : text)
+                if ((c.unicode() >= 0x3040 && c.unicode() <= 0x30FF) || (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) ||
+                    (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF))
+                    return true;
+            return false;
+        };
+        QStringList faults;
+        for (const PaletteButton& b : paletteButtons()) {
+            const QPoint at = centreOf(b.type);
+            QHelpEvent help(QEvent::ToolTip, at, p.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(p.viewport(), &help);
+            const QString tip = QToolTip::text();
+            if (tip.isEmpty() || japanese(tip)) faults << QStringLiteral("tool tip of %1: %2").arg(int(b.type)).arg(tip);
+
+            ActionBlock* block = PlaceBlock(m_program, b.type, {400, 400}).block;
+            QVERIFY(block);
+            for (ActionBlock* shown : {block, block->partner}) {  // a loop's end shows its start's panel
+                if (!shown) continue;
+                m_program.currentBlock = shown;
+                p.ShowPropertyPanel();
+                // A random branch has nothing to set, and says so instead of a heading.
+                const bool empty = p.propertyPanel()->kind() == PanelKind::Empty;
+                auto* heading = p.propertyPanel()->findChild<QLabel*>(empty ? QStringLiteral("nothingToSet") : QStringLiteral("title"));
+                QVERIFY(heading);
+                if (heading->text().isEmpty() || japanese(heading->text()))
+                    faults << QStringLiteral("heading of %1: %2").arg(int(shown->type)).arg(heading->text());
+            }
+        }
+        useStringPack(builtInStrings());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
     }
 
     void sensorsShowUnknownUntilASourceExists() {

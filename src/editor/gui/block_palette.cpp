@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "base/block_names.h"
 #include "base/gui/ui_text.h"
 #include "editor/skin.h"
 #include "base/string_ids.h"
@@ -291,7 +292,7 @@ bool BlockPalette::viewportEvent(QEvent* event) {
         auto* help = static_cast<QHelpEvent*>(event);
         const int type = PaletteHitTest(help->pos().x(), help->pos().y(), scrollPosition(), m_options.bits());
         if (type != 0) {
-            QToolTip::showText(help->globalPos(), toQString(blockCaption(static_cast<BlockType>(type))), viewport());
+            QToolTip::showText(help->globalPos(), uiText(blockTypeNameId(static_cast<BlockType>(type))), viewport());
         } else {
             QToolTip::hideText();
         }
