@@ -12,6 +12,7 @@
 #include "base/memory_names.h"
 #include "base/string_table.h"
 #include "editor/captions.h"
+#include "editor/gui/chart_drawing.h"
 #include "editor/gui/chart_style.h"
 #include "editor/routing.h"
 #include "model/chart_layout.h"
@@ -57,6 +58,9 @@ QStringList readingFaults(const BlockProgram& program, const QString& language) 
 
     QStringList faults;
     QList<std::pair<QRect, QString>> labels;
+    // What the window scrolls over and the picture shows.
+    const Rect extent = chartExtent(program, QSize(), false).content;
+    const QRect chart(0, 0, extent.right, extent.bottom);
     const auto onOtherBlock = [&](const QRect& area, const ActionBlock* a, const ActionBlock* b) -> const ActionBlock* {
         for (const auto& other : program.blocks) {
             if (other.get() == a || other.get() == b) continue;
@@ -73,10 +77,10 @@ QStringList readingFaults(const BlockProgram& program, const QString& language) 
                 continue;
             }
             const ActionBlock* target = b.next[size_t(i)];
-            // The chart begins at (0, 0): a run left of or above it cannot be seen or grabbed.
+            // A run outside the chart's picture cannot be seen or grabbed.
             for (int k = 0; k < route.pathLength; ++k) {
                 const Point p = route.path[size_t(k)];
-                if (p.x < 1 || p.y < 1)
+                if (p.x < 1 || p.y < 1 || !chart.contains(p.x + kHandleHalf, p.y + kHandleHalf))
                     faults << QStringLiteral("%1 output %2 leaves the chart at (%3, %4)").arg(describe(b)).arg(i).arg(p.x).arg(p.y);
             }
             // Each run is drawn two pixels wide: from one pixel before its low end to its high end.
@@ -95,7 +99,7 @@ QStringList readingFaults(const BlockProgram& program, const QString& language) 
             const QRect box(route.mid.x - w / 2 - 1, route.mid.y - h / 2 - 1, w + 2, h + 2);
             if (const ActionBlock* hit = onOtherBlock(box, nullptr, nullptr))
                 faults << QStringLiteral("%1 label \"%2\" lies on %3").arg(describe(b), label, describe(*hit));
-            if (box.left() < 0 || box.top() < 0)
+            if (!chart.contains(box))
                 faults << QStringLiteral("%1 label \"%2\" is cut by the chart's edge").arg(describe(b), label);
             labels.append({box, QStringLiteral("%1 \"%2\"").arg(describe(b), label)});
         }

@@ -372,9 +372,19 @@ ChartExtent chartExtent(const BlockProgram& program, QSize client, bool window) 
     int maxRight = 0, maxBottom = 0;
     if (!program.blocks.empty()) {
         maxRight = maxBottom = std::numeric_limits<int>::min();
+        const auto reach = [&](Point p) {
+            maxRight = std::max(maxRight, p.x);
+            maxBottom = std::max(maxBottom, p.y);
+        };
         for (const auto& b : program.blocks) {
-            maxRight = std::max(maxRight, b->x + b->width);
-            maxBottom = std::max(maxBottom, b->y + b->height);
+            reach({b->x + b->width, b->y + b->height});
+            // A connector that runs right of or below every block (a loop back beside the right-most
+            // block) belongs to the chart too: the margin leaves room for its handles and label.
+            for (int i = 0; i < outputCount(b->type); ++i) {
+                const Route route = RouteConnector(*b, i);
+                for (int k = 0; k < route.pathLength; ++k) reach(route.path[static_cast<size_t>(k)]);
+                if (route.pathLength > 0) reach(route.mid);
+            }
         }
     }
     ChartExtent e;

@@ -29,7 +29,7 @@ struct ChartView {
 };
 
 struct ChartExtent {
-    Rect content;    // (0, 0, largest right + 36, largest bottom + 36)
+    Rect content;    // (0, 0, largest right + 36, largest bottom + 36) of the blocks and their connectors
     int rangeX = 0;  // scroll ranges: max(content + 15, client) with a window, content without
     int rangeY = 0;
 };
