@@ -8,8 +8,6 @@
 #include <QPoint>
 #include <QRegion>
 
-class QPainter;
-
 #include <utility>
 #include <vector>
 
@@ -18,6 +16,8 @@ class QPainter;
 #include "editor/gui/chart_style.h"
 #include "editor/routing.h"
 #include "model/program.h"
+
+class QPainter;
 
 namespace trovel {
 

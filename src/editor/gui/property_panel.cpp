@@ -110,22 +110,24 @@ void PropertyPanel::fitTexts() {
     // The places come from the Japanese panels; words of another language (or another font) may
     // need more room. A label or radio button too narrow for its text grows, and what stands to
     // its right on the same line moves along. Texts that start one above the other grow alike,
-    // so the controls after them stay in one column.
+    // and controls that stood one above the other move alike, so the columns stay columns.
+    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     std::vector<QWidget*> texts;
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    std::vector<QRect> placed;
+    for (QWidget* child : children) {
+        placed.push_back(child->geometry());
         const auto* label = qobject_cast<QLabel*>(child);
         const auto* radio = qobject_cast<QRadioButton*>(child);
         if ((label && !label->text().isEmpty()) || (radio && !radio->text().isEmpty())) texts.push_back(child);
     }
+    const auto sameColumn = [](const QRect& a, const QRect& b) { return a.x() == b.x() && a.width() == b.width(); };
     std::vector<std::pair<QWidget*, int>> growth;
     for (QWidget* text : texts) {
-        const QRect g = text->geometry();
         int needed = 0;
         for (QWidget* other : texts)
-            if (other->x() == g.x() && other->width() == g.width()) needed = std::max(needed, other->sizeHint().width());
-        if (needed > g.width()) growth.push_back({text, needed - g.width()});
+            if (sameColumn(other->geometry(), text->geometry())) needed = std::max(needed, other->sizeHint().width());
+        if (needed > text->width()) growth.push_back({text, needed - text->width()});
     }
-    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (const auto& [text, extra] : growth) {
         const QRect g = text->geometry();
         for (QWidget* other : children) {
@@ -134,6 +136,13 @@ void PropertyPanel::fitTexts() {
             if (other != text && sameLine && o.left() >= g.right()) other->move(o.x() + extra, o.y());
         }
         text->resize(g.width() + extra, g.height());
+    }
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        int shift = 0;
+        for (qsizetype j = 0; j < children.size(); ++j)
+            if (sameColumn(placed[size_t(j)], placed[size_t(i)]))
+                shift = std::max(shift, children[j]->x() - placed[size_t(j)].x());
+        children[i]->move(placed[size_t(i)].x() + shift, children[i]->y());
     }
 }
 
