@@ -1,5 +1,5 @@
 #pragma once
-// The numbered string that names each kind of block in the language in use.
+// Block type names as numbers of the string table, so each face shows them in the language in use.
 
 #include <cstdint>
 
@@ -7,7 +7,9 @@
 
 namespace trovel {
 
-// The string number of the block type's name; a repeat's end bears the name of its repeat.
+// The string number of a type's name (palette tool tip, panel heading, simulator status):
+// Str::FirstBlockCaption + code - 1 for codes 1..16; a repeat's end bears the name of its repeat;
+// 0 for any other code.
 uint16_t blockTypeNameId(BlockType type);
 
 }  // namespace trovel

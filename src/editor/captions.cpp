@@ -1,5 +1,6 @@
 #include "editor/captions.h"
 
+#include "base/block_names.h"
 #include "base/message_format.h"
 #include "base/resource_library.h"
 
@@ -136,7 +137,7 @@ std::optional<Rect> captionRect(const ActionBlock& b, const Rect& r) {
 
 std::u16string blockTooltip(const ActionBlock& b, const TextSources& t) {
     const auto& p = b.param;
-    const std::u16string name(blockCaption(b.type));
+    const std::u16string name = str(t, blockTypeNameId(b.type));
     switch (b.type) {
     case BlockType::Start: return str(t, Str::StartName);
     case BlockType::End: return str(t, Str::EndName);

@@ -101,11 +101,13 @@ void SeparateForPlacement(const BlockProgram& program, ActionBlock& moved, bool 
         const ActionBlock& o = *other;
         if (&o == &moved) continue;
         if (rectsCollide(moved, o)) {
+            // Pushed past the far side of the other block by that block's own size: a small block
+            // pushed off a wide diamond or a tall block must clear all of it, not its own size.
             const int dx = moved.x - o.x, dy = moved.y - o.y;
             if (std::abs(dy) >= std::abs(dx))
-                moved.y = dy < 0 ? o.y - moved.height - M : o.y + moved.height + M;
+                moved.y = dy < 0 ? o.y - moved.height - M : o.y + o.height + M;
             else
-                moved.x = dx < 0 ? o.x - moved.width - M : o.x + moved.width + M;
+                moved.x = dx < 0 ? o.x - moved.width - M : o.x + o.width + M;
         }
         if (trackAnchor) {
             moved.anchorX = moved.x;

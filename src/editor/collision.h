@@ -11,7 +11,8 @@ constexpr int kCollisionMargin = 9;
 bool Collides(const ActionBlock& a, const ActionBlock& b);
 
 // Placement and paste rule: one pass over the other blocks in list order, moving only `moved`
-// clear of each block it overlaps (rectangle test for every pair). When `trackAnchor` is set the
+// clear of each block it overlaps (rectangle test for every pair), above, below, left or right of
+// it, whichever is nearer its own position. When `trackAnchor` is set the
 // block's anchor follows its position after each block tested. Negative coordinates end up at 0.
 void SeparateForPlacement(const BlockProgram& program, ActionBlock& moved, bool trackAnchor = false);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/chart_layout.h"
 #include "model/sequence_code.h"
 
 namespace trovel {
@@ -198,36 +199,6 @@ Reader readSequence(const uint8_t* bytes, size_t count) {
     return r;
 }
 
-// Start and End at their fixed places, every other block below the last one in a column to their
-// right; the first Start or End fixes the column and the top.
-struct Layout {
-    int startWidth = blockSize(BlockType::Start).width;
-    int column = startWidth + kLayoutGap;
-    bool anchored = false;
-    int bottom = 0;
-
-    void place(ActionBlock& b) {
-        BlockSize size = blockSize(b.type);
-        b.width = size.width;
-        b.height = size.height;
-        b.bend = {kLayoutGap, kLayoutGap};
-        if (b.type == BlockType::Start || b.type == BlockType::End) {
-            Point at = b.type == BlockType::Start ? kStartPosition : kEndPosition;
-            b.x = at.x;
-            b.y = at.y;
-            if (!anchored) {
-                anchored = true;
-                column = startWidth + kLayoutGap + kLayoutGap;
-                bottom = b.y;
-            }
-        } else {
-            b.x = column;
-            b.y = bottom + kLayoutGap;
-            bottom = b.y + b.height;
-        }
-    }
-};
-
 // Turns the successors' instruction numbers into links and pairs each RepeatEnd with its RepeatStart.
 void linkBlocks(std::vector<Decoded>& decoded, size_t instructions) {
     // Instruction number -> decoded block starting there, and its decoding record.
@@ -280,13 +251,14 @@ void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
     const Reader r = readSequence(bytes, count);
     std::vector<Decoded> decoded;
     decoded.reserve(r.code.size());
-    Layout layout;
     for (size_t k = 0; k < r.code.size();) {
         Decoded d;
         d.first = static_cast<int>(k);
         k += static_cast<size_t>(decodeOne(r, k, d));
         if (!d.block) continue;
-        layout.place(*d.block);
+        const BlockSize size = blockSize(d.block->type);
+        d.block->width = size.width;
+        d.block->height = size.height;
         decoded.push_back(std::move(d));
     }
     linkBlocks(decoded, r.code.size());
@@ -296,6 +268,8 @@ void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
     program.blocks.reserve(decoded.size());
     for (auto& d : decoded)
         if (!unpaired(d.block.get())) append(program, std::move(d.block));
+    // The robot keeps no positions: the chart is laid out afresh from its links.
+    layoutChart(program);
     program.filePath.clear();
 }
 

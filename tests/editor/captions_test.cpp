@@ -19,6 +19,7 @@ const std::map<int, std::u16string> kStrings = {
     {298, u"小さい値？"}, {299, u"同じ値？"}, {300, u"大きい値？"}, {309, u"ON"}, {310, u"左のLEDを消す"},
     {315, u"%.1f秒間 右のLEDを点ける"}, {317, u"ずっとくり返す（無限）"}, {320, u"%.1f 秒間 %d%% で%s"},
     {321, u"%.1f 秒間 左%d%% 右%d%% で進む"},
+    {1103, u"左前に進む"}, {1104, u"前に進む"}, {1105, u"右前に進む"}, {1107, u"止まる"}, {1112, u"ウェイト"},
 };
 
 TextSources sources() {
@@ -112,6 +113,12 @@ TEST(Tooltips, TextsPerType) {
     EXPECT_EQ(blockTooltip(block(BlockType::Calc, {0, 2, 0, 0, 5}), t), u"L16 －= 5");
     EXPECT_EQ(blockTooltip(block(BlockType::RepeatEnd, {4, 0}), t), u"4回 くり返す");
     EXPECT_EQ(blockTooltip(block(BlockType::RepeatStart, {4, 1}), t), u"ずっとくり返す（無限）");
+
+    // Block names come from the string table in use, like every other word of a tooltip.
+    TextSources english = t;
+    english.resString = [t](int id) { return id == 1104 ? u"Forward" : id == 271 ? u"%.1f s: %s" : t.resString(id); };
+    EXPECT_EQ(blockTooltip(block(BlockType::Forward, {20, 1}), english), u"Forward");
+    EXPECT_EQ(blockTooltip(block(BlockType::Forward, {20, 0}), english), u"2.0 s: Forward");
 }
 
 TEST(OutputLabels, StringsAndVisibility) {

@@ -57,6 +57,29 @@ TEST(PlacementRule, HorizontalWhenFurtherSidewaysThanDown) {
     EXPECT_EQ(m->y, 9);
 }
 
+// Pushed to the far side of a block of another size, the new block clears all of it: the width of
+// a diamond to its left, the height of a taller block above it.
+TEST(PlacementRule, ClearsTheOtherBlocksWholeSize) {
+    struct Row {
+        BlockType other, placed;
+        int x, y;
+        int wantX, wantY;
+    } rows[] = {
+        {BlockType::Branch, BlockType::Forward, 90, 9, 108 + 9, 9},          // beside a diamond's right corner
+        {BlockType::RandomBranch, BlockType::Wait, 80, 20, 108 + 9, 20},    // its lower right edge
+        {BlockType::Forward, BlockType::RepeatStart, 9, 45, 9, 63 + 9},     // a short block under a tall one
+    };
+    for (const Row& r : rows) {
+        BlockProgram p;
+        ActionBlock* other = addBlock(p, r.other, 0, 0);
+        ActionBlock* m = addBlock(p, r.placed, r.x, r.y);
+        SeparateForPlacement(p, *m);
+        EXPECT_EQ(m->x, r.wantX) << int(r.other);
+        EXPECT_EQ(m->y, r.wantY) << int(r.other);
+        EXPECT_FALSE(Collides(*m, *other)) << int(r.other);
+    }
+}
+
 TEST(PlacementRule, OnePassPushesOnlyTowardsLaterBlocks) {
     // Pushed off the first block onto the second: pushed again.
     BlockProgram p;

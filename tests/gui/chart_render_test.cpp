@@ -1,8 +1,10 @@
-// trovel-cli render draws what the studio's picture export saves, pixel for pixel, and scales to fit.
+// trovel-cli render draws what the studio's picture export saves, pixel for pixel, and scales to
+// fit; both show the program alone, never what the pupil was doing with it.
 
 #include <QAction>
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QtTest>
 
@@ -13,6 +15,9 @@
 #include "app/gui/main_window.h"
 #include "app/gui/studio_setup.h"
 #include "base/locale_id.h"
+#include "editor/gui/chart_drawing.h"
+#include "editor/gui/program_area.h"
+#include "model/program_file.h"
 #include "gui_test_support.h"
 #include "model/option_flags.h"
 
@@ -53,6 +58,22 @@ private slots:
         MainWindow window(mainWindowSetup(appConfig(), optionFlags(), QStringLiteral(TROVEL_APP_DIR), program));
         window.show();
         QTRY_COMPARE(window.program().blocks.size() > 2, true);
+        // The pupil clicks a block: it is selected and current, inverted and in red brackets on screen.
+        ProgramArea* area = window.programArea();
+        const ActionBlock* clicked = nullptr;
+        QPoint onBlock;
+        for (const auto& b : window.program().blocks) {
+            // Left of the middle: clear of the connector ends at the top and bottom centre.
+            onBlock = QPoint(b->x + 8, b->y + b->height / 2) - area->scrollPosition();
+            if (b->type != BlockType::Start && area->viewport()->rect().contains(onBlock)) {
+                clicked = b.get();
+                break;
+            }
+        }
+        QVERIFY(clicked);
+        QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, onBlock);
+        QVERIFY(clicked->flags & FlagSelected);
+        QCOMPARE(window.program().currentBlock, clicked);
         const QString exported = dir + QStringLiteral("/studio.png");
         QStringList asked;
         window.setFileChooser([&](bool save, const QString& title) {
@@ -74,6 +95,22 @@ private slots:
         QVERIFY(!a.isNull());
         QCOMPARE(b.size(), a.size());
         QVERIFY(a == b);
+
+        // Both are the chart as drawn with nothing selected and no current block.
+        BlockProgram plain;
+        QVERIFY(loadProgram(plain, std::filesystem::path(program.toStdU16String())).ok());
+        plain.currentBlock = nullptr;
+        const ChartExtent extent = chartExtent(plain, QSize(), false);
+        QImage expected(extent.content.right, extent.content.bottom, QImage::Format_RGB32);
+        {
+            QPainter painter(&expected);
+            ChartView view;
+            view.client = expected.size();
+            view.window = false;
+            DrawChart(painter, plain, chartStyleFromConfig(appConfig()), optionFlags().bits(), view);
+        }
+        QCOMPARE(a.size(), expected.size());
+        QVERIFY2(a == expected, "the exported picture shows editing marks");
         optionFlags().reset(0);
     }
 

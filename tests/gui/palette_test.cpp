@@ -9,9 +9,13 @@
 #include "app/app_config.h"
 #include "app/gui/studio_setup.h"
 #include "base/gui/ui_text.h"
+#include "base/resource_library.h"
+#include "base/string_table.h"
+#include "editor/collision.h"
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include "editor/skin.h"
@@ -215,6 +219,140 @@ private slots:
         QHelpEvent miss(QEvent::ToolTip, nowhere, p.viewport()->mapToGlobal(nowhere));
         QApplication::sendEvent(p.viewport(), &miss);
         QTRY_VERIFY(QToolTip::text().isEmpty() || !QToolTip::isVisible());
+    }
+
+    // A button dragged onto the chart: a faint picture in a dashed frame follows the pointer over
+    // the chart, and the block lands exactly there when let go; let go outside, nothing is placed.
+    void dragAButtonOntoTheChart() {
+        QWidget window;
+        auto* layout = new QHBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        BlockPalette* pane = new BlockPalette(m_program, styleWithSkins(), m_flags, m_sensors);
+        pane->setFixedWidth(kPaletteWidth);
+        ProgramArea* area = new ProgramArea(m_program, defaultChartStyle(), m_flags);
+        layout->addWidget(pane);
+        layout->addWidget(area, 1);
+        connectPaletteToArea(pane, area);
+        window.resize(800, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto inPane = [&](QPoint areaPoint) {
+            return pane->viewport()->mapFromGlobal(area->viewport()->mapToGlobal(areaPoint));
+        };
+        const size_t before = m_program.blocks.size();
+        const QPoint from = centreOf(BlockType::Branch);
+        QTest::mousePress(pane->viewport(), Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(pane->viewport(), from + QPoint(30, 0));  // still over the palette: no preview
+        QVERIFY(area->placementShown().empty());
+        QTest::mouseMove(pane->viewport(), inPane(QPoint(300, 200)));
+        QTest::mouseMove(pane->viewport(), inPane(QPoint(310, 230)));
+        QCOMPARE(area->placementShown().size(), size_t(1));
+        const ActionBlock shown = area->placementShown().front();
+        QCOMPARE(shown.type, BlockType::Branch);
+        QCOMPARE(QPoint(shown.x, shown.y), QPoint(snapToGrid(310 - 31), snapToGrid(230 - 18)));
+        // The dashed frame is painted in the drag colour, there and nowhere else.
+        const QImage seen = area->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect landing = QRect(shown.x, shown.y, shown.width, shown.height).adjusted(-2, -2, 2, 2);  // and the pen
+        QVERIFY(countColor(seen, landing, QColor(192, 0, 192)) > 100);
+        QCOMPARE(countColor(seen, seen.rect(), QColor(192, 0, 192)), countColor(seen, landing, QColor(192, 0, 192)));
+        QCOMPARE(m_program.blocks.size(), before);  // nothing placed while dragging
+        QTest::mouseRelease(pane->viewport(), Qt::LeftButton, Qt::NoModifier, inPane(QPoint(310, 230)));
+        QCOMPARE(m_program.blocks.size(), before + 1);
+        const ActionBlock& placed = *m_program.blocks.back();
+        QCOMPARE(placed.type, BlockType::Branch);
+        QCOMPARE(QPoint(placed.x, placed.y), QPoint(shown.x, shown.y));
+        QCOMPARE(m_program.currentBlock, &placed);
+        QVERIFY(area->placementShown().empty());
+        QCOMPARE(pane->paletteSelection(), 0);
+        QCOMPARE(area->paletteSelection(), 0);
+
+        // Dragged back off the chart and let go over the palette: nothing placed, nothing left picked.
+        QTest::mousePress(pane->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(BlockType::Wait));
+        QTest::mouseMove(pane->viewport(), inPane(QPoint(200, 100)));
+        QCOMPARE(area->placementShown().size(), size_t(1));
+        QTest::mouseMove(pane->viewport(), QPoint(40, 300));
+        QVERIFY(area->placementShown().empty());
+        QTest::mouseRelease(pane->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 300));
+        QCOMPARE(m_program.blocks.size(), before + 1);
+        QCOMPARE(area->paletteSelection(), 0);
+        // A click without a drag still only picks, for the next click in the chart.
+        QTest::mouseClick(pane->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(BlockType::Wait));
+        QCOMPARE(area->paletteSelection(), int(BlockType::Wait));
+        QCOMPARE(m_program.blocks.size(), before + 1);
+    }
+
+    // With the collision option, the preview already shows the block pushed clear of a diamond
+    // beside it, and that is where it lands, clear of the diamond.
+    void aDraggedBlockBesideADiamondLandsClearOfIt() {
+        m_flags.set(Option::BlockCollision);
+        ActionBlock* diamond = PlaceBlock(m_program, BlockType::Branch, {131, 218}).block;  // at (99, 198)
+        QWidget window;
+        auto* layout = new QHBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        BlockPalette* pane = new BlockPalette(m_program, styleWithSkins(), m_flags, m_sensors);
+        pane->setFixedWidth(kPaletteWidth);
+        ProgramArea* area = new ProgramArea(m_program, defaultChartStyle(), m_flags);
+        layout->addWidget(pane);
+        layout->addWidget(area, 1);
+        connectPaletteToArea(pane, area);
+        window.resize(800, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Dropped over the diamond's right part, level with its centre.
+        const QPoint target = area->viewport()->mapToGlobal(QPoint(diamond->x + 90 + 31, diamond->y + 9 + 18));
+        const QPoint at = pane->viewport()->mapFromGlobal(target);
+        QTest::mousePress(pane->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(BlockType::Forward));
+        QTest::mouseMove(pane->viewport(), at - QPoint(5, 0));
+        QTest::mouseMove(pane->viewport(), at);
+        QCOMPARE(area->placementShown().size(), size_t(1));
+        const ActionBlock shown = area->placementShown().front();
+        QTest::mouseRelease(pane->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        const ActionBlock& placed = *m_program.blocks.back();
+        QCOMPARE(placed.type, BlockType::Forward);
+        QCOMPARE(QPoint(placed.x, placed.y), QPoint(shown.x, shown.y));
+        QVERIFY2(!Collides(placed, *diamond), qPrintable(QStringLiteral("(%1, %2)").arg(placed.x).arg(placed.y)));
+        QCOMPARE(placed.x, diamond->x + diamond->width + kCollisionMargin);
+    }
+
+    // With the English pack every block name the palette and the panels show is English: the
+    // buttons' tool tips and the panel headings.
+    void blockNamesFollowTheLanguagePack() {
+        m_flags.reset(Option::UseCalcBlock | Option::UseWheelControl);
+        PackLoadResult english = loadStringPack(std::filesystem::path(TROVEL_SOURCE_DIR) / "data/lang/en.txt");
+        QCOMPARE(english.status, PackStatus::Loaded);
+        useStringPack(english.table);
+        BlockPalette& p = palette();
+        const auto japanese = [](const QString& text) {
+            for (QChar c : text)
+                if ((c.unicode() >= 0x3040 && c.unicode() <= 0x30FF) || (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) ||
+                    (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF))
+                    return true;
+            return false;
+        };
+        QStringList faults;
+        for (const PaletteButton& b : paletteButtons()) {
+            const QPoint at = centreOf(b.type);
+            QHelpEvent help(QEvent::ToolTip, at, p.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(p.viewport(), &help);
+            const QString tip = QToolTip::text();
+            if (tip.isEmpty() || japanese(tip)) faults << QStringLiteral("tool tip of %1: %2").arg(int(b.type)).arg(tip);
+
+            ActionBlock* block = PlaceBlock(m_program, b.type, {400, 400}).block;
+            QVERIFY(block);
+            for (ActionBlock* shown : {block, block->partner}) {  // a loop's end shows its start's panel
+                if (!shown) continue;
+                m_program.currentBlock = shown;
+                p.ShowPropertyPanel();
+                // A random branch has nothing to set, and says so instead of a heading.
+                const bool empty = p.propertyPanel()->kind() == PanelKind::Empty;
+                auto* heading = p.propertyPanel()->findChild<QLabel*>(empty ? QStringLiteral("nothingToSet") : QStringLiteral("title"));
+                QVERIFY(heading);
+                if (heading->text().isEmpty() || japanese(heading->text()))
+                    faults << QStringLiteral("heading of %1: %2").arg(int(shown->type)).arg(heading->text());
+            }
+        }
+        useStringPack(builtInStrings());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
     }
 
     void sensorsShowUnknownUntilASourceExists() {

@@ -15,6 +15,7 @@
 #include "base/memory_names.h"
 #include "base/resource_library.h"
 #include "base/string_table.h"
+#include "editor/gui/block_palette.h"
 #include "editor/gui/property_panel.h"
 #include "editor/gui/property_panel_up_down.h"
 #include "editor/undo_history.h"
@@ -121,6 +122,48 @@ private slots:
         useStringPack(builtInStrings());
         QCOMPARE(on, QStringLiteral("On"));
         QCOMPARE(timed, QStringLiteral("Turn for ?? s"));
+    }
+
+    // English words are longer than the Japanese ones the panels were laid out for: every label
+    // and radio button is as wide as its text, nothing on its line is covered, and the panel fits
+    // the left pane.
+    void englishTextsFitTheirControls_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("advanced");
+        for (BlockType t : {BlockType::LeftForward, BlockType::Forward, BlockType::TurnRight, BlockType::Stop,
+                            BlockType::WheelControl, BlockType::Branch, BlockType::Wait, BlockType::LeftLed,
+                            BlockType::Calc, BlockType::RepeatStart, BlockType::RandomBranch})
+            QTest::newRow(qPrintable(QString::fromUtf16(blockCaption(t).data(), qsizetype(blockCaption(t).size()))))
+                << int(t) << false;
+        QTest::newRow("branch, advanced") << int(BlockType::Branch) << true;
+    }
+    void englishTextsFitTheirControls() {
+        QFETCH(int, type);
+        QFETCH(bool, advanced);
+        if (advanced) m_flags.set(Option::UseCalcBlock);
+        PackLoadResult english = loadStringPack(std::filesystem::path(TROVEL_SOURCE_DIR) / "data/lang/en.txt");
+        QCOMPARE(english.status, PackStatus::Loaded);
+        useStringPack(english.table);
+        m_names = MemoryNames{};
+        LoadMemoryNames(std::filesystem::path(TROVEL_SOURCE_DIR) / "data/lang/en/memname.ini", m_names);
+        PropertyPanel& panel = open(place(BlockType(type)));
+        useStringPack(builtInStrings());
+        QStringList faults;
+        const QList<QWidget*> children = panel.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* w : children) {
+            const auto* label = qobject_cast<QLabel*>(w);
+            const auto* radio = qobject_cast<QRadioButton*>(w);
+            const QString text = label ? label->text() : radio ? radio->text() : QString();
+            if (text.isEmpty()) continue;
+            if (w->sizeHint().width() > w->width())
+                faults << QStringLiteral("\"%1\" needs %2 pixels, has %3").arg(text).arg(w->sizeHint().width()).arg(w->width());
+            for (QWidget* other : children)
+                if (other != w && other->geometry().intersects(w->geometry()))
+                    faults << QStringLiteral("\"%1\" lies on %2").arg(text, other->objectName());
+        }
+        if (panel.width() > kPaletteWidth - kPanelOrigin.x())
+            faults << QStringLiteral("the panel is %1 pixels wide").arg(panel.width());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
     }
 
     void fullWidthTimeIsStoredAndKeptAsTyped() {

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "model/chart_layout.h"
 #include "model/compiler.h"
 #include "model/sequence_decoder.h"
 #include "test_programs.h"
@@ -69,26 +70,40 @@ TEST(Decoder, LedsAndSkippedInstructions) {
     EXPECT_EQ(blockAt(p, 0)->next[0], blockAt(p, 3));
 }
 
-TEST(Decoder, LayoutIsOneColumn) {
+// The robot keeps no positions: the chart is laid out from the links. Start stands where a new
+// program has it, each next block below the one before in the same column; a branch's second
+// output opens a column to the right, below the part that its first output leads through.
+TEST(Decoder, LayoutFollowsTheLinks) {
     BlockProgram p;
     newProgram(p);
-    ActionBlock* w = addWith(p, BlockType::Wait, {5});
-    ActionBlock* f = addWith(p, BlockType::Forward, {15, 1});
-    link(blockAt(p, 0), w);
-    link(w, f);
-    link(f, blockAt(p, 1));
+    ActionBlock* branch = addWith(p, BlockType::Branch, {0, 2, 80});
+    ActionBlock* forward = addWith(p, BlockType::Forward, {15, 1});
+    ActionBlock* wait = addWith(p, BlockType::Wait, {5});
+    link(blockAt(p, 0), branch);
+    link(branch, forward);
+    link(branch, wait, 1);
+    link(wait, forward);
+    link(forward, blockAt(p, 1));
+    const CompileResult r = compileProgram(p);
+    ASSERT_TRUE(r.ok());
     BlockProgram d;
-    CompileResult r = compileProgram(p);
     DecodeSequence(d, r.image.bytes.data(), r.image.bytes.size());
-    ASSERT_EQ(d.blocks.size(), 4u);
-    EXPECT_EQ(blockAt(d, 0)->x, 27);
-    EXPECT_EQ(blockAt(d, 0)->y, 9);
-    EXPECT_EQ(blockAt(d, 1)->y, 477);
-    EXPECT_EQ(blockAt(d, 2)->x, 108 + 27 + 27);
-    EXPECT_EQ(blockAt(d, 2)->y, 9 + 27);
-    EXPECT_EQ(blockAt(d, 3)->y, 9 + 27 + 63 + 27);
-    EXPECT_EQ(blockAt(d, 0)->partner, nullptr);  // Start and End come back unpaired
-    EXPECT_EQ(blockAt(d, 2)->bend, (std::array<int32_t, 2>{27, 27}));
+    ASSERT_EQ(d.blocks.size(), 5u);
+    const ActionBlock *start = blockAt(d, 0), *end = blockAt(d, 1), *b = blockAt(d, 2), *f = blockAt(d, 3),
+                      *w = blockAt(d, 4);
+    ASSERT_EQ(b->next[0], f);
+    ASSERT_EQ(b->next[1], w);
+    EXPECT_EQ(start->x, 27);
+    EXPECT_EQ(start->y, 9);
+    EXPECT_EQ(start->partner, nullptr);  // Start and End come back unpaired
+    const auto centre = [](const ActionBlock* x) { return x->x + x->width / 2; };
+    const ActionBlock* column[] = {start, b, f, end};
+    for (size_t i = 1; i < 4; ++i) {
+        EXPECT_EQ(centre(column[i]), centre(start)) << i;
+        EXPECT_GE(column[i]->y, column[i - 1]->y + column[i - 1]->height + kLayoutRowGap) << i;
+    }
+    EXPECT_GT(w->x, b->x + b->width);  // the "no" side, right of the branch's column
+    EXPECT_GT(w->y, end->y);           // below what "yes" leads through, so its connector runs clear
 }
 
 // Programs made only of blocks that come back exactly compile to the same bytes again.

@@ -1,5 +1,6 @@
 #include "editor/gui/block_palette.h"
 
+#include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 
+#include "base/block_names.h"
 #include "base/gui/ui_text.h"
 #include "editor/skin.h"
 #include "base/string_ids.h"
@@ -244,6 +246,9 @@ void BlockPalette::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const QPoint pos = event->position().toPoint();
     m_selection = PaletteHitTest(pos.x(), pos.y(), scrollPosition(), m_options.bits());
+    m_pressedType = m_selection;
+    m_pressedAt = pos;
+    m_dragging = false;
     viewport()->update();
     emit paletteSelectionChanged(m_selection);
 }
@@ -252,6 +257,23 @@ void BlockPalette::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (pos != m_lastMouse) QToolTip::hideText();
     m_lastMouse = pos;
+    // A picked button pulled further than a click's wobble is being dragged to the chart.
+    if (!(event->buttons() & Qt::LeftButton) || m_pressedType == 0) return;
+    if (!m_dragging && (pos - m_pressedAt).manhattanLength() < QApplication::startDragDistance()) return;
+    if (!m_dragging) viewport()->setCursor(Qt::ClosedHandCursor);
+    m_dragging = true;
+    emit blockDragged(m_pressedType, event->globalPosition().toPoint());
+}
+
+void BlockPalette::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const int type = m_pressedType;
+    const bool dropped = m_dragging;
+    m_pressedType = 0;
+    m_dragging = false;
+    viewport()->unsetCursor();
+    // Released without a drag, the pick waits for a click in the chart.
+    if (dropped) emit blockDropped(type, event->globalPosition().toPoint());
 }
 
 void BlockPalette::resizeEvent(QResizeEvent* event) {
@@ -270,7 +292,7 @@ bool BlockPalette::viewportEvent(QEvent* event) {
         auto* help = static_cast<QHelpEvent*>(event);
         const int type = PaletteHitTest(help->pos().x(), help->pos().y(), scrollPosition(), m_options.bits());
         if (type != 0) {
-            QToolTip::showText(help->globalPos(), toQString(blockCaption(static_cast<BlockType>(type))), viewport());
+            QToolTip::showText(help->globalPos(), uiText(blockTypeNameId(static_cast<BlockType>(type))), viewport());
         } else {
             QToolTip::hideText();
         }
@@ -283,6 +305,8 @@ void connectPaletteToArea(BlockPalette* palette, ProgramArea* area) {
     QObject::connect(palette, &BlockPalette::paletteSelectionChanged, area, &ProgramArea::setPaletteSelection);
     QObject::connect(area, &ProgramArea::paletteSelectionChanged, palette, &BlockPalette::setPaletteSelection);
     QObject::connect(area, &ProgramArea::propertyPanelRequested, palette, &BlockPalette::ShowPropertyPanel);
+    QObject::connect(palette, &BlockPalette::blockDragged, area, &ProgramArea::dragFromPalette);
+    QObject::connect(palette, &BlockPalette::blockDropped, area, &ProgramArea::dropFromPalette);
 }
 
 }  // namespace trovel

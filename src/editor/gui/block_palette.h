@@ -81,11 +81,15 @@ signals:
     void paletteSelectionChanged(int type);
     // The timer found new main sensor values or a change of connection: the status label follows.
     void sensorsChanged();
+    // A button is being dragged out of the palette (global pointer position), and where it was let go.
+    void blockDragged(int type, const QPoint& globalPos);
+    void blockDropped(int type, const QPoint& globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* event) override;
@@ -103,14 +107,18 @@ private:
     QTimer* m_timer = nullptr;
     int m_selection = 0;
     QPoint m_lastMouse{-1, -1};
+    int m_pressedType = 0;  // the button the left button went down on, 0 for none
+    QPoint m_pressedAt;
+    bool m_dragging = false;  // that button is being dragged to the chart
     MemoryBytes m_previousMemory{};
     bool m_previousConnected = false;
     MemoryMapHooks m_memoryMap;
     bool m_memoryMapOpened = false;
 };
 
-// Wires a palette to the program area: a picked type is placed by the area's next click, the area
-// clears the pick after placing, and a placed or clicked block gets its property panel.
+// Wires a palette to the program area: a picked type is placed by the area's next click or where a
+// dragged button is dropped, the area clears the pick after placing, and a placed or clicked block
+// gets its property panel.
 void connectPaletteToArea(BlockPalette* palette, ProgramArea* area);
 
 }  // namespace trovel

@@ -215,6 +215,18 @@ const FittedCaption& captionText(const QString& caption, const QFont& font, int 
     return *it;
 }
 
+// The flags that show editing state: a picture of the program is drawn without them.
+constexpr uint32_t kEditingMarks = FlagSelected | FlagInBand | FlagDropTarget | FlagColliding | FlagEndDrag0 | FlagEndDrag1;
+
+// The block as it is drawn: itself, or without editing marks a copy in `plain` with them cleared
+// (a dragged connector is then drawn where it is linked, in its own colour).
+const ActionBlock& asDrawn(const ActionBlock& b, bool editingMarks, ActionBlock& plain) {
+    if (editingMarks || !(b.flags & kEditingMarks)) return b;
+    plain = b;
+    plain.flags &= ~kEditingMarks;
+    return plain;
+}
+
 void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const ChartStyle& style, uint32_t options) {
     const bool colliding = b.flags & FlagColliding;
     const int typeIndex = static_cast<int>(b.type) - 1;
@@ -360,9 +372,19 @@ ChartExtent chartExtent(const BlockProgram& program, QSize client, bool window) 
     int maxRight = 0, maxBottom = 0;
     if (!program.blocks.empty()) {
         maxRight = maxBottom = std::numeric_limits<int>::min();
+        const auto reach = [&](Point p) {
+            maxRight = std::max(maxRight, p.x);
+            maxBottom = std::max(maxBottom, p.y);
+        };
         for (const auto& b : program.blocks) {
-            maxRight = std::max(maxRight, b->x + b->width);
-            maxBottom = std::max(maxBottom, b->y + b->height);
+            reach({b->x + b->width, b->y + b->height});
+            // A connector that runs right of or below every block (a loop back beside the right-most
+            // block) belongs to the chart too: the margin leaves room for its handles and label.
+            for (int i = 0; i < outputCount(b->type); ++i) {
+                const Route route = RouteConnector(*b, i);
+                for (int k = 0; k < route.pathLength; ++k) reach(route.path[static_cast<size_t>(k)]);
+                if (route.pathLength > 0) reach(route.mid);
+            }
         }
     }
     ChartExtent e;
@@ -401,21 +423,23 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
     auto wanted = [&](const ActionBlock& b) { return view.full || (b.flags & FlagChanged); };
     const QRect cull = reached.adjusted(-8, -8, 8, 8);
 
+    ActionBlock plain;
     for (const auto& bp : program.blocks) {
-        const ActionBlock& b = *bp;
+        const ActionBlock& b = asDrawn(*bp, view.editingMarks, plain);
         const QRect r = screenRect(b);
         if (!wanted(b) || !r.intersects(cull)) continue;
         drawBlockBody(p, b, r, style, options);
     }
 
     p.setBackgroundMode(Qt::OpaqueMode);
+    // Without editing marks there is no current block either.
+    const ActionBlock* current = view.editingMarks ? program.currentBlock : nullptr;
     for (const auto& bp : program.blocks) {
-        const ActionBlock& b = *bp;
+        const ActionBlock& b = asDrawn(*bp, view.editingMarks, plain);
         if (!wanted(b)) continue;
         const QRect r = screenRect(b);
         const bool onScreen = r.intersects(cull);
-        const ActionBlock* current = program.currentBlock;
-        if (onScreen && current && (&b == current || (b.partner && b.partner == current))) drawBrackets(p, b, r);
+        if (onScreen && current && (bp.get() == current || (b.partner && b.partner == current))) drawBrackets(p, b, r);
         if (onScreen && (b.flags & FlagColliding)) {
             QPen dotted(kCollidingColor, 3, Qt::DotLine, Qt::FlatCap, Qt::MiterJoin);
             p.setPen(dotted);

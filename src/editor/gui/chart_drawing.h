@@ -23,10 +23,13 @@ struct ChartView {
     QSize client;        // the area drawn (clip rectangle from 0, 0)
     bool full = true;    // background, grid and every block; otherwise only FlagChanged blocks
     bool window = true;  // false for a picture of the whole chart: ranges without the client size
+    // Selection, current-block brackets, drag and collision marks. A picture of the program, to
+    // print or hand in, shows the program alone.
+    bool editingMarks = true;
 };
 
 struct ChartExtent {
-    Rect content;    // (0, 0, largest right + 36, largest bottom + 36)
+    Rect content;    // (0, 0, largest right + 36, largest bottom + 36) of the blocks and their connectors
     int rangeX = 0;  // scroll ranges: max(content + 15, client) with a window, content without
     int rangeY = 0;
 };

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPolygon>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -17,6 +18,7 @@
 #include "editor/captions.h"
 #include "editor/collision.h"
 #include "editor/hit_test.h"
+#include "editor/placement.h"
 #include "editor/selection.h"
 #include "model/option_flags.h"
 
@@ -204,6 +206,7 @@ void ProgramArea::paintEvent(QPaintEvent* event) {
         painter.drawEllipse(QPointF(b->x + b->width - 7 - s.x(), b->y + 7 - s.y()), 5, 5);
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
+    drawPreview(painter);
     if (m_dragMode == DragMode::Band) {
         const QPoint s = scrollPosition();
         const QRect band = QRect(m_dragOrigin - s, m_lastMouse).normalized();
@@ -267,7 +270,7 @@ void ProgramArea::leftButtonDown(QPoint p, bool controlOnly) {
     m_dragMode = DragMode::Idle;
     const Point q = content(p);
     if (m_paletteSelection != 0) {
-        placeBlock(q);
+        placeBlock(m_paletteSelection, q);
         setPaletteSelection(0);
         return;
     }
@@ -316,23 +319,62 @@ void ProgramArea::leftButtonDown(QPoint p, bool controlOnly) {
     viewport()->update();
 }
 
-void ProgramArea::placeBlock(Point q) {
-    const PlaceResult placed = PlaceBlock(m_program, static_cast<BlockType>(m_paletteSelection), q);
+void ProgramArea::placeBlock(int type, Point q) {
+    const PlaceResult placed =
+        placeFromPalette(m_program, static_cast<BlockType>(type), q, m_options.has(Option::BlockCollision));
     if (!placed.block) {
         if (placed.error == PlaceError::TooManyRepeats) emit placementRefused();
         return;
     }
-    ActionBlock* block = placed.block;
-    const bool collision = m_options.has(Option::BlockCollision);
-    if (collision && block->type == BlockType::RepeatStart && block->partner) {
-        SeparateForPlacement(m_program, *block->partner, true);
-    }
-    m_program.currentBlock = block;
-    if (collision) SeparateForPlacement(m_program, *block);
     RequestFullRedraw();
     emit editFinished();
     emit propertyPanelRequested();
     viewport()->update();
+}
+
+void ProgramArea::dragFromPalette(int type, const QPoint& globalPos) {
+    const QPoint p = viewport()->mapFromGlobal(globalPos);
+    std::vector<ActionBlock> preview;
+    if (viewport()->rect().contains(p))
+        preview = placementPreview(m_program, static_cast<BlockType>(type), content(p), m_options.has(Option::BlockCollision));
+    const auto same = [](const ActionBlock& a, const ActionBlock& b) {
+        return a.type == b.type && a.x == b.x && a.y == b.y;
+    };
+    if (std::equal(preview.begin(), preview.end(), m_preview.begin(), m_preview.end(), same)) return;
+    m_preview = std::move(preview);
+    viewport()->update();
+}
+
+void ProgramArea::dropFromPalette(int type, const QPoint& globalPos) {
+    m_preview.clear();
+    viewport()->update();
+    const QPoint p = viewport()->mapFromGlobal(globalPos);
+    if (viewport()->rect().contains(p)) placeBlock(type, content(p));
+    setPaletteSelection(0);
+}
+
+void ProgramArea::drawPreview(QPainter& painter) {
+    // The block's own picture, faint, inside a dashed frame in the drag colour.
+    const QPoint s = scrollPosition();
+    painter.save();
+    for (const ActionBlock& b : m_preview) {
+        const QRect r(b.x - s.x(), b.y - s.y(), b.width, b.height);
+        const size_t skin = static_cast<size_t>(b.type) - 1;
+        if (skin < m_style.skins.size() && !m_style.skins[skin].isNull()) {
+            painter.setOpacity(0.5);
+            painter.drawImage(r.topLeft(), m_style.skins[skin]);
+            painter.setOpacity(1);
+        }
+        painter.setPen(QPen(m_style.colors[ChartColor::Drag], 2, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        if (isDiamond(b.type)) {
+            painter.drawPolygon(QPolygon({QPoint(r.left(), r.center().y()), QPoint(r.center().x(), r.top()),
+                                          QPoint(r.right(), r.center().y()), QPoint(r.center().x(), r.bottom())}));
+        } else {
+            painter.drawRect(r.adjusted(1, 1, -1, -1));
+        }
+    }
+    painter.restore();
 }
 
 void ProgramArea::mouseMoveEvent(QMouseEvent* event) {

@@ -9,12 +9,15 @@
 #include <QRegion>
 
 #include <utility>
+#include <vector>
 
 #include "editor/geometry.h"
 #include "editor/gui/chart_drawing.h"
 #include "editor/gui/chart_style.h"
 #include "editor/routing.h"
 #include "model/program.h"
+
+class QPainter;
 
 namespace trovel {
 
@@ -56,6 +59,13 @@ public:
     const QImage& redrawBackBuffer();
     const QImage& backBuffer() const { return m_buffer; }
     const ChartStyle& style() const { return m_style; }
+    // A block dragged from the palette (global pointer position): while the pointer is over the
+    // chart it shows where the block would land; dropped there, the block is placed as a click
+    // would place it. Dropped anywhere else, nothing is placed. Either way the pick is cleared.
+    void dragFromPalette(int type, const QPoint& globalPos);
+    void dropFromPalette(int type, const QPoint& globalPos);
+    // The blocks the drag being shown would place, in content coordinates; empty when none.
+    const std::vector<ActionBlock>& placementShown() const { return m_preview; }
     // "ここで止める" (F9): sets or clears the simulator's breakpoint on the selected blocks. Breakpoints
     // live in the open program only and are drawn as a red dot on the block.
     QAction* breakpointAction() const { return m_breakpointAction; }
@@ -84,7 +94,8 @@ protected:
 private:
     void leftButtonDown(QPoint p, bool controlOnly);
     void rightButtonDown(QPoint p, const QPoint& globalPos);
-    void placeBlock(Point q);
+    void placeBlock(int type, Point q);
+    void drawPreview(QPainter& painter);
     // Returns where the current block's brackets moved (client coordinates), drawn again there.
     QRegion drawInto(QImage& buffer);
     QRect bracketArea() const;
@@ -108,6 +119,8 @@ private:
     RouteCode m_dragRoute = RouteCode::Overlap;
     std::pair<int, int> m_bendOrigin{0, 0};
     QPoint m_lastMouse{-1, -1};
+
+    std::vector<ActionBlock> m_preview;  // where a block dragged from the palette would land
 
     QImage m_buffer;
     ChartExtent m_extent;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "base/block_names.h"
 #include "base/gui/ui_text.h"
 #include "base/memory_names.h"
 #include "base/string_ids.h"
@@ -27,23 +28,10 @@ constexpr int kTitleHeight = 22;
 constexpr int kSensorOperands = 6;
 constexpr int kCalcTargets = 11;
 
-// Name shown on the continue radio of a motion panel.
-QString motionName(BlockType type) {
-    switch (type) {
-    case BlockType::LeftForward: return uiText(Str::FirstBlockCaption + 2);
-    case BlockType::Forward: return uiText(Str::FirstBlockCaption + 3);
-    case BlockType::RightForward: return uiText(Str::FirstBlockCaption + 4);
-    case BlockType::TurnLeft: return uiText(Str::FirstBlockCaption + 5);
-    case BlockType::Stop: return uiText(Str::FirstBlockCaption + 6);
-    case BlockType::TurnRight: return uiText(Str::FirstBlockCaption + 7);
-    default: return uiText(Str::Go);
-    }
-}
-
 // The verb of the timed radio ("??秒間%s").
 QString motionVerb(BlockType type) {
     switch (type) {
-    case BlockType::Stop: return uiText(Str::FirstBlockCaption + 6);
+    case BlockType::Stop: return uiText(blockTypeNameId(BlockType::Stop));
     case BlockType::TurnLeft:
     case BlockType::TurnRight: return uiText(Str::PanelTurn);
     default: return uiText(Str::Go);
@@ -85,7 +73,7 @@ PropertyPanel::PropertyPanel(const PanelHost& host, QWidget* parent) : QWidget(p
     if (m_kind != PanelKind::Empty) {
         // A RepeatEnd has no caption of its own; its panel is the loop's.
         const BlockType titleType = m_block->type == BlockType::RepeatEnd ? BlockType::RepeatStart : m_block->type;
-        QLabel* title = addLabel(toQString(blockCaption(titleType)), 4, 2, kPanelWidth - 8, "title");
+        QLabel* title = addLabel(uiText(blockTypeNameId(titleType)), 4, 2, kPanelWidth - 8, "title");
         QFont bold = font();
         bold.setBold(true);
         title->setFont(bold);
@@ -109,9 +97,53 @@ PropertyPanel::PropertyPanel(const PanelHost& host, QWidget* parent) : QWidget(p
         if (m_host.redrawChart) m_host.redrawChart();
     }
 
-    int bottom = 0;
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) bottom = std::max(bottom, child->geometry().bottom());
-    setFixedSize(kPanelWidth, bottom + 8);
+    fitTexts();
+    int bottom = 0, right = kPanelWidth - 8;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        bottom = std::max(bottom, child->geometry().bottom());
+        right = std::max(right, child->geometry().right());
+    }
+    setFixedSize(right + 8, bottom + 8);
+}
+
+void PropertyPanel::fitTexts() {
+    // The places come from the Japanese panels; words of another language (or another font) may
+    // need more room. A label or radio button too narrow for its text grows, and what stands to
+    // its right on the same line moves along. Texts that start one above the other grow alike,
+    // and controls that stood one above the other move alike, so the columns stay columns.
+    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    std::vector<QWidget*> texts;
+    std::vector<QRect> placed;
+    for (QWidget* child : children) {
+        placed.push_back(child->geometry());
+        const auto* label = qobject_cast<QLabel*>(child);
+        const auto* radio = qobject_cast<QRadioButton*>(child);
+        if ((label && !label->text().isEmpty()) || (radio && !radio->text().isEmpty())) texts.push_back(child);
+    }
+    const auto sameColumn = [](const QRect& a, const QRect& b) { return a.x() == b.x() && a.width() == b.width(); };
+    std::vector<std::pair<QWidget*, int>> growth;
+    for (QWidget* text : texts) {
+        int needed = 0;
+        for (QWidget* other : texts)
+            if (sameColumn(other->geometry(), text->geometry())) needed = std::max(needed, other->sizeHint().width());
+        if (needed > text->width()) growth.push_back({text, needed - text->width()});
+    }
+    for (const auto& [text, extra] : growth) {
+        const QRect g = text->geometry();
+        for (QWidget* other : children) {
+            const QRect o = other->geometry();
+            const bool sameLine = o.top() <= g.bottom() && g.top() <= o.bottom();
+            if (other != text && sameLine && o.left() >= g.right()) other->move(o.x() + extra, o.y());
+        }
+        text->resize(g.width() + extra, g.height());
+    }
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        int shift = 0;
+        for (qsizetype j = 0; j < children.size(); ++j)
+            if (sameColumn(placed[size_t(j)], placed[size_t(i)]))
+                shift = std::max(shift, children[j]->x() - placed[size_t(j)].x());
+        children[i]->move(placed[size_t(i)].x() + shift, children[i]->y());
+    }
 }
 
 // ---- building ---------------------------------------------------------------------------------
@@ -192,7 +224,8 @@ void PropertyPanel::buildMotion(BlockType type) {
     std::array<uint8_t, 10>& p = m_block->param;
     // Opening correction: a percentage above 100 (from a file or the robot) is cut to 100.
     if (m_kind != PanelKind::Motion && p[3] > 100) setParam(3, 100);
-    const QString own = m_kind == PanelKind::Wheel ? uiText(Str::Go) : motionName(type);
+    // The continue radio shows the block's own name; a wheel-control block just goes.
+    const QString own = m_kind == PanelKind::Wheel ? uiText(Str::Go) : uiText(blockTypeNameId(type));
     const QString verb = m_kind == PanelKind::Motion ? motionVerb(type) : uiText(Str::Go);
     QRadioButton* keepGoing = addRadio(1134, own, 8, 26, 210);
     QRadioButton* timed = addRadio(1135, uiFormat(Str::PanelSecondsFor, {toU16(verb)}), 8, 50, 210);

@@ -86,6 +86,7 @@ private:
     void buildCalc();
     void buildRepeat();
     void buildEmpty();
+    void fitTexts();
 
     QLabel* addLabel(const QString& text, int x, int y, int w, const char* name = nullptr);
     QLineEdit* addEdit(int id, int x, int y, int w);
