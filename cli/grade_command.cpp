@@ -227,8 +227,6 @@ GradeArgs parseGradeArgs(const std::vector<std::string>& args, int defaultJobs) 
             parsed.out = value;
         } else if (word == "--app-dir") {
             parsed.appDir = value;
-        } else if (word == "--lang") {
-            parsed.lang = value;
         } else if (word == "--gain") {
             size_t comma = value.find(',');
             uint64_t l = 0, r = 0;
@@ -245,7 +243,7 @@ GradeArgs parseGradeArgs(const std::vector<std::string>& args, int defaultJobs) 
     return parsed;
 }
 
-int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAppDir) {
+int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAppDir, uint32_t localeId) {
     const GradeArgs parsed = parseGradeArgs(args, int(std::thread::hardware_concurrency()));
     if (!parsed.error.empty()) {
         std::cerr << "grade: " << parsed.error << "\n" << kUsage;
@@ -306,9 +304,7 @@ int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAp
     ProgressBar bar(isatty(STDERR_FILENO) == 1);
     report.cells = gradeClass(graded, courses, plan, [&bar](size_t done, size_t total) { bar.update(done, total); });
 
-    // The teacher's words, chosen as the studio chooses them: --lang, else TROVEL_LANG, else the locale.
-    // Drawing a chart chooses the pack again, so the choice is made once more after the pictures.
-    const uint32_t localeId = userLocaleId(parsed.lang, processEnvironment());
+    // Drawing a chart chooses the pack again, so the teacher's language is chosen once more after the pictures.
     const ReportPictures pictures = makePictures(report, found.files, courses, appDir, localeId);
     ChooseResourceLibrary(resolveDataPath(kResourceListFile, appDir), localeId, appDir);
     for (const auto& [name, text] : {std::pair<const char*, std::string>{"report.csv", csvReport(report)},

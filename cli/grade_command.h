@@ -17,13 +17,13 @@ struct GradeArgs {
     GradePlan plan;
     std::filesystem::path out = "grade-report";
     std::optional<std::filesystem::path> appDir;
-    std::string lang;                           // --lang: the report's language; empty: TROVEL_LANG or the locale
     std::string error;
 };
 GradeArgs parseGradeArgs(const std::vector<std::string>& args, int defaultJobs);
 
 // Exit 0 when the reports were written, 2 on bad arguments, an empty folder, unusable courses or
 // reports that cannot be written (one line on stderr).
-int gradeCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir);
+// The report speaks the language of `localeId` (0: the built-in Japanese).
+int gradeCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir, uint32_t localeId);
 
 }  // namespace trovel

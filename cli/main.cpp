@@ -39,16 +39,18 @@ constexpr int kExitBadInput = 2;
 std::string text(uint16_t id) { return toUtf8(ResString(id)); }
 
 // The language of every text: "--lang", else TROVEL_LANG; without either the built-in Japanese
-// texts whatever the locale, so that a script gets the same words on every machine.
-void chooseLanguage(const std::string& lang) {
+// texts whatever the locale, so that a script gets the same words on every machine. Returns the
+// locale id chosen, 0 for the built-in Japanese.
+uint32_t chooseLanguage(const std::string& lang) {
     const EnvLookup env = processEnvironment();
     const uint32_t locale = userLocaleId(lang, [&env](const char* name) -> std::optional<std::string> {
         if (std::string_view(name) == "TROVEL_LANG") return env(name);
         return std::nullopt;
     });
-    if (locale == 0) return;
+    if (locale == 0) return 0;
     const std::filesystem::path folder = resolveAppFolder({}, env, executablePath());
     ChooseResourceLibrary(resolveDataPath(kResourceListFile, folder), locale, folder);
+    return locale;
 }
 
 int usage() {
@@ -158,7 +160,7 @@ int main(int argc, char** argv) {
         lang = args[i + 1];
         args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
     }
-    chooseLanguage(lang);
+    const uint32_t locale = chooseLanguage(lang);
     if (args.empty()) return usage();
     const std::string command = args.front();
     args.erase(args.begin());
@@ -172,9 +174,10 @@ int main(int argc, char** argv) {
     if (command == "compile") return compileCommand(args);
     if (command == "check") return checkCommand(args);
     if (command == "decode") return decodeCommand(args);
-    if (command == "render") return renderCommand(args);
+    if (command == "render") return renderCommand(args, locale);
     if (command == "simulate") return simulateCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
-    if (command == "grade") return gradeCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
+    if (command == "grade")
+        return gradeCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()), locale);
     if (command == "robot") return robotCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     return usage();
 }

@@ -23,7 +23,7 @@ int bad(const std::string& message) {
 
 }  // namespace
 
-int renderCommand(const std::vector<std::string>& args) {
+int renderCommand(const std::vector<std::string>& args, uint32_t localeId) {
 #ifdef TROVEL_HAVE_RENDER
     RenderRequest request;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -54,7 +54,7 @@ int renderCommand(const std::vector<std::string>& args) {
     }
     if (request.program.empty()) return bad("no program file");
     if (request.out.empty()) return bad("no --out file");
-    request.localeId = userLocaleId({}, processEnvironment());
+    request.localeId = localeId;
     const RenderResult r = renderProgramPicture(request);
     if (r.status != RenderStatus::Rendered) {
         std::cerr << "render: " << r.message << "\n";

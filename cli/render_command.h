@@ -6,6 +6,7 @@
 
 namespace trovel {
 
-int renderCommand(const std::vector<std::string>& args);
+// The chart's words in the language of `localeId` (0: the built-in Japanese).
+int renderCommand(const std::vector<std::string>& args, uint32_t localeId);
 
 }  // namespace trovel

@@ -135,7 +135,7 @@ TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
     ASSERT_TRUE(loadAppFolder(dir, kLcidJapanese, config).ok);
     EXPECT_EQ(optionFlags().bits(), Option::Connected | Option::BlockCollision);
 
-    // Saving takes the live options; the sensor-3/4 option does not survive a restart.
+    // Saving takes the live options, the sensor-3/4 option among them; state bits stay behind.
     setAppFolder(dir);
     appConfig() = config;
     optionFlags().set(Option::UseSensors34);
@@ -143,7 +143,7 @@ TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
     optionFlags().reset(0);
     AppConfig again;
     ASSERT_TRUE(loadAppFolder(dir, kLcidJapanese, again).ok);
-    EXPECT_EQ(optionFlags().bits(), Option::BlockCollision);
+    EXPECT_EQ(optionFlags().bits(), Option::BlockCollision | Option::UseSensors34);
     optionFlags().reset(0);
     setAppFolder(executablePath().parent_path());
 }

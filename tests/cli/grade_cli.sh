@@ -3,7 +3,7 @@
 # usage: grade_cli.sh CLI SOURCE_DIR WORK_DIR
 set -u
 cli=$1 src=$2 work=$3
-# The reports speak the language in use: without --lang, TROVEL_LANG or a locale that names one, Japanese.
+# The reports speak the language in use: without --lang or TROVEL_LANG, Japanese.
 unset TROVEL_LANG LC_ALL LC_MESSAGES LANGUAGE
 export LANG=C.UTF-8
 rm -rf "$work" && mkdir -p "$work"
@@ -87,7 +87,7 @@ else
   grep -q '100% 3/3 runs' "$work/tty.txt" || fail "no progress bar on a terminal: $(cat -v "$work/tty.txt")"
 fi
 
-# The teacher's language: --lang, else TROVEL_LANG, else the locale, else Japanese. Each row:
+# The teacher's language: --lang, else TROVEL_LANG, else Japanese whatever the locale. Each row:
 # environment, options, then what the CSV header starts with, the page's language and its heading for
 # the files that could not be graded (listed before the first course's table).
 japanese='[ぁ-んァ-ヶー一-龯（）]'
@@ -124,6 +124,7 @@ TROVEL_LANG=en||Program,Course,Course name,Runs,Goals,Success rate,Median lap (m
 LANG=en_GB.UTF-8|--lang=en|Program,Course,|en|Files that could not be graded
 TROVEL_LANG=ja LANG=en_US.UTF-8||プログラム,コース番号,|ja|採点できなかったファイル
 TROVEL_LANG=en|--lang ja|プログラム,コース番号,|ja|採点できなかったファイル
+LANG=en_GB.UTF-8||プログラム,コース番号,|ja|採点できなかったファイル
 ROWS
 # report.json is for scripts: only the teacher's words beside the error differ between languages.
 words_out() { sed 's/"error_text":"[^"]*"/"error_text":""/g' "$1/report.json"; }
