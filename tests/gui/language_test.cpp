@@ -158,6 +158,17 @@ class LanguageTest : public QObject {
         sim->setTicking(false);
         sim->actionById(SimCommand::SensorPlot)->trigger();  // a window of its own inside the simulator's
         texts << visibleTexts(sim);
+        // A run held after one block names that block in the status line.
+        {
+            auto answer = takeBox();  // the repeat check may ask about the placed repeat
+            sim->actionById(SimCommand::Play)->trigger();
+        }
+        sim->actionById(SimCommand::Pause)->trigger();
+        sim->actionById(SimCommand::StepBlock)->trigger();
+        for (int i = 0; i < 10 && sim->simulator().state != SimState::Paused; ++i) sim->tick();
+        const auto* status = sim->findChild<QLabel*>(QStringLiteral("simulatorStatus"));
+        if (!status || status->text().isEmpty()) problems << "no status line after a block step";
+        else texts << "simulator status: " + status->text();
         CourseSet courses = sim->simulator().courses;
         {
             RecordDialog records(courses);
