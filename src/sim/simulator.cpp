@@ -159,6 +159,8 @@ PlayOutcome playCommand(Simulator& sim, const BlockProgram& program) {
         emit(sim, EffectType::Start, MessageRow::Start);
         sim.lapPoses.push_back({sim.robot.x, sim.robot.y, sim.robot.heading});
     } else if (timed(sim)) {
+        // The last run's goal or failure belongs to that run: this one is a free run.
+        sim.judge.result = RunResult::NotJudged;
         sim.notice = RunNotice::NotTimed;
     }
     return PlayOutcome::Started;

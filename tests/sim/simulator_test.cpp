@@ -290,6 +290,7 @@ TEST(RunJudging, BannersGoOnStopAndAReplayWithoutRearmIsUntimedOnANewPath) {
     const float xAtPlay = b.sim.robot.x;
     ASSERT_EQ(playCommand(b.sim, b.program), PlayOutcome::Started);  // no re-arm: untimed, and the status line says why
     EXPECT_EQ(b.sim.notice, RunNotice::NotTimed);
+    EXPECT_EQ(b.sim.judge.result, RunResult::NotJudged);  // the old goal does not show over the free run
     EXPECT_EQ(effectsInUse(b.sim.effects), 0);  // no start banner
     b.step(5);
     EXPECT_EQ(b.sim.judge.lapMs, 0);

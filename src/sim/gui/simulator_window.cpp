@@ -116,6 +116,7 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     buildMenus();
     m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("simulatorStatus"));
+    m_statusLabel->setWordWrap(true);  // a notice is a sentence or two: shown whole, never cut
     m_speedLabel = new QLabel(this);
     m_speedLabel->setObjectName(QStringLiteral("simulatorSpeed"));
     statusBar()->addWidget(m_statusLabel, 1);
