@@ -258,6 +258,24 @@ private slots:
         click({500, 100});
         QCOMPARE(m_program.blocks.size(), size_t{1});
 
+        // Placed on a connector, a block of one output is put in its way; beside it, it stays unlinked,
+        // and so does a branch placed on one (which of its outputs would go on is not for us to guess).
+        ActionBlock* from = addBlock(m_program, BlockType::Stop, 360, 18);
+        ActionBlock* to = addBlock(m_program, BlockType::Stop, 360, 414);
+        link(from, 0, to);  // a straight line down x = 391
+        m_area->setPaletteSelection(static_cast<int>(BlockType::Branch));
+        click({391, 360});
+        QCOMPARE(from->next[0], to);
+        m_area->setPaletteSelection(static_cast<int>(BlockType::Wait));
+        click({520, 200});
+        QCOMPARE(from->next[0], to);
+        m_area->setPaletteSelection(static_cast<int>(BlockType::Wait));
+        click({391, 200});
+        ActionBlock* wait = m_program.blocks.back().get();
+        QCOMPARE(wait->type, BlockType::Wait);
+        QCOMPARE(from->next[0], wait);
+        QCOMPARE(wait->next[0], to);
+
         // Types outside the palette are not accepted as a selection.
         m_area->setPaletteSelection(static_cast<int>(BlockType::RepeatEnd));
         QCOMPARE(m_area->paletteSelection(), 0);
