@@ -96,6 +96,21 @@ class PaletteTest : public QObject {
     }
     void click(QPoint pos) { QTest::mouseClick(m_palette->viewport(), Qt::LeftButton, Qt::NoModifier, pos); }
 
+    // The palette beside a chart in one window, as the studio lays them out, shown.
+    bool showPaletteAndChart(QWidget& window, BlockPalette*& pane, ProgramArea*& area) {
+        auto* layout = new QHBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        pane = new BlockPalette(m_program, styleWithSkins(), m_flags, m_sensors);
+        pane->setFixedWidth(kPaletteWidth);
+        area = new ProgramArea(m_program, defaultChartStyle(), m_flags);
+        layout->addWidget(pane);
+        layout->addWidget(area, 1);
+        connectPaletteToArea(pane, area);
+        window.resize(800, 600);
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    }
+
 private slots:
     void init() {
         newProgram(m_program);
@@ -225,17 +240,9 @@ private slots:
     // the chart, and the block lands exactly there when let go; let go outside, nothing is placed.
     void dragAButtonOntoTheChart() {
         QWidget window;
-        auto* layout = new QHBoxLayout(&window);
-        layout->setContentsMargins(0, 0, 0, 0);
-        BlockPalette* pane = new BlockPalette(m_program, styleWithSkins(), m_flags, m_sensors);
-        pane->setFixedWidth(kPaletteWidth);
-        ProgramArea* area = new ProgramArea(m_program, defaultChartStyle(), m_flags);
-        layout->addWidget(pane);
-        layout->addWidget(area, 1);
-        connectPaletteToArea(pane, area);
-        window.resize(800, 600);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        BlockPalette* pane = nullptr;
+        ProgramArea* area = nullptr;
+        QVERIFY(showPaletteAndChart(window, pane, area));
         const auto inPane = [&](QPoint areaPoint) {
             return pane->viewport()->mapFromGlobal(area->viewport()->mapToGlobal(areaPoint));
         };
@@ -287,17 +294,9 @@ private slots:
         m_flags.set(Option::BlockCollision);
         ActionBlock* diamond = PlaceBlock(m_program, BlockType::Branch, {131, 218}).block;  // at (99, 198)
         QWidget window;
-        auto* layout = new QHBoxLayout(&window);
-        layout->setContentsMargins(0, 0, 0, 0);
-        BlockPalette* pane = new BlockPalette(m_program, styleWithSkins(), m_flags, m_sensors);
-        pane->setFixedWidth(kPaletteWidth);
-        ProgramArea* area = new ProgramArea(m_program, defaultChartStyle(), m_flags);
-        layout->addWidget(pane);
-        layout->addWidget(area, 1);
-        connectPaletteToArea(pane, area);
-        window.resize(800, 600);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        BlockPalette* pane = nullptr;
+        ProgramArea* area = nullptr;
+        QVERIFY(showPaletteAndChart(window, pane, area));
         // Dropped over the diamond's right part, level with its centre.
         const QPoint target = area->viewport()->mapToGlobal(QPoint(diamond->x + 90 + 31, diamond->y + 9 + 18));
         const QPoint at = pane->viewport()->mapFromGlobal(target);

@@ -41,6 +41,14 @@ struct Bench {
         sim.robot.x = x;
         sim.robot.y = y;
     }
+    // A lap of five ticks: three in the goal, one outside it, one back in.
+    void lapOfFiveTicks() {
+        step(3);
+        at(100, 0);
+        step();
+        at(-2, 0);
+        step();
+    }
 };
 
 BlockProgram forwardForever() { return chain({{BlockType::Forward, {0, 1}}, {BlockType::Wait, {250}}}); }
@@ -262,11 +270,7 @@ TEST(RunJudging, BannersGoOnStopAndAReplayWithoutRearmIsUntimedOnANewPath) {
     b.course().bestMs = kNoRecordMs;
     b.sim.showPath = true;
     b.play();
-    b.step(3);
-    b.at(100, 0);
-    b.step();
-    b.at(-2, 0);
-    b.step();
+    b.lapOfFiveTicks();
     ASSERT_EQ(b.sim.judge.result, RunResult::Goal);
     EXPECT_EQ(effectsInUse(b.sim.effects), 3);  // start, goal, new record
     // The record banner shows the record it was set for, whatever becomes of the course's best time.
@@ -633,11 +637,7 @@ TEST(LapGhostRecording, ARecordKeepsTheLapAndTheNextRunShowsIt) {
     b.course().bestMs = kNoRecordMs;
     b.play();
     EXPECT_EQ(courseGhost(b.sim, 0), nullptr);
-    b.step(3);
-    b.at(100, 0);
-    b.step();
-    b.at(-2, 0);
-    b.step();
+    b.lapOfFiveTicks();
     ASSERT_EQ(b.sim.judge.result, RunResult::Goal);
     const LapGhost* ghost = courseGhost(b.sim, 0);
     ASSERT_NE(ghost, nullptr);
