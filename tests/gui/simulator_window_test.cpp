@@ -775,6 +775,15 @@ private slots:
         w->resize(w->size() + QSize(140, 100));
         QTRY_COMPARE(w->view()->framePixels(), QSize(w->view()->drawingRect().size() * w->view()->devicePixelRatioF()));
         QCOMPARE(frame.size(), w->view()->framePixels());
+
+        // Zoomed in, the view takes the course from its sheet where the frame left it: what it shows
+        // is the whole frame, to the pixel, while the camera follows the robot.
+        press(*w, SimCommand::ZoomIn2);
+        for (int i = 0; i < 3; ++i) {
+            ticks(*w, 7);
+            const QImage zoomed = w->view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QVERIFY(zoomed == w->frame());
+        }
     }
 
     // While the window manager holds a border drag at another shape, the course is not stretched:

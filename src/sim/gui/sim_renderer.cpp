@@ -288,15 +288,14 @@ static bool makeSheet(CourseLayerCache::Sheet& sheet, std::vector<DrawItem> item
     return true;
 }
 
-// Copies the sheet's part under the camera's corner (on whole device pixels) to all of `target`;
-// what lies outside the sheet gets the clear colour.
-static void copyFromSheet(QImage& target, const CourseLayerCache::Sheet& sheet, QPoint corner) {
-    const QRect source = QRect(corner + sheet.origin, target.size()).intersected(sheet.image.rect());
+void copySheetInto(QImage& target, const CourseLayerCache::Sheet& sheet, QPoint corner, const QRect& area) {
+    const QRect wanted = area.intersected(target.rect());
+    const QRect source = wanted.translated(corner + sheet.origin).intersected(sheet.image.rect());
     const QPoint to = source.topLeft() - corner - sheet.origin;
-    if (source.size() != target.size()) {
+    if (source.size() != wanted.size()) {
         QPainter p(&target);
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect& r : QRegion(target.rect()) - QRegion(QRect(to, source.size())))
+        for (const QRect& r : QRegion(wanted) - QRegion(QRect(to, source.size())))
             p.fillRect(painterRect(r, target), QColor::fromRgba(kClearColour));
     }
     if (source.isEmpty()) return;
@@ -304,6 +303,14 @@ static void copyFromSheet(QImage& target, const CourseLayerCache::Sheet& sheet, 
     for (int y = 0; y < source.height(); ++y)
         std::memcpy(target.scanLine(to.y() + y) + size_t(to.x()) * 4, sheet.image.constScanLine(source.y() + y) +
                     size_t(source.x()) * 4, bytes);
+}
+
+void completeFrame(QImage& target, CourseLayerCache& cache) {
+    if (!cache.partial) return;
+    for (const QRect& r : QRegion(target.rect()) - cache.frameOnly)
+        copySheetInto(target, cache.sheet, cache.frameCorner, r);
+    cache.partial = false;
+    cache.frameOnly = QRegion();
 }
 
 static void render(QImage& target, const DrawList& list, const SimCamera& followed, const SimTextures& textures,
@@ -388,11 +395,16 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
         return;
     }
     auto first = list.items.begin();
+    QRegion covered;
     if (kept) {
         target = cache.picture;
         first = courseEnd;
     } else if (sheet) {
-        copyFromSheet(target, cache.sheet, sheetCorner);
+        // Only where something lies over the course: the view takes the rest from the sheet.
+        for (auto it = list.items.begin(); it != list.items.end(); ++it)
+            if (!onSheet(*it)) covered += devicePixels(itemBounds(*it, camera), target);
+        for (const DrawLine& line : list.lines) covered += devicePixels(lineBounds(line, camera), target);
+        for (const QRect& r : covered) copySheetInto(target, cache.sheet, sheetCorner, r);
     } else {
         target.fill(kClearColour);
     }
@@ -415,6 +427,9 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
     if (p.isActive()) p.end();
     cache.overlay = std::move(overlay);
     cache.frameKey = target.cacheKey();
+    cache.partial = sheet && !kept;
+    cache.frameOnly = cache.partial ? covered : QRegion();
+    cache.frameCorner = sheetCorner;
 }
 
 void renderDrawList(QImage& target, const DrawList& list, const SimCamera& camera, const SimTextures& textures,

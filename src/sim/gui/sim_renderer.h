@@ -3,6 +3,7 @@
 // modulates the texture, blended items use alpha, world items go through the camera.
 
 #include <QImage>
+#include <QRegion>
 #include <QTransform>
 
 #include <array>
@@ -65,7 +66,18 @@ struct CourseLayerCache {
         QImage image;                 // null when none
     };
     Sheet sheet;
+    // With a sheet the frame is drawn only where items and lines lie (`frameOnly`, target pixels);
+    // elsewhere it shows the sheet at `frameCorner`, which the view copies from the sheet itself.
+    bool partial = false;
+    QRegion frameOnly;
+    QPoint frameCorner;
 };
+
+// Puts the sheet's pixels (at `corner`) into the target's device-pixel `area`, the clear colour
+// where the sheet does not reach.
+void copySheetInto(QImage& target, const CourseLayerCache::Sheet& sheet, QPoint corner, const QRect& area);
+// Makes a partial frame whole: the sheet's pixels everywhere the last drawing left to the sheet.
+void completeFrame(QImage& target, CourseLayerCache& cache);
 // The back-buffer area where two draw lists under one camera differ: the bounds of every item
 // that changed, in both its old and new place. Empty when they are the same.
 QRectF changedArea(const DrawList& before, const DrawList& after, const SimCamera& camera);

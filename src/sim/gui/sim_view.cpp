@@ -1,5 +1,7 @@
 #include "sim/gui/sim_view.h"
 
+#include "sim/gui/sim_renderer.h"
+
 #include "sim/draw_list.h"
 #include "sim/simulator.h"
 
@@ -10,7 +12,7 @@
 
 namespace trovel {
 
-SimView::SimView(Simulator& sim, const QImage& frame, QWidget* parent) : QWidget(parent), m_sim(sim), m_frame(frame) {
+SimView::SimView(Simulator& sim, QImage& frame, QWidget* parent) : QWidget(parent), m_sim(sim), m_frame(frame) {
     setObjectName(QStringLiteral("putwindow"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
@@ -77,16 +79,32 @@ void SimView::paintEvent(QPaintEvent* event) {
     if (m_frame.isNull()) return;
     const qreal ratio = devicePixelRatioF();
     if (m_frame.size() == framePixels()) {
-        // Drawn at the view's own pixels: each changed piece is copied as it is (the frame is opaque).
+        // Drawn at the view's own pixels: each changed piece is copied as it is (the frame is opaque),
+        // from the course's sheet where the frame left the course to it.
         p.setCompositionMode(QPainter::CompositionMode_Source);
+        const bool partial = m_course && m_course->partial;
+        const QRegion fromFrame = partial ? m_course->frameOnly : QRegion(m_frame.rect());
+        auto shown = [&](const QRect& pixels) {
+            return QRectF(QPointF(area.topLeft()) + QPointF(pixels.topLeft()) / ratio, QSizeF(pixels.size()) / ratio);
+        };
         for (const QRect& piece : event->region()) {
             const QRect dirty = piece.intersected(area);
             if (dirty.isEmpty()) continue;
-            const QRectF source(QPointF(dirty.topLeft() - area.topLeft()) * ratio, QSizeF(dirty.size()) * ratio);
-            p.drawImage(QRectF(dirty), m_frame, source);
+            const QRect pixels =
+                QRectF(QPointF(dirty.topLeft() - area.topLeft()) * ratio, QSizeF(dirty.size()) * ratio).toAlignedRect();
+            for (const QRect& r : QRegion(pixels) & fromFrame) p.drawImage(shown(r), m_frame, QRectF(r));
+            if (!partial) continue;
+            const CourseLayerCache::Sheet& sheet = m_course->sheet;
+            const QPoint offset = m_course->frameCorner + sheet.origin;
+            for (const QRect& r : QRegion(pixels) - fromFrame) {
+                const QRect source = r.translated(offset).intersected(sheet.image.rect());
+                if (source.size() != r.size()) p.fillRect(shown(r), QColor::fromRgba(kClearColour));
+                if (!source.isEmpty()) p.drawImage(shown(source.translated(-offset)), sheet.image, QRectF(source));
+            }
         }
         return;
     }
+    if (m_course) completeFrame(m_frame, *m_course);  // scaled whole until the next frame
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     // Each changed piece is scaled on its own: the robot and the clock moving cost their own pixels,
     // not the rectangle between them. A margin keeps the smoothing at a piece's edges what it is

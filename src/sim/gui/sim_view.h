@@ -11,11 +11,15 @@
 namespace trovel {
 
 struct Simulator;
+struct CourseLayerCache;
 
 class SimView : public QWidget {
     Q_OBJECT
 public:
-    SimView(Simulator& sim, const QImage& frame, QWidget* parent = nullptr);
+    SimView(Simulator& sim, QImage& frame, QWidget* parent = nullptr);
+    // The renderer's cache of the course the frame was drawn with: where the frame leaves the
+    // course to its sheet, the view copies it from there. May stay null.
+    void setCourseLayer(CourseLayerCache* cache) { m_course = cache; }
 
     // The field point under a view pixel, through the current camera.
     WorldPoint worldAt(QPointF pixel) const;
@@ -47,7 +51,8 @@ protected:
 
 private:
     Simulator& m_sim;
-    const QImage& m_frame;
+    QImage& m_frame;
+    CourseLayerCache* m_course = nullptr;
 };
 
 }  // namespace trovel

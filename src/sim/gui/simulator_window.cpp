@@ -107,6 +107,7 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     m_speed = SimSpeed::Normal;
     m_sound = new SimSound(this);
     m_view = new SimView(*m_sim, m_frame, this);
+    m_view->setCourseLayer(m_courseLayer.get());
     connect(m_view, &SimView::robotMoved, this, &SimulatorWindow::wake);
     connect(m_view, &SimView::framePixelsChanged, this, [this] {
         if (m_frame.size() != m_view->framePixels()) redraw();
@@ -424,6 +425,11 @@ void SimulatorWindow::redrawIfChanged() {
 }
 
 void SimulatorWindow::redraw() { draw(buildFrame(*m_sim)); }
+
+const QImage& SimulatorWindow::frame() {
+    completeFrame(m_frame, *m_courseLayer);
+    return m_frame;
+}
 
 void SimulatorWindow::draw(DrawList frame) {
     // The frame follows the size of the view and the scale of the screen it is on.

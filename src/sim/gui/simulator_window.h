@@ -120,7 +120,8 @@ public:
     QAction* actionById(int id) const { return m_actions.value(id, nullptr); }
     QToolBar* toolBar() const { return m_toolBar; }
     SimView* view() const { return m_view; }
-    const QImage& frame() const { return m_frame; }
+    // The last frame drawn, whole (a zoomed-in frame leaves the course to the view until asked).
+    const QImage& frame();
     const Simulator& simulator() const { return *m_sim; }
     bool coursesLoaded() const { return m_loaded; }
     int soundsRequested() const { return m_soundsRequested; }
