@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <set>
 #include <thread>
@@ -14,7 +13,9 @@
 #include "base/app_folder.h"
 #include "base/locale_id.h"
 #include "base/resource_library.h"
+#include "cli/cli_common.h"
 #include "cli/grade_report.h"
+#include "model/atomic_file.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
 #include "model/repeat_check.h"
@@ -32,8 +33,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kExitOk = 0;
-constexpr int kExitBadInput = 2;
 constexpr uint64_t kMaxRuns = 100000;
 constexpr uint64_t kMaxJobs = 256;
 constexpr int kPathPictureWidth = 210;
@@ -118,19 +117,9 @@ Found findPrograms(const std::vector<fs::path>& inputs) {
     return found;
 }
 
-// A report replaces the old one only once it is written whole.
+// A report replaces the old one only once it is written whole and on the disk.
 bool writeFile(const fs::path& path, const std::string& text) {
-    fs::path temporary = path;
-    temporary += ".part";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file << text;
-        if (!file.flush()) return false;
-    }
-    std::error_code ec;
-    fs::rename(temporary, path, ec);
-    if (ec) fs::remove(temporary, ec);
-    return !ec;
+    return writeFileAtomically(path, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
 }
 
 // A bar on a terminal only: a log file or a pipe gets no carriage returns.

@@ -7,6 +7,7 @@
 #include "base/message_format.h"
 #include "base/resource_library.h"
 #include "base/string_ids.h"
+#include "cli/cli_common.h"
 #include "model/text_convert.h"
 #include "sim/run_judge.h"
 
@@ -36,18 +37,8 @@ std::string word(uint16_t id, std::initializer_list<MessageArg> args) {
     return toUtf8(formatMessage(ResString(id), args));
 }
 
-// Why a file was not graded, in the teacher's words.
-std::string loadErrorText(const LoadResult& r) {
-    switch (r.status) {
-    case LoadStatus::Loaded: return {};
-    case LoadStatus::CannotOpen: return word(Str::CliCannotOpen);
-    case LoadStatus::NotProgramFile: return word(Str::CliNotProgramFile);
-    case LoadStatus::Damaged: return word(Str::CliDamagedRecord, {r.line});
-    }
-    return word(Str::CliCannotOpen);
-}
-
-// The same for scripts: fixed words that report.json has always had.
+// Why a file was not graded, for scripts: fixed words that report.json has always had (the
+// teacher's words are loadFailureText).
 std::string loadErrorKey(const LoadResult& r) {
     switch (r.status) {
     case LoadStatus::Loaded: return {};
@@ -172,7 +163,7 @@ std::string csvReport(const GradeReport& report) {
         if (p.graded >= 0) continue;
         csv += csvField(p.shown) + ",,,0,0,,,";
         for (size_t i = 0; i <= kFailures.size(); ++i) csv += ',';
-        csv += "," + repeatText(p.repeatFault) + "," + csvField(loadErrorText(p.load)) + "\r\n";
+        csv += "," + repeatText(p.repeatFault) + "," + csvField(loadFailureText(p.load)) + "\r\n";
     }
     for (const ReportProgram& p : report.programs) {
         if (p.graded < 0) continue;
@@ -207,7 +198,7 @@ std::string jsonReport(const GradeReport& report) {
         const bool failed = p.load.status != LoadStatus::Loaded;
         j += "\n{\"program\":" + jsonString(p.shown) +
              ",\"error\":" + (failed ? jsonString(loadErrorKey(p.load)) : std::string("null")) +
-             ",\"error_text\":" + (failed ? jsonString(loadErrorText(p.load)) : std::string("null")) +
+             ",\"error_text\":" + (failed ? jsonString(loadFailureText(p.load)) : std::string("null")) +
              ",\"repeat_fault\":" + (p.repeatFault < 0 ? std::string("null") : std::to_string(p.repeatFault)) +
              ",\"courses\":[";
         bool firstCell = true;
@@ -256,7 +247,7 @@ std::string htmlReport(const GradeReport& report, const ReportPictures& pictures
         const ReportProgram& p = report.programs[i];
         if (p.graded < 0)
             unreadable += "<li><a href=\"#program-" + std::to_string(i) + "\">" + html(p.shown) + "</a>: " +
-                          html(loadErrorText(p.load)) + "</li>\n";
+                          html(loadFailureText(p.load)) + "</li>\n";
     }
     if (!unreadable.empty())
         h += "<h2 class=\"err\">" + html(word(Str::GradeUnreadable)) + "</h2>\n<ul class=\"err\">\n" + unreadable +
@@ -315,7 +306,7 @@ std::string htmlReport(const GradeReport& report, const ReportPictures& pictures
         const ReportProgram& p = report.programs[i];
         h += "<h3 id=\"program-" + std::to_string(i) + "\">" + html(p.shown) + "</h3>\n";
         if (p.graded < 0)
-            h += "<p class=\"err\">" + html(word(Str::GradeNotGraded, {fromUtf8(loadErrorText(p.load))})) + "</p>\n";
+            h += "<p class=\"err\">" + html(word(Str::GradeNotGraded, {fromUtf8(loadFailureText(p.load))})) + "</p>\n";
         if (p.repeatFault >= 0)
             h += "<p class=\"mark\">" + html(word(Str::GradeRepeatNote, {p.repeatFault})) + "</p>\n";
         if (i < pictures.charts.size() && !pictures.charts[i].empty())

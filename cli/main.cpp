@@ -15,6 +15,7 @@
 #include "base/string_ids.h"
 #include "app/app_config.h"
 #include "app/program_info.h"
+#include "cli/cli_common.h"
 #include "cli/cli_help.h"
 #include "cli/grade_command.h"
 #include "cli/render_command.h"
@@ -30,10 +31,6 @@
 namespace {
 
 using namespace trovel;
-
-constexpr int kExitOk = 0;
-constexpr int kExitTooLarge = 1;
-constexpr int kExitBadInput = 2;
 
 // A numbered string as the terminal shows it, in the language chosen by chooseLanguage.
 std::string text(uint16_t id) { return toUtf8(ResString(id)); }
@@ -66,16 +63,11 @@ std::string option(const std::vector<std::string>& args, const std::string& name
 }
 
 bool load(BlockProgram& program, const std::string& path) {
-    LoadResult r = loadProgram(program, path);
-    switch (r.status) {
-    case LoadStatus::Loaded: return true;
-    case LoadStatus::CannotOpen: std::cerr << path << ": " << text(Str::CliCannotOpen) << "\n"; break;
-    case LoadStatus::NotProgramFile: std::cerr << path << ": " << text(Str::CliNotProgramFile) << "\n"; break;
-    case LoadStatus::Damaged:
-        std::cerr << path << ": "
-                  << toUtf8(formatMessage(ResString(Str::CliDamagedRecord), {r.line})) << " (" << r.reason << ")\n";
-        break;
-    }
+    const LoadResult r = loadProgram(program, path);
+    if (r.ok()) return true;
+    std::cerr << path << ": " << loadFailureText(r);
+    if (r.status == LoadStatus::Damaged) std::cerr << " (" << r.reason << ")";
+    std::cerr << "\n";
     return false;
 }
 

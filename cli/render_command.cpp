@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "base/locale_id.h"
+#include "cli/cli_common.h"
 
 #ifdef TROVEL_HAVE_RENDER
 #include "app/gui/chart_render.h"
@@ -11,9 +12,6 @@
 namespace trovel {
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitBadInput = 2;
 
 int bad(const std::string& message) {
     std::cerr << "render: " << message << "\n"

@@ -12,6 +12,7 @@
 #include "base/message_format.h"
 #include "base/resource_library.h"
 #include "base/string_ids.h"
+#include "cli/cli_common.h"
 #include "model/compiler.h"
 #include "model/program_file.h"
 #include "model/sequence_decoder.h"
@@ -28,11 +29,6 @@
 namespace trovel {
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitBadInput = 2;
-constexpr int kExitNoRobot = 3;
-constexpr int kExitFailed = 4;
 
 struct Options {
     std::string command;
@@ -354,10 +350,7 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
         bool memoryRead = false;
         if (mode == ProbeAnswer::Application) {
             flags.set(Option::Connected);
-            HidReport reply{};
-            memoryRead = exchange(*link.device(), memoryReadRequest(), reply, timing.reportTimeoutMs) && reply[1] == 'm' &&
-                         reply[2] == 'r';
-            if (memoryRead) std::copy(reply.begin() + 5, reply.begin() + 5 + MemoryMap::Size, memory.begin());
+            memoryRead = readRobotMemory(*link.device(), memory, timing.reportTimeoutMs);
         }
         // A robot met in its boot loader is taken to hold an unfinished firmware: it stays there.
         if (mode == ProbeAnswer::BootLoader) {

@@ -6,6 +6,7 @@
 
 #include "base/message_format.h"
 #include "base/resource_library.h"
+#include "cli/cli_common.h"
 #include "cli/simulate_args.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
@@ -21,9 +22,6 @@
 namespace trovel {
 
 namespace {
-
-constexpr int kExitRan = 0;
-constexpr int kExitBadInput = 2;
 
 bool writeBytes(const std::filesystem::path& path, const char* data, size_t size) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -115,7 +113,7 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     if (tracing) observe = [&trace](uint64_t tick, const Simulator& s) { trace += traceRow(tick, s); };
     uint64_t ticks = runHeadless(sim, program, parsed.headless, observe);
 
-    int code = kExitRan;
+    int code = kExitOk;
     if (tracing && !writeBytes(parsed.tracePath, trace.data(), trace.size())) {
         err << "simulate: cannot write " << parsed.tracePath.string() << "\n";
         code = kExitBadInput;

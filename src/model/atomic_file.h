@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file saves that never leave a half-written file behind: the bytes go to a temporary file
-// beside the target, reach the disk, and only then replace the old file in one rename.
+// beside the target, reach the disk, and only then replace the old file in one rename, which is
+// then made to reach the disk as well.
 
 #include <cstdint>
 #include <cstdio>

@@ -183,10 +183,8 @@ bool HidLink::pollOnce(bool& firstPoll) {
     // else would, as the connection state itself may not change.
     if (wasRestarting || !wasConnected) m_state.showStatus(m_flags);
 
-    const bool memoryRead =
-        exchange(device, memoryReadRequest(), reply, timeout) && reply[0] == 0 && reply[1] == 'm' && reply[2] == 'r';
+    const bool memoryRead = readRobotMemory(device, m_memory, timeout);
     if (memoryRead) {
-        std::copy(reply.begin() + 5, reply.begin() + 5 + MemoryMap::Size, m_memory.begin());
         m_memoryArrived = true;
         m_state.storeRobotMemory(m_memory);
     }

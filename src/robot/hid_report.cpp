@@ -35,6 +35,13 @@ HidReport memoryWriteRequest(const RobotMemory& memory) {
 
 HidReport mfRequest() { return memoryRequest('f'); }
 
+bool memoryFromReply(const HidReport& reply, RobotMemory& memory) {
+    // An answer to anything else (a probe, a write, a stale report) must not pass for the memory.
+    if (reply[0] != 0 || reply[1] != 'm' || reply[2] != 'r') return false;
+    std::copy_n(reply.begin() + 5, MemoryMap::Size, memory.begin());
+    return true;
+}
+
 HidReport bootRequest(uint8_t command, uint32_t address, int n, std::span<const uint8_t> data, uint8_t fill) {
     HidReport r;
     r.fill(fill);
@@ -84,6 +91,11 @@ bool exchange(HidDevice& device, const HidReport& request, HidReport& reply, int
         return false;
     }
     return true;
+}
+
+bool readRobotMemory(HidDevice& device, RobotMemory& memory, int timeoutMs) {
+    HidReport reply{};
+    return exchange(device, memoryReadRequest(), reply, timeoutMs) && memoryFromReply(reply, memory);
 }
 
 namespace {

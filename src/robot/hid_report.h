@@ -46,6 +46,9 @@ HidReport commandReport(uint8_t command);
 HidReport memoryReadRequest();
 HidReport memoryWriteRequest(const RobotMemory& memory);
 HidReport mfRequest();
+// The robot's memory out of a reply to memoryReadRequest(): false, with `memory` unchanged, unless
+// the reply starts 0 'm' 'r'. The link and the command line both read the memory through this.
+bool memoryFromReply(const HidReport& reply, RobotMemory& memory);
 // Boot-loader request: command, address (least significant byte first), n, and the n data bytes
 // aligned to the end of the report (data byte i at report byte 65 - n + i); bytes not given keep
 // `fill`, and so do the bytes between 6 and the data.
@@ -64,6 +67,9 @@ bool drainInput(HidDevice& device);
 // Drains stale input, writes `request`, then reads one report into `reply` (cleared first).
 // False when the write fails or no full 65-byte reply comes within timeoutMs (reply cleared).
 bool exchange(HidDevice& device, const HidReport& request, HidReport& reply, int timeoutMs);
+// One memory read: the request, its reply and memoryFromReply. False, with `memory` unchanged,
+// when no memory came back.
+bool readRobotMemory(HidDevice& device, RobotMemory& memory, int timeoutMs);
 
 enum class ProbeAnswer {
     Application,  // 'U': the robot runs its normal firmware

@@ -176,3 +176,27 @@ TEST(ReportBytes, UploadReadsToTheEndMarkThenTheMemoryMap) {
     EXPECT_FALSE(rig.flags.has(Option::RobotRestarting));
     EXPECT_FALSE(rig.link.busy());
 }
+
+TEST(ReportBytes, OnlyAReplyToTheMemoryReadFillsTheMemory) {
+    struct Row {
+        const char* name;
+        HidReport reply;
+        bool taken;
+    };
+    const Row rows[] = {
+        {"memory read", report({{1, 'm'}, {2, 'r'}, {3, 0}, {4, 32}, {5, 11}, {36, 44}}), true},
+        // A leading byte that is not the report id: not a reply of the robot's firmware.
+        {"first byte set", report({{0, 1}, {1, 'm'}, {2, 'r'}, {5, 11}, {36, 44}}), false},
+        {"memory write", report({{1, 'm'}, {2, 'w'}, {5, 11}, {36, 44}}), false},
+        {"probe answer", report({{1, AppCommand::ProbeAnswer}, {5, 11}, {36, 44}}), false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RobotMemory memory;
+        memory.fill(7);
+        EXPECT_EQ(memoryFromReply(row.reply, memory), row.taken);
+        EXPECT_EQ(memory[0], row.taken ? 11 : 7);
+        EXPECT_EQ(memory[31], row.taken ? 44 : 7);
+        EXPECT_EQ(memory[1], row.taken ? 0 : 7);
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+// What every trovel-cli command shares: its exit codes and the words for a program file that did
+// not load.
+
+#include <string>
+
+#include "model/program_file.h"
+
+namespace trovel {
+
+// Exit codes, the same for every command (scripts test them).
+constexpr int kExitOk = 0;
+constexpr int kExitTooLarge = 1;  // the program does not fit in the robot
+constexpr int kExitBadInput = 2;  // bad arguments, or a file that cannot be read, used or written
+constexpr int kExitNoRobot = 3;   // no robot answers, or it or its state is busy
+constexpr int kExitFailed = 4;    // the robot was reached but the work failed
+
+// Why a program file did not load, in the language in use, without the file's name; "" when it
+// loaded. A damaged record's line is in the words, its English reason is not.
+std::string loadFailureText(const LoadResult& r);
+
+}  // namespace trovel
