@@ -83,7 +83,7 @@ void SimView::paintEvent(QPaintEvent* event) {
         // from the course's sheet where the frame left the course to it.
         p.setCompositionMode(QPainter::CompositionMode_Source);
         const bool partial = m_course && m_course->partial;
-        const QRegion fromFrame = partial ? m_course->frameOnly : QRegion(m_frame.rect());
+        const QRegion& fromFrame = partial ? m_course->frameOnly : QRegion();
         auto shown = [&](const QRect& pixels) {
             return QRectF(QPointF(area.topLeft()) + QPointF(pixels.topLeft()) / ratio, QSizeF(pixels.size()) / ratio);
         };
@@ -92,8 +92,11 @@ void SimView::paintEvent(QPaintEvent* event) {
             if (dirty.isEmpty()) continue;
             const QRect pixels =
                 QRectF(QPointF(dirty.topLeft() - area.topLeft()) * ratio, QSizeF(dirty.size()) * ratio).toAlignedRect();
+            if (!partial) {
+                p.drawImage(shown(pixels), m_frame, QRectF(pixels));
+                continue;
+            }
             for (const QRect& r : QRegion(pixels) & fromFrame) p.drawImage(shown(r), m_frame, QRectF(r));
-            if (!partial) continue;
             const CourseLayerCache::Sheet& sheet = m_course->sheet;
             const QPoint offset = m_course->frameCorner + sheet.origin;
             for (const QRect& r : QRegion(pixels) - fromFrame) {

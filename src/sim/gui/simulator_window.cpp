@@ -117,7 +117,10 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     buildMenus();
     m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("simulatorStatus"));
-    m_statusLabel->setWordWrap(true);  // a notice is a sentence or two: shown whole, never cut
+    // A notice is a sentence or two: shown whole on two lines, never cut. The height is fixed so
+    // that a new text never makes the window lay itself out again.
+    m_statusLabel->setWordWrap(true);
+    m_statusLabel->setFixedHeight(2 * m_statusLabel->fontMetrics().lineSpacing() + 2);
     m_speedLabel = new QLabel(this);
     m_speedLabel->setObjectName(QStringLiteral("simulatorSpeed"));
     statusBar()->addWidget(m_statusLabel, 1);
