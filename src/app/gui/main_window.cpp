@@ -225,6 +225,8 @@ void MainWindow::connectPanes() {
     qApp->installEventFilter(this);
 
     connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordCanvasEdit);
+    // A breakpoint set or cleared while a program runs reaches the run.
+    connect(m_area->breakpointAction(), &QAction::triggered, this, &MainWindow::simulationFollowEdit);
     connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
     connect(m_area, &ProgramArea::placementRefused, this, [this] {
         ask(uiFormat(Str::TooManyRepeats, {kMaxRepeats}), QMessageBox::Warning, QMessageBox::Ok);
@@ -268,12 +270,14 @@ void MainWindow::setTitle() {
 void MainWindow::appendEditMark() { setWindowTitle(windowTitle() + QStringLiteral(" *")); }
 
 void MainWindow::applyEditResult(bool titleNeedsMark) {
+    simulationFollowEdit();
     if (titleNeedsMark) appendEditMark();
     refreshPropertyPanel();
     m_area->repaintAll();
 }
 
 void MainWindow::recordUndoStep() {
+    simulationFollowEdit();
     if (m_history->RecordUndoStep(m_program)) appendEditMark();
     m_history->updateUndoState();
 }
@@ -321,7 +325,6 @@ void MainWindow::runCommand(int id) {
     case Command::Undo: commandUndoRedo(true); break;
     case Command::Redo: commandUndoRedo(false); break;
     case Command::Cut:
-        stopSimulationIfRemoving(selectionToDelete(m_program));
         applyEditResult(cutSelection(m_program, *m_clipboard, *m_history).titleNeedsMark);
         m_history->updateUndoState();
         break;
@@ -332,7 +335,6 @@ void MainWindow::runCommand(int id) {
         m_history->updateUndoState();
         break;
     case Command::Delete:
-        stopSimulationIfRemoving(selectionToDelete(m_program));
         applyEditResult(deleteSelection(m_program, *m_history).titleNeedsMark);
         m_history->updateUndoState();
         break;
@@ -525,8 +527,8 @@ void MainWindow::stopSimulation() {
     if (m_simulator) m_simulator->stopRun();
 }
 
-void MainWindow::stopSimulationIfRemoving(const std::vector<const ActionBlock*>& blocks) {
-    if (m_simulator) m_simulator->stopRunIfItHolds(blocks);
+void MainWindow::simulationFollowEdit() {
+    if (m_simulator) m_simulator->programEdited();
 }
 
 void MainWindow::commandSimulator() {

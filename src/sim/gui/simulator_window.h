@@ -105,10 +105,12 @@ public:
     // Questions go to `asker` instead of a message box (tests answer in the user's place).
     void setAsker(Asker asker) { m_asker = std::move(asker); }
 
-    // Ends a run before the program is replaced, so no block in use can disappear.
+    // Ends a run before the program is replaced; the run's blocks are no longer the editor's.
     void stopRun();
-    // Ends the run only when it is running one of these blocks or about to run one.
-    void stopRunIfItHolds(const std::vector<const ActionBlock*>& blocks);
+    // After an edit of the program: the run goes on with its snapshot, unless the edit removed the
+    // block it is running or the one it runs next. Blocks the edit removed are forgotten, and the
+    // editor's breakpoints reach the run.
+    void programEdited();
     // One 16 ms tick: the frame step, drawing, sounds. Skipped while a question or dialog is open.
     void tick();
     // The timer drives tick() 16 ms after the start of the previous tick; tests step by hand instead.
@@ -164,7 +166,7 @@ private:
     void play();
     void setSpeed(SimSpeed speed);
     void runFrameTicks();
-    void showHighlight(const ActionBlock& block);
+    void showHighlight(int block);
     void updateStatus();
     void chooseCourse(int course);
     void showRecords();
@@ -206,7 +208,9 @@ private:
     std::pair<SimSpeed, int> m_speedShown{SimSpeed{}, -1};  // what the speed label was made from
     // Fast frames run many blocks: only the last one reaches the editor, once per frame.
     bool m_batching = false;
-    const ActionBlock* m_batchHighlight = nullptr;
+    int m_batchHighlight = -1;  // snapshot index, -1 none
+    // The editor's block behind each block of the run's snapshot, null once an edit removed it.
+    std::vector<ActionBlock*> m_runSources;
     QHash<int, QAction*> m_actions;
     bool m_loaded = false;
     bool m_shutDown = false;
