@@ -90,7 +90,7 @@ class SimulatorWindowTest : public QObject {
         m_chartRedraws = 0;
         SimulatorHooks hooks;
         hooks.setCurrentBlock = [this](ActionBlock* b) { m_highlighted.push_back(b); };
-        hooks.redrawChart = [this] { ++m_chartRedraws; };
+        hooks.showRepeatCheck = [this](const RepeatCheck&) { ++m_chartRedraws; };
         hooks.gains = m_gains;
         hooks.asker = std::move(asker);
         auto window = std::make_unique<SimulatorWindow>(m_program, m_flags, fsPath(appDir), hooks);

@@ -540,7 +540,10 @@ void MainWindow::commandSimulator() {
             // eye can follow and which costs a tenth of redrawing the chart on every tick.
             if (!m_chartFollow->isActive()) m_chartFollow->start();
         };
-        hooks.redrawChart = [this] { m_area->repaintAll(); };
+        hooks.showRepeatCheck = [this](const RepeatCheck& check) {
+            markRepeatCheck(m_program, check);
+            m_area->repaintAll();
+        };
         hooks.closed = [this] {
             m_sensors.setSimulator({});
             refreshPropertyPanel();
@@ -583,8 +586,10 @@ void MainWindow::commandWriteProgram() {
     stopSimulation();
     WriteProgramHooks hooks;
     hooks.repeatCheckAllowsWrite = [this] {
-        const int fault = CheckRepeatStructure(m_program, m_options.bits());
+        const RepeatCheck check = checkRepeats(m_program, m_options.bits());
+        markRepeatCheck(m_program, check);
         m_area->repaintAll();  // the faulty path shows as selected
+        const int fault = check.result;
         if (fault < 0) return true;
         // Yes abandons the write.
         return ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Write)), QMessageBox::Warning,

@@ -305,9 +305,10 @@ void SimulatorWindow::dispatch(int id) {
 
 void SimulatorWindow::play() {
     if (m_sim->state == SimState::Running) return;
-    const int fault = CheckRepeatStructure(m_program, m_options.bits());
-    // The check clears the block marks and marks a faulty path: the chart shows the new marks.
-    if (m_hooks.redrawChart) m_hooks.redrawChart();
+    const RepeatCheck check = checkRepeats(m_program, m_options.bits());
+    const int fault = check.result;
+    // The editor clears its block marks and marks a faulty path: the chart shows the new marks.
+    if (m_hooks.showRepeatCheck) m_hooks.showRepeatCheck(check);
     if (fault >= 0 &&
         ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Run)), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         return;

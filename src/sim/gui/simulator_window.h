@@ -23,6 +23,7 @@
 #include "base/gui/user_question.h"
 #include "base/resource_library.h"
 #include "model/program.h"
+#include "model/repeat_check.h"
 
 class QAction;
 class QActionGroup;
@@ -83,7 +84,7 @@ std::array<int, 4> keepDrawingAspect(std::array<int, 4> rect, SizingEdge edge, i
 // What the simulator needs of the studio around it.
 struct SimulatorHooks {
     std::function<void(ActionBlock*)> setCurrentBlock;  // shows the running block in the editor
-    std::function<void()> redrawChart;                  // full redraw of the program area
+    std::function<void(const RepeatCheck&)> showRepeatCheck;  // the editor marks the check's path, redraws
     std::function<void()> closed;                       // after shutdown: the palette redraws
     std::filesystem::path recordsDir;                   // where record.dat is kept; empty: the courses' folder
     std::optional<std::array<uint8_t, 2>> gains;        // motor gains [left, right]; none: the simulator's own
