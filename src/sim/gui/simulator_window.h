@@ -1,6 +1,7 @@
 #pragma once
 // The simulator's frame: menu, toolbar, the view and the 16 ms tick that runs the one program on
-// the chosen course. The main window owns the one window; it reads the editor's program in place.
+// the chosen course. The main window owns the one window; each 再生 runs a snapshot of the editor's
+// program, so the editor may go on editing while it runs.
 
 #include <QHash>
 #include <QImage>
