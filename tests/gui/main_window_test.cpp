@@ -886,6 +886,13 @@ private slots:
         QCOMPARE(sim->simulator().interp.last, 3);
         QCOMPARE(sim->simulator().interp.waitMs, 4992u);
         QCOMPARE(p.currentBlock, wait);  // the chart follows the run onto the editor's own block
+        // A breakpoint is the editor's mark: set during the run, the run stops at it.
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, onBlock(go));
+        m_window->programArea()->breakpointAction()->trigger();
+        for (int i = 0; i < 400 && running(); ++i) sim->tick();
+        QCOMPARE(sim->simulator().state, SimState::Paused);
+        QCOMPARE(sim->simulator().interp.current, 2);
+        m_window->programArea()->breakpointAction()->trigger();
         sim->actionById(SimCommand::Stop)->trigger();
         play();
         QCOMPARE(sim->simulator().interp.waitMs, 960u);  // the edited 1 s, two ticks in
