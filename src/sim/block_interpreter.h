@@ -25,7 +25,7 @@ constexpr int kChainBudget = 32768;
 enum class HoldReason : uint8_t { None, Breakpoint, BlockStep };
 
 struct BlockInterpreter {
-    std::shared_ptr<const RunProgram> program;  // the snapshot taken at 再生; kept after the run stops
+    std::shared_ptr<const RunProgram> program{};  // the snapshot taken at 再生; kept after the run stops
     int current = kNoRunBlock;              // snapshot index of the next block to execute, -1 = none
     int last = kNoRunBlock;                 // snapshot index of the block last executed, -1 = none
     BlockType lastType = BlockType::Start;  // type and parameters of the last executed block,
@@ -39,7 +39,7 @@ struct BlockInterpreter {
     uint64_t executed = 0;                  // blocks executed since the simulator opened
     // Per snapshot block: pause before it. Taken from the snapshot; the editor may set and clear
     // breakpoints while the run goes on, which is why they are not part of the frozen snapshot.
-    std::vector<bool> breakpoints;
+    std::vector<bool> breakpoints{};
 };
 
 // Called with the snapshot index of every block that ends a tick, or of every executed block in

@@ -349,7 +349,7 @@ void SimulatorWindow::updateTitle() {
 
 void SimulatorWindow::stopRun() {
     if (m_sim->state != SimState::Stopped) stopCommand(*m_sim);
-    // The program is about to be replaced: none of the editor's blocks stays.
+    // The run is over and the program may be replaced next: its blocks are no longer looked up.
     m_runSources.clear();
     publishMemory();
 }
