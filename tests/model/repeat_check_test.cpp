@@ -91,6 +91,7 @@ TEST(RepeatCheck, SwitchedOffOrNoRepeats) {
     SelectAll(q);
     const RepeatCheck check = checkRepeats(q, 0);
     EXPECT_EQ(check.result, -1);
+    for (auto& b : q.blocks) EXPECT_TRUE(b->flags & FlagSelected);  // the check only reads
     markRepeatCheck(q, check);
     for (auto& b : q.blocks) EXPECT_EQ(b->flags, 0u);
 }
