@@ -47,7 +47,7 @@ struct Scene {
 void tickAndDraw(benchmark::State& state, float zoom) {
     Scene scene(zoom);
     for (auto _ : state) {
-        stepSimulation(scene.sim, scene.program);
+        stepSimulation(scene.sim);
         renderDrawList(scene.frame, buildFrame(scene.sim), scene.sim.camera, scene.textures);
         benchmark::DoNotOptimize(scene.frame.constBits());
         // Keep the robot on the field: back to the start now and then.
@@ -61,7 +61,7 @@ void BM_TickAndDrawZoom4(benchmark::State& state) { tickAndDraw(state, 4); }
 
 void BM_DrawOnly(benchmark::State& state) {
     Scene scene(kZoomOut);
-    stepSimulation(scene.sim, scene.program);
+    stepSimulation(scene.sim);
     const DrawList frame = buildFrame(scene.sim);
     for (auto _ : state) {
         renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures);
@@ -75,7 +75,7 @@ void drawWithPath(benchmark::State& state, bool whole) {
     Scene scene(kZoomOut);
     scene.sim.showPath = true;
     for (int64_t i = 0; i < state.range(0); ++i) {
-        stepSimulation(scene.sim, scene.program);
+        stepSimulation(scene.sim);
         if (scene.sim.ticks % 200 == 0) {  // round and round near the start, as a lapping robot does
             const RunPath kept = scene.sim.path;
             rearm(scene.sim);
@@ -92,7 +92,7 @@ void drawWithPath(benchmark::State& state, bool whole) {
         } else {
             state.PauseTiming();
             const CourseLayerCache before = cache;
-            stepSimulation(scene.sim, scene.program);
+            stepSimulation(scene.sim);
             DrawList next = buildFrame(scene.sim);
             state.ResumeTiming();
             renderDrawList(scene.frame, next, scene.sim.camera, scene.textures, cache);
@@ -132,7 +132,7 @@ void runningFrame(benchmark::State& state, int viewWidth, bool matched, float zo
     double pixels = 0;
     const double s = double(viewWidth) / kScreenWidth;
     for (auto _ : state) {
-        stepSimulation(sim, program);
+        stepSimulation(sim);
         DrawList next = buildFrame(sim);
         renderDrawList(frame, next, sim.camera, textures, cache);
         QPainter p(&view);

@@ -32,7 +32,7 @@ void tickLoop(benchmark::State& state, bool draw) {
     }
     prepareRun(sim, program, RunOptions{.course = 1});
     for (auto _ : state) {
-        stepSimulation(sim, program);
+        stepSimulation(sim);
         if (draw) benchmark::DoNotOptimize(buildFrame(sim).items.data());
         benchmark::DoNotOptimize(sim.robot.x);
     }
@@ -61,7 +61,7 @@ void BM_FastestFrame(benchmark::State& state) {
         const auto start = std::chrono::steady_clock::now();
         do {
             if (sim.state != SimState::Running) prepareRun(sim, program, RunOptions{.course = course});
-            ticks += uint64_t(runTicks(sim, program, ticksPerFrame(SimSpeed::Fastest)));
+            ticks += uint64_t(runTicks(sim, ticksPerFrame(SimSpeed::Fastest)));
         } while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(kFastestBudgetMs));
         benchmark::DoNotOptimize(buildFrame(sim).items.data());
     }
@@ -95,7 +95,7 @@ void BM_FullChainBudget(benchmark::State& state) {
     BlockInterpreter interp;
     SimState simState = SimState::Stopped;
     SimMemoryMap memory{};
-    startRun(interp, simState, memory, p);
+    startRun(interp, simState, memory, shareSnapshot(p));
     stepInterpreter(interp, simState, memory, false, {});  // Start
     for (auto _ : state) {
         StepOutcome outcome = stepInterpreter(interp, simState, memory, false, {});

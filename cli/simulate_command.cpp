@@ -111,7 +111,7 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     const Vec2 start{sim.robot.x, sim.robot.y};
     TickObserver observe;
     if (tracing) observe = [&trace](uint64_t tick, const Simulator& s) { trace += traceRow(tick, s); };
-    uint64_t ticks = runHeadless(sim, program, parsed.headless, observe);
+    uint64_t ticks = runHeadless(sim, parsed.headless, observe);
 
     int code = kExitOk;
     if (tracing && !writeBytes(parsed.tracePath, trace.data(), trace.size())) {

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                       std::isfinite(course.startHeading));
         if (!selectCourse(sim, c)) continue;
         playCommand(sim, lineFollower());
-        for (int tick = 0; tick < 20; ++tick) stepSimulation(sim, lineFollower());
+        for (int tick = 0; tick < 20; ++tick) stepSimulation(sim);
         fuzz::require(std::isfinite(sim.robot.x) && std::isfinite(sim.robot.y));
     }
     return 0;

@@ -32,8 +32,8 @@ public:
     UndoHistory(const UndoHistory&) = delete;
     UndoHistory& operator=(const UndoHistory&) = delete;
 
-    // Called before a snapshot is restored: stops a simulated run, which must not keep pointers
-    // into a block list about to be replaced.
+    // Called before a snapshot is restored: a simulated run stops, since the program it was taken
+    // from is replaced as a whole.
     void setStopSimulation(std::function<void()> stop) { m_stopSimulation = std::move(stop); }
     // Called with the new menu state whenever it is refreshed.
     void setStateListener(std::function<void(UndoMenuState)> listener) { m_listener = std::move(listener); }

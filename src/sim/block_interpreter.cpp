@@ -14,7 +14,7 @@ int repeatCounterAddress(uint8_t repeatNumber) {
 }
 
 struct Execution {
-    const ActionBlock* successor = nullptr;
+    int successor = kNoRunBlock;
     uint32_t timeMs = 0;
     bool chain = false;
 };
@@ -24,9 +24,9 @@ void setMotors(SimMemoryMap& m, int left, int right) {
     m[MemoryMap::RightWheel] = static_cast<uint8_t>(right);
 }
 
-uint32_t motionTime(const ActionBlock& b) { return b.param[1] != 0 ? 0u : b.param[0] * 100u; }
+uint32_t motionTime(const RunBlock& b) { return b.param[1] != 0 ? 0u : b.param[0] * 100u; }
 
-bool branchHolds(const ActionBlock& b, const SimMemoryMap& m) {
+bool branchHolds(const RunBlock& b, const SimMemoryMap& m) {
     int left = m[branchOperandAddress(b.param[0])];
     int right = b.param[3] == 0 ? b.param[2] : m[branchOperandAddress(b.param[4])];
     switch (b.param[1]) {
@@ -37,7 +37,7 @@ bool branchHolds(const ActionBlock& b, const SimMemoryMap& m) {
     }
 }
 
-Execution executeLed(const ActionBlock& b, SimMemoryMap& m, uint8_t bit) {
+Execution executeLed(const RunBlock& b, SimMemoryMap& m, uint8_t bit) {
     Execution e;
     e.successor = b.next[0];
     if (b.param[3] == 0 || b.param[3] == 2)
@@ -49,9 +49,9 @@ Execution executeLed(const ActionBlock& b, SimMemoryMap& m, uint8_t bit) {
     return e;
 }
 
-Execution executeRepeatEnd(const ActionBlock& b, SimMemoryMap& m) {
+Execution executeRepeatEnd(const RunProgram& run, const RunBlock& b, SimMemoryMap& m) {
     Execution e{b.next[0], 0, true};
-    const ActionBlock* start = b.partner;
+    const RunBlock* start = runBlockAt(run, b.partner);
     if (!start) return e;  // an unpaired end just falls through
     int address = repeatCounterAddress(start->param[2]);
     int count = (address == kNoAddress ? 0 : m[address]) + 1;
@@ -66,13 +66,13 @@ uint8_t ledBit(const BlockDescriptor& d) { return d.leftLed ? kSimLeftLedBit : k
 // A motor byte holds what a wheel rule gives, cut to 0..255 rather than wrapped round.
 uint8_t motorByte(int speed) { return static_cast<uint8_t>(std::clamp(speed, 0, 255)); }
 
-Execution executeMotion(const ActionBlock& b, SimMemoryMap& m) {
+Execution executeMotion(const RunBlock& b, SimMemoryMap& m) {
     const BlockDescriptor& d = describe(b.type);
     setMotors(m, motorByte(wheelSpeed(d.wheels[0], b.param)), motorByte(wheelSpeed(d.wheels[1], b.param)));
     return {b.next[0], motionTime(b), false};
 }
 
-Execution execute(const ActionBlock& b, SimMemoryMap& m, SimRandom& random) {
+Execution execute(const RunProgram& run, const RunBlock& b, SimMemoryMap& m, SimRandom& random) {
     Execution e;
     e.successor = b.next[0];
     const auto& p = b.param;
@@ -103,7 +103,7 @@ Execution execute(const ActionBlock& b, SimMemoryMap& m, SimRandom& random) {
         e.chain = true;
         break;
     }
-    case BlockAction::RepeatEnd: return executeRepeatEnd(b, m);
+    case BlockAction::RepeatEnd: return executeRepeatEnd(run, b, m);
     case BlockAction::Unknown: break;  // ends the tick, goes on with next[0]
     }
     return e;
@@ -140,15 +140,20 @@ uint8_t applyCalc(uint8_t a, uint8_t b, uint8_t op) {
     return static_cast<uint8_t>(std::clamp(r, 0, 255));
 }
 
-void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, const BlockProgram& program) {
+void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
+              std::shared_ptr<const RunProgram> program) {
     state = SimState::Running;
-    interp.current = head(program);
-    interp.last = nullptr;
+    interp.program = std::move(program);
+    const size_t count = interp.program ? interp.program->blocks.size() : 0;
+    interp.current = count > 0 ? 0 : kNoRunBlock;
+    interp.last = kNoRunBlock;
     interp.waitMs = 0;
     interp.chainPending = false;
-    interp.held = nullptr;
+    interp.held = kNoRunBlock;
     interp.holdReason = HoldReason::None;
     interp.stopAtNextBlock = false;
+    interp.breakpoints.assign(count, false);
+    for (size_t i = 0; i < count; ++i) interp.breakpoints[i] = interp.program->blocks[i].breakpoint;
     memory[MemoryMap::Leds] = 0;
 }
 
@@ -156,19 +161,25 @@ void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory) {
     memory[MemoryMap::LeftWheel] = 0;
     memory[MemoryMap::RightWheel] = 0;
     state = SimState::Stopped;
-    interp.current = nullptr;
-    interp.last = nullptr;
+    interp.current = kNoRunBlock;
+    interp.last = kNoRunBlock;
     interp.waitMs = 0;
     interp.chainPending = false;
-    interp.held = nullptr;
+    interp.held = kNoRunBlock;
     interp.holdReason = HoldReason::None;
     interp.stopAtNextBlock = false;
 }
 
 void stopAtNextBlock(BlockInterpreter& interp) { interp.stopAtNextBlock = true; }
 
-bool runHolds(const BlockInterpreter& interp, SimState state, const ActionBlock* block) {
-    return state != SimState::Stopped && block && (block == interp.current || block == interp.last);
+bool runHolds(const BlockInterpreter& interp, SimState state, int block) {
+    return state != SimState::Stopped && block != kNoRunBlock && (block == interp.current || block == interp.last);
+}
+
+bool setRunBreakpoint(BlockInterpreter& interp, int block, bool on) {
+    if (block < 0 || size_t(block) >= interp.breakpoints.size()) return false;
+    interp.breakpoints[size_t(block)] = on;
+    return true;
 }
 
 StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
@@ -179,35 +190,40 @@ StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemory
         if (interp.waitMs == 0) applyExpiry(interp.lastType, interp.lastParam, memory);
         return StepOutcome::TickEnded;
     }
+    static const RunProgram kNothing;
+    const RunProgram& run = interp.program ? *interp.program : kNothing;
     for (int chained = 0;;) {
-        if (!interp.current) {
+        const RunBlock* found = runBlockAt(run, interp.current);
+        if (!found) {
             stopRun(interp, state, memory);
             return StepOutcome::RunStopped;
         }
-        const ActionBlock& block = *interp.current;
-        if (&block != interp.held && block.breakpoint) {
+        const RunBlock& block = *found;
+        const int index = interp.current;
+        const bool breakpoint = size_t(index) < interp.breakpoints.size() && interp.breakpoints[size_t(index)];
+        if (index != interp.held && breakpoint) {
             interp.holdReason = HoldReason::Breakpoint;
-            interp.held = &block;
+            interp.held = index;
             interp.stopAtNextBlock = false;
             state = SimState::Paused;
-            if (highlight) highlight(block);
+            if (highlight) highlight(index);
             return StepOutcome::Held;
         }
-        interp.held = nullptr;
+        interp.held = kNoRunBlock;
         interp.holdReason = HoldReason::None;
-        Execution e = execute(block, memory, interp.random);
-        interp.last = &block;
+        Execution e = execute(run, block, memory, interp.random);
+        interp.last = index;
         ++interp.executed;
         interp.lastType = block.type;
         interp.lastParam = block.param;
-        if ((!e.chain || slowMotion) && highlight) highlight(block);
+        if ((!e.chain || slowMotion) && highlight) highlight(index);
         interp.current = e.successor;
         interp.waitMs = e.timeMs - e.timeMs % kTickMs;
         if (interp.stopAtNextBlock) {
             interp.stopAtNextBlock = false;
             interp.holdReason = HoldReason::BlockStep;
             state = SimState::Paused;
-            if (e.chain && !slowMotion && highlight) highlight(block);
+            if (e.chain && !slowMotion && highlight) highlight(index);
             return StepOutcome::Held;
         }
         if (!e.chain) return StepOutcome::TickEnded;

@@ -4,8 +4,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
-#include "model/program.h"
+#include "model/run_program.h"
 #include "sim/sim_memory_map.h"
 #include "sim/sim_random.h"
 
@@ -23,21 +25,26 @@ constexpr int kChainBudget = 32768;
 enum class HoldReason : uint8_t { None, Breakpoint, BlockStep };
 
 struct BlockInterpreter {
-    const ActionBlock* current = nullptr;   // next block to execute, null = none
-    const ActionBlock* last = nullptr;      // the block last executed; compared, never read
+    std::shared_ptr<const RunProgram> program{};  // the snapshot taken at 再生; kept after the run stops
+    int current = kNoRunBlock;              // snapshot index of the next block to execute, -1 = none
+    int last = kNoRunBlock;                 // snapshot index of the block last executed, -1 = none
     BlockType lastType = BlockType::Start;  // type and parameters of the last executed block,
-    std::array<uint8_t, 10> lastParam{};    //   read by the expiry actions instead of the live block
+    std::array<uint8_t, 10> lastParam{};    //   read by the expiry actions
     uint32_t waitMs = 0;                    // still to wait, always a multiple of 16
     SimRandom random;                       // random branches
     bool chainPending = false;              // the last step ran out of chain budget
-    const ActionBlock* held = nullptr;      // paused at its breakpoint before this block; it runs when the run goes on
+    int held = kNoRunBlock;                 // paused at its breakpoint before this block; it runs when the run goes on
     HoldReason holdReason = HoldReason::None;  // why the run last paused itself
     bool stopAtNextBlock = false;           // 1ブロック: pause right after the next block starts
     uint64_t executed = 0;                  // blocks executed since the simulator opened
+    // Per snapshot block: pause before it. Taken from the snapshot; the editor may set and clear
+    // breakpoints while the run goes on, which is why they are not part of the frozen snapshot.
+    std::vector<bool> breakpoints{};
 };
 
-// Called with every block that ends a tick, or every executed block in slow motion.
-using HighlightFn = std::function<void(const ActionBlock&)>;
+// Called with the snapshot index of every block that ends a tick, or of every executed block in
+// slow motion.
+using HighlightFn = std::function<void(int block)>;
 
 enum class StepOutcome {
     TickEnded,        // a block ended the tick, a wait is running, or nothing was to do
@@ -46,12 +53,16 @@ enum class StepOutcome {
     Held,             // Paused: before a block with a breakpoint, or after the block 1ブロック started
 };
 
-// 再生: Running, current block := Start (head of the list), LEDs off, no wait.
-void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, const BlockProgram& program);
+// 再生: Running on the snapshot, current block := its first (the Start block), LEDs off, no wait.
+void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
+              std::shared_ptr<const RunProgram> program);
 // Motors off, Stopped, no current block, no wait.
 void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory);
-// Whether a run in progress would still use the block: the one running now or the one it runs next.
-bool runHolds(const BlockInterpreter& interp, SimState state, const ActionBlock* block);
+// Whether a run in progress would still use the snapshot block: the one running now or the one it
+// runs next.
+bool runHolds(const BlockInterpreter& interp, SimState state, int block);
+// Sets or clears the breakpoint of a snapshot block of the run; false when there is no such block.
+bool setRunBreakpoint(BlockInterpreter& interp, int block, bool on);
 
 // 1ブロック: the run pauses right after its next block starts (a block held at its breakpoint first).
 void stopAtNextBlock(BlockInterpreter& interp);

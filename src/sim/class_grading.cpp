@@ -28,7 +28,7 @@ GradeRun runOnce(Simulator& sim, const BlockProgram& program, const RunOptions& 
     }
     HeadlessOptions headless;
     headless.stuckTicks = kStuckTicks;
-    const uint64_t ticks = runHeadless(sim, program, headless, observe);
+    const uint64_t ticks = runHeadless(sim, headless, observe);
     const bool stuck = sim.innerTick && sim.judge.result == RunResult::Armed && ticks < kMaxHeadlessTicks;
     return {options.seed, sim.judge.result, stuck, sim.judge.lapMs, ticks};
 }

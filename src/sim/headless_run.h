@@ -23,10 +23,9 @@ struct HeadlessOptions {
 // Called after every tick with the number of ticks stepped so far.
 using TickObserver = std::function<void(uint64_t tick, const Simulator& sim)>;
 
-// Steps a run set up by prepareRun until the program has stopped with both wheels at rest, or a timed
-// course has judged the run, or kMaxHeadlessTicks; with `ticks` set, exactly that many. Returns the
-// ticks stepped. `observe` may be empty.
-uint64_t runHeadless(Simulator& sim, const BlockProgram& program, const HeadlessOptions& options,
-                     const TickObserver& observe);
+// Steps a run set up by prepareRun (on the snapshot it took) until the program has stopped with both
+// wheels at rest, or a timed course has judged the run, or kMaxHeadlessTicks; with `ticks` set,
+// exactly that many. Returns the ticks stepped. `observe` may be empty.
+uint64_t runHeadless(Simulator& sim, const HeadlessOptions& options, const TickObserver& observe);
 
 }  // namespace trovel

@@ -11,10 +11,10 @@ bool overlaps(float x, float y, float r, const CourseRect& rect) {
     return std::fabs(x - cx) < hw + r && std::fabs(y - cy) < hh + r;
 }
 
-bool programUsesFloorSensor(const BlockProgram& program) {
-    for (const auto& block : program.blocks) {
-        if (block->type != BlockType::Branch) continue;
-        uint8_t address = branchOperandAddress(block->param[0]);
+bool programUsesFloorSensor(const RunProgram& program) {
+    for (const RunBlock& block : program.blocks) {
+        if (block.type != BlockType::Branch) continue;
+        uint8_t address = branchOperandAddress(block.param[0]);
         if (address >= MemoryMap::LeftSensor && address <= MemoryMap::Sensor4) return true;
     }
     return false;
@@ -28,7 +28,7 @@ void rearmJudge(RunJudge& judge, const CourseRecord& course) {
     judge.lapMs = 0;
 }
 
-JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, const BlockProgram& program) {
+JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, const RunProgram* program) {
     JudgeEvents events;
     if (j.result != RunResult::Armed) return events;
     const int flags = course.judgingFlags;
@@ -60,7 +60,8 @@ JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, c
                 }
             }
         }
-        if ((flags & JudgeFlag::SensorUse) && j.previousState == SimState::Stopped && !programUsesFloorSensor(program))
+        if ((flags & JudgeFlag::SensorUse) && j.previousState == SimState::Stopped &&
+            !(program && programUsesFloorSensor(*program)))
             fail(RunResult::NoSensorBranch);
     }
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "model/program.h"
+#include "model/run_program.h"
 #include "sim/block_interpreter.h"
 #include "sim/course_config.h"
 #include "sim/sim_robot.h"
@@ -46,7 +46,7 @@ struct JudgeEvents {
 // Strict overlap of the judging square (half-size r) with a rectangle.
 bool overlaps(float x, float y, float r, const CourseRect& rect);
 // True when some Branch block's first operand is a floor sensor (addresses 9..12).
-bool programUsesFloorSensor(const BlockProgram& program);
+bool programUsesFloorSensor(const RunProgram& program);
 
 // Resets judging for the course; the robot's pose is the caller's.
 void rearmJudge(RunJudge& judge, const CourseRecord& course);
@@ -59,7 +59,8 @@ struct JudgeInput {
     float robotHalf;
     bool stoppedByUser = false;  // Stopped by 停止 (or an edit), not by the program's own end
 };
-// One judged tick, only while the result is Armed. May lower the course's best time.
-JudgeEvents judgeTick(RunJudge& judge, CourseRecord& course, const JudgeInput& in, const BlockProgram& program);
+// One judged tick, only while the result is Armed. May lower the course's best time. `program` is the
+// run's snapshot, null before the first run.
+JudgeEvents judgeTick(RunJudge& judge, CourseRecord& course, const JudgeInput& in, const RunProgram* program);
 
 }  // namespace trovel

@@ -30,7 +30,7 @@ void appendSample(SensorTrace& trace, const TraceSample& sample) {
     }
 }
 
-void recordTick(SensorTrace& trace, const Simulator& sim, const BlockProgram& program) {
+void recordTick(SensorTrace& trace, const Simulator& sim) {
     const bool coasting = sim.robot.leftSpeed != 0 || sim.robot.rightSpeed != 0;
     const bool moved = sim.state != SimState::Paused && sim.slowPhase == 0 && !sim.innerTick &&
                        (sim.state == SimState::Running || coasting);
@@ -42,9 +42,10 @@ void recordTick(SensorTrace& trace, const Simulator& sim, const BlockProgram& pr
     s.leftSpeed = sim.robot.leftSpeed;
     s.rightSpeed = sim.robot.rightSpeed;
     std::copy_n(sim.memory.begin() + MemoryMap::FirstVariable, kTraceVariableCount, s.variables.begin());
-    const ActionBlock* ran = sim.interp.executed != trace.blocksSeen ? sim.interp.last : nullptr;
-    if (ran && ran != trace.lastRun) {
-        s.block = int16_t(indexOf(program, ran));
+    const int ran = sim.interp.executed != trace.blocksSeen ? sim.interp.last : kNoRunBlock;
+    const RunBlock* block = sim.interp.program ? runBlockAt(*sim.interp.program, ran) : nullptr;
+    if (block && ran != trace.lastRun) {
+        s.block = int16_t(block->source);
         s.blockType = sim.interp.lastType;
     }
     trace.blocksSeen = sim.interp.executed;
@@ -56,7 +57,7 @@ void clearTrace(SensorTrace& trace) {
     trace.ring.clear();
     trace.first = 0;
     trace.clockMs = 0;
-    trace.lastRun = nullptr;
+    trace.lastRun = kNoRunBlock;
     ++trace.appended;  // readers see the change
 }
 

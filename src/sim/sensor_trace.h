@@ -27,7 +27,8 @@ struct TraceSample {
     float leftSpeed = 0;                                  // wheel speeds, motor byte scale 0..240
     float rightSpeed = 0;
     std::array<uint8_t, kTraceVariableCount> variables{};  // variables 1..8
-    int16_t block = -1;                       // list index of the block that started in this tick, -1 none
+    int16_t block = -1;                       // list index, in the program the run was taken from, of the
+                                              // block that started in this tick, -1 none
     BlockType blockType = BlockType::Start;   // that block's type; meaningless while block is -1
 };
 
@@ -36,7 +37,7 @@ struct SensorTrace {
     size_t first = 0;
     uint32_t clockMs = 0;           // simulated time of the next recorded tick
     uint64_t blocksSeen = 0;        // the interpreter's executed-block count at the last recorded tick
-    const ActionBlock* lastRun = nullptr;  // the block the last recorded tick ran, null = none; never read
+    int lastRun = -1;               // snapshot index of the block the last recorded tick ran, -1 none
     uint64_t appended = 0;          // samples ever appended: tells a reader whether anything is new
 };
 
@@ -47,7 +48,7 @@ void appendSample(SensorTrace& trace, const TraceSample& sample);
 // the last, so the time axis is the same at every speed. A tick that ran blocks is marked with
 // the one it ended on, the block the editor highlights, unless that block also ended the tick
 // before: a loop that runs a continuing motion block on every tick marks the stretch once.
-void recordTick(SensorTrace& trace, const Simulator& sim, const BlockProgram& program);
+void recordTick(SensorTrace& trace, const Simulator& sim);
 // A new run: no samples, and its time starts again at 0.
 void clearTrace(SensorTrace& trace);
 

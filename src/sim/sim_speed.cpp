@@ -26,11 +26,11 @@ int frameTicks(const Simulator& sim, SimSpeed speed) {
     return sim.state == SimState::Running ? ticksPerFrame(speed) : 1;
 }
 
-int runTicks(Simulator& sim, const BlockProgram& program, int ticks) {
+int runTicks(Simulator& sim, int ticks) {
     int n = 0;
     while (n < ticks) {
         const bool wasRunning = sim.state == SimState::Running;
-        stepSimulation(sim, program);
+        stepSimulation(sim);
         ++n;
         if (wasRunning && sim.state != SimState::Running) break;
     }

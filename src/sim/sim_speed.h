@@ -25,6 +25,6 @@ int frameTicks(const Simulator& sim, SimSpeed speed);
 
 // Runs up to `ticks` ticks; stops after a tick that leaves the program no longer running (its end,
 // a breakpoint), so the frame shows that moment. Returns the ticks run.
-int runTicks(Simulator& sim, const BlockProgram& program, int ticks);
+int runTicks(Simulator& sim, int ticks);
 
 }  // namespace trovel

@@ -49,7 +49,7 @@ bool timed(const Simulator& sim) {
 }
 
 // The simulation step of one tick: interpreter, motion, walls, sensors, judging, path and ghost.
-void simulationStep(Simulator& sim, const BlockProgram& program) {
+void simulationStep(Simulator& sim) {
     const bool chainGoesOn = sim.interp.chainPending;
     if (sim.slowDivisor > 0 && !chainGoesOn) sim.slowPhase = (sim.slowPhase + 1) % sim.slowDivisor;
     sim.innerTick = false;
@@ -89,7 +89,8 @@ void simulationStep(Simulator& sim, const BlockProgram& program) {
     if (course && sim.judge.result == RunResult::Armed) {
         JudgeEvents ev = judgeTick(
             sim.judge, *course,
-            {sim.robot, sim.state, sim.floor, motionTick, sim.courses.robotHalf, sim.stoppedByUser}, program);
+            {sim.robot, sim.state, sim.floor, motionTick, sim.courses.robotHalf, sim.stoppedByUser},
+            sim.interp.program.get());
         if (ev.goal) emit(sim, EffectType::Goal, RunResult::Goal);
         if (ev.newRecord) {
             emit(sim, EffectType::NewRecord, MessageRow::NewRecord, course->bestMs);
@@ -145,7 +146,7 @@ PlayOutcome playCommand(Simulator& sim, const BlockProgram& program) {
     if (sim.state == SimState::Running) return PlayOutcome::AlreadyRunning;
     // A course that did not load is never run.
     if (!hasCourse(sim)) return PlayOutcome::NoCourse;
-    startRun(sim.interp, sim.state, sim.memory, program);
+    startRun(sim.interp, sim.state, sim.memory, shareSnapshot(program));
     sim.stoppedByUser = false;
     sim.slowPhase = 0;
     sim.judge.lapMs = 0;
@@ -165,6 +166,8 @@ PlayOutcome playCommand(Simulator& sim, const BlockProgram& program) {
     }
     return PlayOutcome::Started;
 }
+
+const RunProgram* runProgram(const Simulator& sim) { return sim.interp.program.get(); }
 
 void stopCommand(Simulator& sim) {
     // A goal or failure banner of the run, or one of another course, would be stale now.
@@ -244,20 +247,20 @@ bool rotateRobot(Simulator& sim, WorldPoint p) {
     return true;
 }
 
-void stepSimulation(Simulator& sim, const BlockProgram& program) {
-    simulationStep(sim, program);
+void stepSimulation(Simulator& sim) {
+    simulationStep(sim);
     advanceEffects(sim.effects, sim.innerTick);
     updateCamera(sim.camera, sim.robot.x, sim.robot.y);
     sim.clockMs += kTickMs;
     ++sim.ticks;
-    if (sim.trace) recordTick(*sim.trace, sim, program);
+    if (sim.trace) recordTick(*sim.trace, sim);
 }
 
-bool stepOneTick(Simulator& sim, const BlockProgram& program) {
+bool stepOneTick(Simulator& sim) {
     if (sim.state != SimState::Paused) return false;
     sim.interp.holdReason = HoldReason::None;
     sim.state = SimState::Running;
-    stepSimulation(sim, program);
+    stepSimulation(sim);
     if (sim.state == SimState::Running) sim.state = SimState::Paused;
     return true;
 }

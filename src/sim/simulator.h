@@ -55,7 +55,7 @@ struct Simulator {
     uint32_t clockMs = 0;          // simulated milliseconds since the simulator opened
     uint64_t ticks = 0;            // ticks stepped since the simulator opened
     std::vector<std::u16string> pendingSounds;  // sound files to play, taken by the window
-    HighlightFn highlight;         // shows the executed block in the editor; may be empty
+    HighlightFn highlight;         // shows the executed block (a snapshot index) in the editor; may be empty
     SimNoise noise;                // opt-in; the studio never sets it
     SimRandom noiseRandom;         // draws of the noise, apart from the random branches
     RunPath path;                  // where the robot drove since the last re-arm
@@ -76,9 +76,12 @@ void resetSimulator(Simulator& sim);
 void rearm(Simulator& sim);
 
 enum class PlayOutcome { Started, AlreadyRunning, NoCourse };
-// 再生 after the repeat check: run from Start, lap time 0, start pose if the course asks, start banner,
-// a new path. A timed course that is not armed runs untimed, with the notice that says why.
+// 再生 after the repeat check: run a snapshot of the program from Start, lap time 0, start pose if the
+// course asks, start banner, a new path. A timed course that is not armed runs untimed, with the
+// notice that says why. The run keeps its snapshot: later edits of the program do not reach it.
 PlayOutcome playCommand(Simulator& sim, const BlockProgram& program);
+// The snapshot the current or last run executes, or null before the first 再生.
+const RunProgram* runProgram(const Simulator& sim);
 // 停止: stops a run (the user's stop, never a goal); when already stopped with both wheels at rest,
 // re-arms. Either way the banners of the run go.
 void stopCommand(Simulator& sim);
@@ -88,7 +91,7 @@ void pauseCommand(Simulator& sim);
 bool selectCourse(Simulator& sim, int course);
 void setSlowMotion(Simulator& sim, int divisor);
 // While paused: one tick as if running (1ステップ); false when not paused.
-bool stepOneTick(Simulator& sim, const BlockProgram& program);
+bool stepOneTick(Simulator& sim);
 // While paused: runs on until the next block starts, and pauses right after it (1ブロック).
 bool stepOneBlock(Simulator& sim);
 // The ghost of the course's best lap, or null when the course has none.
@@ -104,6 +107,6 @@ bool rotateRobot(Simulator& sim, WorldPoint point);  // a right click on the rob
 
 // One 16 ms tick: the simulation step (interpreter, motion, sensors, judging, path and ghost
 // recording), the effect timers and the camera. Drawing is the frame's (sim_frame.h).
-void stepSimulation(Simulator& sim, const BlockProgram& program);
+void stepSimulation(Simulator& sim);
 
 }  // namespace trovel

@@ -859,6 +859,43 @@ private slots:
         QVERIFY(!running());
         trigger(Command::Undo);
         play();
+
+        // Edits that leave the blocks in use in place go on with the run's own snapshot: a new wait
+        // time, a moved block and a new block do not reach it; after 停止 and 再生 they do.
+        ActionBlock* go = p.blocks[2].get();
+        wait = p.blocks[3].get();
+        QCOMPARE(sim->simulator().interp.waitMs, 4960u);  // the 5 s wait, two ticks in
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, onBlock(wait));
+        auto* seconds = m_window->palette()->propertyPanel()->findChild<QLineEdit*>();
+        QVERIFY(seconds);
+        seconds->selectAll();
+        QTest::keyClicks(seconds, QStringLiteral("1"));
+        QCOMPARE(int(wait->param[0]), 10);
+        const QPoint grab = onBlock(go);
+        QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, grab);
+        QTest::mouseMove(canvas(), grab + QPoint(27, 0));
+        QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, grab + QPoint(27, 0));
+        QCOMPARE(go->x, 225);  // onto the grid, three steps right
+        QTest::mouseClick(m_window->palette()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(87 + 30, 6 + 18));
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(450, 400));
+        QCOMPARE(p.blocks.size(), size_t(5));
+        QVERIFY(running());
+        for (int i = 0; i < 400 && sim->simulator().interp.last != 2; ++i) sim->tick();  // on to the Forward
+        sim->tick();  // the wait again, as the run took it
+        QVERIFY(running());
+        QCOMPARE(sim->simulator().interp.last, 3);
+        QCOMPARE(sim->simulator().interp.waitMs, 4992u);
+        QCOMPARE(p.currentBlock, wait);  // the chart follows the run onto the editor's own block
+        // A breakpoint is the editor's mark: set during the run, the run stops at it.
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, onBlock(go));
+        m_window->programArea()->breakpointAction()->trigger();
+        for (int i = 0; i < 400 && running(); ++i) sim->tick();
+        QCOMPARE(sim->simulator().state, SimState::Paused);
+        QCOMPARE(sim->simulator().interp.current, 2);
+        m_window->programArea()->breakpointAction()->trigger();
+        sim->actionById(SimCommand::Stop)->trigger();
+        play();
+        QCOMPARE(sim->simulator().interp.waitMs, 960u);  // the edited 1 s, two ticks in
         optionFlags().clear(Option::Modified);  // New without its question
         trigger(Command::New);
         QVERIFY(!running());

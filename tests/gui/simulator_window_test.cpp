@@ -90,7 +90,7 @@ class SimulatorWindowTest : public QObject {
         m_chartRedraws = 0;
         SimulatorHooks hooks;
         hooks.setCurrentBlock = [this](ActionBlock* b) { m_highlighted.push_back(b); };
-        hooks.redrawChart = [this] { ++m_chartRedraws; };
+        hooks.showRepeatCheck = [this](const RepeatCheck&) { ++m_chartRedraws; };
         hooks.gains = m_gains;
         hooks.asker = std::move(asker);
         auto window = std::make_unique<SimulatorWindow>(m_program, m_flags, fsPath(appDir), hooks);
@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(sim.robot.x, 42.0f);
         QCOMPARE(sim.robot.y, -42.0f);
         QCOMPARE(sim.robot.heading, sim.courses.courses[3].startHeading);
-        QVERIFY(sim.interp.current == nullptr);
+        QVERIFY(sim.interp.current == kNoRunBlock);
         QCOMPARE(int(sim.memory[MemoryMap::LeftWheel]), 0);
         QVERIFY(w->windowTitle().endsWith(QString::fromStdU16String(sim.courses.courses[3].name) + "]"));
     }
@@ -244,7 +244,7 @@ private slots:
         press(*w, SimCommand::Pause);
         w->stopRun();
         QCOMPARE(w->simulator().state, SimState::Stopped);
-        QVERIFY(w->simulator().interp.current == nullptr);
+        QVERIFY(w->simulator().interp.current == kNoRunBlock);
         // The editor may now delete every block; ticking afterwards reads none of them.
         clear(m_program);
         ticks(*w, 5);
@@ -632,7 +632,7 @@ private slots:
         const Simulator& sim = w->simulator();
         QCOMPARE(sim.state, SimState::Paused);
         QCOMPARE(sim.ticks, uint64_t(65));  // the fast frame stopped on the tick that reached the block
-        QCOMPARE(sim.interp.current, wait);
+        QCOMPARE(sim.interp.current, indexOf(m_program, wait));
         QCOMPARE(m_highlighted.back(), wait);
         QVERIFY2(w->statusText().contains(QStringLiteral("ここで止める")), qPrintable(w->statusText()));
         QCOMPARE(w->statusBar()->findChild<QLabel*>(QStringLiteral("simulatorStatus"))->text(), w->statusText());
@@ -644,7 +644,7 @@ private slots:
         press(*w, SimCommand::StepBlock);
         w->tick();
         QCOMPARE(sim.state, SimState::Paused);
-        QCOMPARE(sim.interp.current, end);
+        QCOMPARE(sim.interp.current, indexOf(m_program, end));
         QCOMPARE(sim.interp.waitMs, 496u);
         QVERIFY2(w->statusText().contains(QStringLiteral("始めた")), qPrintable(w->statusText()));
         // 1ステップ: one tick of the wait, still paused.

@@ -25,8 +25,10 @@ TEST(RepeatCheck, EndReachedInsideARepeat) {
     auto [s, e] = addRepeat(p, 2);
     link(blockAt(p, 0), s);
     link(s, blockAt(p, 1));  // End inside the loop: its output is open
-    EXPECT_EQ(CheckRepeatStructure(p, 0), 2);
-    EXPECT_TRUE(s->flags & FlagSelected);  // the faulty path stays marked
+    const RepeatCheck check = checkRepeats(p, 0);
+    EXPECT_EQ(check.result, 2);
+    markRepeatCheck(p, check);
+    EXPECT_TRUE(s->flags & FlagSelected);  // the faulty path is marked
 }
 
 TEST(RepeatCheck, CrossedNestingNamesTheInnermost) {
@@ -87,7 +89,10 @@ TEST(RepeatCheck, SwitchedOffOrNoRepeats) {
     BlockProgram q;
     newProgram(q);
     SelectAll(q);
-    EXPECT_EQ(CheckRepeatStructure(q, 0), -1);
+    const RepeatCheck check = checkRepeats(q, 0);
+    EXPECT_EQ(check.result, -1);
+    for (auto& b : q.blocks) EXPECT_TRUE(b->flags & FlagSelected);  // the check only reads
+    markRepeatCheck(q, check);
     for (auto& b : q.blocks) EXPECT_EQ(b->flags, 0u);
 }
 

@@ -16,12 +16,12 @@ struct Interp {
     BlockInterpreter interp;
     SimState state = SimState::Stopped;
     SimMemoryMap memory{};
-    std::vector<const ActionBlock*> highlighted;
+    std::vector<int> highlighted;  // snapshot indices
     bool slow = false;
 
-    explicit Interp(const BlockProgram& p) { startRun(interp, state, memory, p); }
+    explicit Interp(const BlockProgram& p) { startRun(interp, state, memory, shareSnapshot(p)); }
     StepOutcome step() {
-        return stepInterpreter(interp, state, memory, slow, [this](const ActionBlock& b) { highlighted.push_back(&b); });
+        return stepInterpreter(interp, state, memory, slow, [this](int b) { highlighted.push_back(b); });
     }
 };
 
@@ -39,7 +39,7 @@ TEST(BlockInterpreter, TimedForwardHoldsMotorsThenStopsThenMovesOn) {
     r.step();
     EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 0);
     EXPECT_EQ(r.memory[MemoryMap::RightWheel], 0);
-    EXPECT_EQ(r.interp.current, wait);
+    EXPECT_EQ(r.interp.current, indexOf(p, wait));
     r.step();
     EXPECT_EQ(r.interp.lastType, BlockType::Wait);
     EXPECT_EQ(r.interp.waitMs, 496u);  // 0.5 s rounded down to 31 ticks
@@ -240,7 +240,7 @@ TEST(BlockInterpreter, BranchOnlyLoopUsesTheBudgetAndResumes) {
     r.highlighted.clear();
     EXPECT_EQ(r.step(), StepOutcome::BudgetExhausted);
     EXPECT_TRUE(r.interp.chainPending);
-    EXPECT_EQ(r.interp.current, a);  // an even number of blocks, so the loop is back at the first
+    EXPECT_EQ(r.interp.current, indexOf(p, a));  // an even number of blocks, so the loop is back at the first
     EXPECT_TRUE(r.highlighted.empty());  // chained blocks are shown only in slow motion
     r.slow = true;
     EXPECT_EQ(r.step(), StepOutcome::BudgetExhausted);
@@ -317,7 +317,7 @@ TEST(BlockInterpreter, SecondRunKeepsVariablesButClearsLeds) {
     for (int i = 0; i < 5; ++i) r.step();
     EXPECT_EQ(r.memory[16], 7);
     EXPECT_EQ(r.memory[MemoryMap::Leds], kSimLeftLedBit);
-    startRun(r.interp, r.state, r.memory, p);
+    startRun(r.interp, r.state, r.memory, shareSnapshot(p));
     EXPECT_EQ(r.memory[16], 7);
     EXPECT_EQ(r.memory[MemoryMap::Leds], 0);
 }

@@ -37,7 +37,7 @@ RunOutcome runShipped(int course, const BlockProgram& program, std::optional<uin
     EXPECT_EQ(prepareRun(sim, program, {.course = course}), PlayOutcome::Started);
     HeadlessOptions options;
     options.ticks = ticks;
-    uint64_t n = runHeadless(sim, program, options, nullptr);
+    uint64_t n = runHeadless(sim, options, nullptr);
     return {sim.judge.result, sim.judge.lapMs, sim.robot.x, sim.robot.y, sim.robot.heading, n};
 }
 
@@ -80,10 +80,10 @@ TEST(ShippedCourses, StudioAndGradingAgreeThatOnlyTheProgramStopsInTheGoal) {
         return studio.judge.hasLeftGoal && overlaps(studio.robot.x, studio.robot.y, studio.courses.robotHalf, course.goal);
     };
     for (int i = 0; i < 5000 && !(inGoal() && studio.judge.result == RunResult::Armed); ++i)
-        stepSimulation(studio, follower);
+        stepSimulation(studio);
     ASSERT_TRUE(inGoal());
     stopCommand(studio);
-    stepSimulation(studio, follower);
+    stepSimulation(studio);
     EXPECT_EQ(studio.judge.result, RunResult::NotJudged);
     EXPECT_EQ(studio.notice, RunNotice::StoppedInGoal);
     EXPECT_EQ(course.bestMs, best);

@@ -76,7 +76,7 @@ struct TracedRun {
     }
     void play() { EXPECT_EQ(playCommand(sim, program), PlayOutcome::Started); }
     void step(int n) {
-        for (int i = 0; i < n; ++i) stepSimulation(sim, program);
+        for (int i = 0; i < n; ++i) stepSimulation(sim);
     }
 };
 

@@ -147,7 +147,7 @@ struct NoisyRun {
 
 NoisyRun runShipped(const BlockProgram& program, uint64_t seed, const SimNoise& noise, Simulator& sim) {
     prepareRun(sim, program, {1, seed, std::nullopt, noise});
-    uint64_t n = runHeadless(sim, program, {}, nullptr);
+    uint64_t n = runHeadless(sim, {}, nullptr);
     return {sim.judge.result, sim.judge.lapMs, sim.robot.x, sim.robot.y, n};
 }
 

@@ -35,7 +35,7 @@ struct Bench {
         ASSERT_EQ(prepareRun(sim, program, {.gains = sim.gains}), PlayOutcome::Started);
     }
     void step(int n = 1) {
-        for (int i = 0; i < n; ++i) stepSimulation(sim, program);
+        for (int i = 0; i < n; ++i) stepSimulation(sim);
     }
     void at(float x, float y) {
         sim.robot.x = x;
@@ -368,7 +368,7 @@ TEST(Simulator, NoCourseNeverRuns) {
     BlockProgram p = forwardForever();
     EXPECT_EQ(playCommand(sim, p), PlayOutcome::NoCourse);
     EXPECT_FALSE(selectCourse(sim, 0));
-    stepSimulation(sim, p);
+    stepSimulation(sim);
     EXPECT_EQ(sim.state, SimState::Stopped);
 }
 
@@ -478,12 +478,12 @@ TEST(Speeds, ATickIsTheSameTickAtEverySpeed) {
     ASSERT_EQ(prepareRun(one, follower, {.course = 1}), PlayOutcome::Started);
     Simulator reference = one;
     constexpr int kTicks = 777;  // not a multiple of any batch
-    for (int i = 0; i < kTicks; ++i) stepSimulation(reference, follower);
+    for (int i = 0; i < kTicks; ++i) stepSimulation(reference);
     for (SimSpeed speed : {SimSpeed::Double, SimSpeed::Five, SimSpeed::Ten, SimSpeed::Fastest}) {
         SCOPED_TRACE(int(speed));
         Simulator fast = one;
         int done = 0;
-        while (done < kTicks) done += runTicks(fast, follower, std::min(frameTicks(fast, speed), kTicks - done));
+        while (done < kTicks) done += runTicks(fast, std::min(frameTicks(fast, speed), kTicks - done));
         EXPECT_EQ(fast.ticks, reference.ticks);
         EXPECT_EQ(fast.clockMs, reference.clockMs);
         EXPECT_EQ(fast.robot.x, reference.robot.x);
@@ -506,7 +506,7 @@ TEST(Speeds, AFastFrameStopsAtTheTickThatPausedTheRun) {
     Bench b(0, std::move(p));
     b.play();
     // Start on tick 1; Forward on tick 2 holds for 62 ticks and stops on the 63rd; Wait would start next.
-    EXPECT_EQ(runTicks(b.sim, b.program, 1000), 65);
+    EXPECT_EQ(runTicks(b.sim, 1000), 65);
     EXPECT_EQ(b.sim.state, SimState::Paused);
     EXPECT_EQ(frameTicks(b.sim, SimSpeed::Ten), 1);  // paused: normal pace
     EXPECT_EQ(slowDivisorOf(SimSpeed::Slower), 20);
@@ -531,25 +531,25 @@ TEST(Stepping, OneStepRunsOneTickAndOneBlockStopsRightAfterTheNextBlockStarts) {
     };
     const Row rows[] = {{forward, wait, 1}, {wait, b.program.blocks[3].get(), 63}};
     // The first press was made above: Start starts on the first tick.
-    int n = runTicks(b.sim, b.program, 1000);
+    int n = runTicks(b.sim, 1000);
     EXPECT_EQ(n, 1);
-    EXPECT_EQ(b.sim.interp.last, start);
+    EXPECT_EQ(b.sim.interp.last, indexOf(b.program, start));
     EXPECT_EQ(b.sim.state, SimState::Paused);
     EXPECT_EQ(b.sim.interp.holdReason, HoldReason::BlockStep);
     for (const Row& row : rows) {
         ASSERT_TRUE(stepOneBlock(b.sim));
-        EXPECT_EQ(uint64_t(runTicks(b.sim, b.program, 1000)), row.ticks);
-        EXPECT_EQ(b.sim.interp.last, row.started);
-        EXPECT_EQ(b.sim.interp.current, row.next);
+        EXPECT_EQ(uint64_t(runTicks(b.sim, 1000)), row.ticks);
+        EXPECT_EQ(b.sim.interp.last, indexOf(b.program, row.started));
+        EXPECT_EQ(b.sim.interp.current, indexOf(b.program, row.next));
         EXPECT_EQ(b.sim.state, SimState::Paused);
     }
     // One step is one tick: the Wait counts down by 16 ms, and the state stays Paused.
     const uint32_t waitBefore = b.sim.interp.waitMs;
-    ASSERT_TRUE(stepOneTick(b.sim, b.program));
+    ASSERT_TRUE(stepOneTick(b.sim));
     EXPECT_EQ(b.sim.interp.waitMs, waitBefore - kTickMs);
     EXPECT_EQ(b.sim.state, SimState::Paused);
     pauseCommand(b.sim);
-    EXPECT_FALSE(stepOneTick(b.sim, b.program));  // only while paused
+    EXPECT_FALSE(stepOneTick(b.sim));  // only while paused
     EXPECT_FALSE(stepOneBlock(b.sim));
 }
 
@@ -575,25 +575,25 @@ TEST(Stepping, BreakpointStopsBeforeTheBlockRunsAlsoInsideAChain) {
         ActionBlock* target = p.blocks[size_t(row.breakAt)].get();
         target->breakpoint = true;
         Bench b(0, std::move(p));
-        std::vector<const ActionBlock*> shown;
-        b.sim.highlight = [&shown](const ActionBlock& block) { shown.push_back(&block); };
+        std::vector<int> shown;  // snapshot indices, the blocks' list indices here
+        b.sim.highlight = [&shown](int block) { shown.push_back(block); };
         b.play();
-        runTicks(b.sim, b.program, 1000);
+        runTicks(b.sim, 1000);
         EXPECT_EQ(b.sim.ticks, row.ticks);
         EXPECT_EQ(b.sim.state, SimState::Paused);
-        EXPECT_EQ(b.sim.interp.current, target);
+        EXPECT_EQ(b.sim.interp.current, indexOf(b.program, target));
         EXPECT_EQ(b.sim.interp.holdReason, HoldReason::Breakpoint);
         ASSERT_FALSE(shown.empty());
-        EXPECT_EQ(shown.back(), target);
+        EXPECT_EQ(shown.back(), indexOf(b.program, target));
         EXPECT_EQ(b.sim.memory[MemoryMap::FirstVariable], row.variable);
         const uint8_t leftMotor = b.sim.memory[MemoryMap::LeftWheel];
         b.step(5);  // held: nothing runs
-        EXPECT_EQ(b.sim.interp.current, target);
+        EXPECT_EQ(b.sim.interp.current, indexOf(b.program, target));
         EXPECT_EQ(b.sim.memory[MemoryMap::LeftWheel], leftMotor);
         // Going on runs the held block once, without stopping at it again.
         pauseCommand(b.sim);
         b.step();
-        EXPECT_NE(b.sim.interp.current, target);
+        EXPECT_NE(b.sim.interp.current, indexOf(b.program, target));
         EXPECT_EQ(b.sim.state, SimState::Running);
     }
 }

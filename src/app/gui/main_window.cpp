@@ -225,6 +225,8 @@ void MainWindow::connectPanes() {
     qApp->installEventFilter(this);
 
     connect(m_area, &ProgramArea::editFinished, this, &MainWindow::recordCanvasEdit);
+    // A breakpoint set or cleared while a program runs reaches the run.
+    connect(m_area->breakpointAction(), &QAction::triggered, this, &MainWindow::simulationFollowEdit);
     connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
     connect(m_area, &ProgramArea::placementRefused, this, [this] {
         ask(uiFormat(Str::TooManyRepeats, {kMaxRepeats}), QMessageBox::Warning, QMessageBox::Ok);
@@ -268,12 +270,14 @@ void MainWindow::setTitle() {
 void MainWindow::appendEditMark() { setWindowTitle(windowTitle() + QStringLiteral(" *")); }
 
 void MainWindow::applyEditResult(bool titleNeedsMark) {
+    simulationFollowEdit();
     if (titleNeedsMark) appendEditMark();
     refreshPropertyPanel();
     m_area->repaintAll();
 }
 
 void MainWindow::recordUndoStep() {
+    simulationFollowEdit();
     if (m_history->RecordUndoStep(m_program)) appendEditMark();
     m_history->updateUndoState();
 }
@@ -321,7 +325,6 @@ void MainWindow::runCommand(int id) {
     case Command::Undo: commandUndoRedo(true); break;
     case Command::Redo: commandUndoRedo(false); break;
     case Command::Cut:
-        stopSimulationIfRemoving(selectionToDelete(m_program));
         applyEditResult(cutSelection(m_program, *m_clipboard, *m_history).titleNeedsMark);
         m_history->updateUndoState();
         break;
@@ -332,7 +335,6 @@ void MainWindow::runCommand(int id) {
         m_history->updateUndoState();
         break;
     case Command::Delete:
-        stopSimulationIfRemoving(selectionToDelete(m_program));
         applyEditResult(deleteSelection(m_program, *m_history).titleNeedsMark);
         m_history->updateUndoState();
         break;
@@ -525,8 +527,8 @@ void MainWindow::stopSimulation() {
     if (m_simulator) m_simulator->stopRun();
 }
 
-void MainWindow::stopSimulationIfRemoving(const std::vector<const ActionBlock*>& blocks) {
-    if (m_simulator) m_simulator->stopRunIfItHolds(blocks);
+void MainWindow::simulationFollowEdit() {
+    if (m_simulator) m_simulator->programEdited();
 }
 
 void MainWindow::commandSimulator() {
@@ -538,7 +540,10 @@ void MainWindow::commandSimulator() {
             // eye can follow and which costs a tenth of redrawing the chart on every tick.
             if (!m_chartFollow->isActive()) m_chartFollow->start();
         };
-        hooks.redrawChart = [this] { m_area->repaintAll(); };
+        hooks.showRepeatCheck = [this](const RepeatCheck& check) {
+            markRepeatCheck(m_program, check);
+            m_area->repaintAll();
+        };
         hooks.closed = [this] {
             m_sensors.setSimulator({});
             refreshPropertyPanel();
@@ -581,8 +586,10 @@ void MainWindow::commandWriteProgram() {
     stopSimulation();
     WriteProgramHooks hooks;
     hooks.repeatCheckAllowsWrite = [this] {
-        const int fault = CheckRepeatStructure(m_program, m_options.bits());
+        const RepeatCheck check = checkRepeats(m_program, m_options.bits());
+        markRepeatCheck(m_program, check);
         m_area->repaintAll();  // the faulty path shows as selected
+        const int fault = check.result;
         if (fault < 0) return true;
         // Yes abandons the write.
         return ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Write)), QMessageBox::Warning,

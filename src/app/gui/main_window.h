@@ -167,9 +167,11 @@ private:
     void commandReadProgram();
     void commandFirmwareUpdate();
     bool openMemoryMap();
-    // A simulated run must not hold blocks that are about to be deleted or replaced.
+    // Before the program is replaced (New, Open, Read, Undo, Redo): a simulated run stops.
     void stopSimulation();
-    void stopSimulationIfRemoving(const std::vector<const ActionBlock*>& blocks);
+    // After an edit: a simulated run goes on with its snapshot unless the edit removed the block it
+    // runs or the one it runs next.
+    void simulationFollowEdit();
     // The panel of the current block, after anything that may have replaced or changed it.
     void refreshPropertyPanel();
 

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <utility>
 #include <cmath>
+#include <unordered_set>
 
 #include "sim/gui/sim_text.h"
 #include "base/app_folder.h"
@@ -135,7 +136,7 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     loadCourses();
     openSimulator(*m_sim, {.gains = m_hooks.gains});
     m_sim->trace = m_trace.get();
-    m_sim->highlight = [this](const ActionBlock& block) { showHighlight(block); };
+    m_sim->highlight = [this](int block) { showHighlight(block); };
     redraw();
     updateStatus();
 
@@ -266,13 +267,14 @@ void SimulatorWindow::setSpeed(SimSpeed speed) {
     setSlowMotion(*m_sim, slowDivisorOf(speed));
 }
 
-void SimulatorWindow::showHighlight(const ActionBlock& block) {
+void SimulatorWindow::showHighlight(int block) {
     if (m_batching) {
-        m_batchHighlight = &block;
+        m_batchHighlight = block;
         return;
     }
-    // The interpreter walks this same program, so the block is one of ours.
-    if (m_hooks.setCurrentBlock) m_hooks.setCurrentBlock(const_cast<ActionBlock*>(&block));
+    // A block the editor no longer has stays unshown; the run still executes its copy.
+    ActionBlock* shown = block >= 0 && size_t(block) < m_runSources.size() ? m_runSources[size_t(block)] : nullptr;
+    if (shown && m_hooks.setCurrentBlock) m_hooks.setCurrentBlock(shown);
 }
 
 void SimulatorWindow::dispatch(int id) {
@@ -291,7 +293,7 @@ void SimulatorWindow::dispatch(int id) {
     case SimCommand::Ten: setSpeed(SimSpeed::Ten); return;
     case SimCommand::Fastest: setSpeed(SimSpeed::Fastest); return;
     case SimCommand::StepTick:
-        if (stepOneTick(*m_sim, m_program)) step(false);
+        if (stepOneTick(*m_sim)) step(false);
         return;
     case SimCommand::StepBlock:
         if (stepOneBlock(*m_sim)) step(false);
@@ -308,14 +310,19 @@ void SimulatorWindow::dispatch(int id) {
 
 void SimulatorWindow::play() {
     if (m_sim->state == SimState::Running) return;
-    const int fault = CheckRepeatStructure(m_program, m_options.bits());
-    // The check clears the block marks and marks a faulty path: the chart shows the new marks.
-    if (m_hooks.redrawChart) m_hooks.redrawChart();
+    const RepeatCheck check = checkRepeats(m_program, m_options.bits());
+    const int fault = check.result;
+    // The editor clears its block marks and marks a faulty path: the chart shows the new marks.
+    if (m_hooks.showRepeatCheck) m_hooks.showRepeatCheck(check);
     if (fault >= 0 &&
         ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Run)), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         return;
     // The sensor plot shows this run from its start, whenever it is opened.
-    if (playCommand(*m_sim, m_program) == PlayOutcome::Started) clearTrace(*m_trace);
+    if (playCommand(*m_sim, m_program) != PlayOutcome::Started) return;
+    clearTrace(*m_trace);
+    m_runSources.clear();
+    if (const RunProgram* run = runProgram(*m_sim))
+        for (const RunBlock& b : run->blocks) m_runSources.push_back(m_program.blocks[size_t(b.source)].get());
 }
 
 void SimulatorWindow::chooseCourse(int course) {
@@ -347,12 +354,30 @@ void SimulatorWindow::updateTitle() {
 
 void SimulatorWindow::stopRun() {
     if (m_sim->state != SimState::Stopped) stopCommand(*m_sim);
+    // The run is over and the program may be replaced next: its blocks are no longer looked up.
+    m_runSources.clear();
     publishMemory();
 }
 
-void SimulatorWindow::stopRunIfItHolds(const std::vector<const ActionBlock*>& blocks) {
-    for (const ActionBlock* block : blocks)
-        if (runHolds(m_sim->interp, m_sim->state, block)) return stopRun();
+void SimulatorWindow::programEdited() {
+    std::unordered_set<const ActionBlock*> kept;
+    kept.reserve(m_program.blocks.size());
+    for (const auto& b : m_program.blocks) kept.insert(b.get());
+    bool removedInUse = false;
+    for (size_t i = 0; i < m_runSources.size(); ++i) {
+        if (!m_runSources[i]) continue;
+        if (!kept.count(m_runSources[i])) {
+            removedInUse = removedInUse || runHolds(m_sim->interp, m_sim->state, int(i));
+            m_runSources[i] = nullptr;
+        } else {
+            setRunBreakpoint(m_sim->interp, int(i), m_runSources[i]->breakpoint);
+        }
+    }
+    if (removedInUse) {
+        stopCommand(*m_sim);
+        publishMemory();
+        updateStatus();
+    }
 }
 
 void SimulatorWindow::setTicking(bool on) {
@@ -408,14 +433,14 @@ void SimulatorWindow::runFrameTicks() {
         QElapsedTimer spent;
         spent.start();
         do {
-            ran += runTicks(*m_sim, m_program, batch);
+            ran += runTicks(*m_sim, batch);
         } while (m_sim->state == SimState::Running && spent.elapsed() < kFastestBudgetMs);
     } else {
-        ran = runTicks(*m_sim, m_program, batch);
+        ran = runTicks(*m_sim, batch);
     }
     m_batching = false;
     m_lastFrameTicks = ran;
-    if (const ActionBlock* block = std::exchange(m_batchHighlight, nullptr)) showHighlight(*block);
+    if (const int block = std::exchange(m_batchHighlight, -1); block >= 0) showHighlight(block);
 }
 
 void SimulatorWindow::redrawIfChanged() {
@@ -480,9 +505,9 @@ QString SimulatorWindow::statusText() const {
     }
     const BlockInterpreter& interp = m_sim->interp;
     auto caption = [](BlockType type) { return ResString(blockTypeNameId(type)); };
-    // The blocks named here are in use by the run, which an edit that removes them stops first.
-    if (interp.holdReason == HoldReason::Breakpoint && interp.held)
-        return uiFormat(Str::SimHeldAtBreakpoint, {caption(interp.held->type)});
+    const RunBlock* held = interp.program ? runBlockAt(*interp.program, interp.held) : nullptr;
+    if (interp.holdReason == HoldReason::Breakpoint && held)
+        return uiFormat(Str::SimHeldAtBreakpoint, {caption(held->type)});
     if (interp.holdReason == HoldReason::BlockStep) return uiFormat(Str::SimHeldAfterBlock, {caption(interp.lastType)});
     return uiText(Str::SimPausedShown);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The simulator's frame: menu, toolbar, the view and the 16 ms tick that runs the one program on
-// the chosen course. The main window owns the one window; it reads the editor's program in place.
+// the chosen course. The main window owns the one window; each 再生 runs a snapshot of the editor's
+// program, so the editor may go on editing while it runs.
 
 #include <QHash>
 #include <QImage>
@@ -23,6 +24,7 @@
 #include "base/gui/user_question.h"
 #include "base/resource_library.h"
 #include "model/program.h"
+#include "model/repeat_check.h"
 
 class QAction;
 class QActionGroup;
@@ -83,7 +85,7 @@ std::array<int, 4> keepDrawingAspect(std::array<int, 4> rect, SizingEdge edge, i
 // What the simulator needs of the studio around it.
 struct SimulatorHooks {
     std::function<void(ActionBlock*)> setCurrentBlock;  // shows the running block in the editor
-    std::function<void()> redrawChart;                  // full redraw of the program area
+    std::function<void(const RepeatCheck&)> showRepeatCheck;  // the editor marks the check's path, redraws
     std::function<void()> closed;                       // after shutdown: the palette redraws
     std::filesystem::path recordsDir;                   // where record.dat is kept; empty: the courses' folder
     std::optional<std::array<uint8_t, 2>> gains;        // motor gains [left, right]; none: the simulator's own
@@ -105,10 +107,12 @@ public:
     // Questions go to `asker` instead of a message box (tests answer in the user's place).
     void setAsker(Asker asker) { m_asker = std::move(asker); }
 
-    // Ends a run before the program is replaced, so no block in use can disappear.
+    // Ends a run before the program is replaced; the run's blocks are no longer the editor's.
     void stopRun();
-    // Ends the run only when it is running one of these blocks or about to run one.
-    void stopRunIfItHolds(const std::vector<const ActionBlock*>& blocks);
+    // After an edit of the program: the run goes on with its snapshot, unless the edit removed the
+    // block it is running or the one it runs next. Blocks the edit removed are forgotten, and the
+    // editor's breakpoints reach the run.
+    void programEdited();
     // One 16 ms tick: the frame step, drawing, sounds. Skipped while a question or dialog is open.
     void tick();
     // The timer drives tick() 16 ms after the start of the previous tick; tests step by hand instead.
@@ -165,7 +169,7 @@ private:
     void play();
     void setSpeed(SimSpeed speed);
     void runFrameTicks();
-    void showHighlight(const ActionBlock& block);
+    void showHighlight(int block);
     void updateStatus();
     void chooseCourse(int course);
     void showRecords();
@@ -207,7 +211,9 @@ private:
     std::pair<SimSpeed, int> m_speedShown{SimSpeed{}, -1};  // what the speed label was made from
     // Fast frames run many blocks: only the last one reaches the editor, once per frame.
     bool m_batching = false;
-    const ActionBlock* m_batchHighlight = nullptr;
+    int m_batchHighlight = -1;  // snapshot index, -1 none
+    // The editor's block behind each block of the run's snapshot, null once an edit removed it.
+    std::vector<ActionBlock*> m_runSources;
     QHash<int, QAction*> m_actions;
     bool m_loaded = false;
     bool m_shutDown = false;
