@@ -380,17 +380,28 @@ void SimulatorWindow::programEdited() {
     }
 }
 
-void SimulatorWindow::setTicking(bool on) {
-    m_ticking = on && !m_shutDown;
-    if (m_ticking)
-        m_timer.start(kSimTickMs);
+std::chrono::nanoseconds SimulatorWindow::now() const {
+    if (m_hooks.clock.now) return m_hooks.clock.now();
+    return std::chrono::steady_clock::now().time_since_epoch();
+}
+
+void SimulatorWindow::armTick(int ms) {
+    if (m_hooks.clock.arm)
+        m_hooks.clock.arm(ms);
+    else if (ms >= 0)
+        m_timer.start(ms);
     else
         m_timer.stop();
 }
 
+void SimulatorWindow::setTicking(bool on) {
+    m_ticking = on && !m_shutDown;
+    armTick(m_ticking ? kSimTickMs : -1);
+}
+
 void SimulatorWindow::tick() {
     if (m_shutDown) return;
-    m_tickStart.start();
+    m_tickStart = now();
     m_frameChanged = false;
     if (m_modal == 0) step(true);
     // A stopped simulator where nothing moves shows the same frame tick after tick: after a second
@@ -400,13 +411,14 @@ void SimulatorWindow::tick() {
     const bool still = m_sim->state == SimState::Stopped && !m_sim->dragging && !m_frameChanged && !effectsShown;
     m_stillTicks = still ? m_stillTicks + 1 : 0;
     const int period = m_stillTicks > kStillTicksBeforeRest ? kRestingTickMs : kSimTickMs;
-    if (m_ticking) m_timer.start(int(std::max<qint64>(0, period - m_tickStart.elapsed())));
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now() - m_tickStart).count();
+    if (m_ticking) armTick(int(std::max<int64_t>(0, period - elapsed)));
 }
 
 void SimulatorWindow::wake() {
     const bool resting = m_stillTicks > kStillTicksBeforeRest;
     m_stillTicks = 0;
-    if (resting && m_ticking && !m_shutDown) m_timer.start(0);
+    if (resting && m_ticking && !m_shutDown) armTick(0);
 }
 
 void SimulatorWindow::setGains(std::array<uint8_t, 2> gains) {
@@ -430,11 +442,10 @@ void SimulatorWindow::runFrameTicks() {
     int ran = 0;
     if (m_speed == SimSpeed::Fastest && batch > 1) {
         // As many ticks as fit in the time budget; the drawing of the one frame has the rest.
-        QElapsedTimer spent;
-        spent.start();
+        const std::chrono::nanoseconds start = now();
         do {
             ran += runTicks(*m_sim, batch);
-        } while (m_sim->state == SimState::Running && spent.elapsed() < kFastestBudgetMs);
+        } while (m_sim->state == SimState::Running && now() - start < std::chrono::milliseconds(kFastestBudgetMs));
     } else {
         ran = runTicks(*m_sim, batch);
     }
@@ -580,7 +591,7 @@ void SimulatorWindow::shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
     m_ticking = false;
-    m_timer.stop();
+    armTick(-1);
     if (m_plot) m_plot->close();
     // Without a loaded course set there is nothing to save, and an empty file would wipe the records.
     // Another studio may have saved meanwhile: the save merges with what it finds.

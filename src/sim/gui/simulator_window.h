@@ -7,10 +7,10 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -82,6 +82,16 @@ enum class SizingEdge { Left, Right, Top, Bottom, Corner };
 // dragging the top or bottom edge makes the width follow, any other edge or corner the height.
 std::array<int, 4> keepDrawingAspect(std::array<int, 4> rect, SizingEdge edge, int chrome = kSimChromeHeight);
 
+// How time passes for the window's ticks. The window reads the steady clock and arms a precise
+// single-shot timer; a test hands in a clock of its own and runs each armed tick when its time has
+// come, so it counts ticks exactly, however loaded the machine is.
+struct SimTickClock {
+    std::function<std::chrono::nanoseconds()> now;  // monotonic; empty = the steady clock
+    // The next tick() is due `ms` from now, replacing the one armed before; negative: none is.
+    // Empty = the window's own timer.
+    std::function<void(int ms)> arm;
+};
+
 // What the simulator needs of the studio around it.
 struct SimulatorHooks {
     std::function<void(ActionBlock*)> setCurrentBlock;  // shows the running block in the editor
@@ -91,6 +101,7 @@ struct SimulatorHooks {
     std::optional<std::array<uint8_t, 2>> gains;        // motor gains [left, right]; none: the simulator's own
     ResourceChoice resources;                           // the language pack, whose own message strip comes first
     Asker asker;                                        // questions, from the start on; empty: message boxes
+    SimTickClock clock;                                 // the ticks' time; empty: the machine's
 };
 
 class SimulatorWindow : public QMainWindow {
@@ -115,7 +126,8 @@ public:
     void programEdited();
     // One 16 ms tick: the frame step, drawing, sounds. Skipped while a question or dialog is open.
     void tick();
-    // The timer drives tick() 16 ms after the start of the previous tick; tests step by hand instead.
+    // The timer drives tick() 16 ms after the start of the previous tick; tests step by hand or
+    // through their own clock instead.
     void setTicking(bool on);
     bool ticking() const { return m_ticking; }
     // Stopped and unchanged long enough to tick at the resting rate.
@@ -179,6 +191,9 @@ private:
     void publishMemory();
     QMessageBox::StandardButton ask(const QString& text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons);
     void shutdown();
+    std::chrono::nanoseconds now() const;
+    // The next tick `ms` from now; negative: no tick until armed again.
+    void armTick(int ms);
 
     BlockProgram& m_program;
     OptionFlags& m_options;
@@ -194,8 +209,8 @@ private:
     std::unique_ptr<SensorTrace> m_trace;  // every run from its 再生, for the sensor plot
     std::array<float, 3> m_drawnCamera{};  // x, y, zoom
     int m_framesDrawn = 0;
-    QTimer m_timer;              // single shot, re-armed by every tick
-    QElapsedTimer m_tickStart;   // since the start of the last tick
+    QTimer m_timer;              // single shot, re-armed by every tick (unless the hooks bring a clock)
+    std::chrono::nanoseconds m_tickStart{};  // when the last tick started
     bool m_ticking = false;
     SimView* m_view = nullptr;
     QToolBar* m_toolBar = nullptr;
