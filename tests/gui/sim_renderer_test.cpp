@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 #include "gui_test_support.h"
 
 using namespace trovel;
@@ -167,6 +169,23 @@ private slots:
             QVERIFY2(reusedWhole == fresh, qPrintable(QString("reused, step %1").arg(i)));
             // Zoomed in, the course comes from a whole sheet instead of a kept layer.
             QVERIFY(steps[i].camera.zoom > 1 ? !cache.sheet.image.isNull() : !cache.picture.isNull());
+        }
+    }
+
+    // A tall translucent item (drawn in bands of rows) covers every row of its place exactly once,
+    // at every scale: no row blended twice, none left out.
+    void aTallItemCoversEachRowOnce() {
+        const SimTextures textures = texturesFrom(testTexture(), "render_tall");
+        for (const qreal ratio : {1.0, 1.5, 0.75}) {
+            DrawList list;
+            list.items.push_back(screenQuad(100, 20, 140, 480, 0x80FF0000, true, kNoTexture));
+            QImage target = makeBackBuffer(ratio);
+            renderDrawList(target, list, SimCamera{}, textures);
+            const QColor expected = target.pixelColor(int(120 * ratio), int(250 * ratio));
+            QVERIFY(expected.rgb() != kClearColour);
+            for (int y = int(std::ceil(20 * ratio)) + 1; y < int(480 * ratio) - 1; ++y)
+                QVERIFY2(target.pixelColor(int(120 * ratio), y) == expected,
+                         qPrintable(QStringLiteral("ratio %1 row %2").arg(ratio).arg(y)));
         }
     }
 

@@ -236,7 +236,7 @@ static QRectF painterRect(const QRect& devicePixels, const QImage& target) {
             devicePixels.height() / applied};
 }
 
-static void drawItem(QPainter& p, const DrawItem& item, const SimCamera& camera, const SimTextures& textures,
+static void drawQuad(QPainter& p, const DrawItem& item, const SimCamera& camera, const SimTextures& textures,
                      std::vector<CourseLayerCache::Tinted>& tints) {
     std::array<QPointF, 4> screen;
     for (size_t i = 0; i < 4; ++i) {
@@ -250,6 +250,29 @@ static void drawItem(QPainter& p, const DrawItem& item, const SimCamera& camera,
     const QImage& image = item.blend ? textures.keyed(item.texture) : textures.opaque(item.texture);
     // An image that failed to load leaves its quads out rather than painting blank boxes.
     if (!image.isNull()) drawTextured(p, item, screen, image, tints);
+}
+
+// Qt spreads a fill taller than about 96 scanlines over its thread pool, and waking the pool costs
+// more than the fill: a tall item (the robot zoomed in, a judging area) is drawn in bands of rows
+// short enough to stay on this thread. The bands meet exactly, so no row is drawn twice.
+constexpr int kBandRows = 64;
+
+static void drawItem(QPainter& p, const QImage& target, const DrawItem& item, const SimCamera& camera,
+                     const SimTextures& textures, std::vector<CourseLayerCache::Tinted>& tints) {
+    const QRect rows = devicePixels(itemBounds(item, camera), target);
+    if (rows.height() <= kBandRows) {
+        drawQuad(p, item, camera, textures, tints);
+        return;
+    }
+    for (int top = rows.top(); top <= rows.bottom(); top += kBandRows) {
+        p.save();
+        p.setTransform(QTransform());
+        p.setViewTransformEnabled(false);
+        p.setClipRect(painterRect(QRect(0, top, target.width(), kBandRows), target), Qt::IntersectClip);
+        p.setViewTransformEnabled(true);
+        drawQuad(p, item, camera, textures, tints);
+        p.restore();
+    }
 }
 
 // A sheet larger than this (a large view at zoom 4 on a scaled screen) is not worth its memory.
@@ -387,7 +410,7 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
                 p.setClipRect(painterRect(r, target));
                 p.setViewTransformEnabled(true);
                 for (size_t i = 0; i < overlay.size(); ++i)
-                    if (reach[i].intersects(r)) drawItem(p, overlay[i], camera, textures, cache.tinted);
+                    if (reach[i].intersects(r)) drawItem(p, target, overlay[i], camera, textures, cache.tinted);
             }
         }
         cache.overlay = std::move(overlay);
@@ -421,7 +444,7 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
     for (auto it = first; it != list.items.end(); ++it) {
         if (!kept && it == courseEnd) keepCourseLayer();
         if (!kept && sheet && onSheet(*it)) continue;
-        drawItem(p, *it, camera, textures, cache.tinted);
+        drawItem(p, target, *it, camera, textures, cache.tinted);
     }
     if (!kept && courseEnd == list.items.end()) keepCourseLayer();
     if (p.isActive()) p.end();
