@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <iostream>
@@ -145,7 +146,7 @@ private:
 };
 
 ReportPictures makePictures(const GradeReport& report, const std::vector<fs::path>& files, const CourseSet& courses,
-                            const fs::path& appDir, uint32_t localeId) {
+                            const fs::path& appDir, uint32_t localeId, int jobs) {
     ReportPictures pictures;
     pictures.charts.resize(report.programs.size());
     pictures.paths.resize(report.cells.size());
@@ -160,16 +161,25 @@ ReportPictures makePictures(const GradeReport& report, const std::vector<fs::pat
         std::vector<uint8_t> png;
         if (renderProgramPng(request, png).status == RenderStatus::Rendered) pictures.charts[i].assign(png.begin(), png.end());
     }
-    for (size_t i = 0; i < report.cells.size(); ++i) {
-        const CoursePicture* picture = coursePicture(courses, report.cells[i].course);
-        std::vector<uint8_t> png = pathPicturePng(picture, report.cells[i].bestPath, kPathPictureWidth);
-        pictures.paths[i].assign(png.begin(), png.end());
-    }
+    // The path pictures are made on the grading's threads: one for every cell, each its own.
+    std::atomic<size_t> next{0};
+    auto drawPaths = [&] {
+        for (size_t i = next++; i < report.cells.size(); i = next++) {
+            const CoursePicture* picture = coursePicture(courses, report.cells[i].course);
+            std::vector<uint8_t> png = pathPicturePng(picture, report.cells[i].bestPath, kPathPictureWidth);
+            pictures.paths[i].assign(png.begin(), png.end());
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (int j = 1; j < jobs; ++j) helpers.emplace_back(drawPaths);
+    drawPaths();
+    for (std::thread& helper : helpers) helper.join();
 #else
     (void)files;
     (void)courses;
     (void)appDir;
     (void)localeId;
+    (void)jobs;
 #endif
     return pictures;
 }
@@ -294,7 +304,7 @@ int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAp
     report.cells = gradeClass(graded, courses, plan, [&bar](size_t done, size_t total) { bar.update(done, total); });
 
     // Drawing a chart chooses the pack again, so the teacher's language is chosen once more after the pictures.
-    const ReportPictures pictures = makePictures(report, found.files, courses, appDir, localeId);
+    const ReportPictures pictures = makePictures(report, found.files, courses, appDir, localeId, parsed.plan.jobs);
     ChooseResourceLibrary(resolveDataPath(kResourceListFile, appDir), localeId, appDir);
     for (const auto& [name, text] : {std::pair<const char*, std::string>{"report.csv", csvReport(report)},
                                      {"report.json", jsonReport(report)},
