@@ -30,8 +30,9 @@ struct PictureResult {
     CoursePicture picture;  // filled only when Loaded
 };
 
-// Checks the file's bytes in the order BM, 24 bit, width 700, height 500 and copies the pixels that
-// follow the 40-byte info header, dropping each row's padding to 4 bytes.
+// Checks the file's bytes in the order BM, 24 bit, width 700, height 500 and copies the pixels from
+// where the file header says they start (any info header version, bottom-up or top-down rows),
+// dropping each row's padding to 4 bytes.
 PictureResult parseCoursePicture(const std::vector<uint8_t>& bytes);
 PictureResult loadCoursePicture(const std::filesystem::path& path);
 

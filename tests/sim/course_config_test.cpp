@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/message_format.h"
 #include "base/resource_library.h"
+#include "sim/course_picture.h"
 #include "sim/lap_records.h"
 #include "sim_test_support.h"
 
@@ -93,6 +95,38 @@ TEST(CourseConfig, WrongPicturesAreDroppedWithTheirMessagesAndSlotsReused) {
     EXPECT_EQ(set.courses[0].name, u"G");
     EXPECT_EQ(set.courses[0].judgingFlags, JudgeFlag::Timed);
     EXPECT_EQ(set.courses[0].goal.x2, 3);
+}
+
+TEST(CourseConfig, PicturePixelsStartWhereTheFileHeaderSaysInEitherRowOrder) {
+    // Plain 24-bit course with a different byte at nearly every place, so a shifted copy shows.
+    std::vector<uint8_t> plain = bitmapBytes(700, 500, 24);
+    for (size_t i = 54; i < plain.size(); ++i) plain[i] = uint8_t(i * 7 % 251);
+    auto put32 = [](std::vector<uint8_t>& b, size_t at, uint32_t v) {
+        for (size_t i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+    };
+    // The same picture with the 124-byte header paint programs write, and with its rows stored top-down.
+    std::vector<uint8_t> v5(plain.begin(), plain.begin() + 54);
+    v5.resize(14 + 124);
+    v5.insert(v5.end(), plain.begin() + 54, plain.end());
+    put32(v5, 10, 14 + 124);
+    put32(v5, 14, 124);
+    std::vector<uint8_t> topDown(plain.begin(), plain.begin() + 54);
+    for (size_t row = 500; row-- > 0;)
+        topDown.insert(topDown.end(), plain.begin() + std::ptrdiff_t(54 + row * 2100),
+                       plain.begin() + std::ptrdiff_t(54 + (row + 1) * 2100));
+    put32(topDown, 22, uint32_t(-500));
+    std::vector<uint8_t> pastEnd = plain;
+    put32(pastEnd, 10, uint32_t(plain.size()));
+
+    const PictureResult reference = parseCoursePicture(plain);
+    ASSERT_EQ(reference.status, PictureStatus::Loaded);
+    EXPECT_TRUE(std::equal(reference.picture.pixels.begin(), reference.picture.pixels.end(), plain.begin() + 54));
+    for (const auto* bytes : {&v5, &topDown}) {
+        const PictureResult r = parseCoursePicture(*bytes);
+        ASSERT_EQ(r.status, PictureStatus::Loaded);
+        EXPECT_EQ(r.picture.pixels, reference.picture.pixels);
+    }
+    EXPECT_EQ(parseCoursePicture(pastEnd).status, PictureStatus::NotBitmap);
 }
 
 TEST(CourseConfig, ExtraImagesWarnAndPlainFileFailureKeepsTheCourse) {
