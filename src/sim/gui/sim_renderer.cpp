@@ -311,6 +311,21 @@ static bool makeSheet(CourseLayerCache::Sheet& sheet, std::vector<DrawItem> item
     return true;
 }
 
+// Copies the pixels of `area` from an image of the same size and format.
+static void copyRows(QImage& target, const QImage& source, const QRect& area) {
+    const QRect r = area.intersected(target.rect()).intersected(source.rect());
+    if (r.isEmpty()) return;
+    if (source.format() != target.format() || target.depth() != 32) {
+        QPainter p(&target);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(painterRect(r, target), source, QRectF(r));
+        return;
+    }
+    const size_t bytes = size_t(r.width()) * 4, offset = size_t(r.x()) * 4;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        std::memcpy(target.scanLine(y) + offset, source.constScanLine(y) + offset, bytes);
+}
+
 void copySheetInto(QImage& target, const CourseLayerCache::Sheet& sheet, QPoint corner, const QRect& area) {
     const QRect wanted = area.intersected(target.rect());
     const QRect source = wanted.translated(corner + sheet.origin).intersected(sheet.image.rect());
@@ -397,16 +412,14 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
         if (!dirty.isEmpty()) {
             std::vector<QRect> reach;
             for (const DrawItem& item : overlay) reach.push_back(devicePixels(itemBounds(item, camera), target));
+            // The course put back row by row: a painter would spread a tall piece over Qt's threads.
+            for (const QRect& r : dirty) copyRows(target, cache.picture, r);
             QPainter p;
             beginDrawing(p, target);
             for (const QRect& r : dirty) {
                 // In device pixels, so the clip meets the course put back exactly.
                 p.setTransform(QTransform());
                 p.setViewTransformEnabled(false);
-                p.setClipping(false);
-                p.setCompositionMode(QPainter::CompositionMode_Source);
-                p.drawImage(painterRect(r, target), cache.picture, QRectF(r));
-                p.setCompositionMode(QPainter::CompositionMode_SourceOver);
                 p.setClipRect(painterRect(r, target));
                 p.setViewTransformEnabled(true);
                 for (size_t i = 0; i < overlay.size(); ++i)

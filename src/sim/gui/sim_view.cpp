@@ -5,6 +5,8 @@
 #include "sim/draw_list.h"
 #include "sim/simulator.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -70,6 +72,10 @@ void SimView::showEvent(QShowEvent* event) {
     emit framePixelsChanged();
 }
 
+namespace {
+constexpr int kCopyBandRows = 64;
+}  // namespace
+
 void SimView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect area = drawingRect();
@@ -87,22 +93,30 @@ void SimView::paintEvent(QPaintEvent* event) {
         auto shown = [&](const QRect& pixels) {
             return QRectF(QPointF(area.topLeft()) + QPointF(pixels.topLeft()) / ratio, QSizeF(pixels.size()) / ratio);
         };
+        // Copied in bands of rows: Qt spreads a taller copy over its thread pool, which costs more
+        // than the copy. `at` is where the source's top-left pixel lands, in frame pixels.
+        auto copy = [&](const QImage& source, const QRect& from, QPoint at) {
+            for (int top = 0; top < from.height(); top += kCopyBandRows) {
+                const QRect band(from.x(), from.y() + top, from.width(), std::min(kCopyBandRows, from.height() - top));
+                p.drawImage(shown(band.translated(at - from.topLeft())), source, QRectF(band));
+            }
+        };
         for (const QRect& piece : event->region()) {
             const QRect dirty = piece.intersected(area);
             if (dirty.isEmpty()) continue;
             const QRect pixels =
                 QRectF(QPointF(dirty.topLeft() - area.topLeft()) * ratio, QSizeF(dirty.size()) * ratio).toAlignedRect();
             if (!partial) {
-                p.drawImage(shown(pixels), m_frame, QRectF(pixels));
+                copy(m_frame, pixels, pixels.topLeft());
                 continue;
             }
-            for (const QRect& r : QRegion(pixels) & fromFrame) p.drawImage(shown(r), m_frame, QRectF(r));
+            for (const QRect& r : QRegion(pixels) & fromFrame) copy(m_frame, r, r.topLeft());
             const CourseLayerCache::Sheet& sheet = m_course->sheet;
             const QPoint offset = m_course->frameCorner + sheet.origin;
             for (const QRect& r : QRegion(pixels) - fromFrame) {
                 const QRect source = r.translated(offset).intersected(sheet.image.rect());
                 if (source.size() != r.size()) p.fillRect(shown(r), QColor::fromRgba(kClearColour));
-                if (!source.isEmpty()) p.drawImage(shown(source.translated(-offset)), sheet.image, QRectF(source));
+                if (!source.isEmpty()) copy(sheet.image, source, source.topLeft() - offset);
             }
         }
         return;
