@@ -230,6 +230,7 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::ConfirmReadProgram, u"ロボットからプログラムを読み込みますか?\r\n\r\n※この機能は、ロボットに書き込んだプログラムを完全に復元することはできません。\r\nプロックの配置や一部の数値設定はもとのプログラムと異なる場合があります。"},
     {Str::ReadFailed, u"プログラムの読み込みに失敗しました。"},
     {Str::ReadDone, u"プログラムの読み込みが完了しました。"},
+    {Str::ReadNoProgram, u"ロボットにはプログラムが入っていません。いまのプログラムはそのままです。"},
     {Str::ChooseFirmwareFile, u"書き換えるファームウェアのファイル読み込み"},
     {Str::FirmwareRetry, u"ファームウェアの書き換えに失敗しました。\r\n\r\n再び書き込みを行ないますので、一度ロボットとPCを接続しなおして\r\n数十秒待ってから「OK」をクリックしてください。"},
     {Str::FirmwareDone, u"ファームウェアのアップデートが完了しました。"},

@@ -255,6 +255,7 @@ constexpr uint16_t RobotReadTitle = 1812;
 constexpr uint16_t WriteDone = 1813;
 constexpr uint16_t WriteNotRestarted = 1814;
 constexpr uint16_t RobotStaysInBootLoader = 1815;
+constexpr uint16_t ReadNoProgram = 1900;  // the robot's sequence area is erased: the program is kept
 constexpr uint16_t FirmwareNotRestarted = 1816;
 constexpr uint16_t TransferReading = 1817;
 constexpr uint16_t CliRobotUsage = 1820;

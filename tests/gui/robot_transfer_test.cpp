@@ -14,6 +14,7 @@
 #include "app/app_config.h"
 #include "app/gui/main_window.h"
 #include "base/gui/ui_text.h"
+#include "base/string_ids.h"
 #include "base/resource_library.h"
 #include "base/string_table.h"
 #include "editor/gui/chart_style.h"
@@ -328,6 +329,14 @@ private slots:
         QVERIFY(program.filePath.empty());
         QCOMPARE(program.blocks.size(), size_t(3));
         QCOMPARE(program.blocks[1]->type, BlockType::Forward);
+
+        // An erased robot holds no program: the studio's stays, and the pupil is told.
+        Rig erasedRig;
+        erasedRig.robot->setFlash(kSequenceAddress, std::vector<uint8_t>(16, 0xFF));
+        ScriptedAnswers erased{{QMessageBox::Yes, QMessageBox::Ok}, {}};
+        QVERIFY(!readProgramFromRobot(nullptr, program, erasedRig.link, speeds, answeredBy<ReadProgramHooks>(erased)));
+        QCOMPARE(erased.texts.last(), uiText(Str::ReadNoProgram));
+        QCOMPARE(program.blocks.size(), size_t(3));
     }
 
     void readInTheWindowShowsTheNewProgramBeforeItsMessage() {

@@ -138,6 +138,14 @@ bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, 
         tell(hooks.asker, owner, withDetail(uiText(Str::ReadFailed), failureDetail(result.failure)),
              QMessageBox::Warning);
     if (result.status == TransferStatus::Done) {
+        // An erased robot decodes to no blocks at all, not even Start: the pupil's program is worth more.
+        BlockProgram decoded;
+        DecodeSequence(decoded, result.sequence.data(), result.sequence.size());
+        if (decoded.blocks.empty()) {
+            tell(hooks.asker, owner, uiText(Str::ReadNoProgram), QMessageBox::Information);
+            if (hooks.afterTransfer) hooks.afterTransfer();
+            return false;
+        }
         // Decoded here, on the thread that owns the program.
         DecodeSequence(program, result.sequence.data(), result.sequence.size());
         speeds = result.speeds;

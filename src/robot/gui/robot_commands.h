@@ -43,7 +43,7 @@ struct ReadProgramHooks {
 // "プログラムの読み込み": connection check (a robot waiting in its boot loader will do),
 // confirmation, the save offer of the hooks, connection check again, upload. On success the
 // program is replaced by the decoded one (no file path, no current block) and `speeds` by the
-// robot's; true. Otherwise both are untouched.
+// robot's; true. Otherwise both are untouched, also when the robot holds no program (it says so).
 bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, MotorSpeeds& speeds,
                           const ReadProgramHooks& hooks = {});
 
