@@ -87,17 +87,10 @@ std::string sentences(std::initializer_list<std::string> parts) {
 std::u16string wide(const std::string& utf8) { return fromUtf8(utf8); }
 
 std::string failureText(TransferFailure failure) {
-    switch (failure) {
-    case TransferFailure::NotSent: return text(Str::RobotNotSent);
-    case TransferFailure::NoBootLoader: return text(Str::RobotNoBootLoader);
-    case TransferFailure::NoReply: return text(Str::RobotNoReply);
-    case TransferFailure::Verify: return text(Str::CliRobotNotWritten);
-    case TransferFailure::Unsteady: return text(Str::RobotUnsteady);
-    case TransferFailure::Busy: return text(Str::RobotBusy);
-    case TransferFailure::NotRestarted: return sentences({text(Str::CliRobotNotRestarted), text(Str::RobotStaysInBootLoader)});
-    case TransferFailure::None: break;
-    }
-    return text(Str::CliRobotTransferFailed);
+    if (failure == TransferFailure::Verify) return text(Str::CliRobotNotWritten);
+    const int id = transferFailureString(failure);
+    if (failure == TransferFailure::NotRestarted) return sentences({text(Str::CliRobotNotRestarted), text(uint16_t(id))});
+    return text(uint16_t(id ? id : Str::CliRobotTransferFailed));
 }
 
 bool parse(const std::vector<std::string>& args, Options& o, std::string& problem) {

@@ -8,6 +8,20 @@
 
 namespace trovel {
 
+int transferFailureString(TransferFailure failure) {
+    switch (failure) {
+    case TransferFailure::NotSent: return Str::RobotNotSent;
+    case TransferFailure::NoBootLoader: return Str::RobotNoBootLoader;
+    case TransferFailure::NoReply: return Str::RobotNoReply;
+    case TransferFailure::Unsteady: return Str::RobotUnsteady;
+    case TransferFailure::Busy: return Str::RobotBusy;
+    case TransferFailure::NotRestarted: return Str::RobotStaysInBootLoader;
+    case TransferFailure::Verify:
+    case TransferFailure::None: break;
+    }
+    return 0;
+}
+
 int transferStepString(TransferStep step) {
     switch (step) {
     case TransferStep::StartingBootLoader: return Str::StepStartingBootLoader;

@@ -57,6 +57,10 @@ enum class TransferFailure {
     NotRestarted,  // the work is done and verified, but the robot ignored the reset: it stays in its boot loader
 };
 
+// The string that says why a transfer failed, what the user may do about it; 0 where the failure
+// needs no words beyond the command's own failure message (Verify, None).
+int transferFailureString(TransferFailure failure);
+
 // Everything a transfer thread needs.
 struct TransferContext {
     HidLink& link;

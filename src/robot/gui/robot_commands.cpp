@@ -56,24 +56,8 @@ QString hexProblem(const HexLoadResult& r) {
 
 // What the user is told beyond the failure message itself.
 QString failureDetail(TransferFailure failure) {
-    switch (failure) {
-    case TransferFailure::NotSent:
-        return uiText(Str::RobotNotSent);
-    case TransferFailure::NoBootLoader:
-        return uiText(Str::RobotNoBootLoader);
-    case TransferFailure::NoReply:
-        return uiText(Str::RobotNoReply);
-    case TransferFailure::Unsteady:
-        return uiText(Str::RobotUnsteady);
-    case TransferFailure::Busy:
-        return uiText(Str::RobotBusy);
-    case TransferFailure::NotRestarted:
-        return uiText(Str::RobotStaysInBootLoader);
-    case TransferFailure::Verify:
-    case TransferFailure::None:
-        break;
-    }
-    return {};
+    const int id = transferFailureString(failure);
+    return id ? uiText(uint16_t(id)) : QString();
 }
 
 QString withDetail(const QString& text, const QString& detail) {

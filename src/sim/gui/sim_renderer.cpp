@@ -311,19 +311,20 @@ static bool makeSheet(CourseLayerCache::Sheet& sheet, std::vector<DrawItem> item
     return true;
 }
 
-// Copies the pixels of `area` from an image of the same size and format.
-static void copyRows(QImage& target, const QImage& source, const QRect& area) {
-    const QRect r = area.intersected(target.rect()).intersected(source.rect());
-    if (r.isEmpty()) return;
+// Copies `from` of `source` to `target` with its top-left at `to`, row by row: a painter would
+// spread a tall copy over Qt's thread pool. Both rectangles must lie inside their images.
+static void copyPixels(QImage& target, QPoint to, const QImage& source, const QRect& from) {
+    if (from.isEmpty()) return;
     if (source.format() != target.format() || target.depth() != 32) {
         QPainter p(&target);
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(painterRect(r, target), source, QRectF(r));
+        p.drawImage(painterRect(QRect(to, from.size()), target), source, QRectF(from));
         return;
     }
-    const size_t bytes = size_t(r.width()) * 4, offset = size_t(r.x()) * 4;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        std::memcpy(target.scanLine(y) + offset, source.constScanLine(y) + offset, bytes);
+    const size_t bytes = size_t(from.width()) * 4;
+    for (int y = 0; y < from.height(); ++y)
+        std::memcpy(target.scanLine(to.y() + y) + size_t(to.x()) * 4,
+                    source.constScanLine(from.y() + y) + size_t(from.x()) * 4, bytes);
 }
 
 void copySheetInto(QImage& target, const CourseLayerCache::Sheet& sheet, QPoint corner, const QRect& area) {
@@ -336,11 +337,7 @@ void copySheetInto(QImage& target, const CourseLayerCache::Sheet& sheet, QPoint 
         for (const QRect& r : QRegion(wanted) - QRegion(QRect(to, source.size())))
             p.fillRect(painterRect(r, target), QColor::fromRgba(kClearColour));
     }
-    if (source.isEmpty()) return;
-    const size_t bytes = size_t(source.width()) * 4;
-    for (int y = 0; y < source.height(); ++y)
-        std::memcpy(target.scanLine(to.y() + y) + size_t(to.x()) * 4, sheet.image.constScanLine(source.y() + y) +
-                    size_t(source.x()) * 4, bytes);
+    copyPixels(target, to, sheet.image, source);
 }
 
 void completeFrame(QImage& target, CourseLayerCache& cache) {
@@ -412,8 +409,11 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
         if (!dirty.isEmpty()) {
             std::vector<QRect> reach;
             for (const DrawItem& item : overlay) reach.push_back(devicePixels(itemBounds(item, camera), target));
-            // The course put back row by row: a painter would spread a tall piece over Qt's threads.
-            for (const QRect& r : dirty) copyRows(target, cache.picture, r);
+            // The course put back where items changed.
+            for (const QRect& r : dirty) {
+                const QRect piece = r.intersected(target.rect()).intersected(cache.picture.rect());
+                copyPixels(target, piece.topLeft(), cache.picture, piece);
+            }
             QPainter p;
             beginDrawing(p, target);
             for (const QRect& r : dirty) {
