@@ -27,6 +27,7 @@
 #include "app/gui/screenshot_export.h"
 #include "app/gui/toolbar_icons.h"
 #include "base/gui/ui_text.h"
+#include "base/gui/user_folders.h"
 #include "base/repeat_fault_text.h"
 #include "base/string_ids.h"
 #include "editor/clipboard.h"
@@ -434,8 +435,7 @@ QString MainWindow::fileDialogStart(bool save) const {
         return save ? current.absoluteFilePath() : current.absolutePath();
     for (const QString& dir : {m_lastDir, m_setup.programDir})
         if (!dir.isEmpty() && QDir(dir).exists()) return dir;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QDir(documents).exists() ? documents : QDir::homePath();
+    return documentsFolder();
 }
 
 QString MainWindow::runFileDialog(bool save, const QString& title) {

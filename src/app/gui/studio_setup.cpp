@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "base/gui/ui_text.h"
+#include "base/gui/user_folders.h"
 #include "model/text_convert.h"
 
 namespace trovel {
@@ -61,8 +62,7 @@ void placeUserFiles(MainWindowSetup& setup, const AppFolders& folders) {
     if (folders.user == folders.shared) return;
     setup.userDir = QString::fromStdU16String(folders.user.u16string());
     // Pupils' programs go with their documents; the shared folder cannot take them.
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    setup.programDir = QDir(documents).exists() ? documents : QDir::homePath();
+    setup.programDir = documentsFolder();
 }
 
 }  // namespace trovel

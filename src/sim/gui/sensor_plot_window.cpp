@@ -23,6 +23,7 @@
 #include <cmath>
 
 #include "base/gui/ui_text.h"
+#include "base/gui/user_folders.h"
 #include "base/gui/window_frame.h"
 #include "base/string_ids.h"
 #include "model/atomic_file.h"
@@ -96,11 +97,6 @@ QList<QPointF> linePoints(const std::vector<TraceSample>& samples, int series, u
         if (!flatInside) points.append(column[i]);
     }
     return points;
-}
-
-QString defaultFolder() {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::HomeLocation) : documents;
 }
 
 }  // namespace
@@ -375,7 +371,7 @@ void SensorPlotWindow::exportTo(bool picture) {
     if (m_chooseFile) {
         path = m_chooseFile(title, filter, name);
     } else {
-        QFileDialog dialog(this, title, (m_lastFolder.isEmpty() ? defaultFolder() : m_lastFolder) + '/' + name, filter);
+        QFileDialog dialog(this, title, (m_lastFolder.isEmpty() ? documentsFolder() : m_lastFolder) + '/' + name, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(picture ? QStringLiteral("png") : QStringLiteral("csv"));
