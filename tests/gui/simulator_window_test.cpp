@@ -205,6 +205,17 @@ private slots:
         const int beforeRun = w->framesDrawn();
         ticks(*w, 20);
         QVERIFY(w->framesDrawn() >= beforeRun + 19);
+        // A frame that costs more than its share of the time is shown every other tick while running;
+        // paused, every step is shown.
+        m_clock.readCost = 1ms;
+        ticks(*w, 2);
+        const int costly = w->framesDrawn();
+        ticks(*w, 20);
+        QCOMPARE(w->framesDrawn(), costly + 10);
+        press(*w, SimCommand::Pause);
+        const int paused = w->framesDrawn();
+        for (int i = 0; i < 3; ++i) press(*w, SimCommand::StepTick);
+        QCOMPARE(w->framesDrawn(), paused + 3);
     }
 
     void playDrivesTheRobotAndTheEditorFollowsTheBlocks() {

@@ -35,9 +35,12 @@ constexpr qsizetype kTintedBytes = 8 << 20;
 
 const QImage& tintedPiece(std::vector<CourseLayerCache::Tinted>& kept, const QImage& image, const QRect& piece,
                           uint32_t colour);
+void drawPiece(QPainter& p, const QRectF& to, const QImage& image, const QRectF& from, qreal opacity,
+               std::vector<CourseLayerCache::Sprite>* sprites);
 
+// `sprites` null: drawn straight, as onto a picture drawn once.
 void drawTextured(QPainter& p, const DrawItem& item, const std::array<QPointF, 4>& screen, const QImage& image,
-                  std::vector<CourseLayerCache::Tinted>& tints) {
+                  CourseLayerCache::Pieces& pieces, bool keepSprites) {
     std::array<QPointF, 4> tex;
     for (size_t i = 0; i < 4; ++i)
         tex[i] = {item.vertices[i].u * image.width(), item.vertices[i].v * image.height()};
@@ -51,17 +54,78 @@ void drawTextured(QPainter& p, const DrawItem& item, const std::array<QPointF, 4
     const int alpha = int(channel(colour, 24));
 
     p.setTransform(*map);
+    auto* sprites = keepSprites ? &pieces.sprites : nullptr;
     if ((colour & kWhite) == kWhite) {
         // No colour to mix in: draw straight from the texture; blending takes the alpha as opacity.
-        p.setOpacity(item.blend ? alpha / 255.0 : 1.0);
-        p.drawImage(source, image, source);
-        p.setOpacity(1.0);
+        drawPiece(p, source, image, source, item.blend ? alpha / 255.0 : 1.0, sprites);
         return;
     }
     const QRect aligned = source.toAlignedRect().intersected(image.rect());
     // Without blending the colour's alpha plays no part.
-    const QImage& tinted = tintedPiece(tints, image, aligned, item.blend ? colour : colour | 0xFF000000u);
-    p.drawImage(source, tinted, source.translated(-aligned.topLeft()));
+    const QImage& tinted = tintedPiece(pieces.tinted, image, aligned, item.blend ? colour : colour | 0xFF000000u);
+    drawPiece(p, source, tinted, source.translated(-aligned.topLeft()), 1.0, sprites);
+}
+
+constexpr size_t kSpritesKept = 256;
+constexpr qsizetype kSpriteBytes = 16 << 20;
+
+// Draws `from` of `image` into `to` through the painter's transform. An upright piece inside the
+// target that comes back in a later frame at the same place (to the fraction of a pixel) is drawn
+// once into a sprite at the target's pixels and blended from there, at any opacity. A piece seen
+// once, as a growing banner's every frame is, is only remembered.
+void drawPiece(QPainter& p, const QRectF& to, const QImage& image, const QRectF& from, qreal opacity,
+               std::vector<CourseLayerCache::Sprite>* sprites) {
+    if (opacity <= 0) return;
+    const QTransform whole = p.combinedTransform();  // to the target's pixels, the drawing scale included
+    const QRectF reach = whole.mapRect(to);
+    const QPoint at(int(std::floor(reach.left())), int(std::floor(reach.top())));
+    const QSize size(int(std::ceil(reach.right())) - at.x(), int(std::ceil(reach.bottom())) - at.y());
+    auto direct = [&] {
+        p.setOpacity(opacity);
+        p.drawImage(to, image, from);
+        p.setOpacity(1.0);
+    };
+    const QRect targetPixels(0, 0, p.device()->width(), p.device()->height());
+    if (!sprites || whole.type() > QTransform::TxScale || !targetPixels.contains(QRect(at, size))) {
+        direct();
+        return;
+    }
+    const QRectF onSprite = reach.translated(-at);
+    const qint64 key = image.cacheKey();
+    auto found = std::find_if(sprites->begin(), sprites->end(), [&](const CourseLayerCache::Sprite& s) {
+        return s.image == key && s.source == from && s.placed == onSprite;
+    });
+    if (found == sprites->end()) {
+        sprites->push_back({key, from, onSprite, QImage()});
+        qsizetype bytes = 0;
+        for (const auto& s : *sprites) bytes += s.pixels.sizeInBytes();
+        size_t drop = 0;
+        while (sprites->size() - drop > 1 && (sprites->size() - drop > kSpritesKept || bytes > kSpriteBytes))
+            bytes -= (*sprites)[drop++].pixels.sizeInBytes();
+        sprites->erase(sprites->begin(), sprites->begin() + qsizetype(drop));
+        direct();
+        return;
+    }
+    std::rotate(found, found + 1, sprites->end());
+    QImage& pixels = sprites->back().pixels;
+    if (pixels.isNull()) {
+        pixels = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        pixels.fill(Qt::transparent);
+        QPainter onPixels(&pixels);
+        onPixels.setRenderHint(QPainter::SmoothPixmapTransform);
+        onPixels.drawImage(onSprite, image, from);
+    }
+    // At the target's own pixels: a plain blend, no scaling.
+    const qreal ratio = std::max<qreal>(1, p.device()->devicePixelRatio());  // as the painter applies it
+    const bool viewOn = p.viewTransformEnabled();
+    const QTransform world = p.worldTransform();
+    p.setViewTransformEnabled(false);
+    p.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    p.setOpacity(opacity);
+    p.drawImage(at, pixels);
+    p.setOpacity(1.0);
+    p.setWorldTransform(world);
+    p.setViewTransformEnabled(viewOn);
 }
 
 const QImage& tintedPiece(std::vector<CourseLayerCache::Tinted>& kept, const QImage& image, const QRect& piece,
@@ -237,7 +301,7 @@ static QRectF painterRect(const QRect& devicePixels, const QImage& target) {
 }
 
 static void drawQuad(QPainter& p, const DrawItem& item, const SimCamera& camera, const SimTextures& textures,
-                     std::vector<CourseLayerCache::Tinted>& tints) {
+                     CourseLayerCache::Pieces& pieces) {
     std::array<QPointF, 4> screen;
     for (size_t i = 0; i < 4; ++i) {
         const Vertex& v = item.vertices[i];
@@ -249,7 +313,9 @@ static void drawQuad(QPainter& p, const DrawItem& item, const SimCamera& camera,
     }
     const QImage& image = item.blend ? textures.keyed(item.texture) : textures.opaque(item.texture);
     // An image that failed to load leaves its quads out rather than painting blank boxes.
-    if (!image.isNull()) drawTextured(p, item, screen, image, tints);
+    // Only what stays on the screen is kept as a sprite: a world item lands between other pixels
+    // as the camera follows the robot.
+    if (!image.isNull()) drawTextured(p, item, screen, image, pieces, item.screenSpace);
 }
 
 // Qt spreads a fill taller than about 96 scanlines over its thread pool, and waking the pool costs
@@ -258,10 +324,10 @@ static void drawQuad(QPainter& p, const DrawItem& item, const SimCamera& camera,
 constexpr int kBandRows = 64;
 
 static void drawItem(QPainter& p, const QImage& target, const DrawItem& item, const SimCamera& camera,
-                     const SimTextures& textures, std::vector<CourseLayerCache::Tinted>& tints) {
+                     const SimTextures& textures, CourseLayerCache::Pieces& pieces) {
     const QRect rows = devicePixels(itemBounds(item, camera), target);
     if (rows.height() <= kBandRows) {
-        drawQuad(p, item, camera, textures, tints);
+        drawQuad(p, item, camera, textures, pieces);
         return;
     }
     for (int top = rows.top(); top <= rows.bottom(); top += kBandRows) {
@@ -270,7 +336,7 @@ static void drawItem(QPainter& p, const QImage& target, const DrawItem& item, co
         p.setViewTransformEnabled(false);
         p.setClipRect(painterRect(QRect(0, top, target.width(), kBandRows), target), Qt::IntersectClip);
         p.setViewTransformEnabled(true);
-        drawQuad(p, item, camera, textures, tints);
+        drawQuad(p, item, camera, textures, pieces);
         p.restore();
     }
 }
@@ -284,7 +350,7 @@ static bool onSheet(const DrawItem& item) { return item.layer == Layer::Course &
 // sheet would be too large or there is nothing to draw.
 static bool makeSheet(CourseLayerCache::Sheet& sheet, std::vector<DrawItem> items, QSizeF scale,
                       QImage::Format format, const SimTextures& textures,
-                      std::vector<CourseLayerCache::Tinted>& tints) {
+                      CourseLayerCache::Pieces& pieces) {
     QRectF world;
     for (const DrawItem& item : items)
         for (const Vertex& v : item.vertices) world |= QRectF(v.x, v.y, 0, 0).adjusted(-0.5, -0.5, 0.5, 0.5);
@@ -306,7 +372,7 @@ static bool makeSheet(CourseLayerCache::Sheet& sheet, std::vector<DrawItem> item
             continue;
         }
         const QImage& image = item.blend ? textures.keyed(item.texture) : textures.opaque(item.texture);
-        if (!image.isNull()) drawTextured(p, item, at, image, tints);
+        if (!image.isNull()) drawTextured(p, item, at, image, pieces, false);
     }
     return true;
 }
@@ -366,7 +432,7 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
         std::copy_if(list.items.begin(), courseEnd, std::back_inserter(world), onSheet);
         if (cache.sheet.image.isNull() || cache.sheet.scale != scale || cache.sheet.items != world ||
             cache.sheet.image.format() != target.format())
-            sheet = makeSheet(cache.sheet, std::move(world), scale, target.format(), textures, cache.tinted);
+            sheet = makeSheet(cache.sheet, std::move(world), scale, target.format(), textures, cache.pieces);
     }
     if (camera.zoom > 1) {
         sheetCorner = QPoint(int(std::lround(camera.x * scale.width())), int(std::lround(camera.y * scale.height())));
@@ -423,7 +489,7 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
                 p.setClipRect(painterRect(r, target));
                 p.setViewTransformEnabled(true);
                 for (size_t i = 0; i < overlay.size(); ++i)
-                    if (reach[i].intersects(r)) drawItem(p, target, overlay[i], camera, textures, cache.tinted);
+                    if (reach[i].intersects(r)) drawItem(p, target, overlay[i], camera, textures, cache.pieces);
             }
         }
         cache.overlay = std::move(overlay);
@@ -451,13 +517,14 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
         p.end();
         // With a sheet the next frame starts from it again, which costs no more than a kept copy.
         cache = {std::vector<DrawItem>(list.items.begin(), courseEnd), corner, camera.zoom,
-                 sheet ? QImage() : target.copy(), {}, 0, list.lines, std::move(cache.tinted), std::move(cache.sheet)};
+                 sheet ? QImage() : target.copy(), {}, 0, list.lines, std::move(cache.pieces), std::move(cache.sheet),
+                 false, {}, {}};
         beginDrawing(p, target);
     };
     for (auto it = first; it != list.items.end(); ++it) {
         if (!kept && it == courseEnd) keepCourseLayer();
         if (!kept && sheet && onSheet(*it)) continue;
-        drawItem(p, target, *it, camera, textures, cache.tinted);
+        drawItem(p, target, *it, camera, textures, cache.pieces);
     }
     if (!kept && courseEnd == list.items.end()) keepCourseLayer();
     if (p.isActive()) p.end();

@@ -56,7 +56,19 @@ struct CourseLayerCache {
         uint32_t colour = 0;
         QImage image;
     };
-    std::vector<Tinted> tinted;
+    // Upright pieces drawn at the target's pixels, most recently used last: scaling the labels and
+    // digits to a large view costs more per frame than blending the scaled pixels.
+    struct Sprite {
+        qint64 image = 0;    // cacheKey() of the (tinted) image drawn
+        QRectF source;       // its pixels drawn
+        QRectF placed;       // where they land in the sprite: the target's pixels less a whole offset
+        QImage pixels;       // premultiplied, just large enough
+    };
+    struct Pieces {
+        std::vector<Tinted> tinted;
+        std::vector<Sprite> sprites;
+    };
+    Pieces pieces;
     // Zoomed in, the camera follows the robot and moves every tick: the course's world items are
     // then drawn once, whole, at the frame's scale, and each frame copies its part of them.
     struct Sheet {

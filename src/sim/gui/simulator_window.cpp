@@ -458,8 +458,17 @@ void SimulatorWindow::redrawIfChanged() {
     const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
     DrawList frame = buildFrame(*m_sim);
     if (!m_drawn || !(*m_drawn == frame) || camera != m_drawnCamera || m_frame.size() != m_view->framePixels()) {
-        draw(std::move(frame));
         m_frameChanged = true;
+        // A running frame that costs more than its share of the time (a large view zoomed in on a slow
+        // machine) is shown every other tick; never two in a row are left out, and a paused or stopped
+        // simulator always shows its latest state.
+        const bool running = m_sim->state == SimState::Running;
+        if (running && !m_frameSkipped && m_drawn && now() - m_lastDrawAt < m_drawCost * kDrawCostShare) {
+            m_frameSkipped = true;
+            return;
+        }
+        m_frameSkipped = false;
+        draw(std::move(frame));
     }
 }
 
@@ -476,7 +485,11 @@ void SimulatorWindow::draw(DrawList frame) {
         m_frame = makeBackBuffer(pixels);
         m_drawn.reset();
     }
+    const std::chrono::nanoseconds start = now();
     renderDrawList(m_frame, frame, m_sim->camera, *m_textures, *m_courseLayer);
+    // Smoothed: one slow frame (a new sheet, a course change) does not slow the next ones.
+    m_drawCost = (m_drawCost * 3 + (now() - start)) / 4;
+    m_lastDrawAt = start;
     const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
     // Under the same camera only the items that changed need to reach the screen again.
     const bool sameView = m_drawn && camera == m_drawnCamera;

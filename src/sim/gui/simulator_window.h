@@ -72,6 +72,9 @@ constexpr int SensorPlot = 40290;  // opens the sensor plot window
 constexpr int kSimTickMs = 16;
 // A stopped simulator unchanged for this many ticks (about a second) looks again only this often.
 constexpr int kStillTicksBeforeRest = 60;
+// A running frame is drawn when the time since the last one is at least this many times what drawing
+// it cost (the view's copy to the screen costs about as much again).
+constexpr int kDrawCostShare = 40;
 constexpr int kRestingTickMs = 200;
 // Height the frame adds to the drawing area for its menu and toolbar.
 constexpr int kSimChromeHeight = 74;
@@ -209,6 +212,9 @@ private:
     std::unique_ptr<SensorTrace> m_trace;  // every run from its 再生, for the sensor plot
     std::array<float, 3> m_drawnCamera{};  // x, y, zoom
     int m_framesDrawn = 0;
+    std::chrono::nanoseconds m_drawCost{0};    // what drawing a frame has cost lately, on the window's clock
+    std::chrono::nanoseconds m_lastDrawAt{0};
+    bool m_frameSkipped = false;               // the last tick's new frame was left for this one
     QTimer m_timer;              // single shot, re-armed by every tick (unless the hooks bring a clock)
     std::chrono::nanoseconds m_tickStart{};  // when the last tick started
     bool m_ticking = false;
