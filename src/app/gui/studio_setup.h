@@ -14,10 +14,10 @@ ChartStyle chartStyleFromConfig(const AppConfig& config);
 // The window's setup over the studio's context.
 MainWindowSetup mainWindowSetup(StudioContext& context, const QString& appDir, const QString& pendingPath);
 
-// The folders for this start: `appDirOption` (--app-dir), $TROVEL_HOME, the
-// executable's place, and the user's data folder for the writes when the application folder is
-// shared. A new user folder gets the shared default settings and records; when it cannot be made
-// the defaults are read from the shared folder and the settings are not kept.
+// The folders for this start: `appDirOption` (--app-dir), $TROVEL_HOME, the executable's place,
+// and the user's data folder for the writes when the application folder is shared. A new user
+// folder gets the shared default settings and records; when it cannot be made the defaults are
+// read from the shared folder and the settings are not kept.
 AppFolders startAppFolders(const std::filesystem::path& appDirOption, const std::filesystem::path& executable);
 // Where the window's program dialogs start and its lap records go, for `folders`.
 void placeUserFiles(MainWindowSetup& setup, const AppFolders& folders);
