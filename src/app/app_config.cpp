@@ -2,14 +2,8 @@
 
 #include "base/app_folder.h"
 #include "base/string_ids.h"
-#include "model/option_flags.h"
 
 namespace trovel {
-
-AppConfig& appConfig() {
-    static AppConfig config;
-    return config;
-}
 
 StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t localeId, AppConfig& config) {
     return loadAppFolders({folder, folder}, localeId, config);
@@ -49,17 +43,8 @@ StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppCo
     if (!LoadMemoryNames(packFile(loaded.resources, kMemoryNamesFile, names), loaded.memoryNames)) return fail();
 
     config = std::move(loaded);
-    uint32_t state = optionFlags().bits() & ~Option::SavedMask;
-    optionFlags().reset(state | config.settings.options);
     result.ok = true;
     return result;
 }
-
-bool saveAppSettings(Settings& settings, const OptionFlags& options) {
-    settings.options = options.bits() & Option::SavedMask;
-    return SaveSettings(userFilePath(kSettingsFile), settings);
-}
-
-bool saveAppSettings() { return saveAppSettings(appConfig().settings, optionFlags()); }
 
 }  // namespace trovel

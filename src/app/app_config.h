@@ -1,6 +1,5 @@
 #pragma once
-// Everything read from the application folder at start-up, held once for the process, and the
-// start-up sequence that reads it.
+// Everything read from the application folder at start-up, and the start-up sequence that reads it.
 
 #include <cstdint>
 #include <filesystem>
@@ -12,7 +11,6 @@
 #include "base/resource_library.h"
 #include "app/settings.h"
 #include "editor/skin.h"
-#include "model/option_flags.h"
 
 namespace trovel {
 
@@ -28,9 +26,6 @@ struct AppConfig {
     ResourceChoice resources;
 };
 
-// The process's configuration (defaults until loadAppFolder runs). UI thread only.
-AppConfig& appConfig();
-
 struct StartupMessage {
     enum class Kind { Error, Warning };
     Kind kind;
@@ -43,20 +38,14 @@ struct StartupResult {
 };
 
 // Start-up in order: the language pack for `localeId`, the defaults, skin.ini, qx_def.ini,
-// memname.ini, all in `folder`. On success `config` holds what was read and the saved option
-// bits of optionFlags() are replaced by the file's; on failure the messages end with the
-// start-up failure text and `config` is left at its defaults.
+// memname.ini, all in `folder`. On success `config` holds what was read, the saved option bits
+// among its settings; on failure the messages end with the start-up failure text and `config` is
+// left at its defaults.
 StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t localeId, AppConfig& config);
 // The same with qx_def.ini read from the user folder when it holds one.
 StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppConfig& config);
 
 // The files the studio rewrites, seeded into a new user folder from the shared defaults.
 std::vector<std::u16string_view> userFileNames();
-
-// Writes `settings`, with the saved bits of `options`, to qx_def.ini in the user folder.
-// False when the file could not be written (the previous file is kept).
-bool saveAppSettings(Settings& settings, const OptionFlags& options);
-// The same for the process's configuration and option word (start-up and exit).
-bool saveAppSettings();
 
 }  // namespace trovel

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <mutex>
 #include <system_error>
 
 #include "model/text_convert.h"
@@ -10,16 +9,6 @@
 namespace trovel {
 
 namespace {
-
-std::mutex& folderMutex() {
-    static std::mutex m;
-    return m;
-}
-
-AppFolders& folderSlot() {
-    static AppFolders folders{executablePath().parent_path(), executablePath().parent_path()};
-    return folders;
-}
 
 std::filesystem::path absoluteOf(const std::filesystem::path& p) {
     std::error_code ec;
@@ -92,29 +81,6 @@ std::filesystem::path executablePath() {
     return ec ? std::filesystem::path() : exe;
 }
 
-void initAppFolder(const std::filesystem::path& fromCommandLine) {
-    setAppFolder(resolveAppFolder(fromCommandLine, processEnvironment(), executablePath()));
-}
-
-void setAppFolder(const std::filesystem::path& folder) { setAppFolders({folder, folder}); }
-
-void setAppFolders(const AppFolders& folders) {
-    std::lock_guard lock(folderMutex());
-    folderSlot() = folders;
-}
-
-std::filesystem::path ModuleDirectory() {
-    std::lock_guard lock(folderMutex());
-    return folderSlot().shared;
-}
-
-std::filesystem::path userDataDirectory() {
-    std::lock_guard lock(folderMutex());
-    return folderSlot().user;
-}
-
-std::filesystem::path userFilePath(std::u16string_view name) { return userDataDirectory() / std::filesystem::path(name); }
-
 std::filesystem::path resolveDataPath(std::u16string_view name, const std::filesystem::path& base) {
     std::u16string portable(name);
     for (char16_t& c : portable)
@@ -123,7 +89,5 @@ std::filesystem::path resolveDataPath(std::u16string_view name, const std::files
     if (p.is_relative()) p = base / p;
     return p.lexically_normal();
 }
-
-std::filesystem::path appFilePath(std::u16string_view name) { return resolveDataPath(name, ModuleDirectory()); }
 
 }  // namespace trovel

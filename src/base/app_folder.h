@@ -42,21 +42,8 @@ bool seedUserFolder(const AppFolders& folders, const std::vector<std::u16string_
 // The folder to read a file the studio rewrites: the user's copy when it has one, else the shared default.
 std::filesystem::path readableUserFile(const AppFolders& folders, std::u16string_view name);
 
-// Sets the folder for the process: call once at start-up, before other threads run.
-void initAppFolder(const std::filesystem::path& fromCommandLine);
-void setAppFolder(const std::filesystem::path& folder);  // one folder for reading and writing
-void setAppFolders(const AppFolders& folders);
-
-// The application folder (the executable's folder until initAppFolder runs).
-std::filesystem::path ModuleDirectory();
-// Where settings and records are written (the application folder unless setAppFolders split them).
-std::filesystem::path userDataDirectory();
-std::filesystem::path userFilePath(std::u16string_view name);
-
 // A data file name as written in the settings files, made a full path: backslashes become folder
 // separators, a relative name is taken inside `base`.
 std::filesystem::path resolveDataPath(std::u16string_view name, const std::filesystem::path& base);
-// The same against the application folder.
-std::filesystem::path appFilePath(std::u16string_view name);
 
 }  // namespace trovel

@@ -1,5 +1,6 @@
 #pragma once
-// The one word of user options and application state shared by every part of the studio.
+// The one word of user options and application state shared by every part of the studio. The
+// studio's context holds the one word; every window is handed it by reference.
 
 #include <atomic>
 #include <cstdint>
@@ -38,8 +39,5 @@ public:
 private:
     std::atomic<uint32_t> m_bits{0};
 };
-
-// The process's option word.
-OptionFlags& optionFlags();
 
 }  // namespace trovel

@@ -3,10 +3,10 @@
 #include <map>
 
 #include "app/app_config.h"
+#include "app/studio_context.h"
 #include "base/app_folder.h"
 #include "base/string_ids.h"
 #include "app_test_files.h"
-#include "model/option_flags.h"
 
 namespace trovel {
 namespace {
@@ -39,10 +39,6 @@ TEST(AppFolder, DataNamesResolveInsideTheFolder) {
     EXPECT_EQ(resolveDataPath(u"lang/./en.txt", "/app"), "/app/lang/en.txt");
     // A damaged name with a broken UTF-16 sequence names a file that is not there, never a crash.
     EXPECT_EQ(resolveDataPath(u"skin/\xD800x.bmp", "/app"), "/app/skin/\xEF\xBF\xBDx.bmp");
-    setAppFolder("/school/trovel");
-    EXPECT_EQ(ModuleDirectory(), "/school/trovel");
-    EXPECT_EQ(appFilePath(u"qx_def.ini"), "/school/trovel/qx_def.ini");
-    setAppFolder(executablePath().parent_path());
     EXPECT_FALSE(executablePath().empty());
 }
 
@@ -130,22 +126,23 @@ TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
     auto dir = scratchDir("app", "startup_options");
     std::filesystem::copy(TROVEL_APP_DIR, dir, std::filesystem::copy_options::recursive);
     test::writeUtf16Lines(dir / "qx_def.ini", {u"_FLAG:[4096]"});
-    optionFlags().reset(Option::Connected | Option::UseCalcBlock);
-    AppConfig config;
-    ASSERT_TRUE(loadAppFolder(dir, kLcidJapanese, config).ok);
-    EXPECT_EQ(optionFlags().bits(), Option::Connected | Option::BlockCollision);
+    StudioContext context;
+    context.folders = {dir, dir};
+    context.options.reset(Option::Connected | Option::UseCalcBlock);
+    ASSERT_TRUE(loadStudioContext(context, kLcidJapanese).ok);
+    EXPECT_EQ(context.options.bits(), Option::Connected | Option::BlockCollision);
 
     // Saving takes the live options, the sensor-3/4 option among them; state bits stay behind.
-    setAppFolder(dir);
-    appConfig() = config;
-    optionFlags().set(Option::UseSensors34);
-    ASSERT_TRUE(saveAppSettings());
-    optionFlags().reset(0);
-    AppConfig again;
-    ASSERT_TRUE(loadAppFolder(dir, kLcidJapanese, again).ok);
-    EXPECT_EQ(optionFlags().bits(), Option::BlockCollision | Option::UseSensors34);
-    optionFlags().reset(0);
-    setAppFolder(executablePath().parent_path());
+    context.options.set(Option::UseSensors34);
+    ASSERT_TRUE(saveAppSettings(context));
+    StudioContext again;
+    again.folders = {dir, dir};
+    ASSERT_TRUE(loadStudioContext(again, kLcidJapanese).ok);
+    EXPECT_EQ(again.options.bits(), Option::BlockCollision | Option::UseSensors34);
+
+    // Without a user folder there is nowhere to keep them, not the folder the process runs in.
+    StudioContext nowhere;
+    EXPECT_FALSE(saveAppSettings(nowhere));
 }
 
 }  // namespace

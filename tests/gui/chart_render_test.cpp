@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "app/app_config.h"
+#include "app/studio_context.h"
 #include "base/app_folder.h"
 #include "base/gui/ui_text.h"
 #include "base/string_ids.h"
@@ -51,11 +52,11 @@ private slots:
         QFETCH(QString, program);
         const QString dir = test::testDir(QStringLiteral("render"));
         // The studio as it starts on the shipped folder, the program opened, its picture exported.
-        optionFlags().reset(0);
-        setAppFolder(TROVEL_APP_DIR);
+        StudioContext context;
+        context.folders = {TROVEL_APP_DIR, TROVEL_APP_DIR};
         const uint32_t locale = userLocaleId({}, processEnvironment());
-        QVERIFY(loadAppFolder(TROVEL_APP_DIR, locale, appConfig()).ok);
-        MainWindow window(mainWindowSetup(appConfig(), optionFlags(), QStringLiteral(TROVEL_APP_DIR), program));
+        QVERIFY(loadStudioContext(context, locale).ok);
+        MainWindow window(mainWindowSetup(context, QStringLiteral(TROVEL_APP_DIR), program));
         window.show();
         QTRY_COMPARE(window.program().blocks.size() > 2, true);
         // The pupil clicks a block: it is selected and current, inverted and in red brackets on screen.
@@ -107,11 +108,10 @@ private slots:
             ChartView view;
             view.client = expected.size();
             view.window = false;
-            DrawChart(painter, plain, chartStyleFromConfig(appConfig()), optionFlags().bits(), view);
+            DrawChart(painter, plain, chartStyleFromConfig(context.config), context.options.bits(), view);
         }
         QCOMPARE(a.size(), expected.size());
         QVERIFY2(a == expected, "the exported picture shows editing marks");
-        optionFlags().reset(0);
     }
 
     void sizeFitsTheLongerSide_data() {

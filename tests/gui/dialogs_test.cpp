@@ -130,7 +130,8 @@ private slots:
             return true;
         });
         test::ScriptedAnswers answers;
-        ExportScreenshot(nullptr, m_program, m_style, 0, dir, answers.asker());
+        QString last;
+        ExportScreenshot(nullptr, m_program, m_style, 0, dir, last, answers.asker());
         QVERIFY(dialog->answered());
         QCOMPARE(title, uiText(Str::ScreenshotDialogTitle));
         QCOMPARE(filters, QStringList({QStringLiteral("jpg (*.jpg)"), QStringLiteral("png (*.png)")}));
@@ -138,6 +139,37 @@ private slots:
         // Cancelling writes nothing and says nothing.
         QVERIFY(answers.texts.isEmpty());
         QVERIFY(QDir(dir).entryList(QDir::Files).isEmpty());
+        QVERIFY(last.isEmpty());
+
+        // The name chosen is offered again by the next export, with its PNG filter.
+        const QString png = dir + QStringLiteral("/chart.png");
+        dialog = std::make_unique<test::ModalAnswerer>([&](QWidget* w) {
+            auto* d = qobject_cast<QFileDialog*>(w);
+            if (!d) return false;
+            d->selectFile(png);
+            static_cast<QDialog*>(d)->accept();
+            return true;
+        });
+        ExportScreenshot(nullptr, m_program, m_style, 0, dir, last, answers.asker());
+        QVERIFY(dialog->answered());
+        QCOMPARE(last, png);
+        QVERIFY(QFile::exists(png));
+        QStringList offered;
+        QString filter;
+        dialog = std::make_unique<test::ModalAnswerer>([&](QWidget* w) {
+            auto* d = qobject_cast<QFileDialog*>(w);
+            if (!d) return false;
+            offered = d->selectedFiles();
+            filter = d->selectedNameFilter();
+            suffix = d->defaultSuffix();
+            d->reject();
+            return true;
+        });
+        ExportScreenshot(nullptr, m_program, m_style, 0, dir, last, answers.asker());
+        QVERIFY(dialog->answered());
+        QCOMPARE(offered, QStringList{png});
+        QCOMPARE(filter, QStringLiteral("png (*.png)"));
+        QCOMPARE(suffix, QStringLiteral("png"));
     }
 
     void aboutBoxShowsThisBuild() {
@@ -175,18 +207,19 @@ private slots:
         flags.reset(Option::Connected | Option::UseCalcBlock);
         const QString file = testDir(QStringLiteral("options")) + QStringLiteral("/qx_def.ini");
         int saves = 0, refreshes = 0, reopened = 0;
-        OptionDialogHooks hooks;
-        hooks.saveSettings = [&] {
+        test::ScriptedAnswers answers{{QMessageBox::Cancel, QMessageBox::Ok}, {}};
+        OptionDialog dialog(flags, answers.asker());
+        connect(&dialog, &OptionDialog::settingsChanged, [&] {
+            // Saved after the memory map may open again and before the menus follow.
+            QCOMPARE(reopened, 1);
+            QCOMPARE(refreshes, 0);
             ++saves;
             Settings s;
             s.options = flags.bits() & Option::SavedMask;
-            return SaveSettings(file.toStdU16String(), s);
-        };
-        hooks.refresh = [&] { ++refreshes; };
-        hooks.reopenMemoryMap = [&] { ++reopened; };
-        test::ScriptedAnswers answers{{QMessageBox::Cancel, QMessageBox::Ok}, {}};
-        hooks.asker = answers.asker();
-        OptionDialog dialog(flags, hooks);
+            SaveSettings(file.toStdU16String(), s);
+        });
+        connect(&dialog, &OptionDialog::optionsApplied, [&] { ++refreshes; });
+        connect(&dialog, &OptionDialog::memoryMapAllowed, [&] { ++reopened; });
         dialog.show();
         QVERIFY(dialog.box(1130)->isChecked());
         QVERIFY(dialog.box(1166)->isChecked());
@@ -220,7 +253,8 @@ private slots:
     void optionDialogCancelChangesNothing() {
         OptionFlags flags;
         int saves = 0;
-        OptionDialog dialog(flags, {[&] { return ++saves > 0; }, nullptr, nullptr});
+        OptionDialog dialog(flags);
+        connect(&dialog, &OptionDialog::settingsChanged, [&] { ++saves; });
         dialog.show();
         dialog.box(1159)->click();
         QTest::mouseClick(dialog.findChild<QPushButton*>("cancel"), Qt::LeftButton);

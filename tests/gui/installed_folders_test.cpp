@@ -9,6 +9,7 @@
 #include <map>
 
 #include "app/app_config.h"
+#include "app/studio_context.h"
 #include "base/app_folder.h"
 #include "app/gui/main_window.h"
 #include "app/gui/studio_setup.h"
@@ -52,13 +53,16 @@ class InstalledFoldersTest : public QObject {
     fs::path m_shared = m_root / "usr/share/trovel-studio";
     fs::path m_user = m_root / "home/.local/share/trovel-studio";
 
-    // What the studio's main does up to its window.
+    std::unique_ptr<StudioContext> m_context;
+
+    // What the studio's main does up to its window; the context is a new one, as for a new process.
     std::unique_ptr<MainWindow> start() {
-        optionFlags().reset(0);
-        const AppFolders folders = startAppFolders({}, m_root / "usr/bin/trovel-studio");
+        m_context = std::make_unique<StudioContext>();
+        m_context->folders = startAppFolders({}, m_root / "usr/bin/trovel-studio");
+        const AppFolders& folders = m_context->folders;
         if (folders.shared != m_shared || folders.user != m_user) return nullptr;
-        if (!loadAppFolders(folders, kLcidJapanese, appConfig()).ok) return nullptr;
-        MainWindowSetup setup = mainWindowSetup(appConfig(), optionFlags(), QString::fromStdU16String(m_shared.u16string()), {});
+        if (!loadStudioContext(*m_context, kLcidJapanese).ok) return nullptr;
+        MainWindowSetup setup = mainWindowSetup(*m_context, QString::fromStdU16String(m_shared.u16string()), {});
         placeUserFiles(setup, folders);
         auto window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
@@ -103,8 +107,8 @@ private slots:
             QPointer<SimulatorWindow> guard(sim);
             sim->close();
             QTRY_VERIFY(guard.isNull());
-            optionFlags().set(Option::BlockCollision);
-            QVERIFY(saveAppSettings());  // as at exit
+            m_context->options.set(Option::BlockCollision);
+            QVERIFY(saveAppSettings(*m_context));  // as at exit
         }
         QVERIFY(snapshot(m_shared) == installed);
         QVERIFY(fs::exists(m_user / "record.dat"));
@@ -113,7 +117,7 @@ private slots:
 
         auto window = start();
         QVERIFY(window);
-        QVERIFY(optionFlags().has(Option::BlockCollision));
+        QVERIFY(m_context->options.has(Option::BlockCollision));
         SimulatorWindow* sim = openSimulatorFrom(*window);
         QVERIFY(sim && sim->coursesLoaded());
         QCOMPARE(sim->simulator().courses.courses[0].bestMs, 12345);
@@ -122,7 +126,6 @@ private slots:
         QTRY_VERIFY(guard.isNull());
         QVERIFY(snapshot(m_shared) == installed);
         QCOMPARE(readRecordsFile(m_user / "record.dat").times.at(0), 12345);
-        optionFlags().reset(0);
     }
 
     void cleanupTestCase() { setWritable(m_shared, true); }

@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "app/app_config.h"
+#include "app/studio_context.h"
 #include "app/gui/about_box.h"
 #include "app/gui/main_window.h"
 #include "app/gui/motor_dialog.h"
@@ -105,13 +106,14 @@ class LanguageTest : public QObject {
 
     QString m_app;
     StandardTextTranslator m_buttons;
+    StudioContext m_context;
 
     // Every window of the studio opened in turn, with the texts each shows; what went wrong on the
     // way goes to `problems`, which the tests check apart from the language of the texts.
     QStringList walkEveryWindow(QStringList& problems) {
         QStringList texts;
-        optionFlags().reset(Option::UseCalcBlock | Option::UseWheelControl | Option::UseSensors34);
-        MainWindowSetup setup = mainWindowSetup(appConfig(), optionFlags(), m_app, {});
+        m_context.options.reset(Option::UseCalcBlock | Option::UseWheelControl | Option::UseSensors34);
+        MainWindowSetup setup = mainWindowSetup(m_context, m_app, {});
         auto window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get())) {
@@ -182,7 +184,7 @@ class LanguageTest : public QObject {
         if (window->simulatorWindow()) problems << "the simulator did not close";
 
         MemoryMapPlacement placement;
-        MemoryMapWindow memoryMap(appConfig().memoryNames.displayName, [] { return RobotMemory{}; }, placement);
+        MemoryMapWindow memoryMap(m_context.config.memoryNames.displayName, [] { return RobotMemory{}; }, placement);
         texts << visibleTexts(&memoryMap);
         AboutBox about;
         texts << visibleTexts(&about);
@@ -190,7 +192,7 @@ class LanguageTest : public QObject {
         OptionDialog options(flags, {});
         texts << visibleTexts(&options);
         for (MotorDialogKind kind : {MotorDialogKind::Robot, MotorDialogKind::Simulator}) {
-            MotorDialog motor(kind, appConfig().settings, flags, {});
+            MotorDialog motor(kind, m_context.config.settings, flags, {});
             texts << visibleTexts(&motor);
         }
         LinkState linkState;
@@ -210,12 +212,12 @@ class LanguageTest : public QObject {
             readProgramFromRobot(nullptr, program, link, speeds, {});
             if (!answer->answered()) problems << "no question before reading from the robot";
         }
-        optionFlags().reset(0);
+        m_context.options.reset(0);
         return texts;
     }
 
     void useLanguage(uint32_t locale) {
-        QVERIFY(loadAppFolder(m_app.toStdU16String(), locale, appConfig()).ok);
+        QVERIFY(loadAppFolder(m_app.toStdU16String(), locale, m_context.config).ok);
     }
 
 private slots:
@@ -229,13 +231,13 @@ private slots:
 
     void englishShowsNoJapanese() {
         useLanguage(0x0409);
-        QVERIFY(appConfig().resources.loaded);
+        QVERIFY(m_context.config.resources.loaded);
         // Pictures with words come from the pack's own folder, the others from the shipped skin.
-        const std::filesystem::path packDir = appConfig().resources.pack.parent_path() / "en";
-        QCOMPARE(appConfig().skin[0].file, packDir / "skin" / "00_start.bmp");
-        QCOMPARE(appConfig().skin[2].file.parent_path().filename(), std::filesystem::path("skin"));
-        QVERIFY(appConfig().skin[2].file.parent_path().parent_path() != packDir);
-        QCOMPARE(appConfig().memoryNames.displayName[9], std::u16string(u"Left sensor"));
+        const std::filesystem::path packDir = m_context.config.resources.pack.parent_path() / "en";
+        QCOMPARE(m_context.config.skin[0].file, packDir / "skin" / "00_start.bmp");
+        QCOMPARE(m_context.config.skin[2].file.parent_path().filename(), std::filesystem::path("skin"));
+        QVERIFY(m_context.config.skin[2].file.parent_path().parent_path() != packDir);
+        QCOMPARE(m_context.config.memoryNames.displayName[9], std::u16string(u"Left sensor"));
         QStringList problems;
         const QStringList texts = walkEveryWindow(problems);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
@@ -246,8 +248,8 @@ private slots:
 
     void japaneseShowsNoQtEnglish() {
         useLanguage(0x0411);
-        QVERIFY(!appConfig().resources.loaded);
-        QCOMPARE(appConfig().skin[0].file, std::filesystem::path(m_app.toStdU16String()) / "skin" / "00_start.bmp");
+        QVERIFY(!m_context.config.resources.loaded);
+        QCOMPARE(m_context.config.skin[0].file, std::filesystem::path(m_app.toStdU16String()) / "skin" / "00_start.bmp");
         QStringList problems;
         const QStringList texts = walkEveryWindow(problems);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));

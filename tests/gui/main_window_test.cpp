@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "app/app_config.h"
+#include "app/studio_context.h"
 #include "app/gui/main_window.h"
 #include "base/gui/ui_text.h"
 #include "base/string_ids.h"
@@ -52,11 +53,12 @@ bool sameBlocks(const BlockProgram& a, const BlockProgram& b) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
+    StudioContext m_context;  // outlives every window of the test
     std::unique_ptr<MainWindow> m_window;
     QString m_dir;
 
     void makeWindow(const QString& pending = {}) {
-        MainWindowSetup setup{optionFlags(), appConfig()};
+        MainWindowSetup setup{m_context};
         setup.style = defaultChartStyle(chartTextSources({}, {}));
         setup.statusFont = chartFont();
         setup.appDir = m_dir;
@@ -88,7 +90,7 @@ class MainWindowTest : public QObject {
     }
     BlockProgram& program() { return m_window->program(); }
     // A window over a private copy of the simulator's part of the application folder.
-    void makeWindowWithCourses(const QString& name) { makeWindowWithCourses(name, MainWindowSetup{optionFlags(), appConfig()}); }
+    void makeWindowWithCourses(const QString& name) { makeWindowWithCourses(name, MainWindowSetup{m_context}); }
     void makeWindowWithCourses(const QString& name, MainWindowSetup setup) {
         namespace fs = std::filesystem;
         const fs::path app = fs::path(m_dir.toStdU16String()) / name.toStdU16String();
@@ -109,9 +111,9 @@ class MainWindowTest : public QObject {
 
 private slots:
     void initTestCase() { m_dir = test::testDir(QStringLiteral("main_window")); }
-    void init() { optionFlags().reset(0); }
+    void init() { m_context.options.reset(0); }
     void cleanup() {
-        optionFlags().reset(0);  // nothing modified: the window closes without asking
+        m_context.options.reset(0);  // nothing modified: the window closes without asking
         m_window.reset();
     }
 
@@ -210,15 +212,15 @@ private slots:
         makeWindowWithCourses(QStringLiteral("app"));
         trigger(40201);
         QVERIFY(m_window->simulatorWindow());
-        QVERIFY(optionFlags().has(Option::SimulatorOpen));
+        QVERIFY(m_context.options.has(Option::SimulatorOpen));
         trigger(40201);  // a second start raises the same window
         QVERIFY(m_window->simulatorWindow());
         moveStartBlock();  // an edit while the simulator is open
         QVERIFY(m_window->canUndo());
-        optionFlags().clear(Option::Modified);
+        m_context.options.clear(Option::Modified);
         QVERIFY(m_window->close());
         QTRY_VERIFY(!m_window->simulatorWindow());
-        QVERIFY(!optionFlags().has(Option::SimulatorOpen));
+        QVERIFY(!m_context.options.has(Option::SimulatorOpen));
     }
 
     // Opening the simulator a second time raises the one window; closing deletes it.
@@ -234,7 +236,7 @@ private slots:
         first->close();
         QTRY_VERIFY(guard.isNull());  // deleted on close
         QVERIFY(!m_window->simulatorWindow());
-        QVERIFY(!optionFlags().has(Option::SimulatorOpen));
+        QVERIFY(!m_context.options.has(Option::SimulatorOpen));
     }
 
     // While the simulator is open its memory stands in for an unconnected robot's.
@@ -276,9 +278,9 @@ private slots:
         QCOMPARE(int(feed.memory()[MemoryMap::LeftWheel]), 0);
 
         // A connected robot comes first.
-        optionFlags().set(Option::Connected);
+        m_context.options.set(Option::Connected);
         QCOMPARE(feed.source(), SensorSource::Robot);
-        optionFlags().clear(Option::Connected);
+        m_context.options.clear(Option::Connected);
         w->close();
         QCOMPARE(feed.source(), SensorSource::None);
     }
@@ -298,7 +300,7 @@ private slots:
         QCOMPARE(openMaps(), 0);
         m_window.reset();
 
-        optionFlags().set(Option::ShowMemoryMap);
+        m_context.options.set(Option::ShowMemoryMap);
         makeWindow();
         QVERIFY(m_window->actionById(40086)->isEnabled());
         m_window->palette()->timerTick();
@@ -320,7 +322,7 @@ private slots:
         m_window->showNormal();
         m_window->palette()->timerTick();
         QCOMPARE(openMaps(), 1);
-        optionFlags().clear(Option::ShowMemoryMap);
+        m_context.options.clear(Option::ShowMemoryMap);
         m_window->palette()->timerTick();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(openMaps(), 0);
@@ -331,14 +333,14 @@ private slots:
         QCOMPARE(m_window->windowTitle(), kNewTitle);
         moveStartBlock();
         QCOMPARE(m_window->windowTitle(), kNewTitle + " *");
-        QVERIFY(optionFlags().has(Option::Modified));
+        QVERIFY(m_context.options.has(Option::Modified));
         moveStartBlock();
         QCOMPARE(m_window->windowTitle(), kNewTitle + " *");  // only the first edit adds the mark
 
         const QString path = m_dir + "/titled.qxp";
         QVERIFY(m_window->saveToFile(path));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ titled.qxp ]"));
-        QVERIFY(!optionFlags().has(Option::Modified));
+        QVERIFY(!m_context.options.has(Option::Modified));
         moveStartBlock();
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ titled.qxp ] *"));
     }
@@ -370,7 +372,7 @@ private slots:
         QCOMPARE(program().blocks[0]->x, startX + 54);
 
         // New starts the history again.
-        optionFlags().clear(Option::Modified);
+        m_context.options.clear(Option::Modified);
         trigger(40002);
         QVERIFY(!undo->isEnabled() && !redo->isEnabled());
         QCOMPARE(program().blocks.size(), size_t{2});
@@ -447,7 +449,7 @@ private slots:
         QFETCH(bool, withProgram);
         QFETCH(int, course);
         QFETCH(bool, play);
-        MainWindowSetup setup{optionFlags(), appConfig()};
+        MainWindowSetup setup{m_context};
         if (withProgram) setup.pendingPath = QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp");
         setup.startSimulator = true;
         setup.startCourse = course;
@@ -561,7 +563,7 @@ private slots:
         QVERIFY(loadProgram(saved, path.toStdU16String()).ok());
         QVERIFY(m_window->openProgramFile(path));
         QVERIFY(sameBlocks(program(), saved));
-        QVERIFY(!optionFlags().has(Option::Modified));
+        QVERIFY(!m_context.options.has(Option::Modified));
     }
 
     void openCommandUsesItsDialog() {
@@ -600,7 +602,7 @@ private slots:
         moveStartBlock();
         QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(m_fileTitles.size(), 1);
-        QVERIFY(!optionFlags().has(Option::Modified));
+        QVERIFY(!m_context.options.has(Option::Modified));
         QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(m_window->windowTitle(), kNewTitle);
         QCOMPARE(m_window->fileDialogStart(false), m_dir + "/keys");
@@ -615,7 +617,7 @@ private slots:
         const QString kept = m_dir + "/kept.qxp";
         saveProgram(program(), kept.toStdU16String());
         QVERIFY(loadProgram(before, kept.toStdU16String()).ok());
-        optionFlags().set(Option::Modified);
+        m_context.options.set(Option::Modified);
         m_window->setTitle();
         const QString markedTitle = m_window->windowTitle();
 
@@ -632,7 +634,7 @@ private slots:
         QCOMPARE(answers.texts.back(), QStringLiteral("このファイルフォーマットには対応していません"));
         QVERIFY(sameBlocks(program(), before));
         QCOMPARE(m_window->windowTitle(), markedTitle);
-        QVERIFY(optionFlags().has(Option::Modified));
+        QVERIFY(m_context.options.has(Option::Modified));
 
         // A good header followed by a broken record.
         const QString damaged = m_dir + "/damaged.qxp";
@@ -647,7 +649,7 @@ private slots:
         QCOMPARE(answers.texts.size(), 2);
         QVERIFY(answers.texts.back().contains(QStringLiteral("3")));
         QVERIFY(sameBlocks(program(), before));
-        QVERIFY(optionFlags().has(Option::Modified));
+        QVERIFY(m_context.options.has(Option::Modified));
     }
 
     void aFailedSaveSaysSoAndKeepsTheMarker() {
@@ -660,7 +662,7 @@ private slots:
         QCOMPARE(answers.texts.size(), 1);
         QVERIFY(!answers.texts.front().isEmpty());
         QCOMPARE(m_window->windowTitle(), title);
-        QVERIFY(optionFlags().has(Option::Modified));
+        QVERIFY(m_context.options.has(Option::Modified));
         QVERIFY(program().filePath.empty());
     }
 
@@ -681,7 +683,7 @@ private slots:
             QVERIFY(!m_window->close());
             QCOMPARE(answers.texts.size(), 2);
             QCOMPARE(m_fileTitles, QStringList{"save:モーションの保存"});
-            QVERIFY(optionFlags().has(Option::Modified));
+            QVERIFY(m_context.options.has(Option::Modified));
         }
         {  // Yes with a failing save: the message, and the window stays.
             answerFiles({m_dir + "/no/such/folder/x.qxp"});
@@ -690,7 +692,7 @@ private slots:
             QCOMPARE(answers.texts.size(), 4);
             QVERIFY(answers.texts[2].contains(QStringLiteral("保存しますか")));
             QVERIFY(answers.texts[3].contains(QStringLiteral("保存できませんでした")));
-            QVERIFY(optionFlags().has(Option::Modified));
+            QVERIFY(m_context.options.has(Option::Modified));
         }
         {  // Yes, then a name: saved first, then closed.
             const QString path = m_dir + "/on_close.qxp";
@@ -715,12 +717,12 @@ private slots:
     }
 
     void viewModeDisablesFilesAndNeverAsks() {
-        optionFlags().set(Option::ViewMode);
+        m_context.options.set(Option::ViewMode);
         makeWindow(QStringLiteral(TROVEL_SOURCE_DIR "/examples/counted_steps.qxp"));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ counted_steps.qxp ] -ビューモード-"));
         for (int id : {40002, 40005, 40003, 40004}) QVERIFY(!m_window->actionById(id)->isEnabled());
         moveStartBlock();  // editing still works in view mode
-        QVERIFY(optionFlags().has(Option::Modified));
+        QVERIFY(m_context.options.has(Option::Modified));
         QVERIFY(m_window->close());
     }
 
@@ -827,12 +829,12 @@ private slots:
             QVERIFY(running());
         };
         play();
-        optionFlags().clear(Option::Modified);
+        m_context.options.clear(Option::Modified);
 
         QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, onBlock(start));
         QVERIFY(running());
         QVERIFY(!m_window->canUndo());
-        QVERIFY(!optionFlags().has(Option::Modified));
+        QVERIFY(!m_context.options.has(Option::Modified));
         QVERIFY(!m_window->windowTitle().endsWith(" *"));
 
         QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(450, 400));  // empty space: nothing selected
@@ -896,7 +898,7 @@ private slots:
         sim->actionById(SimCommand::Stop)->trigger();
         play();
         QCOMPARE(sim->simulator().interp.waitMs, 960u);  // the edited 1 s, two ticks in
-        optionFlags().clear(Option::Modified);  // New without its question
+        m_context.options.clear(Option::Modified);  // New without its question
         trigger(Command::New);
         QVERIFY(!running());
         sim->close();

@@ -421,13 +421,20 @@ private slots:
         BlockPalette& p = palette();
         bool open = false;
         int opened = 0, closed = 0;
-        p.setMemoryMapHooks({[&] { ++opened; return open = true; }, [&] { ++closed; open = false; }, [&] { return open; }});
+        connect(&p, &BlockPalette::memoryMapOpenRequested, [&] {
+            ++opened;
+            p.setMemoryMapOpen(open = true);
+        });
+        connect(&p, &BlockPalette::memoryMapCloseRequested, [&] {
+            ++closed;
+            p.setMemoryMapOpen(open = false);
+        });
         p.timerTick();
         QCOMPARE(opened, 0);
         m_flags.set(Option::ShowMemoryMap);
         p.timerTick();
         QCOMPARE(opened, 1);
-        open = false;  // the user closed it: it stays closed
+        p.setMemoryMapOpen(open = false);  // the user closed it: it stays closed
         p.timerTick();
         QCOMPARE(opened, 1);
         p.ReopenMemoryMap();
@@ -474,7 +481,7 @@ private slots:
         layout->addWidget(area, 1);
         PanelHost host;
         host.names = &config.memoryNames;
-        host.redrawChart = [area] { area->viewport()->update(); };
+        connect(pane, &BlockPalette::chartChanged, area->viewport(), qOverload<>(&QWidget::update));
         pane->setPanelHost(host);
         connectPaletteToArea(pane, area);
         window.resize(800, 640);

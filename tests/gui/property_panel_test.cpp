@@ -45,10 +45,10 @@ class PropertyPanelTest : public QObject {
         host.program = &m_program;
         host.options = &m_flags;
         host.names = &m_names;
-        host.recordUndoStep = [this] { m_history->RecordUndoStep(m_program); };
-        host.redrawChart = [this] { ++m_redraws; };
         m_redraws = 0;
         m_panel = std::make_unique<PropertyPanel>(host);
+        connect(m_panel.get(), &PropertyPanel::editAccepted, this, [this] { m_history->RecordUndoStep(m_program); });
+        connect(m_panel.get(), &PropertyPanel::blockChanged, this, [this] { ++m_redraws; });
         m_panel->show();
         return *m_panel;
     }

@@ -22,15 +22,12 @@ struct OneAnswer {
     QMessageBox::StandardButton button;
     int asked = 0;
     bool offered = false;
-    MotorDialogHooks hooks(std::function<bool()> saveSettings = {}) {
-        MotorDialogHooks h;
-        h.saveSettings = std::move(saveSettings);
-        h.asker = [this](const Question& question) {
+    Asker asker() {
+        return [this](const Question& question) {
             ++asked;
             offered = question.buttons.testFlag(button);
             return button;
         };
-        return h;
     }
     bool answered() const { return asked == 1 && offered; }
 };
@@ -52,7 +49,7 @@ private slots:
         settings.motorSpeed = {60, 70};
         OptionFlags flags;
         OneAnswer yes{QMessageBox::Yes};
-        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, yes.hooks());
+        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, yes.asker());
         QCOMPARE(dialog.slider(kRightMotor)->value(), 70);
         dialog.edit(kLeftMotor)->clear();
         QTest::keyClicks(dialog.edit(kLeftMotor), QStringLiteral("150"));
@@ -70,7 +67,8 @@ private slots:
         OptionFlags flags;
         int saved = 0;
         OneAnswer ok{QMessageBox::Ok};
-        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, ok.hooks([&] { return ++saved, true; }));
+        MotorDialog dialog(MotorDialogKind::Robot, settings, flags, ok.asker());
+        connect(&dialog, &MotorDialog::settingsChanged, [&] { ++saved; });
         dialog.slider(kRightMotor)->setValue(33);
         QCOMPARE(dialog.edit(kRightMotor)->text(), QStringLiteral("33"));
         dialog.readOnConnect()->setChecked(true);
@@ -88,7 +86,7 @@ private slots:
         std::array<uint8_t, 2> gains{152, 152};
         settings.simGain = gains;
         OneAnswer ok{QMessageBox::Ok};
-        MotorDialog dialog(MotorDialogKind::Simulator, settings, flags, ok.hooks());
+        MotorDialog dialog(MotorDialogKind::Simulator, settings, flags, ok.asker());
         connect(&dialog, &MotorDialog::simulatorGainsChanged, [&](std::array<uint8_t, 2> g) { gains = g; });
         QCOMPARE(dialog.slider(kLeftMotor)->value(), 60);
         QVERIFY(!dialog.readOnConnect()->isEnabled());

@@ -13,6 +13,7 @@
 
 #include "app/app_config.h"
 #include "app/gui/main_window.h"
+#include "app/studio_context.h"
 #include "base/gui/ui_text.h"
 #include "base/string_ids.h"
 #include "base/resource_library.h"
@@ -105,10 +106,10 @@ bool plainAscii(const QString& text) {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
-// A studio window whose robot is emulated from `state` (a state file), its link not polling.
-std::unique_ptr<MainWindow> windowWithRobot(const QString& state) {
+// A studio window over `context` whose robot is emulated from `state` (a state file), its link not polling.
+std::unique_ptr<MainWindow> windowWithRobot(StudioContext& context, const QString& state) {
     qputenv("TROVEL_VIRTUAL_ROBOT", state.toUtf8());
-    MainWindowSetup setup{optionFlags(), appConfig()};
+    MainWindowSetup setup{context};
     setup.style = defaultChartStyle(chartTextSources({}, {}));
     setup.statusFont = chartFont();
     auto window = std::make_unique<MainWindow>(std::move(setup));
@@ -348,13 +349,13 @@ private slots:
                                                0xFE, 0x00, 0x00, 0x00});
             QVERIFY(robot->save(std::filesystem::path(state.toStdString())));
         }
-        optionFlags().reset(0);
-        auto window = windowWithRobot(state);
+        StudioContext context;
+        auto window = windowWithRobot(context, state);
         HidLink& link = window->robotLink();
         link.tryClaim();
         QVERIFY(link.findRobot());
         link.release();
-        optionFlags().set(Option::Connected);
+        context.options.set(Option::Connected);
         window->program().filePath = u"old.qxp";
         window->setTitle();
         const QString oldTitle = window->windowTitle();
@@ -377,14 +378,13 @@ private slots:
         QVERIFY(titleAtMessage != oldTitle);
         QCOMPARE(titleAtMessage, window->windowTitle());
         QCOMPARE(window->program().currentBlock, window->program().blocks[0].get());
-        optionFlags().reset(0);
     }
 
     void readThatGetsNoRobotStillMakesTheFirstBlockCurrent() {
-        optionFlags().reset(0);
-        auto window = windowWithRobot(QStringLiteral("1"));
+        StudioContext context;
+        auto window = windowWithRobot(context, QStringLiteral("1"));
         // Taken for connected, but no device is open: the transfer gives up at once.
-        optionFlags().set(Option::Connected);
+        context.options.set(Option::Connected);
         BlockProgram& program = window->program();
         program.currentBlock = program.blocks.back().get();
         QVERIFY(program.currentBlock != program.blocks.front().get());
@@ -395,7 +395,6 @@ private slots:
         QVERIFY(!answers.asked(QStringLiteral("読み込みますか")).isEmpty());
         QCOMPARE(program.blocks.size(), before);
         QCOMPARE(program.currentBlock, program.blocks.front().get());
-        optionFlags().reset(0);
     }
 
     void firmwareFileIsChosenWithTheProgressDialogOpen() {

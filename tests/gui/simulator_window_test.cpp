@@ -123,12 +123,13 @@ class SimulatorWindowTest : public QObject {
         m_highlighted.clear();
         m_chartRedraws = 0;
         SimulatorHooks hooks;
-        hooks.setCurrentBlock = [this](ActionBlock* b) { m_highlighted.push_back(b); };
-        hooks.showRepeatCheck = [this](const RepeatCheck&) { ++m_chartRedraws; };
         hooks.gains = m_gains;
         hooks.asker = std::move(asker);
         if (!machineClock) hooks.clock = m_clock.clock();
         auto window = std::make_unique<SimulatorWindow>(m_program, m_flags, fsPath(appDir), hooks);
+        connect(window.get(), &SimulatorWindow::runningBlockChanged, this,
+                [this](ActionBlock* b) { m_highlighted.push_back(b); });
+        connect(window.get(), &SimulatorWindow::repeatChecked, this, [this] { ++m_chartRedraws; });
         m_clock.window = window.get();
         window->setTicking(false);  // the test steps time itself
         return window;

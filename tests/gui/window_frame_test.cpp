@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "app/app_config.h"
+#include "app/studio_context.h"
 #include "app/gui/about_box.h"
 #include "app/gui/main_window.h"
 #include "app/gui/motor_dialog.h"
@@ -46,8 +47,8 @@ private slots:
         HidLink link([] { return FoundDevice{}; }, flags, linkState);
         std::unique_ptr<QDialog> dialog;
         if (name == "about") dialog = std::make_unique<AboutBox>();
-        if (name == "motor") dialog = std::make_unique<MotorDialog>(MotorDialogKind::Robot, settings, flags, MotorDialogHooks{});
-        if (name == "options") dialog = std::make_unique<OptionDialog>(flags, OptionDialogHooks{});
+        if (name == "motor") dialog = std::make_unique<MotorDialog>(MotorDialogKind::Robot, settings, flags);
+        if (name == "options") dialog = std::make_unique<OptionDialog>(flags);
         if (name == "records") dialog = std::make_unique<RecordDialog>(courses);
         if (name == "transfer") dialog = std::make_unique<TransferDialog>(link, QStringLiteral("t"), true);
         QVERIFY(dialog);
@@ -63,7 +64,8 @@ private slots:
 
     void mainWindowCarriesTheProgramIcon() {
         QCOMPARE(applicationIcon().availableSizes().size(), 8);
-        MainWindowSetup setup{optionFlags(), appConfig()};
+        StudioContext context;
+        MainWindowSetup setup{context};
         setup.style = defaultChartStyle();
         MainWindow window(setup);
         QVERIFY(!window.windowIcon().isNull());

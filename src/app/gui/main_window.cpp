@@ -20,6 +20,7 @@
 #include <filesystem>
 
 #include "app/app_config.h"
+#include "app/studio_context.h"
 #include "base/gui/window_frame.h"
 #include "app/gui/about_box.h"
 #include "app/gui/motor_dialog.h"
@@ -53,7 +54,8 @@ std::filesystem::path toPath(const QString& path) { return pathFromText(path.toS
 }  // namespace
 
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
-    : QMainWindow(parent), m_setup(std::move(setup)), m_options(m_setup.options), m_config(m_setup.config),
+    : QMainWindow(parent), m_setup(std::move(setup)), m_options(m_setup.context.options),
+      m_config(m_setup.context.config),
       m_sensors(m_options), m_history(std::make_unique<UndoHistory>(m_options)),
       m_clipboard(std::make_unique<Clipboard>()) {
     setObjectName(QStringLiteral("TrovelStudio"));
@@ -77,7 +79,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // The simulator's hooks and the link thread point into this window.
+    // The simulator (its signals reach this window) and the link thread go first.
     if (m_simulator) {
         m_simulator->close();
         delete m_simulator;
@@ -195,23 +197,19 @@ void MainWindow::buildPanes() {
     layout->addWidget(m_area, 1);
     setCentralWidget(central);
 
+    // Before the host: a panel opened with corrections asks for a redraw at once.
+    connect(m_palette, &BlockPalette::panelEdited, this, &MainWindow::recordUndoStep);
+    connect(m_palette, &BlockPalette::chartChanged, m_area->viewport(), qOverload<>(&QWidget::update));
     PanelHost host;
-    host.program = &m_program;
-    host.options = &m_options;
     host.names = &m_config.memoryNames;
-    host.recordUndoStep = [this] { recordUndoStep(); };
-    host.redrawChart = [this] { m_area->viewport()->update(); };
     m_palette->setPanelHost(host);
     connectPaletteToArea(m_palette, m_area);
 
     m_memoryMapPlacement = std::make_unique<MemoryMapPlacement>();
-    MemoryMapHooks memoryMap;
-    memoryMap.open = [this] { return openMemoryMap(); };
-    memoryMap.close = [this] {
+    connect(m_palette, &BlockPalette::memoryMapOpenRequested, this, &MainWindow::openMemoryMap);
+    connect(m_palette, &BlockPalette::memoryMapCloseRequested, this, [this] {
         if (m_memoryMap) m_memoryMap->close();
-    };
-    memoryMap.isOpen = [this] { return !m_memoryMap.isNull(); };
-    m_palette->setMemoryMapHooks(memoryMap);
+    });
 }
 
 void MainWindow::connectPanes() {
@@ -481,20 +479,18 @@ void MainWindow::commandScreenshot() {
         return;
     }
     ExportScreenshot(this, m_program, m_setup.style, m_options.bits(), QFileInfo(fileDialogStart(true)).absolutePath(),
-                     m_asker);
+                     m_lastScreenshot, m_asker);
 }
 
 void MainWindow::commandOptions() {
-    OptionDialogHooks hooks;
-    hooks.saveSettings = [this] { return saveAppSettings(m_config.settings, m_options); };
-    hooks.reopenMemoryMap = [this] { m_palette->ReopenMemoryMap(); };
-    hooks.refresh = [this] {
+    OptionDialog dialog(m_options, m_asker, this);
+    connect(&dialog, &OptionDialog::memoryMapAllowed, m_palette, &BlockPalette::ReopenMemoryMap);
+    connect(&dialog, &OptionDialog::settingsChanged, this, [this] { saveAppSettings(m_setup.context); });
+    connect(&dialog, &OptionDialog::optionsApplied, this, [this] {
         updateMenuStates();
         refreshPropertyPanel();
         m_palette->viewport()->update();
-    };
-    hooks.asker = m_asker;
-    OptionDialog dialog(m_options, hooks, this);
+    });
     dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
 }
@@ -534,21 +530,6 @@ void MainWindow::simulationFollowEdit() {
 void MainWindow::commandSimulator() {
     if (!m_simulator) {
         SimulatorHooks hooks;
-        hooks.setCurrentBlock = [this](ActionBlock* block) {
-            m_program.currentBlock = block;
-            // A running program moves on every tick; the chart follows ten times a second, which the
-            // eye can follow and which costs a tenth of redrawing the chart on every tick.
-            if (!m_chartFollow->isActive()) m_chartFollow->start();
-        };
-        hooks.showRepeatCheck = [this](const RepeatCheck& check) {
-            markRepeatCheck(m_program, check);
-            m_area->repaintAll();
-        };
-        hooks.closed = [this] {
-            m_sensors.setSimulator({});
-            refreshPropertyPanel();
-            m_palette->viewport()->update();
-        };
         hooks.gains = m_config.settings.simGain;
         hooks.resources = m_config.resources;
         hooks.asker = m_asker;
@@ -556,6 +537,21 @@ void MainWindow::commandSimulator() {
         // A window of the studio's own: the window manager keeps it above the chart the pupil clicks.
         auto* sim = new SimulatorWindow(m_program, m_options, toPath(m_setup.appDir), hooks, this);
         sim->setAttribute(Qt::WA_DeleteOnClose);
+        connect(sim, &SimulatorWindow::runningBlockChanged, this, [this](ActionBlock* block) {
+            m_program.currentBlock = block;
+            // A running program moves on every tick; the chart follows ten times a second, which the
+            // eye can follow and which costs a tenth of redrawing the chart on every tick.
+            if (!m_chartFollow->isActive()) m_chartFollow->start();
+        });
+        connect(sim, &SimulatorWindow::repeatChecked, this, [this](const RepeatCheck& check) {
+            markRepeatCheck(m_program, check);
+            m_area->repaintAll();
+        });
+        connect(sim, &SimulatorWindow::closed, this, [this] {
+            m_sensors.setSimulator({});
+            refreshPropertyPanel();
+            m_palette->viewport()->update();
+        });
         m_simulator = sim;
         // While it is open its memory stands in for an unconnected robot's, so the palette and the
         // memory map show the floor under the robot even when no program runs.
@@ -569,12 +565,10 @@ void MainWindow::commandSimulator() {
 }
 
 void MainWindow::commandMotorSettings(bool simulator) {
-    MotorDialogHooks hooks;
-    hooks.saveSettings = [this] { return saveAppSettings(m_config.settings, m_options); };
-    hooks.asker = m_asker;
     // Window-modal: the frame waits while the dialog is open, the simulator does not.
     MotorDialog dialog(simulator ? MotorDialogKind::Simulator : MotorDialogKind::Robot, m_config.settings,
-                       m_options, hooks, this);
+                       m_options, m_asker, this);
+    connect(&dialog, &MotorDialog::settingsChanged, this, [this] { saveAppSettings(m_setup.context); });
     connect(&dialog, &MotorDialog::simulatorGainsChanged, this, [this](std::array<uint8_t, 2> gains) {
         if (m_simulator) m_simulator->setGains(gains);
     });
@@ -633,14 +627,16 @@ void MainWindow::commandFirmwareUpdate() {
     updateFirmware(this, *m_link, MotorSpeeds{speed[0], speed[1]}, fileDialogStart(false), {}, m_asker);
 }
 
-bool MainWindow::openMemoryMap() {
-    if (m_memoryMap) return true;
+void MainWindow::openMemoryMap() {
+    if (m_memoryMap) return;
     auto* window = new MemoryMapWindow(m_config.memoryNames.displayName, [this] { return m_sensors.memory(); },
                                        *m_memoryMapPlacement, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_memoryMap = window;
+    // Closed by the user, by the option or with the studio: the palette's timer knows it is gone.
+    connect(window, &QObject::destroyed, m_palette, [palette = m_palette] { palette->setMemoryMapOpen(false); });
+    m_palette->setMemoryMapOpen(true);
     window->show();
-    return true;
 }
 
 void MainWindow::showBlockMenu(const QPoint& globalPos) {

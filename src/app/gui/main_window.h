@@ -35,6 +35,7 @@ class SimulatorWindow;
 class UndoHistory;
 struct AppConfig;
 struct Clipboard;
+struct StudioContext;
 
 // Command ids of the menu, the accelerators and the toolbar.
 namespace Command {
@@ -67,8 +68,9 @@ constexpr int kChartFollowMs = 100;
 
 // Everything the window is built from; the start-up makes it once.
 struct MainWindowSetup {
-    OptionFlags& options;  // the process's option word, shared with every subsystem
-    AppConfig& config;     // settings, memory names and language pack read at start-up
+    explicit MainWindowSetup(StudioContext& studio) : context(studio) {}
+
+    StudioContext& context;  // the option word, the settings read at start-up, the folders; outlives the window
     ChartStyle style;
     QFont statusFont;
     int statusLabelWidth = 96;
@@ -166,7 +168,7 @@ private:
     void commandWriteProgram();
     void commandReadProgram();
     void commandFirmwareUpdate();
-    bool openMemoryMap();
+    void openMemoryMap();
     // Before the program is replaced (New, Open, Read, Undo, Redo): a simulated run stops.
     void stopSimulation();
     // After an edit: a simulated run goes on with its snapshot unless the edit removed the block it
@@ -199,6 +201,7 @@ private:
     QHash<int, QAction*> m_actions;
     FileChooser m_chooseFile;
     QString m_lastDir;  // the folder of the last program opened or saved
+    QString m_lastScreenshot;  // the picture's name chosen last, offered again
     Asker m_asker;
     bool m_shown = false;
     bool m_memoryMapClosedByMinimize = false;

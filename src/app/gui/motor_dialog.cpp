@@ -34,9 +34,8 @@ int motorPercentFromText(const QString& text) {
     return static_cast<int>(std::clamp<long long>(value, 0, 100));
 }
 
-MotorDialog::MotorDialog(MotorDialogKind kind, Settings& settings, OptionFlags& flags, MotorDialogHooks hooks,
-                         QWidget* parent)
-    : QDialog(parent), m_kind(kind), m_settings(settings), m_flags(flags), m_hooks(std::move(hooks)) {
+MotorDialog::MotorDialog(MotorDialogKind kind, Settings& settings, OptionFlags& flags, Asker asker, QWidget* parent)
+    : QDialog(parent), m_kind(kind), m_settings(settings), m_flags(flags), m_asker(std::move(asker)) {
     setObjectName(QStringLiteral("motorDialog"));
     setWindowTitle(uiText(Str::MotorDialogTitle));
     setDialogFrame(this);
@@ -121,7 +120,7 @@ void MotorDialog::editChanged(int side) {
 }
 
 QMessageBox::StandardButton MotorDialog::ask(const Question& question) {
-    return m_hooks.asker ? m_hooks.asker(question) : askInBox(this, uiText(Str::MessageCaption), question);
+    return m_asker ? m_asker(question) : askInBox(this, uiText(Str::MessageCaption), question);
 }
 
 void MotorDialog::accept() {
@@ -132,7 +131,7 @@ void MotorDialog::accept() {
     if (m_kind == MotorDialogKind::Robot) {
         m_flags.assign(Option::ReadMotorSpeedOnConnect, m_readOnConnect->isChecked());
         for (int side = 0; side < 2; ++side) m_settings.motorSpeed[side] = static_cast<uint8_t>(m_sliders[side]->value());
-        if (m_hooks.saveSettings) m_hooks.saveSettings();
+        emit settingsChanged();
         m_savedSpeeds = m_settings.motorSpeed;
     } else {
         std::array<uint8_t, 2> gains{};

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 #include "base/gui/user_question.h"
 
@@ -26,15 +25,11 @@ enum class MotorDialogKind { Robot, Simulator };
 // value clamped to 0..100 (an empty text is 0).
 int motorPercentFromText(const QString& text);
 
-struct MotorDialogHooks {
-    std::function<bool()> saveSettings;  // robot: writes qx_def.ini
-    Asker asker;                         // the confirmations; empty: a message box over the dialog
-};
-
 class MotorDialog : public QDialog {
     Q_OBJECT
 public:
-    MotorDialog(MotorDialogKind kind, Settings& settings, OptionFlags& flags, MotorDialogHooks hooks,
+    // `asker` takes the confirmations; empty: a message box over the dialog.
+    MotorDialog(MotorDialogKind kind, Settings& settings, OptionFlags& flags, Asker asker = {},
                 QWidget* parent = nullptr);
 
     QSlider* slider(int side) const { return m_sliders[side]; }  // side: kLeftMotor / kRightMotor
@@ -45,6 +40,9 @@ public:
 signals:
     // The simulator variant was confirmed: the new gains [left, right] raw 0..255, already in the settings.
     void simulatorGainsChanged(std::array<uint8_t, 2> gains);
+    // The robot variant was confirmed: its speeds and option are in the settings, to be saved to
+    // qx_def.ini now.
+    void settingsChanged();
 
 public slots:
     void accept() override;
@@ -58,7 +56,7 @@ private:
     MotorDialogKind m_kind;
     Settings& m_settings;
     OptionFlags& m_flags;
-    MotorDialogHooks m_hooks;
+    Asker m_asker;
     std::array<uint8_t, 2> m_savedSpeeds{};
     std::array<QSlider*, 2> m_sliders{};
     std::array<QLineEdit*, 2> m_edits{};

@@ -43,8 +43,8 @@ uint32_t bitsFromTicks(uint32_t bits, const std::array<bool, 6>& ticked) {
     return bits;
 }
 
-OptionDialog::OptionDialog(OptionFlags& flags, OptionDialogHooks hooks, QWidget* parent)
-    : QDialog(parent), m_flags(flags), m_hooks(std::move(hooks)) {
+OptionDialog::OptionDialog(OptionFlags& flags, Asker asker, QWidget* parent)
+    : QDialog(parent), m_flags(flags), m_asker(std::move(asker)) {
     setObjectName(QStringLiteral("optionDialog"));
     setWindowTitle(uiText(Str::OptionsTitle));
     setDialogFrame(this);
@@ -77,7 +77,7 @@ QCheckBox* OptionDialog::box(int id) const {
 
 void OptionDialog::confirm() {
     const Question question{uiText(Str::ApplyOptions), QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel};
-    const auto answer = m_hooks.asker ? m_hooks.asker(question)
+    const auto answer = m_asker ? m_asker(question)
                                       : askInBox(this, uiText(Str::MessageCaption), question,
                                                  QStringLiteral("applyOptions"));
     if (answer != QMessageBox::Ok) return;  // the dialog stays open as it was
@@ -89,10 +89,9 @@ void OptionDialog::confirm() {
     // Only the boxes' bits are touched: the link thread may change its own bits meanwhile.
     for (const OptionBox& b : optionBoxes())
         if (changed & b.bit) m_flags.assign(b.bit, (before & b.bit) == 0);
-    if ((changed & Option::ShowMemoryMap) && m_flags.has(Option::ShowMemoryMap) && m_hooks.reopenMemoryMap)
-        m_hooks.reopenMemoryMap();
-    if (m_hooks.saveSettings) m_hooks.saveSettings();
-    if (m_hooks.refresh) m_hooks.refresh();
+    if ((changed & Option::ShowMemoryMap) && m_flags.has(Option::ShowMemoryMap)) emit memoryMapAllowed();
+    emit settingsChanged();
+    emit optionsApplied();
     accept();
 }
 

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 #include "base/gui/user_question.h"
 
@@ -28,25 +27,28 @@ std::array<bool, 6> ticksFor(uint32_t bits);
 // The flag word with each box's bit set or cleared from its tick; other bits kept.
 uint32_t bitsFromTicks(uint32_t bits, const std::array<bool, 6>& ticked);
 
-struct OptionDialogHooks {
-    std::function<bool()> saveSettings;        // writes qx_def.ini now
-    std::function<void()> reopenMemoryMap;     // ShowMemoryMap was switched on
-    std::function<void()> refresh;             // menu states and the palette
-    Asker asker;                               // the confirmation; empty: a message box over the dialog
-};
-
 class OptionDialog : public QDialog {
     Q_OBJECT
 public:
-    OptionDialog(OptionFlags& flags, OptionDialogHooks hooks, QWidget* parent = nullptr);
+    // `asker` takes the confirmation; empty: a message box over the dialog.
+    OptionDialog(OptionFlags& flags, Asker asker = {}, QWidget* parent = nullptr);
 
     QCheckBox* box(int id) const;
+
+signals:
+    // After OK, in this order, once the bits are set: ShowMemoryMap was switched on (the memory
+    // map may open again) ...
+    void memoryMapAllowed();
+    // ... the options are to be saved to qx_def.ini now ...
+    void settingsChanged();
+    // ... and the menu states and the palette follow them.
+    void optionsApplied();
 
 private:
     void confirm();
 
     OptionFlags& m_flags;
-    OptionDialogHooks m_hooks;
+    Asker m_asker;
     std::array<QCheckBox*, 6> m_boxes{};
 };
 

@@ -20,12 +20,6 @@ namespace {
 const QString kJpegFilter = QStringLiteral("jpg (*.jpg)");
 const QString kPngFilter = QStringLiteral("png (*.png)");
 
-// The name chosen last, offered again by the next export.
-QString& lastChosenPath() {
-    static QString path;
-    return path;
-}
-
 void tell(QWidget* owner, const Asker& asker, QMessageBox::Icon icon, const QString& text) {
     const Question question{text, icon, QMessageBox::Ok};
     if (asker) asker(question);
@@ -75,7 +69,7 @@ bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& progr
 }
 
 void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
-                      const QString& startDir, const Asker& asker) {
+                      const QString& startDir, QString& lastChosen, const Asker& asker) {
     QFileDialog dialog(owner, uiText(Str::ScreenshotDialogTitle), startDir);
     dialog.setObjectName(QStringLiteral("screenshotDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -87,16 +81,16 @@ void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& s
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
         dialog.setDefaultSuffix(filter == kPngFilter ? QStringLiteral("png") : QStringLiteral("jpg"));
     });
-    if (!lastChosenPath().isEmpty()) {
-        dialog.selectFile(lastChosenPath());
-        if (lastChosenPath().endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+    if (!lastChosen.isEmpty()) {
+        dialog.selectFile(lastChosen);
+        if (lastChosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
             dialog.selectNameFilter(kPngFilter);
             dialog.setDefaultSuffix(QStringLiteral("png"));
         }
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString path = dialog.selectedFiles().first();
-    lastChosenPath() = path;
+    lastChosen = path;
     exportChartImageTo(owner, path, program, style, options, asker);
 }
 

@@ -30,8 +30,9 @@ bool SaveChartImage(const QString& path, BlockProgram& program, const ChartStyle
 bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& program, const ChartStyle& style,
                         uint32_t options, const Asker& asker = {});
 
-// The command: the save dialog (starting in `startDir` or at the last name chosen), the save, the message.
+// The command: the save dialog (starting at `lastChosen`, else in `startDir`), the save, the
+// message. The name chosen becomes `lastChosen`, for the next export.
 void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
-                      const QString& startDir, const Asker& asker = {});
+                      const QString& startDir, QString& lastChosen, const Asker& asker = {});
 
 }  // namespace trovel

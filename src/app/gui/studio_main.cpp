@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/app_config.h"
+#include "app/studio_context.h"
 #include "base/app_folder.h"
 #include "app/gui/command_line.h"
 #include "app/gui/main_window.h"
@@ -28,7 +29,6 @@
 #include "base/locale_id.h"
 #include "app/program_info.h"
 #include "base/string_ids.h"
-#include "model/option_flags.h"
 #include "model/text_convert.h"
 #include "robot/robot_usb_id.h"
 #include "sim/gui/simulator_window.h"
@@ -103,13 +103,15 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trovel-studio"), trovel::applicationIcon()));
     const trovel::StudioCommandLine line = trovel::parseStudioCommandLine(args);
 
-    const trovel::AppFolders folders = trovel::startAppFolders(line.appDir, trovel::executablePath());
+    // Everything the windows share for this run; it outlives them all.
+    trovel::StudioContext context;
+    context.folders = trovel::startAppFolders(line.appDir, trovel::executablePath());
     const uint32_t locale = trovel::userLocaleId(trovel::languageOption(argc, argv), trovel::processEnvironment());
-    const trovel::StartupResult startup = trovel::loadAppFolders(folders, locale, trovel::appConfig());
+    const trovel::StartupResult startup = trovel::loadStudioContext(context, locale);
     // Qt's own texts (file dialogs) in Japanese unless a language pack chose another language; the
     // studio's button texts, installed after, take precedence.
     QTranslator qtTexts;
-    if (!trovel::appConfig().resources.loaded &&
+    if (!context.config.resources.loaded &&
         qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTexts);
     trovel::StandardTextTranslator buttons;
@@ -123,16 +125,16 @@ int main(int argc, char** argv) {
     if (!startup.ok) return 0;
 
     trovel::StartImageExport(nullptr);
-    if (line.viewMode) trovel::optionFlags().set(trovel::Option::ViewMode);
-    const QString appDir = QString::fromStdU16String(trovel::pathText(trovel::ModuleDirectory()));
+    if (line.viewMode) context.options.set(trovel::Option::ViewMode);
+    const QString appDir = QString::fromStdU16String(trovel::pathText(context.folders.shared));
     const QString pending = QString::fromStdU16String(trovel::pathText(line.programPath));
-    trovel::MainWindowSetup setup = trovel::mainWindowSetup(trovel::appConfig(), trovel::optionFlags(), appDir, pending);
-    trovel::placeUserFiles(setup, folders);
+    trovel::MainWindowSetup setup = trovel::mainWindowSetup(context, appDir, pending);
+    trovel::placeUserFiles(setup, context.folders);
     setup.startRobotLink = true;
     setup.startSimulator = line.openSimulator;
     setup.startCourse = line.course;
     setup.startPlaying = line.play;
-    if (!trovel::chooseRobotUsbId(line.robotUsb, trovel::ModuleDirectory(), setup.robotUsb))
+    if (!trovel::chooseRobotUsbId(line.robotUsb, context.folders.shared, setup.robotUsb))
         QMessageBox::warning(nullptr, trovel::uiText(trovel::Str::MessageCaption),
                              trovel::uiFormat(trovel::Str::BadRobotUsb, {trovel::toU16(QString::fromStdString(line.robotUsb))}));
     trovel::MainWindow window(std::move(setup));
@@ -159,6 +161,6 @@ int main(int argc, char** argv) {
 
     const int code = app.exec();
     // A picture or timing run leaves the application folder as it found it.
-    if (line.grabPath.empty() && !qEnvironmentVariableIsSet("TROVEL_QUIT_AFTER_PAINT")) trovel::saveAppSettings();
+    if (line.grabPath.empty() && !qEnvironmentVariableIsSet("TROVEL_QUIT_AFTER_PAINT")) trovel::saveAppSettings(context);
     return code;
 }

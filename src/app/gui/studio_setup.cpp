@@ -39,9 +39,9 @@ ChartStyle chartStyleFromConfig(const AppConfig& config) {
     return style;
 }
 
-MainWindowSetup mainWindowSetup(AppConfig& config, OptionFlags& options, const QString& appDir,
-                                const QString& pendingPath) {
-    MainWindowSetup setup{options, config};
+MainWindowSetup mainWindowSetup(StudioContext& context, const QString& appDir, const QString& pendingPath) {
+    const AppConfig& config = context.config;
+    MainWindowSetup setup{context};
     setup.style = chartStyleFromConfig(config);
     setup.statusFont = fontFromSetting(config.settings.statusFont);
     setup.statusLabelWidth = config.settings.statusLabelWidth;
@@ -53,7 +53,6 @@ MainWindowSetup mainWindowSetup(AppConfig& config, OptionFlags& options, const Q
 AppFolders startAppFolders(const std::filesystem::path& appDirOption, const std::filesystem::path& executable) {
     const auto userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdU16String();
     const AppFolders folders = resolveAppFolders(appDirOption, processEnvironment(), executable, userData);
-    setAppFolders(folders);
     seedUserFolder(folders, userFileNames());
     return folders;
 }

@@ -127,6 +127,10 @@ void BlockPalette::ShowPropertyPanel() {
         m_panel->deleteLater();
     }
     m_panel = new PropertyPanel(m_host, viewport());
+    connect(m_panel, &PropertyPanel::editAccepted, this, &BlockPalette::panelEdited);
+    connect(m_panel, &PropertyPanel::blockChanged, this, &BlockPalette::chartChanged);
+    // The opening corrections came before anyone could hear of them.
+    if (m_panel->correctedOnOpening()) emit chartChanged();
     m_panel->show();
     updateScrollRange();
     placePanel();
@@ -158,13 +162,13 @@ bool BlockPalette::timerTick() {
     if (connected != m_previousConnected) redraw = true;
     m_previousConnected = connected;
 
-    if (m_memoryMap.isOpen) {
-        const bool wanted = m_options.has(Option::ShowMemoryMap);
-        if (m_memoryMap.isOpen()) {
-            if (!wanted && m_memoryMap.close) m_memoryMap.close();
-        } else if (wanted && !m_memoryMapOpened && m_memoryMap.open) {
-            m_memoryMapOpened = m_memoryMap.open();
-        }
+    const bool wanted = m_options.has(Option::ShowMemoryMap);
+    if (m_memoryMapOpen) {
+        if (!wanted) emit memoryMapCloseRequested();
+    } else if (wanted && !m_memoryMapOpened) {
+        emit memoryMapOpenRequested();
+        // A window that could not open is asked for again on the next tick.
+        m_memoryMapOpened = m_memoryMapOpen;
     }
 
     if (redraw) {

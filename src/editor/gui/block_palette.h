@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 #include "editor/gui/chart_style.h"
 #include "editor/gui/property_panel.h"
@@ -42,13 +41,6 @@ int PaletteHitTest(int x, int y, int scroll, uint32_t options);
 // Skin image number of a button: the RandomBranch, RepeatStart and Branch buttons have their own.
 int paletteSkinImage(BlockType type);
 
-// The memory-map window, which comes with the robot link: how the palette's timer opens and closes it.
-struct MemoryMapHooks {
-    std::function<bool()> open;    // creates the window; false when it could not
-    std::function<void()> close;   // asks it to close
-    std::function<bool()> isOpen;
-};
-
 class BlockPalette : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -60,15 +52,17 @@ public:
     // Sets the picked type (0 for none, else 3..16) and redraws the highlight.
     void setPaletteSelection(int type);
 
-    // How the panels record undo steps and redraw the chart; names for their operand lists.
+    // Names for the panels' operand lists (the program and the options stay the palette's).
     void setPanelHost(PanelHost host);
     // Replaces the panel by the one for the program's current block.
     void ShowPropertyPanel();
     PropertyPanel* propertyPanel() const { return m_panel; }
 
-    void setMemoryMapHooks(MemoryMapHooks hooks) { m_memoryMap = std::move(hooks); }
     // Lets the timer open the memory-map window again after the user closed it.
     void ReopenMemoryMap() { m_memoryMapOpened = false; }
+    // Whether the memory-map window is on screen, as its owner tells: the timer asks for it to
+    // open or close by the ShowMemoryMap option.
+    void setMemoryMapOpen(bool open) { m_memoryMapOpen = open; }
 
     // One tick of the 500 ms timer; true when it found a reason to redraw.
     bool timerTick();
@@ -84,6 +78,15 @@ signals:
     // A button is being dragged out of the palette (global pointer position), and where it was let go.
     void blockDragged(int type, const QPoint& globalPos);
     void blockDropped(int type, const QPoint& globalPos);
+    // The property panel accepted a change of its block: one undo step, before chartChanged.
+    void panelEdited();
+    // The property panel changed its block: the program area repaints it.
+    void chartChanged();
+    // ShowMemoryMap is on and the memory-map window is not open: its owner opens it and says so
+    // through setMemoryMapOpen. Asked once, until ReopenMemoryMap, unless the window did not open.
+    void memoryMapOpenRequested();
+    // ShowMemoryMap is off while the memory-map window is open.
+    void memoryMapCloseRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -112,8 +115,8 @@ private:
     bool m_dragging = false;  // that button is being dragged to the chart
     MemoryBytes m_previousMemory{};
     bool m_previousConnected = false;
-    MemoryMapHooks m_memoryMap;
-    bool m_memoryMapOpened = false;
+    bool m_memoryMapOpen = false;    // the memory-map window is on screen
+    bool m_memoryMapOpened = false;  // opened since the last ReopenMemoryMap
 };
 
 // Wires a palette to the program area: a picked type is placed by the area's next click or where a

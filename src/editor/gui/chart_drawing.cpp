@@ -2,9 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QHash>
 #include <QPolygon>
-#include <QStaticText>
 
 #include <algorithm>
 #include <cmath>
@@ -109,17 +107,15 @@ QImage renderGlyph(Glyph glyph, QColor line, QColor fill, qreal ratio) {
     return image;
 }
 
-const QImage& glyph(Glyph kind, QColor line, QColor fill, qreal ratio) {
-    static QHash<quint64, QImage> cache;
-    static qreal cachedRatio = 1;
-    if (ratio != cachedRatio) {
-        cache.clear();
-        cachedRatio = ratio;
+const QImage& glyph(ChartDrawCache& cache, Glyph kind, QColor line, QColor fill, qreal ratio) {
+    if (ratio != cache.glyphRatio) {
+        cache.glyphs.clear();
+        cache.glyphRatio = ratio;
     }
     const quint64 key = (static_cast<quint64>(kind) << 56) | (static_cast<quint64>(line.rgb() & 0xFFFFFF) << 24) |
                         (fill.rgb() & 0xFFFFFF);
-    auto it = cache.find(key);
-    if (it == cache.end()) it = cache.insert(key, renderGlyph(kind, line, fill, ratio));
+    auto it = cache.glyphs.find(key);
+    if (it == cache.glyphs.end()) it = cache.glyphs.insert(key, renderGlyph(kind, line, fill, ratio));
     return *it;
 }
 
@@ -180,25 +176,15 @@ void drawTextAt(QPainter& p, QPoint topLeft, const QStaticText& text) {
     p.setBackgroundMode(mode);
 }
 
-// A caption laid out for its box: in the chart font, narrowed a little when that is what it takes
-// to show it whole (an English "Right sensor>80" on a Branch), cut short only beyond that.
-struct FittedCaption {
-    QStaticText text;
-    QFont font;
-    bool narrowed = false;  // `font` differs from the chart font
-};
-
 // Laid-out caption texts, kept across draws.
-const FittedCaption& captionText(const QString& caption, const QFont& font, int width) {
-    static QHash<QString, FittedCaption> cache;
-    static QFont cachedFont;
-    if (cache.size() > 4096 || !(cachedFont == font)) {
-        cache.clear();
-        cachedFont = font;
+const FittedCaption& captionText(ChartDrawCache& cache, const QString& caption, const QFont& font, int width) {
+    if (cache.captions.size() > 4096 || !(cache.captionFont == font)) {
+        cache.captions.clear();
+        cache.captionFont = font;
     }
     const QString key = caption + QChar(0x1F) + QString::number(width);
-    auto it = cache.find(key);
-    if (it == cache.end()) {
+    auto it = cache.captions.find(key);
+    if (it == cache.captions.end()) {
         QFont fitted = font;
         bool narrowed = false;
         for (int stretch : {90, 80}) {
@@ -210,7 +196,7 @@ const FittedCaption& captionText(const QString& caption, const QFont& font, int 
         QStaticText text(fm.elidedText(caption, Qt::ElideRight, width));
         text.setTextFormat(Qt::PlainText);
         text.prepare(QTransform(), fitted);
-        it = cache.insert(key, FittedCaption{text, fitted, narrowed});
+        it = cache.captions.insert(key, FittedCaption{text, fitted, narrowed});
     }
     return *it;
 }
@@ -227,7 +213,8 @@ const ActionBlock& asDrawn(const ActionBlock& b, bool editingMarks, ActionBlock&
     return plain;
 }
 
-void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const ChartStyle& style, uint32_t options) {
+void drawBlockBody(QPainter& p, ChartDrawCache& cache, const ActionBlock& b, const QRect& r, const ChartStyle& style,
+                   uint32_t options) {
     const bool colliding = b.flags & FlagColliding;
     const int typeIndex = static_cast<int>(b.type) - 1;
     if (!colliding && typeIndex >= 0 && static_cast<size_t>(typeIndex) < style.skins.size()) {
@@ -245,7 +232,7 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
         if (!caption.empty()) {
             if (auto cr = captionRect(b, Rect{l, t, rr, bb})) {
                 const QRect box(cr->left, cr->top, cr->right - cr->left, cr->bottom - cr->top);
-                const FittedCaption& fitted = captionText(toQString(caption), p.font(), box.width());
+                const FittedCaption& fitted = captionText(cache, toQString(caption), p.font(), box.width());
                 // Already fitted to the box width; one line of the chart font fits every caption box.
                 const int x = box.left() + (box.width() - static_cast<int>(fitted.text.size().width())) / 2;
                 p.setPen(style.colors[ChartColor::Text]);
@@ -284,11 +271,11 @@ void drawBlockBody(QPainter& p, const ActionBlock& b, const QRect& r, const Char
     }
 }
 
-void drawLabel(QPainter& p, const QString& text, Point mid, QPoint scroll, const QColor& lineColor,
-               const QColor& background, const QColor& textColor) {
+void drawLabel(QPainter& p, ChartDrawCache& cache, const QString& text, Point mid, QPoint scroll,
+               const QColor& lineColor, const QColor& background, const QColor& textColor) {
     // Output labels repeat ("はい", "いいえ") hundreds of times a chart: lay each out once.
-    const QStaticText& laidOut = captionText(text, p.font(), kUnlimitedWidth).text;
-    static QHash<QString, int> heights;
+    const QStaticText& laidOut = captionText(cache, text, p.font(), kUnlimitedWidth).text;
+    QHash<QString, int>& heights = cache.labelHeights;
     if (heights.size() > 64) heights.clear();
     auto h = heights.find(p.font().key());
     if (h == heights.end()) h = heights.insert(p.font().key(), QFontMetrics(p.font()).height());
@@ -303,7 +290,8 @@ void drawLabel(QPainter& p, const QString& text, Point mid, QPoint scroll, const
     drawTextAt(p, QPoint(x, y), laidOut);
 }
 
-void drawOutputs(QPainter& p, const ActionBlock& b, const ChartStyle& style, QPoint scroll, const QRect& visible) {
+void drawOutputs(QPainter& p, ChartDrawCache& cache, const ActionBlock& b, const ChartStyle& style, QPoint scroll,
+                 const QRect& visible) {
     const int outputs = outputCount(b.type);
     for (int i = 0; i < outputs; ++i) {
         const Route route = RouteConnector(b, i);
@@ -355,14 +343,16 @@ void drawOutputs(QPainter& p, const ActionBlock& b, const ChartStyle& style, QPo
         const int labelId = outputLabelString(b.type, i);
         if (labelId != 0) {
             if (outputLabelVisible(b.type, i, static_cast<int>(route.code), route.linked)) {
-                drawLabel(p, toQString(style.text.resString ? style.text.resString(labelId) : std::u16string()), route.mid,
+                drawLabel(p, cache, toQString(style.text.resString ? style.text.resString(labelId) : std::u16string()), route.mid,
                           scroll, color, fillColor(style, b.type), style.colors[ChartColor::Text]);
                 p.setPen(Qt::NoPen);
             }
         } else {
-            p.drawImage(toScreen(route.mid, scroll) + kDiscOffset, glyph(Glyph::Disc, color, brush, deviceRatio(p)));
+            p.drawImage(toScreen(route.mid, scroll) + kDiscOffset,
+                        glyph(cache, Glyph::Disc, color, brush, deviceRatio(p)));
         }
-        p.drawImage(toScreen(arrowTip(route), scroll) + kArrowOffset, glyph(Glyph::Arrow, color, brush, deviceRatio(p)));
+        p.drawImage(toScreen(arrowTip(route), scroll) + kArrowOffset,
+                    glyph(cache, Glyph::Arrow, color, brush, deviceRatio(p)));
     }
 }
 
@@ -401,6 +391,12 @@ ChartExtent chartExtent(const BlockProgram& program, QSize client, bool window) 
 
 ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& style, uint32_t options,
                       const ChartView& view) {
+    ChartDrawCache cache;
+    return DrawChart(p, program, style, options, view, cache);
+}
+
+ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& style, uint32_t options,
+                      const ChartView& view, ChartDrawCache& cache) {
     const ChartExtent extent = chartExtent(program, view.client, view.window);
     const QPoint scroll = view.scroll;
     const QRect visible(0, 0, view.client.width() + 16, view.client.height() + 16);
@@ -428,7 +424,7 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
         const ActionBlock& b = asDrawn(*bp, view.editingMarks, plain);
         const QRect r = screenRect(b);
         if (!wanted(b) || !r.intersects(cull)) continue;
-        drawBlockBody(p, b, r, style, options);
+        drawBlockBody(p, cache, b, r, style, options);
     }
 
     p.setBackgroundMode(Qt::OpaqueMode);
@@ -450,7 +446,7 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
                 gdiRect(p, r.left(), r.top(), r.left() + b.width, r.top() + b.height);
             }
         }
-        drawOutputs(p, b, style, scroll, reached);
+        drawOutputs(p, cache, b, style, scroll, reached);
     }
     if (view.window)
         for (const auto& bp : program.blocks) bp->flags &= ~FlagChanged;

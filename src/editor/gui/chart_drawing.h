@@ -2,8 +2,12 @@
 // Paints the flowchart: background, grid, block images and captions, selection and state marks,
 // connectors with their handles, labels and arrowheads.
 
+#include <QFont>
+#include <QHash>
+#include <QImage>
 #include <QPoint>
 #include <QSize>
+#include <QStaticText>
 
 #include <cstdint>
 
@@ -36,9 +40,30 @@ struct ChartExtent {
 
 ChartExtent chartExtent(const BlockProgram& program, QSize client, bool window);
 
+// A caption laid out for its box: in the chart font, narrowed a little when that is what it takes
+// to show it whole (an English "Right sensor>80" on a Branch), cut short only beyond that.
+struct FittedCaption {
+    QStaticText text;
+    QFont font;
+    bool narrowed = false;  // `font` differs from the chart font
+};
+
+// What one draw leaves for the next: a chart draws the same small marks and labels thousands of
+// times. A view keeps one for its life; the results never depend on it, only the time they take.
+struct ChartDrawCache {
+    QHash<quint64, QImage> glyphs;           // discs and arrowheads by kind and colours
+    qreal glyphRatio = 1;                    // the device pixel ratio they were drawn at
+    QHash<QString, FittedCaption> captions;  // by text and box width
+    QFont captionFont;                       // the font they were laid out in
+    QHash<QString, int> labelHeights;        // line height by font key
+};
+
 // Draws into the painter's device (client coordinates). Drawing for the window clears FlagChanged
 // on every block, drawn or not; a picture (window false) leaves the marks to the window.
 // `options` is the OptionFlags word (UseCalcBlock changes Branch captions).
+ChartExtent DrawChart(QPainter& painter, BlockProgram& program, const ChartStyle& style, uint32_t options,
+                      const ChartView& view, ChartDrawCache& cache);
+// The same with a cache of its own, for a picture drawn once.
 ChartExtent DrawChart(QPainter& painter, BlockProgram& program, const ChartStyle& style, uint32_t options,
                       const ChartView& view);
 

@@ -138,7 +138,7 @@ QRegion ProgramArea::drawInto(QImage& buffer) {
     view.client = viewport()->size();
     view.full = m_fullRedraw;
     view.window = true;
-    m_extent = DrawChart(painter, m_program, m_style, m_options.bits(), view);
+    m_extent = DrawChart(painter, m_program, m_style, m_options.bits(), view, m_drawCache);
     // Whoever moved the current block, its brackets are drawn again, with everything under them,
     // only where they were and where they go.
     const QRect brackets = bracketArea();
@@ -147,7 +147,7 @@ QRegion ProgramArea::drawInto(QImage& buffer) {
         moved = (QRegion(m_bracketsShown) + brackets).translated(-view.scroll);
         painter.setClipRegion(moved);
         view.full = true;
-        DrawChart(painter, m_program, m_style, m_options.bits(), view);
+        DrawChart(painter, m_program, m_style, m_options.bits(), view, m_drawCache);
     }
     m_fullRedraw = false;
     m_bracketsShown = brackets;

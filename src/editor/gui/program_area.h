@@ -105,6 +105,7 @@ private:
 
     BlockProgram& m_program;
     ChartStyle m_style;
+    ChartDrawCache m_drawCache;  // marks and labels laid out by earlier paints
     OptionFlags& m_options;
     int m_paletteSelection = 0;
     bool m_fullRedraw = true;

@@ -94,7 +94,7 @@ PropertyPanel::PropertyPanel(const PanelHost& host, QWidget* parent) : QWidget(p
     // The opening corrections change what the chart shows, though they are not an edit of their own.
     if (m_block && m_block->param != opened) {
         m_block->flags |= FlagChanged;
-        if (m_host.redrawChart) m_host.redrawChart();
+        m_corrected = true;
     }
 
     fitTexts();
@@ -436,10 +436,10 @@ void PropertyPanel::listChosen() {
 void PropertyPanel::commit(const std::array<uint8_t, 10>& before) {
     // A notification that leaves every parameter as it was is no edit and no undo step.
     if (m_block->param == before) return;
-    if (m_host.recordUndoStep) m_host.recordUndoStep();
+    emit editAccepted();
     m_block->flags |= FlagChanged;
     if (isRepeat(m_block->type) && m_block->partner) m_block->partner->flags |= FlagChanged;
-    if (m_host.redrawChart) m_host.redrawChart();
+    emit blockChanged();
 }
 
 }  // namespace trovel

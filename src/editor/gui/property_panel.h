@@ -39,13 +39,11 @@ enum class PanelKind {
 // The panel for a block (null: no current block). `advanced` is the UseCalcBlock option.
 PanelKind panelKindFor(const ActionBlock* block, bool advanced);
 
-// What a panel works on and whom it tells about changes.
+// What a panel works on.
 struct PanelHost {
     BlockProgram* program = nullptr;
     OptionFlags* options = nullptr;
-    const MemoryNames* names = nullptr;      // operand list texts; null gives the built-in sensor names
-    std::function<void()> recordUndoStep;    // called once for every accepted change, before the redraw
-    std::function<void()> redrawChart;       // the program area repaints the changed block
+    const MemoryNames* names = nullptr;  // operand list texts; null gives the built-in sensor names
 };
 
 class PropertyPanel : public QWidget {
@@ -56,6 +54,14 @@ public:
 
     PanelKind kind() const { return m_kind; }
     ActionBlock* block() const { return m_block; }
+    // Opening corrected the block's parameters (not an edit of its own): the chart shows the change.
+    bool correctedOnOpening() const { return m_corrected; }
+
+signals:
+    // Once for every accepted change, before the block is marked changed: one undo step.
+    void editAccepted();
+    // The block's parameters changed: the program area repaints it.
+    void blockChanged();
 
 private:
     struct NumberField {
@@ -114,6 +120,7 @@ private:
     ActionBlock* m_block = nullptr;
     PanelKind m_kind = PanelKind::Empty;
     bool m_writing = false;  // set while the panel writes its own controls
+    bool m_corrected = false;
     std::vector<NumberField> m_numbers;
     std::vector<RadioGroup> m_radios;
     std::vector<ListField> m_lists;

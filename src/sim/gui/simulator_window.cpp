@@ -274,7 +274,7 @@ void SimulatorWindow::showHighlight(int block) {
     }
     // A block the editor no longer has stays unshown; the run still executes its copy.
     ActionBlock* shown = block >= 0 && size_t(block) < m_runSources.size() ? m_runSources[size_t(block)] : nullptr;
-    if (shown && m_hooks.setCurrentBlock) m_hooks.setCurrentBlock(shown);
+    if (shown) emit runningBlockChanged(shown);
 }
 
 void SimulatorWindow::dispatch(int id) {
@@ -313,7 +313,7 @@ void SimulatorWindow::play() {
     const RepeatCheck check = checkRepeats(m_program, m_options.bits());
     const int fault = check.result;
     // The editor clears its block marks and marks a faulty path: the chart shows the new marks.
-    if (m_hooks.showRepeatCheck) m_hooks.showRepeatCheck(check);
+    emit repeatChecked(check);
     if (fault >= 0 &&
         ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Run)), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         return;
@@ -613,7 +613,7 @@ void SimulatorWindow::shutdown() {
         saveRecords(m_sim->courses, m_sim->ghosts, dir);
     }
     m_options.clear(Option::SimulatorOpen);
-    if (m_hooks.closed) m_hooks.closed();
+    emit closed();
 }
 
 }  // namespace trovel

@@ -95,11 +95,8 @@ struct SimTickClock {
     std::function<void(int ms)> arm;
 };
 
-// What the simulator needs of the studio around it.
+// What the simulator needs of the studio around it; what it tells the studio goes out as signals.
 struct SimulatorHooks {
-    std::function<void(ActionBlock*)> setCurrentBlock;  // shows the running block in the editor
-    std::function<void(const RepeatCheck&)> showRepeatCheck;  // the editor marks the check's path, redraws
-    std::function<void()> closed;                       // after shutdown: the palette redraws
     std::filesystem::path recordsDir;                   // where record.dat is kept; empty: the courses' folder
     std::optional<std::array<uint8_t, 2>> gains;        // motor gains [left, right]; none: the simulator's own
     ResourceChoice resources;                           // the language pack, whose own message strip comes first
@@ -163,6 +160,12 @@ public:
 signals:
     // A tick begins its step (not while a question or dialog is open).
     void stepping();
+    // The run reached this block of the editor's program: the editor makes it current.
+    void runningBlockChanged(ActionBlock* block);
+    // 再生 ran the repeat check: the editor marks the check's path and redraws, before any question.
+    void repeatChecked(const RepeatCheck& check);
+    // After shutdown: the records are saved and SimulatorOpen is cleared.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
