@@ -8,6 +8,11 @@
 set -u
 root=${1:?usage: check_layers.sh SOURCE_DIR [--graph]}
 cd "$root" || exit 2
+# Given the wrong folder it would find no file and report the layers as holding.
+if [ ! -d src ] || [ ! -d cli ]; then
+    echo "check_layers.sh: $root holds no src/ and cli/: give the project's root folder" >&2
+    exit 2
+fi
 
 # Layer of a folder; peers share a rank.
 rank() {
