@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -146,7 +147,10 @@ private slots:
         dialog = std::make_unique<test::ModalAnswerer>([&](QWidget* w) {
             auto* d = qobject_cast<QFileDialog*>(w);
             if (!d) return false;
-            d->selectFile(png);
+            // Typed as a user would: selectFile() leaves a focused name field as it is.
+            auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!name) return false;
+            name->setText(png);
             static_cast<QDialog*>(d)->accept();
             return true;
         });

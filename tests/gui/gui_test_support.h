@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QThread>
 #include <QTimer>
 
 #include <functional>
@@ -60,27 +61,45 @@ public:
     explicit ModalAnswerer(std::function<bool(QWidget*)> act) : m_act(std::move(act)) {
         m_timer.setInterval(10);
         m_clock.start();
+        m_level = QThread::currentThread()->loopLevel();
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
             if (m_clock.elapsed() > 10000) {
-                // Never hang a test run: give up, close what is open, and let answered() fail.
+                // Never hang a test run: give up, close every dialog that is open, and let answered() fail.
                 m_timer.stop();
-                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+                for (QWidget* w : candidates())
+                    if (auto* dialog = qobject_cast<QDialog*>(w)) dialog->reject();
                 return;
             }
-            if (!modal || m_done || !modal->isVisible()) return;
-            if (!m_act(modal)) return;
-            m_done = true;
-            m_timer.stop();
+            // A dialog answered while exec() is still showing it, before its event loop runs,
+            // closes but leaves exec() waiting for ever: act only from inside a deeper loop.
+            if (m_done || QThread::currentThread()->loopLevel() <= m_level) return;
+            // The active modal widget is not always set when a dialog without an owner is
+            // shown, so the visible top-level windows are asked too.
+            for (QWidget* w : candidates()) {
+                if (!m_act(w)) continue;
+                m_done = true;
+                m_timer.stop();
+                return;
+            }
         });
         m_timer.start();
     }
     bool answered() const { return m_done; }
 
 private:
+    static QList<QWidget*> candidates() {
+        QList<QWidget*> found;
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) found << modal;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && qobject_cast<QDialog*>(w) && !found.contains(w)) found << w;
+        return found;
+    }
+
+private:
     std::function<bool(QWidget*)> m_act;
     QTimer m_timer;
     QElapsedTimer m_clock;
+    int m_level = 0;
     bool m_done = false;
 };
 
