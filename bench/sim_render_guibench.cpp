@@ -32,7 +32,7 @@ struct Shown {
     LapRecords records;
 
     // The simulator opened on `course` and 再生 pressed, zoomed to `zoom`.
-    void start(const BlockProgram& program, int course, float zoom) {
+    void play(const BlockProgram& program, int course, float zoom) {
         prepareRun(sim, program, RunOptions{.course = course});
         resetView(view);
         showRunStarted(view, sim);
@@ -61,7 +61,7 @@ struct Scene : Shown {
         f->next[0] = f;  // drives on for ever
         start->next[0] = f;
         loadCourseConfig(sim.courses, TROVEL_APP_DIR, textures.loader());
-        start(program, 2, zoom);
+        play(program, 2, zoom);
     }
 };
 
@@ -143,7 +143,7 @@ void runningFrame(benchmark::State& state, int viewWidth, bool matched, float zo
     const SimCamera& camera = shown.view.camera;
     SimTextures textures;
     loadCourseConfig(sim.courses, TROVEL_APP_DIR, textures.loader());
-    shown.start(program, 1, zoom);
+    shown.play(program, 1, zoom);
     const qreal ratio = matched ? qreal(viewWidth) / kScreenWidth : 1;
     QImage frame = makeBackBuffer(ratio);
     QImage view(frame.width(), frame.height(), QImage::Format_ARGB32_Premultiplied);
@@ -166,7 +166,7 @@ void runningFrame(benchmark::State& state, int viewWidth, bool matched, float zo
             pixels += shown.width() * shown.height();
         }
         drawn = std::move(next);
-        if (sim.judge.result != RunResult::Armed) shown.start(program, 1, zoom);
+        if (sim.judge.result != RunResult::Armed) shown.play(program, 1, zoom);
     }
     state.counters["view_px"] = benchmark::Counter(pixels, benchmark::Counter::kAvgIterations);
 }

@@ -39,7 +39,8 @@ bool offerLap(LapRecords& records, int course, int lapMs, const std::vector<Ghos
         record.ghost.poses = lapPoses;
         record.ghost.saved = false;
     } else {
-        record.ghost = LapGhost{.saved = false};  // an older ghost no longer shows the best lap
+        record.ghost = LapGhost{};  // an older ghost no longer shows the best lap
+        record.ghost.saved = false;
     }
     return true;
 }

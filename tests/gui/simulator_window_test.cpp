@@ -393,10 +393,10 @@ private slots:
             const QImage with = w->frame();
             press(*w, SimCommand::ShowGhost);
             const QImage without = w->frame();
-            const Simulator& sim = w->simulator();
+            const SimCamera& camera = w->viewState().camera;
             // The shown frame holds the view's own pixels, fewer than the field's.
             const qreal scale = with.devicePixelRatio();
-            const QPointF ghostAt((at.x - w->viewState().camera.x) * w->viewState().camera.zoom, (at.y - w->viewState().camera.y) * w->viewState().camera.zoom);
+            const QPointF ghostAt((at.x - camera.x) * camera.zoom, (at.y - camera.y) * camera.zoom);
             int differs = 0;
             for (int dy = -15; dy <= 15; dy += 3)
                 for (int dx = -15; dx <= 15; dx += 3) {
@@ -447,22 +447,23 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         SimView* view = w->view();
         const Simulator& sim = w->simulator();
+        const SimViewState& shown = w->viewState();
         auto pixelOf = [&](float wx, float wy) {
             const float sx = view->width() / 700.0f, sy = view->height() / 500.0f;
-            return QPoint(int(std::lround((wx - w->viewState().camera.x) * w->viewState().camera.zoom * sx)),
-                          int(std::lround((wy - w->viewState().camera.y) * w->viewState().camera.zoom * sy)));
+            return QPoint(int(std::lround((wx - shown.camera.x) * shown.camera.zoom * sx)),
+                          int(std::lround((wy - shown.camera.y) * shown.camera.zoom * sy)));
         };
         // Beside the robot: nothing.
         QTest::mousePress(view, Qt::LeftButton, {}, pixelOf(-100 + 60, 170));
-        QVERIFY(!w->viewState().dragging);
+        QVERIFY(!shown.dragging);
         QTest::mouseRelease(view, Qt::LeftButton, {}, pixelOf(-100 + 60, 170));
 
         const QPoint grab = pixelOf(-100 + 20, 170);
         QTest::mousePress(view, Qt::LeftButton, {}, grab);
-        QVERIFY(w->viewState().dragging);
+        QVERIFY(shown.dragging);
         QTest::mouseMove(view, grab + QPoint(0, -60));
         QTest::mouseRelease(view, Qt::LeftButton, {}, grab + QPoint(0, -60));
-        QVERIFY(!w->viewState().dragging);
+        QVERIFY(!shown.dragging);
         QVERIFY(sim.robot.y < 170.0f - 40);
         QVERIFY(std::fabs(sim.robot.x - (-100.0f)) < 2);
 
@@ -482,7 +483,7 @@ private slots:
         QTest::mousePress(view, Qt::LeftButton, {}, centre);
         QTest::mouseRelease(view, Qt::LeftButton, {}, centre);
         QTest::mouseDClick(view, Qt::LeftButton, {}, centre);
-        QVERIFY(!w->viewState().dragging);
+        QVERIFY(!shown.dragging);
         QTest::mouseRelease(view, Qt::LeftButton, {}, centre);
         QVERIFY(std::fabs(sim.robot.heading - (heading + 3 * 0.39269906f)) < 1e-5f);
 
@@ -712,8 +713,9 @@ private slots:
         // Behind the robot the course now shows the path: start blue, newer points toward red.
         const QImage withPath = w->frame();
         const Simulator& sim = w->simulator();
+        const SimViewState& shown = w->viewState();
         const auto& first = sim.path.points.front();
-        const QPoint at(int((first.x - w->viewState().camera.x) * w->viewState().camera.zoom), int((first.y - w->viewState().camera.y) * w->viewState().camera.zoom));
+        const QPoint at(int((first.x - shown.camera.x) * shown.camera.zoom), int((first.y - shown.camera.y) * shown.camera.zoom));
         QVERIFY(plain.pixel(at) != withPath.pixel(at));
         const QColor c = withPath.pixelColor(at);
         QVERIFY2(c.blue() > c.red(), qPrintable(c.name()));
@@ -734,10 +736,11 @@ private slots:
         ticks(*w, 200);
         // The robot stays inside the zoomed view.
         const Simulator& sim = w->simulator();
-        QVERIFY(sim.robot.x > w->viewState().camera.x && sim.robot.x < w->viewState().camera.x + 350);
+        const SimViewState& shown = w->viewState();
+        QVERIFY(sim.robot.x > shown.camera.x && sim.robot.x < shown.camera.x + 350);
         press(*w, SimCommand::ZoomOut);
         ticks(*w, 1);
-        QCOMPARE(w->viewState().camera.x, -350 / 0.99f);
+        QCOMPARE(shown.camera.x, -350 / 0.99f);
     }
 
     void sizingKeepsTheDrawingAreaAtSevenToFive_data() {
@@ -784,7 +787,8 @@ private slots:
         QVERIFY(frame.pixel(350, 250) != 0xFF009696u);
         // The robot body is drawn over the course where the robot stands.
         const Simulator& sim = w->simulator();
-        const QPointF at((sim.robot.x - w->viewState().camera.x) * w->viewState().camera.zoom, (sim.robot.y - w->viewState().camera.y) * w->viewState().camera.zoom);
+        const SimCamera& camera = w->viewState().camera;
+        const QPointF at((sim.robot.x - camera.x) * camera.zoom, (sim.robot.y - camera.y) * camera.zoom);
         int differs = 0;
         QImage course(app + "/course/stop.bmp");
         QVERIFY(!course.isNull());
