@@ -61,8 +61,9 @@ struct TickEvents {
     int lapMs = 0;            // the goal's lap time; a record when the records' owner finds it faster
     int failure = 0;          // the RunResult of a run that failed in this tick, else 0
     bool runStopped = false;  // the run's program ended in this tick (the wheels may still coast)
-    int shownBlock = -1;      // snapshot index of the block to show as running: the last of the tick
-                              // to end it, or, in slow motion, the last executed; -1 none
+    int shownBlock = -1;      // snapshot index of the block the editor shows as running: the one that
+                              // ended the tick or is held at its breakpoint, in slow motion the last
+                              // one executed; -1 none
 };
 
 // Called after a tick with what it reported, before anything else moves the world.
