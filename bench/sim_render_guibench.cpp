@@ -8,8 +8,10 @@
 #include <filesystem>
 
 #include "model/program_file.h"
+#include "sim/lap_records.h"
 #include "sim/run_setup.h"
 #include "sim/sim_frame.h"
+#include "sim/sim_view_state.h"
 #include "sim/simulator.h"
 
 #include <benchmark/benchmark.h>
@@ -23,9 +25,29 @@ using namespace trovel;
 
 namespace {
 
-struct Scene {
-    BlockProgram program;
+// The world with what the window keeps beside it, a tick followed as the window follows it.
+struct Shown {
     Simulator sim;
+    SimViewState view;
+    LapRecords records;
+
+    // The simulator opened on `course` and 再生 pressed, zoomed to `zoom`.
+    void play(const BlockProgram& program, int course, float zoom) {
+        prepareRun(sim, program, RunOptions{.course = course});
+        resetView(view);
+        showRunStarted(view, sim);
+        setZoom(view, zoom);
+    }
+    void step() {
+        const TickEvents events = stepSimulation(sim);
+        const bool record = events.goal && offerLap(records, sim.course, events.lapMs, sim.lapPoses);
+        showTick(view, sim, events, record);
+    }
+    DrawList drawList() const { return buildFrame(sim, view, records); }
+};
+
+struct Scene : Shown {
+    BlockProgram program;
     SimTextures textures;
     QImage frame = makeBackBuffer();
 
@@ -39,21 +61,20 @@ struct Scene {
         f->next[0] = f;  // drives on for ever
         start->next[0] = f;
         loadCourseConfig(sim.courses, TROVEL_APP_DIR, textures.loader());
-        prepareRun(sim, program, RunOptions{.course = 2});
-        setZoom(sim, zoom);
+        play(program, 2, zoom);
     }
 };
 
 void tickAndDraw(benchmark::State& state, float zoom) {
     Scene scene(zoom);
     for (auto _ : state) {
-        stepSimulation(scene.sim);
-        renderDrawList(scene.frame, buildFrame(scene.sim), scene.sim.camera, scene.textures);
+        scene.step();
+        renderDrawList(scene.frame, scene.drawList(), scene.view.camera, scene.textures);
         benchmark::DoNotOptimize(scene.frame.constBits());
         // Keep the robot on the field: back to the start now and then.
         if (scene.sim.ticks % 200 == 0) rearm(scene.sim);
     }
-    state.counters["items"] = double(buildFrame(scene.sim).items.size());
+    state.counters["items"] = double(scene.drawList().items.size());
 }
 
 void BM_TickAndDrawZoomedOut(benchmark::State& state) { tickAndDraw(state, kZoomOut); }
@@ -61,10 +82,10 @@ void BM_TickAndDrawZoom4(benchmark::State& state) { tickAndDraw(state, 4); }
 
 void BM_DrawOnly(benchmark::State& state) {
     Scene scene(kZoomOut);
-    stepSimulation(scene.sim);
-    const DrawList frame = buildFrame(scene.sim);
+    scene.step();
+    const DrawList frame = scene.drawList();
     for (auto _ : state) {
-        renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures);
+        renderDrawList(scene.frame, frame, scene.view.camera, scene.textures);
         benchmark::DoNotOptimize(scene.frame.constBits());
     }
 }
@@ -73,9 +94,9 @@ void BM_DrawOnly(benchmark::State& state) {
 // the first frame) and drawn on from the last frame (one tick more, the course layer kept).
 void drawWithPath(benchmark::State& state, bool whole) {
     Scene scene(kZoomOut);
-    scene.sim.showPath = true;
+    scene.view.showPath = true;
     for (int64_t i = 0; i < state.range(0); ++i) {
-        stepSimulation(scene.sim);
+        scene.step();
         if (scene.sim.ticks % 200 == 0) {  // round and round near the start, as a lapping robot does
             const RunPath kept = scene.sim.path;
             rearm(scene.sim);
@@ -83,19 +104,19 @@ void drawWithPath(benchmark::State& state, bool whole) {
         }
     }
     CourseLayerCache cache;
-    DrawList frame = buildFrame(scene.sim);
-    renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures, cache);
+    DrawList frame = scene.drawList();
+    renderDrawList(scene.frame, frame, scene.view.camera, scene.textures, cache);
     for (auto _ : state) {
         if (whole) {
             CourseLayerCache fresh;
-            renderDrawList(scene.frame, frame, scene.sim.camera, scene.textures, fresh);
+            renderDrawList(scene.frame, frame, scene.view.camera, scene.textures, fresh);
         } else {
             state.PauseTiming();
             const CourseLayerCache before = cache;
-            stepSimulation(scene.sim);
-            DrawList next = buildFrame(scene.sim);
+            scene.step();
+            DrawList next = scene.drawList();
             state.ResumeTiming();
-            renderDrawList(scene.frame, next, scene.sim.camera, scene.textures, cache);
+            renderDrawList(scene.frame, next, scene.view.camera, scene.textures, cache);
             state.PauseTiming();
             cache = before;  // the same growth again next time round
             state.ResumeTiming();
@@ -117,37 +138,35 @@ void runningFrame(benchmark::State& state, int viewWidth, bool matched, float zo
         state.SkipWithError("line_follower.qxp did not load");
         return;
     }
-    Simulator sim;
+    Shown shown;
+    Simulator& sim = shown.sim;
+    const SimCamera& camera = shown.view.camera;
     SimTextures textures;
     loadCourseConfig(sim.courses, TROVEL_APP_DIR, textures.loader());
-    prepareRun(sim, program, RunOptions{.course = 1});
-    setZoom(sim, zoom);
+    shown.play(program, 1, zoom);
     const qreal ratio = matched ? qreal(viewWidth) / kScreenWidth : 1;
     QImage frame = makeBackBuffer(ratio);
     QImage view(frame.width(), frame.height(), QImage::Format_ARGB32_Premultiplied);
     if (!matched) view = QImage(viewWidth, viewWidth * 5 / 7, QImage::Format_ARGB32_Premultiplied);
     CourseLayerCache cache;
-    DrawList drawn = buildFrame(sim);
-    renderDrawList(frame, drawn, sim.camera, textures, cache);
+    DrawList drawn = shown.drawList();
+    renderDrawList(frame, drawn, camera, textures, cache);
     double pixels = 0;
     const double s = double(viewWidth) / kScreenWidth;
     for (auto _ : state) {
-        stepSimulation(sim);
-        DrawList next = buildFrame(sim);
-        renderDrawList(frame, next, sim.camera, textures, cache);
+        shown.step();
+        DrawList next = shown.drawList();
+        renderDrawList(frame, next, camera, textures, cache);
         QPainter p(&view);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        for (const QRectF& piece : changedAreas(drawn, next, sim.camera)) {
+        for (const QRectF& piece : changedAreas(drawn, next, camera)) {
             const QRectF shown(piece.x() * s, piece.y() * s, piece.width() * s, piece.height() * s);
             if (matched) p.drawImage(QRectF(shown.toAlignedRect()), frame, QRectF(shown.toAlignedRect()));
             else p.drawImage(shown, frame, piece);
             pixels += shown.width() * shown.height();
         }
         drawn = std::move(next);
-        if (sim.judge.result != RunResult::Armed) {
-            prepareRun(sim, program, RunOptions{.course = 1});
-            setZoom(sim, zoom);
-        }
+        if (sim.judge.result != RunResult::Armed) shown.play(program, 1, zoom);
     }
     state.counters["view_px"] = benchmark::Counter(pixels, benchmark::Counter::kAvgIterations);
 }

@@ -53,13 +53,12 @@ std::string traceRow(uint64_t tick, const Simulator& sim) {
     return row;
 }
 
-std::string summaryJson(const Simulator& sim, uint64_t ticks) {
-    const CourseRecord* c = currentCourse(sim);
+std::string summaryJson(const Simulator& sim, const LapRecords& records, uint64_t ticks) {
     std::string json = "{\"course\":" + std::to_string(sim.course) + ",\"ticks\":" + std::to_string(ticks) +
                        ",\"state\":" + std::to_string(static_cast<int>(sim.state)) +
                        ",\"result\":" + std::to_string(sim.judge.result) +
                        ",\"lap_ms\":" + std::to_string(sim.judge.lapMs) +
-                       ",\"best_ms\":" + std::to_string(c ? c->bestMs : kNoRecordMs) +
+                       ",\"best_ms\":" + std::to_string(bestTime(records, sim.course)) +
                        ",\"x\":" + floatText(sim.robot.x) + ",\"y\":" + floatText(sim.robot.y) +
                        ",\"heading\":" + floatText(sim.robot.heading) + ",\"memory\":[";
     for (size_t i = 0; i < sim.memory.size(); ++i) {
@@ -94,6 +93,8 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     for (const CourseMessage& m : courses.messages)
         err << toUtf8(formatMessage(ResString(courseMessageId(m.problem)), {m.file, m.expected})) << "\n";
     if (!courses.loaded) return kExitBadInput;
+    LapRecords records;
+    readRecords(records, sim.courses, appDir);
     if (parsed.run.course >= courseCount(sim.courses)) {
         err << "simulate: course " << parsed.run.course << " is not loaded (" << courseCount(sim.courses)
             << " courses)\n";
@@ -112,6 +113,8 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     TickObserver observe;
     if (tracing) observe = [&trace](uint64_t tick, const Simulator& s) { trace += traceRow(tick, s); };
     uint64_t ticks = runHeadless(sim, parsed.headless, observe);
+    // A run judges at most one goal: its lap against the best time the folder holds.
+    if (sim.judge.result == RunResult::Goal) offerLap(records, sim.course, sim.judge.lapMs, sim.lapPoses);
 
     int code = kExitOk;
     if (tracing && !writeBytes(parsed.tracePath, trace.data(), trace.size())) {
@@ -130,7 +133,7 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
         }
     }
 #endif
-    out << summaryJson(sim, ticks) << "\n";
+    out << summaryJson(sim, records, ticks) << "\n";
     return code;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/lap_records.h"
 #include "sim/simulator.h"
 
 namespace trovel {
@@ -23,8 +24,8 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
 // "tick,x,y,heading,left_speed,right_speed,s9,s10,s11,s12,led,result"
 std::string traceHeader();
 std::string traceRow(uint64_t tick, const Simulator& sim);
-// The one-line JSON summary of a run.
-std::string summaryJson(const Simulator& sim, uint64_t ticks);
+// The one-line JSON summary of a run, with the course's best time in `records`.
+std::string summaryJson(const Simulator& sim, const LapRecords& records, uint64_t ticks);
 // Shortest text that reads back as the same float.
 std::string floatText(float value);
 

@@ -34,7 +34,7 @@ GradeRun runOnce(Simulator& sim, const BlockProgram& program, const RunOptions& 
 }
 
 // Runs work(sim, i) for every i below `total` on up to `jobs` threads, each with its own simulator
-// holding a copy of the course records (the pictures are shared).
+// holding a copy of the course set (the pictures are shared).
 template <class Work>
 void forEachParallel(int jobs, size_t total, const CourseSet& courses, const Work& work) {
     std::atomic<size_t> next{0};

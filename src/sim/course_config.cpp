@@ -8,7 +8,6 @@
 
 #include "base/app_folder.h"
 #include "model/text_record_file.h"
-#include "sim/lap_records.h"
 #include "sim/sim_world.h"
 
 namespace trovel {
@@ -260,7 +259,6 @@ CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16str
     for (const std::u16string& text : lines) l.line(text);
     if (static_cast<int>(set.textures.size()) != l.declared) l.message(CourseProblem::CountMismatch);
     set.courses.resize(size_t(std::max(0, static_cast<int>(set.textures.size()) - Slot::FirstCourse)));
-    resetAllBestTimes(set);
     result.loaded = true;
     return result;
 }
@@ -278,9 +276,7 @@ CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& a
     std::u16string line;
     while (file.readLine(line, kRecordLineChars) > 0) lines.push_back(line);
     file.close();
-    CourseLoadResult result = parseCourseConfig(set, lines, appDir, loadTexture);
-    result.records = readRecords(set, appDir);
-    return result;
+    return parseCourseConfig(set, lines, appDir, loadTexture);
 }
 
 }  // namespace trovel

@@ -11,7 +11,6 @@
 
 #include "sim/course_picture.h"
 #include "sim/course_messages.h"
-#include "sim/lap_record_file.h"
 
 namespace trovel {
 
@@ -62,12 +61,7 @@ struct CourseRecord {
     int judgingFlags = 0;           // JudgeFlag bits
     int offLineTicks = 0;           // ticks all floor points may be bright before the run fails
     uint8_t offLineThreshold = 0;   // floor values below this count as bright
-    int bestMs = kNoRecordMs;       // kNoRecordMs = no record
-    int storedMs = kNoRecordMs;     // what the records file held when last read or written here
 };
-
-// A time to show: kNoRecordMs stands for no record and is never shown as one.
-inline bool hasBestTime(const CourseRecord& course) { return course.bestMs < kNoRecordMs; }
 
 struct TextureSlot {
     std::u16string path;                            // as written in texture.ini
@@ -94,10 +88,10 @@ using TextureLoader = std::function<bool(int slot, const std::filesystem::path& 
 struct CourseLoadResult {
     bool loaded = false;                    // false: texture.ini could not be opened
     std::vector<CourseMessage> messages;    // in the order they arose; the window shows each
-    RecordStatus records = RecordStatus::CannotOpen;  // outcome of reading record.dat
 };
 
-// Reads texture.ini (and then record.dat) of the application folder into `set`, replacing it.
+// Reads texture.ini of the application folder into `set`, replacing it. The best times are not the
+// courses' but the lap records' (lap_records.h).
 CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& appDir,
                                   const TextureLoader& loadTexture = {});
 // The same from lines already in memory (a file's text); `appDir` resolves the image files.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sim/course_config.h"
+#include "sim/lap_record_file.h"
 
 namespace trovel {
 

@@ -100,33 +100,6 @@ bool writeGhostFile(const std::filesystem::path& path, const LapGhost& ghost, co
     return writeFileAtomically(path, encodeGhost(ghost, courseName));
 }
 
-std::vector<LapGhost> readGhosts(const CourseSet& set, const std::filesystem::path& recordsDir) {
-    std::vector<LapGhost> ghosts(set.courses.size());
-    for (size_t i = 0; i < set.courses.size(); ++i) {
-        const CourseRecord& course = set.courses[i];
-        if (course.bestMs >= kNoRecordMs) continue;
-        if (auto ghost = readGhostFile(ghostPath(recordsDir, int(i)), course.name, course.bestMs))
-            ghosts[i] = std::move(*ghost);
-    }
-    return ghosts;
-}
-
-void writeGhosts(std::vector<LapGhost>& ghosts, const CourseSet& set, const std::filesystem::path& recordsDir) {
-    for (size_t i = 0; i < set.courses.size(); ++i) {
-        const CourseRecord& course = set.courses[i];
-        const std::filesystem::path path = ghostPath(recordsDir, int(i));
-        if (course.bestMs >= kNoRecordMs) {
-            std::error_code ignored;
-            std::filesystem::remove(path, ignored);
-            continue;
-        }
-        if (i >= ghosts.size()) continue;
-        LapGhost& ghost = ghosts[i];
-        if (ghost.saved || ghost.lapMs != course.bestMs || ghost.poses.empty()) continue;
-        ghost.saved = writeGhostFile(path, ghost, course.name);
-    }
-}
-
 GhostPose ghostPoseAt(const LapGhost& ghost, int lapMs) {
     if (ghost.poses.empty()) return {};
     const size_t i = lapMs <= 0 ? 0 : size_t(lapMs) / kTickMsOfLap;

@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "sim/course_config.h"
-
 namespace trovel {
 
 struct GhostPose {
@@ -41,11 +39,6 @@ std::optional<LapGhost> parseGhost(const std::vector<uint8_t>& bytes, const std:
 std::optional<LapGhost> readGhostFile(const std::filesystem::path& path, const std::u16string& courseName, int bestMs);
 // Replaces the file in one step; false (silently) when that fails.
 bool writeGhostFile(const std::filesystem::path& path, const LapGhost& ghost, const std::u16string& courseName);
-
-// Every course's ghost from its file (none where the file is missing, damaged, foreign or out of date).
-std::vector<LapGhost> readGhosts(const CourseSet& set, const std::filesystem::path& recordsDir);
-// Saves the ghosts not yet saved; a course without a record loses its file with its record.
-void writeGhosts(std::vector<LapGhost>& ghosts, const CourseSet& set, const std::filesystem::path& recordsDir);
 
 // The pose the ghost shows at a lap time: its last one once its lap is over.
 GhostPose ghostPoseAt(const LapGhost& ghost, int lapMs);

@@ -28,7 +28,7 @@ void rearmJudge(RunJudge& judge, const CourseRecord& course) {
     judge.lapMs = 0;
 }
 
-JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, const RunProgram* program) {
+JudgeEvents judgeTick(RunJudge& j, const CourseRecord& course, const JudgeInput& in, const RunProgram* program) {
     JudgeEvents events;
     if (j.result != RunResult::Armed) return events;
     const int flags = course.judgingFlags;
@@ -96,10 +96,6 @@ JudgeEvents judgeTick(RunJudge& j, CourseRecord& course, const JudgeInput& in, c
     if (goal) {
         j.result = RunResult::Goal;
         events.goal = true;
-        if (j.lapMs < course.bestMs) {
-            course.bestMs = j.lapMs;
-            events.newRecord = true;
-        }
     }
     j.wasInGoal = inside;
     if (j.result != RunResult::Armed && j.result != RunResult::Goal && j.result != RunResult::NotJudged)

@@ -35,10 +35,9 @@ struct RunJudge {
     int lapMs = 0;
 };
 
-// What a judged tick asks the simulator to show and play.
+// What a judged tick decided.
 struct JudgeEvents {
-    bool goal = false;
-    bool newRecord = false;
+    bool goal = false;  // the run reached the goal, in judge.lapMs
     int failure = 0;  // the new RunResult when the run failed this tick, else 0
     bool stoppedInGoal = false;  // the user's 停止 inside a stop-in-goal course's goal: no goal, not judged
 };
@@ -59,8 +58,8 @@ struct JudgeInput {
     float robotHalf;
     bool stoppedByUser = false;  // Stopped by 停止 (or an edit), not by the program's own end
 };
-// One judged tick, only while the result is Armed. May lower the course's best time. `program` is the
-// run's snapshot, null before the first run.
-JudgeEvents judgeTick(RunJudge& judge, CourseRecord& course, const JudgeInput& in, const RunProgram* program);
+// One judged tick, only while the result is Armed. `program` is the run's snapshot, null before the
+// first run. Whether a goal's lap is a record is for the records' owner to say.
+JudgeEvents judgeTick(RunJudge& judge, const CourseRecord& course, const JudgeInput& in, const RunProgram* program);
 
 }  // namespace trovel

@@ -5,15 +5,10 @@
 namespace trovel {
 
 bool openSimulator(Simulator& sim, const RunOptions& options) {
-    // Nothing of an earlier run in the same record (judging memory, variables, sounds) may sway this one.
+    // Nothing of an earlier run in the same world (judging memory, variables, random draws) may sway
+    // this one; only the courses stay.
     Simulator fresh;
     fresh.courses = std::move(sim.courses);
-    fresh.highlight = std::move(sim.highlight);
-    // What belongs to the courses and to the viewer, not to a run: the best laps' ghosts, what is shown.
-    fresh.ghosts = std::move(sim.ghosts);
-    fresh.showPath = sim.showPath;
-    fresh.showGhost = sim.showGhost;
-    fresh.trace = sim.trace;
     sim = std::move(fresh);
 
     sim.gains = options.gains.value_or(std::array<uint8_t, 2>{kDefaultSimGain, kDefaultSimGain});

@@ -19,9 +19,9 @@ struct RunOptions {
     SimNoise noise{};                               // default off: the studio's exact run
 };
 
-// The simulator opened: `sim` becomes a fresh record (its courses, ghosts, view choices and highlight kept)
-// with the seed, gains and motor imbalance applied, on options.course. False when that course is not
-// loaded (the simulator is then open on course 0, or on none).
+// The simulator opened: `sim` becomes a fresh world (its courses kept) with the seed, gains and motor
+// imbalance applied, on options.course. False when that course is not loaded (the simulator is then
+// open on course 0, or on none). What is shown beside the world is the view's (resetView).
 bool openSimulator(Simulator& sim, const RunOptions& options);
 
 // openSimulator, then 再生 of `program` with the start-pose noise applied. NoCourse when the course is

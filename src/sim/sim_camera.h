@@ -19,10 +19,6 @@ struct SimCamera {
 // Once per tick: zoomed out the whole field shows; zoomed in the view scrolls to keep the robot in it.
 void updateCamera(SimCamera& camera, float robotX, float robotY);
 
-struct WorldPoint {
-    float x = 0;
-    float y = 0;
-};
 // A point of the view (client pixels of a w x h view) on the field.
 WorldPoint viewToWorld(const SimCamera& camera, float px, float py, float w, float h);
 

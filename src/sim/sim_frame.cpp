@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sim/simulator.h"
+#include "sim/lap_records.h"
+#include "sim/sim_view_state.h"
 #include "sim/sim_world.h"
+#include "sim/simulator.h"
 
 namespace trovel {
 
@@ -18,9 +20,9 @@ constexpr uint32_t kGhostColour = 0x70FFFFFF;
 // The clock of the tick just run, timed from its start: the pulses of the robot and the status row.
 uint32_t tickClock(const Simulator& sim) { return sim.ticks > 0 ? sim.clockMs - kTickMs : sim.clockMs; }
 
-uint32_t robotColour(const Simulator& sim) {
+uint32_t robotColour(const Simulator& sim, const SimViewState& view) {
     uint32_t pulse = 255 - (tickClock(sim) / 2) % 256;
-    if (sim.dragging) return 0xFFFF8080;
+    if (view.dragging) return 0xFFFF8080;
     if (sim.state == SimState::Running) return 0xFF00FFFF | pulse << 16;
     if (sim.state == SimState::Paused) return 0xFFFFFF00 | pulse;
     return 0xFFFFFFFF;
@@ -36,15 +38,15 @@ void queueWorldQuad(DrawList& list, const SimRobot& pose, const std::array<Vec2,
     queueQuad(list, v, texture, true, layer, false);
 }
 
-void queueRobotBody(DrawList& list, const Simulator& sim, const SimRobot& pose, uint32_t colour, int layer) {
+void queueRobotBody(DrawList& list, const SimViewState& view, const SimRobot& pose, uint32_t colour, int layer) {
     const float b = kBodyHalf;
-    float dv = sim.showLowerRobot ? 0.5f : 0.0f;
+    float dv = view.showLowerRobot ? 0.5f : 0.0f;
     queueWorldQuad(list, pose, {{{-b, b}, {b, b}, {b, -b}, {-b, -b}}},
                    {{{0, 0.5f + dv}, {1, 0.5f + dv}, {1, dv}, {0, dv}}}, colour, Slot::Robot, layer);
 }
 
-void queueRobot(DrawList& list, const Simulator& sim) {
-    queueRobotBody(list, sim, sim.robot, robotColour(sim), Layer::Robot);
+void queueRobot(DrawList& list, const Simulator& sim, const SimViewState& view) {
+    queueRobotBody(list, view, sim.robot, robotColour(sim, view), Layer::Robot);
     const std::array<Vec2, 4> uv{{{0, 1}, {1, 1}, {1, 0}, {0, 0}}};
     uint8_t leds = sim.memory[MemoryMap::Leds];
     if (leds & kSimRightLedBit)
@@ -56,12 +58,12 @@ void queueRobot(DrawList& list, const Simulator& sim) {
 }
 
 // The best lap's robot at this run's lap time, while a run is on.
-void queueGhost(DrawList& list, const Simulator& sim) {
-    if (!sim.showGhost || sim.state == SimState::Stopped || sim.judge.result == RunResult::NotJudged) return;
-    const LapGhost* ghost = courseGhost(sim, sim.course);
+void queueGhost(DrawList& list, const Simulator& sim, const SimViewState& view, const LapRecords& records) {
+    if (!view.showGhost || sim.state == SimState::Stopped || sim.judge.result == RunResult::NotJudged) return;
+    const LapGhost* ghost = courseGhost(records, sim.course);
     if (!ghost) return;
     const GhostPose pose = ghostPoseAt(*ghost, sim.judge.lapMs);
-    queueRobotBody(list, sim, SimRobot{pose.x, pose.y, pose.heading, 0, 0}, kGhostColour, Layer::Ghost);
+    queueRobotBody(list, view, SimRobot{pose.x, pose.y, pose.heading, 0, 0}, kGhostColour, Layer::Ghost);
 }
 
 void queueRect(DrawList& list, const CourseRect& r, uint32_t colour) {
@@ -80,7 +82,7 @@ void queueJudgingAreas(DrawList& list, const Simulator& sim, const CourseRecord&
     for (const CourseRect& cp : c.checkpoints) queueRect(list, cp, 0x80FF00FF);
 }
 
-void queueStatus(DrawList& list, const Simulator& sim, const CourseRecord& c) {
+void queueStatus(DrawList& list, const Simulator& sim, int bestMs) {
     const int result = sim.judge.result;
     if (!(result == RunResult::Armed && sim.state == SimState::Stopped)) {
         uint32_t colour = 0xFFFFFFFF;
@@ -94,7 +96,7 @@ void queueStatus(DrawList& list, const Simulator& sim, const CourseRecord& c) {
     uint32_t lapColour = lap == 0 ? 0xFF000000 : result == RunResult::Armed ? 0xFF0000FF : 0xFFFF0000;
     queueTime(list, lap, 565, 0, 15, 30, lapColour);
     // No record is no time: the row stays empty rather than show the 9:59.999 that stands for none.
-    if (hasBestTime(c)) queueTime(list, c.bestMs, 565, 30, 15, 30, 0xFFFF8080);
+    if (bestMs < kNoRecordMs) queueTime(list, bestMs, 565, 30, 15, 30, 0xFFFF8080);
 }
 
 // The path in colour bands from the start of the run to the robot. The bands span a scale of
@@ -128,7 +130,7 @@ void queuePath(DrawList& list, const RunPath& path) {
 
 }  // namespace
 
-DrawList buildFrame(const Simulator& sim) {
+DrawList buildFrame(const Simulator& sim, const SimViewState& view, const LapRecords& records) {
     DrawList list;
     const CourseRecord* course = currentCourse(sim);
     if (course) {
@@ -143,13 +145,13 @@ DrawList buildFrame(const Simulator& sim) {
                    vertex(kScreenWidth, 470, 0x60FFFFFF, 1, 0), vertex(618, 470, 0x60FFFFFF, 0, 0)},
                   Slot::Badge, true, Layer::Course, true);
     }
-    if (sim.showPath) queuePath(list, sim.path);
-    if (course) queueGhost(list, sim);
-    queueRobot(list, sim);
+    if (view.showPath) queuePath(list, sim.path);
+    if (course) queueGhost(list, sim, view, records);
+    queueRobot(list, sim, view);
     const bool isTimed = course && (course->judgingFlags & JudgeFlag::Timed);
     if (isTimed && sim.courses.drawJudgingAreas && !sim.innerTick) queueJudgingAreas(list, sim, *course);
-    if (isTimed) queueStatus(list, sim, *course);
-    queueEffects(sim.effects, list);
+    if (isTimed) queueStatus(list, sim, bestTime(records, sim.course));
+    queueEffects(view.effects, list);
     return list;
 }
 

@@ -26,11 +26,12 @@ int frameTicks(const Simulator& sim, SimSpeed speed) {
     return sim.state == SimState::Running ? ticksPerFrame(speed) : 1;
 }
 
-int runTicks(Simulator& sim, int ticks) {
+int runTicks(Simulator& sim, int ticks, const TickHandler& afterTick) {
     int n = 0;
     while (n < ticks) {
         const bool wasRunning = sim.state == SimState::Running;
-        stepSimulation(sim);
+        const TickEvents events = stepSimulation(sim);
+        if (afterTick) afterTick(events);
         ++n;
         if (wasRunning && sim.state != SimState::Running) break;
     }

@@ -5,10 +5,9 @@
 #include <cstdint>
 
 #include "model/program.h"
+#include "sim/simulator.h"
 
 namespace trovel {
-
-struct Simulator;
 
 enum class SimSpeed : uint8_t { Slower, Slow, Normal, Double, Five, Ten, Fastest };
 
@@ -23,8 +22,9 @@ int ticksPerFrame(SimSpeed speed);
 // The ticks the next frame runs: a paused, held or stopped simulator ticks at normal pace.
 int frameTicks(const Simulator& sim, SimSpeed speed);
 
-// Runs up to `ticks` ticks; stops after a tick that leaves the program no longer running (its end,
-// a breakpoint), so the frame shows that moment. Returns the ticks run.
-int runTicks(Simulator& sim, int ticks);
+// Runs up to `ticks` ticks, each handed to `afterTick` (may be empty); stops after a tick that leaves
+// the program no longer running (its end, a breakpoint), so the frame shows that moment. Returns the
+// ticks run.
+int runTicks(Simulator& sim, int ticks, const TickHandler& afterTick);
 
 }  // namespace trovel

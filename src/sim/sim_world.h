@@ -7,4 +7,9 @@ namespace trovel {
 constexpr float kWorldHalfWidth = 350;
 constexpr float kWorldHalfHeight = 250;
 
+struct WorldPoint {
+    float x = 0;
+    float y = 0;
+};
+
 }  // namespace trovel

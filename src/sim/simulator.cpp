@@ -3,23 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sim/sim_world.h"
-#include "sim/sensor_trace.h"
-
 namespace trovel {
 
 namespace {
 
 constexpr float kTurnStep = 0.39269906f;  // pi / 8
 constexpr float kFullTurn = 6.283185f;
-
-void emit(Simulator& sim, int type, int parameter, int timeMs = 0) {
-    if (!emitEffect(sim.effects, type, parameter, timeMs)) return;
-    const std::u16string* sound = nullptr;
-    if (type == EffectType::Goal) sound = &sim.courses.goalSound;
-    if (type == EffectType::Failure) sound = &sim.courses.failSound;
-    if (sound && !sound->empty()) sim.pendingSounds.push_back(*sound);
-}
 
 void toStartPose(Simulator& sim) {
     if (const CourseRecord* c = currentCourse(sim)) {
@@ -29,33 +18,21 @@ void toStartPose(Simulator& sim) {
     }
 }
 
-// The run that set the record becomes the course's ghost, when every one of its timed ticks was kept.
-void keepGhost(Simulator& sim, const CourseRecord& course) {
-    if (sim.ghosts.size() != sim.courses.courses.size()) sim.ghosts.resize(sim.courses.courses.size());
-    LapGhost& ghost = sim.ghosts[size_t(sim.course)];
-    if (sim.lapPoses.size() == size_t(course.bestMs) / kTickMs + 1) {
-        ghost.lapMs = course.bestMs;
-        ghost.poses = sim.lapPoses;
-        ghost.saved = false;
-    } else {
-        ghost = LapGhost{.saved = false};  // an older ghost no longer shows the best lap
-    }
-    sim.lapPoses.clear();
-}
-
 bool timed(const Simulator& sim) {
     const CourseRecord* c = currentCourse(sim);
     return c && (c->judgingFlags & JudgeFlag::Timed);
 }
 
-// The simulation step of one tick: interpreter, motion, walls, sensors, judging, path and ghost.
-void simulationStep(Simulator& sim) {
+// The simulation step of one tick: interpreter, motion, walls, sensors, judging, path and lap poses.
+TickEvents simulationStep(Simulator& sim) {
+    TickEvents events;
     const bool chainGoesOn = sim.interp.chainPending;
     if (sim.slowDivisor > 0 && !chainGoesOn) sim.slowPhase = (sim.slowPhase + 1) % sim.slowDivisor;
     sim.innerTick = false;
     if (sim.state == SimState::Running && sim.slowPhase == 0) {
-        StepOutcome outcome = stepInterpreter(sim.interp, sim.state, sim.memory, sim.slowDivisor > 0, sim.highlight);
-        if (outcome == StepOutcome::RunStopped) sim.dragging = false;
+        const HighlightFn show = [&events](int block) { events.shownBlock = block; };
+        StepOutcome outcome = stepInterpreter(sim.interp, sim.state, sim.memory, sim.slowDivisor > 0, show);
+        events.runStopped = outcome == StepOutcome::RunStopped;
         sim.innerTick = outcome == StepOutcome::BudgetExhausted;
     }
     sim.memory[MemoryMap::LeftMotorSetting] = sim.gains[0];
@@ -75,7 +52,7 @@ void simulationStep(Simulator& sim) {
     if (moved && timing && !sim.lapPoses.empty() && sim.lapPoses.size() < kMaxGhostPoses)
         sim.lapPoses.push_back({sim.robot.x, sim.robot.y, sim.robot.heading});
 
-    CourseRecord* course = hasCourse(sim) ? &sim.courses.courses[size_t(sim.course)] : nullptr;
+    const CourseRecord* course = currentCourse(sim);
     const bool isTimed = course && (course->judgingFlags & JudgeFlag::Timed);
 
     const CoursePicture* picture = hasCourse(sim) ? coursePicture(sim.courses, sim.course) : nullptr;
@@ -91,18 +68,16 @@ void simulationStep(Simulator& sim) {
             sim.judge, *course,
             {sim.robot, sim.state, sim.floor, motionTick, sim.courses.robotHalf, sim.stoppedByUser},
             sim.interp.program.get());
-        if (ev.goal) emit(sim, EffectType::Goal, RunResult::Goal);
-        if (ev.newRecord) {
-            emit(sim, EffectType::NewRecord, MessageRow::NewRecord, course->bestMs);
-            keepGhost(sim, *course);
-        }
-        if (ev.failure) emit(sim, EffectType::Failure, ev.failure);
+        events.goal = ev.goal;
+        if (ev.goal) events.lapMs = sim.judge.lapMs;
+        events.failure = ev.failure;
         if (ev.stoppedInGoal) {
             sim.notice = RunNotice::StoppedInGoal;
             sim.lapPoses.clear();
         }
     }
     if (isTimed) sim.judge.lapMs = std::min(sim.judge.lapMs, kMaxLapMs);
+    return events;
 }
 
 }  // namespace
@@ -133,12 +108,9 @@ void resetSimulator(Simulator& sim) {
     sim.memory[MemoryMap::LeftMotorSetting] = sim.gains[0];
     sim.memory[MemoryMap::RightMotorSetting] = sim.gains[1];
     sim.floor.fill(0);
-    sim.effects = EffectTable{};
     sim.course = 0;
-    sim.camera = SimCamera{};
     sim.slowDivisor = 0;
     sim.slowPhase = 0;
-    sim.dragging = false;
     rearm(sim);
 }
 
@@ -156,8 +128,7 @@ PlayOutcome playCommand(Simulator& sim, const BlockProgram& program) {
     clearPath(sim.path);
     sim.lapPoses.clear();
     sim.notice = RunNotice::None;
-    if (timed(sim) && sim.judge.result == RunResult::Armed) {
-        emit(sim, EffectType::Start, MessageRow::Start);
+    if (judgingArmed(sim)) {
         sim.lapPoses.push_back({sim.robot.x, sim.robot.y, sim.robot.heading});
     } else if (timed(sim)) {
         // The last run's goal or failure belongs to that run: this one is a free run.
@@ -169,16 +140,16 @@ PlayOutcome playCommand(Simulator& sim, const BlockProgram& program) {
 
 const RunProgram* runProgram(const Simulator& sim) { return sim.interp.program.get(); }
 
-void stopCommand(Simulator& sim) {
-    // A goal or failure banner of the run, or one of another course, would be stale now.
-    clearEffects(sim.effects);
+bool judgingArmed(const Simulator& sim) { return timed(sim) && sim.judge.result == RunResult::Armed; }
+
+bool stopCommand(Simulator& sim) {
     if (sim.state != SimState::Stopped) {
         stopRun(sim.interp, sim.state, sim.memory);
         sim.stoppedByUser = true;
-        sim.dragging = false;
-    } else if (sim.robot.leftSpeed == 0 && sim.robot.rightSpeed == 0) {
-        rearm(sim);
+        return true;
     }
+    if (sim.robot.leftSpeed == 0 && sim.robot.rightSpeed == 0) rearm(sim);
+    return false;
 }
 
 void pauseCommand(Simulator& sim) {
@@ -202,8 +173,6 @@ void setSlowMotion(Simulator& sim, int divisor) {
     sim.slowPhase = 0;
 }
 
-void setZoom(Simulator& sim, float zoom) { sim.camera.zoom = zoom; }
-
 bool robotMovable(const Simulator& sim) {
     const CourseRecord* c = currentCourse(sim);
     int flags = c ? c->courseFlags : 0;
@@ -213,27 +182,15 @@ bool robotMovable(const Simulator& sim) {
     return true;
 }
 
-namespace {
 bool onRobot(const Simulator& sim, WorldPoint p) {
     return std::fabs(p.x - sim.robot.x) <= kBodyHalf && std::fabs(p.y - sim.robot.y) <= kBodyHalf;
 }
-}  // namespace
 
-bool grabRobot(Simulator& sim, WorldPoint p) {
-    if (!robotMovable(sim) || !onRobot(sim, p)) return false;
-    sim.dragging = true;
-    sim.grabOffset = {p.x - sim.robot.x, p.y - sim.robot.y};
-    return true;
-}
-
-void dragRobotTo(Simulator& sim, WorldPoint p) {
-    if (!sim.dragging) return;
-    sim.robot.x = std::clamp(p.x, -kWorldHalfWidth, kWorldHalfWidth) - sim.grabOffset.x;
-    sim.robot.y = std::clamp(p.y, -kWorldHalfHeight, kWorldHalfHeight) - sim.grabOffset.y;
+void placeRobot(Simulator& sim, float x, float y) {
+    sim.robot.x = x;
+    sim.robot.y = y;
     sim.judge.result = RunResult::NotJudged;
 }
-
-void releaseRobot(Simulator& sim) { sim.dragging = false; }
 
 bool rotateRobot(Simulator& sim, WorldPoint p) {
     if (!robotMovable(sim) || !onRobot(sim, p)) return false;
@@ -247,20 +204,19 @@ bool rotateRobot(Simulator& sim, WorldPoint p) {
     return true;
 }
 
-void stepSimulation(Simulator& sim) {
-    simulationStep(sim);
-    advanceEffects(sim.effects, sim.innerTick);
-    updateCamera(sim.camera, sim.robot.x, sim.robot.y);
+TickEvents stepSimulation(Simulator& sim) {
+    const TickEvents events = simulationStep(sim);
     sim.clockMs += kTickMs;
     ++sim.ticks;
-    if (sim.trace) recordTick(*sim.trace, sim);
+    return events;
 }
 
-bool stepOneTick(Simulator& sim) {
+bool stepOneTick(Simulator& sim, const TickHandler& afterTick) {
     if (sim.state != SimState::Paused) return false;
     sim.interp.holdReason = HoldReason::None;
     sim.state = SimState::Running;
-    stepSimulation(sim);
+    const TickEvents events = stepSimulation(sim);
+    if (afterTick) afterTick(events);
     if (sim.state == SimState::Running) sim.state = SimState::Paused;
     return true;
 }
@@ -271,14 +227,6 @@ bool stepOneBlock(Simulator& sim) {
     stopAtNextBlock(sim.interp);
     sim.state = SimState::Running;
     return true;
-}
-
-const LapGhost* courseGhost(const Simulator& sim, int course) {
-    if (course < 0 || size_t(course) >= sim.ghosts.size() || course >= courseCount(sim.courses)) return nullptr;
-    const LapGhost& ghost = sim.ghosts[size_t(course)];
-    // A reset record takes its ghost along.
-    if (ghost.poses.empty() || ghost.lapMs != sim.courses.courses[size_t(course)].bestMs) return nullptr;
-    return &ghost;
 }
 
 }  // namespace trovel

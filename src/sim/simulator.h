@@ -1,9 +1,12 @@
 #pragma once
-// All simulator state in one record, and the commands and the 16 ms tick that drive it.
-// The window and the command line drive the same functions; nothing here reads a clock.
+// The simulator's world: what a run needs and nothing of how it is shown, and the commands and the
+// 16 ms tick that drive it. The window and the command line drive the same functions; nothing here
+// reads a clock. Beside the world, the studio keeps what it shows (sim_view_state.h) and the lap
+// records (lap_records.h), both fed by what each tick reports.
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,14 +16,11 @@
 #include "sim/lap_ghost.h"
 #include "sim/run_judge.h"
 #include "sim/run_path.h"
-#include "sim/sim_camera.h"
-#include "sim/sim_effects.h"
 #include "sim/sim_noise.h"
 #include "sim/sim_robot.h"
+#include "sim/sim_world.h"
 
 namespace trovel {
-
-struct SensorTrace;
 
 constexpr uint8_t kDefaultSimGain = 152;
 
@@ -32,7 +32,7 @@ enum class RunNotice : uint8_t {
 };
 
 struct Simulator {
-    CourseSet courses;             // from texture.ini
+    CourseSet courses;             // from texture.ini; the world reads them and never writes them
     int course = 0;                // current course index
     SimRobot robot;
     SimMemoryMap memory{};         // cleared only when the simulator opens
@@ -47,66 +47,68 @@ struct Simulator {
     bool stoppedByUser = false;    // the last run was ended by 停止, not by the program
     RunNotice notice = RunNotice::None;
     std::array<uint8_t, kFloorPointCount> floor{};  // last floor values
-    EffectTable effects;
-    SimCamera camera;
-    bool dragging = false;         // the robot is held by the mouse
-    WorldPoint grabOffset;         // pointer minus robot centre while dragging
-    bool showLowerRobot = false;   // the sensors-3-and-4 option shows the other robot picture
     uint32_t clockMs = 0;          // simulated milliseconds since the simulator opened
     uint64_t ticks = 0;            // ticks stepped since the simulator opened
-    std::vector<std::u16string> pendingSounds;  // sound files to play, taken by the window
-    HighlightFn highlight;         // shows the executed block (a snapshot index) in the editor; may be empty
     SimNoise noise;                // opt-in; the studio never sets it
     SimRandom noiseRandom;         // draws of the noise, apart from the random branches
     RunPath path;                  // where the robot drove since the last re-arm
-    bool showPath = false;         // the frame draws the path
-    std::vector<LapGhost> ghosts;  // per course; lapMs 0 = none
-    std::vector<GhostPose> lapPoses;  // this timed run's pose at lap time 0, 16, 32 ... ms
-    bool showGhost = true;         // the frame draws the ghost of the course's best lap
-    SensorTrace* trace = nullptr;  // when set, every tick is offered to it (the sensor plot's)
+    std::vector<GhostPose> lapPoses;  // this timed run's pose at lap time 0, 16, 32 ... ms: a record's ghost
 };
+
+// What one tick did that the lap records, the view and the editor follow.
+struct TickEvents {
+    bool goal = false;        // the run reached the goal
+    int lapMs = 0;            // the goal's lap time; a record when the records' owner finds it faster
+    int failure = 0;          // the RunResult of a run that failed in this tick, else 0
+    bool runStopped = false;  // the run's program ended in this tick (the wheels may still coast)
+    int shownBlock = -1;      // snapshot index of the block the editor shows as running: the one that
+                              // ended the tick or is held at its breakpoint, in slow motion the last
+                              // one executed; -1 none
+};
+
+// Called after a tick with what it reported, before anything else moves the world.
+using TickHandler = std::function<void(const TickEvents& events)>;
 
 bool hasCourse(const Simulator& sim);
 const CourseRecord* currentCourse(const Simulator& sim);
 
-// Simulator open: clears memory, wheels and state, copies the gains, course 0, re-armed, zoomed out,
-// normal speed. The courses must already be loaded.
+// Simulator open: clears memory, wheels and state, copies the gains, course 0, re-armed, normal
+// speed. The courses must already be loaded.
 void resetSimulator(Simulator& sim);
 // Robot to the course's start pose, judging and lap time reset.
 void rearm(Simulator& sim);
 
 enum class PlayOutcome { Started, AlreadyRunning, NoCourse };
 // 再生 after the repeat check: run a snapshot of the program from Start, lap time 0, start pose if the
-// course asks, start banner, a new path. A timed course that is not armed runs untimed, with the
-// notice that says why. The run keeps its snapshot: later edits of the program do not reach it.
+// course asks, a new path. A timed course that is not armed runs untimed, with the notice that says
+// why. The run keeps its snapshot: later edits of the program do not reach it.
 PlayOutcome playCommand(Simulator& sim, const BlockProgram& program);
 // The snapshot the current or last run executes, or null before the first 再生.
 const RunProgram* runProgram(const Simulator& sim);
-// 停止: stops a run (the user's stop, never a goal); when already stopped with both wheels at rest,
-// re-arms. Either way the banners of the run go.
-void stopCommand(Simulator& sim);
+// A timed course with its judging armed: a run started now is timed (and shows its start banner).
+bool judgingArmed(const Simulator& sim);
+// 停止: stops a run (the user's stop, never a goal) and returns true; when already stopped with both
+// wheels at rest, re-arms.
+bool stopCommand(Simulator& sim);
 // 一時停止: Running <-> Paused.
 void pauseCommand(Simulator& sim);
 // Course choice: re-arm on the new course, then 停止. False for an index that is not a course.
 bool selectCourse(Simulator& sim, int course);
 void setSlowMotion(Simulator& sim, int divisor);
-// While paused: one tick as if running (1ステップ); false when not paused.
-bool stepOneTick(Simulator& sim);
+// While paused: one tick as if running (1ステップ), handed to `afterTick` (may be empty) while it
+// still counts as running; false when not paused.
+bool stepOneTick(Simulator& sim, const TickHandler& afterTick);
 // While paused: runs on until the next block starts, and pauses right after it (1ブロック).
 bool stepOneBlock(Simulator& sim);
-// The ghost of the course's best lap, or null when the course has none.
-const LapGhost* courseGhost(const Simulator& sim, int course);
-void setZoom(Simulator& sim, float zoom);
-
-// Mouse: whether the robot may be moved by hand now, and the moves themselves (world points).
+// Moves by hand: whether the robot may be moved now, whether a field point is on it, and the moves.
 bool robotMovable(const Simulator& sim);
-bool grabRobot(Simulator& sim, WorldPoint point);  // true when the point is on the robot
-void dragRobotTo(Simulator& sim, WorldPoint point);
-void releaseRobot(Simulator& sim);
+bool onRobot(const Simulator& sim, WorldPoint point);
+// Puts the robot's centre at (x, y): a run moved by hand is no longer judged.
+void placeRobot(Simulator& sim, float x, float y);
 bool rotateRobot(Simulator& sim, WorldPoint point);  // a right click on the robot turns it by pi/8
 
-// One 16 ms tick: the simulation step (interpreter, motion, sensors, judging, path and ghost
-// recording), the effect timers and the camera. Drawing is the frame's (sim_frame.h).
-void stepSimulation(Simulator& sim);
+// One 16 ms tick: interpreter, motion, walls, sensors, judging, path and lap poses. Drawing is the
+// frame's (sim_frame.h); the banners, the camera and the records follow what it returns.
+TickEvents stepSimulation(Simulator& sim);
 
 }  // namespace trovel

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "scratch_dir.h"
+#include "sim/lap_record_file.h"
 
 namespace trovel {
 namespace {
@@ -32,6 +33,41 @@ TEST(SimulateCommand, ExampleLineFollowerReachesTheGoalOfCourseOne) {
     EXPECT_NE(r.out.find("\"lap_ms\":11520,"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.back(), '\n');
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
+}
+
+// best_ms is the best time the folder's record.dat holds, lowered by the run's own goal.
+TEST(SimulateCommand, BestTimeIsTheStoredRecordOrTheRunsFasterGoal) {
+    namespace fs = std::filesystem;
+    const std::string example = std::string(TROVEL_SOURCE_DIR) + "/examples/line_follower.qxp";
+    const fs::path app = test::scratchDir("cli", "best_time");
+    fs::copy_file(fs::path(TROVEL_APP_DIR) / "texture.ini", app / "texture.ini");
+    for (const char* sub : {"sim", "course", "sound"})
+        fs::copy(fs::path(TROVEL_APP_DIR) / sub, app / sub, fs::copy_options::recursive);
+    struct Row {
+        const char* what;
+        std::vector<int32_t> stored;  // record.dat's times; none: no file
+        std::string ticks;            // "" runs to the goal (11520 ms on course 1)
+        int bestMs;
+    };
+    const Row rows[] = {
+        {"no record.dat", {}, "", 11520},
+        {"a slower record", {kNoRecordMs, 20000}, "", 11520},
+        {"a faster record", {kNoRecordMs, 5000}, "", 5000},
+        {"no goal yet", {kNoRecordMs, 20000}, "25", 20000},
+        {"no goal, no record", {}, "25", kNoRecordMs},
+    };
+    for (const Row& row : rows) {
+        fs::remove(app / "record.dat");
+        if (!row.stored.empty()) {
+            ASSERT_TRUE(writeRecordsFile(app / "record.dat", row.stored)) << row.what;
+        }
+        std::vector<std::string> args{example, "--app-dir", app.string(), "--course", "1"};
+        if (!row.ticks.empty()) args.insert(args.end(), {"--ticks", row.ticks});
+        const CommandRun r = simulate(args);
+        ASSERT_EQ(r.code, 0) << row.what << ": " << r.err;
+        EXPECT_NE(r.out.find("\"best_ms\":" + std::to_string(row.bestMs) + ","), std::string::npos)
+            << row.what << ": " << r.out;
+    }
 }
 
 TEST(SimulateCommand, FixedTicksAndTraceRows) {

@@ -17,6 +17,7 @@
 #include "model/option_flags.h"
 #include "sim/gui/simulator_window.h"
 #include "sim/lap_record_file.h"
+#include "sim/lap_records.h"
 #include "sim/simulator.h"
 
 using namespace trovel;
@@ -103,7 +104,7 @@ private slots:
             QCOMPARE(snapshot(m_user).at(m_user / "qx_def.ini"), installed.at(m_shared / "qx_def.ini"));
             SimulatorWindow* sim = openSimulatorFrom(*window);
             QVERIFY(sim && sim->coursesLoaded());
-            QCOMPARE(sim->simulator().courses.courses[0].bestMs, 99999);
+            QCOMPARE(sim->lapRecords().courses[0].bestMs, 99999);
             QPointer<SimulatorWindow> guard(sim);
             sim->close();
             QTRY_VERIFY(guard.isNull());
@@ -120,7 +121,7 @@ private slots:
         QVERIFY(m_context->options.has(Option::BlockCollision));
         SimulatorWindow* sim = openSimulatorFrom(*window);
         QVERIFY(sim && sim->coursesLoaded());
-        QCOMPARE(sim->simulator().courses.courses[0].bestMs, 12345);
+        QCOMPARE(sim->lapRecords().courses[0].bestMs, 12345);
         QPointer<SimulatorWindow> guard(sim);
         sim->close();
         QTRY_VERIFY(guard.isNull());

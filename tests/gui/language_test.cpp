@@ -37,6 +37,7 @@
 #include "robot/hid_link.h"
 #include "sim/gui/record_dialog.h"
 #include "sim/gui/simulator_window.h"
+#include "sim/lap_records.h"
 #include "sim/simulator.h"
 
 using namespace trovel;
@@ -172,8 +173,9 @@ class LanguageTest : public QObject {
         if (!status || status->text().isEmpty()) problems << "no status line after a block step";
         else texts << "simulator status: " + status->text();
         CourseSet courses = sim->simulator().courses;
+        LapRecords laps = sim->lapRecords();
         {
-            RecordDialog records(courses);
+            RecordDialog records(courses, laps);
             texts << visibleTexts(&records);
             auto answer = takeBox();
             records.button(RecordControl::ResetSelected)->click();

@@ -5,6 +5,7 @@
 #include "sim/lap_record_file.h"
 #include "sim/lap_records.h"
 #include "sim/sim_speed.h"
+#include "sim/sim_view_state.h"
 #include "sim/simulator.h"
 
 #include <QAction>
@@ -341,7 +342,7 @@ private slots:
         press(*w, SimCommand::Stop);
         ticks(*w, 3);
         QCOMPARE(sim.judge.result, RunResult::NotJudged);
-        QCOMPARE(course.bestMs, kNoRecordMs);
+        QCOMPARE(bestTime(w->lapRecords(), 2), kNoRecordMs);
         QVERIFY2(w->statusText().contains(QStringLiteral("ゴールになりません")), qPrintable(w->statusText()));
         QCOMPARE(statusLabel(), w->statusText());
 
@@ -371,11 +372,11 @@ private slots:
             press(*w, SimCommand::Play);
             for (int i = 0; i < 20000 && w->simulator().judge.result == RunResult::Armed; ++i) w->tick();
             QCOMPARE(w->simulator().judge.result, RunResult::Goal);
-            const int best = w->simulator().courses.courses[1].bestMs;
+            const int best = bestTime(w->lapRecords(), 1);
             QVERIFY(best > 0 && best < kNoRecordMs);
             QCOMPARE(best, w->simulator().judge.lapMs);
             QVERIFY(w->soundsRequested() >= 1);  // the goal sound was asked for (whether heard or not)
-            const LapGhost* ghost = courseGhost(w->simulator(), 1);
+            const LapGhost* ghost = courseGhost(w->lapRecords(), 1);
             QVERIFY(ghost);
             QCOMPARE(ghost->lapMs, best);
             w->close();
@@ -388,7 +389,7 @@ private slots:
             // The next opening races the saved lap on slower motors: its ghost drives ahead of the robot.
             m_gains = std::array<uint8_t, 2>{120, 120};
             auto w = open(app);
-            const LapGhost* ghost = courseGhost(w->simulator(), 1);
+            const LapGhost* ghost = courseGhost(w->lapRecords(), 1);
             QVERIFY(ghost);
             QCOMPARE(ghost->lapMs, storedTime(app, 1));
             press(*w, SimCommand::FirstCourse + 1);
@@ -404,10 +405,10 @@ private slots:
             const QImage with = w->frame();
             press(*w, SimCommand::ShowGhost);
             const QImage without = w->frame();
-            const Simulator& sim = w->simulator();
+            const SimCamera& camera = w->viewState().camera;
             // The shown frame holds the view's own pixels, fewer than the field's.
             const qreal scale = with.devicePixelRatio();
-            const QPointF ghostAt((at.x - sim.camera.x) * sim.camera.zoom, (at.y - sim.camera.y) * sim.camera.zoom);
+            const QPointF ghostAt((at.x - camera.x) * camera.zoom, (at.y - camera.y) * camera.zoom);
             int differs = 0;
             for (int dy = -15; dy <= 15; dy += 3)
                 for (int dx = -15; dx <= 15; dx += 3) {
@@ -458,22 +459,23 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         SimView* view = w->view();
         const Simulator& sim = w->simulator();
+        const SimViewState& shown = w->viewState();
         auto pixelOf = [&](float wx, float wy) {
             const float sx = view->width() / 700.0f, sy = view->height() / 500.0f;
-            return QPoint(int(std::lround((wx - sim.camera.x) * sim.camera.zoom * sx)),
-                          int(std::lround((wy - sim.camera.y) * sim.camera.zoom * sy)));
+            return QPoint(int(std::lround((wx - shown.camera.x) * shown.camera.zoom * sx)),
+                          int(std::lround((wy - shown.camera.y) * shown.camera.zoom * sy)));
         };
         // Beside the robot: nothing.
         QTest::mousePress(view, Qt::LeftButton, {}, pixelOf(-100 + 60, 170));
-        QVERIFY(!sim.dragging);
+        QVERIFY(!shown.dragging);
         QTest::mouseRelease(view, Qt::LeftButton, {}, pixelOf(-100 + 60, 170));
 
         const QPoint grab = pixelOf(-100 + 20, 170);
         QTest::mousePress(view, Qt::LeftButton, {}, grab);
-        QVERIFY(sim.dragging);
+        QVERIFY(shown.dragging);
         QTest::mouseMove(view, grab + QPoint(0, -60));
         QTest::mouseRelease(view, Qt::LeftButton, {}, grab + QPoint(0, -60));
-        QVERIFY(!sim.dragging);
+        QVERIFY(!shown.dragging);
         QVERIFY(sim.robot.y < 170.0f - 40);
         QVERIFY(std::fabs(sim.robot.x - (-100.0f)) < 2);
 
@@ -493,7 +495,7 @@ private slots:
         QTest::mousePress(view, Qt::LeftButton, {}, centre);
         QTest::mouseRelease(view, Qt::LeftButton, {}, centre);
         QTest::mouseDClick(view, Qt::LeftButton, {}, centre);
-        QVERIFY(!sim.dragging);
+        QVERIFY(!shown.dragging);
         QTest::mouseRelease(view, Qt::LeftButton, {}, centre);
         QVERIFY(std::fabs(sim.robot.heading - (heading + 3 * 0.39269906f)) < 1e-5f);
 
@@ -513,13 +515,14 @@ private slots:
         const QString app = copyAppFolder("records");
         QVERIFY(writeRecordsFile(fsPath(app) / "record.dat", {61234, 70000, 80000, 90000}));
         auto w = open(app);
-        CourseSet courses = w->simulator().courses;  // a copy the dialog may change
-        QCOMPARE(courses.courses[1].bestMs, 70000);
+        const CourseSet& courses = w->simulator().courses;
+        LapRecords records = w->lapRecords();  // a copy the dialog may change
+        QCOMPARE(records.courses[1].bestMs, 70000);
 
         test::ScriptedAnswers answers{
             {QMessageBox::Ok, QMessageBox::No, QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes, QMessageBox::Ok},
             {}};
-        RecordDialog dialog(courses, nullptr, answers.asker());
+        RecordDialog dialog(courses, records, nullptr, answers.asker());
         QTableWidget* list = dialog.list();
         QCOMPARE(list->rowCount(), 4);
         QCOMPARE(list->item(0, 0)->text(), QString::fromStdU16String(courses.courses[0].name));
@@ -535,7 +538,7 @@ private slots:
         list->selectRow(2);
         dialog.button(RecordControl::ResetSelected)->click();
         QCOMPARE(answers.texts.size(), 2);
-        QCOMPARE(courses.courses[2].bestMs, 80000);
+        QCOMPARE(records.courses[2].bestMs, 80000);
 
         // Yes: the question, then the notice; only the selected course loses its time.
         dialog.button(RecordControl::ResetSelected)->click();
@@ -543,8 +546,8 @@ private slots:
         QVERIFY(answers.texts[2].contains(QStringLiteral("よろしいですか")));
         QVERIFY(answers.texts[2].startsWith(QStringLiteral("選択したコースの記録タイムを全て削除します。")));
         QCOMPARE(answers.texts[3], QStringLiteral("記録タイムを削除しました。"));
-        QCOMPARE(courses.courses[2].bestMs, kNoRecordMs);
-        QCOMPARE(courses.courses[1].bestMs, 70000);
+        QCOMPARE(records.courses[2].bestMs, kNoRecordMs);
+        QCOMPARE(records.courses[1].bestMs, 70000);
         QCOMPARE(list->item(2, 1)->text(), QStringLiteral("記録なし"));  // not the 9:59.999 that stands for none
 
         dialog.button(RecordControl::ResetAll)->click();
@@ -552,7 +555,7 @@ private slots:
         QVERIFY(answers.texts[4].contains(QStringLiteral("よろしいですか")));
         QVERIFY(answers.texts[4].startsWith(QStringLiteral("記録タイムを全て削除します。")));
         QVERIFY(answers.texts[5].contains(QStringLiteral("削除しました")));
-        for (const CourseRecord& c : courses.courses) QCOMPARE(c.bestMs, kNoRecordMs);
+        for (const LapRecord& c : records.courses) QCOMPARE(c.bestMs, kNoRecordMs);
         w->close();
     }
 
@@ -585,7 +588,7 @@ private slots:
         QVERIFY(answers.texts[1].contains(QStringLiteral("削除しました")));
         QCOMPARE(w->simulator().ticks, before);
         w->setTicking(false);
-        QCOMPARE(w->simulator().courses.courses[1].bestMs, kNoRecordMs);
+        QCOMPARE(w->lapRecords().courses[1].bestMs, kNoRecordMs);
         QCOMPARE(storedTime(app, 1), 70000);  // only in memory until the simulator closes
         w->close();
         QCOMPARE(storedTime(app, 0), 61234);
@@ -718,12 +721,13 @@ private slots:
         const QImage plain = w->frame();
         press(*w, SimCommand::ShowPath);
         QVERIFY(w->actionById(SimCommand::ShowPath)->isChecked());
-        QVERIFY(w->simulator().showPath);
+        QVERIFY(w->viewState().showPath);
         // Behind the robot the course now shows the path: start blue, newer points toward red.
         const QImage withPath = w->frame();
         const Simulator& sim = w->simulator();
+        const SimViewState& shown = w->viewState();
         const auto& first = sim.path.points.front();
-        const QPoint at(int((first.x - sim.camera.x) * sim.camera.zoom), int((first.y - sim.camera.y) * sim.camera.zoom));
+        const QPoint at(int((first.x - shown.camera.x) * shown.camera.zoom), int((first.y - shown.camera.y) * shown.camera.zoom));
         QVERIFY(plain.pixel(at) != withPath.pixel(at));
         const QColor c = withPath.pixelColor(at);
         QVERIFY2(c.blue() > c.red(), qPrintable(c.name()));
@@ -739,15 +743,16 @@ private slots:
         press(*w, SimCommand::ZoomIn2);
         QVERIFY(w->actionById(SimCommand::ZoomIn2)->isChecked());
         ticks(*w, 1);
-        QCOMPARE(w->simulator().camera.zoom, 2.0f);
+        QCOMPARE(w->viewState().camera.zoom, 2.0f);
         press(*w, SimCommand::Play);
         ticks(*w, 200);
         // The robot stays inside the zoomed view.
         const Simulator& sim = w->simulator();
-        QVERIFY(sim.robot.x > sim.camera.x && sim.robot.x < sim.camera.x + 350);
+        const SimViewState& shown = w->viewState();
+        QVERIFY(sim.robot.x > shown.camera.x && sim.robot.x < shown.camera.x + 350);
         press(*w, SimCommand::ZoomOut);
         ticks(*w, 1);
-        QCOMPARE(w->simulator().camera.x, -350 / 0.99f);
+        QCOMPARE(shown.camera.x, -350 / 0.99f);
     }
 
     void sizingKeepsTheDrawingAreaAtSevenToFive_data() {
@@ -794,7 +799,8 @@ private slots:
         QVERIFY(frame.pixel(350, 250) != 0xFF009696u);
         // The robot body is drawn over the course where the robot stands.
         const Simulator& sim = w->simulator();
-        const QPointF at((sim.robot.x - sim.camera.x) * sim.camera.zoom, (sim.robot.y - sim.camera.y) * sim.camera.zoom);
+        const SimCamera& camera = w->viewState().camera;
+        const QPointF at((sim.robot.x - camera.x) * camera.zoom, (sim.robot.y - camera.y) * camera.zoom);
         int differs = 0;
         QImage course(app + "/course/stop.bmp");
         QVERIFY(!course.isNull());
@@ -844,9 +850,10 @@ private slots:
     void viewKeepsSevenToFiveWhateverItsShape() {
         Simulator sim;
         resetSimulator(sim);
+        SimViewState viewState;
         QImage frame(700, 500, QImage::Format_RGB32);
         frame.fill(Qt::white);
-        SimView view(sim, frame);
+        SimView view(sim, viewState, frame);
         struct Shape {
             QSize view;
             QRect drawn;
@@ -867,8 +874,8 @@ private slots:
             if (d.top() > 0) QCOMPARE(shown.pixelColor(d.center().x(), d.top() - 1), QColor(Qt::black));
             // The centre of the drawing is the centre of the field, zoomed out.
             const WorldPoint mid = view.worldAt(QPointF(d.x() + d.width() / 2.0, d.y() + d.height() / 2.0));
-            QVERIFY(std::fabs(mid.x - (350 / sim.camera.zoom + sim.camera.x)) < 1.5f);
-            QVERIFY(std::fabs(mid.y - (250 / sim.camera.zoom + sim.camera.y)) < 1.5f);
+            QVERIFY(std::fabs(mid.x - (350 / viewState.camera.zoom + viewState.camera.x)) < 1.5f);
+            QVERIFY(std::fabs(mid.y - (250 / viewState.camera.zoom + viewState.camera.y)) < 1.5f);
         }
     }
 

@@ -21,6 +21,7 @@
 #include "robot/hid_link.h"
 #include "sim/course_config.h"
 #include "sim/gui/record_dialog.h"
+#include "sim/lap_records.h"
 
 using namespace trovel;
 
@@ -43,13 +44,14 @@ private slots:
         OptionFlags flags;
         Settings settings;
         CourseSet courses;
+        LapRecords records;
         LinkState linkState;
         HidLink link([] { return FoundDevice{}; }, flags, linkState);
         std::unique_ptr<QDialog> dialog;
         if (name == "about") dialog = std::make_unique<AboutBox>();
         if (name == "motor") dialog = std::make_unique<MotorDialog>(MotorDialogKind::Robot, settings, flags);
         if (name == "options") dialog = std::make_unique<OptionDialog>(flags);
-        if (name == "records") dialog = std::make_unique<RecordDialog>(courses);
+        if (name == "records") dialog = std::make_unique<RecordDialog>(courses, records);
         if (name == "transfer") dialog = std::make_unique<TransferDialog>(link, QStringLiteral("t"), true);
         QVERIFY(dialog);
         dialog->show();

@@ -115,8 +115,11 @@ TEST(ClassGrading, ThreadsChangeNothingAndTheBestRunIsTheFastestGoal) {
         }
         EXPECT_EQ(one[i].bestRun, three[i].bestRun);
         const GradeRun& best = one[i].runs[size_t(one[i].bestRun)];
-        for (const GradeRun& r : one[i].runs)
-            if (r.result == RunResult::Goal) EXPECT_LE(best.lapMs, r.lapMs);
+        for (const GradeRun& r : one[i].runs) {
+            if (r.result == RunResult::Goal) {
+                EXPECT_LE(best.lapMs, r.lapMs);
+            }
+        }
         // The path of the best run is that run again: one point for the start and one per tick.
         EXPECT_EQ(one[i].bestPath.size(), best.ticks + 1);
         ASSERT_EQ(one[i].bestPath.size(), three[i].bestPath.size());

@@ -62,7 +62,9 @@ TEST(CourseConfig, TextureLineFieldsClampConvertAndIgnoreComments) {
     EXPECT_FLOAT_EQ(c.startHeading, 1.5707964f);
     EXPECT_EQ(c.name, u"テスト");
     EXPECT_EQ(c.courseFlags, CourseFlag::PlayReturnsToStart);
-    EXPECT_EQ(c.bestMs, kNoRecordMs);
+    LapRecords records;
+    readRecords(records, set, dir);
+    EXPECT_EQ(bestTime(records, 0), kNoRecordMs);
     ASSERT_NE(coursePicture(set, 0), nullptr);
     EXPECT_EQ(coursePicture(set, 0)->pixels.size(), 700u * 500u * 3u);
     EXPECT_EQ(coursePicture(set, 0)->pixels[0], 0);
@@ -221,46 +223,48 @@ TEST(CourseConfig, MissingFileIsReported) {
 TEST(LapRecords, ReadFewerMoreAndTruncatedFiles) {
     auto dir = test::scratchDir("sim", "records");
     CourseSet set = simtest::plainCourses(3);
+    LapRecords records;
     // n = 2 for three courses.
     writeBytes(dir / "record.dat", {2, 0x32, 0xEF, 0, 0, 100, 0, 0, 0});
-    EXPECT_EQ(readRecords(set, dir), RecordStatus::Read);
-    EXPECT_EQ(set.courses[0].bestMs, 61234);
-    EXPECT_EQ(set.courses[1].bestMs, 100);
-    EXPECT_EQ(set.courses[2].bestMs, kNoRecordMs);
+    EXPECT_EQ(readRecords(records, set, dir), RecordStatus::Read);
+    EXPECT_EQ(records.courses[0].bestMs, 61234);
+    EXPECT_EQ(records.courses[1].bestMs, 100);
+    EXPECT_EQ(records.courses[2].bestMs, kNoRecordMs);
     // Shorter than its count: rejected whole, times untouched.
     writeBytes(dir / "record.dat", {3, 1, 0, 0, 0, 2, 0, 0});
-    EXPECT_EQ(readRecords(set, dir), RecordStatus::Truncated);
-    EXPECT_EQ(set.courses[0].bestMs, 61234);
+    EXPECT_EQ(readRecords(records, set, dir), RecordStatus::Truncated);
+    EXPECT_EQ(records.courses[0].bestMs, 61234);
     writeBytes(dir / "record.dat", {});
-    EXPECT_EQ(readRecords(set, dir), RecordStatus::Truncated);
+    EXPECT_EQ(readRecords(records, set, dir), RecordStatus::Truncated);
     std::filesystem::remove(dir / "record.dat");
-    EXPECT_EQ(readRecords(set, dir), RecordStatus::CannotOpen);
-    EXPECT_EQ(set.courses[1].bestMs, 100);
+    EXPECT_EQ(readRecords(records, set, dir), RecordStatus::CannotOpen);
+    EXPECT_EQ(records.courses[1].bestMs, 100);
     std::filesystem::create_directory(dir / "record.dat");
-    EXPECT_EQ(readRecords(set, dir), RecordStatus::CannotOpen);
-    EXPECT_EQ(set.courses[1].bestMs, 100);
+    EXPECT_EQ(readRecords(records, set, dir), RecordStatus::CannotOpen);
+    EXPECT_EQ(records.courses[1].bestMs, 100);
 }
 
 TEST(LapRecords, WriteRoundTripsAndKeepsTheFirst255) {
     auto dir = test::scratchDir("sim", "records-write");
     CourseSet set = simtest::plainCourses(300);
-    for (int i = 0; i < 300; ++i) set.courses[size_t(i)].bestMs = 1000 + i;
-    resetBestTime(set, 1);
-    resetBestTime(set, -1);
-    resetBestTime(set, 300);
-    std::vector<LapGhost> ghosts;
-    ASSERT_TRUE(saveRecords(set, ghosts, dir));
+    LapRecords records;
+    records.courses.resize(300);
+    for (int i = 0; i < 300; ++i) records.courses[size_t(i)].bestMs = 1000 + i;
+    resetBestTime(records, 1);
+    resetBestTime(records, -1);
+    resetBestTime(records, 300);
+    ASSERT_TRUE(saveRecords(records, set, dir));
     EXPECT_EQ(std::filesystem::file_size(dir / "record.dat"), 1u + 4u * 255u);
-    CourseSet back = simtest::plainCourses(300);
+    LapRecords back;
+    back.courses.resize(300);
     for (auto& c : back.courses) c.bestMs = 7;
-    EXPECT_EQ(readRecords(back, dir), RecordStatus::Read);
+    EXPECT_EQ(readRecords(back, set, dir), RecordStatus::Read);
     EXPECT_EQ(back.courses[0].bestMs, 1000);
     EXPECT_EQ(back.courses[1].bestMs, kNoRecordMs);
     EXPECT_EQ(back.courses[254].bestMs, 1254);
     EXPECT_EQ(back.courses[255].bestMs, kNoRecordMs);
-    EXPECT_FALSE(saveRecords(set, ghosts, dir / "no" / "such" / "folder"));
+    EXPECT_FALSE(saveRecords(records, set, dir / "no" / "such" / "folder"));
 }
-
 
 }  // namespace
 }  // namespace trovel

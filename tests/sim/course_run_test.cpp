@@ -71,23 +71,26 @@ TEST(ShippedCourses, FollowerThatNeverStopsRunsThroughTheStopGoal) {
 // while a never-stopping follower is in the goal is no goal there, and grading fails that program.
 TEST(ShippedCourses, StudioAndGradingAgreeThatOnlyTheProgramStopsInTheGoal) {
     const BlockProgram follower = example("line_follower.qxp");
-    Simulator studio;
+    simtest::Studio window;
+    Simulator& studio = window.sim;
     ASSERT_TRUE(loadCourseConfig(studio.courses, TROVEL_APP_DIR).loaded);
+    readRecords(window.records, studio.courses, TROVEL_APP_DIR);
     ASSERT_EQ(prepareRun(studio, follower, {.course = 2}), PlayOutcome::Started);
+    window.started(true);
     const CourseRecord& course = studio.courses.courses[2];
-    const int best = course.bestMs;
+    const int best = bestTime(window.records, 2);
     auto inGoal = [&] {
         return studio.judge.hasLeftGoal && overlaps(studio.robot.x, studio.robot.y, studio.courses.robotHalf, course.goal);
     };
     for (int i = 0; i < 5000 && !(inGoal() && studio.judge.result == RunResult::Armed); ++i)
-        stepSimulation(studio);
+        window.step();
     ASSERT_TRUE(inGoal());
-    stopCommand(studio);
-    stepSimulation(studio);
+    window.stop();
+    window.step();
     EXPECT_EQ(studio.judge.result, RunResult::NotJudged);
     EXPECT_EQ(studio.notice, RunNotice::StoppedInGoal);
-    EXPECT_EQ(course.bestMs, best);
-    EXPECT_EQ(courseGhost(studio, 2), nullptr);
+    EXPECT_EQ(bestTime(window.records, 2), best);
+    EXPECT_EQ(courseGhost(window.records, 2), nullptr);
 
     std::vector<GradeProgram> programs(2);
     programs[0] = {"follower.qxp", example("line_follower.qxp")};

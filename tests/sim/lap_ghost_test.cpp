@@ -29,19 +29,31 @@ CourseSet twoCourses() {
     return set;
 }
 
+// Every course's ghost as a studio holding the best times of `times` reads them from `dir`.
+std::vector<LapGhost> readBack(const CourseSet& set, const LapRecords& times, const std::filesystem::path& dir) {
+    LapRecords read = times;
+    readGhosts(read, set, dir);
+    std::vector<LapGhost> ghosts;
+    for (const LapRecord& r : read.courses) ghosts.push_back(r.ghost);
+    return ghosts;
+}
+
 TEST(LapGhostFile, SurvivesSaveAndLoadPerCourse) {
     const auto dir = test::scratchDir("sim", "ghost_round_trip");
     CourseSet set = twoCourses();
-    set.courses[0].bestMs = 1600;
-    set.courses[1].bestMs = 4800;
-    std::vector<LapGhost> ghosts{lapOf(1600), lapOf(4800)};
-    for (LapGhost& g : ghosts) g.saved = false;
-    writeGhosts(ghosts, set, dir);
-    EXPECT_TRUE(ghosts[0].saved && ghosts[1].saved);
+    LapRecords records;
+    records.courses.resize(2);
+    records.courses[0].bestMs = 1600;
+    records.courses[1].bestMs = 4800;
+    records.courses[0].ghost = lapOf(1600);
+    records.courses[1].ghost = lapOf(4800);
+    for (LapRecord& r : records.courses) r.ghost.saved = false;
+    writeGhosts(records, set, dir);
+    EXPECT_TRUE(records.courses[0].ghost.saved && records.courses[1].ghost.saved);
     EXPECT_TRUE(std::filesystem::exists(dir / "ghost_0.dat"));
     EXPECT_TRUE(std::filesystem::exists(dir / "ghost_1.dat"));
 
-    const std::vector<LapGhost> back = readGhosts(set, dir);
+    const std::vector<LapGhost> back = readBack(set, records, dir);
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[0], lapOf(1600));
     EXPECT_EQ(back[1], lapOf(4800));
@@ -49,8 +61,8 @@ TEST(LapGhostFile, SurvivesSaveAndLoadPerCourse) {
     EXPECT_EQ(ghostPoseAt(back[0], 99999), back[0].poses.back());  // a slower run sees it at the goal
 
     // Cleared with the records: the file goes when the simulator saves.
-    set.courses[1].bestMs = kNoRecordMs;
-    writeGhosts(ghosts, set, dir);
+    records.courses[1].bestMs = kNoRecordMs;
+    writeGhosts(records, set, dir);
     EXPECT_FALSE(std::filesystem::exists(dir / "ghost_1.dat"));
     EXPECT_TRUE(std::filesystem::exists(dir / "ghost_0.dat"));
 }
@@ -93,30 +105,32 @@ TEST(LapGhostFile, DamagedForeignOrOutdatedFilesAreIgnored) {
     // On disk the same: a truncated file gives no ghost and no complaint, and the next record replaces it.
     const auto dir = test::scratchDir("sim", "ghost_damaged");
     CourseSet set = twoCourses();
-    set.courses[0].bestMs = 1600;
+    LapRecords records;
+    records.courses.resize(2);
+    records.courses[0].bestMs = 1600;
     simtest::writeBytes(dir / "ghost_0.dat", truncated);
-    std::vector<LapGhost> ghosts = readGhosts(set, dir);
-    EXPECT_TRUE(ghosts[0].poses.empty());
-    set.courses[0].bestMs = 1584;
-    ghosts[0] = lapOf(1584);
-    ghosts[0].saved = false;
-    writeGhosts(ghosts, set, dir);
-    EXPECT_EQ(readGhosts(set, dir)[0], lapOf(1584));
+    readGhosts(records, set, dir);
+    EXPECT_TRUE(records.courses[0].ghost.poses.empty());
+    records.courses[0].bestMs = 1584;
+    records.courses[0].ghost = lapOf(1584);
+    records.courses[0].ghost.saved = false;
+    writeGhosts(records, set, dir);
+    EXPECT_EQ(readBack(set, records, dir)[0], lapOf(1584));
 }
 
 // One studio's view of the records folder: the times and ghosts it read when it opened.
 struct Studio {
     CourseSet set = twoCourses();
-    std::vector<LapGhost> ghosts;
+    LapRecords records;
     explicit Studio(const std::filesystem::path& dir) {
-        readRecords(set, dir);
-        ghosts = readGhosts(set, dir);
-        ghosts.resize(2);
+        readRecords(records, set, dir);
+        readGhosts(records, set, dir);
     }
     void lap(int course, int ms) {  // up to 8000 ms: lapOf's poses stay on the field
-        set.courses[size_t(course)].bestMs = ms;
-        ghosts[size_t(course)] = lapOf(ms);
-        ghosts[size_t(course)].saved = false;
+        LapRecord& r = records.courses[size_t(course)];
+        r.bestMs = ms;
+        r.ghost = lapOf(ms);
+        r.ghost.saved = false;
     }
 };
 
@@ -124,7 +138,7 @@ struct Studio {
 std::vector<std::pair<int, int>> onDisk(const std::filesystem::path& dir) {
     Studio fresh(dir);
     std::vector<std::pair<int, int>> found;
-    for (size_t i = 0; i < 2; ++i) found.emplace_back(fresh.set.courses[i].bestMs, fresh.ghosts[i].lapMs);
+    for (size_t i = 0; i < 2; ++i) found.emplace_back(fresh.records.courses[i].bestMs, fresh.records.courses[i].ghost.lapMs);
     return found;
 }
 
@@ -136,28 +150,28 @@ TEST(LapRecordsSave, TwoStudiosSavingInTurnKeepEachOthersLapsAndGhosts) {
         Studio a(dir), b(dir);
         a.lap(0, 1600);
         b.lap(1, 7520);
-        ASSERT_TRUE(saveRecords(b.set, b.ghosts, dir));
-        ASSERT_TRUE(saveRecords(a.set, a.ghosts, dir));
+        ASSERT_TRUE(saveRecords(b.records, b.set, dir));
+        ASSERT_TRUE(saveRecords(a.records, a.set, dir));
         EXPECT_EQ(onDisk(dir), (Disk{{1600, 1600}, {7520, 7520}}));
-        EXPECT_EQ(a.set.courses[1].bestMs, 7520);  // the studio now holds the merged times
+        EXPECT_EQ(a.records.courses[1].bestMs, 7520);  // the studio now holds the merged times
     }
     {
         // Both beat the same record: the better lap stays with its own ghost, whichever saves last.
         Studio a(dir), b(dir);
         a.lap(1, 7200);
         b.lap(1, 6400);
-        ASSERT_TRUE(saveRecords(b.set, b.ghosts, dir));
-        ASSERT_TRUE(saveRecords(a.set, a.ghosts, dir));
+        ASSERT_TRUE(saveRecords(b.records, b.set, dir));
+        ASSERT_TRUE(saveRecords(a.records, a.set, dir));
         EXPECT_EQ(onDisk(dir), (Disk{{1600, 1600}, {6400, 6400}}));
     }
     {
         // A reset here goes to the file when no one else changed that time; a reset of a time that
         // another studio has beaten meanwhile gives way to it.
         Studio a(dir), b(dir);
-        resetAllBestTimes(a.set);
+        resetAllBestTimes(a.records);
         b.lap(1, 5600);
-        ASSERT_TRUE(saveRecords(b.set, b.ghosts, dir));
-        ASSERT_TRUE(saveRecords(a.set, a.ghosts, dir));
+        ASSERT_TRUE(saveRecords(b.records, b.set, dir));
+        ASSERT_TRUE(saveRecords(a.records, a.set, dir));
         EXPECT_EQ(onDisk(dir), (Disk{{kNoRecordMs, 0}, {5600, 5600}}));
         EXPECT_FALSE(std::filesystem::exists(ghostPath(dir, 0)));
     }
@@ -165,7 +179,7 @@ TEST(LapRecordsSave, TwoStudiosSavingInTurnKeepEachOthersLapsAndGhosts) {
     ASSERT_TRUE(writeRecordsFile(recordsPath(dir), {kNoRecordMs, 5600, 4242}));
     Studio c(dir);
     c.lap(0, 3200);
-    ASSERT_TRUE(saveRecords(c.set, c.ghosts, dir));
+    ASSERT_TRUE(saveRecords(c.records, c.set, dir));
     EXPECT_EQ(readRecordsFile(recordsPath(dir)).times, (std::vector<int32_t>{3200, 5600, 4242}));
 }
 
@@ -188,7 +202,7 @@ TEST(LapRecordsSave, ASaveWaitsForAnotherStudioSavingAtTheSameTime) {
     char held = 0;
     ASSERT_EQ(read(ready[0], &held, 1), 1);
     EXPECT_EQ(held, 'y');
-    EXPECT_TRUE(saveRecords(a.set, a.ghosts, dir));  // waits for the other save, then merges with it
+    EXPECT_TRUE(saveRecords(a.records, a.set, dir));  // waits for the other save, then merges with it
     int status = 0;
     ASSERT_EQ(waitpid(other, &status, 0), other);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);

@@ -71,12 +71,14 @@ struct TracedRun {
 
     explicit TracedRun(BlockProgram p) : program(std::move(p)) {
         sim.courses = simtest::plainCourses(1);
-        sim.trace = &trace;
         resetSimulator(sim);
     }
     void play() { EXPECT_EQ(playCommand(sim, program), PlayOutcome::Started); }
     void step(int n) {
-        for (int i = 0; i < n; ++i) stepSimulation(sim);
+        for (int i = 0; i < n; ++i) {
+            stepSimulation(sim);
+            recordTick(trace, sim);  // as the window offers every tick to its sensor plot
+        }
     }
 };
 

@@ -9,9 +9,44 @@
 #include "model/program.h"
 #include "scratch_dir.h"
 #include "sim/course_config.h"
+#include "sim/lap_records.h"
+#include "sim/sim_frame.h"
+#include "sim/sim_view_state.h"
 #include "sim/simulator.h"
 
 namespace trovel::simtest {
+
+// The world with what the studio keeps beside it, each command and tick followed as the window does.
+struct Studio {
+    Simulator sim;
+    SimViewState view;
+    LapRecords records;
+
+    // After 再生 started a run (here or through prepareRun, which opens the simulator first).
+    void started(bool opened) {
+        if (opened) resetView(view);
+        showRunStarted(view, sim);
+    }
+    // What a tick reported: the records judge the goal's lap, the view follows.
+    void follow(const TickEvents& events) {
+        const bool record = events.goal && offerLap(records, sim.course, events.lapMs, sim.lapPoses);
+        showTick(view, sim, events, record);
+    }
+    TickHandler follower() {
+        return [this](const TickEvents& events) { follow(events); };
+    }
+    void step(int n = 1) {
+        for (int i = 0; i < n; ++i) follow(stepSimulation(sim));
+    }
+    void stop() { showRunStopped(view, stopCommand(sim)); }
+    bool choose(int course) {
+        const bool going = sim.state != SimState::Stopped;
+        if (!selectCourse(sim, course)) return false;
+        showRunStopped(view, going);
+        return true;
+    }
+    DrawList frame() const { return buildFrame(sim, view, records); }
+};
 
 inline ActionBlock* add(BlockProgram& p, BlockType type, std::array<uint8_t, 10> params = {}) {
     auto b = std::make_unique<ActionBlock>();

@@ -17,8 +17,7 @@ namespace {
 
 using simtest::chain;
 
-struct Bench {
-    Simulator sim;
+struct Bench : simtest::Studio {
     BlockProgram program;
 
     Bench(int flags, BlockProgram p) : program(std::move(p)) {
@@ -27,15 +26,15 @@ struct Bench {
         sim.courses.goalSound = u"goal.wav";
         sim.courses.failSound = u"fail.wav";
         course().goal = {-20, -20, 20, 20};  // around the start pose at the origin
-        course().bestMs = 1000;
+        records.courses.resize(1);
+        best() = 1000;
         sim.gains = {255, 255};
     }
     CourseRecord& course() { return sim.courses.courses[0]; }
+    int& best() { return records.courses[0].bestMs; }
     void play() {
         ASSERT_EQ(prepareRun(sim, program, {.gains = sim.gains}), PlayOutcome::Started);
-    }
-    void step(int n = 1) {
-        for (int i = 0; i < n; ++i) stepSimulation(sim);
+        started(true);
     }
     void at(float x, float y) {
         sim.robot.x = x;
@@ -66,8 +65,8 @@ TEST(RunJudging, LeavingAndReturningIsAGoalWithNewRecordAndSound) {
     b.step();
     EXPECT_EQ(b.sim.judge.result, RunResult::Goal);
     EXPECT_EQ(b.sim.judge.lapMs, 5 * 16);
-    EXPECT_EQ(b.course().bestMs, 80);
-    EXPECT_EQ(b.sim.pendingSounds, std::vector<std::u16string>{u"goal.wav"});
+    EXPECT_EQ(b.best(), 80);
+    EXPECT_EQ(b.view.pendingSounds, std::vector<std::u16string>{u"goal.wav"});
     int lap = b.sim.judge.lapMs;
     b.step(10);
     EXPECT_EQ(b.sim.judge.lapMs, lap);  // the timer stops with the judgement
@@ -84,7 +83,7 @@ TEST(RunJudging, CheckpointsMustBeTakenInOrderBeforeTheGoal) {
     b.at(0, 0);
     b.step();
     EXPECT_EQ(b.sim.judge.result, RunResult::MissedCheckpoint);  // goal with one checkpoint left
-    EXPECT_EQ(b.sim.pendingSounds, std::vector<std::u16string>{u"fail.wav"});
+    EXPECT_EQ(b.view.pendingSounds, std::vector<std::u16string>{u"fail.wav"});
 
     Bench skip(JudgeFlag::Timed | JudgeFlag::Checkpoints, forwardForever());
     skip.course().checkpoints = {{100, -10, 120, 10}, {200, -10, 220, 10}};
@@ -169,7 +168,7 @@ TEST(RunJudging, TheUsersStopInsideTheStopGoalIsNoGoal) {
     for (Row& row : rows) {
         SCOPED_TRACE(row.name);
         Bench b(JudgeFlag::Timed | JudgeFlag::StopInGoal, std::move(row.program));
-        b.course().bestMs = kNoRecordMs;
+        b.best() = kNoRecordMs;
         b.play();
         b.step(3);
         b.at(100, 0);
@@ -181,16 +180,18 @@ TEST(RunJudging, TheUsersStopInsideTheStopGoalIsNoGoal) {
             pauseCommand(b.sim);
             b.step(2);
         }
-        stopCommand(b.sim);
+        b.stop();
         for (int i = 0; i < 5; ++i) {
             if (row.inside) b.at(0, 0);
             b.step();
         }
         EXPECT_EQ(b.sim.judge.result, row.result);
-        EXPECT_EQ(b.course().bestMs, kNoRecordMs);
-        EXPECT_EQ(courseGhost(b.sim, 0), nullptr);
+        EXPECT_EQ(b.best(), kNoRecordMs);
+        EXPECT_EQ(courseGhost(b.records, 0), nullptr);
         EXPECT_EQ(b.sim.notice, row.inside ? RunNotice::StoppedInGoal : RunNotice::None);
-        if (row.inside) EXPECT_TRUE(b.sim.pendingSounds.empty());  // neither goal nor failure
+        if (row.inside) {
+            EXPECT_TRUE(b.view.pendingSounds.empty());  // neither goal nor failure
+        }
     }
 }
 
@@ -199,21 +200,21 @@ TEST(RunJudging, StoppingOutsideTheGoalAndMovingByHand) {
     b.play();
     b.at(100, 0);
     b.step();
-    stopCommand(b.sim);
+    b.stop();
     b.step();
     EXPECT_EQ(b.sim.judge.result, RunResult::EndedOutsideGoal);
 
     Bench hand(JudgeFlag::Timed, forwardForever());
     hand.play();
-    stopCommand(hand.sim);
+    hand.stop();
     hand.step(5);
-    stopCommand(hand.sim);  // stopped and at rest: re-arm
+    hand.stop();  // stopped and at rest: re-arm
     EXPECT_EQ(hand.sim.judge.result, RunResult::Armed);
-    ASSERT_TRUE(grabRobot(hand.sim, {10, 10}));
-    dragRobotTo(hand.sim, {500, 60});
+    ASSERT_TRUE(grabRobot(hand.view, hand.sim, {10, 10}));
+    dragRobotTo(hand.view, hand.sim, {500, 60});
     EXPECT_EQ(hand.sim.robot.x, 340);  // pointer clamped to the field, minus the grab offset
     EXPECT_EQ(hand.sim.judge.result, RunResult::NotJudged);
-    EXPECT_FALSE(grabRobot(hand.sim, {0, 0}));  // off the robot now
+    EXPECT_FALSE(grabRobot(hand.view, hand.sim, {0, 0}));  // off the robot now
 }
 
 TEST(RunJudging, TheLastRuleBrokenInATickDecidesAndTheGoalComesLast) {
@@ -225,7 +226,7 @@ TEST(RunJudging, TheLastRuleBrokenInATickDecidesAndTheGoalComesLast) {
     cp.at(125, 0);
     cp.step();
     EXPECT_EQ(cp.sim.judge.result, RunResult::MissedCheckpoint);
-    EXPECT_EQ(cp.sim.pendingSounds, std::vector<std::u16string>{u"fail.wav"});  // one failure, one sound
+    EXPECT_EQ(cp.view.pendingSounds, std::vector<std::u16string>{u"fail.wav"});  // one failure, one sound
 
     // Off the line and in the forbidden area on the same tick: the forbidden area is judged later.
     Bench off(JudgeFlag::Timed | JudgeFlag::OffLine | JudgeFlag::Forbidden, forwardForever());
@@ -249,8 +250,8 @@ TEST(RunJudging, TheLastRuleBrokenInATickDecidesAndTheGoalComesLast) {
     goal.at(0, 0);
     goal.step();
     EXPECT_EQ(goal.sim.judge.result, RunResult::Goal);
-    EXPECT_EQ(goal.course().bestMs, goal.sim.judge.lapMs);
-    EXPECT_EQ(goal.sim.pendingSounds, std::vector<std::u16string>{u"goal.wav"});
+    EXPECT_EQ(goal.best(), goal.sim.judge.lapMs);
+    EXPECT_EQ(goal.view.pendingSounds, std::vector<std::u16string>{u"goal.wav"});
 
     // So is an off-line limit that runs out on the tick the goal is entered.
     Bench lastTick(JudgeFlag::Timed | JudgeFlag::OffLine, forwardForever());
@@ -267,35 +268,36 @@ TEST(RunJudging, TheLastRuleBrokenInATickDecidesAndTheGoalComesLast) {
 
 TEST(RunJudging, BannersGoOnStopAndAReplayWithoutRearmIsUntimedOnANewPath) {
     Bench b(JudgeFlag::Timed, forwardForever());
-    b.course().bestMs = kNoRecordMs;
-    b.sim.showPath = true;
+    b.best() = kNoRecordMs;
+    b.view.showPath = true;
     b.play();
     b.lapOfFiveTicks();
     ASSERT_EQ(b.sim.judge.result, RunResult::Goal);
-    EXPECT_EQ(effectsInUse(b.sim.effects), 3);  // start, goal, new record
+    EXPECT_EQ(effectsInUse(b.view.effects), 3);  // start, goal, new record
     // The record banner shows the record it was set for, whatever becomes of the course's best time.
     auto banner = [&b] {
         std::vector<DrawItem> digits;
-        for (const DrawItem& it : buildFrame(b.sim).items)
+        for (const DrawItem& it : b.frame().items)
             if (it.texture == Slot::Digits && it.vertices[0].y > 300) digits.push_back(it);
         return digits;
     };
     const std::vector<DrawItem> shown = banner();
     ASSERT_EQ(shown.size(), 8u);
-    resetBestTime(b.sim.courses, 0);
+    resetBestTime(b.records, 0);
     EXPECT_EQ(banner(), shown);
-    b.course().bestMs = 80;
+    b.best() = 80;
 
-    stopCommand(b.sim);  // the run ends and its banners with it
-    EXPECT_EQ(effectsInUse(b.sim.effects), 0);
+    b.stop();  // the run ends and its banners with it
+    EXPECT_EQ(effectsInUse(b.view.effects), 0);
     b.step(5);
     const size_t pathBefore = b.sim.path.points.size();
     ASSERT_GT(pathBefore, 2u);
     const float xAtPlay = b.sim.robot.x;
     ASSERT_EQ(playCommand(b.sim, b.program), PlayOutcome::Started);  // no re-arm: untimed, and the status line says why
+    b.started(false);
     EXPECT_EQ(b.sim.notice, RunNotice::NotTimed);
     EXPECT_EQ(b.sim.judge.result, RunResult::NotJudged);  // the old goal does not show over the free run
-    EXPECT_EQ(effectsInUse(b.sim.effects), 0);  // no start banner
+    EXPECT_EQ(effectsInUse(b.view.effects), 0);  // no start banner
     b.step(5);
     EXPECT_EQ(b.sim.judge.lapMs, 0);
     // A new path from where this run began, not a line from the old one.
@@ -303,12 +305,12 @@ TEST(RunJudging, BannersGoOnStopAndAReplayWithoutRearmIsUntimedOnANewPath) {
     EXPECT_EQ(b.sim.path.points.front().x, xAtPlay);  // Start stops the motors: the first tick stays put
 
     // Choosing a course stops the run and re-arms: no banner, no notice, timed again.
-    emitEffect(b.sim.effects, EffectType::Goal, RunResult::Goal);
-    ASSERT_TRUE(selectCourse(b.sim, 0));
-    EXPECT_EQ(effectsInUse(b.sim.effects), 0);
+    emitEffect(b.view.effects, EffectType::Goal, RunResult::Goal);
+    ASSERT_TRUE(b.choose(0));
+    EXPECT_EQ(effectsInUse(b.view.effects), 0);
     EXPECT_EQ(b.sim.notice, RunNotice::None);
     b.step(10);
-    stopCommand(b.sim);
+    b.stop();
     EXPECT_EQ(b.sim.judge.result, RunResult::Armed);
     EXPECT_EQ(b.sim.notice, RunNotice::None);
 }
@@ -332,7 +334,7 @@ TEST(Simulator, BranchLoopNeitherMovesNorSamplesNorTimes) {
     EXPECT_EQ(b.sim.robot.x, x);
     EXPECT_EQ(b.sim.judge.lapMs, lap);
     EXPECT_EQ(b.sim.state, SimState::Running);
-    EXPECT_FALSE(buildFrame(b.sim).items.empty());  // drawing goes on
+    EXPECT_FALSE(b.frame().items.empty());  // drawing goes on
 }
 
 TEST(Simulator, PauseFreezesMotionAndLapTime) {
@@ -379,7 +381,7 @@ TEST(Simulator, DrawListLayersAndStatusGlyphs) {
     b.play();
     b.sim.memory[MemoryMap::Leds] = kSimLeftLedBit | kSimRightLedBit;
     b.step();
-    const DrawList frame = buildFrame(b.sim);
+    const DrawList frame = b.frame();
     const auto& items = frame.items;
     for (size_t i = 1; i < items.size(); ++i) ASSERT_GE(items[i - 1].layer, items[i].layer);
     EXPECT_EQ(items.front().texture, Slot::FirstCourse);
@@ -391,8 +393,8 @@ TEST(Simulator, DrawListLayersAndStatusGlyphs) {
     }
     EXPECT_EQ(leds, 2);
     EXPECT_EQ(glyphs, 16);  // lap and best time
-    b.course().bestMs = kNoRecordMs;  // no record is no time: only the lap is shown
-    const DrawList noRecord = buildFrame(b.sim);
+    b.best() = kNoRecordMs;  // no record is no time: only the lap is shown
+    const DrawList noRecord = b.frame();
     EXPECT_EQ(std::count_if(noRecord.items.begin(), noRecord.items.end(),
                             [](const DrawItem& it) { return it.texture == Slot::Digits; }),
               8);
@@ -473,30 +475,33 @@ TEST(Camera, FollowsWhenZoomedInAndSnapsBackZoomedOut) {
 
 TEST(Speeds, ATickIsTheSameTickAtEverySpeed) {
     const BlockProgram follower = simtest::lineFollower(false);
-    Simulator one;
-    ASSERT_TRUE(loadCourseConfig(one.courses, TROVEL_APP_DIR).loaded);
-    ASSERT_EQ(prepareRun(one, follower, {.course = 1}), PlayOutcome::Started);
-    Simulator reference = one;
+    simtest::Studio one;
+    ASSERT_TRUE(loadCourseConfig(one.sim.courses, TROVEL_APP_DIR).loaded);
+    readRecords(one.records, one.sim.courses, TROVEL_APP_DIR);
+    ASSERT_EQ(prepareRun(one.sim, follower, {.course = 1}), PlayOutcome::Started);
+    one.started(true);
+    simtest::Studio reference = one;
     constexpr int kTicks = 777;  // not a multiple of any batch
-    for (int i = 0; i < kTicks; ++i) stepSimulation(reference);
+    reference.step(kTicks);
     for (SimSpeed speed : {SimSpeed::Double, SimSpeed::Five, SimSpeed::Ten, SimSpeed::Fastest}) {
         SCOPED_TRACE(int(speed));
-        Simulator fast = one;
+        simtest::Studio fast = one;
         int done = 0;
-        while (done < kTicks) done += runTicks(fast, std::min(frameTicks(fast, speed), kTicks - done));
-        EXPECT_EQ(fast.ticks, reference.ticks);
-        EXPECT_EQ(fast.clockMs, reference.clockMs);
-        EXPECT_EQ(fast.robot.x, reference.robot.x);
-        EXPECT_EQ(fast.robot.y, reference.robot.y);
-        EXPECT_EQ(fast.robot.heading, reference.robot.heading);
-        EXPECT_EQ(fast.memory, reference.memory);
-        EXPECT_EQ(fast.judge.lapMs, reference.judge.lapMs);
-        EXPECT_EQ(fast.judge.result, reference.judge.result);
-        EXPECT_EQ(fast.path.points, reference.path.points);
-        EXPECT_EQ(fast.lapPoses, reference.lapPoses);
-        EXPECT_EQ(buildFrame(fast), buildFrame(reference));
+        while (done < kTicks)
+            done += runTicks(fast.sim, std::min(frameTicks(fast.sim, speed), kTicks - done), fast.follower());
+        EXPECT_EQ(fast.sim.ticks, reference.sim.ticks);
+        EXPECT_EQ(fast.sim.clockMs, reference.sim.clockMs);
+        EXPECT_EQ(fast.sim.robot.x, reference.sim.robot.x);
+        EXPECT_EQ(fast.sim.robot.y, reference.sim.robot.y);
+        EXPECT_EQ(fast.sim.robot.heading, reference.sim.robot.heading);
+        EXPECT_EQ(fast.sim.memory, reference.sim.memory);
+        EXPECT_EQ(fast.sim.judge.lapMs, reference.sim.judge.lapMs);
+        EXPECT_EQ(fast.sim.judge.result, reference.sim.judge.result);
+        EXPECT_EQ(fast.sim.path.points, reference.sim.path.points);
+        EXPECT_EQ(fast.sim.lapPoses, reference.sim.lapPoses);
+        EXPECT_EQ(fast.frame(), reference.frame());
     }
-    EXPECT_GT(reference.judge.lapMs, 0);
+    EXPECT_GT(reference.sim.judge.lapMs, 0);
 }
 
 TEST(Speeds, AFastFrameStopsAtTheTickThatPausedTheRun) {
@@ -506,7 +511,7 @@ TEST(Speeds, AFastFrameStopsAtTheTickThatPausedTheRun) {
     Bench b(0, std::move(p));
     b.play();
     // Start on tick 1; Forward on tick 2 holds for 62 ticks and stops on the 63rd; Wait would start next.
-    EXPECT_EQ(runTicks(b.sim, 1000), 65);
+    EXPECT_EQ(runTicks(b.sim, 1000, b.follower()), 65);
     EXPECT_EQ(b.sim.state, SimState::Paused);
     EXPECT_EQ(frameTicks(b.sim, SimSpeed::Ten), 1);  // paused: normal pace
     EXPECT_EQ(slowDivisorOf(SimSpeed::Slower), 20);
@@ -531,25 +536,25 @@ TEST(Stepping, OneStepRunsOneTickAndOneBlockStopsRightAfterTheNextBlockStarts) {
     };
     const Row rows[] = {{forward, wait, 1}, {wait, b.program.blocks[3].get(), 63}};
     // The first press was made above: Start starts on the first tick.
-    int n = runTicks(b.sim, 1000);
+    int n = runTicks(b.sim, 1000, b.follower());
     EXPECT_EQ(n, 1);
     EXPECT_EQ(b.sim.interp.last, indexOf(b.program, start));
     EXPECT_EQ(b.sim.state, SimState::Paused);
     EXPECT_EQ(b.sim.interp.holdReason, HoldReason::BlockStep);
     for (const Row& row : rows) {
         ASSERT_TRUE(stepOneBlock(b.sim));
-        EXPECT_EQ(uint64_t(runTicks(b.sim, 1000)), row.ticks);
+        EXPECT_EQ(uint64_t(runTicks(b.sim, 1000, b.follower())), row.ticks);
         EXPECT_EQ(b.sim.interp.last, indexOf(b.program, row.started));
         EXPECT_EQ(b.sim.interp.current, indexOf(b.program, row.next));
         EXPECT_EQ(b.sim.state, SimState::Paused);
     }
     // One step is one tick: the Wait counts down by 16 ms, and the state stays Paused.
     const uint32_t waitBefore = b.sim.interp.waitMs;
-    ASSERT_TRUE(stepOneTick(b.sim));
+    ASSERT_TRUE(stepOneTick(b.sim, b.follower()));
     EXPECT_EQ(b.sim.interp.waitMs, waitBefore - kTickMs);
     EXPECT_EQ(b.sim.state, SimState::Paused);
     pauseCommand(b.sim);
-    EXPECT_FALSE(stepOneTick(b.sim));  // only while paused
+    EXPECT_FALSE(stepOneTick(b.sim, b.follower()));  // only while paused
     EXPECT_FALSE(stepOneBlock(b.sim));
 }
 
@@ -576,9 +581,11 @@ TEST(Stepping, BreakpointStopsBeforeTheBlockRunsAlsoInsideAChain) {
         target->breakpoint = true;
         Bench b(0, std::move(p));
         std::vector<int> shown;  // snapshot indices, the blocks' list indices here
-        b.sim.highlight = [&shown](int block) { shown.push_back(block); };
         b.play();
-        runTicks(b.sim, 1000);
+        runTicks(b.sim, 1000, [&](const TickEvents& events) {
+            b.follow(events);
+            if (events.shownBlock >= 0) shown.push_back(events.shownBlock);
+        });
         EXPECT_EQ(b.sim.ticks, row.ticks);
         EXPECT_EQ(b.sim.state, SimState::Paused);
         EXPECT_EQ(b.sim.interp.current, indexOf(b.program, target));
@@ -612,17 +619,17 @@ TEST(RunPathRecording, OnePointPerMotionTickClearedOnRearm) {
     b.step(5);
     ASSERT_EQ(b.sim.path.points.size(), 8u);
     EXPECT_EQ(b.sim.path.points.back(), (PathPoint{b.sim.robot.x, b.sim.robot.y}));
-    stopCommand(b.sim);
+    b.stop();
     b.step(10);  // the wheels ramp down 240, 150, 0: one more tick of driving, then at rest
     EXPECT_EQ(b.sim.path.points.size(), 9u);
-    stopCommand(b.sim);  // stopped and at rest: re-arm
+    b.stop();  // stopped and at rest: re-arm
     EXPECT_TRUE(b.sim.path.points.empty());
     // The frame draws it only when asked, as unbroken bands from blue to red.
     b.play();
     b.step(40);
-    EXPECT_TRUE(buildFrame(b.sim).lines.empty());
-    b.sim.showPath = true;
-    const DrawList frame = buildFrame(b.sim);
+    EXPECT_TRUE(b.frame().lines.empty());
+    b.view.showPath = true;
+    const DrawList frame = b.frame();
     ASSERT_GE(frame.lines.size(), 2u);
     for (size_t i = 1; i < frame.lines.size(); ++i) {
         const auto& before = frame.lines[i - 1].xy;
@@ -634,12 +641,12 @@ TEST(RunPathRecording, OnePointPerMotionTickClearedOnRearm) {
 
 TEST(LapGhostRecording, ARecordKeepsTheLapAndTheNextRunShowsIt) {
     Bench b(JudgeFlag::Timed, forwardForever());
-    b.course().bestMs = kNoRecordMs;
+    b.best() = kNoRecordMs;
     b.play();
-    EXPECT_EQ(courseGhost(b.sim, 0), nullptr);
+    EXPECT_EQ(courseGhost(b.records, 0), nullptr);
     b.lapOfFiveTicks();
     ASSERT_EQ(b.sim.judge.result, RunResult::Goal);
-    const LapGhost* ghost = courseGhost(b.sim, 0);
+    const LapGhost* ghost = courseGhost(b.records, 0);
     ASSERT_NE(ghost, nullptr);
     EXPECT_EQ(ghost->lapMs, 80);
     ASSERT_EQ(ghost->poses.size(), 6u);  // lap time 0, 16 ... 80
@@ -648,14 +655,14 @@ TEST(LapGhostRecording, ARecordKeepsTheLapAndTheNextRunShowsIt) {
     EXPECT_FALSE(ghost->saved);
 
     // The next run shows the ghost at its own lap time, translucent, under the robot.
-    stopCommand(b.sim);
+    b.stop();
     b.step(10);
-    stopCommand(b.sim);
+    b.stop();
     b.play();
     b.step(3);
     auto ghostItems = [&b] {
         std::vector<DrawItem> items;
-        for (const DrawItem& it : buildFrame(b.sim).items)
+        for (const DrawItem& it : b.frame().items)
             if (it.layer == Layer::Ghost) items.push_back(it);
         return items;
     };
@@ -665,12 +672,12 @@ TEST(LapGhostRecording, ARecordKeepsTheLapAndTheNextRunShowsIt) {
     EXPECT_LT(items[0].vertices[0].colour >> 24, 0xFFu);
     const GhostPose at = ghostPoseAt(*ghost, b.sim.judge.lapMs);
     EXPECT_FLOAT_EQ((items[0].vertices[0].x + items[0].vertices[2].x) / 2, at.x);
-    b.sim.showGhost = false;
+    b.view.showGhost = false;
     EXPECT_TRUE(ghostItems().empty());
-    b.sim.showGhost = true;
+    b.view.showGhost = true;
     // A slower lap keeps the old ghost; a cleared record takes it along.
-    b.course().bestMs = kNoRecordMs;
-    EXPECT_EQ(courseGhost(b.sim, 0), nullptr);
+    b.best() = kNoRecordMs;
+    EXPECT_EQ(courseGhost(b.records, 0), nullptr);
     EXPECT_TRUE(ghostItems().empty());
 }
 

@@ -22,8 +22,8 @@ QString controlName(int id) { return QStringLiteral("control%1").arg(id); }
 
 }  // namespace
 
-RecordDialog::RecordDialog(CourseSet& courses, QWidget* parent, Asker asker)
-    : QDialog(parent), m_courses(courses), m_asker(std::move(asker)) {
+RecordDialog::RecordDialog(const CourseSet& courses, LapRecords& records, QWidget* parent, Asker asker)
+    : QDialog(parent), m_courses(courses), m_records(records), m_asker(std::move(asker)) {
     setWindowTitle(uiText(Str::RecordsTitle));
     setDialogFrame(this);
     setModal(true);
@@ -71,9 +71,9 @@ void RecordDialog::fillList() {
     for (int i = 0; i < courseCount(m_courses); ++i) {
         const CourseRecord& course = m_courses.courses[size_t(i)];
         m_list->setItem(i, 0, new QTableWidgetItem(courseName(i, course.name)));
-        const int t = course.bestMs;
+        const int t = bestTime(m_records, i);
         QString time = QStringLiteral("----------");  // a course without timing
-        if ((course.judgingFlags & JudgeFlag::Timed) && hasBestTime(course))
+        if ((course.judgingFlags & JudgeFlag::Timed) && t < kNoRecordMs)
             time = uiFormat(Str::RecordTime, {t / 60000 % 10, t / 1000 % 60, t % 1000});
         else if (course.judgingFlags & JudgeFlag::Timed)
             time = uiText(Str::RecordsNone);
@@ -85,7 +85,7 @@ void RecordDialog::resetAll() {
     if (ask(uiText(Str::RecordsAskResetAll), QMessageBox::Warning,
             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    resetAllBestTimes(m_courses);
+    resetAllBestTimes(m_records);
     fillList();
     ask(uiText(Str::RecordsDeleted), QMessageBox::NoIcon, QMessageBox::Ok);
 }
@@ -102,7 +102,7 @@ void RecordDialog::resetSelected() {
             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     // Rows and courses share indices.
-    for (int row : rows) resetBestTime(m_courses, row);
+    for (int row : rows) resetBestTime(m_records, row);
     fillList();
     ask(uiText(Str::RecordsDeleted), QMessageBox::NoIcon, QMessageBox::Ok);
 }

@@ -11,6 +11,7 @@ class QTableWidget;
 namespace trovel {
 
 struct CourseSet;
+struct LapRecords;
 
 // Control ids, also the object names of the controls.
 namespace RecordControl {
@@ -23,9 +24,9 @@ constexpr int Close = 1;
 class RecordDialog : public QDialog {
     Q_OBJECT
 public:
-    // Resets change `courses` in memory only; the simulator writes them when it closes. The
+    // Resets change `records` in memory only; the simulator writes them when it closes. The
     // questions go to `asker` where one is given, else to a message box over the dialog.
-    explicit RecordDialog(CourseSet& courses, QWidget* parent = nullptr, Asker asker = {});
+    RecordDialog(const CourseSet& courses, LapRecords& records, QWidget* parent = nullptr, Asker asker = {});
 
     QTableWidget* list() const { return m_list; }
     QPushButton* button(int id) const;
@@ -37,7 +38,8 @@ private:
     void fillList();
     QMessageBox::StandardButton ask(const QString& text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons);
 
-    CourseSet& m_courses;
+    const CourseSet& m_courses;
+    LapRecords& m_records;
     Asker m_asker;
     QTableWidget* m_list = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "sim/gui/sim_renderer.h"
 
 #include "sim/draw_list.h"
+#include "sim/sim_view_state.h"
 #include "sim/simulator.h"
 
 #include <algorithm>
@@ -14,7 +15,8 @@
 
 namespace trovel {
 
-SimView::SimView(Simulator& sim, QImage& frame, QWidget* parent) : QWidget(parent), m_sim(sim), m_frame(frame) {
+SimView::SimView(Simulator& sim, SimViewState& shown, QImage& frame, QWidget* parent)
+    : QWidget(parent), m_sim(sim), m_shown(shown), m_frame(frame) {
     setObjectName(QStringLiteral("putwindow"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
@@ -23,7 +25,7 @@ SimView::SimView(Simulator& sim, QImage& frame, QWidget* parent) : QWidget(paren
 
 WorldPoint SimView::worldAt(QPointF pixel) const {
     const QRect area = drawingRect();
-    return viewToWorld(m_sim.camera, float(pixel.x() - area.x()), float(pixel.y() - area.y()), float(area.width()),
+    return viewToWorld(m_shown.camera, float(pixel.x() - area.x()), float(pixel.y() - area.y()), float(area.width()),
                        float(area.height()));
 }
 
@@ -142,7 +144,7 @@ void SimView::mousePressEvent(QMouseEvent* event) {
     const WorldPoint point = worldAt(event->position());
     if (event->button() == Qt::LeftButton) {
         // Qt keeps the pointer grabbed for the view while the button is held.
-        if (grabRobot(m_sim, point)) emit robotMoved();
+        if (grabRobot(m_shown, m_sim, point)) emit robotMoved();
     } else if (event->button() == Qt::RightButton) {
         if (rotateRobot(m_sim, point)) emit robotMoved();
     }
@@ -154,14 +156,14 @@ void SimView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void SimView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_sim.dragging) return;
-    dragRobotTo(m_sim, worldAt(event->position()));
+    if (!m_shown.dragging) return;
+    dragRobotTo(m_shown, m_sim, worldAt(event->position()));
     emit robotMoved();
 }
 
 void SimView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && m_sim.dragging) {
-        releaseRobot(m_sim);
+    if (event->button() == Qt::LeftButton && m_shown.dragging) {
+        releaseRobot(m_shown);
         emit robotMoved();
     }
 }

@@ -11,12 +11,13 @@
 namespace trovel {
 
 struct Simulator;
+struct SimViewState;
 struct CourseLayerCache;
 
 class SimView : public QWidget {
     Q_OBJECT
 public:
-    SimView(Simulator& sim, QImage& frame, QWidget* parent = nullptr);
+    SimView(Simulator& sim, SimViewState& shown, QImage& frame, QWidget* parent = nullptr);
     // The renderer's cache of the course the frame was drawn with: where the frame leaves the
     // course to its sheet, the view copies it from there. May stay null.
     void setCourseLayer(CourseLayerCache* cache) { m_course = cache; }
@@ -51,6 +52,7 @@ protected:
 
 private:
     Simulator& m_sim;
+    SimViewState& m_shown;
     QImage& m_frame;
     CourseLayerCache* m_course = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "sim/sensor_trace.h"
 #include "sim/sim_frame.h"
 #include "sim/sim_speed.h"
+#include "sim/sim_view_state.h"
 #include "sim/simulator.h"
 
 #include <QAction>
@@ -100,6 +101,7 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
                                  SimulatorHooks hooks, QWidget* parent)
     : QMainWindow(parent), m_program(program), m_options(options), m_appDir(std::move(appDir)),
       m_hooks(std::move(hooks)), m_asker(m_hooks.asker), m_sim(std::make_unique<Simulator>()),
+      m_shown(std::make_unique<SimViewState>()), m_records(std::make_unique<LapRecords>()),
       m_textures(std::make_unique<SimTextures>()), m_frame(makeBackBuffer()),
       m_courseLayer(std::make_unique<CourseLayerCache>()), m_trace(std::make_unique<SensorTrace>()) {
     setObjectName(QStringLiteral("input_wnd"));
@@ -107,7 +109,7 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     setWindowIcon(applicationIcon());
     m_speed = SimSpeed::Normal;
     m_sound = new SimSound(this);
-    m_view = new SimView(*m_sim, m_frame, this);
+    m_view = new SimView(*m_sim, *m_shown, m_frame, this);
     m_view->setCourseLayer(m_courseLayer.get());
     connect(m_view, &SimView::robotMoved, this, &SimulatorWindow::wake);
     connect(m_view, &SimView::framePixelsChanged, this, [this] {
@@ -135,8 +137,6 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
 
     loadCourses();
     openSimulator(*m_sim, {.gains = m_hooks.gains});
-    m_sim->trace = m_trace.get();
-    m_sim->highlight = [this](int block) { showHighlight(block); };
     redraw();
     updateStatus();
 
@@ -157,9 +157,10 @@ void SimulatorWindow::loadCourses() {
     };
     const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, loadTexture);
     m_loaded = result.loaded;
+    if (m_loaded) readRecords(*m_records, m_sim->courses, m_appDir);
     // The user's own records, when kept apart, replace those shipped with the courses.
-    if (m_loaded && !m_hooks.recordsDir.empty()) readRecords(m_sim->courses, m_hooks.recordsDir);
-    if (m_loaded) m_sim->ghosts = readGhosts(m_sim->courses, m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir);
+    if (m_loaded && !m_hooks.recordsDir.empty()) readRecords(*m_records, m_sim->courses, m_hooks.recordsDir);
+    if (m_loaded) readGhosts(*m_records, m_sim->courses, m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir);
     for (const CourseMessage& message : result.messages)
         ask(uiFormat(courseMessageId(message.problem), {message.file, message.expected}),
             isErrorMessage(message.problem) ? QMessageBox::Critical : QMessageBox::Warning, QMessageBox::Ok);
@@ -280,11 +281,11 @@ void SimulatorWindow::showHighlight(int block) {
 void SimulatorWindow::dispatch(int id) {
     switch (id) {
     case SimCommand::Play: play(); return;
-    case SimCommand::Stop: stopCommand(*m_sim); return;
+    case SimCommand::Stop: showRunStopped(*m_shown, stopCommand(*m_sim)); return;
     case SimCommand::Pause: pauseCommand(*m_sim); return;
-    case SimCommand::ZoomOut: setZoom(*m_sim, kZoomOut); return;
-    case SimCommand::ZoomIn2: setZoom(*m_sim, 2); return;
-    case SimCommand::ZoomIn4: setZoom(*m_sim, 4); return;
+    case SimCommand::ZoomOut: setZoom(*m_shown, kZoomOut); return;
+    case SimCommand::ZoomIn2: setZoom(*m_shown, 2); return;
+    case SimCommand::ZoomIn4: setZoom(*m_shown, 4); return;
     case SimCommand::NormalSpeed: setSpeed(SimSpeed::Normal); return;
     case SimCommand::Slow: setSpeed(SimSpeed::Slow); return;
     case SimCommand::Slower: setSpeed(SimSpeed::Slower); return;
@@ -293,13 +294,13 @@ void SimulatorWindow::dispatch(int id) {
     case SimCommand::Ten: setSpeed(SimSpeed::Ten); return;
     case SimCommand::Fastest: setSpeed(SimSpeed::Fastest); return;
     case SimCommand::StepTick:
-        if (stepOneTick(*m_sim)) step(false);
+        if (stepOneTick(*m_sim, [this](const TickEvents& events) { afterTick(events); })) step(false);
         return;
     case SimCommand::StepBlock:
         if (stepOneBlock(*m_sim)) step(false);
         return;
-    case SimCommand::ShowPath: m_sim->showPath = actionById(id)->isChecked(); redrawIfChanged(); return;
-    case SimCommand::ShowGhost: m_sim->showGhost = actionById(id)->isChecked(); redrawIfChanged(); return;
+    case SimCommand::ShowPath: m_shown->showPath = actionById(id)->isChecked(); redrawIfChanged(); return;
+    case SimCommand::ShowGhost: m_shown->showGhost = actionById(id)->isChecked(); redrawIfChanged(); return;
     case SimCommand::Records: showRecords(); return;
     case SimCommand::SensorPlot: showSensorPlot(); return;
     default: break;
@@ -319,6 +320,7 @@ void SimulatorWindow::play() {
         return;
     // The sensor plot shows this run from its start, whenever it is opened.
     if (playCommand(*m_sim, m_program) != PlayOutcome::Started) return;
+    showRunStarted(*m_shown, *m_sim);
     clearTrace(*m_trace);
     m_runSources.clear();
     if (const RunProgram* run = runProgram(*m_sim))
@@ -326,14 +328,16 @@ void SimulatorWindow::play() {
 }
 
 void SimulatorWindow::chooseCourse(int course) {
+    const bool runGoing = m_sim->state != SimState::Stopped;
     if (!selectCourse(*m_sim, course)) return;
+    showRunStopped(*m_shown, runGoing);
     if (QAction* action = actionById(SimCommand::FirstCourse + course)) action->setChecked(true);
     updateTitle();
 }
 
 void SimulatorWindow::showRecords() {
     ++m_modal;
-    RecordDialog dialog(m_sim->courses, this, m_asker);
+    RecordDialog dialog(m_sim->courses, *m_records, this, m_asker);
     dialog.setWindowModality(Qt::WindowModal);  // the studio stays usable meanwhile
     dialog.exec();
     --m_modal;
@@ -353,7 +357,7 @@ void SimulatorWindow::updateTitle() {
 }
 
 void SimulatorWindow::stopRun() {
-    if (m_sim->state != SimState::Stopped) stopCommand(*m_sim);
+    if (m_sim->state != SimState::Stopped) showRunStopped(*m_shown, stopCommand(*m_sim));
     // The run is over and the program may be replaced next: its blocks are no longer looked up.
     m_runSources.clear();
     publishMemory();
@@ -374,7 +378,7 @@ void SimulatorWindow::programEdited() {
         }
     }
     if (removedInUse) {
-        stopCommand(*m_sim);
+        showRunStopped(*m_shown, stopCommand(*m_sim));
         publishMemory();
         updateStatus();
     }
@@ -406,9 +410,9 @@ void SimulatorWindow::tick() {
     if (m_modal == 0) step(true);
     // A stopped simulator where nothing moves shows the same frame tick after tick: after a second
     // of that it looks five times a second, until a command, the pointer or new gains wake it.
-    const bool effectsShown = std::any_of(m_sim->effects.begin(), m_sim->effects.end(),
+    const bool effectsShown = std::any_of(m_shown->effects.begin(), m_shown->effects.end(),
                                           [](const Effect& e) { return e.inUse && !e.expired; });
-    const bool still = m_sim->state == SimState::Stopped && !m_sim->dragging && !m_frameChanged && !effectsShown;
+    const bool still = m_sim->state == SimState::Stopped && !m_shown->dragging && !m_frameChanged && !effectsShown;
     m_stillTicks = still ? m_stillTicks + 1 : 0;
     const int period = m_stillTicks > kStillTicksBeforeRest ? kRestingTickMs : kSimTickMs;
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now() - m_tickStart).count();
@@ -428,7 +432,7 @@ void SimulatorWindow::setGains(std::array<uint8_t, 2> gains) {
 
 void SimulatorWindow::step(bool advance) {
     if (advance) emit stepping();
-    m_sim->showLowerRobot = m_options.has(Option::UseSensors34);
+    m_shown->showLowerRobot = m_options.has(Option::UseSensors34);
     if (advance) runFrameTicks();
     redrawIfChanged();
     playSounds();
@@ -439,24 +443,33 @@ void SimulatorWindow::step(bool advance) {
 void SimulatorWindow::runFrameTicks() {
     const int batch = frameTicks(*m_sim, m_speed);
     m_batching = batch > 1;
+    const TickHandler handler = [this](const TickEvents& events) { afterTick(events); };
     int ran = 0;
     if (m_speed == SimSpeed::Fastest && batch > 1) {
         // As many ticks as fit in the time budget; the drawing of the one frame has the rest.
         const std::chrono::nanoseconds start = now();
         do {
-            ran += runTicks(*m_sim, batch);
+            ran += runTicks(*m_sim, batch, handler);
         } while (m_sim->state == SimState::Running && now() - start < std::chrono::milliseconds(kFastestBudgetMs));
     } else {
-        ran = runTicks(*m_sim, batch);
+        ran = runTicks(*m_sim, batch, handler);
     }
     m_batching = false;
     m_lastFrameTicks = ran;
     if (const int block = std::exchange(m_batchHighlight, -1); block >= 0) showHighlight(block);
 }
 
+void SimulatorWindow::afterTick(const TickEvents& events) {
+    // The records say whether the goal's lap is a record; the banners follow.
+    const bool record = events.goal && offerLap(*m_records, m_sim->course, events.lapMs, m_sim->lapPoses);
+    showTick(*m_shown, *m_sim, events, record);
+    recordTick(*m_trace, *m_sim);
+    if (events.shownBlock >= 0) showHighlight(events.shownBlock);
+}
+
 void SimulatorWindow::redrawIfChanged() {
-    const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
-    DrawList frame = buildFrame(*m_sim);
+    const std::array<float, 3> camera{m_shown->camera.x, m_shown->camera.y, m_shown->camera.zoom};
+    DrawList frame = buildFrame(*m_sim, *m_shown, *m_records);
     if (!m_drawn || !(*m_drawn == frame) || camera != m_drawnCamera || m_frame.size() != m_view->framePixels()) {
         m_frameChanged = true;
         // A running frame that costs more than its share of the time (a large view zoomed in on a slow
@@ -472,7 +485,7 @@ void SimulatorWindow::redrawIfChanged() {
     }
 }
 
-void SimulatorWindow::redraw() { draw(buildFrame(*m_sim)); }
+void SimulatorWindow::redraw() { draw(buildFrame(*m_sim, *m_shown, *m_records)); }
 
 const QImage& SimulatorWindow::frame() {
     completeFrame(m_frame, *m_courseLayer);
@@ -486,14 +499,14 @@ void SimulatorWindow::draw(DrawList frame) {
         m_drawn.reset();
     }
     const std::chrono::nanoseconds start = now();
-    renderDrawList(m_frame, frame, m_sim->camera, *m_textures, *m_courseLayer);
+    renderDrawList(m_frame, frame, m_shown->camera, *m_textures, *m_courseLayer);
     // Smoothed: one slow frame (a new sheet, a course change) does not slow the next ones.
     m_drawCost = (m_drawCost * 3 + (now() - start)) / 4;
     m_lastDrawAt = start;
-    const std::array<float, 3> camera{m_sim->camera.x, m_sim->camera.y, m_sim->camera.zoom};
+    const std::array<float, 3> camera{m_shown->camera.x, m_shown->camera.y, m_shown->camera.zoom};
     // Under the same camera only the items that changed need to reach the screen again.
     const bool sameView = m_drawn && camera == m_drawnCamera;
-    const std::vector<QRectF> changed = sameView ? changedAreas(*m_drawn, frame, m_sim->camera) : std::vector<QRectF>();
+    const std::vector<QRectF> changed = sameView ? changedAreas(*m_drawn, frame, m_shown->camera) : std::vector<QRectF>();
     m_drawn = std::make_unique<DrawList>(std::move(frame));
     m_drawnCamera = camera;
     ++m_framesDrawn;
@@ -552,11 +565,11 @@ void SimulatorWindow::updateStatus() {
 }
 
 void SimulatorWindow::playSounds() {
-    for (const std::u16string& file : m_sim->pendingSounds) {
+    for (const std::u16string& file : m_shown->pendingSounds) {
         ++m_soundsRequested;
         m_sound->play(QString::fromStdU16String(pathText(resolveDataPath(file, m_appDir))));
     }
-    m_sim->pendingSounds.clear();
+    m_shown->pendingSounds.clear();
 }
 
 void SimulatorWindow::publishMemory() {
@@ -610,7 +623,7 @@ void SimulatorWindow::shutdown() {
     // Another studio may have saved meanwhile: the save merges with what it finds.
     if (m_loaded && courseCount(m_sim->courses) > 0) {
         const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
-        saveRecords(m_sim->courses, m_sim->ghosts, dir);
+        saveRecords(*m_records, m_sim->courses, dir);
     }
     m_options.clear(Option::SimulatorOpen);
     emit closed();

@@ -37,6 +37,9 @@ namespace trovel {
 class OptionFlags;
 class SimTextures;
 struct Simulator;
+struct SimViewState;
+struct LapRecords;
+struct TickEvents;
 struct DrawList;
 enum class SimSpeed : uint8_t;
 struct CourseLayerCache;
@@ -139,6 +142,10 @@ public:
     // The last frame drawn, whole (a zoomed-in frame leaves the course to the view until asked).
     const QImage& frame();
     const Simulator& simulator() const { return *m_sim; }
+    // What is shown beside the world (camera, path and ghost choices, the robot held, banners).
+    const SimViewState& viewState() const { return *m_shown; }
+    // The courses' best times and ghosts, saved when the window closes.
+    const LapRecords& lapRecords() const { return *m_records; }
     bool coursesLoaded() const { return m_loaded; }
     int soundsRequested() const { return m_soundsRequested; }
     // Draws the current state into the back buffer without stepping.
@@ -187,6 +194,8 @@ private:
     void play();
     void setSpeed(SimSpeed speed);
     void runFrameTicks();
+    // What a tick reported reaches the records, the view, the sensor plot and the editor.
+    void afterTick(const TickEvents& events);
     void showHighlight(int block);
     void updateStatus();
     void chooseCourse(int course);
@@ -207,6 +216,8 @@ private:
     SimulatorHooks m_hooks;
     Asker m_asker;
     std::unique_ptr<Simulator> m_sim;  // not a plain member: this header stays free of the core
+    std::unique_ptr<SimViewState> m_shown;
+    std::unique_ptr<LapRecords> m_records;
     std::unique_ptr<SimTextures> m_textures;
     QImage m_frame;
     // What the frame shows: a tick that queues the same picture draws nothing.
