@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/course_picture.h"
@@ -56,6 +57,7 @@ struct CourseRecord {
     float startHeading = 0;  // radians
     int courseFlags = 0;     // CourseFlag bits
     std::u16string name;     // at most kMaxCourseNameChars
+    std::u16string englishName;  // a user course's name in English; empty for the shipped ones and when none
     CourseRect goal;
     CourseRect forbidden;
     std::vector<CourseRect> checkpoints;  // in passing order
@@ -64,6 +66,7 @@ struct CourseRecord {
     uint8_t offLineThreshold = 0;   // floor values below this count as bright
     int bestMs = kNoRecordMs;       // kNoRecordMs = no record
     int storedMs = kNoRecordMs;     // what the records file held when last read or written here
+    int userEntry = -1;             // a user course's entry in the user's index (its records go by it); -1 shipped
 };
 
 // A time to show: kNoRecordMs stands for no record and is never shown as one.
@@ -81,6 +84,7 @@ struct CourseSet {
     bool drawJudgingAreas = false;       // _PUT_ATARI:
     std::u16string goalSound;            // empty = none
     std::u16string failSound;
+    std::filesystem::path userCoursesDir;  // the user's own courses and their records; empty when not looked for
 };
 
 inline int courseCount(const CourseSet& set) { return static_cast<int>(set.courses.size()); }
@@ -97,11 +101,29 @@ struct CourseLoadResult {
     RecordStatus records = RecordStatus::CannotOpen;  // outcome of reading record.dat
 };
 
-// Reads texture.ini (and then record.dat) of the application folder into `set`, replacing it.
+// The user's own courses live in this folder of the user folder, listed in its index file in the
+// form of texture.ini: "_TEXTURE:" lines (pictures named relative to the folder) each followed by
+// the judging lines of that entry, whose course number is the entry's own number (0 for the first
+// "_TEXTURE:" line, whether or not its picture loads), and by "_COURSE_NAME_EN:[[name]]". The
+// fixed images, sounds, robot size and "_PUT_ATARI:" stay those of texture.ini. Best times and
+// ghosts of user courses are kept in this folder, by entry number, apart from the shipped ones.
+constexpr std::string_view kUserCoursesFolder = "user_courses";
+constexpr std::string_view kUserCourseIndex = "courses.ini";
+constexpr std::u16string_view kEnglishNameKey = u"_COURSE_NAME_EN:";
+std::filesystem::path userCoursesFolder(const std::filesystem::path& userDir);
+
+// Reads texture.ini of the application folder into `set`, replacing it; then, when `userDir` is
+// given, appends the user's own courses of its user_courses folder; then reads the best times
+// (record.dat of the application folder, the user courses' own).
 CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& appDir,
-                                  const TextureLoader& loadTexture = {});
+                                  const TextureLoader& loadTexture = {}, const std::filesystem::path& userDir = {});
 // The same from lines already in memory (a file's text); `appDir` resolves the image files.
 CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16string>& lines,
                                    const std::filesystem::path& appDir, const TextureLoader& loadTexture = {});
+// Appends the courses of the user's index lines to a set parsed above; `coursesDir` resolves their
+// pictures. A picture that is refused leaves its entry out, with the same messages as texture.ini's.
+void appendUserCourses(CourseSet& set, const std::vector<std::u16string>& lines,
+                       const std::filesystem::path& coursesDir, const TextureLoader& loadTexture,
+                       CourseLoadResult& result);
 
 }  // namespace trovel

@@ -42,6 +42,12 @@ std::filesystem::path ghostPath(const std::filesystem::path& recordsDir, int cou
     return recordsDir / ("ghost_" + std::to_string(course) + ".dat");
 }
 
+std::filesystem::path courseGhostPath(const CourseSet& set, int course, const std::filesystem::path& recordsDir) {
+    if (course < 0 || course >= courseCount(set)) return {};
+    const int entry = set.courses[size_t(course)].userEntry;
+    return entry >= 0 ? ghostPath(set.userCoursesDir, entry) : ghostPath(recordsDir, course);
+}
+
 std::vector<uint8_t> encodeGhost(const LapGhost& ghost, const std::u16string& courseName) {
     std::vector<uint8_t> out(std::begin(kMagic), std::end(kMagic));
     out.push_back(kVersion);
@@ -105,16 +111,18 @@ std::vector<LapGhost> readGhosts(const CourseSet& set, const std::filesystem::pa
     for (size_t i = 0; i < set.courses.size(); ++i) {
         const CourseRecord& course = set.courses[i];
         if (course.bestMs >= kNoRecordMs) continue;
-        if (auto ghost = readGhostFile(ghostPath(recordsDir, int(i)), course.name, course.bestMs))
+        if (auto ghost = readGhostFile(courseGhostPath(set, int(i), recordsDir), course.name, course.bestMs))
             ghosts[i] = std::move(*ghost);
     }
     return ghosts;
 }
 
-void writeGhosts(std::vector<LapGhost>& ghosts, const CourseSet& set, const std::filesystem::path& recordsDir) {
+void writeGhosts(std::vector<LapGhost>& ghosts, const CourseSet& set, const std::filesystem::path& recordsDir,
+                 bool shipped, bool user) {
     for (size_t i = 0; i < set.courses.size(); ++i) {
         const CourseRecord& course = set.courses[i];
-        const std::filesystem::path path = ghostPath(recordsDir, int(i));
+        if (!(course.userEntry >= 0 ? user : shipped)) continue;
+        const std::filesystem::path path = courseGhostPath(set, int(i), recordsDir);
         if (course.bestMs >= kNoRecordMs) {
             std::error_code ignored;
             std::filesystem::remove(path, ignored);

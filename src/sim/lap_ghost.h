@@ -31,6 +31,9 @@ constexpr size_t kMaxGhostPoses = 599999 / 16 + 1;
 
 // The ghost file of course `course`: ghost_N.dat beside record.dat.
 std::filesystem::path ghostPath(const std::filesystem::path& recordsDir, int course);
+// The ghost file of course `course` of the set: ghostPath of the records folder for a shipped
+// course, of the user courses' folder by entry number for a user course; empty out of range.
+std::filesystem::path courseGhostPath(const CourseSet& set, int course, const std::filesystem::path& recordsDir);
 
 // The file's bytes: "TRVG", version, the course name it was driven on, lap time, poses, checksum.
 std::vector<uint8_t> encodeGhost(const LapGhost& ghost, const std::u16string& courseName);
@@ -45,7 +48,9 @@ bool writeGhostFile(const std::filesystem::path& path, const LapGhost& ghost, co
 // Every course's ghost from its file (none where the file is missing, damaged, foreign or out of date).
 std::vector<LapGhost> readGhosts(const CourseSet& set, const std::filesystem::path& recordsDir);
 // Saves the ghosts not yet saved; a course without a record loses its file with its record.
-void writeGhosts(std::vector<LapGhost>& ghosts, const CourseSet& set, const std::filesystem::path& recordsDir);
+// `shipped` and `user` say whose ghosts: those of the courses whose records reached their file.
+void writeGhosts(std::vector<LapGhost>& ghosts, const CourseSet& set, const std::filesystem::path& recordsDir,
+                 bool shipped = true, bool user = true);
 
 // The pose the ghost shows at a lap time: its last one once its lap is over.
 GhostPose ghostPoseAt(const LapGhost& ghost, int lapMs);
