@@ -245,7 +245,7 @@ private:
         out.clear();
         for (size_t i = 1; i <= count; ++i) {
             const std::optional<double> v = realOf(t[i]);
-            if (!v || std::fabs(*v) > kMaxCoordinate) return false;
+            if (!v || std::fabs(*v) > kMaxDrawingCoordinate) return false;
             out.push_back(*v);
         }
         w = kDefaultLineWidth;
@@ -262,7 +262,7 @@ private:
         int v[4];
         for (size_t i = 0; i < 4; ++i) {
             const std::optional<int> n = intOf(t[i + 1]);
-            if (!n || std::abs(*n) > int(kMaxCoordinate)) return false;
+            if (!n || std::abs(*n) > int(kMaxDrawingCoordinate)) return false;
             v[i] = *n;
         }
         r = {float(v[0]), float(v[1]), float(v[2]), float(v[3])};

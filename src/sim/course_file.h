@@ -19,7 +19,7 @@ constexpr size_t kMaxCourseElements = 2000;
 constexpr size_t kMaxCheckpoints = 32;
 constexpr double kDefaultLineWidth = 20;         // the shipped courses' line width, in world units
 constexpr double kMaxLineWidth = 200;
-constexpr double kMaxCoordinate = 10000;         // drawing may reach past the field; this far at most
+constexpr double kMaxDrawingCoordinate = 10000;         // drawing may reach past the field; this far at most
 // What drawing a course may cost: the strokes' lengths times their widths plus the boxes' areas,
 // in square world units (the field a hundred times over).
 constexpr double kMaxDrawingInk = 100.0 * 700 * 500;

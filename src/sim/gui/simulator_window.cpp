@@ -155,7 +155,9 @@ void SimulatorWindow::loadCourses() {
     auto loadTexture = [this, load = m_textures->loader()](int slot, const std::filesystem::path& file) {
         return load(slot, packFile(m_hooks.resources, file.lexically_relative(m_appDir), file));
     };
-    const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, loadTexture);
+    // The user's own courses come after the shipped ones, from the folder their records go to.
+    const std::filesystem::path userDir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
+    const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, loadTexture, userDir);
     m_loaded = result.loaded;
     // The user's own records, when kept apart, replace those shipped with the courses.
     if (m_loaded && !m_hooks.recordsDir.empty()) readRecords(m_sim->courses, m_hooks.recordsDir);
