@@ -78,9 +78,9 @@ PictureError decodePicture(const uint8_t* data, size_t size, BitmapPixels& pixel
     case PictureFormat::Bitmap: {
         BitmapHeader h;
         const BitmapError e = readBitmapHeader(data, size, h);
-        if (e == BitmapError::None && int64_t(h.width) * int64_t(h.height) > kPictureMaxPixels)
+        // The size is told before any later fault: a huge picture is refused as such, whole or not.
+        if (h.width > 0 && h.height > 0 && int64_t(h.width) * int64_t(h.height) > kPictureMaxPixels)
             return PictureError::TooLarge;
-        if (e == BitmapError::BadDimensions && h.width > 0 && h.height > 0) return PictureError::TooLarge;
         if (e != BitmapError::None) return fromBitmap(e);
         return fromBitmap(decodeBitmap(data, size, pixels));
     }

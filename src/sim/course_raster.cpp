@@ -10,8 +10,8 @@ namespace trovel {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kChord = 2.0;       // arcs and curves are drawn as chords at least this long
-constexpr int kMaxChords = 4096;     // per arc or curve
+constexpr double kChord = 2.0;       // curves are drawn as chords at least this long
+constexpr int kMaxChords = 4096;     // per curve
 
 // Pixel space: x = world x + 350 across, y = world y + 250 down; pixel (col, row) has its centre
 // at (col + 0.5, row + 0.5). The picture stores rows bottom-up.
@@ -92,24 +92,54 @@ void polyline(Canvas& c, const std::vector<Point>& points, double radius) {
     if (points.size() == 1) capsule(c, points[0], points[0], radius);
 }
 
-// Chords no longer than a quarter of the stroke width (each overlaps the next, so the joints stay
-// round and a wide stroke is not drawn a hundred times over) and, on an arc of radius r, no more
-// than 0.1 units from the arc.
-int chordsFor(double length, double strokeRadius, double arcRadius = HUGE_VAL) {
-    const double chord = std::max(kChord, std::min(strokeRadius / 2, std::sqrt(0.8 * arcRadius)));
+// Chords no longer than a quarter of the stroke width, so that each overlaps the next and a wide
+// stroke is not drawn a hundred times over.
+int chordsFor(double length, double strokeRadius) {
+    const double chord = std::max(kChord, strokeRadius / 2);
     return std::clamp(int(std::ceil(length / chord)), 1, kMaxChords);
 }
 
-std::vector<Point> arcPoints(const std::vector<double>& v, double strokeRadius) {
-    const double cx = v[0], cy = v[1], r = v[2];
+// Every pixel within `radius` of the arc: the ring of the arc's circle inside the sweep, and a disc
+// at each end. Exact, so an arc drawn here and one drawn as a chain of short strokes agree.
+void arc(Canvas& c, const std::vector<double>& v, double radius) {
+    const Point centre = toPixel(v[0], v[1]);
+    const double r = v[2];
     const double a0 = v[3] * kPi / 180, sweep = v[4] * kPi / 180;
-    const int n = chordsFor(std::fabs(sweep) * r, strokeRadius, r);
-    std::vector<Point> points;
-    for (int i = 0; i <= n; ++i) {
-        const double a = a0 + sweep * i / n;
-        points.push_back(toPixel(cx + r * std::cos(a), cy + r * std::sin(a)));
+    const double a1 = a0 + sweep;
+    const Point start{centre.x + r * std::cos(a0), centre.y + r * std::sin(a0)};
+    const Point end{centre.x + r * std::cos(a1), centre.y + r * std::sin(a1)};
+    capsule(c, start, start, radius);
+    capsule(c, end, end, radius);
+    // Directions seen from the centre, turned so that the sweep runs counter-clockwise in them.
+    const double turn = sweep < 0 ? -1 : 1;
+    const double sx = std::cos(a0), sy = std::sin(a0) * turn;
+    const double ex = std::cos(a1), ey = std::sin(a1) * turn;
+    const bool wide = std::fabs(sweep) > kPi;
+    const bool whole = std::fabs(sweep) >= 2 * kPi;
+    auto inSweep = [&](double dx, double dy) {
+        if (whole) return true;
+        dy *= turn;
+        const bool afterStart = sx * dy - sy * dx >= 0;
+        const bool beforeEnd = dx * ey - dy * ex >= 0;
+        return wide ? afterStart || beforeEnd : afterStart && beforeEnd;
+    };
+    const double outer = r + radius, inner = r - radius;
+    int first = 0, last = -1;
+    rowRange(centre.y - outer, centre.y + outer, first, last);
+    for (int row = first; row <= last; ++row) {
+        const double dy = row + 0.5 - centre.y;
+        if (std::fabs(dy) > outer) continue;
+        const double half = std::sqrt(outer * outer - dy * dy);
+        const int lo = std::max(0, int(std::ceil(centre.x - half - 0.5)));
+        const int hi = std::min(kCourseWidth - 1, int(std::floor(centre.x + half - 0.5)));
+        for (int col = lo; col <= hi; ++col) {
+            const double dx = col + 0.5 - centre.x;
+            const double d2 = dx * dx + dy * dy;
+            if (d2 > outer * outer || (inner > 0 && d2 < inner * inner) || !inSweep(dx, dy)) continue;
+            uint8_t* p = c.at(col, row);
+            p[0] = p[1] = p[2] = 0;
+        }
     }
-    return points;
 }
 
 std::vector<Point> curvePoints(const std::vector<double>& v, double strokeRadius) {
@@ -178,7 +208,7 @@ CoursePicture drawCourse(const CourseDesign& design, const CoursePicture* backgr
             if (e.v.size() == 4) capsule(canvas, toPixel(e.v[0], e.v[1]), toPixel(e.v[2], e.v[3]), radius);
             break;
         case CourseElementKind::Arc:
-            if (e.v.size() == 5) polyline(canvas, arcPoints(e.v, radius), radius);
+            if (e.v.size() == 5) arc(canvas, e.v, radius);
             break;
         case CourseElementKind::Curve:
             if (e.v.size() == 8) polyline(canvas, curvePoints(e.v, radius), radius);
