@@ -49,6 +49,7 @@ constexpr int Checkpoints = 0x40;
 
 struct CourseRect {
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // world units
+    bool operator==(const CourseRect&) const = default;
 };
 
 struct CourseRecord {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/inflate.h"
+#include "picture_writers.h"
 
 namespace trovel {
 namespace {
@@ -97,9 +98,6 @@ TEST(PngFile, EveryColourTypeAndDepthDecodesToTheWrittenPixelsLaidOnWhite) {
 uint32_t u32be(const std::vector<uint8_t>& b, size_t at) {
     return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
 }
-void put32be(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (size_t i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
-}
 
 // The offset of a chunk's length field, or npos.
 size_t findChunk(const std::vector<uint8_t>& png, const char* type) {
@@ -110,45 +108,11 @@ size_t findChunk(const std::vector<uint8_t>& png, const char* type) {
 
 void fixCrc(std::vector<uint8_t>& png, size_t chunk) {
     const uint32_t length = u32be(png, chunk);
-    put32be(png, chunk + 8 + length, pngCrc(png.data() + chunk + 4, 4 + length));
-}
-
-// A zlib stream of stored blocks only, and a PNG around already filtered rows.
-std::vector<uint8_t> storedZlib(const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> z{0x78, 0x01};
-    size_t at = 0;
-    do {
-        const size_t n = std::min<size_t>(65535, data.size() - at);
-        z.push_back(at + n == data.size());
-        z.insert(z.end(), {uint8_t(n), uint8_t(n >> 8), uint8_t(~n), uint8_t(~n >> 8)});
-        z.insert(z.end(), data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + n));
-        at += n;
-    } while (at < data.size());
-    uint32_t a = 1, b = 0;
-    for (uint8_t c : data) a = (a + c) % 65521, b = (b + a) % 65521;
-    for (int shift = 24; shift >= 0; shift -= 8) z.push_back(uint8_t((b << 16 | a) >> shift));
-    return z;
-}
-
-std::vector<uint8_t> pngChunk(const char* type, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> c(4);
-    put32be(c, 0, uint32_t(data.size()));
-    c.insert(c.end(), type, type + 4);
-    c.insert(c.end(), data.begin(), data.end());
-    c.resize(c.size() + 4);
-    put32be(c, c.size() - 4, pngCrc(c.data() + 4, 4 + data.size()));
-    return c;
+    test::put32be(png, chunk + 8 + length, pngCrc(png.data() + chunk + 4, 4 + length));
 }
 
 std::vector<uint8_t> greyPng(uint32_t width, uint32_t height, const std::vector<uint8_t>& rows) {
-    std::vector<uint8_t> ihdr(13, 0);
-    put32be(ihdr, 0, width);
-    put32be(ihdr, 4, height);
-    ihdr[8] = 8;
-    std::vector<uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    for (const auto& c : {pngChunk("IHDR", ihdr), pngChunk("IDAT", storedZlib(rows)), pngChunk("IEND", {})})
-        png.insert(png.end(), c.begin(), c.end());
-    return png;
+    return test::pngFile(width, height, 0, rows);
 }
 
 TEST(PngFile, BrokenFilesGiveTheirCodeAndNoPixels) {
@@ -178,7 +142,7 @@ TEST(PngFile, BrokenFilesGiveTheirCodeAndNoPixels) {
         {"bit depth 3", header(8, 3), PngError::BadHeader},
         {"colour type 5", header(9, 5), PngError::BadHeader},
         {"interlaced", header(12, 1), PngError::Interlaced},
-        {"5000 x 5000 announced", [&](auto& b) { put32be(b, ihdr + 8, 5000); put32be(b, ihdr + 12, 5000); fixCrc(b, ihdr); },
+        {"5000 x 5000 announced", [&](auto& b) { test::put32be(b, ihdr + 8, 5000); test::put32be(b, ihdr + 12, 5000); fixCrc(b, ihdr); },
          PngError::TooLarge},
         {"an unknown critical chunk", [&](auto& b) { b[idat + 4] = 'X'; fixCrc(b, idat); }, PngError::BadChunk},
         {"not a PNG", [](auto& b) { b[1] = 'Q'; }, PngError::NoSignature},
@@ -287,7 +251,7 @@ TEST(Inflate, HandMadeStreamsDecodeOrGiveTheirCode) {
     const std::vector<uint8_t> oversubscribed = over.zlib(1);
     EXPECT_EQ(inflateZlib(oversubscribed.data(), oversubscribed.size(), out, 100), InflateError::BadCodeLengths);
 
-    const std::vector<uint8_t> stored = storedZlib({1, 2, 3});
+    const std::vector<uint8_t> stored = test::storedZlib({1, 2, 3});
     std::vector<uint8_t> badLength = stored;
     badLength[5] ^= 1;  // the complement of the length
     EXPECT_EQ(inflateZlib(badLength.data(), badLength.size(), out, 100), InflateError::BadStoredLength);
