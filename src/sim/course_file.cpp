@@ -207,11 +207,13 @@ public:
             size_t lf = text.find(u'\n', from);
             if (lf == std::u16string::npos) lf = text.size();
             const std::u16string_view line(text.data() + from, lf - from);
+            // A last line without its line end that does not read is a file cut off in it.
+            const bool cutOff = lf == text.size() && !line.empty();
             from = lf + 1;
             ++number;
             for (char16_t c : line)
                 if (c < 0x20 && c != u'\t' && c != u'\r') return fault(CourseFileError::BadText, number);
-            if (!tokenize(line, tokens)) return fault(CourseFileError::BadValue, number);
+            if (!tokenize(line, tokens)) return fault(cutOff ? CourseFileError::Truncated : CourseFileError::BadValue, cutOff ? 0 : number);
             if (number == 1) {
                 if (CourseFileResult r = header(tokens); !r.ok()) return r;
                 continue;
@@ -222,7 +224,7 @@ public:
                 ended = true;
                 continue;
             }
-            if (CourseFileResult r = body(tokens, number); !r.ok()) return r;
+            if (CourseFileResult r = body(tokens, number); !r.ok()) return cutOff ? fault(CourseFileError::Truncated, 0) : r;
         }
         if (!ended) return fault(CourseFileError::Truncated, 0);
         return finish();

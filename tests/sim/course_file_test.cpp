@@ -122,6 +122,7 @@ TEST(CourseFile, BadFilesGiveTheirCodeAndLine) {
         {"empty", {}, CourseFileError::Truncated, 0, 0},
         {"cut inside the first word", bytesOf("TROVEL-COU"), CourseFileError::Truncated, 0, 0},
         {"no end line", bytesOf(head), CourseFileError::Truncated, 0, 0},
+        {"cut inside a line", bytesOf(head + "line 1 2 3"), CourseFileError::Truncated, 0, 0},
         {"a PNG", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'}, CourseFileError::NotCourseFile, 1, 0},
         {"a program file", utf16Of("FORMAT_:[QX_FMT_4]\n"), CourseFileError::NotCourseFile, 1, 0},
         {"a newer version", bytesOf("TROVEL-COURSE 2\nwhatever comes\nend\n"), CourseFileError::NewerVersion, 1, 2},
