@@ -57,11 +57,11 @@ int failed(const CourseCall& call, const std::string& message) { return answer(c
 
 std::string shown(const std::filesystem::path& path) { return toUtf8(pathText(path)); }
 
-// The course's name in the language in use: a language pack's own name for a shipped course, the
-// English name of a user course when the texts are not the built-in Japanese ones.
-std::u16string nameInUse(const CourseSet& set, int course, uint32_t localeId) {
+// The course's name in the language in use, as the simulator shows it: a language pack's own name
+// for a shipped course, the English name of a user course when a language pack is in use.
+std::u16string nameInUse(const CourseSet& set, int course) {
     const CourseRecord& c = set.courses[size_t(course)];
-    if (c.userEntry >= 0) return localeId != 0 && !c.englishName.empty() ? c.englishName : c.name;
+    if (c.userEntry >= 0) return stringPackInUse() && !c.englishName.empty() ? c.englishName : c.name;
     if (course < 100) {
         const std::u16string translated = ResString(uint16_t(Str::FirstCourseName + course));
         if (!translated.empty()) return translated;
@@ -119,7 +119,7 @@ int buildCourse(const CourseCall& call) {
     if (course < 0) return failed(call, text(Str::CliCourseNotLoaded));
     const CourseRecord& c = set.courses[size_t(course)];
     std::string message = text(r.replaced ? Str::CourseReinstalled : Str::CourseInstalled,
-                               {course, nameInUse(set, course, call.localeId)});
+                               {course, nameInUse(set, course)});
     if (r.recordReset) message += ' ' + text(Str::CourseRecordDropped);
     if (r.picture == PictureStatus::Scaled) message += ' ' + pictureProblem(r);
     const std::string extra = ",\"course\":" + std::to_string(course) + ",\"entry\":" + std::to_string(r.entry) +
@@ -142,7 +142,7 @@ int listCourses(const CourseCall& call) {
     for (int i = 0; i < courseCount(set); ++i) {
         const CourseRecord& c = set.courses[size_t(i)];
         if (i) list += ',';
-        list += "{\"course\":" + std::to_string(i) + ",\"name\":" + jsonQuoted(toUtf8(nameInUse(set, i, call.localeId))) +
+        list += "{\"course\":" + std::to_string(i) + ",\"name\":" + jsonQuoted(toUtf8(nameInUse(set, i))) +
                 ",\"user\":" + (c.userEntry >= 0 ? "true" : "false") +
                 ",\"timed\":" + ((c.judgingFlags & JudgeFlag::Timed) ? "true" : "false") +
                 ",\"checkpoints\":" + std::to_string(c.checkpoints.size()) +

@@ -171,7 +171,7 @@ void SimulatorWindow::loadCourses() {
     m_courseMenu->clear();
     auto* group = new QActionGroup(this);
     for (int i = 0; i < courseCount(m_sim->courses); ++i)
-        addCommand(m_courseMenu, SimCommand::FirstCourse + i, courseName(i, m_sim->courses.courses[size_t(i)].name), group);
+        addCommand(m_courseMenu, SimCommand::FirstCourse + i, courseName(i, m_sim->courses.courses[size_t(i)]), group);
     if (QAction* first = actionById(SimCommand::FirstCourse)) first->setChecked(true);
     actionById(SimCommand::NormalSpeed)->setChecked(true);
     actionById(SimCommand::ZoomOut)->setChecked(true);
@@ -351,7 +351,7 @@ void SimulatorWindow::showSensorPlot() {
 void SimulatorWindow::updateTitle() {
     const CourseRecord* course = currentCourse(*m_sim);
     if (!course) return;
-    setWindowTitle(uiFormat(Str::SimCourseTitle, {toU16(courseName(m_sim->course, course->name))}));
+    setWindowTitle(uiFormat(Str::SimCourseTitle, {toU16(courseName(m_sim->course, *course))}));
 }
 
 void SimulatorWindow::stopRun() {
