@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_FLAGS ?=
 ASAN_BUILD ?= build-asan
 FUZZ_TARGETS = program_file text_record sequence_decoder settings memory_names skin resource_list string_pack \
-	message_format texture_ini bitmap record_dat hex_image virtual_robot command_line ghost_file
+	message_format texture_ini bitmap record_dat hex_image virtual_robot command_line ghost_file picture course_file
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(abspath tools/lsan.supp):print_suppressions=0
 

@@ -1,5 +1,8 @@
 #include "cli/cli_common.h"
 
+#include <cstdio>
+
+#include "base/locale_id.h"
 #include "base/message_format.h"
 #include "base/resource_library.h"
 #include "base/string_ids.h"
@@ -15,6 +18,30 @@ std::string loadFailureText(const LoadResult& r) {
     case LoadStatus::Damaged: return toUtf8(formatMessage(ResString(Str::CliDamagedRecord), {r.line}));
     }
     return toUtf8(ResString(Str::CliCannotOpen));
+}
+
+AppFolders commandFolders(const std::optional<std::filesystem::path>& appDirOption) {
+    if (appDirOption) {
+        const std::filesystem::path dir = resolveAppFolder(*appDirOption, processEnvironment(), executablePath());
+        return {dir, dir};
+    }
+    const EnvLookup env = processEnvironment();
+    return resolveAppFolders({}, env, executablePath(), userDataFolder(env));
+}
+
+std::string jsonQuoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+            continue;
+        }
+        out += c;
+    }
+    return out + "\"";
 }
 
 }  // namespace trovel

@@ -2,8 +2,11 @@
 // What every trovel-cli command shares: its exit codes and the words for a program file that did
 // not load.
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
+#include "base/app_folder.h"
 #include "model/program_file.h"
 
 namespace trovel {
@@ -18,5 +21,13 @@ constexpr int kExitFailed = 4;    // the robot was reached but the work failed
 // Why a program file did not load, in the language in use, without the file's name; "" when it
 // loaded. A damaged record's line is in the words, its English reason is not.
 std::string loadFailureText(const LoadResult& r);
+
+// Where a command reads the application's files and writes the user's: both in the folder of
+// --app-dir when it is given, else as the studio finds them (the user's data folder for an
+// installed copy).
+AppFolders commandFolders(const std::optional<std::filesystem::path>& appDirOption);
+
+// The text as a JSON string, quotes included.
+std::string jsonQuoted(const std::string& text);
 
 }  // namespace trovel

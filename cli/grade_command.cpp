@@ -242,7 +242,8 @@ GradeArgs parseGradeArgs(const std::vector<std::string>& args, int defaultJobs) 
     return parsed;
 }
 
-int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAppDir, uint32_t localeId) {
+int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAppDir, uint32_t localeId,
+                 const fs::path& defaultUserDir) {
     const GradeArgs parsed = parseGradeArgs(args, int(std::thread::hardware_concurrency()));
     if (!parsed.error.empty()) {
         std::cerr << "grade: " << parsed.error << "\n" << kUsage;
@@ -252,8 +253,9 @@ int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAp
     if (!found.error.empty()) return bad(found.error);
 
     const fs::path appDir = parsed.appDir.value_or(defaultAppDir);
+    const fs::path userDir = parsed.appDir || defaultUserDir.empty() ? appDir : defaultUserDir;
     CourseSet courses;
-    CourseLoadResult loaded = loadCourseConfig(courses, appDir);
+    CourseLoadResult loaded = loadCourseConfig(courses, appDir, {}, userDir);
     if (!loaded.loaded) return bad((appDir / "texture.ini").string() + ": cannot read the course configuration");
     GradePlan plan = parsed.plan;
     plan.bestPaths = true;

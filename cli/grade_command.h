@@ -24,6 +24,9 @@ GradeArgs parseGradeArgs(const std::vector<std::string>& args, int defaultJobs);
 // Exit 0 when the reports were written, 2 on bad arguments, an empty folder, unusable courses or
 // reports that cannot be written (one line on stderr).
 // The report speaks the language of `localeId` (0: the built-in Japanese).
-int gradeCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir, uint32_t localeId);
+// The user's own courses come from `defaultUserDir` (the application folder when empty), or from
+// the folder of --app-dir when it is given.
+int gradeCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir, uint32_t localeId,
+                 const std::filesystem::path& defaultUserDir = {});
 
 }  // namespace trovel

@@ -17,6 +17,7 @@
 #include "app/program_info.h"
 #include "cli/cli_common.h"
 #include "cli/cli_help.h"
+#include "cli/course_command.h"
 #include "cli/grade_command.h"
 #include "cli/render_command.h"
 #include "cli/robot_command.h"
@@ -159,7 +160,10 @@ int main(int argc, char** argv) {
     const InfoRequest info = infoRequest(command.rfind("--", 0) == 0 ? std::vector<std::string>{command} : args);
     if (info == InfoRequest::Version) return std::printf("%s", versionText("trovel-cli").c_str()) < 0;
     if (info == InfoRequest::Help) {
-        const std::string help = command.rfind("--", 0) == 0 ? cliHelpText() : commandHelpText(command);
+        std::string help = command.rfind("--", 0) == 0 ? cliHelpText() : commandHelpText(command);
+        // "trovel-cli course build --help" describes the subcommand when it has its own text.
+        if (!args.empty() && args[0].rfind("--", 0) != 0)
+            if (std::string own = commandHelpText(command + " " + args[0]); !own.empty()) help = own;
         if (help.empty()) return usage();
         return std::printf("%s", help.c_str()) < 0;
     }
@@ -167,9 +171,15 @@ int main(int argc, char** argv) {
     if (command == "check") return checkCommand(args);
     if (command == "decode") return decodeCommand(args);
     if (command == "render") return renderCommand(args, locale);
-    if (command == "simulate") return simulateCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
-    if (command == "grade")
-        return gradeCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()), locale);
+    if (command == "simulate") {
+        const AppFolders folders = commandFolders(std::nullopt);
+        return simulateCommand(args, folders.shared, folders.user);
+    }
+    if (command == "grade") {
+        const AppFolders folders = commandFolders(std::nullopt);
+        return gradeCommand(args, folders.shared, locale, folders.user);
+    }
+    if (command == "course") return courseCommand(args, locale);
     if (command == "robot") return robotCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     return usage();
 }

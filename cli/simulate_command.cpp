@@ -69,7 +69,7 @@ std::string summaryJson(const Simulator& sim, const LapRecords& records, uint64_
 }
 
 int runSimulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir,
-                       std::ostream& out, std::ostream& err) {
+                       std::ostream& out, std::ostream& err, const std::filesystem::path& defaultUserDir) {
     SimulateArgs parsed = parseSimulateArgs(args);
 #ifndef TROVEL_HAVE_RENDER
     if (parsed.error.empty() && !parsed.picturePath.empty())
@@ -88,8 +88,9 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
         return kExitBadInput;
     }
     const std::filesystem::path appDir = parsed.appDir.value_or(defaultAppDir);
+    const std::filesystem::path userDir = parsed.appDir || defaultUserDir.empty() ? appDir : defaultUserDir;
     Simulator sim;
-    CourseLoadResult courses = loadCourseConfig(sim.courses, appDir);
+    CourseLoadResult courses = loadCourseConfig(sim.courses, appDir, {}, userDir);
     for (const CourseMessage& m : courses.messages)
         err << toUtf8(formatMessage(ResString(courseMessageId(m.problem)), {m.file, m.expected})) << "\n";
     if (!courses.loaded) return kExitBadInput;
@@ -137,8 +138,9 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     return code;
 }
 
-int simulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir) {
-    return runSimulateCommand(args, defaultAppDir, std::cout, std::cerr);
+int simulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir,
+                    const std::filesystem::path& defaultUserDir) {
+    return runSimulateCommand(args, defaultAppDir, std::cout, std::cerr, defaultUserDir);
 }
 
 }  // namespace trovel

@@ -15,11 +15,14 @@ namespace trovel {
 // `args` are the words after "simulate". Prints the JSON summary line on stdout; returns 0 after a
 // run, 2 when the arguments, the program file or the course cannot be used, or when a trace or
 // picture asked for cannot be written (reason on stderr).
-int simulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir);
+// The user's own courses come from `defaultUserDir` (the application folder when empty), or from
+// the folder of --app-dir when it is given.
+int simulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir,
+                    const std::filesystem::path& defaultUserDir = {});
 
 // The same with the JSON line on `out` and the reasons on `err`.
 int runSimulateCommand(const std::vector<std::string>& args, const std::filesystem::path& defaultAppDir,
-                       std::ostream& out, std::ostream& err);
+                       std::ostream& out, std::ostream& err, const std::filesystem::path& defaultUserDir = {});
 
 // "tick,x,y,heading,left_speed,right_speed,s9,s10,s11,s12,led,result"
 std::string traceHeader();

@@ -40,6 +40,14 @@ AppFolders resolveAppFolders(const std::filesystem::path& fromCommandLine, const
     return {shared, absoluteOf(userData)};
 }
 
+std::filesystem::path userDataFolder(const EnvLookup& env) {
+    const std::filesystem::path app = "trovel-studio";
+    if (auto data = env("XDG_DATA_HOME"); data && !data->empty() && std::filesystem::path(*data).is_absolute())
+        return std::filesystem::path(*data) / app;
+    if (auto home = env("HOME"); home && !home->empty()) return std::filesystem::path(*home) / ".local" / "share" / app;
+    return {};
+}
+
 bool seedUserFolder(const AppFolders& folders, const std::vector<std::u16string_view>& names) {
     if (folders.user == folders.shared) return true;
     std::error_code ec;

@@ -35,6 +35,11 @@ struct AppFolders {
 AppFolders resolveAppFolders(const std::filesystem::path& fromCommandLine, const EnvLookup& env,
                              const std::filesystem::path& executable, const std::filesystem::path& userData);
 
+// The user's data folder of the studio as the desktop sees it: $XDG_DATA_HOME/trovel-studio when
+// XDG_DATA_HOME is an absolute path, else ~/.local/share/trovel-studio; empty without a home.
+// The studio asks Qt for the same place; trovel-cli, without Qt, asks here.
+std::filesystem::path userDataFolder(const EnvLookup& env);
+
 // Creates the user folder and copies into it each named file of the shared folder it does not
 // hold yet. False when the folder or a copy could not be made (what was copied stays).
 bool seedUserFolder(const AppFolders& folders, const std::vector<std::u16string_view>& names);

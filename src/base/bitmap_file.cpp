@@ -1,5 +1,7 @@
 #include "base/bitmap_file.h"
 
+#include <algorithm>
+
 namespace trovel {
 
 namespace {
@@ -127,6 +129,34 @@ BitmapError decodeBitmap(const uint8_t* data, size_t size, BitmapPixels& pixels)
         }
     }
     return BitmapError::None;
+}
+
+std::vector<uint8_t> encodeBitmap(const BitmapPixels& pixels) {
+    if (pixels.width <= 0 || pixels.height <= 0 || pixels.width > kBitmapMaxSide || pixels.height > kBitmapMaxSide ||
+        pixels.bgr.size() != size_t(pixels.width) * size_t(pixels.height) * 3)
+        return {};
+    const size_t rowBytes = size_t(pixels.width) * 3;
+    const size_t stride = (rowBytes + 3) / 4 * 4;
+    const size_t headers = kFileHeaderBytes + kInfoHeaderBytes;
+    std::vector<uint8_t> bytes(headers + stride * size_t(pixels.height), 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (size_t i = 0; i < 4; ++i) bytes[at + i] = uint8_t(v >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, uint32_t(bytes.size()));
+    put32(10, uint32_t(headers));
+    put32(14, kInfoHeaderBytes);
+    put32(18, uint32_t(pixels.width));
+    put32(22, uint32_t(pixels.height));
+    bytes[26] = 1;   // planes
+    bytes[28] = 24;  // bits per pixel
+    put32(34, uint32_t(stride * size_t(pixels.height)));
+    put32(38, 2835);  // 72 dots per inch
+    put32(42, 2835);
+    for (size_t row = 0; row < size_t(pixels.height); ++row)
+        std::copy_n(pixels.bgr.data() + row * rowBytes, rowBytes, bytes.data() + headers + row * stride);
+    return bytes;
 }
 
 }  // namespace trovel

@@ -55,4 +55,8 @@ struct BitmapPixels {
 // top-down files come out bottom-up like the others.
 BitmapError decodeBitmap(const uint8_t* data, size_t size, BitmapPixels& pixels);
 
+// The pixels as a 24-bit file with the 40-byte info header, rows bottom-up and padded to 4 bytes:
+// the form every reader of course pictures takes. Empty for pixels that do not match their size.
+std::vector<uint8_t> encodeBitmap(const BitmapPixels& pixels);
+
 }  // namespace trovel

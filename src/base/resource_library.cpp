@@ -36,6 +36,8 @@ void useStringPack(StringTable table) {
     packSlot() = std::move(pack);
 }
 
+bool stringPackInUse() { return !activePack()->strings.empty(); }
+
 std::u16string ResString(uint16_t id) {
     std::u16string_view text = lookup(*activePack(), id);
     if (text.empty()) text = lookup(builtInStrings(), id);

@@ -35,5 +35,7 @@ ResourceChoice ChooseResourceLibrary(const std::filesystem::path& listFile, uint
 
 // Uses this table for ResString (an empty table means the built-in strings alone).
 void useStringPack(StringTable table);
+// True when a language pack's texts are in use rather than the built-in Japanese ones alone.
+bool stringPackInUse();
 
 }  // namespace trovel

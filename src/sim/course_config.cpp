@@ -7,6 +7,7 @@
 #include <map>
 
 #include "base/app_folder.h"
+#include "base/picture_file.h"
 #include "model/text_record_file.h"
 #include "sim/sim_world.h"
 
@@ -88,27 +89,35 @@ bool defaultTextureLoader(int, const std::filesystem::path& file) {
 
 CourseProblem problemOf(PictureStatus status) {
     switch (status) {
-    case PictureStatus::Not24Bit: return CourseProblem::Not24Bit;
-    case PictureStatus::WrongWidth: return CourseProblem::WrongWidth;
-    case PictureStatus::WrongHeight: return CourseProblem::WrongHeight;
-    default: return CourseProblem::NotBitmap;
+    case PictureStatus::Scaled: return CourseProblem::PictureScaled;
+    case PictureStatus::Unsupported: return CourseProblem::PictureUnsupported;
+    case PictureStatus::Interlaced: return CourseProblem::PictureInterlaced;
+    case PictureStatus::TooLarge: return CourseProblem::PictureTooLarge;
+    case PictureStatus::Damaged: return CourseProblem::PictureDamaged;
+    default: return CourseProblem::NotPicture;
     }
 }
 
 struct Loader {
+    Loader(CourseSet& s, const std::filesystem::path& b, const TextureLoader& t, CourseLoadResult& r, bool user = false)
+        : set(s), base(b), loadTexture(t), result(r), userIndex(user) {}
+
     CourseSet& set;
-    const std::filesystem::path& appDir;
+    const std::filesystem::path& base;  // where the picture names are resolved
     const TextureLoader& loadTexture;
     CourseLoadResult& result;
+    bool userIndex = false;  // the user's own index: entries numbered by their _TEXTURE: lines
     int declared = 0;
     bool totalSeen = false;
     int remembered = kNoCourse - 1;  // course of the latest _ATACKPARAM: line (may be out of range)
+    std::vector<int> entries;        // user index: the course of each entry, kNoCourse for one not kept
     std::map<std::u16string, std::shared_ptr<const CoursePicture>> pictureCache;
 
     int declaredCourses() const { return std::clamp(declared - Slot::FirstCourse, 0, int(set.courses.size())); }
 
     CourseRecord* rememberedCourse() {
-        return remembered >= 0 && remembered < declaredCourses() ? &set.courses[size_t(remembered)] : nullptr;
+        const int limit = userIndex ? courseCount(set) : declaredCourses();
+        return remembered >= 0 && remembered < limit ? &set.courses[size_t(remembered)] : nullptr;
     }
 
     void message(CourseProblem problem, const std::u16string& file = {}, int expected = 0) {
@@ -128,15 +137,37 @@ struct Loader {
             status = PictureStatus::Loaded;
             return found->second;
         }
-        PictureResult loaded = loadCoursePicture(resolveDataPath(path, appDir));
+        PictureResult loaded = loadCoursePicture(resolveDataPath(path, base));
         status = loaded.status;
-        if (status != PictureStatus::Loaded) return nullptr;
+        if (!pictureLoaded(status)) return nullptr;
         auto shared = std::make_shared<const CoursePicture>(std::move(loaded.picture));
         pictureCache.emplace(path, shared);
         return shared;
     }
 
+    // The pixel copy of a course slot; false when its picture is refused and the slot is dropped.
+    // A picture of another size is kept, fitted to the field, with a warning.
+    bool coursePictureOf(TextureSlot& slot) {
+        PictureStatus status = PictureStatus::CannotOpen;
+        slot.picture = picture(slot.path, status);
+        if (status == PictureStatus::Loaded || status == PictureStatus::CannotOpen) return true;
+        message(problemOf(status), slot.path, status == PictureStatus::TooLarge ? int(kPictureMaxPixels) : 0);
+        return status == PictureStatus::Scaled;
+    }
+
+    void courseFields(CourseRecord& course, FieldCursor& f) {
+        course.startX = realIn(toNumber(f.value()), -kWorldHalfWidth, kWorldHalfWidth);
+        course.startY = realIn(toNumber(f.value()), -kWorldHalfHeight, kWorldHalfHeight);
+        // Whole turns are dropped so a huge angle keeps its direction instead of losing all precision.
+        double degrees = toNumber(f.value());
+        degrees = std::isfinite(degrees) ? std::fmod(degrees, 360.0) : 0.0;
+        course.startHeading = static_cast<float>(degrees) / 180.0f * kPi;
+        course.name = cut(f.text(), kMaxCourseNameChars);
+        course.courseFlags = decimalInt(f.value());
+    }
+
     void texture(FieldCursor f) {
+        if (userIndex) return userTexture(f);
         const int s = static_cast<int>(set.textures.size());
         if (s >= declared) {
             message(CourseProblem::CountMismatch);
@@ -144,7 +175,7 @@ struct Loader {
         }
         TextureSlot slot;
         slot.path = cut(f.text(), kMaxPathChars);
-        if (!loadTexture(s, resolveDataPath(slot.path, appDir))) {
+        if (!loadTexture(s, resolveDataPath(slot.path, base))) {
             message(CourseProblem::TextureFailed);
             message(CourseProblem::PictureMissing, slot.path);
             --declared;
@@ -154,31 +185,47 @@ struct Loader {
             set.textures.push_back(std::move(slot));
             return;
         }
-        PictureStatus status = PictureStatus::CannotOpen;
-        slot.picture = picture(slot.path, status);
-        bool dropped = status != PictureStatus::Loaded && status != PictureStatus::CannotOpen;
-        if (dropped) {
-            int expected = status == PictureStatus::WrongWidth ? kCourseWidth : kCourseHeight;
-            message(problemOf(status), slot.path, expected);
-        }
-        CourseRecord& course = set.courses[size_t(s - Slot::FirstCourse)];
-        course.startX = realIn(toNumber(f.value()), -kWorldHalfWidth, kWorldHalfWidth);
-        course.startY = realIn(toNumber(f.value()), -kWorldHalfHeight, kWorldHalfHeight);
-        // Whole turns are dropped so a huge angle keeps its direction instead of losing all precision.
-        double degrees = toNumber(f.value());
-        degrees = std::isfinite(degrees) ? std::fmod(degrees, 360.0) : 0.0;
-        course.startHeading = static_cast<float>(degrees) / 180.0f * kPi;
-        course.name = cut(f.text(), kMaxCourseNameChars);
-        course.courseFlags = decimalInt(f.value());
-        if (dropped) {
+        const bool kept = coursePictureOf(slot);
+        courseFields(set.courses[size_t(s - Slot::FirstCourse)], f);
+        if (!kept) {
             --declared;  // the next _TEXTURE: line reuses this slot and course record
             return;
         }
         set.textures.push_back(std::move(slot));
     }
 
+    // An entry of the user's index: appended after the courses already loaded, or left out with
+    // its judging lines when its picture is refused.
+    void userTexture(FieldCursor f) {
+        entries.push_back(kNoCourse);
+        const int s = static_cast<int>(set.textures.size());
+        // Without the fixed images a course picture would take a fixed image's slot.
+        if (s < Slot::FirstCourse || courseCount(set) >= kMaxCourses) return;
+        TextureSlot slot;
+        slot.path = cut(f.text(), kMaxPathChars);
+        if (!loadTexture(s, resolveDataPath(slot.path, base))) {
+            message(CourseProblem::TextureFailed);
+            message(CourseProblem::PictureMissing, slot.path);
+            return;
+        }
+        if (!coursePictureOf(slot)) return;
+        CourseRecord course;
+        courseFields(course, f);
+        course.userEntry = static_cast<int>(entries.size()) - 1;
+        set.textures.push_back(std::move(slot));
+        set.courses.push_back(std::move(course));
+        entries.back() = courseCount(set) - 1;
+    }
+
+    void englishName(FieldCursor f) {
+        if (!entries.empty() && entries.back() != kNoCourse)
+            set.courses[size_t(entries.back())].englishName = cut(f.text(), kMaxCourseNameChars);
+    }
+
     void attackParam(FieldCursor f) {
         remembered = decimalInt(f.value());
+        if (userIndex)
+            remembered = remembered >= 0 && remembered < int(entries.size()) ? entries[size_t(remembered)] : kNoCourse;
         int flags = decimalInt(f.value());
         CourseRect goal = parseRect(f.value());
         if (CourseRecord* c = rememberedCourse()) {
@@ -228,9 +275,17 @@ struct Loader {
             return at == text.npos ? text.npos : at + key.size();
         };
         size_t at;
-        if ((at = after(u"_FILE_TOTAL:")) != text.npos) fileTotal({text, at});
+        // The user's index holds courses only: the images, sounds and robot size stay the shipped ones.
+        if (!userIndex && (at = after(u"_FILE_TOTAL:")) != text.npos) fileTotal({text, at});
         if ((at = after(u"_TEXTURE:")) != text.npos) texture({text, at});
+        if (userIndex && (at = after(kEnglishNameKey)) != text.npos) englishName({text, at});
         if ((at = after(u"_ATACKPARAM:")) != text.npos) attackParam({text, at});
+        if (userIndex) {
+            if ((at = after(u"_ATACKPARAM_INVAREA:")) != text.npos) forbiddenArea({text, at});
+            if ((at = after(u"_ATACKPARAM_SENSORBD:")) != text.npos) offLine({text, at});
+            if ((at = after(u"_ATACKPARAM_CHKAREA:")) != text.npos) checkpoints({text, at});
+            return;
+        }
         if (after(u"_PUT_ATARI:") != text.npos) set.drawJudgingAreas = true;
         if ((at = after(u"_ATACKPARAM_MYATARI:")) != text.npos)
             set.robotHalf = realIn(toNumber(FieldCursor(text, at).value()), 0.0f, kMaxRobotHalf);
@@ -241,6 +296,16 @@ struct Loader {
         if ((at = after(u"_SOUND_NG:")) != text.npos) set.failSound = cut(FieldCursor(text, at).text(), kMaxSoundPathChars);
     }
 };
+
+// The lines of a text file of the layer, or false when it cannot be opened.
+bool readLines(const std::filesystem::path& path, std::vector<std::u16string>& lines) {
+    TextRecordFile file;
+    if (!file.open(path, u"r")) return false;
+    std::u16string line;
+    while (file.readLine(line, kRecordLineChars) > 0) lines.push_back(line);
+    file.close();
+    return true;
+}
 
 }  // namespace
 
@@ -255,7 +320,7 @@ CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16str
     CourseLoadResult result;
     set = CourseSet{};
     const TextureLoader fallback = defaultTextureLoader;
-    Loader l{set, appDir, loadTexture ? loadTexture : fallback, result, 0, false, kNoCourse - 1, {}};
+    Loader l(set, appDir, loadTexture ? loadTexture : fallback, result);
     for (const std::u16string& text : lines) l.line(text);
     if (static_cast<int>(set.textures.size()) != l.declared) l.message(CourseProblem::CountMismatch);
     set.courses.resize(size_t(std::max(0, static_cast<int>(set.textures.size()) - Slot::FirstCourse)));
@@ -263,20 +328,39 @@ CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16str
     return result;
 }
 
+void appendUserCourses(CourseSet& set, const std::vector<std::u16string>& lines,
+                       const std::filesystem::path& coursesDir, const TextureLoader& loadTexture,
+                       CourseLoadResult& result) {
+    set.userCoursesDir = coursesDir;
+    const TextureLoader fallback = defaultTextureLoader;
+    Loader l(set, coursesDir, loadTexture ? loadTexture : fallback, result, true);
+    for (const std::u16string& text : lines) l.line(text);
+}
+
+std::filesystem::path userCoursesFolder(const std::filesystem::path& userDir) {
+    return userDir / std::filesystem::path(kUserCoursesFolder);
+}
+
 CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& appDir,
-                                  const TextureLoader& loadTexture) {
-    TextRecordFile file;
-    if (!file.open(appDir / "texture.ini", u"r")) {
+                                  const TextureLoader& loadTexture, const std::filesystem::path& userDir) {
+    std::vector<std::u16string> lines;
+    if (!readLines(appDir / "texture.ini", lines)) {
         set = CourseSet{};
         CourseLoadResult result;
         result.messages.push_back({CourseProblem::ConfigMissing, {}, 0});
         return result;
     }
-    std::vector<std::u16string> lines;
-    std::u16string line;
-    while (file.readLine(line, kRecordLineChars) > 0) lines.push_back(line);
-    file.close();
-    return parseCourseConfig(set, lines, appDir, loadTexture);
+    CourseLoadResult result = parseCourseConfig(set, lines, appDir, loadTexture);
+    if (!userDir.empty()) {
+        const std::filesystem::path coursesDir = userCoursesFolder(userDir);
+        std::vector<std::u16string> userLines;
+        // No index yet: the user has no courses of their own, and that needs no message.
+        if (readLines(coursesDir / std::filesystem::path(kUserCourseIndex), userLines))
+            appendUserCourses(set, userLines, coursesDir, loadTexture, result);
+        else
+            set.userCoursesDir = coursesDir;
+    }
+    return result;
 }
 
 }  // namespace trovel

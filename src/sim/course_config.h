@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/course_picture.h"
@@ -47,6 +48,7 @@ constexpr int Checkpoints = 0x40;
 
 struct CourseRect {
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // world units
+    bool operator==(const CourseRect&) const = default;
 };
 
 struct CourseRecord {
@@ -55,12 +57,14 @@ struct CourseRecord {
     float startHeading = 0;  // radians
     int courseFlags = 0;     // CourseFlag bits
     std::u16string name;     // at most kMaxCourseNameChars
+    std::u16string englishName;  // a user course's name in English; empty for the shipped ones and when none
     CourseRect goal;
     CourseRect forbidden;
     std::vector<CourseRect> checkpoints;  // in passing order
     int judgingFlags = 0;           // JudgeFlag bits
     int offLineTicks = 0;           // ticks all floor points may be bright before the run fails
     uint8_t offLineThreshold = 0;   // floor values below this count as bright
+    int userEntry = -1;             // a user course's entry in the user's index (its records go by it); -1 shipped
 };
 
 struct TextureSlot {
@@ -75,6 +79,7 @@ struct CourseSet {
     bool drawJudgingAreas = false;       // _PUT_ATARI:
     std::u16string goalSound;            // empty = none
     std::u16string failSound;
+    std::filesystem::path userCoursesDir;  // the user's own courses and their records; empty when not looked for
 };
 
 inline int courseCount(const CourseSet& set) { return static_cast<int>(set.courses.size()); }
@@ -90,12 +95,29 @@ struct CourseLoadResult {
     std::vector<CourseMessage> messages;    // in the order they arose; the window shows each
 };
 
-// Reads texture.ini of the application folder into `set`, replacing it. The best times are not the
+// The user's own courses live in this folder of the user folder, listed in its index file in the
+// form of texture.ini: "_TEXTURE:" lines (pictures named relative to the folder) each followed by
+// the judging lines of that entry, whose course number is the entry's own number (0 for the first
+// "_TEXTURE:" line, whether or not its picture loads), and by "_COURSE_NAME_EN:[[name]]". The
+// fixed images, sounds, robot size and "_PUT_ATARI:" stay those of texture.ini. Best times and
+// ghosts of user courses are kept in this folder, by entry number, apart from the shipped ones.
+constexpr std::string_view kUserCoursesFolder = "user_courses";
+constexpr std::string_view kUserCourseIndex = "courses.ini";
+constexpr std::u16string_view kEnglishNameKey = u"_COURSE_NAME_EN:";
+std::filesystem::path userCoursesFolder(const std::filesystem::path& userDir);
+
+// Reads texture.ini of the application folder into `set`, replacing it; then, when `userDir` is
+// given, appends the user's own courses of its user_courses folder. The best times are not the
 // courses' but the lap records' (lap_records.h).
 CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& appDir,
-                                  const TextureLoader& loadTexture = {});
+                                  const TextureLoader& loadTexture = {}, const std::filesystem::path& userDir = {});
 // The same from lines already in memory (a file's text); `appDir` resolves the image files.
 CourseLoadResult parseCourseConfig(CourseSet& set, const std::vector<std::u16string>& lines,
                                    const std::filesystem::path& appDir, const TextureLoader& loadTexture = {});
+// Appends the courses of the user's index lines to a set parsed above; `coursesDir` resolves their
+// pictures. A picture that is refused leaves its entry out, with the same messages as texture.ini's.
+void appendUserCourses(CourseSet& set, const std::vector<std::u16string>& lines,
+                       const std::filesystem::path& coursesDir, const TextureLoader& loadTexture,
+                       CourseLoadResult& result);
 
 }  // namespace trovel

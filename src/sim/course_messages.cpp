@@ -5,7 +5,8 @@
 namespace trovel {
 
 bool isErrorMessage(CourseProblem problem) {
-    return problem != CourseProblem::CountMismatch && problem != CourseProblem::TextureFailed;
+    return problem != CourseProblem::CountMismatch && problem != CourseProblem::TextureFailed &&
+           problem != CourseProblem::PictureScaled;
 }
 
 uint16_t courseMessageId(CourseProblem problem) {
@@ -14,10 +15,12 @@ uint16_t courseMessageId(CourseProblem problem) {
     case CourseProblem::CountMismatch: return Str::CourseCountMismatch;
     case CourseProblem::TextureFailed: return Str::CourseTextureFailed;
     case CourseProblem::PictureMissing: return Str::CoursePictureMissing;
-    case CourseProblem::NotBitmap: return Str::CourseNotBitmap;
-    case CourseProblem::Not24Bit: return Str::CourseNot24Bit;
-    case CourseProblem::WrongWidth: return Str::CourseWrongWidth;
-    case CourseProblem::WrongHeight: return Str::CourseWrongHeight;
+    case CourseProblem::NotPicture: return Str::CoursePictureNotPicture;
+    case CourseProblem::PictureUnsupported: return Str::CoursePictureUnsupported;
+    case CourseProblem::PictureInterlaced: return Str::CoursePictureInterlaced;
+    case CourseProblem::PictureTooLarge: return Str::CoursePictureTooLarge;
+    case CourseProblem::PictureDamaged: return Str::CoursePictureDamaged;
+    case CourseProblem::PictureScaled: return Str::CoursePictureScaled;
     }
     return Str::CourseConfigMissing;
 }

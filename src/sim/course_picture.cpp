@@ -1,6 +1,6 @@
 #include "sim/course_picture.h"
 
-#include "base/bitmap_file.h"
+#include "base/picture_file.h"
 
 #include <fstream>
 #include <system_error>
@@ -24,31 +24,27 @@ bool readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& byte
 
 PictureResult parseCoursePicture(const std::vector<uint8_t>& bytes) {
     PictureResult result;
-    BitmapHeader header;
-    const BitmapError error = readBitmapHeader(bytes.data(), bytes.size(), header);
-    // Depth, width and height are reported before any other fault, so a picture of the wrong size
-    // says so even when its pixel area is also cut short.
-    if (error == BitmapError::TooShort || error == BitmapError::NoSignature || error == BitmapError::BadHeaderSize)
-        result.status = PictureStatus::NotBitmap;
-    else if (header.bitCount != 24)
-        result.status = PictureStatus::Not24Bit;
-    else if (header.width != kCourseWidth)
-        result.status = PictureStatus::WrongWidth;
-    else if (header.height != kCourseHeight)
-        result.status = PictureStatus::WrongHeight;
-    else {
-        // Any other fault (a cut-off pixel area, pixels outside the file, a compressed file) would
-        // leave the floor sensors reading garbage: not a usable bitmap.
-        BitmapPixels pixels;
-        if (error != BitmapError::None || decodeBitmap(bytes.data(), bytes.size(), pixels) != BitmapError::None) {
-            result.status = PictureStatus::NotBitmap;
-            return result;
-        }
-        result.picture.width = pixels.width;
-        result.picture.height = pixels.height;
-        result.picture.pixels = std::move(pixels.bgr);
-        result.status = PictureStatus::Loaded;
+    const PictureSize size = pictureSize(bytes.data(), bytes.size());
+    result.fileWidth = size.width;
+    result.fileHeight = size.height;
+    BitmapPixels pixels;
+    switch (decodePicture(bytes.data(), bytes.size(), pixels)) {
+    case PictureError::None: break;
+    case PictureError::NotPicture: result.status = PictureStatus::NotPicture; return result;
+    case PictureError::Unsupported: result.status = PictureStatus::Unsupported; return result;
+    case PictureError::Interlaced: result.status = PictureStatus::Interlaced; return result;
+    case PictureError::TooLarge: result.status = PictureStatus::TooLarge; return result;
+    case PictureError::Damaged:
+    case PictureError::Truncated: result.status = PictureStatus::Damaged; return result;
     }
+    result.status = PictureStatus::Loaded;
+    if (pixels.width != kCourseWidth || pixels.height != kCourseHeight) {
+        pixels = scalePixels(pixels, kCourseWidth, kCourseHeight);
+        result.status = PictureStatus::Scaled;
+    }
+    result.picture.width = pixels.width;
+    result.picture.height = pixels.height;
+    result.picture.pixels = std::move(pixels.bgr);
     return result;
 }
 

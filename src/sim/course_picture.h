@@ -1,5 +1,5 @@
 #pragma once
-// A course picture as the floor sensors see it: the pixel copy of a 24-bit Windows bitmap.
+// A course picture as the floor sensors see it: the pixel copy of a bitmap or PNG file, fitted to the field.
 
 #include <cstdint>
 #include <filesystem>
@@ -18,21 +18,28 @@ struct CoursePicture {
 
 enum class PictureStatus {
     Loaded,
-    CannotOpen,  // not a readable plain file (no message: the course keeps running without sensors)
-    NotBitmap,   // no "BM", or too short to be a bitmap at all
-    Not24Bit,
-    WrongWidth,
-    WrongHeight,
+    Scaled,       // loaded from a picture of another size, fitted to the field
+    CannotOpen,   // not a readable plain file (no message: the course keeps running without sensors)
+    NotPicture,   // neither a bitmap nor a PNG file
+    Unsupported,  // a bitmap depth or compression the reader leaves out
+    Interlaced,   // an interlaced PNG
+    TooLarge,     // more pixels than kPictureMaxPixels
+    Damaged,      // inconsistent headers or checksums, or pixels cut short
 };
+
+inline bool pictureLoaded(PictureStatus status) {
+    return status == PictureStatus::Loaded || status == PictureStatus::Scaled;
+}
 
 struct PictureResult {
     PictureStatus status = PictureStatus::CannotOpen;
-    CoursePicture picture;  // filled only when Loaded
+    CoursePicture picture;  // filled only when loaded: always kCourseWidth x kCourseHeight
+    int fileWidth = 0;      // the size the file's header gives, when it could be read
+    int fileHeight = 0;
 };
 
-// Checks the file's bytes in the order BM, 24 bit, width 700, height 500 and copies the pixels from
-// where the file header says they start (any info header version, bottom-up or top-down rows),
-// dropping each row's padding to 4 bytes.
+// Decodes a bitmap (8, 24 or 32 bits, any header version, either row order, pixels where the file
+// header says) or a PNG file; a picture of another size than the field is fitted to it.
 PictureResult parseCoursePicture(const std::vector<uint8_t>& bytes);
 PictureResult loadCoursePicture(const std::filesystem::path& path);
 

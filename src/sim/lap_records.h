@@ -36,12 +36,16 @@ const LapGhost* courseGhost(const LapRecords& records, int course);
 bool offerLap(LapRecords& records, int course, int lapMs, const std::vector<GhostPose>& lapPoses);
 
 std::filesystem::path recordsPath(const std::filesystem::path& appDir);
+// The ghost file of course `course` of the set: ghostPath of the records folder for a shipped
+// course, of the user courses' folder by entry number for a user course; empty out of range.
+std::filesystem::path courseGhostPath(const CourseSet& set, int course, const std::filesystem::path& recordsDir);
 
 void resetAllBestTimes(LapRecords& records);
 // Ignored unless 0 <= course < number of records.
 void resetBestTime(LapRecords& records, int course);
-// One record per course of `set`. Course i takes the i-th stored time, or no record past the stored
-// count. A missing or truncated file leaves the times as they are. Either way every course notes what
+// One record per course of `set`. Course i takes the i-th stored time of record.dat in `appDir`, or
+// no record past the stored count; a user course takes the time of its entry number from record.dat
+// of the user courses' folder, so that neither shifts the other's when courses come or go. A missing or truncated file leaves the times as they are. Either way every course notes what
 // the file held for it (no record when nothing could be read), so that a later save can tell this
 // studio's changes apart.
 RecordStatus readRecords(LapRecords& records, const CourseSet& set, const std::filesystem::path& appDir);
@@ -59,8 +63,8 @@ int32_t mergedBestTime(int32_t stored, int32_t mine, int32_t onDisk);
 // Saves the best times and the ghosts not yet saved under the records lock, merged with what other
 // studios saved meanwhile (mergedBestTime); a ghost file is written only for a time this studio
 // keeps, and removed only with a record that is gone. Times in the file beyond the course count are
-// kept. Afterwards the records hold the merged times. False (silently) when record.dat could not be
-// written.
+// kept. User courses are saved the same way into their own folder. Afterwards the records hold the
+// merged times. False (silently) when a records file could not be written.
 bool saveRecords(LapRecords& records, const CourseSet& set, const std::filesystem::path& appDir);
 
 }  // namespace trovel

@@ -15,6 +15,7 @@
 #include "app/gui/studio_setup.h"
 #include "base/locale_id.h"
 #include "model/option_flags.h"
+#include "sim/course_install.h"
 #include "sim/gui/simulator_window.h"
 #include "sim/lap_record_file.h"
 #include "sim/lap_records.h"
@@ -127,6 +128,33 @@ private slots:
         QTRY_VERIFY(guard.isNull());
         QVERIFY(snapshot(m_shared) == installed);
         QCOMPARE(readRecordsFile(m_user / "record.dat").times.at(0), 12345);
+    }
+
+    // trovel-cli finds the user's data folder without Qt: it must be the one the studio reads, so a
+    // course installed from the command line shows in the studio's simulator after the shipped ones.
+    void aCourseInstalledFromTheCommandLineShowsInTheStudio() {
+        QCOMPARE(QString::fromStdString(userDataFolder(processEnvironment()).string()),
+                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString((m_root / "xdg").string()));
+        QCOMPARE(QString::fromStdString(userDataFolder(processEnvironment()).string()),
+                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        qunsetenv("XDG_DATA_HOME");
+
+        std::ofstream(m_root / "oval.course") << "TROVEL-COURSE 1\nname-ja \"だえん\"\nstart 0 0 0\n"
+                                                 "line -200 0 200 0\nend\n";
+        const InstallResult installed = installCourseFile(m_root / "oval.course", userDataFolder(processEnvironment()));
+        QVERIFY(installed.ok());
+        auto window = start();
+        QVERIFY(window);
+        SimulatorWindow* sim = openSimulatorFrom(*window);
+        QVERIFY(sim && sim->coursesLoaded());
+        QCOMPARE(courseCount(sim->simulator().courses), 5);
+        QVERIFY(sim->simulator().courses.courses[4].name == u"だえん");
+        QVERIFY(fs::exists(m_user / "user_courses" / "oval.bmp"));
+        QPointer<SimulatorWindow> guard(sim);
+        sim->close();
+        QTRY_VERIFY(guard.isNull());
+        m_context->options.reset(0);
     }
 
     void cleanupTestCase() { setWritable(m_shared, true); }

@@ -64,6 +64,21 @@ private slots:
         QCOMPARE(keyed.pixel(2, 0), 0xFFFFFFFFu);
     }
 
+    // A course picture with transparency is shown as the floor sensors read it: on white paper.
+    void transparentPicturesLieOnWhite() {
+        QImage image(2, 1, QImage::Format_ARGB32);
+        image.setPixel(0, 0, 0x00000000);
+        image.setPixel(1, 0, 0x80FF0000);
+        const QString path = testDir("render_transparent") + "/course.png";
+        QVERIFY(image.save(path));
+        SimTextures textures;
+        QVERIFY(textures.load(kTex, std::filesystem::path(path.toStdU16String())));
+        QCOMPARE(textures.opaque(kTex).pixel(0, 0), 0xFFFFFFFFu);
+        const QColor half = textures.opaque(kTex).pixelColor(1, 0);
+        QCOMPARE(half.red(), 255);
+        QVERIFY2(std::abs(half.green() - 127) <= 1 && std::abs(half.blue() - 127) <= 1, qPrintable(half.name()));
+    }
+
     void textureMapTakesEveryCornerToItsVertex() {
         // A quarter turn: texture (0,0) -> (10,10), u along +y, v along -x.
         const std::array<QPointF, 4> tex{QPointF(0, 0), QPointF(8, 0), QPointF(8, 4), QPointF(0, 4)};

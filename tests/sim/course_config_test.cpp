@@ -70,9 +70,9 @@ TEST(CourseConfig, TextureLineFieldsClampConvertAndIgnoreComments) {
     EXPECT_EQ(coursePicture(set, 0)->pixels[0], 0);
 }
 
-TEST(CourseConfig, WrongPicturesAreDroppedWithTheirMessagesAndSlotsReused) {
+TEST(CourseConfig, UnreadablePicturesAreDroppedWithTheirMessagesAndSlotsReusedWrongSizesFitted) {
     auto dir = courseFolder("dropped");
-    // Each dropped picture lowers the declared total, so 5 + 7 declared and 6 dropped leaves no mismatch.
+    // Each dropped picture lowers the declared total, so 5 + 7 declared and 4 dropped leaves no mismatch.
     writeIni(dir, u"_FILE_TOTAL:[12]\n" + kFixed +
                       u"_TEXTURE:[[small.bmp]][0][0][0][[A]][0]\n"
                       u"_TEXTURE:[[eight.bmp]][0][0][0][[B]][0]\n"
@@ -81,22 +81,27 @@ TEST(CourseConfig, WrongPicturesAreDroppedWithTheirMessagesAndSlotsReused) {
                       u"_TEXTURE:[[cut.bmp]][0][0][0][[E]][0]\n"
                       u"_TEXTURE:[[missing.bmp]][0][0][0][[F]][0]\n"
                       u"_TEXTURE:[[good.bmp]][0][0][0][[G]][0]\n"
-                      u"_ATACKPARAM:[0][0][1,2,3,4]\n");
+                      u"_ATACKPARAM:[2][0][1,2,3,4]\n");
     CourseSet set;
     CourseLoadResult r = loadCourseConfig(set, dir);
-    EXPECT_EQ(problems(r), (std::vector<CourseProblem>{CourseProblem::WrongWidth, CourseProblem::Not24Bit,
-                                                       CourseProblem::NotBitmap, CourseProblem::WrongHeight,
-                                                       CourseProblem::NotBitmap, CourseProblem::TextureFailed,
+    // The 8-bit file's colour table would run into its pixels.
+    EXPECT_EQ(problems(r), (std::vector<CourseProblem>{CourseProblem::PictureScaled, CourseProblem::PictureDamaged,
+                                                       CourseProblem::NotPicture, CourseProblem::PictureScaled,
+                                                       CourseProblem::PictureDamaged, CourseProblem::TextureFailed,
                                                        CourseProblem::PictureMissing}));
-    EXPECT_EQ(courseMessageText(r.messages[0]), u"[small.bmp]\r\n画像ファイルの横幅が700ではありません。");
-    EXPECT_EQ(courseMessageText(r.messages[3]), u"[tall.bmp]\r\n画像ファイルの縦幅が500ではありません。");
+    EXPECT_EQ(courseMessageText(r.messages[0]),
+              u"[small.bmp]\r\n画像の大きさが700×500ではないので、コースの大きさに合わせて拡大・縮小しました。");
     EXPECT_EQ(courseMessageText(r.messages[6]), u"[missing.bmp]\r\nコースの画像ファイルが見つかりませんでした。");
-    EXPECT_TRUE(isErrorMessage(CourseProblem::NotBitmap));
+    EXPECT_TRUE(isErrorMessage(CourseProblem::NotPicture));
+    EXPECT_FALSE(isErrorMessage(CourseProblem::PictureScaled));
     EXPECT_FALSE(isErrorMessage(CourseProblem::CountMismatch));
-    ASSERT_EQ(courseCount(set), 1);  // only G kept, in the first course record
-    EXPECT_EQ(set.courses[0].name, u"G");
-    EXPECT_EQ(set.courses[0].judgingFlags, JudgeFlag::Timed);
-    EXPECT_EQ(set.courses[0].goal.x2, 3);
+    ASSERT_EQ(courseCount(set), 3);  // A and D fitted to the field, G as it is, in the first course records
+    EXPECT_EQ(set.courses[0].name, u"A");
+    EXPECT_EQ(set.courses[1].name, u"D");
+    EXPECT_EQ(set.courses[2].name, u"G");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(coursePicture(set, i)->pixels.size(), 700u * 500u * 3u) << i;
+    EXPECT_EQ(set.courses[2].judgingFlags, JudgeFlag::Timed);
+    EXPECT_EQ(set.courses[2].goal.x2, 3);
 }
 
 TEST(CourseConfig, PicturePixelsStartWhereTheFileHeaderSaysInEitherRowOrder) {
@@ -128,7 +133,7 @@ TEST(CourseConfig, PicturePixelsStartWhereTheFileHeaderSaysInEitherRowOrder) {
         ASSERT_EQ(r.status, PictureStatus::Loaded);
         EXPECT_EQ(r.picture.pixels, reference.picture.pixels);
     }
-    EXPECT_EQ(parseCoursePicture(pastEnd).status, PictureStatus::NotBitmap);
+    EXPECT_EQ(parseCoursePicture(pastEnd).status, PictureStatus::Damaged);
 }
 
 TEST(CourseConfig, ExtraImagesWarnAndPlainFileFailureKeepsTheCourse) {

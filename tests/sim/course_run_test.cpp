@@ -3,10 +3,14 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "base/app_folder.h"
 #include "model/program_file.h"
+#include "model/text_convert.h"
+#include "picture_writers.h"
 #include "sim/class_grading.h"
 #include "sim/headless_run.h"
 #include "sim/lap_records.h"
@@ -29,9 +33,10 @@ BlockProgram example(const char* name) {
     return program;
 }
 
-RunOutcome runShipped(int course, const BlockProgram& program, std::optional<uint64_t> ticks) {
+RunOutcome runOn(const std::filesystem::path& appDir, int course, const BlockProgram& program,
+                 std::optional<uint64_t> ticks) {
     Simulator sim;
-    CourseLoadResult loaded = loadCourseConfig(sim.courses, TROVEL_APP_DIR);
+    CourseLoadResult loaded = loadCourseConfig(sim.courses, appDir);
     EXPECT_TRUE(loaded.loaded);
     EXPECT_TRUE(loaded.messages.empty());
     EXPECT_EQ(prepareRun(sim, program, {.course = course}), PlayOutcome::Started);
@@ -39,6 +44,10 @@ RunOutcome runShipped(int course, const BlockProgram& program, std::optional<uin
     options.ticks = ticks;
     uint64_t n = runHeadless(sim, options, nullptr);
     return {sim.judge.result, sim.judge.lapMs, sim.robot.x, sim.robot.y, sim.robot.heading, n};
+}
+
+RunOutcome runShipped(int course, const BlockProgram& program, std::optional<uint64_t> ticks) {
+    return runOn(TROVEL_APP_DIR, course, program, ticks);
 }
 
 // The stored poses below are exact floats from one machine. The robot's motion goes through the C
@@ -102,6 +111,62 @@ TEST(ShippedCourses, StudioAndGradingAgreeThatOnlyTheProgramStopsInTheGoal) {
     ASSERT_EQ(cells.size(), 2u);
     EXPECT_EQ(cells[0].runs[0].result, RunResult::PassedGoal);
     EXPECT_EQ(cells[1].runs[0].result, RunResult::Goal);
+}
+
+// The shipped course pictures saved again as paint programs and other tools save them: bitmaps
+// with longer headers, top-down 32-bit rows or a colour table, and PNG files.
+TEST(ShippedCourses, ResavedAsOtherBitmapsAndAsPngTheyRunTheSame) {
+    const std::filesystem::path shipped = TROVEL_APP_DIR;
+    std::ifstream in(shipped / "texture.ini", std::ios::binary);
+    const std::vector<uint8_t> iniBytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::u16string ini;
+    for (size_t i = 2; i + 1 < iniBytes.size(); i += 2)
+        if (char16_t c = char16_t(iniBytes[i] | iniBytes[i + 1] << 8); c != u'\r') ini += c;
+    const char* const names[] = {"practice", "checkpoint", "stop", "crossing"};
+    const struct {
+        const char* name;
+        const char* extension;
+        std::function<std::vector<uint8_t>(const BitmapPixels&)> write;
+    } variants[] = {
+        {"v5_24bit", ".bmp", [](const BitmapPixels& p) { return test::bitmapWithHeader(p, 124, false); }},
+        {"v4_32bit_top_down", ".bmp", [](const BitmapPixels& p) { return test::bitmapWithHeader(p, 108, true); }},
+        {"colour_table", ".bmp", [](const BitmapPixels& p) { return test::bitmap8(p); }},
+        {"png_rgb", ".png", [](const BitmapPixels& p) { return test::pngOf(p, false); }},
+        {"png_palette", ".png", [](const BitmapPixels& p) { return test::pngOf(p, true); }},
+    };
+    const BlockProgram follower = example("line_follower.qxp"), stopper = example("line_follower_stop.qxp");
+    CourseSet original;
+    ASSERT_TRUE(loadCourseConfig(original, shipped).loaded);
+    for (const auto& v : variants) {
+        SCOPED_TRACE(v.name);
+        const std::filesystem::path dir = test::scratchDir("sim", std::string("resaved_") + v.name);
+        for (const char* folder : {"sim", "sound"})
+            std::filesystem::copy(shipped / folder, dir / folder, std::filesystem::copy_options::recursive);
+        std::filesystem::create_directories(dir / "course");
+        std::u16string text = ini;
+        for (int course = 0; course < 4; ++course) {
+            const char* name = names[course];
+            const CoursePicture* picture = coursePicture(original, course);
+            ASSERT_NE(picture, nullptr);
+            const std::vector<uint8_t> bytes = v.write({picture->width, picture->height, picture->pixels});
+            ASSERT_FALSE(bytes.empty());
+            simtest::writeBytes(dir / "course" / (std::string(name) + v.extension), bytes);
+            const std::u16string from = u"course/" + fromUtf8(name) + u".bmp";
+            text.replace(text.find(from), from.size(), u"course/" + fromUtf8(name) + fromUtf8(v.extension));
+        }
+        simtest::writeIni(dir, text);
+        CourseSet resaved;
+        ASSERT_TRUE(loadCourseConfig(resaved, dir).messages.empty());
+        for (int course = 0; course < 4; ++course) {
+            ASSERT_NE(coursePicture(resaved, course), nullptr);
+            EXPECT_EQ(coursePicture(resaved, course)->pixels, coursePicture(original, course)->pixels) << course;
+            const RunOutcome a = runShipped(course, follower, 1500), b = runOn(dir, course, follower, 1500);
+            EXPECT_EQ(std::tie(a.result, a.lapMs, a.x, a.y, a.heading, a.ticks),
+                      std::tie(b.result, b.lapMs, b.x, b.y, b.heading, b.ticks)) << course;
+        }
+        const RunOutcome a = runShipped(2, stopper, std::nullopt), b = runOn(dir, 2, stopper, std::nullopt);
+        EXPECT_EQ(std::tie(a.result, a.lapMs, a.x, a.y, a.ticks), std::tie(b.result, b.lapMs, b.x, b.y, b.ticks));
+    }
 }
 
 TEST(ShippedCourses, ConfigurationDeclaresTheCoursesAndRules) {

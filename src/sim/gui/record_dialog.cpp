@@ -70,7 +70,7 @@ void RecordDialog::fillList() {
     m_list->setRowCount(courseCount(m_courses));
     for (int i = 0; i < courseCount(m_courses); ++i) {
         const CourseRecord& course = m_courses.courses[size_t(i)];
-        m_list->setItem(i, 0, new QTableWidgetItem(courseName(i, course.name)));
+        m_list->setItem(i, 0, new QTableWidgetItem(courseName(i, course)));
         const int t = bestTime(m_records, i);
         QString time = QStringLiteral("----------");  // a course without timing
         if ((course.judgingFlags & JudgeFlag::Timed) && t < kNoRecordMs)

@@ -8,12 +8,14 @@ namespace trovel {
 
 QString simMessageCaption() { return toQString(ResString(Str::MessageCaption)); }
 
-QString courseName(int index, std::u16string_view ownName) {
+QString courseName(int index, const CourseRecord& course) {
+    if (course.userEntry >= 0)
+        return toQString(stringPackInUse() && !course.englishName.empty() ? course.englishName : course.name);
     if (index >= 0 && index < 100) {
         const QString translated = toQString(ResString(Str::FirstCourseName + index));
         if (!translated.isEmpty()) return translated;
     }
-    return toQString(ownName);
+    return toQString(course.name);
 }
 
 }  // namespace trovel

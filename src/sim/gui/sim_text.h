@@ -3,15 +3,16 @@
 
 #include <QString>
 
-#include <string_view>
+#include "sim/course_config.h"
 
 namespace trovel {
 
 // The caption every message box of the simulator carries: the application title.
 QString simMessageCaption();
 
-// A course's name in the language in use: the language pack's name for course `index`, else the
-// name texture.ini gives it.
-QString courseName(int index, std::u16string_view ownName);
+// A course's name in the language in use: the language pack's name for shipped course `index`,
+// else the name texture.ini gives it; for a user's own course its English name when a language
+// pack is in use and the course has one.
+QString courseName(int index, const CourseRecord& course);
 
 }  // namespace trovel

@@ -1,5 +1,6 @@
 #include "sim/gui/sim_textures.h"
 
+#include <QPainter>
 #include <QString>
 
 #include "model/text_convert.h"
@@ -29,7 +30,15 @@ bool SimTextures::load(int slot, const std::filesystem::path& file) {
         m_opaque.resize(size_t(slot) + 1);
     }
     m_keyed[size_t(slot)] = applyColourKey(image);
-    m_opaque[size_t(slot)] = image.convertToFormat(QImage::Format_RGB32);
+    // A picture with transparency lies on white paper, as the floor sensors read it.
+    QImage opaque(image.size(), QImage::Format_RGB32);
+    if (image.hasAlphaChannel()) {
+        opaque.fill(Qt::white);
+        QPainter(&opaque).drawImage(0, 0, image);
+    } else {
+        opaque = image.convertToFormat(QImage::Format_RGB32);
+    }
+    m_opaque[size_t(slot)] = opaque;
     return true;
 }
 

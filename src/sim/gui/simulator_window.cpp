@@ -155,7 +155,9 @@ void SimulatorWindow::loadCourses() {
     auto loadTexture = [this, load = m_textures->loader()](int slot, const std::filesystem::path& file) {
         return load(slot, packFile(m_hooks.resources, file.lexically_relative(m_appDir), file));
     };
-    const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, loadTexture);
+    // The user's own courses come after the shipped ones, from the folder their records go to.
+    const std::filesystem::path userDir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
+    const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, loadTexture, userDir);
     m_loaded = result.loaded;
     if (m_loaded) readRecords(*m_records, m_sim->courses, m_appDir);
     // The user's own records, when kept apart, replace those shipped with the courses.
@@ -170,7 +172,7 @@ void SimulatorWindow::loadCourses() {
     m_courseMenu->clear();
     auto* group = new QActionGroup(this);
     for (int i = 0; i < courseCount(m_sim->courses); ++i)
-        addCommand(m_courseMenu, SimCommand::FirstCourse + i, courseName(i, m_sim->courses.courses[size_t(i)].name), group);
+        addCommand(m_courseMenu, SimCommand::FirstCourse + i, courseName(i, m_sim->courses.courses[size_t(i)]), group);
     if (QAction* first = actionById(SimCommand::FirstCourse)) first->setChecked(true);
     actionById(SimCommand::NormalSpeed)->setChecked(true);
     actionById(SimCommand::ZoomOut)->setChecked(true);
@@ -353,7 +355,7 @@ void SimulatorWindow::showSensorPlot() {
 void SimulatorWindow::updateTitle() {
     const CourseRecord* course = currentCourse(*m_sim);
     if (!course) return;
-    setWindowTitle(uiFormat(Str::SimCourseTitle, {toU16(courseName(m_sim->course, course->name))}));
+    setWindowTitle(uiFormat(Str::SimCourseTitle, {toU16(courseName(m_sim->course, *course))}));
 }
 
 void SimulatorWindow::stopRun() {
