@@ -44,6 +44,8 @@ bool matSizeAllowed(MatSize mat) {
 
 TilePlan planTiles(const TileRequest& request) {
     TilePlan plan;
+    plan.paper = request.paper;
+    plan.landscape = request.landscape;
     plan.page = paperSizeMm(request.paper, request.landscape);
     plan.mat = request.mat;
     plan.overlapMm = request.overlapMm;

@@ -67,6 +67,8 @@ enum class TilePlanStatus {
 
 struct TilePlan {
     TilePlanStatus status = TilePlanStatus::BadMat;
+    Paper paper = Paper::A4;
+    bool landscape = false;
     PageSizeMm page;
     MatSize mat;
     double mmPerUnit = 0;  // mm of the mat per course pixel
