@@ -17,7 +17,9 @@
 #include "app/program_info.h"
 #include "cli/cli_common.h"
 #include "cli/cli_help.h"
+#include "cli/course_command.h"
 #include "cli/grade_command.h"
+#include "cli/print_command.h"
 #include "cli/render_command.h"
 #include "cli/robot_command.h"
 #include "cli/simulate_command.h"
@@ -167,6 +169,8 @@ int main(int argc, char** argv) {
     if (command == "check") return checkCommand(args);
     if (command == "decode") return decodeCommand(args);
     if (command == "render") return renderCommand(args, locale);
+    if (command == "print") return printCommand(args, locale);
+    if (command == "course") return courseCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()), locale);
     if (command == "simulate") return simulateCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     if (command == "grade")
         return gradeCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()), locale);
