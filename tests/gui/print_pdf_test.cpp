@@ -1,7 +1,11 @@
 // The printed PDFs, read back with poppler's tools as a printer would see them: page count and size,
 // the course where it belongs on each tile, and the scale bar 100 mm long on the page.
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -9,7 +13,12 @@
 
 #include <cmath>
 
+#include "app/app_config.h"
+#include "app/gui/main_window.h"
+#include "editor/gui/chart_style.h"
 #include "gui_test_support.h"
+#include "model/option_flags.h"
+#include "model/program_file.h"
 #include "sim/course_config.h"
 #include "sim/gui/course_pdf.h"
 #include "sim/print_tiles.h"
@@ -174,6 +183,55 @@ private slots:
         QCOMPARE(info.pages, 1);
         QVERIFY2(std::abs(info.width - 1200 * kPointsPerMm) < 1, qPrintable(QString::number(info.width)));
         QVERIFY2(std::abs(info.height - job.plan.mat.height * kPointsPerMm) < 1, qPrintable(QString::number(info.height)));
+    }
+
+    // The studio's two print commands: the dialog's choices reach the PDF, and the user is told.
+    void studioPrintsTheProgramAndACourse() {
+        MainWindowSetup setup{optionFlags(), appConfig()};
+        setup.style = defaultChartStyle(chartTextSources({}, {}));
+        setup.statusFont = chartFont();
+        setup.appDir = QStringLiteral(TROVEL_APP_DIR);
+        MainWindow window(std::move(setup));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.openProgramFile(QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp")));
+        const QString dir = test::testDir(QStringLiteral("print_studio"));
+        QStringList files{dir + QStringLiteral("/chart.pdf"), dir + QStringLiteral("/course.pdf")};
+        window.setFileChooser([&files](bool, const QString&) { return files.isEmpty() ? QString() : files.takeFirst(); });
+        test::ScriptedAnswers answers;
+        answers.buttons = {QMessageBox::Ok, QMessageBox::Ok};
+        window.setAsker(answers.asker());
+
+        // A3 lying for the chart.
+        test::ModalAnswerer chart([](QWidget* w) {
+            if (w->objectName() != QLatin1String("chartPrintDialog")) return false;
+            w->findChild<QComboBox*>(QStringLiteral("paper"))->setCurrentIndex(1);
+            w->findChild<QRadioButton*>(QStringLiteral("landscape"))->setChecked(true);
+            w->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+            return true;
+        });
+        window.actionById(Command::PrintProgram)->trigger();
+        QVERIFY(chart.answered());
+        PdfInfo info = pdfInfo(dir + QStringLiteral("/chart.pdf"));
+        QCOMPARE(info.pages, 1);
+        QVERIFY2(std::abs(info.width - 420 * kPointsPerMm) < 1, qPrintable(QString::number(info.width)));
+
+        // The third course on A3 standing, 700 mm wide (the height follows: 500 mm): 3 x 2 tiles and the overview.
+        test::ModalAnswerer course([](QWidget* w) {
+            if (w->objectName() != QLatin1String("coursePrintDialog")) return false;
+            w->findChild<QComboBox*>(QStringLiteral("course"))->setCurrentIndex(2);
+            w->findChild<QComboBox*>(QStringLiteral("paper"))->setCurrentIndex(1);
+            w->findChild<QDoubleSpinBox*>(QStringLiteral("matWidth"))->setValue(700);
+            w->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+            return true;
+        });
+        window.actionById(Command::PrintCourse)->trigger();
+        QVERIFY(course.answered());
+        info = pdfInfo(dir + QStringLiteral("/course.pdf"));
+        QCOMPARE(info.pages, 7);
+        QVERIFY2(std::abs(info.height - 420 * kPointsPerMm) < 1, qPrintable(QString::number(info.height)));
+        QCOMPARE(answers.texts.size(), 2);
+        for (const QString& text : answers.texts) QVERIFY2(text.contains(QStringLiteral("PDF を保存しました")), qPrintable(text));
     }
 };
 
