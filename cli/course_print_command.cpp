@@ -1,6 +1,7 @@
 #include "cli/course_print_command.h"
 
 #include <charconv>
+#include <cmath>
 #include <iostream>
 
 #include "base/message_format.h"
@@ -74,7 +75,8 @@ std::optional<MatSize> parseMatSize(std::string_view text) {
     auto number = [](std::string_view part) -> std::optional<double> {
         double v = 0;
         const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), v);
-        if (part.empty() || ec != std::errc() || end != part.data() + part.size() || !(v > 0)) return std::nullopt;
+        if (part.empty() || ec != std::errc() || end != part.data() + part.size() || !std::isfinite(v) || !(v > 0))
+            return std::nullopt;
         return v;
     };
     const std::optional<double> w = number(text.substr(0, cross));

@@ -64,6 +64,7 @@ course print 1 --paper A5 --out $work/x.pdf
 course print 1 --paper A4
 course print 1 --paper A4 --size 50x50 --out $work/x.pdf
 course print 1 --paper A4 --size 1400 --out $work/x.pdf
+course print 1 --paper A4 --size infx1000 --out $work/x.pdf
 course print 99 --paper A4 --app-dir $app --out $work/x.pdf
 course print --paper A4 --out $work/x.pdf
 course print 1 --paper A4 --app-dir $work --out $work/x.pdf
