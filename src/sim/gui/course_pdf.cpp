@@ -16,6 +16,7 @@ constexpr double kMarkRadiusMm = 3;
 constexpr double kCropGapMm = 2;
 constexpr double kCropLengthMm = 6;
 const QColor kMarkColor(96, 96, 96);
+constexpr int kPrintedPixelsPerCoursePixel = 4;
 
 // The bar and its note in the bottom margin, clear of the crop marks at the corners.
 void drawScaleBar(PdfDocument& pdf, PageSizeMm page, double marginMm) {
@@ -68,14 +69,23 @@ void drawMatPicture(PdfDocument& pdf, const QImage& picture, const MatSize& mat,
                             picture);
 }
 
-void drawTilePage(PdfDocument& pdf, const CoursePdfJob& job, const PrintTile& tile, const std::vector<MmPoint>& marks) {
+// A course pixel is 2 mm on the shipped mat: printed as it is, every curve is a staircase. The
+// picture is printed at four times its pixels, smoothed, which keeps each pixel's own colour at its
+// centre; one copy serves every page.
+QImage printedPicture(const QImage& picture) {
+    return picture.scaled(picture.size() * kPrintedPixelsPerCoursePixel, Qt::IgnoreAspectRatio,
+                          Qt::SmoothTransformation);
+}
+
+void drawTilePage(PdfDocument& pdf, const CoursePdfJob& job, const QImage& picture, const PrintTile& tile,
+                  const std::vector<MmPoint>& marks) {
     const TilePlan& plan = job.plan;
     const double margin = tile.page.x;
     QPainter& p = pdf.painter();
 
     p.save();
     p.setClipRect(pdf.rect(tile.page));
-    drawMatPicture(pdf, job.picture, plan.mat, tile.page.x, tile.page.y, tile.mat.x, tile.mat.y);
+    drawMatPicture(pdf, picture, plan.mat, tile.page.x, tile.page.y, tile.mat.x, tile.mat.y);
     const double dx = tile.page.x - tile.mat.x, dy = tile.page.y - tile.mat.y;
     // Where the next page's trimmed edge comes to lie: glue up to this line.
     p.setPen(pdf.pen(kMarkColor, 0.2, Qt::DashLine));
@@ -171,7 +181,7 @@ bool writeCoursePdf(QIODevice& device, const CoursePdfJob& job) {
         if (!matSizeAllowed(job.plan.mat)) return false;
         PdfDocument pdf(device, {job.plan.mat.width, job.plan.mat.height}, job.courseName);
         if (!pdf.ok()) return false;
-        drawMatPicture(pdf, job.picture, job.plan.mat, 0, 0, 0, 0);
+        drawMatPicture(pdf, printedPicture(job.picture), job.plan.mat, 0, 0, 0, 0);
         return pdf.finish();
     }
     if (job.plan.status != TilePlanStatus::Ok || job.plan.tiles.empty()) return false;
@@ -179,9 +189,10 @@ bool writeCoursePdf(QIODevice& device, const CoursePdfJob& job) {
     if (!pdf.ok()) return false;
     drawOverviewPage(pdf, job);
     const std::vector<MmPoint> marks = alignmentMarks(job.plan);
+    const QImage picture = printedPicture(job.picture);
     for (const PrintTile& tile : job.plan.tiles) {
         if (!pdf.newPage()) return false;
-        drawTilePage(pdf, job, tile, marks);
+        drawTilePage(pdf, job, picture, tile, marks);
     }
     return pdf.finish();
 }
