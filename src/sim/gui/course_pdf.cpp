@@ -69,12 +69,15 @@ void drawMatPicture(PdfDocument& pdf, const QImage& picture, const MatSize& mat,
                             picture);
 }
 
-// A course pixel is 2 mm on the shipped mat: printed as it is, every curve is a staircase. The
-// picture is printed at four times its pixels, smoothed, which keeps each pixel's own colour at its
-// centre; one copy serves every page.
+// A course pixel is 2 mm on the shipped mat: printed as it is, every curve is a staircase of hard
+// steps. The picture is printed at up to four times its pixels, smoothed, which keeps each pixel's
+// own colour at its centre; one copy serves every page. A larger picture is enlarged less, so no
+// picture grows past 2800 pixels across.
 QImage printedPicture(const QImage& picture) {
-    return picture.scaled(picture.size() * kPrintedPixelsPerCoursePixel, Qt::IgnoreAspectRatio,
-                          Qt::SmoothTransformation);
+    const int factor = std::clamp(kCourseWidth * kPrintedPixelsPerCoursePixel / std::max(1, picture.width()), 1,
+                                  kPrintedPixelsPerCoursePixel);
+    if (factor == 1) return picture;
+    return picture.scaled(picture.size() * factor, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 void drawTilePage(PdfDocument& pdf, const CoursePdfJob& job, const QImage& picture, const PrintTile& tile,
