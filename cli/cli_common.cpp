@@ -1,5 +1,6 @@
 #include "cli/cli_common.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "base/locale_id.h"
@@ -9,6 +10,18 @@
 #include "model/text_convert.h"
 
 namespace trovel {
+
+std::string decimalText(double value, int decimals) {
+    if (!std::isfinite(value)) return "0";
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    std::string text = buffer;
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    return text == "-0" ? "0" : text;
+}
 
 std::string loadFailureText(const LoadResult& r) {
     switch (r.status) {

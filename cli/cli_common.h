@@ -18,6 +18,9 @@ constexpr int kExitBadInput = 2;  // bad arguments, or a file that cannot be rea
 constexpr int kExitNoRobot = 3;   // no robot answers, or it or its state is busy
 constexpr int kExitFailed = 4;    // the robot was reached but the work failed
 
+// A length or scale for a JSON line: at most `decimals` decimals, no trailing zeros ("1400", "857.14").
+std::string decimalText(double value, int decimals = 2);
+
 // Why a program file did not load, in the language in use, without the file's name; "" when it
 // loaded. A damaged record's line is in the words, its English reason is not.
 std::string loadFailureText(const LoadResult& r);

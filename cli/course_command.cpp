@@ -11,6 +11,7 @@
 #include "base/resource_library.h"
 #include "base/string_ids.h"
 #include "cli/cli_common.h"
+#include "cli/course_print_command.h"
 #include "model/text_convert.h"
 #include "sim/course_config.h"
 #include "sim/course_file.h"
@@ -24,6 +25,7 @@ namespace {
 // What every course subcommand gets: its own words and options, the language and the streams.
 struct CourseCall {
     std::string name;                // "build", "list", ...
+    std::vector<std::string> args;   // every word after the subcommand, as given
     std::vector<std::string> words;  // the arguments that are no option
     std::map<std::string, std::string, std::less<>> options;  // "--name" -> value, as the subcommand declares them
     std::set<std::string, std::less<>> flags;                 // "--name" without a value
@@ -93,6 +95,16 @@ std::string pictureProblem(const InstallResult& r) {
     }
 }
 
+}  // namespace
+
+std::string courseFileProblem(const std::filesystem::path& file, const InstallResult& r) {
+    if (r.error == InstallError::Picture) return shown(file) + ": " + pictureProblem(r);
+    const CourseFileWords w = courseFileWords(r.file);
+    return shown(file) + ": " + text(w.id, {w.first, w.second});
+}
+
+namespace {
+
 int buildCourse(const CourseCall& call) {
     if (call.words.size() != 1) return failed(call, text(Str::CliCourseWrongArguments, {fromUtf8(call.name)}));
     const std::filesystem::path file = call.words[0];
@@ -104,11 +116,8 @@ int buildCourse(const CourseCall& call) {
     const InstallResult r = installCourseFile(file, folders.user, set.robotHalf);
     switch (r.error) {
     case InstallError::None: break;
-    case InstallError::CourseFile: {
-        const CourseFileWords w = courseFileWords(r.file);
-        return failed(call, shown(file) + ": " + text(w.id, {w.first, w.second}));
-    }
-    case InstallError::Picture: return failed(call, shown(file) + ": " + pictureProblem(r));
+    case InstallError::CourseFile:
+    case InstallError::Picture: return failed(call, courseFileProblem(file, r));
     case InstallError::TooManyCourses: return failed(call, text(Str::CourseInstallTooMany, {kMaxUserCourses}));
     case InstallError::CannotWrite: return failed(call, text(Str::CourseInstallCannotWrite, {pathText(r.pictureFile)}));
     }
@@ -156,16 +165,23 @@ int listCourses(const CourseCall& call) {
     return answer(call, "ok", text(Str::CliCourseCount, {courseCount(set)}), kExitOk, list + "]");
 }
 
+// Printing reads its own options and writes its own JSON line (course_print_command.h).
+int printCourse(const CourseCall& call) {
+    return coursePrintCommand(call.args, commandFolders(std::nullopt), call.localeId);
+}
+
 // The subcommands; a new one is a function and a row here, with the options it takes.
 struct Subcommand {
     std::string_view name;
     int (*run)(const CourseCall&);
     std::initializer_list<std::string_view> valueOptions;  // "--name VALUE"
     std::initializer_list<std::string_view> flags;         // "--name"
+    bool ownOptions = false;                               // the subcommand reads `args` itself
 };
 const Subcommand kSubcommands[] = {
     {"build", buildCourse, {"--app-dir"}, {}},
     {"list", listCourses, {"--app-dir"}, {}},
+    {"print", printCourse, {}, {}, true},
 };
 
 bool among(std::initializer_list<std::string_view> names, std::string_view name) {
@@ -177,11 +193,13 @@ bool among(std::initializer_list<std::string_view> names, std::string_view name)
 }  // namespace
 
 int runCourseCommand(const std::vector<std::string>& args, uint32_t localeId, std::ostream& out, std::ostream& err) {
-    CourseCall call{args.empty() ? std::string() : args[0], {}, {}, {}, localeId, out, err};
+    CourseCall call{args.empty() ? std::string() : args[0], {}, {}, {}, {}, localeId, out, err};
     const Subcommand* chosen = nullptr;
     for (const Subcommand& s : kSubcommands)
         if (s.name == call.name) chosen = &s;
     if (!chosen) return failed(call, text(Str::CliCourseUnknownCommand, {fromUtf8(call.name)}));
+    if (!args.empty()) call.args.assign(args.begin() + 1, args.end());
+    if (chosen->ownOptions) return chosen->run(call);
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (among(chosen->valueOptions, a) && i + 1 < args.size()) {

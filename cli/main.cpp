@@ -19,6 +19,7 @@
 #include "cli/cli_help.h"
 #include "cli/course_command.h"
 #include "cli/grade_command.h"
+#include "cli/print_command.h"
 #include "cli/render_command.h"
 #include "cli/robot_command.h"
 #include "cli/simulate_command.h"
@@ -179,6 +180,7 @@ int main(int argc, char** argv) {
         const AppFolders folders = commandFolders(std::nullopt);
         return gradeCommand(args, folders.shared, locale, folders.user);
     }
+    if (command == "print") return printCommand(args, locale);
     if (command == "course") return courseCommand(args, locale);
     if (command == "robot") return robotCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
     return usage();

@@ -410,6 +410,36 @@ constexpr uint16_t CliCourseWrongArguments = 1990;  // "...%s...": the course co
 constexpr uint16_t CliCourseUnknownCommand = 1991;  // "...%s": the word given
 constexpr uint16_t CliCourseCount = 1992;  // "%d...": the number of courses
 constexpr uint16_t CliCourseNotLoaded = 1993;
+// Printing a course at its real size and a program's chart as PDF.
+constexpr uint16_t PrintCourse = 2050;  // menu item; also its command id
+constexpr uint16_t PrintProgram = 2051;  // menu item; also its command id
+constexpr uint16_t PrintCourseTitle = 2052;
+constexpr uint16_t PrintProgramTitle = 2053;
+constexpr uint16_t PrintCourseLabel = 2054;
+constexpr uint16_t PrintMatSize = 2055;
+constexpr uint16_t PrintMatRealScale = 2056;  // the default mat's width and height
+constexpr uint16_t PrintPaper = 2057;
+constexpr uint16_t PrintPortrait = 2058;
+constexpr uint16_t PrintLandscape = 2059;
+constexpr uint16_t PrintPoster = 2060;
+constexpr uint16_t PrintTileSummary = 2061;
+constexpr uint16_t PrintPosterSummary = 2062;
+constexpr uint16_t PrintChartSummary = 2063;
+constexpr uint16_t PrintSaveTitle = 2064;
+constexpr uint16_t PrintSaved = 2065;
+constexpr uint16_t PrintFailed = 2066;
+constexpr uint16_t PrintNoCourse = 2067;
+constexpr uint16_t PrintNoPicture = 2068;
+constexpr uint16_t PrintTooManyPages = 2069;
+constexpr uint16_t PrintTileLabel = 2070;  // the tile's column and row and the course name
+constexpr uint16_t PrintScaleNote = 2071;
+constexpr uint16_t PrintOverviewTitle = 2072;  // the course name
+constexpr uint16_t PrintOverviewInfo = 2073;  // mat size, mm per course unit, paper, orientation, page count
+constexpr uint16_t PrintAssembly = 2074;
+constexpr uint16_t PrintChartPage = 2075;
+constexpr uint16_t PrintChartTooLarge = 2076;
+constexpr uint16_t PrintOrientation = 2077;
+constexpr uint16_t PrintMatOutOfRange = 2078;
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 

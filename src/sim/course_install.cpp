@@ -204,10 +204,9 @@ InstallResult installCourse(const CourseDesign& design, const CoursePicture& pic
     return result;
 }
 
-InstallResult installCourseFile(const std::filesystem::path& courseFile, const std::filesystem::path& userDir,
-                                float robotHalf) {
+InstallResult drawCourseFile(const std::filesystem::path& courseFile, CourseDesign& design, CoursePicture& drawn,
+                             float robotHalf) {
     InstallResult result;
-    CourseDesign design;
     result.file = readCourseFile(courseFile, design, robotHalf);
     if (!result.file.ok()) {
         result.error = InstallError::CourseFile;
@@ -224,8 +223,17 @@ InstallResult installCourseFile(const std::filesystem::path& courseFile, const s
         }
         background = std::move(loaded.picture);
     }
+    drawn = drawCourse(design, design.picture.empty() ? nullptr : &background);
+    return result;
+}
+
+InstallResult installCourseFile(const std::filesystem::path& courseFile, const std::filesystem::path& userDir,
+                                float robotHalf) {
+    CourseDesign design;
+    CoursePicture drawn;
+    InstallResult result = drawCourseFile(courseFile, design, drawn, robotHalf);
+    if (!result.ok()) return result;
     const PictureStatus backgroundStatus = result.picture;
-    const CoursePicture drawn = drawCourse(design, design.picture.empty() ? nullptr : &background);
     result = installCourse(design, drawn, courseKey(courseFile), userDir);
     if (result.ok()) result.picture = backgroundStatus;
     return result;

@@ -50,8 +50,12 @@ InstallResult installCourse(const CourseDesign& design, const CoursePicture& pic
                             const std::filesystem::path& userDir);
 
 // Reads the course file (refusing it as parseCourseFile does; `robotHalf` from the course set),
-// loads its background picture relative to the file's folder, draws the course and installs it
-// under courseKey(courseFile).
+// loads its background picture relative to the file's folder and draws the course into `drawn`.
+// The result says what failed, as installCourseFile would; nothing is written.
+InstallResult drawCourseFile(const std::filesystem::path& courseFile, CourseDesign& design, CoursePicture& drawn,
+                             float robotHalf = kDefaultRobotHalf);
+
+// drawCourseFile, then installs the course under courseKey(courseFile).
 InstallResult installCourseFile(const std::filesystem::path& courseFile, const std::filesystem::path& userDir,
                                 float robotHalf = kDefaultRobotHalf);
 

@@ -52,6 +52,14 @@ expect 0 '{"course":4,"name":"Oval","user":true' list --app-dir "$app" --lang en
 out=$("$cli" simulate "$src/examples/line_follower.qxp" --app-dir "$app" --course 4 2>&1)
 [[ "$out" == '{"course":4,'*'"result":8,'* ]] || fail "simulate on the installed course: $out"
 
+# Printing: the installed course by its number, and the course file itself without installing it.
+out=$("$cli" course print 4 --paper A4 --app-dir "$app" --out "$work/oval4.pdf" 2>&1)
+[[ "$out" == '{"course":4,"pages":'* ]] && [ -s "$work/oval4.pdf" ] || fail "course print of an installed course: $out"
+out=$("$cli" course print "$work/oval.course" --paper A4 --app-dir "$app" --out "$work/oval_file.pdf" 2>&1)
+[[ "$out" == '{"course":-1,"pages":'* ]] && [ -s "$work/oval_file.pdf" ] || fail "course print of a course file: $out"
+[ "${out#*\"pages\"}" == "$("$cli" course print 4 --paper A4 --app-dir "$app" --out "$work/oval4.pdf" | sed 's/.*"pages"//')" ] ||
+  fail "a course file and its installed course print differently: $out"
+
 # Refused: nothing of the user's courses changes.
 before=$(cat "$app"/user_courses/* | md5sum)
 printf 'TROVEL-COURSE 1\nname-ja "x"\nstart 0 0 0\ngoal 300 0 400 10\nend\n' > "$work/outside.course"
@@ -67,6 +75,9 @@ expect 2 'cut.course: コースファイルが途中で切れています。' bu
 expect 2 'none.course: コースファイルを開けません。' build "$work/none.course" --app-dir "$app"
 [ "$(cat "$app"/user_courses/* | md5sum)" == "$before" ] || fail "a refused course changed the user's courses"
 [ -f "$app/user_courses/outside.bmp" ] && fail "a refused course left its picture"
+out=$("$cli" course print "$work/outside.course" --paper A4 --app-dir "$app" --out "$work/outside.pdf" 2>&1); rc=$?
+[ $rc == 2 ] && [[ "$out" == *"ゴールがコースの外にはみ出しています。"* ]] || fail "course print of a refused file: $rc $out"
+[ -e "$work/outside.pdf" ] && fail "a refused course file printed"
 
 expect 2 '"message":"わからない course コマンドです: draw"' draw
 expect 2 '"message":"course build の引数が正しくありません。"' build --app-dir "$app"

@@ -166,7 +166,9 @@ TEST(CourseFile, BadFilesGiveTheirCodeAndLine) {
         EXPECT_EQ(r.error, row.error);
         EXPECT_EQ(r.line, row.line);
         EXPECT_EQ(row.error == CourseFileError::NewerVersion ? r.version : r.index, row.number);
-        if (!r.ok()) EXPECT_EQ(design.nameJa, u"untouched");
+        if (!r.ok()) {
+            EXPECT_EQ(design.nameJa, u"untouched");
+        }
     }
 }
 

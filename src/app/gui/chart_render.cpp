@@ -1,22 +1,27 @@
 #include "app/gui/chart_render.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <cstdio>
 #include <cmath>
 #include <memory>
 
 #include "app/app_config.h"
 #include "base/app_folder.h"
+#include "base/gui/headless_app.h"
 #include "app/gui/screenshot_export.h"
 #include "app/gui/studio_setup.h"
 #include "base/locale_id.h"
+#include "base/message_format.h"
+#include "base/resource_library.h"
+#include "base/string_ids.h"
 #include "editor/gui/chart_drawing.h"
+#include "editor/gui/chart_pdf.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
 #include "model/text_convert.h"
@@ -34,16 +39,8 @@ RenderResult failed(RenderStatus status, std::string message) {
 
 std::string shown(const std::filesystem::path& p) { return p.string(); }
 
-void quietQtNotes(QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
-}
-
-RenderResult renderImage(const RenderRequest& request, QImage& picture) {
-    if (request.program.empty()) return failed(RenderStatus::BadRequest, "no program or no --out");
-    if (request.fit < 0 || request.fit > kMaxRenderFit)
-        return failed(RenderStatus::BadRequest, "--size must be 1.." + std::to_string(kMaxRenderFit));
-
-    BlockProgram program;
+// The program and the studio's settings it is drawn with; status Rendered when both loaded.
+RenderResult loadChart(const RenderRequest& request, BlockProgram& program, AppConfig& config) {
     const LoadResult loaded = loadProgram(program, request.program);
     if (!loaded.ok()) {
         std::string why = loaded.status == LoadStatus::CannotOpen ? "cannot open the file" : "not a program file";
@@ -52,34 +49,9 @@ RenderResult renderImage(const RenderRequest& request, QImage& picture) {
         return failed(RenderStatus::ProgramUnreadable, shown(request.program) + ": " + why);
     }
 
-    // Thumbnailers and scripts run without a display: never ask for one, and keep Qt's notes about
-    // the missing desktop session off their error stream.
-    bool ownApp = false;
-    QtMessageHandler previousHandler = nullptr;
-    static int argc = 1;
-    static char name[] = "trovel-render";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        previousHandler = qInstallMessageHandler(quietQtNotes);
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QCoreApplication::setApplicationName(QStringLiteral("trovel-studio"));
-        // Kept to the end of the process: a second application would find the first one's font caches
-        // gone, and a caller may draw many pictures.
-        new QGuiApplication(argc, argv);
-        ownApp = true;
-    }
-    struct RestoreHandler {
-        bool active;
-        QtMessageHandler previous;
-        ~RestoreHandler() {
-            if (active) qInstallMessageHandler(previous);
-        }
-    } restoreHandler{ownApp, previousHandler};
-
     // The options and names that change the captions are the user's, as in the studio.
     const auto userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdU16String();
     const AppFolders folders = resolveAppFolders(request.appDir, processEnvironment(), executablePath(), userData);
-    AppConfig config;
     const StartupResult startup = loadAppFolders(folders, request.localeId, config);
     if (!startup.ok) {
         std::string why = startup.messages.empty() ? std::string() : toUtf8(startup.messages.front().text);
@@ -87,6 +59,20 @@ RenderResult renderImage(const RenderRequest& request, QImage& picture) {
         std::erase(why, '\r');
         return failed(RenderStatus::AppFolderUnreadable, shown(folders.shared) + ": " + why);
     }
+    RenderResult r;
+    r.status = RenderStatus::Rendered;
+    return r;
+}
+
+RenderResult renderImage(const RenderRequest& request, QImage& picture) {
+    if (request.program.empty()) return failed(RenderStatus::BadRequest, "no program or no --out");
+    if (request.fit < 0 || request.fit > kMaxRenderFit)
+        return failed(RenderStatus::BadRequest, "--size must be 1.." + std::to_string(kMaxRenderFit));
+
+    const HeadlessGui headless;
+    BlockProgram program;
+    AppConfig config;
+    if (RenderResult r = loadChart(request, program, config); r.status != RenderStatus::Rendered) return r;
 
     // Block positions in a file are not bounded; a thumbnailer must not be made to allocate gigabytes.
     const ChartExtent extent = chartExtent(program, QSize(), false);
@@ -133,6 +119,37 @@ RenderResult renderProgramPng(const RenderRequest& request, std::vector<uint8_t>
     if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
         return failed(RenderStatus::TooLarge, shown(request.program) + ": cannot encode the picture");
     png.assign(bytes.begin(), bytes.end());
+    return r;
+}
+
+RenderResult printProgramPdf(const RenderRequest& request, Paper paper, bool landscape, ChartPrintSummary& summary) {
+    if (request.program.empty() || request.out.empty()) return failed(RenderStatus::BadRequest, "no program or no --out");
+    const HeadlessGui headless;
+    BlockProgram program;
+    AppConfig config;
+    if (RenderResult r = loadChart(request, program, config); r.status != RenderStatus::Rendered) return r;
+
+    ChartPdfJob job;
+    job.title = programPrintTitle(program);
+    job.fileName = QDir::toNativeSeparators(QFileInfo(QString::fromStdU16String(request.program.u16string())).absoluteFilePath());
+    job.plan = planChartPages(chartPageRequest(program, paper, landscape));
+    if (job.plan.status == ChartPlanStatus::TooManyPages)
+        return failed(RenderStatus::TooLarge,
+                      shown(request.program) + ": " + toUtf8(formatMessage(ResString(Str::PrintChartTooLarge), {kMaxChartPages})));
+    if (job.plan.status != ChartPlanStatus::Ok) return failed(RenderStatus::ProgramUnreadable, shown(request.program) + ": an empty chart");
+    if (!saveChartPdf(QString::fromStdU16String(request.out.u16string()), program, chartStyleFromConfig(config),
+                      config.settings.options, job))
+        return failed(RenderStatus::CannotWrite, shown(request.out) + ": " + toUtf8(ResString(Str::PrintFailed)));
+
+    summary.pages = int(job.plan.pages.size());
+    summary.mmPerPixel = job.plan.mmPerPixel;
+    const ChartPage& last = job.plan.pages.back();
+    summary.widthMm = (last.x + last.width) * job.plan.mmPerPixel;
+    summary.heightMm = (last.y + last.height) * job.plan.mmPerPixel;
+    RenderResult r;
+    r.status = RenderStatus::Rendered;
+    r.width = last.x + last.width;
+    r.height = last.y + last.height;
     return r;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 // A program file's flowchart drawn into a PNG file without a window or a display: the picture the
-// studio's screenshot export makes, optionally scaled to fit a square. No Qt types here, so the
+// studio's screenshot export makes, optionally scaled to fit a square; or printed as a PDF. No Qt types here, so the
 // command-line front end can call it without seeing Qt.
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "base/paper_size.h"
 
 namespace trovel {
 
@@ -35,5 +37,20 @@ struct RenderResult {
 RenderResult renderProgramPicture(const RenderRequest& request);
 // The same picture as PNG bytes, for pages that embed it; `request.out` is not used.
 RenderResult renderProgramPng(const RenderRequest& request, std::vector<uint8_t>& png);
+
+}  // namespace trovel
+
+namespace trovel {
+
+struct ChartPrintSummary {
+    int pages = 0;
+    double mmPerPixel = 0;  // mm on paper per chart pixel
+    double widthMm = 0;     // the whole chart on paper
+    double heightMm = 0;
+};
+
+// The chart as the studio prints it, into `request.out` (replaced only by a whole PDF); `fit` is
+// not used. TooLarge when it would take more than kMaxChartPages pages.
+RenderResult printProgramPdf(const RenderRequest& request, Paper paper, bool landscape, ChartPrintSummary& summary);
 
 }  // namespace trovel

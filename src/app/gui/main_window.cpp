@@ -23,6 +23,7 @@
 #include "app/studio_context.h"
 #include "base/gui/window_frame.h"
 #include "app/gui/about_box.h"
+#include "app/gui/chart_print_dialog.h"
 #include "app/gui/motor_dialog.h"
 #include "app/gui/option_dialog.h"
 #include "app/gui/screenshot_export.h"
@@ -33,6 +34,7 @@
 #include "base/string_ids.h"
 #include "editor/clipboard.h"
 #include "editor/gui/block_palette.h"
+#include "editor/gui/chart_pdf.h"
 #include "editor/gui/program_area.h"
 #include "editor/undo_history.h"
 #include "model/option_flags.h"
@@ -43,7 +45,12 @@
 #include "robot/gui/robot_commands.h"
 #include "robot/hid_link.h"
 #include "robot/hidapi_device.h"
+#include "sim/course_config.h"
+#include "sim/gui/course_print_dialog.h"
+#include "sim/gui/course_print_file.h"
+#include "sim/gui/sim_text.h"
 #include "sim/gui/simulator_window.h"
+#include "sim/simulator.h"
 
 namespace trovel {
 
@@ -106,7 +113,7 @@ void MainWindow::buildActions() {
                    Command::Redo, Command::Cut, Command::Copy, Command::Paste, Command::Delete, Command::SelectAll,
                    Command::WriteProgram, Command::ReadProgram, Command::Screenshot, Command::MotorSettings,
                    Command::SimMotorSettings, Command::Options, Command::MemoryMap, Command::About,
-                   Command::FirmwareUpdate, Command::Simulator}) {
+                   Command::FirmwareUpdate, Command::Simulator, Command::PrintProgram, Command::PrintCourse}) {
         addCommand(id, uiText(id));
     }
     const std::pair<int, QKeySequence> keys[] = {
@@ -130,7 +137,8 @@ void MainWindow::buildMenus() {
             else menu->addAction(actionById(id));
         }
     };
-    add(Str::MenuFile, {Command::New, Command::Open, Command::Save, Command::SaveAs, 0, Command::Exit});
+    add(Str::MenuFile, {Command::New, Command::Open, Command::Save, Command::SaveAs, 0, Command::PrintProgram,
+                        Command::PrintCourse, 0, Command::Exit});
     add(Str::MenuEdit, {Command::Undo, Command::Redo, 0, Command::Cut, Command::Copy, Command::Paste, Command::Delete, 0,
                         Command::SelectAll});
     add(Str::MenuProgram, {Command::WriteProgram, Command::ReadProgram, Command::Screenshot});
@@ -342,6 +350,8 @@ void MainWindow::runCommand(int id) {
         m_area->viewport()->update();
         break;
     case Command::Screenshot: commandScreenshot(); break;
+    case Command::PrintProgram: commandPrintProgram(); break;
+    case Command::PrintCourse: commandPrintCourse(); break;
     case Command::Options: commandOptions(); break;
     case Command::About: {
         AboutBox about(studioVersion(), this);
@@ -480,6 +490,76 @@ void MainWindow::commandScreenshot() {
     }
     ExportScreenshot(this, m_program, m_setup.style, m_options.bits(), QFileInfo(fileDialogStart(true)).absolutePath(),
                      m_lastScreenshot, m_asker);
+}
+
+QString MainWindow::choosePdfPath(const QString& title, const QString& suggestedName) {
+    if (m_chooseFile) return m_chooseFile(true, title);
+    QFileDialog dialog(this, title, QFileInfo(fileDialogStart(true)).absolutePath(), QStringLiteral("PDF (*.pdf)"));
+    dialog.setObjectName(QStringLiteral("pdfDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(suggestedName + QStringLiteral(".pdf"));
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+void MainWindow::commandPrintProgram() {
+    ChartPrintDialog dialog(chartPageRequest(m_program, Paper::A4, false), this);
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted) return;
+    ChartPdfJob job;
+    job.title = programPrintTitle(m_program);
+    job.fileName = QDir::toNativeSeparators(toQString(m_program.filePath));
+    job.plan = dialog.plan();
+    const QString path = choosePdfPath(uiText(Str::PrintSaveTitle), job.title);
+    if (path.isEmpty()) return;
+    if (!saveChartPdf(path, m_program, m_setup.style, m_options.bits(), job)) {
+        ask(uiText(Str::PrintFailed), QMessageBox::Critical, QMessageBox::Ok);
+        return;
+    }
+    ask(QStringLiteral("%1\n\n'%2'").arg(uiText(Str::PrintSaved), QDir::toNativeSeparators(path)), QMessageBox::NoIcon,
+        QMessageBox::Ok);
+}
+
+void MainWindow::commandPrintCourse() {
+    // The installed courses as the simulator lists them, the user's own after the shipped ones; its
+    // current course comes first in the dialog.
+    CourseSet courses;
+    const std::filesystem::path userDir = toPath(m_setup.userDir.isEmpty() ? m_setup.appDir : m_setup.userDir);
+    if (!loadCourseConfig(courses, toPath(m_setup.appDir), {}, userDir).loaded || courseCount(courses) == 0) {
+        ask(uiText(Str::PrintNoCourse), QMessageBox::Warning, QMessageBox::Ok);
+        return;
+    }
+    std::vector<QString> names;
+    for (int i = 0; i < courseCount(courses); ++i) names.push_back(courseName(i, courses.courses[size_t(i)]));
+    const int current = m_simulator ? m_simulator->simulator().course : 0;
+    CoursePrintDialog dialog(names, courses.robotHalf, current, this);
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const int index = dialog.course();
+    PrintableCourse course;
+    course.picture = courses.textures[size_t(index) + Slot::FirstCourse].picture;
+    course.name = courses.courses[size_t(index)].name;
+    course.index = index;
+    course.robotHalf = courses.robotHalf;
+    if (!course.picture) {
+        ask(uiText(Str::PrintNoPicture), QMessageBox::Warning, QMessageBox::Ok);
+        return;
+    }
+    CoursePrintOptions options = dialog.options();
+    const QString name = names[size_t(index)];
+    const QString path = choosePdfPath(uiText(Str::PrintSaveTitle), name);
+    if (path.isEmpty()) return;
+    options.out = toPath(path);
+    CoursePrintSummary summary;
+    if (printCourseFile(course, toU16(name), options, summary) != CoursePrintStatus::Written) {
+        ask(uiText(Str::PrintFailed), QMessageBox::Critical, QMessageBox::Ok);
+        return;
+    }
+    ask(QStringLiteral("%1\n\n'%2'").arg(uiText(Str::PrintSaved), QDir::toNativeSeparators(path)), QMessageBox::NoIcon,
+        QMessageBox::Ok);
 }
 
 void MainWindow::commandOptions() {

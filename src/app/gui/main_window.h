@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/gui/user_question.h"
+#include "base/string_ids.h"
 #include "editor/gui/chart_style.h"
 #include "model/program.h"
 #include "model/sensor_feed.h"
@@ -61,6 +62,9 @@ constexpr int ReadProgram = 40088;
 constexpr int Screenshot = 40115;
 constexpr int SimMotorSettings = 40116;
 constexpr int Simulator = 40201;
+// Commands of our own carry the number of their menu text.
+constexpr int PrintCourse = Str::PrintCourse;
+constexpr int PrintProgram = Str::PrintProgram;
 }  // namespace Command
 
 // How long the chart may lag behind the block the simulator runs.
@@ -162,6 +166,10 @@ private:
     void commandUndoRedo(bool undo);
     void showBlockMenu(const QPoint& globalPos);
     void commandScreenshot();
+    void commandPrintProgram();
+    void commandPrintCourse();
+    // The PDF to write, through the file chooser; empty when cancelled.
+    QString choosePdfPath(const QString& title, const QString& suggestedName);
     void commandOptions();
     void commandSimulator();
     void commandMotorSettings(bool simulator);
