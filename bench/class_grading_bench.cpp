@@ -29,11 +29,11 @@ BlockProgram follower(int i) {
     const uint8_t threshold = uint8_t(40 + 4 * (i % 15));
     const bool gentle = i % 3 == 1;
     ActionBlock* left = add(p, BlockType::Branch, {0, 2, threshold, 0, 0});
-    ActionBlock* turnLeft = gentle ? add(p, BlockType::LeftForward, {0, 1, 0, uint8_t(60 + i)})
-                                   : add(p, BlockType::TurnLeft, {0, 1});
+    ActionBlock* turnLeft =
+        gentle ? add(p, BlockType::LeftForward, {0, 1, 0, uint8_t(60 + i)}) : add(p, BlockType::TurnLeft, {0, 1});
     ActionBlock* right = add(p, BlockType::Branch, {1, 2, threshold, 0, 0});
-    ActionBlock* turnRight = gentle ? add(p, BlockType::RightForward, {0, 1, 0, uint8_t(60 + i)})
-                                    : add(p, BlockType::TurnRight, {0, 1});
+    ActionBlock* turnRight =
+        gentle ? add(p, BlockType::RightForward, {0, 1, 0, uint8_t(60 + i)}) : add(p, BlockType::TurnRight, {0, 1});
     ActionBlock* forward = add(p, BlockType::Forward, {0, 1});
     start->next[0] = left;
     left->next = {turnLeft, right};
@@ -98,7 +98,13 @@ void BM_GradeClass(benchmark::State& state) {
     state.counters["ticks"] = double(ticks);
 }
 
-BENCHMARK(BM_GradeClass)->Arg(1)->Arg(2)->ArgName("jobs")->Unit(benchmark::kSecond)->UseRealTime()->MeasureProcessCPUTime()
+BENCHMARK(BM_GradeClass)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("jobs")
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
     ->Iterations(2);
 
 }  // namespace

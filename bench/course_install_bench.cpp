@@ -28,7 +28,8 @@ CourseDesign windingCourse() {
         case 0: d.elements.push_back({CourseElementKind::Line, {x, y, x + 30, y + 10}, kDefaultLineWidth}); break;
         case 1: d.elements.push_back({CourseElementKind::Arc, {x, y + 20, 20, -90, 180}, kDefaultLineWidth}); break;
         default:
-            d.elements.push_back({CourseElementKind::Curve, {x, y, x + 10, y + 30, x + 20, y - 30, x + 30, y}, kDefaultLineWidth});
+            d.elements.push_back(
+                {CourseElementKind::Curve, {x, y, x + 10, y + 30, x + 20, y - 30, x + 30, y}, kDefaultLineWidth});
         }
     }
     d.judgingFlags = JudgeFlag::Timed | JudgeFlag::Checkpoints | JudgeFlag::Forbidden | JudgeFlag::OffLine;

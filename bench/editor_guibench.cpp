@@ -22,8 +22,8 @@ using namespace trovel;
 
 namespace {
 
-const BlockType kMix[] = {BlockType::Forward,  BlockType::TurnLeft,     BlockType::Branch, BlockType::Wait,
-                          BlockType::LeftLed,  BlockType::RandomBranch, BlockType::Stop,   BlockType::Calc,
+const BlockType kMix[] = {BlockType::Forward,   BlockType::TurnLeft,     BlockType::Branch, BlockType::Wait,
+                          BlockType::LeftLed,   BlockType::RandomBranch, BlockType::Stop,   BlockType::Calc,
                           BlockType::TurnRight, BlockType::RightLed};
 
 // `count` blocks in rows of `columns`, `pitchX` x `pitchY` apart, each linked to the next, branches

@@ -212,7 +212,8 @@ void windowTick(benchmark::State& state, QSize size, int zoomCommand) {
             window.actionById(SimCommand::Play)->trigger();
         }
     }
-    state.counters["drawn"] = benchmark::Counter(window.framesDrawn() - drawnBefore, benchmark::Counter::kAvgIterations);
+    state.counters["drawn"] =
+        benchmark::Counter(window.framesDrawn() - drawnBefore, benchmark::Counter::kAvgIterations);
 }
 void BM_WindowTickDefault(benchmark::State& state) { windowTick(state, QSize(), SimCommand::ZoomOut); }
 void BM_WindowTickLargeZoomed(benchmark::State& state) { windowTick(state, QSize(1000, 785), SimCommand::ZoomIn2); }
@@ -221,7 +222,10 @@ void BM_WindowTickLargeZoomed(benchmark::State& state) { windowTick(state, QSize
 
 BENCHMARK(BM_WindowTickDefault)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_WindowTickLargeZoomed)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
-BENCHMARK(BM_RunningFrame)->ArgNames({"view", "matched"})->ArgsProduct({{455, 910}, {0, 1}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RunningFrame)
+    ->ArgNames({"view", "matched"})
+    ->ArgsProduct({{455, 910}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunningFrameZoomed)->ArgName("view")->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawPathWhole)->Arg(600)->Arg(6000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawPathGrown)->Arg(6000)->Unit(benchmark::kMillisecond);

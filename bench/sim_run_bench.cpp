@@ -103,7 +103,7 @@ void BM_FullChainBudget(benchmark::State& state) {
         return append(p, std::move(b));
     };
     ActionBlock* start = add(BlockType::Start, {});
-    ActionBlock* calc = add(BlockType::Calc, {0, 1, 0, 0, 1});  // variable 1 += 1, chains
+    ActionBlock* calc = add(BlockType::Calc, {0, 1, 0, 0, 1});      // variable 1 += 1, chains
     ActionBlock* branch = add(BlockType::Branch, {6, 0, 0, 0, 0});  // variable 1 < 0: never
     start->next[0] = calc;
     calc->next[0] = branch;

@@ -24,9 +24,9 @@ namespace {
 
 // What every course subcommand gets: its own words and options, the language and the streams.
 struct CourseCall {
-    std::string name;                // "build", "list", ...
-    std::vector<std::string> args;   // every word after the subcommand, as given
-    std::vector<std::string> words;  // the arguments that are no option
+    std::string name;                                         // "build", "list", ...
+    std::vector<std::string> args;                            // every word after the subcommand, as given
+    std::vector<std::string> words;                           // the arguments that are no option
     std::map<std::string, std::string, std::less<>> options;  // "--name" -> value, as the subcommand declares them
     std::set<std::string, std::less<>> flags;                 // "--name" without a value
     uint32_t localeId = 0;
@@ -56,7 +56,9 @@ int answer(const CourseCall& call, const std::string& status, const std::string&
     return code;
 }
 
-int failed(const CourseCall& call, const std::string& message) { return answer(call, "failed", message, kExitBadInput); }
+int failed(const CourseCall& call, const std::string& message) {
+    return answer(call, "failed", message, kExitBadInput);
+}
 
 std::string shown(const std::filesystem::path& path) { return toUtf8(pathText(path)); }
 
@@ -128,17 +130,15 @@ int buildCourse(const CourseCall& call) {
         if (set.courses[size_t(i)].userEntry == r.entry) course = i;
     if (course < 0) return failed(call, text(Str::CliCourseNotLoaded));
     const CourseRecord& c = set.courses[size_t(course)];
-    std::string message = text(r.replaced ? Str::CourseReinstalled : Str::CourseInstalled,
-                               {course, nameInUse(set, course)});
+    std::string message =
+        text(r.replaced ? Str::CourseReinstalled : Str::CourseInstalled, {course, nameInUse(set, course)});
     if (r.recordReset) message += ' ' + text(Str::CourseRecordDropped);
     if (r.picture == PictureStatus::Scaled) message += ' ' + pictureProblem(r);
-    const std::string extra = ",\"course\":" + std::to_string(course) + ",\"entry\":" + std::to_string(r.entry) +
-                              ",\"name\":" + jsonQuoted(toUtf8(c.name)) +
-                              ",\"name_en\":" + jsonQuoted(toUtf8(c.englishName)) +
-                              ",\"replaced\":" + (r.replaced ? "true" : "false") +
-                              ",\"record_reset\":" + (r.recordReset ? "true" : "false") +
-                              ",\"picture\":" + jsonQuoted(shown(userCoursesFolder(folders.user) / pathFromText(
-                                                                     courseKey(file) + u".bmp")));
+    const std::string extra =
+        ",\"course\":" + std::to_string(course) + ",\"entry\":" + std::to_string(r.entry) +
+        ",\"name\":" + jsonQuoted(toUtf8(c.name)) + ",\"name_en\":" + jsonQuoted(toUtf8(c.englishName)) +
+        ",\"replaced\":" + (r.replaced ? "true" : "false") + ",\"record_reset\":" + (r.recordReset ? "true" : "false") +
+        ",\"picture\":" + jsonQuoted(shown(userCoursesFolder(folders.user) / pathFromText(courseKey(file) + u".bmp")));
     return answer(call, "ok", message, kExitOk, extra);
 }
 
@@ -160,7 +160,8 @@ int listCourses(const CourseCall& call) {
                 ",\"user\":" + (c.userEntry >= 0 ? "true" : "false") +
                 ",\"timed\":" + ((c.judgingFlags & JudgeFlag::Timed) ? "true" : "false") +
                 ",\"checkpoints\":" + std::to_string(c.checkpoints.size()) +
-                ",\"best_ms\":" + (bestTime(records, i) < kNoRecordMs ? std::to_string(bestTime(records, i)) : "null") + "}";
+                ",\"best_ms\":" + (bestTime(records, i) < kNoRecordMs ? std::to_string(bestTime(records, i)) : "null") +
+                "}";
     }
     return answer(call, "ok", text(Str::CliCourseCount, {courseCount(set)}), kExitOk, list + "]");
 }

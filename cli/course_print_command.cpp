@@ -148,10 +148,8 @@ int coursePrintCommand(const std::vector<std::string>& args, const AppFolders& d
     // The course's name as the simulator's course menu gives it: a language pack's own name for a
     // shipped course, the English name of the user's own when a language pack is in use.
     std::u16string name;
-    if (course.user)
-        name = stringPackInUse() ? course.englishName : std::u16string();
-    else if (course.index >= 0 && course.index < 100)
-        name = ResString(uint16_t(Str::FirstCourseName + course.index));
+    if (course.user) name = stringPackInUse() ? course.englishName : std::u16string();
+    else if (course.index >= 0 && course.index < 100) name = ResString(uint16_t(Str::FirstCourseName + course.index));
     if (name.empty()) name = course.name;
     CoursePrintOptions options;
     options.paper = paper.value_or(Paper::A4);
@@ -164,7 +162,8 @@ int coursePrintCommand(const std::vector<std::string>& args, const AppFolders& d
     case CoursePrintStatus::Written: break;
     case CoursePrintStatus::NoPicture: return failed(toUtf8(ResString(Str::PrintNoPicture)));
     case CoursePrintStatus::BadSize:
-        return failed(toUtf8(formatMessage(ResString(Str::PrintMatOutOfRange), {int(kMinMatSideMm), int(kMaxMatSideMm)})));
+        return failed(
+            toUtf8(formatMessage(ResString(Str::PrintMatOutOfRange), {int(kMinMatSideMm), int(kMaxMatSideMm)})));
     case CoursePrintStatus::TooManyPages:
         return failed(toUtf8(formatMessage(ResString(Str::PrintTooManyPages), {kMaxPrintPages})));
     case CoursePrintStatus::CannotWrite: return failed(out.string() + ": " + toUtf8(ResString(Str::PrintFailed)));

@@ -159,7 +159,8 @@ ReportPictures makePictures(const GradeReport& report, const std::vector<fs::pat
         request.appDir = appDir;
         request.localeId = localeId;
         std::vector<uint8_t> png;
-        if (renderProgramPng(request, png).status == RenderStatus::Rendered) pictures.charts[i].assign(png.begin(), png.end());
+        if (renderProgramPng(request, png).status == RenderStatus::Rendered)
+            pictures.charts[i].assign(png.begin(), png.end());
     }
     // The path pictures are made on the grading's threads: one for every cell, each its own.
     std::atomic<size_t> next{0};

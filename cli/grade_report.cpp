@@ -231,23 +231,27 @@ std::string jsonReport(const GradeReport& report) {
 
 std::string htmlReport(const GradeReport& report, const ReportPictures& pictures) {
     const std::string title = html(word(Str::GradeTitle));
-    std::string h = "<!DOCTYPE html>\n<html lang=\"" + html(word(Str::GradeLanguageCode)) +
-                    "\"><head><meta charset=\"utf-8\">\n<title>" + title + "</title>\n<style>\n"
+    std::string h =
+        "<!DOCTYPE html>\n<html lang=\"" + html(word(Str::GradeLanguageCode)) +
+        "\"><head><meta charset=\"utf-8\">\n<title>" + title +
+        "</title>\n<style>\n"
         "body{font-family:sans-serif;margin:1.5em;color:#222}table{border-collapse:collapse;margin-bottom:2em}\n"
         "th,td{border:1px solid #bbb;padding:.3em .6em;text-align:left;vertical-align:middle}\n"
         "th.sort{cursor:pointer;background:#eef}th.sort:hover{background:#dde}td.num{text-align:right}\n"
-        ".err{color:#b00}.mark{color:#a60}img{display:block}\n</style></head><body>\n<h1>" + title + "</h1>\n";
-    const std::u16string noise = noiseOff(report.noise) ? ResString(Str::GradeNoiseOff) : fromUtf8(noiseText(report.noise));
-    h += "<p>" +
-         html(word(Str::GradeSummaryLine, {report.runs, fromUtf8(std::to_string(report.seed)), noise})) + "</p>\n";
+        ".err{color:#b00}.mark{color:#a60}img{display:block}\n</style></head><body>\n<h1>" +
+        title + "</h1>\n";
+    const std::u16string noise =
+        noiseOff(report.noise) ? ResString(Str::GradeNoiseOff) : fromUtf8(noiseText(report.noise));
+    h += "<p>" + html(word(Str::GradeSummaryLine, {report.runs, fromUtf8(std::to_string(report.seed)), noise})) +
+         "</p>\n";
 
     // Files that could not be graded come first, where the teacher sees them.
     std::string unreadable;
     for (size_t i = 0; i < report.programs.size(); ++i) {
         const ReportProgram& p = report.programs[i];
         if (p.graded < 0)
-            unreadable += "<li><a href=\"#program-" + std::to_string(i) + "\">" + html(p.shown) + "</a>: " +
-                          html(loadFailureText(p.load)) + "</li>\n";
+            unreadable += "<li><a href=\"#program-" + std::to_string(i) + "\">" + html(p.shown) +
+                          "</a>: " + html(loadFailureText(p.load)) + "</li>\n";
     }
     if (!unreadable.empty())
         h += "<h2 class=\"err\">" + html(word(Str::GradeUnreadable)) + "</h2>\n<ul class=\"err\">\n" + unreadable +
@@ -268,7 +272,8 @@ std::string htmlReport(const GradeReport& report, const ReportPictures& pictures
             GradeSummary sa = summarize(*a), sb = summarize(*b);
             long long ra = (long long)sa.goals * std::max(sb.runs, 1), rb = (long long)sb.goals * std::max(sa.runs, 1);
             if (ra != rb) return ra > rb;
-            int ba = sa.bestLapMs < 0 ? kMaxLapMs + 1 : sa.bestLapMs, bb = sb.bestLapMs < 0 ? kMaxLapMs + 1 : sb.bestLapMs;
+            int ba = sa.bestLapMs < 0 ? kMaxLapMs + 1 : sa.bestLapMs,
+                bb = sb.bestLapMs < 0 ? kMaxLapMs + 1 : sb.bestLapMs;
             return ba < bb;
         });
         for (const GradeCell* cell : rows) {
@@ -277,7 +282,8 @@ std::string htmlReport(const GradeReport& report, const ReportPictures& pictures
             const size_t programIndex = p ? size_t(p - report.programs.data()) : 0;
             std::string failures;
             auto addFailure = [&failures](int n, uint16_t label) {
-                if (n) failures += (failures.empty() ? "" : "<br>") + std::to_string(n) + " &times; " + html(word(label));
+                if (n)
+                    failures += (failures.empty() ? "" : "<br>") + std::to_string(n) + " &times; " + html(word(label));
             };
             for (const FailureColumn& f : kFailures) addFailure(s.byResult[size_t(f.result)], f.label);
             addFailure(s.endlessChains, Str::GradeEndlessChain);
@@ -288,14 +294,13 @@ std::string htmlReport(const GradeReport& report, const ReportPictures& pictures
                       ? " <span class=\"mark\">" + html(word(Str::GradeRepeatMark, {p->repeatFault})) + "</span>"
                       : "") +
                  "</td><td class=\"num\">" + std::to_string(s.goals) + " / " + std::to_string(s.runs) +
-                 "</td><td class=\"num\">" + lapText(s.bestLapMs) + "</td><td class=\"num\">" +
-                 lapText(s.medianLapMs) + "</td><td>" + failures + "</td><td>";
+                 "</td><td class=\"num\">" + lapText(s.bestLapMs) + "</td><td class=\"num\">" + lapText(s.medianLapMs) +
+                 "</td><td>" + failures + "</td><td>";
             const size_t ci = cellIndexOf(*cell);
             if (ci < pictures.paths.size() && !pictures.paths[ci].empty())
                 h += "<img alt=\"" + html(word(Str::GradePathOfRun, {cell->bestRun})) +
                      "\" src=\"data:image/png;base64," + base64(pictures.paths[ci]) + "\">";
-            else
-                h += html(word(Str::GradeRun, {cell->bestRun}));
+            else h += html(word(Str::GradeRun, {cell->bestRun}));
             h += "</td></tr>\n";
         }
         h += "</tbody></table>\n";

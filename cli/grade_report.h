@@ -15,10 +15,10 @@
 namespace trovel {
 
 struct ReportProgram {
-    std::string shown;         // the path as found, UTF-8
+    std::string shown;                           // the path as found, UTF-8
     LoadResult load{LoadStatus::Loaded, 0, {}};  // why the file could not be graded, when it was not
-    int repeatFault = -1;      // the faulty repeat (0..7), run as after "continue"; -1 when sound
-    int graded = -1;           // index among the graded programs (GradeCell::program); -1 when not run
+    int repeatFault = -1;                        // the faulty repeat (0..7), run as after "continue"; -1 when sound
+    int graded = -1;  // index among the graded programs (GradeCell::program); -1 when not run
 };
 
 struct ReportCourse {

@@ -32,7 +32,7 @@ namespace {
 
 struct Options {
     std::string command;
-    std::string file;      // program, HEX file, or the --out of read
+    std::string file;  // program, HEX file, or the --out of read
     std::string virtualState;
     std::vector<RobotFaultAt> faults;
     std::string robotUsb;
@@ -89,7 +89,8 @@ std::u16string wide(const std::string& utf8) { return fromUtf8(utf8); }
 std::string failureText(TransferFailure failure) {
     if (failure == TransferFailure::Verify) return text(Str::CliRobotNotWritten);
     const int id = transferFailureString(failure);
-    if (failure == TransferFailure::NotRestarted) return sentences({text(Str::CliRobotNotRestarted), text(uint16_t(id))});
+    if (failure == TransferFailure::NotRestarted)
+        return sentences({text(Str::CliRobotNotRestarted), text(uint16_t(id))});
     return text(uint16_t(id ? id : Str::CliRobotTransferFailed));
 }
 
@@ -261,12 +262,13 @@ int transfer(const Options& o, const TransferContext& ctx, const SequenceImage& 
     if (o.command == "read") {
         const UploadResult r = UploadProgram(ctx);
         if (r.status != TransferStatus::Done) {
-            return answer(o.command, statusFor(r.status, r.failure), failureText(r.failure), exitFor(r.status, r.failure));
+            return answer(o.command, statusFor(r.status, r.failure), failureText(r.failure),
+                          exitFor(r.status, r.failure));
         }
         BlockProgram program;
         DecodeSequence(program, r.sequence.data(), r.sequence.size());
         // Read all the same from a robot that stays in its boot loader; the message says where it is.
-        const std::string stays = !r.leftInBootLoader ? std::string()
+        const std::string stays = !r.leftInBootLoader                     ? std::string()
                                   : ctx.link.state().firmwareIncomplete() ? text(Str::CliRobotStillInBootLoader)
                                                                           : failureText(TransferFailure::NotRestarted);
         return saveProgram(program, o.file)
@@ -361,9 +363,10 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
         } else if (mode == ProbeAnswer::None) {
             code = answer(o.command, "not-connected", text(Str::CliRobotSilent), kExitNoRobot);
         } else if (o.command == "status") {
-            code = answer(o.command, "ok",
-                          text(mode == ProbeAnswer::Application ? Str::CliRobotRunsProgram : Str::CliRobotWaitsInBootLoader),
-                          kExitOk, ",\"mode\":\"" + modeText + "\"");
+            code = answer(
+                o.command, "ok",
+                text(mode == ProbeAnswer::Application ? Str::CliRobotRunsProgram : Str::CliRobotWaitsInBootLoader),
+                kExitOk, ",\"mode\":\"" + modeText + "\"");
         } else if (mode == ProbeAnswer::BootLoader && !bootLoaderCommand) {
             code = answer(o.command, "not-connected", text(Str::CliRobotStillInBootLoader), kExitNoRobot);
         } else if (o.command == "memory") {
@@ -376,7 +379,7 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
             }
         } else {
             // The motor speeds the robot has now, unless given: a write does not change them.
-            const MotorSpeeds speeds = o.speeds   ? *o.speeds
+            const MotorSpeeds speeds = o.speeds     ? *o.speeds
                                        : memoryRead ? motorSpeedsFromGains(memory[MemoryMap::LeftMotorSetting],
                                                                            memory[MemoryMap::RightMotorSetting])
                                                     : MotorSpeeds{60, 60};

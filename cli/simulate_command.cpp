@@ -54,13 +54,12 @@ std::string traceRow(uint64_t tick, const Simulator& sim) {
 }
 
 std::string summaryJson(const Simulator& sim, const LapRecords& records, uint64_t ticks) {
-    std::string json = "{\"course\":" + std::to_string(sim.course) + ",\"ticks\":" + std::to_string(ticks) +
-                       ",\"state\":" + std::to_string(static_cast<int>(sim.state)) +
-                       ",\"result\":" + std::to_string(sim.judge.result) +
-                       ",\"lap_ms\":" + std::to_string(sim.judge.lapMs) +
-                       ",\"best_ms\":" + std::to_string(bestTime(records, sim.course)) +
-                       ",\"x\":" + floatText(sim.robot.x) + ",\"y\":" + floatText(sim.robot.y) +
-                       ",\"heading\":" + floatText(sim.robot.heading) + ",\"memory\":[";
+    std::string json =
+        "{\"course\":" + std::to_string(sim.course) + ",\"ticks\":" + std::to_string(ticks) +
+        ",\"state\":" + std::to_string(static_cast<int>(sim.state)) +
+        ",\"result\":" + std::to_string(sim.judge.result) + ",\"lap_ms\":" + std::to_string(sim.judge.lapMs) +
+        ",\"best_ms\":" + std::to_string(bestTime(records, sim.course)) + ",\"x\":" + floatText(sim.robot.x) +
+        ",\"y\":" + floatText(sim.robot.y) + ",\"heading\":" + floatText(sim.robot.heading) + ",\"memory\":[";
     for (size_t i = 0; i < sim.memory.size(); ++i) {
         if (i) json += ',';
         json += std::to_string(sim.memory[i]);

@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CourseSet set = shippedCourses();
     CourseLoadResult result;
     appendUserCourses(set, lines, fuzz::appFolder(), {}, result);
-    fuzz::require(set.courses.size() + Slot::FirstCourse == set.textures.size() || set.textures.size() < Slot::FirstCourse);
+    fuzz::require(set.courses.size() + Slot::FirstCourse == set.textures.size() ||
+                  set.textures.size() < Slot::FirstCourse);
     for (const CourseRecord& c : set.courses)
         fuzz::require(std::isfinite(c.startX) && std::isfinite(c.startY) && std::isfinite(c.startHeading) &&
                       c.name.size() <= kMaxCourseNameChars && c.englishName.size() <= kMaxCourseNameChars);

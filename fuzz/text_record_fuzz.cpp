@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             toNumber(field);
             toInt(field);
         }
-        for (size_t pos = 0; pos != std::u16string::npos && pos <= line.size();)
-            pos = nextTextField(line, pos, field);
+        for (size_t pos = 0; pos != std::u16string::npos && pos <= line.size();) pos = nextTextField(line, pos, field);
     }
     file.close();
     return 0;

@@ -47,8 +47,8 @@ inline std::vector<uint8_t> pngChunk(const char* type, const std::vector<uint8_t
 }
 
 // A PNG of 8-bit samples from rows already filtered (a filter byte before each row).
-inline std::vector<uint8_t> pngFile(uint32_t width, uint32_t height, uint8_t colourType, const std::vector<uint8_t>& rows,
-                                    const std::vector<uint8_t>& palette = {}) {
+inline std::vector<uint8_t> pngFile(uint32_t width, uint32_t height, uint8_t colourType,
+                                    const std::vector<uint8_t>& rows, const std::vector<uint8_t>& palette = {}) {
     std::vector<uint8_t> ihdr(13, 0);
     put32be(ihdr, 0, width);
     put32be(ihdr, 4, height);

@@ -33,8 +33,8 @@ struct StartupMessage {
 };
 
 struct StartupResult {
-    bool ok = false;                        // false: show the messages, then exit
-    std::vector<StartupMessage> messages;   // in the order they are to be shown
+    bool ok = false;                       // false: show the messages, then exit
+    std::vector<StartupMessage> messages;  // in the order they are to be shown
 };
 
 // Start-up in order: the language pack for `localeId`, the defaults, skin.ini, qx_def.ini,

@@ -214,8 +214,8 @@ SettingsLoadResult LoadSettings(const std::filesystem::path& path, Settings& set
 std::u16string settingsFileText(const Settings& s) {
     auto font = [](const FontSetting& f) {
         return formatMessage(u"[%d]-[%d]-[%d]-[%d]-[%d]-[%d]-[%d]-[%d]-[%d]",
-                          {f.height, f.width, f.orientation, int(f.quality), int(f.pitchAndFamily),
-                           int(f.charSet), int(f.outPrecision), int(f.clipPrecision), f.weight});
+                             {f.height, f.width, f.orientation, int(f.quality), int(f.pitchAndFamily), int(f.charSet),
+                              int(f.outPrecision), int(f.clipPrecision), f.weight});
     };
     std::u16string text = u"\n";
     text += formatMessage(u"_FLAG:[%d]\n", {static_cast<int>(s.options & Option::SavedMask)});
@@ -230,8 +230,8 @@ std::u16string settingsFileText(const Settings& s) {
     text += u"\n";
     text += u"_FONT:" + font(s.chartFont) +
             formatMessage(u"-[%d,%d,%d]-[%d]-[[%s]]\n",
-                       {int(s.chartTextColor.red), int(s.chartTextColor.green), int(s.chartTextColor.blue),
-                        fontStyleBits(s.chartFont), s.chartFont.face});
+                          {int(s.chartTextColor.red), int(s.chartTextColor.green), int(s.chartTextColor.blue),
+                           fontStyleBits(s.chartFont), s.chartFont.face});
     text += u"\n";
     text += u"_CNFNT:" + font(s.statusFont) +
             formatMessage(u"-[%d]-[[%s]]-[%d]\n", {fontStyleBits(s.statusFont), s.statusFont.face, s.statusLabelWidth});

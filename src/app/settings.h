@@ -11,19 +11,19 @@ namespace trovel {
 
 // A font as the chart and the status label describe it (the fields of a Windows LOGFONT).
 struct FontSetting {
-    int32_t height = -14;       // pixels; negative = character height
-    int32_t width = 0;          // 0 = natural width
-    int32_t escapement = 0;     // tenths of a degree
-    int32_t orientation = 0;    // saved in the escapement's place and read back into both
-    int32_t weight = 700;       // 0..1000, 700 = bold
+    int32_t height = -14;     // pixels; negative = character height
+    int32_t width = 0;        // 0 = natural width
+    int32_t escapement = 0;   // tenths of a degree
+    int32_t orientation = 0;  // saved in the escapement's place and read back into both
+    int32_t weight = 700;     // 0..1000, 700 = bold
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
-    uint8_t charSet = 128;        // 128 = Shift-JIS
-    uint8_t outPrecision = 3;     // stroke
-    uint8_t clipPrecision = 2;    // stroke
+    uint8_t charSet = 128;      // 128 = Shift-JIS
+    uint8_t outPrecision = 3;   // stroke
+    uint8_t clipPrecision = 2;  // stroke
     uint8_t quality = 1;
-    uint8_t pitchAndFamily = 0x31;  // fixed pitch, modern family
+    uint8_t pitchAndFamily = 0x31;          // fixed pitch, modern family
     std::u16string face = u"MS UI Gothic";  // at most kMaxFaceChars
     friend bool operator==(const FontSetting&, const FontSetting&) = default;
 };
@@ -45,19 +45,19 @@ constexpr int kLeftMotor = 0;
 constexpr int kRightMotor = 1;
 
 struct Settings {
-    uint32_t options = 0;                       // the saved bits of OptionFlags (Option::SavedMask)
-    std::array<uint8_t, 2> motorSpeed{0, 0};    // robot motor speed, percent 0..100, [left, right]
-    std::array<uint8_t, 2> motorSecond{0, 0};   // second value per motor, written back unchanged
-    std::array<uint8_t, 2> simGain{152, 152};   // simulator motor gain 0..255, [left, right]
-    uint8_t motSpeed = 0;                       // written back unchanged
-    std::array<uint8_t, 2> buzzer{0, 0};        // written back unchanged
-    uint8_t dio = 0;                            // written back unchanged
-    uint16_t cpu = 0;                           // written back unchanged
+    uint32_t options = 0;                      // the saved bits of OptionFlags (Option::SavedMask)
+    std::array<uint8_t, 2> motorSpeed{0, 0};   // robot motor speed, percent 0..100, [left, right]
+    std::array<uint8_t, 2> motorSecond{0, 0};  // second value per motor, written back unchanged
+    std::array<uint8_t, 2> simGain{152, 152};  // simulator motor gain 0..255, [left, right]
+    uint8_t motSpeed = 0;                      // written back unchanged
+    std::array<uint8_t, 2> buzzer{0, 0};       // written back unchanged
+    uint8_t dio = 0;                           // written back unchanged
+    uint16_t cpu = 0;                          // written back unchanged
     FontSetting chartFont{};
     Rgb chartTextColor{0, 0, 159};
     FontSetting statusFont = defaultStatusFont();
-    int32_t statusLabelWidth = 96;              // pixels, 0..kMaxStatusLabelWidth
-    int32_t gridX = 9, gridY = 9;               // placement grid, pixels; not saved
+    int32_t statusLabelWidth = 96;  // pixels, 0..kMaxStatusLabelWidth
+    int32_t gridX = 9, gridY = 9;   // placement grid, pixels; not saved
 
     static FontSetting defaultStatusFont() {
         FontSetting f;

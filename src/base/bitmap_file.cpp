@@ -65,8 +65,8 @@ BitmapError readBitmapHeader(const uint8_t* data, size_t size, BitmapHeader& h) 
     if (!validDepth(h.bitCount)) return BitmapError::BadDepth;
     if (h.pixelOffset < kFileHeaderBytes + static_cast<uint64_t>(h.infoBytes) || h.pixelOffset >= size)
         return BitmapError::BadPixelOffset;
-    const bool runLength = (h.compression == kBitmapRle8 && h.bitCount == 8) ||
-                           (h.compression == kBitmapRle4 && h.bitCount == 4);
+    const bool runLength =
+        (h.compression == kBitmapRle8 && h.bitCount == 8) || (h.compression == kBitmapRle4 && h.bitCount == 4);
     const bool bitFields = h.compression == kBitmapBitFields && (h.bitCount == 16 || h.bitCount == 32);
     if (h.compression != kBitmapRgb && !runLength && !bitFields) return BitmapError::BadCompression;
     if (runLength) return BitmapError::None;

@@ -10,10 +10,10 @@ namespace trovel {
 
 enum class BitmapError {
     None,
-    TooShort,         // shorter than the file header and the smallest info header
-    NoSignature,      // no "BM"
-    BadHeaderSize,    // an info header size no writer uses, or a header past the end of the file
-    BadDimensions,    // width or height zero or beyond kBitmapMaxSide
+    TooShort,       // shorter than the file header and the smallest info header
+    NoSignature,    // no "BM"
+    BadHeaderSize,  // an info header size no writer uses, or a header past the end of the file
+    BadDimensions,  // width or height zero or beyond kBitmapMaxSide
     BadPlanes,
     BadDepth,         // a bit count no bitmap has
     BadCompression,   // a compression the bit count cannot have
@@ -32,13 +32,13 @@ struct BitmapHeader {
     uint32_t pixelOffset = 0;  // from the file header: where the pixel rows start
     uint32_t infoBytes = 0;    // 12 (OS/2 core), 40, or a longer version (52, 56, 108, 124)
     int32_t width = 0;
-    int32_t height = 0;        // always positive
-    bool topDown = false;      // the header's height was negative
+    int32_t height = 0;    // always positive
+    bool topDown = false;  // the header's height was negative
     int planes = 0;
     int bitCount = 0;
     uint32_t compression = kBitmapRgb;
-    uint32_t colorsUsed = 0;   // 0 = all 2^bitCount
-    uint64_t stride = 0;       // bytes per row, padded to 4; 0 for run-length files
+    uint32_t colorsUsed = 0;  // 0 = all 2^bitCount
+    uint64_t stride = 0;      // bytes per row, padded to 4; 0 for run-length files
 };
 
 // Reads and checks the headers. The raw fields are filled as far as the info header could be read,

@@ -14,27 +14,16 @@ struct LocaleEntry {
 
 // Languages first by full name, then the language alone (its main country).
 constexpr LocaleEntry kLocales[] = {
-    {"ja_jp", 0x0411}, {"ja", 0x0411},
-    {"en_us", 0x0409}, {"en_gb", 0x0809}, {"en_au", 0x0C09}, {"en_ca", 0x1009}, {"en_nz", 0x1409},
-    {"en_ie", 0x1809}, {"en_za", 0x1C09}, {"en_in", 0x4009}, {"en_sg", 0x4809}, {"en_ph", 0x3409},
-    {"en", 0x0409},
-    {"de_de", 0x0407}, {"de_at", 0x0C07}, {"de_ch", 0x0807}, {"de", 0x0407},
-    {"fr_fr", 0x040C}, {"fr_be", 0x080C}, {"fr_ca", 0x0C0C}, {"fr_ch", 0x100C}, {"fr", 0x040C},
-    {"es_es", 0x0C0A}, {"es_mx", 0x080A}, {"es", 0x0C0A},
-    {"it_it", 0x0410}, {"it", 0x0410},
-    {"ko_kr", 0x0412}, {"ko", 0x0412},
-    {"zh_cn", 0x0804}, {"zh_sg", 0x1004}, {"zh_tw", 0x0404}, {"zh_hk", 0x0C04}, {"zh", 0x0804},
-    {"pt_br", 0x0416}, {"pt_pt", 0x0816}, {"pt", 0x0816},
-    {"nl_nl", 0x0413}, {"nl_be", 0x0813}, {"nl", 0x0413},
-    {"ru_ru", 0x0419}, {"ru", 0x0419},
-    {"pl_pl", 0x0415}, {"pl", 0x0415},
-    {"sv_se", 0x041D}, {"sv", 0x041D},
-    {"fi_fi", 0x040B}, {"fi", 0x040B},
-    {"da_dk", 0x0406}, {"da", 0x0406},
-    {"nb_no", 0x0414}, {"nb", 0x0414}, {"no", 0x0414},
-    {"th_th", 0x041E}, {"th", 0x041E},
-    {"vi_vn", 0x042A}, {"vi", 0x042A},
-    {"id_id", 0x0421}, {"id", 0x0421},
+    {"ja_jp", 0x0411}, {"ja", 0x0411},    {"en_us", 0x0409}, {"en_gb", 0x0809}, {"en_au", 0x0C09}, {"en_ca", 0x1009},
+    {"en_nz", 0x1409}, {"en_ie", 0x1809}, {"en_za", 0x1C09}, {"en_in", 0x4009}, {"en_sg", 0x4809}, {"en_ph", 0x3409},
+    {"en", 0x0409},    {"de_de", 0x0407}, {"de_at", 0x0C07}, {"de_ch", 0x0807}, {"de", 0x0407},    {"fr_fr", 0x040C},
+    {"fr_be", 0x080C}, {"fr_ca", 0x0C0C}, {"fr_ch", 0x100C}, {"fr", 0x040C},    {"es_es", 0x0C0A}, {"es_mx", 0x080A},
+    {"es", 0x0C0A},    {"it_it", 0x0410}, {"it", 0x0410},    {"ko_kr", 0x0412}, {"ko", 0x0412},    {"zh_cn", 0x0804},
+    {"zh_sg", 0x1004}, {"zh_tw", 0x0404}, {"zh_hk", 0x0C04}, {"zh", 0x0804},    {"pt_br", 0x0416}, {"pt_pt", 0x0816},
+    {"pt", 0x0816},    {"nl_nl", 0x0413}, {"nl_be", 0x0813}, {"nl", 0x0413},    {"ru_ru", 0x0419}, {"ru", 0x0419},
+    {"pl_pl", 0x0415}, {"pl", 0x0415},    {"sv_se", 0x041D}, {"sv", 0x041D},    {"fi_fi", 0x040B}, {"fi", 0x040B},
+    {"da_dk", 0x0406}, {"da", 0x0406},    {"nb_no", 0x0414}, {"nb", 0x0414},    {"no", 0x0414},    {"th_th", 0x041E},
+    {"th", 0x041E},    {"vi_vn", 0x042A}, {"vi", 0x042A},    {"id_id", 0x0421}, {"id", 0x0421},
 };
 
 std::string normalise(std::string_view name) {

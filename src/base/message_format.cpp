@@ -93,7 +93,8 @@ std::u16string argumentText(const MessageArg* arg, const Spec& spec) {
         switch (arg->kind) {
         case MessageArg::Kind::Int: return integerText(arg->i, spec);
         case MessageArg::Kind::Real:
-            return integerText(std::isfinite(arg->d) ? static_cast<long long>(std::clamp(arg->d, -9e18, 9e18)) : 0, spec);
+            return integerText(std::isfinite(arg->d) ? static_cast<long long>(std::clamp(arg->d, -9e18, 9e18)) : 0,
+                               spec);
         case MessageArg::Kind::Char: return integerText(arg->c, spec);
         case MessageArg::Kind::Text: return std::u16string(arg->s);
         }

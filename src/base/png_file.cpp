@@ -219,7 +219,8 @@ PngError decodePng(const uint8_t* data, size_t size, BitmapPixels& pixels) {
     while (!ended) {
         if (size - at < 12) return PngError::Truncated;
         const uint32_t length = u32be(data + at);
-        if (length > 0x7FFFFFFFu || length > size - at - 12) return length > 0x7FFFFFFFu ? PngError::BadChunk : PngError::Truncated;
+        if (length > 0x7FFFFFFFu || length > size - at - 12)
+            return length > 0x7FFFFFFFu ? PngError::BadChunk : PngError::Truncated;
         const uint8_t* type = data + at + 4;
         const uint8_t* body = type + 4;
         if (pngCrc(type, 4 + size_t(length)) != u32be(body + length)) return PngError::BadChunk;

@@ -12,14 +12,14 @@ namespace trovel {
 
 enum class PngError {
     None,
-    NoSignature,   // not the eight PNG signature bytes
-    BadChunk,      // a chunk longer than the file or with a wrong CRC, or IHDR not first
-    BadHeader,     // IHDR of the wrong length, zero sides, or a depth, colour type or method PNG has not
-    BadPalette,    // no PLTE for a palette picture, or one of the wrong size
-    Interlaced,    // Adam7 interlacing, which course pictures do not use
-    TooLarge,      // more than kPngMaxPixels pixels
-    BadData,       // pixel data that does not inflate to the picture's rows, or an unknown row filter
-    Truncated,     // the file ends before IEND or holds no pixel data
+    NoSignature,  // not the eight PNG signature bytes
+    BadChunk,     // a chunk longer than the file or with a wrong CRC, or IHDR not first
+    BadHeader,    // IHDR of the wrong length, zero sides, or a depth, colour type or method PNG has not
+    BadPalette,   // no PLTE for a palette picture, or one of the wrong size
+    Interlaced,   // Adam7 interlacing, which course pictures do not use
+    TooLarge,     // more than kPngMaxPixels pixels
+    BadData,      // pixel data that does not inflate to the picture's rows, or an unknown row filter
+    Truncated,    // the file ends before IEND or holds no pixel data
 };
 
 // Pictures of more pixels are refused before anything is inflated (a 4096 x 4096 scan).

@@ -17,9 +17,9 @@ namespace trovel {
 std::u16string ResString(uint16_t id);
 
 struct ResourceChoice {
-    bool loaded = false;              // a language pack is in use
-    std::filesystem::path pack;       // its full path
-    int packsTried = 0;               // packs for this locale that failed to load
+    bool loaded = false;         // a language pack is in use
+    std::filesystem::path pack;  // its full path
+    int packsTried = 0;          // packs for this locale that failed to load
 };
 
 // A file of the language in use: `name` in the pack's own folder (lang/en.txt has lang/en/),

@@ -28,16 +28,16 @@ std::u16string_view lookup(const StringTable& table, uint16_t id);
 
 enum class PackStatus {
     Loaded,
-    CannotOpen,   // missing or unreadable
-    NotUtf16,     // no UTF-16 byte-order mark: not a pack (a binary or ANSI file)
-    Malformed,    // a STR_ line cannot be read (bad number, missing brackets, cut off)
-    Empty,        // no string at all
+    CannotOpen,  // missing or unreadable
+    NotUtf16,    // no UTF-16 byte-order mark: not a pack (a binary or ANSI file)
+    Malformed,   // a STR_ line cannot be read (bad number, missing brackets, cut off)
+    Empty,       // no string at all
 };
 
 struct PackLoadResult {
     PackStatus status = PackStatus::CannotOpen;
-    StringTable table;               // filled only when loaded
-    int line = 0;                    // 1-based line of a malformed record
+    StringTable table;  // filled only when loaded
+    int line = 0;       // 1-based line of a malformed record
     // Strings left out because they take other arguments than the built-in text of the same number
     // (formatting them would read arguments that are not there).
     std::vector<uint16_t> mismatched;

@@ -11,7 +11,7 @@ namespace trovel {
 struct BitmapInfo {
     bool ok = false;
     int32_t width = 0;
-    int32_t height = 0;        // always positive; bottom-up and top-down files alike
+    int32_t height = 0;  // always positive; bottom-up and top-down files alike
     int bitsPerPixel = 0;
 };
 

@@ -16,22 +16,22 @@ constexpr int RepeatForeverShort = 24;  // "無限"
 constexpr int FirstCircledDigit = 36;   // "①"
 constexpr int Off = 272;
 constexpr int On = 309;
-constexpr int FirstCalcOperator = 62;   // "=" "＋=" "－=" "×=" "÷="
-constexpr int FirstCompareWord = 298;   // "小さい値？" "同じ値？" "大きい値？"
+constexpr int FirstCalcOperator = 62;  // "=" "＋=" "－=" "×=" "÷="
+constexpr int FirstCompareWord = 298;  // "小さい値？" "同じ値？" "大きい値？"
 constexpr int StartName = 81;
 constexpr int EndName = 82;
-constexpr int Go = 103;                 // "進む"
-constexpr int TurnContinue = 13;        // "%d%% で%s" in quotes
-constexpr int TurnTimed = 320;          // "%.1f 秒間 %d%% で%s"
-constexpr int MotionTimed = 271;        // "%.1f 秒間 %s"
-constexpr int WheelContinue = 10;       // "左%d%% 右%d%% で%s"
-constexpr int WheelTimed = 321;         // "%.1f 秒間 左%d%% 右%d%% で進む"
-constexpr int CompareMemory = 6;        // "%s が %s と比べて %s"
-constexpr int CompareConstant = 7;      // "%s が %d と比べて %s"
+constexpr int Go = 103;             // "進む"
+constexpr int TurnContinue = 13;    // "%d%% で%s" in quotes
+constexpr int TurnTimed = 320;      // "%.1f 秒間 %d%% で%s"
+constexpr int MotionTimed = 271;    // "%.1f 秒間 %s"
+constexpr int WheelContinue = 10;   // "左%d%% 右%d%% で%s"
+constexpr int WheelTimed = 321;     // "%.1f 秒間 左%d%% 右%d%% で進む"
+constexpr int CompareMemory = 6;    // "%s が %s と比べて %s"
+constexpr int CompareConstant = 7;  // "%s が %d と比べて %s"
 constexpr int RandomName = 5;
-constexpr int WaitText = 19;            // "%.1f秒間の%s"
+constexpr int WaitText = 19;  // "%.1f秒間の%s"
 constexpr int RepeatForever = 317;
-constexpr int RepeatCount = 274;        // "%d回 くり返す"
+constexpr int RepeatCount = 274;  // "%d回 くり返す"
 }  // namespace Str
 
 // Continuing motion captions for types LeftForward..WheelControl.
@@ -68,8 +68,13 @@ std::u16string calcOperator(const TextSources& t, uint8_t op) {
 std::u16string chartCaption(const ActionBlock& b, const TextSources& t, bool useCalcBlock) {
     const auto& p = b.param;
     switch (b.type) {
-    case BlockType::LeftForward: case BlockType::Forward: case BlockType::RightForward:
-    case BlockType::TurnLeft: case BlockType::Stop: case BlockType::TurnRight: case BlockType::WheelControl:
+    case BlockType::LeftForward:
+    case BlockType::Forward:
+    case BlockType::RightForward:
+    case BlockType::TurnLeft:
+    case BlockType::Stop:
+    case BlockType::TurnRight:
+    case BlockType::WheelControl:
         if (p[1] == 0) return formatMessage(str(t, Str::SecondsShort), {seconds(b)});
         return str(t, kMotionWords[static_cast<int>(b.type) - static_cast<int>(BlockType::LeftForward)]);
     case BlockType::Branch: {
@@ -82,9 +87,9 @@ std::u16string chartCaption(const ActionBlock& b, const TextSources& t, bool use
         }
         return formatMessage(u"%s%s%d", {operandName(BranchOperandTable, p[0], t.displayName), op, int{p[2]}});
     }
-    case BlockType::Wait:
-        return formatMessage(str(t, Str::SecondsShort), {seconds(b)});
-    case BlockType::LeftLed: case BlockType::RightLed:
+    case BlockType::Wait: return formatMessage(str(t, Str::SecondsShort), {seconds(b)});
+    case BlockType::LeftLed:
+    case BlockType::RightLed:
         if (p[3] == 1) return str(t, Str::Off);
         if (p[3] == 2) return formatMessage(str(t, Str::SecondsShort), {seconds(b)});
         return str(t, Str::On);
@@ -102,30 +107,30 @@ std::u16string chartCaption(const ActionBlock& b, const TextSources& t, bool use
     case BlockType::RepeatEnd:
         if (p[1] == 0) return formatMessage(str(t, Str::RepeatTimes), {int{p[0]}});
         return str(t, Str::RepeatForeverShort);
-    default:
-        return {};
+    default: return {};
     }
 }
 
 bool hasCaptionPanel(BlockType type) {
     switch (type) {
-    case BlockType::Start: case BlockType::End: case BlockType::Branch: case BlockType::RandomBranch:
-    case BlockType::RepeatStart: case BlockType::RepeatEnd:
-        return false;
-    default:
-        return isValidBlockType(static_cast<int>(type));
+    case BlockType::Start:
+    case BlockType::End:
+    case BlockType::Branch:
+    case BlockType::RandomBranch:
+    case BlockType::RepeatStart:
+    case BlockType::RepeatEnd: return false;
+    default: return isValidBlockType(static_cast<int>(type));
     }
 }
 
 std::optional<Rect> captionRect(const ActionBlock& b, const Rect& r) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     switch (b.type) {
-    case BlockType::Start: case BlockType::End: case BlockType::RandomBranch:
-        return std::nullopt;
-    case BlockType::Branch:
-        return Rect{r.left + 2, r.top + h / 3 + 2, r.right - 2, r.top + 2 * (h / 3) + 2};
-    case BlockType::RepeatStart:
-        return Rect{r.left + 3 * (w / 5), r.top + h / 2, r.right - 2, r.bottom + h / 2};
+    case BlockType::Start:
+    case BlockType::End:
+    case BlockType::RandomBranch: return std::nullopt;
+    case BlockType::Branch: return Rect{r.left + 2, r.top + h / 3 + 2, r.right - 2, r.top + 2 * (h / 3) + 2};
+    case BlockType::RepeatStart: return Rect{r.left + 3 * (w / 5), r.top + h / 2, r.right - 2, r.bottom + h / 2};
     case BlockType::RepeatEnd:
         // Under the picture's own words (its top 14 rows) and left of its return arrow.
         return Rect{r.left + 2, r.top + 14, r.left + 3 * (w / 4), r.bottom};
@@ -141,10 +146,14 @@ std::u16string blockTooltip(const ActionBlock& b, const TextSources& t) {
     switch (b.type) {
     case BlockType::Start: return str(t, Str::StartName);
     case BlockType::End: return str(t, Str::EndName);
-    case BlockType::LeftForward: case BlockType::RightForward:
+    case BlockType::LeftForward:
+    case BlockType::RightForward:
         if (p[1] != 0) return formatMessage(str(t, Str::TurnContinue), {int{p[3]}, name});
         return formatMessage(str(t, Str::TurnTimed), {seconds(b), int{p[3]}, name});
-    case BlockType::Forward: case BlockType::TurnLeft: case BlockType::Stop: case BlockType::TurnRight:
+    case BlockType::Forward:
+    case BlockType::TurnLeft:
+    case BlockType::Stop:
+    case BlockType::TurnRight:
         if (p[1] != 0) return name;
         return formatMessage(str(t, Str::MotionTimed), {seconds(b), name});
     case BlockType::WheelControl:
@@ -155,7 +164,7 @@ std::u16string blockTooltip(const ActionBlock& b, const TextSources& t) {
         const std::u16string left = operandName(BranchOperandTable, p[0], t.displayName);
         if (p[3] != 0)
             return formatMessage(str(t, Str::CompareMemory),
-                              {left, operandName(BranchOperandTable, p[4], t.displayName), word});
+                                 {left, operandName(BranchOperandTable, p[4], t.displayName), word});
         return formatMessage(str(t, Str::CompareConstant), {left, int{p[2]}, word});
     }
     case BlockType::RandomBranch: return str(t, Str::RandomName);
@@ -171,10 +180,12 @@ std::u16string blockTooltip(const ActionBlock& b, const TextSources& t) {
     case BlockType::Calc: {
         const std::u16string left = operandName(CalcOperandTable, p[0], t.displayName);
         const std::u16string op = calcOperator(t, p[1]);
-        if (p[3] != 0) return formatMessage(u"%s %s %s", {left, op, operandName(CalcOperandTable, p[2], t.displayName)});
+        if (p[3] != 0)
+            return formatMessage(u"%s %s %s", {left, op, operandName(CalcOperandTable, p[2], t.displayName)});
         return formatMessage(u"%s %s %d", {left, op, int{p[4]}});
     }
-    case BlockType::RepeatStart: case BlockType::RepeatEnd:
+    case BlockType::RepeatStart:
+    case BlockType::RepeatEnd:
         if (p[1] != 0) return str(t, Str::RepeatForever);
         return formatMessage(str(t, Str::RepeatCount), {int{p[0]}});
     }
@@ -194,7 +205,14 @@ bool outputLabelVisible(BlockType type, int output, int routeCode, bool linked) 
     if (outputLabelString(type, output) == 0) return false;
     switch (routeCode) {
     case 0: return false;  // only the marker is drawn
-    case 3: case 4: case 5: case 8: case 9: case 10: case 11: case 12: return linked;
+    case 3:
+    case 4:
+    case 5:
+    case 8:
+    case 9:
+    case 10:
+    case 11:
+    case 12: return linked;
     default: return true;
     }
 }
@@ -202,9 +220,12 @@ bool outputLabelVisible(BlockType type, int output, int routeCode, bool linked) 
 TextSources chartTextSources(const std::array<std::u16string, MemoryMap::Size>& displayNames,
                              const std::array<std::u16string, MemoryMap::Size>& shortNames) {
     TextSources text;
-    text.resString = [](int id) { return id < 0 || id > 0xFFFF ? std::u16string() : ResString(static_cast<uint16_t>(id)); };
+    text.resString = [](int id) {
+        return id < 0 || id > 0xFFFF ? std::u16string() : ResString(static_cast<uint16_t>(id));
+    };
     text.displayName = [displayNames](int address) {
-        return address >= 0 && address < MemoryMap::Size ? displayNames[static_cast<size_t>(address)] : std::u16string();
+        return address >= 0 && address < MemoryMap::Size ? displayNames[static_cast<size_t>(address)]
+                                                         : std::u16string();
     };
     text.shortName = [shortNames](int address) {
         return address >= 0 && address < MemoryMap::Size ? shortNames[static_cast<size_t>(address)] : std::u16string();

@@ -25,7 +25,7 @@ struct PixelSpan {
 };
 
 struct ChartPageRequest {
-    int width = 0;   // the chart's extent, pixels
+    int width = 0;  // the chart's extent, pixels
     int height = 0;
     std::vector<PixelSpan> busyColumns;  // x spans of the blocks
     std::vector<PixelSpan> busyRows;     // y spans of the blocks
@@ -45,7 +45,7 @@ enum class ChartPlanStatus { Ok, Empty, TooManyPages };
 struct ChartPagePlan {
     ChartPlanStatus status = ChartPlanStatus::Empty;
     PageSizeMm page;
-    MmRect chartArea;        // the room for the chart on every page, below the header
+    MmRect chartArea;  // the room for the chart on every page, below the header
     double mmPerPixel = 0;
     int rows = 0;
     int columns = 0;

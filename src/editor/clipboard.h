@@ -16,9 +16,9 @@ struct Clipboard {
 };
 
 struct EditResult {
-    bool titleNeedsMark = false;   // from RecordUndoStep: append " *" to the title
-    bool currentCleared = false;   // currentBlock was deleted: show the empty property panel
-    int blocksChanged = 0;         // blocks deleted or pasted
+    bool titleNeedsMark = false;  // from RecordUndoStep: append " *" to the title
+    bool currentCleared = false;  // currentBlock was deleted: show the empty property panel
+    int blocksChanged = 0;        // blocks deleted or pasted
 };
 
 // Copies the selected blocks except Start and End (a selected repeat block brings its partner,

@@ -69,8 +69,7 @@ void pushAwayAfterDrop(ActionBlock& m, const ActionBlock& o) {
     if (rr.top <= dc.y && dc.y <= rr.bottom) {
         m.y = oc.y < mc.y ? o.y + m.height + M : o.y - m.height - M;
     } else if (rr.left <= dc.x && dc.x <= rr.right) {
-        if (d.y <= rr.bottom && rr.top <= d.y + d.height)
-            m.x = oc.x < mc.x ? o.x + m.width + M : o.x - m.width - M;
+        if (d.y <= rr.bottom && rr.top <= d.y + d.height) m.x = oc.x < mc.x ? o.x + m.width + M : o.x - m.width - M;
     } else {
         const int a = d.width / 2, b = d.height / 2;
         if (b <= 0) return;
@@ -104,10 +103,8 @@ void SeparateForPlacement(const BlockProgram& program, ActionBlock& moved, bool 
             // Pushed past the far side of the other block by that block's own size: a small block
             // pushed off a wide diamond or a tall block must clear all of it, not its own size.
             const int dx = moved.x - o.x, dy = moved.y - o.y;
-            if (std::abs(dy) >= std::abs(dx))
-                moved.y = dy < 0 ? o.y - moved.height - M : o.y + o.height + M;
-            else
-                moved.x = dx < 0 ? o.x - moved.width - M : o.x + o.width + M;
+            if (std::abs(dy) >= std::abs(dx)) moved.y = dy < 0 ? o.y - moved.height - M : o.y + o.height + M;
+            else moved.x = dx < 0 ? o.x - moved.width - M : o.x + o.width + M;
         }
         if (trackAnchor) {
             moved.anchorX = moved.x;

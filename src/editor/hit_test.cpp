@@ -50,8 +50,7 @@ bool mayHitOutput(const ActionBlock& block, int output, int x, int y) {
         box = {std::min(box.left, r.left), std::min(box.top, r.top), std::max(box.right, r.right),
                std::max(box.bottom, r.bottom)};
     };
-    if (const ActionBlock* t = block.next[i])
-        extend(blockRect(*t));
+    if (const ActionBlock* t = block.next[i]) extend(blockRect(*t));
     else if (block.flags & (i == 0 ? FlagEndDrag0 : FlagEndDrag1))
         extend({block.dragX, block.dragY, block.dragX, block.dragY});
     const int64_t margin = std::abs(int64_t{block.bend[i]}) + 26;

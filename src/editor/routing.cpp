@@ -8,9 +8,9 @@ namespace trovel {
 
 namespace {
 
-constexpr int kGap = 8;              // clearance each block keeps around itself when classifying
-constexpr int kStep = 9;             // first and last run of a detour
-constexpr int kMarkerInset = 12;     // marker tip distance inside the target edge
+constexpr int kGap = 8;                      // clearance each block keeps around itself when classifying
+constexpr int kStep = 9;                     // first and last run of a detour
+constexpr int kMarkerInset = 12;             // marker tip distance inside the target edge
 constexpr double kMarkerSpread = 0.3488889;  // half opening angle of the marker, radians
 constexpr double kMarkerLength = 24.0;
 
@@ -38,11 +38,13 @@ int effectiveBend(RouteCode code, int bend, const Rect& s, const Rect& t) {
     int b = bend;
     if (code == RouteCode::Down || code == RouteCode::SideDown) b = std::min(b, std::abs(t.top - s.bottom));
     switch (code) {
-    case RouteCode::Down: case RouteCode::SideUpRight: case RouteCode::SideUpLeft:
-    case RouteCode::SideDown: case RouteCode::SideLeft: case RouteCode::SideRight:
-        return std::max(b, 0);
-    default:
-        return b;
+    case RouteCode::Down:
+    case RouteCode::SideUpRight:
+    case RouteCode::SideUpLeft:
+    case RouteCode::SideDown:
+    case RouteCode::SideLeft:
+    case RouteCode::SideRight: return std::max(b, 0);
+    default: return b;
     }
 }
 
@@ -89,16 +91,24 @@ void buildGeometry(Route& r) {
     case RouteCode::UpLeft:
     case RouteCode::UpRight: {
         int x = r.code == RouteCode::UpLeft ? std::min(s.left, t.left) - B : std::max(s.right, t.right) + B;
-        setPath(r, {{scx, s.bottom}, {scx, s.bottom + kStep}, {x, s.bottom + kStep}, {x, t.top - kStep},
-                    {tcx, t.top - kStep}, {tcx, t.top}});
+        setPath(r, {{scx, s.bottom},
+                    {scx, s.bottom + kStep},
+                    {x, s.bottom + kStep},
+                    {x, t.top - kStep},
+                    {tcx, t.top - kStep},
+                    {tcx, t.top}});
         r.mid = {x, scy + (tcy - scy) / 2};
         return;
     }
     case RouteCode::Left:
     case RouteCode::Right: {
         int x = r.code == RouteCode::Left ? t.right + B : t.left - B;
-        setPath(r, {{scx, s.bottom}, {scx, s.bottom + kStep}, {x, s.bottom + kStep}, {x, t.top - kStep},
-                    {tcx, t.top - kStep}, {tcx, t.top}});
+        setPath(r, {{scx, s.bottom},
+                    {scx, s.bottom + kStep},
+                    {x, s.bottom + kStep},
+                    {x, t.top - kStep},
+                    {tcx, t.top - kStep},
+                    {tcx, t.top}});
         r.mid = {x, tcy + (scy - tcy) / 2};
         return;
     }
@@ -111,26 +121,27 @@ void buildGeometry(Route& r) {
         r.mid = {tcx, scy + (t.top - scy) / 2};
         return;
     case RouteCode::SideDown:
-        setPath(r, {{s.right, scy}, {s.right + kStep, scy}, {s.right + kStep, s.bottom + B}, {tcx, s.bottom + B},
+        setPath(r, {{s.right, scy},
+                    {s.right + kStep, scy},
+                    {s.right + kStep, s.bottom + B},
+                    {tcx, s.bottom + B},
                     {tcx, t.top}});
         r.mid = {tcx + (s.right - tcx + kStep) / 2, s.bottom + B};
         return;
     case RouteCode::SideLeft:
-        setPath(r, {{s.left, scy}, {s.left - B, scy}, {s.left - B, t.top - kStep}, {tcx, t.top - kStep},
-                    {tcx, t.top}});
+        setPath(r, {{s.left, scy}, {s.left - B, scy}, {s.left - B, t.top - kStep}, {tcx, t.top - kStep}, {tcx, t.top}});
         r.mid = {s.left - B, scy + (t.top - kStep - scy) / 2};
         return;
     case RouteCode::SideRight:
-        setPath(r, {{s.right, scy}, {s.right + B, scy}, {s.right + B, t.top - kStep}, {tcx, t.top - kStep},
-                    {tcx, t.top}});
+        setPath(r,
+                {{s.right, scy}, {s.right + B, scy}, {s.right + B, t.top - kStep}, {tcx, t.top - kStep}, {tcx, t.top}});
         r.mid = {s.right + B, scy + (t.top - kStep - scy) / 2};
         return;
     case RouteCode::SideUpRight:
     case RouteCode::SideUpLeft: {
         bool right = r.code == RouteCode::SideUpRight;
         int x = right ? std::max(s.right, t.right) + B : std::min(s.left, t.left) - B;
-        setPath(r, {{right ? s.right : s.left, scy}, {x, scy}, {x, t.top - kStep}, {tcx, t.top - kStep},
-                    {tcx, t.top}});
+        setPath(r, {{right ? s.right : s.left, scy}, {x, scy}, {x, t.top - kStep}, {tcx, t.top - kStep}, {tcx, t.top}});
         r.mid = {x, scy + (tcy - scy) / 2};
         return;
     }
@@ -165,12 +176,9 @@ Route RouteConnector(const ActionBlock& block, int output) {
         r.target = {p.x, p.y, p.x, p.y};
         r.targetAnchor = p;
     }
-    if (stub)
-        r.code = i == 0 ? RouteCode::Down : RouteCode::SideDownRight;
-    else if (i == 0)
-        r.code = classifyOutput0(r.source, r.target, r.sourceCentre, r.targetAnchor);
-    else
-        r.code = classifyOutput1(r.source, r.target, r.sourceCentre, r.targetAnchor, r.targetIsBlock);
+    if (stub) r.code = i == 0 ? RouteCode::Down : RouteCode::SideDownRight;
+    else if (i == 0) r.code = classifyOutput0(r.source, r.target, r.sourceCentre, r.targetAnchor);
+    else r.code = classifyOutput1(r.source, r.target, r.sourceCentre, r.targetAnchor, r.targetIsBlock);
     r.bend = effectiveBend(r.code, block.bend[i], r.source, r.target);
     buildGeometry(r);
     return r;
@@ -186,12 +194,15 @@ std::pair<int, int> bendDragOrigin(const Route& r) {
     const Rect& s = r.source;
     const Rect& t = r.target;
     switch (r.code) {
-    case RouteCode::UpLeft: case RouteCode::Right: return {s.left, t.left};
+    case RouteCode::UpLeft:
+    case RouteCode::Right: return {s.left, t.left};
     case RouteCode::UpRight: return {t.right, t.left};
-    case RouteCode::Down: case RouteCode::SideDown: return {s.bottom, t.top};
+    case RouteCode::Down:
+    case RouteCode::SideDown: return {s.bottom, t.top};
     case RouteCode::Left: return {s.right, t.right};
     case RouteCode::SideUpRight: return {t.right, s.right};
-    case RouteCode::SideUpLeft: case RouteCode::SideLeft: return {t.right, s.left};
+    case RouteCode::SideUpLeft:
+    case RouteCode::SideLeft: return {t.right, s.left};
     case RouteCode::SideRight: return {t.left, s.right};
     default: return {0, 0};
     }
@@ -200,12 +211,13 @@ std::pair<int, int> bendDragOrigin(const Route& r) {
 int bendFromPointer(RouteCode code, std::pair<int, int> origin, Point pointer) {
     const int value = bendFollowsY(code) ? pointer.y : pointer.x;
     switch (code) {
-    case RouteCode::UpRight: case RouteCode::Down: case RouteCode::SideDown:
-        return value - origin.first;
-    case RouteCode::Left: case RouteCode::SideUpRight: case RouteCode::SideRight:
-        return value - origin.second;
-    default:
-        return origin.second - value;
+    case RouteCode::UpRight:
+    case RouteCode::Down:
+    case RouteCode::SideDown: return value - origin.first;
+    case RouteCode::Left:
+    case RouteCode::SideUpRight:
+    case RouteCode::SideRight: return value - origin.second;
+    default: return origin.second - value;
     }
 }
 

@@ -26,23 +26,23 @@ enum class RouteCode : int {
     SideDownLeft = 12,   // output 1, straight left then down
 };
 
-constexpr int kHandleHalf = 7;    // start handle and arrowhead half size, pixels
-constexpr int kMidRadius = 5;     // mid circle radius, pixels
+constexpr int kHandleHalf = 7;  // start handle and arrowhead half size, pixels
+constexpr int kMidRadius = 5;   // mid circle radius, pixels
 constexpr int kMaxRoutePoints = 6;
 
 struct Route {
     RouteCode code = RouteCode::Overlap;
-    Rect source;               // S
-    Rect target;               // T: the target block, or zero-size at a dragged end / open output
-    Point sourceCentre;        // (Scx, Scy)
-    Point targetAnchor;        // (Tcx, Tcy): T's centre, or the point itself
-    int bend = 0;              // effective bend; the block's stored bend is never changed
+    Rect source;         // S
+    Rect target;         // T: the target block, or zero-size at a dragged end / open output
+    Point sourceCentre;  // (Scx, Scy)
+    Point targetAnchor;  // (Tcx, Tcy): T's centre, or the point itself
+    int bend = 0;        // effective bend; the block's stored bend is never changed
     bool targetIsBlock = false;
-    bool linked = false;       // the output has a target block (next[i] set)
+    bool linked = false;  // the output has a target block (next[i] set)
     // Codes 1..12:
     std::array<Point, kMaxRoutePoints> path{};  // path[0] is the start point; the last is T's top centre
-    int pathLength = 0;                          // points used in path (0 for code 0)
-    Point mid;                                   // bend handle centre, where the circle or label sits
+    int pathLength = 0;                         // points used in path (0 for code 0)
+    Point mid;                                  // bend handle centre, where the circle or label sits
     // Code 0 only: tip first, then the two back corners.
     std::array<Point, 3> marker{};
 };

@@ -38,10 +38,10 @@ enum class SkinStatus {
 
 struct SkinResult {
     SkinStatus status = SkinStatus::CannotOpen;
-    std::vector<SkinEntry> images;  // image number = index
-    std::filesystem::path badImage; // the image that could not be loaded
-    bool tooFew = false;            // fewer than kRequiredSkinImages images were loaded
-    std::u16string message;         // the error or the warning to show; empty otherwise
+    std::vector<SkinEntry> images;   // image number = index
+    std::filesystem::path badImage;  // the image that could not be loaded
+    bool tooFew = false;             // fewer than kRequiredSkinImages images were loaded
+    std::u16string message;          // the error or the warning to show; empty otherwise
     bool ok() const { return status == SkinStatus::Loaded; }
 };
 

@@ -21,8 +21,8 @@ bool sameRecord(const ActionBlock& rec, const ActionBlock& live, int next0, int 
     return rec.type == live.type && rec.param == live.param && rec.x == live.x && rec.y == live.y &&
            rec.dragX == live.dragX && rec.dragY == live.dragY && rec.anchorX == live.anchorX &&
            rec.anchorY == live.anchorY && rec.width == live.width && rec.height == live.height &&
-           rec.bend == live.bend && rec.flags == live.flags && rec.nextIndex[0] == next0 &&
-           rec.nextIndex[1] == next1 && rec.partnerIndex == partner && rec.name == live.name;
+           rec.bend == live.bend && rec.flags == live.flags && rec.nextIndex[0] == next0 && rec.nextIndex[1] == next1 &&
+           rec.partnerIndex == partner && rec.name == live.name;
 }
 
 Record makeRecord(const ActionBlock& live, int next0, int next1, int partner) {
@@ -49,8 +49,7 @@ namespace {
 using Snapshot = UndoHistory::Snapshot;
 
 // A snapshot of the program, sharing every chunk and record of `previous` that did not change.
-std::shared_ptr<const Snapshot> takeSnapshot(const BlockProgram& program, int currentIndex,
-                                             const Snapshot* previous) {
+std::shared_ptr<const Snapshot> takeSnapshot(const BlockProgram& program, int currentIndex, const Snapshot* previous) {
     auto snap = std::make_shared<Snapshot>();
     const size_t count = program.blocks.size();
     snap->count = static_cast<int>(count);
@@ -86,10 +85,8 @@ std::shared_ptr<const Snapshot> takeSnapshot(const BlockProgram& program, int cu
             allShared = false;
             chunk->records.push_back(makeRecord(live, n0, n1, p));
         }
-        if (allShared)
-            snap->chunks.push_back(previous->chunks[c]);
-        else
-            snap->chunks.push_back(std::move(chunk));
+        if (allShared) snap->chunks.push_back(previous->chunks[c]);
+        else snap->chunks.push_back(std::move(chunk));
     }
     return snap;
 }

@@ -20,8 +20,8 @@ struct UndoMenuState {
 };
 
 struct UndoStepResult {
-    bool stepped = false;          // the program was rebuilt from another snapshot
-    bool titleNeedsMark = false;   // Modified was clear: append " *" to the window title
+    bool stepped = false;         // the program was rebuilt from another snapshot
+    bool titleNeedsMark = false;  // Modified was clear: append " *" to the window title
 };
 
 // One per main window. Owns its snapshots.

@@ -21,7 +21,8 @@ void syncFolderOf(const std::filesystem::path& file) {
 
 }  // namespace
 
-bool finishAtomicWrite(std::FILE* out, bool ok, const std::filesystem::path& temp, const std::filesystem::path& target) {
+bool finishAtomicWrite(std::FILE* out, bool ok, const std::filesystem::path& temp,
+                       const std::filesystem::path& target) {
     // Without the sync a power cut after the rename can leave an empty file in place of the old one.
     ok = ok && std::fflush(out) == 0 && ::fsync(fileno(out)) == 0;
     ok = std::fclose(out) == 0 && ok;

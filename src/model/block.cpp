@@ -60,9 +60,7 @@ std::array<uint8_t, 10> defaultParams(BlockType type) { return describe(type).de
 
 bool isDiamond(BlockType type) { return type == BlockType::Branch || type == BlockType::RandomBranch; }
 
-bool usesPartner(BlockType type) {
-    return type == BlockType::Start || type == BlockType::End || isRepeat(type);
-}
+bool usesPartner(BlockType type) { return type == BlockType::Start || type == BlockType::End || isRepeat(type); }
 
 bool hasSecondOutput(BlockType type) { return isDiamond(type) || type == BlockType::RepeatEnd; }
 

@@ -45,16 +45,16 @@ constexpr int kMaxNameChars = 31;
 
 struct ActionBlock {
     BlockType type = BlockType::Start;
-    std::array<uint8_t, 10> param{};  // meaning per type; [5]..[9] unused but kept
-    int32_t x = 0, y = 0;              // top-left corner on the program area, pixels
-    int32_t dragX = 0, dragY = 0;      // free end of a connector being dragged out of an open output
-    int32_t anchorX = 0, anchorY = 0;  // position before the current mouse move (collision put-back)
-    int32_t width = 0, height = 0;     // always the type's size
-    std::array<int32_t, 2> bend{};     // per output: run before the connector turns
-    int32_t partnerIndex = -1;         // list index of partner; only in loaded/snapshot/decoded records
-    std::array<ActionBlock*, 2> next{};  // output links, null = open
-    ActionBlock* partner = nullptr;      // Start<->End, RepeatStart<->RepeatEnd; null otherwise
-    uint32_t flags = 0;                  // Flag* bits above and repeat-check scratch bits
+    std::array<uint8_t, 10> param{};           // meaning per type; [5]..[9] unused but kept
+    int32_t x = 0, y = 0;                      // top-left corner on the program area, pixels
+    int32_t dragX = 0, dragY = 0;              // free end of a connector being dragged out of an open output
+    int32_t anchorX = 0, anchorY = 0;          // position before the current mouse move (collision put-back)
+    int32_t width = 0, height = 0;             // always the type's size
+    std::array<int32_t, 2> bend{};             // per output: run before the connector turns
+    int32_t partnerIndex = -1;                 // list index of partner; only in loaded/snapshot/decoded records
+    std::array<ActionBlock*, 2> next{};        // output links, null = open
+    ActionBlock* partner = nullptr;            // Start<->End, RepeatStart<->RepeatEnd; null otherwise
+    uint32_t flags = 0;                        // Flag* bits above and repeat-check scratch bits
     std::array<int32_t, 2> nextIndex{-1, -1};  // list indices of next[]; same cases as partnerIndex
     std::u16string name;                       // label, at most kMaxNameChars
     bool breakpoint = false;  // the simulator pauses before running it; kept in memory only, never saved
@@ -94,8 +94,8 @@ struct BlockDescriptor {
     BlockSize size;                    // pixels
     std::array<uint8_t, 10> defaults;  // parameters of a freshly placed block
     BlockAction action;
-    std::array<WheelRule, 2> wheels;   // Motion: left and right wheel
-    bool leftLed;                      // Led: the left one rather than the right one
+    std::array<WheelRule, 2> wheels;  // Motion: left and right wheel
+    bool leftLed;                     // Led: the left one rather than the right one
 };
 
 // The descriptor of a type; an unknown code gets size {0,0} and action Unknown.
@@ -108,8 +108,8 @@ std::u16string_view blockCaption(BlockType type);
 // Parameter defaults of a freshly placed block.
 std::array<uint8_t, 10> defaultParams(BlockType type);
 
-bool isDiamond(BlockType type);  // Branch, RandomBranch
-bool usesPartner(BlockType type);  // Start, End, RepeatStart, RepeatEnd
+bool isDiamond(BlockType type);        // Branch, RandomBranch
+bool usesPartner(BlockType type);      // Start, End, RepeatStart, RepeatEnd
 bool hasSecondOutput(BlockType type);  // Branch, RandomBranch, RepeatEnd
 inline bool isRepeat(BlockType t) { return t == BlockType::RepeatStart || t == BlockType::RepeatEnd; }
 

@@ -172,8 +172,8 @@ int freeLane(const Connector& run, std::span<const Connector* const> placedRuns)
             const bool lineOnLine = apart == 0 && spansMeet(run.top, run.bottom, o.top, o.bottom, kLayoutLaneSpacing);
             const bool labelOnLine = apart <= kLabelWidth / 2 &&
                                      ((run.hasLabel && labelMeets(run, o)) || (o.hasLabel && labelMeets(o, run)));
-            const bool labelOnLabel = run.hasLabel && o.hasLabel && apart < kLabelWidth &&
-                                      std::abs(run.labelY - o.labelY) < kLabelHeight;
+            const bool labelOnLabel =
+                run.hasLabel && o.hasLabel && apart < kLabelWidth && std::abs(run.labelY - o.labelY) < kLabelHeight;
             if (lineOnLine || labelOnLine || labelOnLabel) {
                 free = false;
                 break;
@@ -184,8 +184,8 @@ int freeLane(const Connector& run, std::span<const Connector* const> placedRuns)
 }
 
 struct PlannedLabel {
-    int x, y;        // centre
-    int connector;   // index into the connectors
+    int x, y;       // centre
+    int connector;  // index into the connectors
 };
 
 }  // namespace
@@ -283,17 +283,20 @@ void layoutChart(BlockProgram& program) {
             l.gap = ct < cs ? ct + 1 : ct > cs ? ct : l.output == 0 ? cs : cs + 1;
             l.top = top(l.target) - kDetourStep;
             l.bottom = l.output == 0 ? bottom(l.block) + kDetourStep : middle(l.block);
-            if (ct != cs && l.output == 1) l.labelY = middle(l.block) + (top(l.target) - kDetourStep - middle(l.block)) / 2;
+            if (ct != cs && l.output == 1)
+                l.labelY = middle(l.block) + (top(l.target) - kDetourStep - middle(l.block)) / 2;
             else if (ct != cs) l.labelY = middle(l.target) + (middle(l.block) - middle(l.target)) / 2;
             else l.labelY = middle(l.block) + (middle(l.target) - middle(l.block)) / 2;
             runs.push_back(&l);
         }
-        std::stable_sort(runs.begin(), runs.end(),
-                         [](const Connector* a, const Connector* b) { return a->bottom - a->top < b->bottom - b->top; });
+        std::stable_sort(runs.begin(), runs.end(), [](const Connector* a, const Connector* b) {
+            return a->bottom - a->top < b->bottom - b->top;
+        });
         std::vector<int> lanes(static_cast<size_t>(columns) + 1, 0);
         for (size_t r = 0; r < runs.size(); ++r) {
             runs[r]->lane = freeLane(*runs[r], std::span<const Connector* const>(runs.data(), r));
-            lanes[static_cast<size_t>(runs[r]->gap)] = std::max(lanes[static_cast<size_t>(runs[r]->gap)], runs[r]->lane + 1);
+            lanes[static_cast<size_t>(runs[r]->gap)] =
+                std::max(lanes[static_cast<size_t>(runs[r]->gap)], runs[r]->lane + 1);
         }
 
         // Columns, left to right, each as wide as the widest block, with room for their lanes between.
@@ -302,7 +305,8 @@ void layoutChart(BlockProgram& program) {
             gapLeft[static_cast<size_t>(g)] = x;
             const int used = lanes[static_cast<size_t>(g)];
             const int width = used > 0 ? roundUpToGrid(2 * kLayoutLaneMargin + (used - 1) * kLayoutLaneSpacing)
-                                       : g == 0 ? kLeftMargin : kColumnGap;
+                              : g == 0 ? kLeftMargin
+                                       : kColumnGap;
             if (g < columns) {
                 columnLeft[static_cast<size_t>(g)] = x + width;
                 x += width + columnWidth;
@@ -362,10 +366,8 @@ void layoutChart(BlockProgram& program) {
         if (l.shape != Shape::Lane) continue;
         const ActionBlock& t = c.block(l.target);
         const int cs = columnOf(l.block), ct = columnOf(l.target), x = laneX(l);
-        if (l.output == 0)
-            bend = ct < cs ? x - (t.x + t.width) : ct > cs ? t.x - x : std::min(s.x, t.x) - x;
-        else
-            bend = ct < cs ? s.x - x : ct > cs ? x - (s.x + s.width) : x - std::max(s.x + s.width, t.x + t.width);
+        if (l.output == 0) bend = ct < cs ? x - (t.x + t.width) : ct > cs ? t.x - x : std::min(s.x, t.x) - x;
+        else bend = ct < cs ? s.x - x : ct > cs ? x - (s.x + s.width) : x - std::max(s.x + s.width, t.x + t.width);
     }
 }
 

@@ -82,7 +82,9 @@ CompileResult compileProgram(const BlockProgram& program) {
     int k = 0;
     for (const auto& b : program.blocks) k += emit(e, *b, k);
     for (int i = 0; i < n; ++i)
-        for (int j = 0; j < kInstructionBytes; ++j) result.image.bytes[static_cast<size_t>(i * 4 + j)] = e.table[static_cast<size_t>(i)][static_cast<size_t>(j)];
+        for (int j = 0; j < kInstructionBytes; ++j)
+            result.image.bytes[static_cast<size_t>(i * 4 + j)] =
+                e.table[static_cast<size_t>(i)][static_cast<size_t>(j)];
     result.image.length = n * kInstructionBytes;
     return result;
 }

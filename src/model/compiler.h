@@ -10,8 +10,8 @@ namespace trovel {
 
 enum class CompileStatus {
     Compiled,
-    TooLarge,       // more than kMaxInstructions; bytesOver = 8 x n - 1024
-    BrokenRepeat,   // a repeat block without its partner or numbered above 6; blockIndex names it
+    TooLarge,      // more than kMaxInstructions; bytesOver = 8 x n - 1024
+    BrokenRepeat,  // a repeat block without its partner or numbered above 6; blockIndex names it
 };
 
 struct CompileResult {

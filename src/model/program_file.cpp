@@ -43,7 +43,8 @@ std::string parseRecord(std::u16string_view line, ActionBlock& block) {
     block.name = field;
 
     pos = nextField(line, pos, field);
-    if (pos == std::u16string_view::npos || !readCoordinates(field, block.x, block.y)) return "position field x,y missing";
+    if (pos == std::u16string_view::npos || !readCoordinates(field, block.x, block.y))
+        return "position field x,y missing";
 
     pos = nextField(line, pos, field);
     if (pos == std::u16string_view::npos) return "type field missing";

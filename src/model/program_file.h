@@ -10,15 +10,15 @@ namespace trovel {
 
 enum class LoadStatus {
     Loaded,
-    CannotOpen,     // the file cannot be opened for reading
-    NotProgramFile, // header missing or another format: "このファイルフォーマットには対応していません"
-    Damaged,        // a record cannot be read; `line` names it
+    CannotOpen,  // the file cannot be opened for reading
+    NotProgramFile,  // header missing or another format: "このファイルフォーマットには対応していません"
+    Damaged,         // a record cannot be read; `line` names it
 };
 
 struct LoadResult {
     LoadStatus status = LoadStatus::CannotOpen;
-    int line = 0;         // 1-based line of a damaged record
-    std::string reason;   // what is wrong with that record (English, for logs and the CLI)
+    int line = 0;        // 1-based line of a damaged record
+    std::string reason;  // what is wrong with that record (English, for logs and the CLI)
     bool ok() const { return status == LoadStatus::Loaded; }
 };
 

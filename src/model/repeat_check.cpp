@@ -49,10 +49,8 @@ int walk(const RunProgram& run, std::vector<uint32_t>& marks) {
                 if ((f & kFirstFollowed) && (f & kSecondFollowed)) break;
                 if (lastBranch != kNoRunBlock) {
                     uint32_t& l = marks[size_t(lastBranch)];
-                    if (l & kSecondFollowed)
-                        l &= ~kSecondFollowed;
-                    else
-                        l &= ~kFirstFollowed;
+                    if (l & kSecondFollowed) l &= ~kSecondFollowed;
+                    else l &= ~kFirstFollowed;
                 }
                 lastBranch = current;
                 if (f & kFirstFollowed) {
@@ -102,7 +100,9 @@ RepeatCheck checkRepeats(const BlockProgram& program, uint32_t options) {
     return check;
 }
 
-int CheckRepeatStructure(const BlockProgram& program, uint32_t options) { return checkRepeats(program, options).result; }
+int CheckRepeatStructure(const BlockProgram& program, uint32_t options) {
+    return checkRepeats(program, options).result;
+}
 
 void markRepeatCheck(BlockProgram& program, const RepeatCheck& check) {
     if (!check.walked) return;

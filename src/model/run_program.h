@@ -17,9 +17,9 @@ struct RunBlock {
     BlockType type = BlockType::Start;
     std::array<uint8_t, 10> param{};
     std::array<int, 2> next{kNoRunBlock, kNoRunBlock};  // snapshot indices of the outputs, -1 open
-    int partner = kNoRunBlock;                           // snapshot index of the partner, -1 none
-    bool breakpoint = false;                             // the editor's mark when the snapshot was taken
-    int source = kNoRunBlock;                            // list index in the program it was taken from
+    int partner = kNoRunBlock;                          // snapshot index of the partner, -1 none
+    bool breakpoint = false;                            // the editor's mark when the snapshot was taken
+    int source = kNoRunBlock;                           // list index in the program it was taken from
 };
 
 struct RunProgram {

@@ -120,8 +120,7 @@ BlockCode encodeBlock(const ActionBlock& b, const BlockTargets& t) {
     case BlockAction::Wait: return code({{Op::Wait, p[0], t.next, X}});
     case BlockAction::Calc:
         return code({operandInstruction(static_cast<uint8_t>(Op::Assign + p[1] % kCalcOperatorCount),
-                                        calcOperandAddress(p[0]), p[4], p[3] != 0, calcOperandAddress(p[2]),
-                                        t.next)});
+                                        calcOperandAddress(p[0]), p[4], p[3] != 0, calcOperandAddress(p[2]), t.next)});
     case BlockAction::RepeatStart: {
         // An endless repeat enters the body whichever way the counter test goes.
         uint8_t exit = p[1] != 0 ? t.next : t.loopExit;
@@ -130,8 +129,8 @@ BlockCode encodeBlock(const ActionBlock& b, const BlockTargets& t) {
                      {Op::Jump, t.next, X, X}});
     }
     case BlockAction::RepeatEnd:
-        return code({{Op::Add, repeatCounter(b.partner ? *b.partner : b), 1, following(1)},
-                     {Op::Jump, t.loopTest, X, X}});
+        return code(
+            {{Op::Add, repeatCounter(b.partner ? *b.partner : b), 1, following(1)}, {Op::Jump, t.loopTest, X, X}});
     case BlockAction::Unknown: break;
     }
     return code({kEndOfSequence});

@@ -165,9 +165,7 @@ int decodeOne(const Reader& r, size_t k, Decoded& d) {
         make(BlockType::Start);
         d.next[0] = i1[3];
         return 2;
-    case Op::SetWheels:
-        make(BlockType::Forward);
-        return decodeMotion(r, k, d);
+    case Op::SetWheels: make(BlockType::Forward); return decodeMotion(r, k, d);
     case Op::Wait:
         make(BlockType::Wait).param[0] = i0[1];
         d.next[0] = i0[2];
@@ -177,12 +175,8 @@ int decodeOne(const Reader& r, size_t k, Decoded& d) {
         d.next = {i0[1], i0[2]};
         return 1;
     case Op::And:
-    case Op::Or:
-        make(BlockType::LeftLed);
-        return decodeLed(r, k, d);
-    case Op::End:
-        make(BlockType::End);
-        return 1;
+    case Op::Or: make(BlockType::LeftLed); return decodeLed(r, k, d);
+    case Op::End: make(BlockType::End); return 1;
     default: return 1;
     }
 }

@@ -136,8 +136,8 @@ bool TextRecordFile::readPhysicalLine(std::u16string& line, size_t maxChars) {
         m_pos = end < m_data.size() ? end + 1 : m_data.size();
     }
     const size_t unit = m_utf16 ? 2 : 1;
-    bool emptyBeforeLf = m_pos == startPos + unit && line.empty() &&
-                         m_data[startPos] == '\n' && (!m_utf16 || m_data[startPos + 1] == 0);
+    bool emptyBeforeLf =
+        m_pos == startPos + unit && line.empty() && m_data[startPos] == '\n' && (!m_utf16 || m_data[startPos + 1] == 0);
     cutAtNul(line);
     return emptyBeforeLf;
 }

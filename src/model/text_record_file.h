@@ -13,7 +13,7 @@
 
 namespace trovel {
 
-constexpr size_t kMaxLineChars = 4096;   // the most a caller may ask for
+constexpr size_t kMaxLineChars = 4096;     // the most a caller may ask for
 constexpr size_t kRecordLineChars = 4000;  // what callers ask for
 constexpr size_t kMaxNumberBytes = 255;    // toNumber looks at no more than this
 

@@ -96,8 +96,8 @@ bool confirmRestart(const TransferContext& ctx) {
 
 TransferStatus claimLink(const TransferContext& ctx, bool requireConnection) {
     ctx.progress.setRange(0, 500);
-    const ClaimResult claim =
-        ctx.link.claimForTransfer(ctx.cancel, [&](int step) { ctx.progress.setPosition(step); }, requireConnection);
+    const ClaimResult claim = ctx.link.claimForTransfer(
+        ctx.cancel, [&](int step) { ctx.progress.setPosition(step); }, requireConnection);
     if (claim == ClaimResult::GaveUp) return TransferStatus::GaveUp;
     if (claim == ClaimResult::StillBusy) return TransferStatus::Failed;
     ctx.link.flags().set(Option::TransferActive);

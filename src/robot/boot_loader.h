@@ -33,16 +33,22 @@ struct TransferProgress {
     std::function<void(int, int)> range;     // progress bar range
     std::function<void(int)> position;       // progress bar position
 
-    void showStep(TransferStep stage) const { if (step) step(stage); }
-    void setRange(int low, int high) const { if (range) range(low, high); }
-    void setPosition(int value) const { if (position) position(value); }
+    void showStep(TransferStep stage) const {
+        if (step) step(stage);
+    }
+    void setRange(int low, int high) const {
+        if (range) range(low, high);
+    }
+    void setPosition(int value) const {
+        if (position) position(value);
+    }
 };
 
 enum class TransferStatus {
     Done,
-    Cancelled,   // "中断" was pressed: no message
-    GaveUp,      // no robot to talk to when the transfer began: no message
-    Failed,      // a report could not be written or no reply came
+    Cancelled,  // "中断" was pressed: no message
+    GaveUp,     // no robot to talk to when the transfer began: no message
+    Failed,     // a report could not be written or no reply came
 };
 
 // What went wrong in a failed transfer.

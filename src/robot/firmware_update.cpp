@@ -37,12 +37,13 @@ TransferFailure writeFirmware(const TransferContext& ctx, const std::vector<uint
     for (int j = 0; j < chunks; ++j) {
         const size_t from = kFirmwareAddress + static_cast<size_t>(kChunkBytes) * j;
         const size_t count = from < length ? std::min<size_t>(kChunkBytes, length - from) : 0;
-        const HidReport request = bootRequest(BootCommand::Write, static_cast<uint32_t>(from), kChunkBytes,
-                                              std::span<const uint8_t>(image.data() + std::min(from, length), count),
-                                              0xFF);
+        const HidReport request =
+            bootRequest(BootCommand::Write, static_cast<uint32_t>(from), kChunkBytes,
+                        std::span<const uint8_t>(image.data() + std::min(from, length), count), 0xFF);
         if (!sendReport(*device, request)) return TransferFailure::NoReply;
         // Read back as the download does: a flash that did not take is no update.
-        if (const TransferFailure f = checkWritten(ctx.link, request, kFirmwareEnd); f != TransferFailure::None) return f;
+        if (const TransferFailure f = checkWritten(ctx.link, request, kFirmwareEnd); f != TransferFailure::None)
+            return f;
         ctx.progress.setPosition(j);
     }
     ctx.progress.setPosition(chunks);

@@ -12,9 +12,9 @@ namespace trovel {
 struct FirmwareResult {
     TransferStatus status = TransferStatus::Failed;
     TransferFailure failure = TransferFailure::None;  // why the last attempt failed
-    int attempts = 0;        // erase-and-write attempts made
-    bool abandoned = false;  // the user gave up after a failed attempt (status Failed)
-    bool incomplete = false; // abandoned after an erase: the robot stays in its boot loader
+    int attempts = 0;                                 // erase-and-write attempts made
+    bool abandoned = false;                           // the user gave up after a failed attempt (status Failed)
+    bool incomplete = false;                          // abandoned after an erase: the robot stays in its boot loader
 };
 
 // Asked after a failed attempt, once the user has been told to reconnect the robot: true to try

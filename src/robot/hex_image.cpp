@@ -30,7 +30,8 @@ bool recordBytes(std::u16string_view digits, std::vector<uint8_t>& bytes) {
 }
 
 std::u16string_view trimmed(std::u16string_view line) {
-    while (!line.empty() && (line.back() == u'\r' || line.back() == u' ' || line.back() == u'\t')) line.remove_suffix(1);
+    while (!line.empty() && (line.back() == u'\r' || line.back() == u' ' || line.back() == u'\t'))
+        line.remove_suffix(1);
     return line;
 }
 
@@ -59,9 +60,7 @@ public:
                 if (at >= kFirmwareAddress && at < kFirmwareEnd) m_firmwareData = true;
             }
             return true;
-        case 0x01:
-            end = true;
-            return true;
+        case 0x01: end = true; return true;
         case 0x02:
             if (count != 2) return fail(HexStatus::BadRecord);
             m_base = (uint32_t(data[0]) << 8 | data[1]) * 16;
@@ -71,10 +70,8 @@ public:
             m_base = (uint32_t(data[0]) << 8 | data[1]) << 16;
             return true;
         case 0x03:
-        case 0x05:
-            return true;  // start addresses mean nothing to the boot loader
-        default:
-            return fail(HexStatus::BadRecord);
+        case 0x05: return true;  // start addresses mean nothing to the boot loader
+        default: return fail(HexStatus::BadRecord);
         }
     }
 

@@ -31,9 +31,7 @@ bool HidLink::StartLink() {
 
 bool HidLink::StopLink() {
     const bool was = m_running.exchange(false);
-    {
-        std::lock_guard lock(m_sleepMutex);
-    }
+    { std::lock_guard lock(m_sleepMutex); }
     m_wake.notify_all();
     if (m_thread.joinable()) m_thread.join();
     m_threadActive = false;
@@ -78,7 +76,8 @@ ClaimResult HidLink::claimForTransfer(const std::atomic<bool>* cancel, const std
     for (int i = 0; i < m_timing.claimSteps; ++i) {
         if (tryClaim()) return ClaimResult::Claimed;
         if (step) step(i);
-        if ((cancel && cancel->load()) || (requireConnection && !m_flags.has(Option::Connected))) return ClaimResult::GaveUp;
+        if ((cancel && cancel->load()) || (requireConnection && !m_flags.has(Option::Connected)))
+            return ClaimResult::GaveUp;
         if (requireConnection && !m_deviceOpen) return ClaimResult::GaveUp;
         linkSleep(m_timing.clock, std::chrono::milliseconds(m_timing.claimStepMs));
     }
@@ -197,7 +196,8 @@ bool HidLink::pollOnce(bool& firstPoll) {
             std::lock_guard lock(m_pendingMutex);
             sink = m_motorSink;
         }
-        if (sink) sink(motorSpeedsFromGains(m_memory[MemoryMap::LeftMotorSetting], m_memory[MemoryMap::RightMotorSetting]));
+        if (sink)
+            sink(motorSpeedsFromGains(m_memory[MemoryMap::LeftMotorSetting], m_memory[MemoryMap::RightMotorSetting]));
         firstPoll = false;
     }
 

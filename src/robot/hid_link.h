@@ -23,14 +23,14 @@ namespace trovel {
 
 // Periods and limits of the link. Tests shorten the times; the counts are the robot's protocol.
 struct LinkTiming {
-    int pollMs = 100;             // between polls and between discovery passes
-    int reportTimeoutMs = 1000;   // longest wait for one reply
-    int claimStepMs = 20;         // a transfer's wait for the claim
+    int pollMs = 100;            // between polls and between discovery passes
+    int reportTimeoutMs = 1000;  // longest wait for one reply
+    int claimStepMs = 20;        // a transfer's wait for the claim
     int claimSteps = 501;
-    int reconnectStepMs = 500;    // the wait for the boot loader after a restart: steps of this,
-    int reconnectPasses = 62;     // for this many steps' time (probe time-outs count against it)
-    int restartingPasses = 32;    // failed discovery passes before RobotRestarting is dropped
-    LinkClock clock;              // every wait and time limit of the link and the transfers
+    int reconnectStepMs = 500;  // the wait for the boot loader after a restart: steps of this,
+    int reconnectPasses = 62;   // for this many steps' time (probe time-outs count against it)
+    int restartingPasses = 32;  // failed discovery passes before RobotRestarting is dropped
+    LinkClock clock;            // every wait and time limit of the link and the transfers
 };
 
 // Motor speed settings, percent 0..100.
@@ -111,8 +111,8 @@ private:
     std::mutex m_sleepMutex;
     std::condition_variable m_wake;
 
-    RobotMemory m_memory{};         // link thread only
-    bool m_memoryArrived = false;   // a memory read of this connection was answered (link thread only)
+    RobotMemory m_memory{};        // link thread only
+    bool m_memoryArrived = false;  // a memory read of this connection was answered (link thread only)
     std::mutex m_pendingMutex;
     RobotMemory m_pendingValue{};
     std::array<uint8_t, MemoryMap::Size> m_pendingState{};  // 0 none, 1 queued, 2 sent in this poll

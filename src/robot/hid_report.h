@@ -30,9 +30,9 @@ constexpr uint8_t kEraseSequence = 1;
 
 // Robot memory areas as addresses on the wire.
 constexpr uint32_t kFirmwareAddress = 0x1000;
-constexpr uint32_t kFirmwareEnd = 0x3E00;           // first address past the firmware area
-constexpr uint32_t kSequenceEnd = 0x4200;           // first address past the sequence area
-constexpr uint32_t kMemoryMapAddress = 0x07F00000;  // as program download and upload send it
+constexpr uint32_t kFirmwareEnd = 0x3E00;                   // first address past the firmware area
+constexpr uint32_t kSequenceEnd = 0x4200;                   // first address past the sequence area
+constexpr uint32_t kMemoryMapAddress = 0x07F00000;          // as program download and upload send it
 constexpr uint32_t kFirmwareMemoryMapAddress = 0x00F00000;  // as the firmware update sends it
 constexpr uint32_t kBootFlagAddress = 0x00F000FF;
 constexpr int kMemoryMapBytes = 58;
@@ -52,8 +52,7 @@ bool memoryFromReply(const HidReport& reply, RobotMemory& memory);
 // Boot-loader request: command, address (least significant byte first), n, and the n data bytes
 // aligned to the end of the report (data byte i at report byte 65 - n + i); bytes not given keep
 // `fill`, and so do the bytes between 6 and the data.
-HidReport bootRequest(uint8_t command, uint32_t address, int n, std::span<const uint8_t> data = {},
-                      uint8_t fill = 0);
+HidReport bootRequest(uint8_t command, uint32_t address, int n, std::span<const uint8_t> data = {}, uint8_t fill = 0);
 uint32_t requestAddress(const HidReport& report);
 // The memory map written by a download or a firmware update: only the motor gains are non-zero.
 HidReport memoryMapWriteRequest(uint32_t address, uint8_t leftPercent, uint8_t rightPercent);

@@ -29,7 +29,8 @@ HidApiCalls systemHidApi();
 // after the device path in `lockFolder` (the user's runtime folder), or on the device node
 // itself when there is no such folder; a device whose lock another program holds is reported
 // as in use and not opened.
-DeviceFinder hidapiFinder(RobotUsbId id = {}, std::filesystem::path lockFolder = {}, HidApiCalls calls = systemHidApi());
+DeviceFinder hidapiFinder(RobotUsbId id = {}, std::filesystem::path lockFolder = {},
+                          HidApiCalls calls = systemHidApi());
 
 // The lock folder for this user: $XDG_RUNTIME_DIR, or nothing.
 std::filesystem::path robotLockFolder();

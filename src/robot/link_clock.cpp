@@ -11,10 +11,8 @@ std::chrono::milliseconds linkNow(const LinkClock& clock) {
 
 void linkSleep(const LinkClock& clock, std::chrono::milliseconds time) {
     if (time <= std::chrono::milliseconds(0)) return;
-    if (clock.sleep)
-        clock.sleep(time);
-    else
-        std::this_thread::sleep_for(time);
+    if (clock.sleep) clock.sleep(time);
+    else std::this_thread::sleep_for(time);
 }
 
 }  // namespace trovel

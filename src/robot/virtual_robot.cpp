@@ -19,14 +19,22 @@ struct FaultName {
 };
 
 constexpr FaultName kFaultNames[kRobotFaultCount] = {
-    {RobotFault::Garbage, "garbage", false},       {RobotFault::Short, "short", false},
-    {RobotFault::Long, "long", false},             {RobotFault::Duplicate, "duplicate", true},
-    {RobotFault::Late, "late", true},              {RobotFault::Unsolicited, "unsolicited", true},
-    {RobotFault::ReadError, "read-error", true},   {RobotFault::WriteError, "write-error", true},
-    {RobotFault::IgnoreBoot, "ignore-boot", false}, {RobotFault::StayInBoot, "stay-in-boot", false},
-    {RobotFault::Echo, "echo", false},             {RobotFault::Slow, "slow", false},
-    {RobotFault::TooSlow, "too-slow", false},      {RobotFault::FlashIgnore, "flash-ignore", false},
-    {RobotFault::FirmwareIgnore, "firmware-ignore", false}, {RobotFault::NoBoot, "no-boot", false},
+    {RobotFault::Garbage, "garbage", false},
+    {RobotFault::Short, "short", false},
+    {RobotFault::Long, "long", false},
+    {RobotFault::Duplicate, "duplicate", true},
+    {RobotFault::Late, "late", true},
+    {RobotFault::Unsolicited, "unsolicited", true},
+    {RobotFault::ReadError, "read-error", true},
+    {RobotFault::WriteError, "write-error", true},
+    {RobotFault::IgnoreBoot, "ignore-boot", false},
+    {RobotFault::StayInBoot, "stay-in-boot", false},
+    {RobotFault::Echo, "echo", false},
+    {RobotFault::Slow, "slow", false},
+    {RobotFault::TooSlow, "too-slow", false},
+    {RobotFault::FlashIgnore, "flash-ignore", false},
+    {RobotFault::FirmwareIgnore, "firmware-ignore", false},
+    {RobotFault::NoBoot, "no-boot", false},
     {RobotFault::Unplug, "unplug", false},
 };
 
@@ -365,8 +373,7 @@ void VirtualRobot::handleApplication(const HidReport& r) {
         }
         m_replies.push_back({reply});
         return;
-    default:
-        return;  // unknown commands get no answer
+    default: return;  // unknown commands get no answer
     }
 }
 
@@ -434,8 +441,7 @@ void VirtualRobot::handleBootLoader(const HidReport& r) {
         // A firmware that does not start leaves the boot loader in charge after the restart.
         restart(faultActive(RobotFault::NoBoot) ? RobotMode::BootLoader : RobotMode::Application);
         return;
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -455,8 +461,8 @@ bool VirtualRobot::load(const std::filesystem::path& path) {
     file.read(reinterpret_cast<char*>(memory.data()), memory.size());
     file.read(reinterpret_cast<char*>(map.data()), map.size());
     file.read(reinterpret_cast<char*>(flash.data()), flash.size());
-    if (!file || file.peek() != std::char_traits<char>::eof() || !std::equal(magic, magic + sizeof magic, kStateMagic) ||
-        (mode != 0 && mode != 1))
+    if (!file || file.peek() != std::char_traits<char>::eof() ||
+        !std::equal(magic, magic + sizeof magic, kStateMagic) || (mode != 0 && mode != 1))
         return false;
     std::lock_guard lock(m_mutex);
     m_mode = mode == 1 ? RobotMode::BootLoader : RobotMode::Application;

@@ -62,9 +62,9 @@ struct VirtualRobotCounters {
     int mfRequests = 0;
     int probes = 0;
     int erases = 0;
-    int bootWrites = 0;    // boot-loader write requests
-    int resets = 0;        // boot loader left
-    int bootEntries = 0;   // 'b' requests
+    int bootWrites = 0;                // boot-loader write requests
+    int resets = 0;                    // boot loader left
+    int bootEntries = 0;               // 'b' requests
     int resetsAfterFirmwareErase = 0;  // resets acted on while the firmware area was not rewritten
 };
 
@@ -147,7 +147,8 @@ private:
     bool m_plugged = true;
     uint64_t m_generation = 1;
     uint64_t m_lastHandle = 0;
-    uint64_t m_writingHandle = 0;  // the handle of the report being handled  // a restart re-enumerates: devices of an older generation are dead
+    uint64_t m_writingHandle =
+        0;  // the handle of the report being handled  // a restart re-enumerates: devices of an older generation are dead
     LinkClock m_clock;
     std::chrono::milliseconds m_awayUntil{};  // link time
     std::chrono::milliseconds m_restartDelay{0};
@@ -159,7 +160,7 @@ private:
     uint8_t m_bootFlag = 0xFF;
     RobotMemory m_memory{};
     std::deque<Reply> m_replies;
-    std::deque<Reply> m_late;      // released when a read gives up
+    std::deque<Reply> m_late;  // released when a read gives up
     bool m_readErrorPending = false;
     bool m_bootProbeEcho = false;
     bool m_firmwareSession = false;  // a firmware erase since the boot loader started

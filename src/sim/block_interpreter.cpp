@@ -40,10 +40,8 @@ bool branchHolds(const RunBlock& b, const SimMemoryMap& m) {
 Execution executeLed(const RunBlock& b, SimMemoryMap& m, uint8_t bit) {
     Execution e;
     e.successor = b.next[0];
-    if (b.param[3] == 0 || b.param[3] == 2)
-        m[MemoryMap::Leds] |= bit;
-    else
-        m[MemoryMap::Leds] &= static_cast<uint8_t>(~bit);
+    if (b.param[3] == 0 || b.param[3] == 2) m[MemoryMap::Leds] |= bit;
+    else m[MemoryMap::Leds] &= static_cast<uint8_t>(~bit);
     e.timeMs = b.param[3] == 2 ? b.param[0] * 100u : 0u;
     e.chain = e.timeMs == 0;
     return e;
@@ -112,8 +110,7 @@ Execution execute(const RunProgram& run, const RunBlock& b, SimMemoryMap& m, Sim
 // A timed LED goes off; a timed motion block that runs a wheel stops both (Stop has nothing to stop).
 void applyExpiry(BlockType type, const std::array<uint8_t, 10>& p, SimMemoryMap& m) {
     const BlockDescriptor& d = describe(type);
-    if (d.action == BlockAction::Led && p[3] == 2)
-        m[MemoryMap::Leds] &= static_cast<uint8_t>(~ledBit(d));
+    if (d.action == BlockAction::Led && p[3] == 2) m[MemoryMap::Leds] &= static_cast<uint8_t>(~ledBit(d));
     bool runsAWheel = d.wheels[0].drive != WheelDrive::Stopped || d.wheels[1].drive != WheelDrive::Stopped;
     if (d.action == BlockAction::Motion && runsAWheel && p[1] == 0) setMotors(m, 0, 0);
 }
@@ -182,8 +179,8 @@ bool setRunBreakpoint(BlockInterpreter& interp, int block, bool on) {
     return true;
 }
 
-StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
-                            bool slowMotion, const HighlightFn& highlight) {
+StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, bool slowMotion,
+                            const HighlightFn& highlight) {
     interp.chainPending = false;
     if (interp.waitMs != 0) {
         interp.waitMs -= kTickMs;

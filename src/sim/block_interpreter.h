@@ -26,17 +26,17 @@ enum class HoldReason : uint8_t { None, Breakpoint, BlockStep };
 
 struct BlockInterpreter {
     std::shared_ptr<const RunProgram> program{};  // the snapshot taken at 再生; kept after the run stops
-    int current = kNoRunBlock;              // snapshot index of the next block to execute, -1 = none
-    int last = kNoRunBlock;                 // snapshot index of the block last executed, -1 = none
-    BlockType lastType = BlockType::Start;  // type and parameters of the last executed block,
-    std::array<uint8_t, 10> lastParam{};    //   read by the expiry actions
-    uint32_t waitMs = 0;                    // still to wait, always a multiple of 16
-    SimRandom random;                       // random branches
-    bool chainPending = false;              // the last step ran out of chain budget
-    int held = kNoRunBlock;                 // paused at its breakpoint before this block; it runs when the run goes on
+    int current = kNoRunBlock;                    // snapshot index of the next block to execute, -1 = none
+    int last = kNoRunBlock;                       // snapshot index of the block last executed, -1 = none
+    BlockType lastType = BlockType::Start;        // type and parameters of the last executed block,
+    std::array<uint8_t, 10> lastParam{};          //   read by the expiry actions
+    uint32_t waitMs = 0;                          // still to wait, always a multiple of 16
+    SimRandom random;                             // random branches
+    bool chainPending = false;                    // the last step ran out of chain budget
+    int held = kNoRunBlock;  // paused at its breakpoint before this block; it runs when the run goes on
     HoldReason holdReason = HoldReason::None;  // why the run last paused itself
-    bool stopAtNextBlock = false;           // 1ブロック: pause right after the next block starts
-    uint64_t executed = 0;                  // blocks executed since the simulator opened
+    bool stopAtNextBlock = false;              // 1ブロック: pause right after the next block starts
+    uint64_t executed = 0;                     // blocks executed since the simulator opened
     // Per snapshot block: pause before it. Taken from the snapshot; the editor may set and clear
     // breakpoints while the run goes on, which is why they are not part of the frozen snapshot.
     std::vector<bool> breakpoints{};
@@ -70,8 +70,8 @@ void stopAtNextBlock(BlockInterpreter& interp);
 // One interpreter step. A block with a breakpoint is not run: the state becomes Paused and the
 // block stays current and is highlighted; going on runs it. `slowMotion` highlights every executed block instead of only those that
 // end the tick; `highlight` may be empty.
-StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
-                            bool slowMotion, const HighlightFn& highlight);
+StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, bool slowMotion,
+                            const HighlightFn& highlight);
 
 // Motor byte of a WheelControl percentage: percent x 240 / 100, at most 255.
 uint8_t wheelControlSpeed(uint8_t percent);

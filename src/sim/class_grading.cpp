@@ -115,12 +115,9 @@ GradeSummary summarize(const GradeCell& cell) {
     std::vector<int> laps;
     for (const GradeRun& r : cell.runs) {
         ++s.runs;
-        if (r.result == RunResult::Goal)
-            laps.push_back(r.lapMs);
-        else if (r.endlessChain)
-            ++s.endlessChains;
-        else if (r.result >= 0 && r.result < int(s.byResult.size()))
-            ++s.byResult[size_t(r.result)];
+        if (r.result == RunResult::Goal) laps.push_back(r.lapMs);
+        else if (r.endlessChain) ++s.endlessChains;
+        else if (r.result >= 0 && r.result < int(s.byResult.size())) ++s.byResult[size_t(r.result)];
     }
     s.goals = int(laps.size());
     if (!laps.empty()) {

@@ -28,8 +28,8 @@ struct GradePlan {
     uint64_t seed = kDefaultSimSeed;              // the class seed every run seed is derived from
     std::optional<std::array<uint8_t, 2>> gains;  // else the simulator defaults
     SimNoise noise;
-    int jobs = 1;                                 // threads, at least 1
-    bool bestPaths = false;                       // record the robot's path of each cell's best run
+    int jobs = 1;            // threads, at least 1
+    bool bestPaths = false;  // record the robot's path of each cell's best run
 };
 
 // A run whose program chains blocks this many ticks in a row without ending one is over: nothing
@@ -37,29 +37,29 @@ struct GradePlan {
 constexpr uint64_t kStuckTicks = 125;
 
 struct GradeRun {
-    uint64_t seed = 0;                  // "simulate --seed" with the same course and noise repeats it
-    int result = 0;                     // RunResult at the end; Armed when the tick limit came first
-    bool endlessChain = false;          // ended early: kStuckTicks ticks in a row chained without end
+    uint64_t seed = 0;          // "simulate --seed" with the same course and noise repeats it
+    int result = 0;             // RunResult at the end; Armed when the tick limit came first
+    bool endlessChain = false;  // ended early: kStuckTicks ticks in a row chained without end
     int lapMs = 0;
     uint64_t ticks = 0;
 };
 
 // One program on one course.
 struct GradeCell {
-    int program = 0;              // index into the programs
-    int course = 0;               // course index of the set
-    std::vector<GradeRun> runs;   // run k at index k
-    int bestRun = 0;              // the fastest goal, the earliest of equals; run 0 when none reached it
-    std::vector<Vec2> bestPath;   // robot centre at the start and after every tick of the best run
+    int program = 0;             // index into the programs
+    int course = 0;              // course index of the set
+    std::vector<GradeRun> runs;  // run k at index k
+    int bestRun = 0;             // the fastest goal, the earliest of equals; run 0 when none reached it
+    std::vector<Vec2> bestPath;  // robot centre at the start and after every tick of the best run
 };
 
 struct GradeSummary {
     int runs = 0;
     int goals = 0;
-    int medianLapMs = -1;                 // over the goals; -1 when none
+    int medianLapMs = -1;  // over the goals; -1 when none
     int bestLapMs = -1;
-    std::array<int, 8> byResult{};        // runs that ended with each RunResult 0..7 (not goals)
-    int endlessChains = 0;                // runs ended early in an endless chain (not in byResult)
+    std::array<int, 8> byResult{};  // runs that ended with each RunResult 0..7 (not goals)
+    int endlessChains = 0;          // runs ended early in an endless chain (not in byResult)
 };
 
 // Seed of run k of a program (by file name) on a course; below 2^53 so that JSON readers keep it exact.

@@ -292,8 +292,10 @@ struct Loader {
         if ((at = after(u"_ATACKPARAM_INVAREA:")) != text.npos) forbiddenArea({text, at});
         if ((at = after(u"_ATACKPARAM_SENSORBD:")) != text.npos) offLine({text, at});
         if ((at = after(u"_ATACKPARAM_CHKAREA:")) != text.npos) checkpoints({text, at});
-        if ((at = after(u"_SOUND_OK:")) != text.npos) set.goalSound = cut(FieldCursor(text, at).text(), kMaxSoundPathChars);
-        if ((at = after(u"_SOUND_NG:")) != text.npos) set.failSound = cut(FieldCursor(text, at).text(), kMaxSoundPathChars);
+        if ((at = after(u"_SOUND_OK:")) != text.npos)
+            set.goalSound = cut(FieldCursor(text, at).text(), kMaxSoundPathChars);
+        if ((at = after(u"_SOUND_NG:")) != text.npos)
+            set.failSound = cut(FieldCursor(text, at).text(), kMaxSoundPathChars);
     }
 };
 
@@ -341,8 +343,8 @@ std::filesystem::path userCoursesFolder(const std::filesystem::path& userDir) {
     return userDir / std::filesystem::path(kUserCoursesFolder);
 }
 
-CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& appDir,
-                                  const TextureLoader& loadTexture, const std::filesystem::path& userDir) {
+CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& appDir, const TextureLoader& loadTexture,
+                                  const std::filesystem::path& userDir) {
     std::vector<std::u16string> lines;
     if (!readLines(appDir / "texture.ini", lines)) {
         set = CourseSet{};
@@ -357,8 +359,7 @@ CourseLoadResult loadCourseConfig(CourseSet& set, const std::filesystem::path& a
         // No index yet: the user has no courses of their own, and that needs no message.
         if (readLines(coursesDir / std::filesystem::path(kUserCourseIndex), userLines))
             appendUserCourses(set, userLines, coursesDir, loadTexture, result);
-        else
-            set.userCoursesDir = coursesDir;
+        else set.userCoursesDir = coursesDir;
     }
     return result;
 }

@@ -52,32 +52,32 @@ struct CourseRect {
 };
 
 struct CourseRecord {
-    float startX = 0;        // -350..350
-    float startY = 0;        // -250..250
-    float startHeading = 0;  // radians
-    int courseFlags = 0;     // CourseFlag bits
-    std::u16string name;     // at most kMaxCourseNameChars
+    float startX = 0;            // -350..350
+    float startY = 0;            // -250..250
+    float startHeading = 0;      // radians
+    int courseFlags = 0;         // CourseFlag bits
+    std::u16string name;         // at most kMaxCourseNameChars
     std::u16string englishName;  // a user course's name in English; empty for the shipped ones and when none
     CourseRect goal;
     CourseRect forbidden;
     std::vector<CourseRect> checkpoints;  // in passing order
-    int judgingFlags = 0;           // JudgeFlag bits
-    int offLineTicks = 0;           // ticks all floor points may be bright before the run fails
-    uint8_t offLineThreshold = 0;   // floor values below this count as bright
-    int userEntry = -1;             // a user course's entry in the user's index (its records go by it); -1 shipped
+    int judgingFlags = 0;                 // JudgeFlag bits
+    int offLineTicks = 0;                 // ticks all floor points may be bright before the run fails
+    uint8_t offLineThreshold = 0;         // floor values below this count as bright
+    int userEntry = -1;  // a user course's entry in the user's index (its records go by it); -1 shipped
 };
 
 struct TextureSlot {
-    std::u16string path;                            // as written in texture.ini
-    std::shared_ptr<const CoursePicture> picture;   // course slots whose file passed the checks; else null
+    std::u16string path;                           // as written in texture.ini
+    std::shared_ptr<const CoursePicture> picture;  // course slots whose file passed the checks; else null
 };
 
 struct CourseSet {
-    std::vector<TextureSlot> textures;   // loaded slots in file order
-    std::vector<CourseRecord> courses;   // course i belongs to slot 5 + i
-    float robotHalf = 0;                 // judging square half-size
-    bool drawJudgingAreas = false;       // _PUT_ATARI:
-    std::u16string goalSound;            // empty = none
+    std::vector<TextureSlot> textures;  // loaded slots in file order
+    std::vector<CourseRecord> courses;  // course i belongs to slot 5 + i
+    float robotHalf = 0;                // judging square half-size
+    bool drawJudgingAreas = false;      // _PUT_ATARI:
+    std::u16string goalSound;           // empty = none
     std::u16string failSound;
     std::filesystem::path userCoursesDir;  // the user's own courses and their records; empty when not looked for
 };
@@ -91,8 +91,8 @@ const CoursePicture* coursePicture(const CourseSet& set, int course);
 using TextureLoader = std::function<bool(int slot, const std::filesystem::path& file)>;
 
 struct CourseLoadResult {
-    bool loaded = false;                    // false: texture.ini could not be opened
-    std::vector<CourseMessage> messages;    // in the order they arose; the window shows each
+    bool loaded = false;                  // false: texture.ini could not be opened
+    std::vector<CourseMessage> messages;  // in the order they arose; the window shows each
 };
 
 // The user's own courses live in this folder of the user folder, listed in its index file in the

@@ -213,7 +213,8 @@ public:
             ++number;
             for (char16_t c : line)
                 if (c < 0x20 && c != u'\t' && c != u'\r') return fault(CourseFileError::BadText, number);
-            if (!tokenize(line, tokens)) return fault(cutOff ? CourseFileError::Truncated : CourseFileError::BadValue, cutOff ? 0 : number);
+            if (!tokenize(line, tokens))
+                return fault(cutOff ? CourseFileError::Truncated : CourseFileError::BadValue, cutOff ? 0 : number);
             if (number == 1) {
                 if (CourseFileResult r = header(tokens); !r.ok()) return r;
                 continue;
@@ -224,7 +225,8 @@ public:
                 ended = true;
                 continue;
             }
-            if (CourseFileResult r = body(tokens, number); !r.ok()) return cutOff ? fault(CourseFileError::Truncated, 0) : r;
+            if (CourseFileResult r = body(tokens, number); !r.ok())
+                return cutOff ? fault(CourseFileError::Truncated, 0) : r;
         }
         if (!ended) return fault(CourseFileError::Truncated, 0);
         return finish();
@@ -290,8 +292,9 @@ private:
     CourseFileResult body(const std::vector<Token>& t, int number) {
         if (t[0].quoted) return fault(CourseFileError::UnknownLine, number);
         const std::u16string& word = t[0].text;
-        static const char16_t* const kOnce[] = {u"name-ja", u"name-en", u"start", u"course-flags", u"picture",
-                                                u"goal", u"forbidden", u"stop-in-goal", u"sensor-rule", u"off-line"};
+        static const char16_t* const kOnce[] = {u"name-ja",     u"name-en", u"start",     u"course-flags",
+                                                u"picture",     u"goal",    u"forbidden", u"stop-in-goal",
+                                                u"sensor-rule", u"off-line"};
         if (std::any_of(std::begin(kOnce), std::end(kOnce), [&](const char16_t* w) { return word == w; }) &&
             !once(word))
             return fault(CourseFileError::Repeated, number);
@@ -392,7 +395,8 @@ private:
         if (!m_hasStart) return fault(CourseFileError::NoStart, 0);
         if (m_firstRuleLine && !(m_d.judgingFlags & JudgeFlag::Timed))
             return fault(CourseFileError::RuleWithoutGoal, m_firstRuleLine);
-        if ((m_d.judgingFlags & JudgeFlag::Forbidden) && startOverlaps(m_d.startX, m_d.startY, m_robotHalf, m_d.forbidden))
+        if ((m_d.judgingFlags & JudgeFlag::Forbidden) &&
+            startOverlaps(m_d.startX, m_d.startY, m_robotHalf, m_d.forbidden))
             return fault(CourseFileError::StartInForbiddenArea, 0);
         return {};
     }
@@ -407,7 +411,8 @@ private:
             for (size_t i = 0; i + 3 < v.size(); i += 2) around += std::hypot(v[i + 2] - v[i], v[i + 3] - v[i + 1]);
             return (around + width) * width;
         }
-        case CourseElementKind::Box: return std::min(std::fabs((v[2] - v[0]) * (v[3] - v[1])), 700.0 * 500);  // clipped to the field
+        case CourseElementKind::Box:
+            return std::min(std::fabs((v[2] - v[0]) * (v[3] - v[1])), 700.0 * 500);  // clipped to the field
         }
         return 0;
     }
@@ -478,7 +483,8 @@ CourseFileResult parseCourseFile(const std::vector<uint8_t>& bytes, CourseDesign
     const std::string magic = kCourseFileMagic;
     const std::string lead = leadingAscii(bytes, magic.size());
     // Cut off before its first word is whole: a copy that stopped short, not a foreign file.
-    if (lead.size() < magic.size() && magic.compare(0, lead.size(), lead) == 0) return {CourseFileError::Truncated, 0, 0, 0};
+    if (lead.size() < magic.size() && magic.compare(0, lead.size(), lead) == 0)
+        return {CourseFileError::Truncated, 0, 0, 0};
     if (lead != magic) return {CourseFileError::NotCourseFile, 1, 0, 0};
     if (bytes[0] == 0xFF && bytes.size() % 2 != 0) return {CourseFileError::Truncated, 0, 0, 0};  // half a character
     std::u16string text;

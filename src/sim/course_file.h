@@ -12,18 +12,18 @@
 
 namespace trovel {
 
-constexpr int kCourseFileVersion = 1;            // the version this build writes and the newest it reads
+constexpr int kCourseFileVersion = 1;  // the version this build writes and the newest it reads
 constexpr char kCourseFileMagic[] = "TROVEL-COURSE";
 constexpr size_t kMaxCourseFileBytes = 1 << 20;  // larger files are refused unread
 constexpr size_t kMaxCourseElements = 2000;
 constexpr size_t kMaxCheckpoints = 32;
-constexpr double kDefaultLineWidth = 20;         // the shipped courses' line width, in world units
+constexpr double kDefaultLineWidth = 20;  // the shipped courses' line width, in world units
 constexpr double kMaxLineWidth = 200;
-constexpr double kMaxDrawingCoordinate = 10000;         // drawing may reach past the field; this far at most
+constexpr double kMaxDrawingCoordinate = 10000;  // drawing may reach past the field; this far at most
 // What drawing a course may cost: the strokes' lengths times their widths plus the boxes' areas,
 // in square world units (the field a hundred times over).
 constexpr double kMaxDrawingInk = 100.0 * 700 * 500;
-constexpr float kDefaultRobotHalf = 20;          // the shipped judging half-size, for checks without a course set
+constexpr float kDefaultRobotHalf = 20;  // the shipped judging half-size, for checks without a course set
 
 enum class CourseElementKind { Line, Arc, Curve, Box };
 
@@ -39,13 +39,13 @@ struct CourseElement {
 };
 
 struct CourseDesign {
-    std::u16string nameJa;      // at least one of the two names is given
+    std::u16string nameJa;  // at least one of the two names is given
     std::u16string nameEn;
-    double startX = 0;          // world units, inside the field
+    double startX = 0;  // world units, inside the field
     double startY = 0;
-    double startHeading = 0;    // degrees, 0 = facing +x, positive turns clockwise on the screen
-    int courseFlags = 0;        // CourseFlag bits
-    std::u16string picture;     // background picture, relative to the course file's folder; empty: white paper
+    double startHeading = 0;  // degrees, 0 = facing +x, positive turns clockwise on the screen
+    int courseFlags = 0;      // CourseFlag bits
+    std::u16string picture;   // background picture, relative to the course file's folder; empty: white paper
     std::vector<CourseElement> elements;  // in drawing order
     // Judging, as texture.ini gives it: a goal makes the course timed (JudgeFlag::Timed); the other
     // JudgeFlag bits follow the lines given. Rectangles hold whole world units.

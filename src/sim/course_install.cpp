@@ -75,12 +75,9 @@ bool readIndex(const std::filesystem::path& path, Index& index) {
     std::u16string line;
     while (file.readLine(line, kRecordLineChars) > 0) {
         if (!line.empty() && line.back() == u'\r') line.pop_back();
-        if (!texturePicture(line).empty())
-            index.entries.emplace_back();
-        if (index.entries.empty())
-            index.preamble.push_back(line);
-        else
-            index.entries.back().push_back(line);
+        if (!texturePicture(line).empty()) index.entries.emplace_back();
+        if (index.entries.empty()) index.preamble.push_back(line);
+        else index.entries.back().push_back(line);
     }
     file.close();
     return true;
@@ -104,7 +101,8 @@ bool resetEntryRecord(const std::filesystem::path& coursesDir, int entry) {
     RecordsRead read = readRecordsFile(path);
     std::error_code ec;
     std::filesystem::remove(ghostPath(coursesDir, entry), ec);
-    if (read.status != RecordStatus::Read || size_t(entry) >= read.times.size() || read.times[size_t(entry)] >= kNoRecordMs)
+    if (read.status != RecordStatus::Read || size_t(entry) >= read.times.size() ||
+        read.times[size_t(entry)] >= kNoRecordMs)
         return false;
     read.times[size_t(entry)] = kNoRecordMs;
     return writeRecordsFile(path, read.times);
@@ -134,12 +132,14 @@ std::vector<std::u16string> courseEntryLines(const CourseDesign& d, int course, 
     if (!d.nameEn.empty()) lines.push_back(std::u16string(kEnglishNameKey) + u"[[" + fieldText(d.nameEn) + u"]]");
     if (!(d.judgingFlags & JudgeFlag::Timed)) return lines;
     const std::u16string number = u"[" + fromNumber(course) + u"]";
-    lines.push_back(u"_ATACKPARAM:" + number + u"[" + fromNumber(d.judgingFlags & (JudgeFlag::SensorUse | JudgeFlag::StopInGoal)) +
-                    u"]" + list(d.goal));
+    lines.push_back(u"_ATACKPARAM:" + number + u"[" +
+                    fromNumber(d.judgingFlags & (JudgeFlag::SensorUse | JudgeFlag::StopInGoal)) + u"]" + list(d.goal));
     if (d.judgingFlags & JudgeFlag::OffLine)
-        lines.push_back(u"_ATACKPARAM_SENSORBD:[" + fromNumber(d.offLineThreshold) + u"][" + fromNumber(d.offLineTicks) + u"]");
+        lines.push_back(u"_ATACKPARAM_SENSORBD:[" + fromNumber(d.offLineThreshold) + u"][" +
+                        fromNumber(d.offLineTicks) + u"]");
     if ((d.judgingFlags & JudgeFlag::Checkpoints) && !d.checkpoints.empty()) {
-        std::u16string line = u"_ATACKPARAM_CHKAREA:[" + fromNumber(static_cast<long long>(d.checkpoints.size())) + u"]";
+        std::u16string line =
+            u"_ATACKPARAM_CHKAREA:[" + fromNumber(static_cast<long long>(d.checkpoints.size())) + u"]";
         for (const CourseRect& r : d.checkpoints) line += list(r);
         lines.push_back(line);
     }
@@ -188,15 +188,14 @@ InstallResult installCourse(const CourseDesign& design, const CoursePicture& pic
 
     std::vector<uint8_t> oldPicture;
     const bool hadPicture = readWholeFile(result.pictureFile, oldPicture);
-    const bool changed = !result.replaced || index.entries[size_t(entry)] != lines || !hadPicture || oldPicture != bytes;
+    const bool changed =
+        !result.replaced || index.entries[size_t(entry)] != lines || !hadPicture || oldPicture != bytes;
     index.entries[size_t(entry)] = lines;
     if (!writeFileAtomically(result.pictureFile, bytes)) return failed(result.pictureFile);
     if (!writeIndex(indexPath, index)) {
         // The picture must not outlive the entry it was drawn for.
-        if (hadPicture)
-            writeFileAtomically(result.pictureFile, oldPicture);
-        else
-            std::filesystem::remove(result.pictureFile, ec);
+        if (hadPicture) writeFileAtomically(result.pictureFile, oldPicture);
+        else std::filesystem::remove(result.pictureFile, ec);
         return failed(indexPath);
     }
     // A course that changed is another course: its old best time and ghost say nothing of it.

@@ -28,10 +28,11 @@ struct InstallResult {
     InstallError error = InstallError::None;
     CourseFileResult file;                          // CourseFile: why the course file was refused
     PictureStatus picture = PictureStatus::Loaded;  // the background picture's outcome (Scaled: fitted to the field)
-    std::filesystem::path pictureFile;  // the background picture at fault, the path not written, or the installed picture
-    int entry = -1;                     // the course's entry number in the user's index
-    bool replaced = false;              // an installed course of the same name was replaced
-    bool recordReset = false;           // the replaced course changed: its best time and ghost were dropped
+    std::filesystem::path
+        pictureFile;           // the background picture at fault, the path not written, or the installed picture
+    int entry = -1;            // the course's entry number in the user's index
+    bool replaced = false;     // an installed course of the same name was replaced
+    bool recordReset = false;  // the replaced course changed: its best time and ghost were dropped
     bool ok() const { return error == InstallError::None; }
 };
 

@@ -10,8 +10,8 @@ namespace trovel {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kChord = 2.0;       // curves are drawn as chords at least this long
-constexpr int kMaxChords = 4096;     // per curve
+constexpr double kChord = 2.0;    // curves are drawn as chords at least this long
+constexpr int kMaxChords = 4096;  // per curve
 
 // Pixel space: x = world x + 350 across, y = world y + 250 down; pixel (col, row) has its centre
 // at (col + 0.5, row + 0.5). The picture stores rows bottom-up.
@@ -189,12 +189,10 @@ CoursePicture drawCourse(const CourseDesign& design, const CoursePicture* backgr
     picture.width = kCourseWidth;
     picture.height = kCourseHeight;
     const size_t bytes = size_t(kCourseWidth) * size_t(kCourseHeight) * 3;
-    const bool useBackground = background && background->width == kCourseWidth &&
-                               background->height == kCourseHeight && background->pixels.size() == bytes;
-    if (useBackground)
-        picture.pixels = background->pixels;
-    else
-        picture.pixels.assign(bytes, 255);
+    const bool useBackground = background && background->width == kCourseWidth && background->height == kCourseHeight &&
+                               background->pixels.size() == bytes;
+    if (useBackground) picture.pixels = background->pixels;
+    else picture.pixels.assign(bytes, 255);
     Canvas canvas{picture};
     if (!useBackground) {
         if (design.judgingFlags & JudgeFlag::Timed) fill(canvas, design.goal, kGoalTint);

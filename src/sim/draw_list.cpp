@@ -10,22 +10,18 @@ namespace trovel {
 void queueQuad(DrawList& list, const std::array<Vertex, 4>& vertices, int texture, bool blend, int layer,
                bool screenSpace) {
     // Searched from the back: a frame queues mostly in drawing order, so most quads go to the end.
-    auto before = std::find_if(list.items.rbegin(), list.items.rend(),
-                               [layer](const DrawItem& item) { return item.layer >= layer; })
-                      .base();
+    auto before = std::find_if(list.items.rbegin(), list.items.rend(), [layer](const DrawItem& item) {
+                      return item.layer >= layer;
+                  }).base();
     list.items.insert(before, DrawItem{texture, vertices, blend, screenSpace, layer});
 }
 
 void queueGlyph(DrawList& list, char16_t c, float x, float y, float w, float h, uint32_t colour) {
     int glyph;
-    if (c >= u'0' && c <= u'9')
-        glyph = c - u'0';
-    else if (c == u'.')
-        glyph = 10;
-    else if (c == u':')
-        glyph = 11;
-    else
-        return;
+    if (c >= u'0' && c <= u'9') glyph = c - u'0';
+    else if (c == u'.') glyph = 10;
+    else if (c == u':') glyph = 11;
+    else return;
     float u0 = static_cast<float>(glyph) / kDigitGlyphs;
     float u1 = u0 + 1.0f / kDigitGlyphs;
     queueQuad(list,
@@ -37,8 +33,8 @@ void queueGlyph(DrawList& list, char16_t c, float x, float y, float w, float h, 
 std::u16string timeGlyphs(int ms) {
     int t = std::clamp(ms, 0, kNoRecordMs);
     auto digit = [](int d) { return static_cast<char16_t>(u'0' + d); };
-    return {digit(t / 60000 % 10), u':', digit(t / 10000 % 6), digit(t / 1000 % 10),
-            u'.', digit(t / 100 % 10), digit(t / 10 % 10), digit(t % 10)};
+    return {digit(t / 60000 % 10), u':',         digit(t / 10000 % 6), digit(t / 1000 % 10), u'.', digit(t / 100 % 10),
+            digit(t / 10 % 10),    digit(t % 10)};
 }
 
 void queueTime(DrawList& list, int ms, float x, float y, float w, float h, uint32_t colour) {

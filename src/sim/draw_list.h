@@ -9,8 +9,8 @@
 namespace trovel {
 
 struct Vertex {
-    float x = 0, y = 0, z = 0;  // world units or screen pixels; z always 0
-    float rhw = 1;              // always 1
+    float x = 0, y = 0, z = 0;     // world units or screen pixels; z always 0
+    float rhw = 1;                 // always 1
     uint32_t colour = 0xFFFFFFFF;  // ARGB, modulates the texture
     float u = 0, v = 0;
     bool operator==(const Vertex&) const = default;
@@ -23,11 +23,11 @@ constexpr int kScreenWidth = 700;
 constexpr int kScreenHeight = 500;
 
 struct DrawItem {
-    int texture = kNoTexture;         // texture slot, or kNoTexture
-    std::array<Vertex, 4> vertices;   // a fan of two triangles
-    bool blend = false;               // alpha blending
-    bool screenSpace = false;         // vertices are back-buffer pixels, not world units
-    int layer = 0;                    // higher layers are drawn first
+    int texture = kNoTexture;        // texture slot, or kNoTexture
+    std::array<Vertex, 4> vertices;  // a fan of two triangles
+    bool blend = false;              // alpha blending
+    bool screenSpace = false;        // vertices are back-buffer pixels, not world units
+    int layer = 0;                   // higher layers are drawn first
     bool operator==(const DrawItem&) const = default;
 };
 
@@ -35,12 +35,12 @@ namespace Layer {
 constexpr int Course = 6;  // course picture and corner badge
 constexpr int Robot = 4;
 constexpr int Leds = 3;
-constexpr int Status = 1;  // status row, time label, digits, effects
-constexpr int Judging = 0; // drawn last, on top
+constexpr int Status = 1;   // status row, time label, digits, effects
+constexpr int Judging = 0;  // drawn last, on top
 }  // namespace Layer
 
 namespace Layer {
-constexpr int Ghost = 5;   // the best lap's robot, under the robot itself
+constexpr int Ghost = 5;  // the best lap's robot, under the robot itself
 }  // namespace Layer
 
 // A polyline through world points, drawn over the course layer and under every other item.

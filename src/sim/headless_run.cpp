@@ -12,8 +12,7 @@ bool runEnded(const Simulator& sim) {
 
 }  // namespace
 
-uint64_t runHeadless(Simulator& sim, const HeadlessOptions& options,
-                     const TickObserver& observe) {
+uint64_t runHeadless(Simulator& sim, const HeadlessOptions& options, const TickObserver& observe) {
     const uint64_t limit = options.ticks.value_or(kMaxHeadlessTicks);
     uint64_t n = 0, stuck = 0;
     while (n < limit) {

@@ -14,7 +14,7 @@ namespace trovel {
 constexpr uint64_t kMaxHeadlessTicks = 37500;  // ten minutes of simulated time
 
 struct HeadlessOptions {
-    std::optional<uint64_t> ticks;   // exactly this many ticks; else until the run ends
+    std::optional<uint64_t> ticks;  // exactly this many ticks; else until the run ends
     // Ends the run after this many ticks in a row that ran out of chain budget: the program loops
     // through blocks that never end a tick, so nothing moves, nothing is sampled and no time counts.
     std::optional<uint64_t> stuckTicks;

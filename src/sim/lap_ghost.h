@@ -11,16 +11,16 @@
 namespace trovel {
 
 struct GhostPose {
-    float x = 0;        // world units
+    float x = 0;  // world units
     float y = 0;
     float heading = 0;  // radians
     bool operator==(const GhostPose&) const = default;
 };
 
 struct LapGhost {
-    int lapMs = 0;                  // the record it belongs to: shown only while the course's best time is this
-    std::vector<GhostPose> poses;   // pose at lap time 16 x i; lapMs / 16 + 1 of them
-    bool saved = true;              // the file holds it
+    int lapMs = 0;                 // the record it belongs to: shown only while the course's best time is this
+    std::vector<GhostPose> poses;  // pose at lap time 16 x i; lapMs / 16 + 1 of them
+    bool saved = true;             // the file holds it
     bool operator==(const LapGhost& other) const { return lapMs == other.lapMs && poses == other.poses; }
 };
 

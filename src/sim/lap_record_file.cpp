@@ -28,8 +28,8 @@ RecordsRead parseRecords(const std::vector<uint8_t>& bytes) {
     result.times.reserve(n);
     for (size_t i = 0; i < n; ++i) {
         const uint8_t* p = bytes.data() + 1 + 4 * i;
-        int32_t t = static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                                         uint32_t(p[3]) << 24);
+        int32_t t =
+            static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
         // No lap takes no time or more than the display cap: such a time is damage, and kept it
         // would stand as a best time no run can beat.
         result.times.push_back(t > 0 && t < kNoRecordMs ? t : kNoRecordMs);

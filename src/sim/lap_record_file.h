@@ -9,7 +9,7 @@
 namespace trovel {
 
 constexpr int kMaxStoredRecords = 255;  // what the count byte can hold
-constexpr int kNoRecordMs = 599999;  // the best time that means no record (also the display cap)
+constexpr int kNoRecordMs = 599999;     // the best time that means no record (also the display cap)
 
 enum class RecordStatus {
     Read,

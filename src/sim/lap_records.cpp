@@ -87,7 +87,6 @@ std::filesystem::path courseGhostPath(const CourseSet& set, int course, const st
     return entry >= 0 ? ghostPath(set.userCoursesDir, entry) : ghostPath(recordsDir, course);
 }
 
-
 void resetAllBestTimes(LapRecords& records) {
     for (LapRecord& r : records.courses) r.bestMs = kNoRecordMs;
 }

@@ -4,8 +4,8 @@
 
 namespace trovel {
 
-CourseLookup installedCourse(const std::filesystem::path& appDir, int index, PrintableCourse& course,
-                             int* courseCount, const std::filesystem::path& userDir) {
+CourseLookup installedCourse(const std::filesystem::path& appDir, int index, PrintableCourse& course, int* courseCount,
+                             const std::filesystem::path& userDir) {
     CourseSet set;
     if (!loadCourseConfig(set, appDir, {}, userDir).loaded) return CourseLookup::NoConfig;
     if (courseCount) *courseCount = trovel::courseCount(set);

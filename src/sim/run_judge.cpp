@@ -75,18 +75,15 @@ JudgeEvents judgeTick(RunJudge& j, const CourseRecord& course, const JudgeInput&
     if (inside && j.hasLeftGoal) {
         if ((flags & JudgeFlag::Checkpoints) && j.nextCheckpoint < static_cast<int>(course.checkpoints.size()))
             fail(RunResult::MissedCheckpoint);
-        else if (!stopInGoal)
-            goal = true;
-        else if (userStopped)
-            events.stoppedInGoal = true;
+        else if (!stopInGoal) goal = true;
+        else if (userStopped) events.stoppedInGoal = true;
         else
             goal = (ranUntilNow && in.robot.leftSpeed == 0 && in.robot.rightSpeed == 0) ||
                    (in.state == SimState::Stopped && ranUntilNow);
     } else if (!inside && !j.hasLeftGoal) {
         j.hasLeftGoal = true;
     } else if (!inside && j.hasLeftGoal) {
-        if (j.wasInGoal && stopInGoal)
-            fail(RunResult::PassedGoal);
+        if (j.wasInGoal && stopInGoal) fail(RunResult::PassedGoal);
         else if ((ranUntilNow || userStopped) && in.state == SimState::Stopped)
             fail(RunResult::EndedOutsideGoal);  // also after a pause: a stopped run is never timed on
     }

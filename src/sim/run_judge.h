@@ -12,11 +12,11 @@
 namespace trovel {
 
 namespace RunResult {
-constexpr int NotJudged = 0;     // course not timed, or the robot was moved by hand
-constexpr int Armed = 1;         // judging and lap timing are active
-constexpr int LeftLine = 2;      // all floor points bright for too long
+constexpr int NotJudged = 0;  // course not timed, or the robot was moved by hand
+constexpr int Armed = 1;      // judging and lap timing are active
+constexpr int LeftLine = 2;   // all floor points bright for too long
 constexpr int NoSensorBranch = 3;
-constexpr int PassedGoal = 4;    // ran through the goal of a stop-in-goal course
+constexpr int PassedGoal = 4;  // ran through the goal of a stop-in-goal course
 constexpr int Forbidden = 5;
 constexpr int MissedCheckpoint = 6;
 constexpr int EndedOutsideGoal = 7;
@@ -27,18 +27,18 @@ constexpr int kMaxLapMs = 599999;
 
 struct RunJudge {
     int result = RunResult::NotJudged;
-    int nextCheckpoint = 0;        // 0..n
-    bool hasLeftGoal = false;      // set on the first judged tick outside the goal area
-    int offLineTicks = 0;          // consecutive ticks with all five floor points bright
-    bool wasInGoal = false;        // overlapped the goal on the previous judged tick
+    int nextCheckpoint = 0;                      // 0..n
+    bool hasLeftGoal = false;                    // set on the first judged tick outside the goal area
+    int offLineTicks = 0;                        // consecutive ticks with all five floor points bright
+    bool wasInGoal = false;                      // overlapped the goal on the previous judged tick
     SimState previousState = SimState::Stopped;  // at the end of the previous judged tick
     int lapMs = 0;
 };
 
 // What a judged tick decided.
 struct JudgeEvents {
-    bool goal = false;  // the run reached the goal, in judge.lapMs
-    int failure = 0;  // the new RunResult when the run failed this tick, else 0
+    bool goal = false;           // the run reached the goal, in judge.lapMs
+    int failure = 0;             // the new RunResult when the run failed this tick, else 0
     bool stoppedInGoal = false;  // the user's 停止 inside a stop-in-goal course's goal: no goal, not judged
 };
 

@@ -14,7 +14,8 @@ bool openSimulator(Simulator& sim, const RunOptions& options) {
     sim.gains = options.gains.value_or(std::array<uint8_t, 2>{kDefaultSimGain, kDefaultSimGain});
     sim.noise = options.noise;
     seedRandom(sim.noiseRandom, noiseSeed(options.seed));
-    if (options.noise.motorPercent > 0) sim.gains = imbalancedGains(sim.gains, options.noise.motorPercent, sim.noiseRandom);
+    if (options.noise.motorPercent > 0)
+        sim.gains = imbalancedGains(sim.gains, options.noise.motorPercent, sim.noiseRandom);
     seedRandom(sim.interp.random, options.seed);
     resetSimulator(sim);
     return selectCourse(sim, options.course);

@@ -22,23 +22,23 @@ constexpr int kTraceSensorCount = 4;
 constexpr int kTraceVariableCount = 8;
 
 struct TraceSample {
-    uint32_t timeMs = 0;                                  // simulated ms since the trace began
-    std::array<uint8_t, kTraceSensorCount> sensors{};     // left, right, 3, 4: 10 white .. 162 black
-    float leftSpeed = 0;                                  // wheel speeds, motor byte scale 0..240
+    uint32_t timeMs = 0;                               // simulated ms since the trace began
+    std::array<uint8_t, kTraceSensorCount> sensors{};  // left, right, 3, 4: 10 white .. 162 black
+    float leftSpeed = 0;                               // wheel speeds, motor byte scale 0..240
     float rightSpeed = 0;
     std::array<uint8_t, kTraceVariableCount> variables{};  // variables 1..8
-    int16_t block = -1;                       // list index, in the program the run was taken from, of the
-                                              // block that started in this tick, -1 none
-    BlockType blockType = BlockType::Start;   // that block's type; meaningless while block is -1
+    int16_t block = -1;                                    // list index, in the program the run was taken from, of the
+                                                           // block that started in this tick, -1 none
+    BlockType blockType = BlockType::Start;                // that block's type; meaningless while block is -1
 };
 
 struct SensorTrace {
     std::vector<TraceSample> ring;  // up to kTraceCapacity samples, the oldest at `first`
     size_t first = 0;
-    uint32_t clockMs = 0;           // simulated time of the next recorded tick
-    uint64_t blocksSeen = 0;        // the interpreter's executed-block count at the last recorded tick
-    int lastRun = -1;               // snapshot index of the block the last recorded tick ran, -1 none
-    uint64_t appended = 0;          // samples ever appended: tells a reader whether anything is new
+    uint32_t clockMs = 0;     // simulated time of the next recorded tick
+    uint64_t blocksSeen = 0;  // the interpreter's executed-block count at the last recorded tick
+    int lastRun = -1;         // snapshot index of the block the last recorded tick ran, -1 none
+    uint64_t appended = 0;    // samples ever appended: tells a reader whether anything is new
 };
 
 // Adds a sample (times never decrease) and drops those more than the window older than it.

@@ -10,8 +10,8 @@ constexpr float kZoomOut = 0.99f;
 struct SimCamera {
     float x = -kWorldHalfWidth / kZoomOut;  // world coordinates of the view's top-left corner
     float y = -kWorldHalfHeight / kZoomOut;
-    float zoom = kZoomOut;      // 0.99, 2 or 4
-    bool following = false;     // scrolling toward the target
+    float zoom = kZoomOut;   // 0.99, 2 or 4
+    bool following = false;  // scrolling toward the target
     float targetX = 0;
     float targetY = 0;
 };

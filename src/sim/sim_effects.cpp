@@ -21,10 +21,8 @@ void queueBanner(DrawList& list, int row, float s, float alpha) {
 void queueGoal(const Effect& e, DrawList& list) {
     const int counter = e.shownCounter;
     float s = 1;
-    if (200 - counter <= 50)
-        s = static_cast<float>(200 - counter) / 50;
-    else if (counter < 50)
-        s = static_cast<float>(counter) / 50;
+    if (200 - counter <= 50) s = static_cast<float>(200 - counter) / 50;
+    else if (counter < 50) s = static_cast<float>(counter) / 50;
     if (s != 0) queueBanner(list, e.row, s, s);
 }
 

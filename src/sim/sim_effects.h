@@ -19,16 +19,16 @@ constexpr int kEffectSlots = 32;
 
 struct Effect {
     bool inUse = false;
-    int type = 0;         // EffectType
-    int counter = 0;      // ticks to live; for a failure first the bounces left, then the fade ticks
-    int row = 0;          // message-strip row
-    bool settled = false; // failure banner has stopped bouncing
-    float y = 0;          // failure banner centre, pixels
-    float alpha = 1;      // failure banner alpha factor
-    float speed = 0;      // failure banner vertical speed, pixels per tick
-    int shownCounter = 0; // the counter the picture of the last tick shows (goal, start, record)
-    bool expired = false; // the last picture is shown; the entry is free for the next emission
-    int timeMs = 0;       // the time a new-record banner shows: the record it was emitted for
+    int type = 0;          // EffectType
+    int counter = 0;       // ticks to live; for a failure first the bounces left, then the fade ticks
+    int row = 0;           // message-strip row
+    bool settled = false;  // failure banner has stopped bouncing
+    float y = 0;           // failure banner centre, pixels
+    float alpha = 1;       // failure banner alpha factor
+    float speed = 0;       // failure banner vertical speed, pixels per tick
+    int shownCounter = 0;  // the counter the picture of the last tick shows (goal, start, record)
+    bool expired = false;  // the last picture is shown; the entry is free for the next emission
+    int timeMs = 0;        // the time a new-record banner shows: the record it was emitted for
 };
 
 using EffectTable = std::array<Effect, kEffectSlots>;

@@ -16,10 +16,8 @@ Vec2 toWorld(const SimRobot& robot, Vec2 local) {
 
 float rampWheel(float speed, int target) {
     float t = static_cast<float>(target);
-    if (speed > t)
-        speed -= kRampStep;
-    else if (speed < t)
-        speed += kRampStep;
+    if (speed > t) speed -= kRampStep;
+    else if (speed < t) speed += kRampStep;
     if (std::fabs(speed - t) <= kRampStep) speed = t;
     return speed;
 }
@@ -37,21 +35,17 @@ void moveRobot(SimRobot& robot, const SimMemoryMap& memory) {
 }
 
 void pushFromWalls(SimRobot& robot) {
-    const std::array<Vec2, 4> corners{{{-kWallHalf, kWallHalf}, {kWallHalf, kWallHalf},
-                                       {kWallHalf, -kWallHalf}, {-kWallHalf, -kWallHalf}}};
+    const std::array<Vec2, 4> corners{
+        {{-kWallHalf, kWallHalf}, {kWallHalf, kWallHalf}, {kWallHalf, -kWallHalf}, {-kWallHalf, -kWallHalf}}};
     std::array<Vec2, 4> world;
     for (size_t i = 0; i < corners.size(); ++i) world[i] = toWorld(robot, corners[i]);
     // Corners are not moved by the push, so two corners past the same wall both push.
     for (const Vec2& p : world) {
         float dx = 0, dy = 0;
-        if (p.x < -kWallLimitX)
-            dx = -(p.x + kWallLimitX);
-        else if (p.x > kWallLimitX)
-            dx = -(p.x - kWallLimitX);
-        if (p.y < -kWallLimitY)
-            dy = -(p.y + kWallLimitY);
-        else if (p.y > kWallLimitY)
-            dy = -(p.y - kWallLimitY);
+        if (p.x < -kWallLimitX) dx = -(p.x + kWallLimitX);
+        else if (p.x > kWallLimitX) dx = -(p.x - kWallLimitX);
+        if (p.y < -kWallLimitY) dy = -(p.y + kWallLimitY);
+        else if (p.y > kWallLimitY) dy = -(p.y - kWallLimitY);
         robot.x += dx;
         robot.y += dy;
     }
@@ -72,7 +66,8 @@ std::array<uint8_t, kFloorPointCount> readFloorSensors(const SimRobot& robot, co
     for (int k = 0; k < kFloorPointCount; ++k) {
         Vec2 p = toWorld(robot, kFloorPoints[size_t(k)]);
         // Casting far-off floats to int is undefined, so the sample point is first held near the field.
-        float fc = std::clamp((p.x + kWorldHalfWidth) / (2 * kWorldHalfWidth) * static_cast<float>(w), -2.0f, static_cast<float>(w) + 2);
+        float fc = std::clamp((p.x + kWorldHalfWidth) / (2 * kWorldHalfWidth) * static_cast<float>(w), -2.0f,
+                              static_cast<float>(w) + 2);
         float fr = std::clamp((1.0f - (p.y + kWorldHalfHeight) / (2 * kWorldHalfHeight)) * static_cast<float>(h), -2.0f,
                               static_cast<float>(h) + 2);
         int col = static_cast<int>(fc);

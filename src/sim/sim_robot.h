@@ -11,10 +11,10 @@ namespace trovel {
 
 // World: 700 x 500 units, origin at the centre, y down; heading 0 faces +x, positive turns clockwise.
 struct SimRobot {
-    float x = 0;           // centre, -350..350 within the field
-    float y = 0;           // centre, -250..250 within the field
-    float heading = 0;     // radians
-    float leftSpeed = 0;   // wheel speeds on the motor byte scale 0..240, ramped toward the commands
+    float x = 0;          // centre, -350..350 within the field
+    float y = 0;          // centre, -250..250 within the field
+    float heading = 0;    // radians
+    float leftSpeed = 0;  // wheel speeds on the motor byte scale 0..240, ramped toward the commands
     float rightSpeed = 0;
 };
 
@@ -26,8 +26,8 @@ struct Vec2 {
 // Robot coordinates (x forward, y toward the robot's right) to world coordinates.
 Vec2 toWorld(const SimRobot& robot, Vec2 local);
 
-constexpr float kBodyHalf = 35;   // drawn picture and mouse grab square
-constexpr float kWallHalf = 28;   // corners kept inside the walls
+constexpr float kBodyHalf = 35;  // drawn picture and mouse grab square
+constexpr float kWallHalf = 28;  // corners kept inside the walls
 constexpr float kWallLimitX = 367;
 constexpr float kWallLimitY = 267;
 constexpr float kWheelBase = 35;

@@ -16,13 +16,13 @@ struct Simulator;
 struct TickEvents;
 
 struct SimViewState {
-    SimCamera camera;              // zoom, scroll and the follow of the robot
-    bool showPath = false;         // the frame draws the path
-    bool showGhost = true;         // the frame draws the ghost of the course's best lap
-    bool showLowerRobot = false;   // the sensors-3-and-4 option shows the other robot picture
-    bool dragging = false;         // the robot is held by the mouse
-    WorldPoint grabOffset;         // pointer minus robot centre while dragging
-    EffectTable effects;           // the start, goal, failure and record banners
+    SimCamera camera;                           // zoom, scroll and the follow of the robot
+    bool showPath = false;                      // the frame draws the path
+    bool showGhost = true;                      // the frame draws the ghost of the course's best lap
+    bool showLowerRobot = false;                // the sensors-3-and-4 option shows the other robot picture
+    bool dragging = false;                      // the robot is held by the mouse
+    WorldPoint grabOffset;                      // pointer minus robot centre while dragging
+    EffectTable effects;                        // the start, goal, failure and record banners
     std::vector<std::u16string> pendingSounds;  // sound files to play, taken by the window
 };
 

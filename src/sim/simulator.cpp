@@ -65,8 +65,7 @@ TickEvents simulationStep(Simulator& sim) {
 
     if (course && sim.judge.result == RunResult::Armed) {
         JudgeEvents ev = judgeTick(
-            sim.judge, *course,
-            {sim.robot, sim.state, sim.floor, motionTick, sim.courses.robotHalf, sim.stoppedByUser},
+            sim.judge, *course, {sim.robot, sim.state, sim.floor, motionTick, sim.courses.robotHalf, sim.stoppedByUser},
             sim.interp.program.get());
         events.goal = ev.goal;
         if (ev.goal) events.lapMs = sim.judge.lapMs;
@@ -93,10 +92,8 @@ void rearm(Simulator& sim) {
     clearPath(sim.path);
     sim.lapPoses.clear();
     sim.notice = RunNotice::None;
-    if (const CourseRecord* c = currentCourse(sim))
-        rearmJudge(sim.judge, *c);
-    else
-        rearmJudge(sim.judge, CourseRecord{});
+    if (const CourseRecord* c = currentCourse(sim)) rearmJudge(sim.judge, *c);
+    else rearmJudge(sim.judge, CourseRecord{});
 }
 
 void resetSimulator(Simulator& sim) {
@@ -154,10 +151,8 @@ bool stopCommand(Simulator& sim) {
 
 void pauseCommand(Simulator& sim) {
     sim.interp.holdReason = HoldReason::None;  // the user's own pause, or going on
-    if (sim.state == SimState::Running)
-        sim.state = SimState::Paused;
-    else if (sim.state == SimState::Paused)
-        sim.state = SimState::Running;
+    if (sim.state == SimState::Running) sim.state = SimState::Paused;
+    else if (sim.state == SimState::Paused) sim.state = SimState::Running;
 }
 
 bool selectCourse(Simulator& sim, int course) {
@@ -195,10 +190,8 @@ void placeRobot(Simulator& sim, float x, float y) {
 bool rotateRobot(Simulator& sim, WorldPoint p) {
     if (!robotMovable(sim) || !onRobot(sim, p)) return false;
     float h = sim.robot.heading + kTurnStep;
-    if (h > kFullTurn)
-        h -= kFullTurn;
-    else if (h < -kFullTurn)
-        h += kFullTurn;
+    if (h > kFullTurn) h -= kFullTurn;
+    else if (h < -kFullTurn) h += kFullTurn;
     sim.robot.heading = h;
     sim.judge.result = RunResult::NotJudged;
     return true;

@@ -32,26 +32,26 @@ enum class RunNotice : uint8_t {
 };
 
 struct Simulator {
-    CourseSet courses;             // from texture.ini; the world reads them and never writes them
-    int course = 0;                // current course index
+    CourseSet courses;  // from texture.ini; the world reads them and never writes them
+    int course = 0;     // current course index
     SimRobot robot;
-    SimMemoryMap memory{};         // cleared only when the simulator opens
-    SimMemoryMap monitor{};        // copy for the memory-map window, taken every tick
+    SimMemoryMap memory{};   // cleared only when the simulator opens
+    SimMemoryMap monitor{};  // copy for the memory-map window, taken every tick
     BlockInterpreter interp;
     SimState state = SimState::Stopped;
     std::array<uint8_t, 2> gains{kDefaultSimGain, kDefaultSimGain};  // left, right motor gains 0..255
-    int slowDivisor = 0;           // 0 normal, 10 or 20
+    int slowDivisor = 0;                                             // 0 normal, 10 or 20
     int slowPhase = 0;
-    bool innerTick = false;        // this tick ran out of chain budget: nothing moved or was sampled
+    bool innerTick = false;  // this tick ran out of chain budget: nothing moved or was sampled
     RunJudge judge;
-    bool stoppedByUser = false;    // the last run was ended by 停止, not by the program
+    bool stoppedByUser = false;  // the last run was ended by 停止, not by the program
     RunNotice notice = RunNotice::None;
     std::array<uint8_t, kFloorPointCount> floor{};  // last floor values
-    uint32_t clockMs = 0;          // simulated milliseconds since the simulator opened
-    uint64_t ticks = 0;            // ticks stepped since the simulator opened
-    SimNoise noise;                // opt-in; the studio never sets it
-    SimRandom noiseRandom;         // draws of the noise, apart from the random branches
-    RunPath path;                  // where the robot drove since the last re-arm
+    uint32_t clockMs = 0;                           // simulated milliseconds since the simulator opened
+    uint64_t ticks = 0;                             // ticks stepped since the simulator opened
+    SimNoise noise;                                 // opt-in; the studio never sets it
+    SimRandom noiseRandom;                          // draws of the noise, apart from the random branches
+    RunPath path;                                   // where the robot drove since the last re-arm
     std::vector<GhostPose> lapPoses;  // this timed run's pose at lap time 0, 16, 32 ... ms: a record's ghost
 };
 

@@ -70,7 +70,7 @@ TEST(ShippedFolder, SkinImagesHaveTheBlockSizes) {
         AppConfig config;
         ASSERT_TRUE(loadAppFolder(TROVEL_APP_DIR, locale, config).ok);
         ASSERT_EQ(config.skin.size(), 22u);
-        const int sizes[17][2] = {{108, 45}, {108, 45}, {63, 63}, {63, 63}, {63, 63}, {63, 63},
+        const int sizes[17][2] = {{108, 45}, {108, 45}, {63, 63}, {63, 63},  {63, 63},  {63, 63},
                                   {63, 63},  {63, 63},  {63, 63}, {108, 63}, {108, 63}, {63, 63},
                                   {63, 63},  {63, 63},  {63, 63}, {108, 36}, {108, 36}};
         for (int i = 0; i < 17; ++i) {

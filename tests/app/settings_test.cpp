@@ -13,7 +13,8 @@ using test::writeUtf16Lines;
 
 Settings loadLines(const std::vector<std::u16string>& lines, SettingsLoadResult* result = nullptr) {
     // CTest runs each test as a process of its own, side by side: one folder per test.
-    auto dir = scratchDir("app", std::string("settings_lines_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+    auto dir = scratchDir(
+        "app", std::string("settings_lines_") + testing::UnitTest::GetInstance()->current_test_info()->name());
     writeUtf16Lines(dir / "qx_def.ini", lines);
     Settings s;
     SettingsLoadResult r = LoadSettings(dir / "qx_def.ini", s);
@@ -162,10 +163,10 @@ TEST(Settings, BadRecordsKeepTheirDefaults) {
     SettingsLoadResult r;
     Settings s = loadLines(
         {
-            u"_FLAG:[abc]",                         // not a number
-            u"_MY_MOTGAIN:[100]",                   // second field missing
-            u"_DIO_SETTING:5]",                     // opening bracket missing
-            u"_CPU_SETTING:[12",                    // closing bracket missing
+            u"_FLAG:[abc]",                                                       // not a number
+            u"_MY_MOTGAIN:[100]",                                                 // second field missing
+            u"_DIO_SETTING:5]",                                                   // opening bracket missing
+            u"_CPU_SETTING:[12",                                                  // closing bracket missing
             u"_FONT:[-16]-[2]-[0]-[4]-[34]-[1]-[5]-[6]-[400]-[10,20]-[0]-[[X]]",  // colour short
             u"_CNFNT:[-20]-[1]-[0]-[2]-[0]-[0]-[0]-[0]-[700]-[2]-[[]]-[120]",     // no face
             u"_MOT_SPEED:[ 12x ]",

@@ -40,22 +40,31 @@ int onWhite(int c, int a) { return (c * a + 255 * (255 - a) + 127) / 255; }
 struct PngCase {
     const char* file;
     int width = 13, height = 7;
-    const char* channels;   // y grey, r g b, a alpha, i palette index
+    const char* channels;  // y grey, r g b, a alpha, i palette index
     int depth;
     int keyX = -1, keyY = -1;  // the pixel whose colour tRNS makes transparent
 };
 
 TEST(PngFile, EveryColourTypeAndDepthDecodesToTheWrittenPixelsLaidOnWhite) {
     const PngCase cases[] = {
-        {"grey1.png", 13, 7, "y", 1},           {"grey2.png", 13, 7, "y", 2},
-        {"grey4.png", 13, 7, "y", 4},           {"grey8.png", 13, 7, "y", 8},
-        {"grey16.png", 13, 7, "y", 16},         {"grey8_key.png", 13, 7, "y", 8, 2, 1},
-        {"rgb8_fixed.png", 13, 7, "rgb", 8},    {"rgb8_stored.png", 13, 7, "rgb", 8},
-        {"rgb8_rle_split.png", 13, 7, "rgb", 8}, {"rgb8_key.png", 13, 7, "rgb", 8, 4, 2},
-        {"rgb16.png", 13, 7, "rgb", 16},        {"palette1.png", 13, 7, "i", 1},
-        {"palette2.png", 13, 7, "i", 2},        {"palette4.png", 13, 7, "i", 4},
-        {"palette8.png", 13, 7, "i", 8},        {"grey_alpha8.png", 13, 7, "ya", 8},
-        {"grey_alpha16.png", 13, 7, "ya", 16},  {"rgba8_dynamic.png", 64, 48, "rgba", 8},
+        {"grey1.png", 13, 7, "y", 1},
+        {"grey2.png", 13, 7, "y", 2},
+        {"grey4.png", 13, 7, "y", 4},
+        {"grey8.png", 13, 7, "y", 8},
+        {"grey16.png", 13, 7, "y", 16},
+        {"grey8_key.png", 13, 7, "y", 8, 2, 1},
+        {"rgb8_fixed.png", 13, 7, "rgb", 8},
+        {"rgb8_stored.png", 13, 7, "rgb", 8},
+        {"rgb8_rle_split.png", 13, 7, "rgb", 8},
+        {"rgb8_key.png", 13, 7, "rgb", 8, 4, 2},
+        {"rgb16.png", 13, 7, "rgb", 16},
+        {"palette1.png", 13, 7, "i", 1},
+        {"palette2.png", 13, 7, "i", 2},
+        {"palette4.png", 13, 7, "i", 4},
+        {"palette8.png", 13, 7, "i", 8},
+        {"grey_alpha8.png", 13, 7, "ya", 8},
+        {"grey_alpha16.png", 13, 7, "ya", 16},
+        {"rgba8_dynamic.png", 64, 48, "rgba", 8},
         {"rgba16.png", 13, 7, "rgba", 16},
     };
     for (const PngCase& c : cases) {
@@ -136,15 +145,29 @@ TEST(PngFile, BrokenFilesGiveTheirCodeAndNoPixels) {
         {"cut inside the pixel data", [&](auto& b) { b.resize(idat + 20); }, PngError::Truncated},
         {"no IEND", [&](auto& b) { b.resize(iend); }, PngError::Truncated},
         {"a flipped data byte", [&](auto& b) { b[idat + 10] ^= 0x10; }, PngError::BadChunk},
-        {"a flipped data byte with its CRC made right", [&](auto& b) { b[idat + 10] ^= 0x10; fixCrc(b, idat); },
+        {"a flipped data byte with its CRC made right",
+         [&](auto& b) {
+             b[idat + 10] ^= 0x10;
+             fixCrc(b, idat);
+         },
          PngError::BadData},
         {"zero width", header(3, 0), PngError::BadHeader},
         {"bit depth 3", header(8, 3), PngError::BadHeader},
         {"colour type 5", header(9, 5), PngError::BadHeader},
         {"interlaced", header(12, 1), PngError::Interlaced},
-        {"5000 x 5000 announced", [&](auto& b) { test::put32be(b, ihdr + 8, 5000); test::put32be(b, ihdr + 12, 5000); fixCrc(b, ihdr); },
+        {"5000 x 5000 announced",
+         [&](auto& b) {
+             test::put32be(b, ihdr + 8, 5000);
+             test::put32be(b, ihdr + 12, 5000);
+             fixCrc(b, ihdr);
+         },
          PngError::TooLarge},
-        {"an unknown critical chunk", [&](auto& b) { b[idat + 4] = 'X'; fixCrc(b, idat); }, PngError::BadChunk},
+        {"an unknown critical chunk",
+         [&](auto& b) {
+             b[idat + 4] = 'X';
+             fixCrc(b, idat);
+         },
+         PngError::BadChunk},
         {"not a PNG", [](auto& b) { b[1] = 'Q'; }, PngError::NoSignature},
     };
     for (const auto& row : rows) {
@@ -159,7 +182,8 @@ TEST(PngFile, BrokenFilesGiveTheirCodeAndNoPixels) {
     std::vector<uint8_t> palette = readBytes("palette8.png");
     const size_t plte = findChunk(palette, "PLTE");
     ASSERT_NE(plte, std::string::npos);
-    palette.erase(palette.begin() + std::ptrdiff_t(plte), palette.begin() + std::ptrdiff_t(plte + 12 + u32be(palette, plte)));
+    palette.erase(palette.begin() + std::ptrdiff_t(plte),
+                  palette.begin() + std::ptrdiff_t(plte + 12 + u32be(palette, plte)));
     BitmapPixels pixels;
     EXPECT_EQ(decodePng(palette.data(), palette.size(), pixels), PngError::BadPalette);
 
@@ -167,8 +191,9 @@ TEST(PngFile, BrokenFilesGiveTheirCodeAndNoPixels) {
     const std::vector<uint8_t> rowsOk{0, 10, 20, 1, 5, 5};
     EXPECT_EQ(decodePng(greyPng(2, 2, rowsOk).data(), greyPng(2, 2, rowsOk).size(), pixels), PngError::None);
     EXPECT_EQ(pixels.bgr, (std::vector<uint8_t>{5, 5, 5, 10, 10, 10, 10, 10, 10, 20, 20, 20}));  // bottom row first
-    for (const std::vector<uint8_t>& rows : {std::vector<uint8_t>{0, 10, 20, 5, 5, 5}, std::vector<uint8_t>{0, 10, 20, 1, 5},
-                                             std::vector<uint8_t>{0, 10, 20, 1, 5, 5, 0}}) {
+    for (const std::vector<uint8_t>& rows :
+         {std::vector<uint8_t>{0, 10, 20, 5, 5, 5}, std::vector<uint8_t>{0, 10, 20, 1, 5},
+          std::vector<uint8_t>{0, 10, 20, 1, 5, 5, 0}}) {
         const std::vector<uint8_t> png = greyPng(2, 2, rows);
         EXPECT_EQ(decodePng(png.data(), png.size(), pixels), PngError::BadData);
     }
@@ -273,7 +298,8 @@ TEST(PictureFile, FormatsTheSizeLimitAndUnreadableFiles) {
     // A 24-bit bitmap header of 5000 x 4000 pixels: over the limit before its missing pixels matter.
     std::vector<uint8_t> bmp(54, 0);
     bmp[0] = 'B', bmp[1] = 'M', bmp[10] = 54, bmp[14] = 40, bmp[26] = 1, bmp[28] = 24;
-    bmp[18] = uint8_t(5000 & 255), bmp[19] = uint8_t(5000 >> 8), bmp[22] = uint8_t(4000 & 255), bmp[23] = uint8_t(4000 >> 8);
+    bmp[18] = uint8_t(5000 & 255), bmp[19] = uint8_t(5000 >> 8), bmp[22] = uint8_t(4000 & 255),
+    bmp[23] = uint8_t(4000 >> 8);
     bmp.resize(1000);
     EXPECT_EQ(decodePicture(bmp.data(), bmp.size(), pixels), PictureError::TooLarge);
     bmp[19] = 0, bmp[23] = 0;  // 136 x 160: now merely cut short

@@ -61,7 +61,9 @@ TEST(StringPack, BadPacksGiveClearResults) {
     auto dir = scratchDir("base", "pack_bad");
     EXPECT_EQ(loadStringPack(dir / "none.txt").status, PackStatus::CannotOpen);
 
-    writeBytes(dir / "binary.txt", std::string("\x7F" "ELF\x02\x01\x01\0\0\0STR_:[1]", 19));
+    writeBytes(dir / "binary.txt", std::string("\x7F"
+                                               "ELF\x02\x01\x01\0\0\0STR_:[1]",
+                                               19));
     EXPECT_EQ(loadStringPack(dir / "binary.txt").status, PackStatus::NotUtf16);
 
     std::string noise = "\xFF\xFE";
@@ -95,8 +97,8 @@ TEST(StringPack, BadPacksGiveClearResults) {
 
 TEST(StringPack, TextsTakingOtherArgumentsThanTheOriginalAreLeftOut) {
     auto dir = scratchDir("base", "pack_mismatch");
-    writeUtf16Lines(dir / "p.txt", {u"STR_:[25]-[[%s seconds]]", u"STR_:[320]-[[%d%% for %.1f s: %s]]",
-                                    u"STR_:[23]-[[%d times]]"});
+    writeUtf16Lines(dir / "p.txt",
+                    {u"STR_:[25]-[[%s seconds]]", u"STR_:[320]-[[%d%% for %.1f s: %s]]", u"STR_:[23]-[[%d times]]"});
     PackLoadResult r = loadStringPack(dir / "p.txt");
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.mismatched, (std::vector<uint16_t>{25, 320}));
@@ -111,12 +113,11 @@ TEST(ResourceChoice, FirstLoadablePackForTheLocaleWins) {
     writeUtf16Lines(dir / "good.txt", {u"STR_:[20]-[[Yes]]"});
     writeUtf16Lines(dir / "other.txt", {u"STR_:[20]-[[Ja]]"});
     writeBytes(dir / "broken.txt", "not a pack");
-    writeUtf16Lines(dir / "list.ini", {u"# LCID_RESOURCE:[0x0409]-[[other.txt]]",
-                                       u"LCID_RESOURCE:[0x0407]-[[other.txt]]",
-                                       u"LCID_RESOURCE:[0x0409]-[[missing.txt]]",
-                                       u"LCID_RESOURCE:[0x0409]-[[broken.txt]] # trailing comment",
-                                       u"LCID_RESOURCE:[0x0409]-[[good.txt]]",
-                                       u"LCID_RESOURCE:[0x0409]-[[other.txt]]"});
+    writeUtf16Lines(
+        dir / "list.ini",
+        {u"# LCID_RESOURCE:[0x0409]-[[other.txt]]", u"LCID_RESOURCE:[0x0407]-[[other.txt]]",
+         u"LCID_RESOURCE:[0x0409]-[[missing.txt]]", u"LCID_RESOURCE:[0x0409]-[[broken.txt]] # trailing comment",
+         u"LCID_RESOURCE:[0x0409]-[[good.txt]]", u"LCID_RESOURCE:[0x0409]-[[other.txt]]"});
     ResourceChoice c = ChooseResourceLibrary(dir / "list.ini", 0x0409, dir);
     EXPECT_TRUE(c.loaded);
     EXPECT_EQ(c.pack, dir / "good.txt");
@@ -136,7 +137,7 @@ TEST(ResourceChoice, LocaleIdDigitsFollowTheListRule) {
     EXPECT_EQ(parseLocaleIdText(u"0x0411"), 0x0411u);
     EXPECT_EQ(parseLocaleIdText(u"0x0C09"), 0x0C09u);
     EXPECT_EQ(parseLocaleIdText(u"0x0c09"), 0x0C09u);
-    EXPECT_EQ(parseLocaleIdText(u"0x041"), 0u);      // ends before four digits
+    EXPECT_EQ(parseLocaleIdText(u"0x041"), 0u);          // ends before four digits
     EXPECT_EQ(parseLocaleIdText(u"0x0Z00"), 35u * 256);  // letters run on past F
     EXPECT_EQ(parseLocaleIdText(u"0x04-1"), 0x0401u);    // anything else is 0
     EXPECT_EQ(parseLocaleIdText(u"0x04110"), 0x0411u);
@@ -186,10 +187,14 @@ TEST(LocaleId, OptionThenVariableThenLocaleEnvironment) {
 }
 
 TEST(RepeatFaultQuestion, NumberedForOneRepeatPlainOtherwiseForRunAndWrite) {
-    EXPECT_EQ(repeatFaultQuestion(0, RepeatFaultStops::Run), u"くり返し①のつながりが正しくありません。\nプログラムの実行を中止しますか?");
-    EXPECT_EQ(repeatFaultQuestion(6, RepeatFaultStops::Write), u"くり返し⑦のつながりが正しくありません。\nプログラムの書き込みを中止しますか?");
-    EXPECT_EQ(repeatFaultQuestion(7, RepeatFaultStops::Run), u"くり返しのつながりが正しくありません。\nプログラムの実行を中止しますか?");
-    EXPECT_EQ(repeatFaultQuestion(7, RepeatFaultStops::Write), u"くり返しのつながりが正しくありません。\nプログラムの書き込みを中止しますか?");
+    EXPECT_EQ(repeatFaultQuestion(0, RepeatFaultStops::Run),
+              u"くり返し①のつながりが正しくありません。\nプログラムの実行を中止しますか?");
+    EXPECT_EQ(repeatFaultQuestion(6, RepeatFaultStops::Write),
+              u"くり返し⑦のつながりが正しくありません。\nプログラムの書き込みを中止しますか?");
+    EXPECT_EQ(repeatFaultQuestion(7, RepeatFaultStops::Run),
+              u"くり返しのつながりが正しくありません。\nプログラムの実行を中止しますか?");
+    EXPECT_EQ(repeatFaultQuestion(7, RepeatFaultStops::Write),
+              u"くり返しのつながりが正しくありません。\nプログラムの書き込みを中止しますか?");
 }
 
 TEST(MessageFormat, FormatsTheTableDirectivesAndSurvivesMismatches) {

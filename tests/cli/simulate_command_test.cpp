@@ -58,9 +58,7 @@ TEST(SimulateCommand, BestTimeIsTheStoredRecordOrTheRunsFasterGoal) {
     };
     for (const Row& row : rows) {
         fs::remove(app / "record.dat");
-        if (!row.stored.empty()) {
-            ASSERT_TRUE(writeRecordsFile(app / "record.dat", row.stored)) << row.what;
-        }
+        if (!row.stored.empty()) { ASSERT_TRUE(writeRecordsFile(app / "record.dat", row.stored)) << row.what; }
         std::vector<std::string> args{example, "--app-dir", app.string(), "--course", "1"};
         if (!row.ticks.empty()) args.insert(args.end(), {"--ticks", row.ticks});
         const CommandRun r = simulate(args);

@@ -65,9 +65,9 @@ TEST(PlacementRule, ClearsTheOtherBlocksWholeSize) {
         int x, y;
         int wantX, wantY;
     } rows[] = {
-        {BlockType::Branch, BlockType::Forward, 90, 9, 108 + 9, 9},          // beside a diamond's right corner
-        {BlockType::RandomBranch, BlockType::Wait, 80, 20, 108 + 9, 20},    // its lower right edge
-        {BlockType::Forward, BlockType::RepeatStart, 9, 45, 9, 63 + 9},     // a short block under a tall one
+        {BlockType::Branch, BlockType::Forward, 90, 9, 108 + 9, 9},       // beside a diamond's right corner
+        {BlockType::RandomBranch, BlockType::Wait, 80, 20, 108 + 9, 20},  // its lower right edge
+        {BlockType::Forward, BlockType::RepeatStart, 9, 45, 9, 63 + 9},   // a short block under a tall one
     };
     for (const Row& r : rows) {
         BlockProgram p;

@@ -68,7 +68,7 @@ TEST(HitTestHandles, StartHandleBoxIsAsymmetric) {
     BlockProgram p;
     ActionBlock* a = addBlock(p, BlockType::Forward, 0, 0);
     ActionBlock* b = addBlock(p, BlockType::Forward, 0, 200);
-    a->next[0] = b;  // start point (31, 63)
+    a->next[0] = b;   // start point (31, 63)
     a->bend[0] = 60;  // keeps the bend handle (31, 123) away from the start handle
     EXPECT_EQ(HitTest(p, 31 - 8, 63 + 7).code, HitCode::End0);
     EXPECT_EQ(HitTest(p, 31 + 7, 63 + 7).code, HitCode::End0);

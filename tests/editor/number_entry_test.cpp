@@ -91,9 +91,7 @@ TEST(NumberEntryText, ShownAsTheEditsShowThem) {
     EXPECT_EQ(entryText(0, EntryKind::Constant), u"0");
     EXPECT_EQ(entryText(100, EntryKind::Percent), u"100");
     // What is shown reads back as the same value.
-    for (int v = 1; v <= 255; ++v) {
-        ASSERT_EQ(time(entryText(static_cast<uint8_t>(v), EntryKind::Time)).value, v);
-    }
+    for (int v = 1; v <= 255; ++v) { ASSERT_EQ(time(entryText(static_cast<uint8_t>(v), EntryKind::Time)).value, v); }
 }
 
 }  // namespace

@@ -36,26 +36,42 @@ TEST_P(Output0Routes, ClassifiesAndBuildsTheDrawnPath) {
     EXPECT_EQ(s.bend[0], 13) << "routing must never change the stored bend";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, Output0Routes,
-    ::testing::Values(
-        // Below: down 13 pixels, across to the target's centre column, down into its top.
-        Output0Case{"Down", 9, 117, RouteCode::Down, {{31, 63}, {31, 76}, {40, 76}, {40, 117}}, {35, 76}},
-        // Entirely left: run at Tr + bend.
-        Output0Case{"Left", -200, -10, RouteCode::Left,
-                    {{31, 63}, {31, 72}, {-124, 72}, {-124, -19}, {-169, -19}, {-169, -10}}, {-124, 26}},
-        // Entirely right: run at Tx - bend.
-        Output0Case{"Right", 200, -10, RouteCode::Right,
-                    {{31, 63}, {31, 72}, {187, 72}, {187, -19}, {231, -19}, {231, -10}}, {187, 26}},
-        // Above, target centre to the right: run right of both.
-        Output0Case{"UpRight", 9, -200, RouteCode::UpRight,
-                    {{31, 63}, {31, 72}, {85, 72}, {85, -209}, {40, -209}, {40, -200}}, {85, -69}},
-        // Above, target centre not to the right: run left of both.
-        Output0Case{"UpLeft", -9, -200, RouteCode::UpLeft,
-                    {{31, 63}, {31, 72}, {-22, 72}, {-22, -209}, {22, -209}, {22, -200}}, {-22, -69}},
-        // Boxes grown by 8 pixels overlap: no path at all.
-        Output0Case{"Overlap", 0, 36, RouteCode::Overlap, {}, {0, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Codes, Output0Routes,
+                         ::testing::Values(
+                             // Below: down 13 pixels, across to the target's centre column, down into its top.
+                             Output0Case{
+                                 "Down", 9, 117, RouteCode::Down, {{31, 63}, {31, 76}, {40, 76}, {40, 117}}, {35, 76}},
+                             // Entirely left: run at Tr + bend.
+                             Output0Case{"Left",
+                                         -200,
+                                         -10,
+                                         RouteCode::Left,
+                                         {{31, 63}, {31, 72}, {-124, 72}, {-124, -19}, {-169, -19}, {-169, -10}},
+                                         {-124, 26}},
+                             // Entirely right: run at Tx - bend.
+                             Output0Case{"Right",
+                                         200,
+                                         -10,
+                                         RouteCode::Right,
+                                         {{31, 63}, {31, 72}, {187, 72}, {187, -19}, {231, -19}, {231, -10}},
+                                         {187, 26}},
+                             // Above, target centre to the right: run right of both.
+                             Output0Case{"UpRight",
+                                         9,
+                                         -200,
+                                         RouteCode::UpRight,
+                                         {{31, 63}, {31, 72}, {85, 72}, {85, -209}, {40, -209}, {40, -200}},
+                                         {85, -69}},
+                             // Above, target centre not to the right: run left of both.
+                             Output0Case{"UpLeft",
+                                         -9,
+                                         -200,
+                                         RouteCode::UpLeft,
+                                         {{31, 63}, {31, 72}, {-22, 72}, {-22, -209}, {22, -209}, {22, -200}},
+                                         {-22, -69}},
+                             // Boxes grown by 8 pixels overlap: no path at all.
+                             Output0Case{"Overlap", 0, 36, RouteCode::Overlap, {}, {0, 0}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Output0Routes, EffectiveBendIsClampedOnTheDownRouteOnly) {
     ActionBlock target = test::makeBlock(BlockType::Forward, 9, 117);  // gap of 54 below the source
@@ -110,17 +126,33 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Output1Case{"DownRight", 300, 250, RouteCode::SideDownRight, {{208, 131}, {331, 131}, {331, 250}}, {331, 190}},
         Output1Case{"DownLeft", 0, 250, RouteCode::SideDownLeft, {{100, 131}, {31, 131}, {31, 250}}, {31, 190}},
-        Output1Case{"Down", 130, 250, RouteCode::SideDown,
-                    {{208, 131}, {217, 131}, {217, 190}, {161, 190}, {161, 250}}, {189, 190}},
-        Output1Case{"Left", 0, 100, RouteCode::SideLeft,
-                    {{100, 131}, {73, 131}, {73, 91}, {31, 91}, {31, 100}}, {73, 111}},
-        Output1Case{"Right", 300, 100, RouteCode::SideRight,
-                    {{208, 131}, {235, 131}, {235, 91}, {331, 91}, {331, 100}}, {235, 111}},
+        Output1Case{"Down",
+                    130,
+                    250,
+                    RouteCode::SideDown,
+                    {{208, 131}, {217, 131}, {217, 190}, {161, 190}, {161, 250}},
+                    {189, 190}},
+        Output1Case{
+            "Left", 0, 100, RouteCode::SideLeft, {{100, 131}, {73, 131}, {73, 91}, {31, 91}, {31, 100}}, {73, 111}},
+        Output1Case{"Right",
+                    300,
+                    100,
+                    RouteCode::SideRight,
+                    {{208, 131}, {235, 131}, {235, 91}, {331, 91}, {331, 100}},
+                    {235, 111}},
         // Above with the target's centre to the right: the run goes round the left.
-        Output1Case{"UpLeft", 150, -100, RouteCode::SideUpLeft,
-                    {{100, 131}, {73, 131}, {73, -109}, {181, -109}, {181, -100}}, {73, 31}},
-        Output1Case{"UpRight", 120, -100, RouteCode::SideUpRight,
-                    {{208, 131}, {235, 131}, {235, -109}, {151, -109}, {151, -100}}, {235, 31}},
+        Output1Case{"UpLeft",
+                    150,
+                    -100,
+                    RouteCode::SideUpLeft,
+                    {{100, 131}, {73, 131}, {73, -109}, {181, -109}, {181, -100}},
+                    {73, 31}},
+        Output1Case{"UpRight",
+                    120,
+                    -100,
+                    RouteCode::SideUpRight,
+                    {{208, 131}, {235, 131}, {235, -109}, {151, -109}, {151, -100}},
+                    {235, 31}},
         Output1Case{"Overlap", 120, 120, RouteCode::Overlap, {}, {0, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 

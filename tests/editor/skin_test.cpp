@@ -62,8 +62,8 @@ TEST(Skin, AnUnreadableImageFailsWithItsFullPath) {
     EXPECT_EQ(r.status, SkinStatus::ImageUnreadable);
     EXPECT_TRUE(r.images.empty());
     EXPECT_EQ(r.badImage, dir / "img" / "bc.bmp");
-    EXPECT_EQ(r.message, u"以下のスキン画像ファイルを読み込めませんでした。\r\n[[" + (dir / "img" / "bc.bmp").u16string() +
-                             u"]]\r\nプログラムを起動できません。");
+    EXPECT_EQ(r.message, u"以下のスキン画像ファイルを読み込めませんでした。\r\n[[" +
+                             (dir / "img" / "bc.bmp").u16string() + u"]]\r\nプログラムを起動できません。");
 }
 
 TEST(Skin, MissingListOrMissingImageFails) {

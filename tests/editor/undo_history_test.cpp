@@ -32,9 +32,9 @@ struct ProgramView {
 ProgramView view(const BlockProgram& p) {
     ProgramView v;
     for (const auto& b : p.blocks)
-        v.blocks.push_back({static_cast<int>(b->type), b->x, b->y, b->dragX, b->dragY, b->anchorX, b->anchorY,
-                            b->width, b->height, b->bend[0], b->bend[1], indexOf(p, b->next[0]),
-                            indexOf(p, b->next[1]), indexOf(p, b->partner), b->flags, b->param, b->name});
+        v.blocks.push_back({static_cast<int>(b->type), b->x, b->y, b->dragX, b->dragY, b->anchorX, b->anchorY, b->width,
+                            b->height, b->bend[0], b->bend[1], indexOf(p, b->next[0]), indexOf(p, b->next[1]),
+                            indexOf(p, b->partner), b->flags, b->param, b->name});
     v.current = indexOf(p, p.currentBlock);
     return v;
 }
@@ -168,7 +168,9 @@ TEST_F(UndoHistoryTest, OnlySavedFieldsCountAsAChange) {
         [](BlockProgram& p) { p.blocks[1]->name = u"x"; },
         [](BlockProgram& p) { p.blocks[0]->next[0] = nullptr; },
         [](BlockProgram& p) { p.blocks[0]->partner = nullptr; },
-        [](BlockProgram& p) { PlaceBlock(p, BlockType::Wait, {200, 200}); },
+        [](BlockProgram& p) {
+            PlaceBlock(p, BlockType::Wait, {200, 200});
+        },
     };
     for (size_t i = 0; i < edits.size(); ++i) {
         BlockProgram copy;

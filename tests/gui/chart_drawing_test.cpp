@@ -114,7 +114,7 @@ private slots:
     void selectingABlockInvertsItAndDeselectingRestoresIt() {
         ActionBlock* block = addBlock(m_program, BlockType::Forward, 90, 90);
         draw();
-        QCOMPARE(at(93, 150), kMotionFill);  // caption panel, away from the text
+        QCOMPARE(at(93, 150), kMotionFill);         // caption panel, away from the text
         QCOMPARE(at(91, 126), QColor(64, 64, 64));  // the panel's outline
 
         block->flags |= FlagSelected | FlagChanged;
@@ -159,10 +159,10 @@ private slots:
         m_program.currentBlock = start;
         draw();
         const QColor red(255, 0, 0);
-        QCOMPARE(at(26, 14), red);    // left stroke of the top-left L
-        QCOMPARE(at(30, 8), red);     // top stroke
-        QCOMPARE(at(26, 340), red);   // the partner's bottom-left L
-        QVERIFY(at(26, 30) != red);   // the Ls stop after 10 pixels
+        QCOMPARE(at(26, 14), red);   // left stroke of the top-left L
+        QCOMPARE(at(30, 8), red);    // top stroke
+        QCOMPARE(at(26, 340), red);  // the partner's bottom-left L
+        QVERIFY(at(26, 30) != red);  // the Ls stop after 10 pixels
     }
 
     void dropTargetGetsADragColouredFrame() {
@@ -293,8 +293,12 @@ private slots:
                     if (outside < 0 || outside > 3) continue;
                     ++checked;
                     const QColor c = m_image.pixelColor(dx, dy);
-                    QVERIFY2(c != QColor(255, 255, 128) && yellowness(c) < 12, qPrintable(QString("type %1, device pixel (%2, %3): %4")
-                                                                .arg(int(diamond->type)).arg(dx).arg(dy).arg(c.name())));
+                    QVERIFY2(c != QColor(255, 255, 128) && yellowness(c) < 12,
+                             qPrintable(QString("type %1, device pixel (%2, %3): %4")
+                                            .arg(int(diamond->type))
+                                            .arg(dx)
+                                            .arg(dy)
+                                            .arg(c.name())));
                 }
             }
             QVERIFY(checked > 400 * ratio);
@@ -336,8 +340,8 @@ private slots:
         };
         const QFontMetrics metrics(m_style.font);
         QVERIFY(metrics.horizontalAdvance(QStringLiteral("Right sensor>80")) > 104);  // wider than the box
-        QVERIFY(captionPixels(1, 80) != captionPixels(1, 81));  // the last digit is drawn
-        QCOMPARE(captionPixels(6, 80), captionPixels(6, 81));   // cut before it
+        QVERIFY(captionPixels(1, 80) != captionPixels(1, 81));                        // the last digit is drawn
+        QCOMPARE(captionPixels(6, 80), captionPixels(6, 81));                         // cut before it
     }
 
     void chartFontIsJapanese() {

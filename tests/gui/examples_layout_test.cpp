@@ -81,7 +81,11 @@ QStringList readingFaults(const BlockProgram& program, const QString& language) 
             for (int k = 0; k < route.pathLength; ++k) {
                 const Point p = route.path[size_t(k)];
                 if (p.x < 1 || p.y < 1 || !chart.contains(p.x + kHandleHalf, p.y + kHandleHalf))
-                    faults << QStringLiteral("%1 output %2 leaves the chart at (%3, %4)").arg(describe(b)).arg(i).arg(p.x).arg(p.y);
+                    faults << QStringLiteral("%1 output %2 leaves the chart at (%3, %4)")
+                                  .arg(describe(b))
+                                  .arg(i)
+                                  .arg(p.x)
+                                  .arg(p.y);
             }
             // Each run is drawn two pixels wide: from one pixel before its low end to its high end.
             for (int k = 1; k < route.pathLength; ++k) {
@@ -89,7 +93,8 @@ QStringList readingFaults(const BlockProgram& program, const QString& language) 
                 const QRect run(QPoint(std::min(p.x, q.x) - 1, std::min(p.y, q.y) - 1),
                                 QPoint(std::max(p.x, q.x), std::max(p.y, q.y)));
                 if (const ActionBlock* hit = onOtherBlock(run, &b, target))
-                    faults << QStringLiteral("%1 output %2 runs through %3").arg(describe(b)).arg(i).arg(describe(*hit));
+                    faults
+                        << QStringLiteral("%1 output %2 runs through %3").arg(describe(b)).arg(i).arg(describe(*hit));
             }
             const int labelId = outputLabelString(b.type, i);
             if (labelId == 0 || !outputLabelVisible(b.type, i, int(route.code), route.linked)) continue;
@@ -136,9 +141,9 @@ BlockProgram randomChart(unsigned seed, int blocks) {
     };
     add(BlockType::Start);
     add(BlockType::End);
-    const BlockType kinds[] = {BlockType::Forward, BlockType::TurnLeft, BlockType::Wait,        BlockType::LeftLed,
-                               BlockType::Calc,    BlockType::Branch,   BlockType::RandomBranch, BlockType::Branch,
-                               BlockType::RepeatStart};
+    const BlockType kinds[] = {BlockType::Forward,      BlockType::TurnLeft, BlockType::Wait,
+                               BlockType::LeftLed,      BlockType::Calc,     BlockType::Branch,
+                               BlockType::RandomBranch, BlockType::Branch,   BlockType::RepeatStart};
     int repeats = 0;
     while (int(p.blocks.size()) < blocks) {
         BlockType type = kinds[pick(9)];

@@ -92,8 +92,8 @@ QStringList withJapanese(const QStringList& texts) {
 
 // Qt's own English button and dialog texts, which a Japanese studio must never show.
 QStringList withQtEnglish(const QStringList& texts) {
-    static const QStringList english{"Cancel", "&Cancel", "Yes", "&Yes", "No", "&No", "Close", "&Close",
-                                     "Apply", "Abort", "Retry", "Ignore", "Save", "&Save", "Discard", "Help"};
+    static const QStringList english{"Cancel", "&Cancel", "Yes",   "&Yes",   "No",   "&No",   "Close",   "&Close",
+                                     "Apply",  "Abort",   "Retry", "Ignore", "Save", "&Save", "Discard", "Help"};
     QStringList found;
     for (const QString& t : texts)
         if (english.contains(t.section(QStringLiteral(": "), -1))) found << t;
@@ -132,8 +132,7 @@ class LanguageTest : public QObject {
                               QPoint(60 + 200 * (i % 3), 40 + 80 * (i / 3)));
             if (program.currentBlock && program.currentBlock->type == BlockType(type))
                 texts << visibleTexts(window->palette());
-            else
-                problems << QStringLiteral("no block of type %1 placed").arg(type);
+            else problems << QStringLiteral("no block of type %1 placed").arg(type);
         }
 
         // Message boxes of the studio, answered once their texts are taken.
@@ -186,7 +185,8 @@ class LanguageTest : public QObject {
         if (window->simulatorWindow()) problems << "the simulator did not close";
 
         MemoryMapPlacement placement;
-        MemoryMapWindow memoryMap(m_context.config.memoryNames.displayName, [] { return RobotMemory{}; }, placement);
+        MemoryMapWindow memoryMap(
+            m_context.config.memoryNames.displayName, [] { return RobotMemory{}; }, placement);
         texts << visibleTexts(&memoryMap);
         AboutBox about;
         texts << visibleTexts(&about);
@@ -218,9 +218,7 @@ class LanguageTest : public QObject {
         return texts;
     }
 
-    void useLanguage(uint32_t locale) {
-        QVERIFY(loadAppFolder(m_app.toStdU16String(), locale, m_context.config).ok);
-    }
+    void useLanguage(uint32_t locale) { QVERIFY(loadAppFolder(m_app.toStdU16String(), locale, m_context.config).ok); }
 
 private slots:
     void initTestCase() {
@@ -251,7 +249,8 @@ private slots:
     void japaneseShowsNoQtEnglish() {
         useLanguage(0x0411);
         QVERIFY(!m_context.config.resources.loaded);
-        QCOMPARE(m_context.config.skin[0].file, std::filesystem::path(m_app.toStdU16String()) / "skin" / "00_start.bmp");
+        QCOMPARE(m_context.config.skin[0].file,
+                 std::filesystem::path(m_app.toStdU16String()) / "skin" / "00_start.bmp");
         QStringList problems;
         const QStringList texts = walkEveryWindow(problems);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));

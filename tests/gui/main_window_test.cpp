@@ -140,7 +140,8 @@ private slots:
 
         QStringList menus;
         for (QAction* a : m_window->menuBar()->actions()) menus << a->text();
-        QCOMPARE(menus, (QStringList{"ファイル(&F)", "編集(&E)", "プログラム(&P)", "設定(&D)", "ヘルプ(&H)", "シミュレータ(&S)"}));
+        QCOMPARE(menus, (QStringList{"ファイル(&F)", "編集(&E)", "プログラム(&P)", "設定(&D)", "ヘルプ(&H)",
+                                     "シミュレータ(&S)"}));
 
         // Ten toolbar buttons in their order, with their tips, and the status label.
         QList<int> buttons;
@@ -768,7 +769,8 @@ private slots:
     void toolbarAndMenuBarHaveNoContextMenu() {
         makeWindow();
         bool sawMenu = false;
-        for (QWidget* target : {static_cast<QWidget*>(m_window->toolBar()), static_cast<QWidget*>(m_window->menuBar())}) {
+        for (QWidget* target :
+             {static_cast<QWidget*>(m_window->toolBar()), static_cast<QWidget*>(m_window->menuBar())}) {
             QTimer::singleShot(200, [&] {
                 for (QWidget* w : QApplication::topLevelWidgets())
                     if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) {
@@ -898,7 +900,7 @@ private slots:
         sim->actionById(SimCommand::Stop)->trigger();
         play();
         QCOMPARE(sim->simulator().interp.waitMs, 960u);  // the edited 1 s, two ticks in
-        m_context.options.clear(Option::Modified);  // New without its question
+        m_context.options.clear(Option::Modified);       // New without its question
         trigger(Command::New);
         QVERIFY(!running());
         sim->close();
@@ -932,7 +934,8 @@ private slots:
         expectWindowModal(Command::About, studio, m_window.get());
         expectWindowModal(Command::MotorSettings, studio, m_window.get());
         expectWindowModal(Command::SimMotorSettings, studio, m_window.get());
-        expectWindowModal(SimCommand::Records, [sim](int id) { sim->actionById(id)->trigger(); }, sim);
+        expectWindowModal(
+            SimCommand::Records, [sim](int id) { sim->actionById(id)->trigger(); }, sim);
         sim->close();
     }
 

@@ -131,7 +131,8 @@ private slots:
     void clickWhereAHiddenButtonWouldBeSelectsNothing() {
         BlockPalette& p = palette();
         QSignalSpy picked(&p, &BlockPalette::paletteSelectionChanged);
-        for (BlockType hidden : {BlockType::LeftForward, BlockType::RightForward, BlockType::WheelControl, BlockType::Calc}) {
+        for (BlockType hidden :
+             {BlockType::LeftForward, BlockType::RightForward, BlockType::WheelControl, BlockType::Calc}) {
             click(centreOf(BlockType::Forward));
             QCOMPARE(p.paletteSelection(), int(BlockType::Forward));
             click(centreOf(hidden));
@@ -142,7 +143,8 @@ private slots:
         const QImage img = p.render();
         const QPoint c = centreOf(BlockType::Calc);
         QCOMPARE(countColor(img, QRect(c - QPoint(20, 10), QSize(40, 20)), kButtonColor), 0);
-        QVERIFY(countColor(img, QRect(centreOf(BlockType::Forward) - QPoint(20, 10), QSize(40, 20)), kButtonColor) > 700);
+        QVERIFY(countColor(img, QRect(centreOf(BlockType::Forward) - QPoint(20, 10), QSize(40, 20)), kButtonColor) >
+                700);
 
         m_flags.set(Option::UseCalcBlock | Option::UseWheelControl);
         click(centreOf(BlockType::Calc));
@@ -214,7 +216,8 @@ private slots:
         QCOMPARE(p.paletteSelection(), 0);
         QCOMPARE(area.paletteSelection(), 0);
         // The highlight is gone from the drawing too.
-        QCOMPARE(countColor(p.render(), QRect(centreOf(BlockType::Wait) - QPoint(20, 10), QSize(40, 20)), kButtonColor), 800);
+        QCOMPARE(countColor(p.render(), QRect(centreOf(BlockType::Wait) - QPoint(20, 10), QSize(40, 20)), kButtonColor),
+                 800);
         // The placed block is current and its panel is shown.
         QCOMPARE(m_program.currentBlock, m_program.blocks.back().get());
         QCOMPARE(p.propertyPanel()->kind(), PanelKind::Wait);
@@ -323,7 +326,8 @@ private slots:
         BlockPalette& p = palette();
         const auto japanese = [](const QString& text) {
             for (QChar c : text)
-                if ((c.unicode() >= 0x3040 && c.unicode() <= 0x30FF) || (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) ||
+                if ((c.unicode() >= 0x3040 && c.unicode() <= 0x30FF) ||
+                    (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) ||
                     (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF))
                     return true;
             return false;
@@ -334,7 +338,8 @@ private slots:
             QHelpEvent help(QEvent::ToolTip, at, p.viewport()->mapToGlobal(at));
             QApplication::sendEvent(p.viewport(), &help);
             const QString tip = QToolTip::text();
-            if (tip.isEmpty() || japanese(tip)) faults << QStringLiteral("tool tip of %1: %2").arg(int(b.type)).arg(tip);
+            if (tip.isEmpty() || japanese(tip))
+                faults << QStringLiteral("tool tip of %1: %2").arg(int(b.type)).arg(tip);
 
             ActionBlock* block = PlaceBlock(m_program, b.type, {400, 400}).block;
             QVERIFY(block);
@@ -344,7 +349,8 @@ private slots:
                 p.ShowPropertyPanel();
                 // A random branch has nothing to set, and says so instead of a heading.
                 const bool empty = p.propertyPanel()->kind() == PanelKind::Empty;
-                auto* heading = p.propertyPanel()->findChild<QLabel*>(empty ? QStringLiteral("nothingToSet") : QStringLiteral("title"));
+                auto* heading = p.propertyPanel()->findChild<QLabel*>(empty ? QStringLiteral("nothingToSet")
+                                                                            : QStringLiteral("title"));
                 QVERIFY(heading);
                 if (heading->text().isEmpty() || japanese(heading->text()))
                     faults << QStringLiteral("heading of %1: %2").arg(int(shown->type)).arg(heading->text());
@@ -461,7 +467,8 @@ private slots:
         QVERIFY(s > 0);
         QCOMPARE(p.propertyPanel()->pos(), QPoint(22, 371 - s));
         // Buttons scroll with the content.
-        QCOMPARE(PaletteHitTest(centreOf(BlockType::Stop).x(), centreOf(BlockType::Stop, s).y(), s, 0), int(BlockType::Stop));
+        QCOMPARE(PaletteHitTest(centreOf(BlockType::Stop).x(), centreOf(BlockType::Stop, s).y(), s, 0),
+                 int(BlockType::Stop));
     }
 
     // The left pane and the program area side by side with the shipped skins and names, a Forward
@@ -495,7 +502,8 @@ private slots:
         const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
         QVERIFY2(japanese.contains(QFontInfo(pane->propertyPanel()->font()).family()),
                  qPrintable(QFontInfo(pane->propertyPanel()->font()).family()));
-        QVERIFY2(!QFontInfo(pane->propertyPanel()->font()).fixedPitch(), qPrintable(QFontInfo(pane->propertyPanel()->font()).family()));
+        QVERIFY2(!QFontInfo(pane->propertyPanel()->font()).fixedPitch(),
+                 qPrintable(QFontInfo(pane->propertyPanel()->font()).family()));
         QTest::qWait(50);
         QVERIFY(window.grab().save(test::testDir(QStringLiteral("look")) + QStringLiteral("/palette_and_panel.png")));
     }

@@ -100,7 +100,8 @@ class PrintPdfTest : public QObject {
 
 private slots:
     void initTestCase() {
-        if (!havePoppler()) QSKIP("pdftoppm and pdfinfo (poppler-utils) are not installed: the PDFs cannot be read back");
+        if (!havePoppler())
+            QSKIP("pdftoppm and pdfinfo (poppler-utils) are not installed: the PDFs cannot be read back");
     }
 
     void courseTilesPrintAtActualSize_data() {
@@ -140,7 +141,8 @@ private slots:
             if (t.row == 0 || t.column == 0) continue;
             int dark = 0;
             for (int y = int(t.source.y); y < int(t.source.bottom()); ++y)
-                for (int x = int(t.source.x); x < int(t.source.right()); ++x) dark += qGray(job.picture.pixel(x, y)) < 128;
+                for (int x = int(t.source.x); x < int(t.source.right()); ++x)
+                    dark += qGray(job.picture.pixel(x, y)) < 128;
             if (dark > mostDark) {
                 mostDark = dark;
                 busiest = &t;
@@ -186,7 +188,8 @@ private slots:
         const PdfInfo info = pdfInfo(path);
         QCOMPARE(info.pages, 1);
         QVERIFY2(std::abs(info.width - 1200 * kPointsPerMm) < 1, qPrintable(QString::number(info.width)));
-        QVERIFY2(std::abs(info.height - job.plan.mat.height * kPointsPerMm) < 1, qPrintable(QString::number(info.height)));
+        QVERIFY2(std::abs(info.height - job.plan.mat.height * kPointsPerMm) < 1,
+                 qPrintable(QString::number(info.height)));
     }
 
     // The studio's two print commands: the dialog's choices reach the PDF, and the user is told.
@@ -202,7 +205,8 @@ private slots:
         QVERIFY(window.openProgramFile(QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp")));
         const QString dir = test::testDir(QStringLiteral("print_studio"));
         QStringList files{dir + QStringLiteral("/chart.pdf"), dir + QStringLiteral("/course.pdf")};
-        window.setFileChooser([&files](bool, const QString&) { return files.isEmpty() ? QString() : files.takeFirst(); });
+        window.setFileChooser(
+            [&files](bool, const QString&) { return files.isEmpty() ? QString() : files.takeFirst(); });
         test::ScriptedAnswers answers;
         answers.buttons = {QMessageBox::Ok, QMessageBox::Ok};
         window.setAsker(answers.asker());
@@ -236,7 +240,8 @@ private slots:
         QCOMPARE(info.pages, 7);
         QVERIFY2(std::abs(info.height - 420 * kPointsPerMm) < 1, qPrintable(QString::number(info.height)));
         QCOMPARE(answers.texts.size(), 2);
-        for (const QString& text : answers.texts) QVERIFY2(text.contains(QStringLiteral("PDF を保存しました")), qPrintable(text));
+        for (const QString& text : answers.texts)
+            QVERIFY2(text.contains(QStringLiteral("PDF を保存しました")), qPrintable(text));
     }
 };
 

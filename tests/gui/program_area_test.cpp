@@ -42,7 +42,9 @@ class ProgramAreaTest : public QObject {
     std::unique_ptr<ProgramArea> m_area;
 
     QWidget* view() { return m_area->viewport(); }
-    void press(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::mousePress(view(), Qt::LeftButton, mods, p); }
+    void press(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::mousePress(view(), Qt::LeftButton, mods, p);
+    }
     void moveTo(QPoint p) { QTest::mouseMove(view(), p); }
     void release(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::mouseRelease(view(), Qt::LeftButton, mods, p);
@@ -52,7 +54,9 @@ class ProgramAreaTest : public QObject {
         moveTo(to);
         release(to, mods);
     }
-    void click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::mouseClick(view(), Qt::LeftButton, mods, p); }
+    void click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::mouseClick(view(), Qt::LeftButton, mods, p);
+    }
     bool selected(const ActionBlock* b) const { return b->flags & FlagSelected; }
 
 private slots:
@@ -293,7 +297,8 @@ private slots:
     }
 
     void eighthRepeatIsRefused() {
-        for (int i = 0; i < kMaxRepeats; ++i) PlaceBlock(m_program, BlockType::RepeatStart, {40 + 120 * (i % 4), 40 + 150 * (i / 4)});
+        for (int i = 0; i < kMaxRepeats; ++i)
+            PlaceBlock(m_program, BlockType::RepeatStart, {40 + 120 * (i % 4), 40 + 150 * (i / 4)});
         const size_t before = m_program.blocks.size();
         QSignalSpy refused(m_area.get(), &ProgramArea::placementRefused);
         QSignalSpy edits(m_area.get(), &ProgramArea::editFinished);

@@ -156,7 +156,10 @@ private slots:
             const QString text = label ? label->text() : radio ? radio->text() : QString();
             if (text.isEmpty()) continue;
             if (w->sizeHint().width() > w->width())
-                faults << QStringLiteral("\"%1\" needs %2 pixels, has %3").arg(text).arg(w->sizeHint().width()).arg(w->width());
+                faults << QStringLiteral("\"%1\" needs %2 pixels, has %3")
+                              .arg(text)
+                              .arg(w->sizeHint().width())
+                              .arg(w->width());
             for (QWidget* other : children)
                 if (other != w && other->geometry().intersects(w->geometry()))
                     faults << QStringLiteral("\"%1\" lies on %2").arg(text, other->objectName());

@@ -39,7 +39,7 @@ private slots:
         const std::vector<Vec2> path{{-300, -200}, {0, -200}, {300, -200}};
         const QImage image = decode(pathPicturePng(&course, path, 280));
         QCOMPARE(image.size(), QSize(280, 200));
-        const QColor onPath = image.pixelColor(140, 20);       // world (0, -200)
+        const QColor onPath = image.pixelColor(140, 20);  // world (0, -200)
         QVERIFY2(onPath.red() > 150 && onPath.green() < 100, qPrintable(onPath.name()));
         QCOMPARE(image.pixelColor(200, 100).lightness(), 255);  // top right of the course: white
         QVERIFY(image.pixelColor(60, 180).lightness() < 20);    // bottom left: the dark quarter
@@ -54,9 +54,9 @@ private slots:
         const CoursePicture course = halfDarkCourse();
         CourseRecord rules;
         rules.judgingFlags = JudgeFlag::Timed | JudgeFlag::Checkpoints;
-        rules.goal = {150, -200, 250, -100};       // pixels 200..240 x 20..60
+        rules.goal = {150, -200, 250, -100};          // pixels 200..240 x 20..60
         rules.checkpoints = {{-50, -200, 50, -100}};  // pixels 120..160 x 20..60
-        rules.forbidden = {150, 0, 250, 100};      // pixels 200..240 x 100..140, rule off
+        rules.forbidden = {150, 0, 250, 100};         // pixels 200..240 x 100..140, rule off
         const QImage image = decode(pathPicturePng(&course, {}, 280, &rules));
         const QColor goal = image.pixelColor(220, 40), checkpoint = image.pixelColor(140, 40);
         QVERIFY2(goal.green() > goal.red() + 40 && goal.green() > goal.blue() + 40, qPrintable(goal.name()));
@@ -75,8 +75,7 @@ private slots:
     }
 
     void chartBytesAreThePictureRenderWrites() {
-        const QString out =
-            QString::fromStdString((test::scratchDir("gui", "report_pictures") / "chart.png").string());
+        const QString out = QString::fromStdString((test::scratchDir("gui", "report_pictures") / "chart.png").string());
         RenderRequest request;
         request.program = TROVEL_SOURCE_DIR "/examples/line_follower.qxp";
         request.appDir = TROVEL_APP_DIR;
@@ -88,8 +87,7 @@ private slots:
         QCOMPARE(r.status, RenderStatus::Rendered);
         const QImage fromBytes = decode(png);
         QCOMPARE(fromBytes.size(), QSize(r.width, r.height));
-        QCOMPARE(fromBytes.convertToFormat(QImage::Format_RGB32),
-                 QImage(out).convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(fromBytes.convertToFormat(QImage::Format_RGB32), QImage(out).convertToFormat(QImage::Format_RGB32));
         request.program = TROVEL_SOURCE_DIR "/examples/no_such_program.qxp";
         png.clear();
         QCOMPARE(renderProgramPng(request, png).status, RenderStatus::ProgramUnreadable);

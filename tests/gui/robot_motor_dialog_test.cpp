@@ -95,7 +95,7 @@ private slots:
         QVERIFY(ok.answered());
         QCOMPARE(gains[kLeftMotor], 255);
         QCOMPARE(gains[kRightMotor], 153);  // 60 % back to raw
-        QCOMPARE(settings.simGain, gains);   // a simulator opened later starts with them
+        QCOMPARE(settings.simGain, gains);  // a simulator opened later starts with them
         QVERIFY(flags.has(Option::ReadMotorSpeedOnConnect));
     }
 };

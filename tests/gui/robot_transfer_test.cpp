@@ -212,7 +212,8 @@ private slots:
         QVERIFY(!writeProgramToRobot(nullptr, program, rig.link, {60, 60}, answeredBy<WriteProgramHooks>(answers)));
         QCOMPARE(answers.texts.size(), 2);
         const QString closing = answers.texts.last();
-        QVERIFY2(closing.startsWith(QStringLiteral("プログラムは正しく書き込まれましたが、ロボットが再起動しませんでした。")),
+        QVERIFY2(closing.startsWith(
+                     QStringLiteral("プログラムは正しく書き込まれましたが、ロボットが再起動しませんでした。")),
                  qPrintable(closing));
         QVERIFY(closing.contains(QStringLiteral("ロボットとPCをつなぎなおしてください")));
         const CompileResult compiled = compileProgram(program);
@@ -403,12 +404,15 @@ private slots:
         ScriptedAnswers answers{{QMessageBox::Yes}, {}};
         bool dialogOpen = false;
         QString title;
-        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] {
-            auto* dialog = qobject_cast<TransferDialog*>(QApplication::activeModalWidget());
-            dialogOpen = dialog && dialog->isVisible() && !dialog->cancelButton()->isEnabled();
-            if (dialog) title = dialog->windowTitle();
-            return QString();  // cancelled: the dialog closes, nothing is sent
-        }, answers.asker()));
+        QVERIFY(!updateFirmware(
+            nullptr, rig.link, {60, 60}, dir,
+            [&] {
+                auto* dialog = qobject_cast<TransferDialog*>(QApplication::activeModalWidget());
+                dialogOpen = dialog && dialog->isVisible() && !dialog->cancelButton()->isEnabled();
+                if (dialog) title = dialog->windowTitle();
+                return QString();  // cancelled: the dialog closes, nothing is sent
+            },
+            answers.asker()));
         QVERIFY(!answers.asked(QStringLiteral("ファームウェア")).isEmpty());
         QVERIFY(dialogOpen);
         QCOMPARE(title, QStringLiteral("ファームウェアの書き換え"));
@@ -426,7 +430,8 @@ private slots:
         file.write(":021000001122BB\r\n:00000001FF\r\n");
         file.close();
         ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Abort, QMessageBox::Ok}, {}};
-        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }, answers.asker()));
+        QVERIFY(!updateFirmware(
+            nullptr, rig.link, {60, 60}, dir, [&] { return path; }, answers.asker()));
         QCOMPARE(answers.texts.size(), 3);
         QVERIFY(answers.texts[1].contains(QStringLiteral("接続しなおして")));  // the retry question, given up
         const QString text = answers.asked(QStringLiteral("途中まで"));
@@ -445,10 +450,13 @@ private slots:
         dialog.run([&](const TransferContext&) {
             // The event loop ends (the application quits) before the question is answered.
             std::atomic<bool> ended{false};
-            QMetaObject::invokeMethod(&dialog, [&] {
-                dialog.done(QDialog::Rejected);
-                ended = true;
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &dialog,
+                [&] {
+                    dialog.done(QDialog::Rejected);
+                    ended = true;
+                },
+                Qt::QueuedConnection);
             // Asked once the loop is told to end, however late the UI thread gets there.
             while (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             answer = dialog.askOnUiThread([] { return true; }) ? 1 : 0;
@@ -466,7 +474,8 @@ private slots:
         file.write(":0210000011223C\r\n:00000001FF\r\n");  // checksum should be 0xBB
         file.close();
         ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
-        QVERIFY(!updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }, answers.asker()));
+        QVERIFY(!updateFirmware(
+            nullptr, rig.link, {60, 60}, dir, [&] { return path; }, answers.asker()));
         const QString text = answers.asked(QStringLiteral("壊れています"));
         QVERIFY(!text.isEmpty());
         QVERIFY(text.contains(QStringLiteral("1行目")));
@@ -482,7 +491,8 @@ private slots:
         file.write(":021000001122BB\r\n:00000001FF\r\n");
         file.close();
         ScriptedAnswers answers{{QMessageBox::Yes, QMessageBox::Ok}, {}};
-        QVERIFY(updateFirmware(nullptr, rig.link, {60, 60}, dir, [&] { return path; }, answers.asker()));
+        QVERIFY(updateFirmware(
+            nullptr, rig.link, {60, 60}, dir, [&] { return path; }, answers.asker()));
         QCOMPARE(answers.asked(QStringLiteral("完了")), QStringLiteral("ファームウェアのアップデートが完了しました。"));
         // Past the end of the file the firmware area stays erased.
         QCOMPARE(rig.robot->flash(0x1000, 3), (std::vector<uint8_t>{0x11, 0x22, 0xFF}));
@@ -494,7 +504,8 @@ private slots:
         RobotMemory memory{};
         memory[5] = 120;
         MemoryMapPlacement placement;
-        MemoryMapWindow window(names, [&] { return memory; }, placement);
+        MemoryMapWindow window(
+            names, [&] { return memory; }, placement);
         QTableWidget* table = window.table();
         QCOMPARE(table->rowCount(), 19);
         QCOMPARE(table->item(0, 0)->text(), QStringLiteral("nameF"));

@@ -51,7 +51,8 @@ class SensorPlotWindowTest : public QObject {
     OptionFlags m_flags;
 
     std::unique_ptr<SimulatorWindow> openOnCourse1() {
-        const LoadResult loaded = loadProgram(m_program, std::filesystem::path(TROVEL_SOURCE_DIR) / "examples" / "line_follower.qxp");
+        const LoadResult loaded =
+            loadProgram(m_program, std::filesystem::path(TROVEL_SOURCE_DIR) / "examples" / "line_follower.qxp");
         if (loaded.status != LoadStatus::Loaded) return nullptr;
         // Records and ghosts are written on close: into a folder of this test's own, never into the
         // shared application folder that other tests read at the same time.
@@ -94,7 +95,8 @@ private slots:
             QCOMPARE(s->timeMs / 1000.0, p.x());
             QCOMPARE(double(s->leftSpeed), p.y());
         }
-        const auto marked = std::count_if(shown.begin(), shown.end(), [](const TraceSample& s) { return s.block >= 0; });
+        const auto marked =
+            std::count_if(shown.begin(), shown.end(), [](const TraceSample& s) { return s.block >= 0; });
         QVERIFY(marked > 10);
         QVERIFY(plot->marks()->count() > 5 && plot->marks()->count() <= marked);
 
@@ -128,7 +130,8 @@ private slots:
         QVERIFY(plot->showValuesAt(viewPoint));
         const QString text = plot->readout();
         QVERIFY2(text.startsWith(uiFormat(Str::PlotReadoutTime, {sample.timeMs / 1000.0})), qPrintable(text));
-        QVERIFY2(text.contains(uiText(Str::PlotLeftSensor) + " " + QString::number(sample.sensors[0])), qPrintable(text));
+        QVERIFY2(text.contains(uiText(Str::PlotLeftSensor) + " " + QString::number(sample.sensors[0])),
+                 qPrintable(text));
         const ActionBlock* block = blockAt(m_program, sample.block);
         QVERIFY(block && !block->name.empty());
         QVERIFY2(text.contains(toQString(block->name)), qPrintable(text));
@@ -172,9 +175,7 @@ private slots:
         plot->freezeAction()->trigger();
 
         const QString dir = testDir("sensor_plot_export");
-        plot->setFileChooser([&](const QString&, const QString&, const QString& name) {
-            return dir + "/" + name;
-        });
+        plot->setFileChooser([&](const QString&, const QString&, const QString& name) { return dir + "/" + name; });
         plot->csvAction()->trigger();
         QFile csv(dir + "/sensors.csv");
         QVERIFY(csv.open(QIODevice::ReadOnly));

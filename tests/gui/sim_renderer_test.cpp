@@ -35,8 +35,8 @@ SimTextures texturesFrom(const QImage& image, const QString& name) {
 
 // A screen quad over (l, t)-(r, b) showing the texture region (u0, v0)-(u1, v1), queued corner
 // order as the simulator queues it: bottom-left, bottom-right, top-right, top-left.
-DrawItem screenQuad(float l, float t, float r, float b, uint32_t colour, bool blend, int texture = kTex,
-                    float u0 = 0, float v0 = 0, float u1 = 1, float v1 = 1) {
+DrawItem screenQuad(float l, float t, float r, float b, uint32_t colour, bool blend, int texture = kTex, float u0 = 0,
+                    float v0 = 0, float u1 = 1, float v1 = 1) {
     DrawItem item;
     item.texture = texture;
     item.vertices = {vertex(l, b, colour, u0, v1), vertex(r, b, colour, u1, v1), vertex(r, t, colour, u1, v0),
@@ -151,8 +151,9 @@ private slots:
             // A path over the course: drawn on where it grew, a new band added, then hidden.
             {scene(390, 0xFF8080FF, {DrawLine{{2, 50, 20, 50}, 0xFF2040FF, 3}}), moved},
             {scene(380, 0xFF8080FF, {DrawLine{{2, 50, 20, 50, 30, 50, 40, 50}, 0xFF2040FF, 3}}), moved},
-            {scene(380, 0xFF8080FF,
-                   {DrawLine{{2, 50, 20, 50, 30, 50, 40, 50}, 0xFF2040FF, 3}, DrawLine{{40, 50, 40, 60}, 0xFFFF2020, 3}}),
+            {scene(
+                 380, 0xFF8080FF,
+                 {DrawLine{{2, 50, 20, 50, 30, 50, 40, 50}, 0xFF2040FF, 3}, DrawLine{{40, 50, 40, 60}, 0xFFFF2020, 3}}),
              moved},
             {scene(380, 0xFF8080FF, {DrawLine{{2, 50, 20, 50, 30, 50}, 0xFF00FF00, 3}}), moved},  // recoloured
             {scene(380, 0xFF8080FF), moved},
@@ -227,10 +228,10 @@ private slots:
         list.items.push_back(screenQuad(100, 100, 200, 200, 0xFFFFFFFF, true));
         QImage target = makeBackBuffer();
         renderDrawList(target, list, SimCamera{}, textures);
-        QCOMPARE(at(target, 125, 125), QColor(255, 0, 0));      // top-left quarter: red
-        QCOMPARE(at(target, 175, 125).rgb(), kClearColour);     // black is keyed out
-        QCOMPARE(at(target, 150, 175), QColor(0, 255, 0));      // v = 1 is the bottom of the picture
-        QCOMPARE(at(target, 50, 50).rgb(), kClearColour);       // outside the quad
+        QCOMPARE(at(target, 125, 125), QColor(255, 0, 0));   // top-left quarter: red
+        QCOMPARE(at(target, 175, 125).rgb(), kClearColour);  // black is keyed out
+        QCOMPARE(at(target, 150, 175), QColor(0, 255, 0));   // v = 1 is the bottom of the picture
+        QCOMPARE(at(target, 50, 50).rgb(), kClearColour);    // outside the quad
     }
 
     void opaqueQuadKeepsBlackAndIgnoresAlpha() {

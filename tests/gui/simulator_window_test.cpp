@@ -118,7 +118,7 @@ class SimulatorWindowTest : public QObject {
     std::vector<const ActionBlock*> m_highlighted;
     int m_chartRedraws = 0;
     std::optional<std::array<uint8_t, 2>> m_gains;  // the motor settings the window asks for, when set
-    FakeTickClock m_clock;  // every window's but one, which keeps the machine's
+    FakeTickClock m_clock;                          // every window's but one, which keeps the machine's
 
     std::unique_ptr<SimulatorWindow> open(const QString& appDir, Asker asker = {}, bool machineClock = false) {
         m_highlighted.clear();
@@ -162,8 +162,8 @@ private slots:
             QVERIFY(!w->windowIcon().isNull());
             const Simulator& sim = w->simulator();
             QCOMPARE(courseCount(sim.courses), 4);
-            QCOMPARE(w->windowTitle(),
-                     QStringLiteral("Trovel Simulator   [") + QString::fromStdU16String(sim.courses.courses[0].name) + "]");
+            QCOMPARE(w->windowTitle(), QStringLiteral("Trovel Simulator   [") +
+                                           QString::fromStdU16String(sim.courses.courses[0].name) + "]");
             for (int i = 0; i < 4; ++i) QVERIFY(w->actionById(SimCommand::FirstCourse + i));
             QVERIFY(w->actionById(SimCommand::FirstCourse)->isChecked());
             QVERIFY(w->actionById(SimCommand::NormalSpeed)->isChecked());
@@ -331,7 +331,9 @@ private slots:
         const QString app = copyAppFolder("stopgoal");
         auto w = open(app);
         const Simulator& sim = w->simulator();
-        auto statusLabel = [&w] { return w->statusBar()->findChild<QLabel*>(QStringLiteral("simulatorStatus"))->text(); };
+        auto statusLabel = [&w] {
+            return w->statusBar()->findChild<QLabel*>(QStringLiteral("simulatorStatus"))->text();
+        };
         press(*w, SimCommand::FirstCourse + 2);
         press(*w, SimCommand::Play);
         const CourseRecord& course = sim.courses.courses[2];
@@ -727,7 +729,8 @@ private slots:
         const Simulator& sim = w->simulator();
         const SimViewState& shown = w->viewState();
         const auto& first = sim.path.points.front();
-        const QPoint at(int((first.x - shown.camera.x) * shown.camera.zoom), int((first.y - shown.camera.y) * shown.camera.zoom));
+        const QPoint at(int((first.x - shown.camera.x) * shown.camera.zoom),
+                        int((first.y - shown.camera.y) * shown.camera.zoom));
         QVERIFY(plain.pixel(at) != withPath.pixel(at));
         const QColor c = withPath.pixelColor(at);
         QVERIFY2(c.blue() > c.red(), qPrintable(c.name()));
@@ -760,11 +763,12 @@ private slots:
         QTest::addColumn<QList<int>>("before");
         QTest::addColumn<QList<int>>("after");
         // 350 x 1.4 is just below 490 in binary floating point, and the width is truncated.
-        QTest::newRow("top edge: width follows") << int(SizingEdge::Top) << QList<int>{100, 50, 400, 474}
-                                                << QList<int>{100, 50, 100 + 489, 474};
-        QTest::newRow("bottom edge") << int(SizingEdge::Bottom) << QList<int>{0, 0, 10, 174} << QList<int>{0, 0, 140, 174};
-        QTest::newRow("right edge: height follows") << int(SizingEdge::Right) << QList<int>{0, 0, 699, 10}
-                                                   << QList<int>{0, 0, 699, 500 + 74};
+        QTest::newRow("top edge: width follows")
+            << int(SizingEdge::Top) << QList<int>{100, 50, 400, 474} << QList<int>{100, 50, 100 + 489, 474};
+        QTest::newRow("bottom edge") << int(SizingEdge::Bottom) << QList<int>{0, 0, 10, 174}
+                                     << QList<int>{0, 0, 140, 174};
+        QTest::newRow("right edge: height follows")
+            << int(SizingEdge::Right) << QList<int>{0, 0, 699, 10} << QList<int>{0, 0, 699, 500 + 74};
         QTest::newRow("corner") << int(SizingEdge::Corner) << QList<int>{10, 20, 150, 30}
                                 << QList<int>{10, 20, 150, 20 + 100 + 74};
     }
@@ -826,7 +830,8 @@ private slots:
         for (int y = 0; y < shown.height(); y += 5)
             for (int x = 0; x < shown.width(); x += 5) {
                 const QColor a = shown.pixelColor(x, y), b = frame.pixelColor(x, y);
-                difference += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
+                difference +=
+                    std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
             }
         difference /= ((shown.height() + 4) / 5) * ((shown.width() + 4) / 5) * 3;
         QVERIFY2(difference < 12, qPrintable(QString::number(difference)));
@@ -859,10 +864,10 @@ private slots:
             QRect drawn;
         };
         const Shape shapes[] = {
-            {{575, 302}, {76, 0, 422, 302}},   // 575 x 376 frame after a right-edge drag
+            {{575, 302}, {76, 0, 422, 302}},  // 575 x 376 frame after a right-edge drag
             {{455, 500}, {0, 87, 455, 325}},
             {{455, 325}, {0, 0, 455, 325}},
-            {{490, 351}, {0, 0, 490, 351}},    // a pixel off, as the sizing rule truncates: whole view
+            {{490, 351}, {0, 0, 490, 351}},  // a pixel off, as the sizing rule truncates: whole view
         };
         for (const Shape& shape : shapes) {
             view.resize(shape.view);
@@ -899,8 +904,8 @@ private slots:
         m_clock.advance(40ms);
         w.setTicking(false);
         QVERIFY(!m_clock.due);
-        QCOMPARE(starts, (QList<qint64>{16, 32, 65, 81, 101, 130, 146, 162, 195, 211, 227, 260, 276, 292, 325, 341,
-                                        357, 390, 406, 422}));
+        QCOMPARE(starts, (QList<qint64>{16,  32,  65,  81,  101, 130, 146, 162, 195, 211,
+                                        227, 260, 276, 292, 325, 341, 357, 390, 406, 422}));
     }
 
     // A stopped simulator where nothing moves slows its ticks; a command brings them back at once.

@@ -32,7 +32,8 @@ TEST(Compiler, SmallestProgram) {
     CompileResult r = compileProgram(p);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.image.length, 12);
-    EXPECT_EQ(code(r), (std::vector<Instruction>{{0x00, 0x01, 0xFF, 0xFF}, {0x01, 0, 0, 0x02}, {0xFE, 0xFF, 0xFF, 0xFF}}));
+    EXPECT_EQ(code(r),
+              (std::vector<Instruction>{{0x00, 0x01, 0xFF, 0xFF}, {0x01, 0, 0, 0x02}, {0xFE, 0xFF, 0xFF, 0xFF}}));
     for (size_t i = 12; i < r.image.bytes.size(); ++i) ASSERT_EQ(r.image.bytes[i], 0xFF);
 }
 
@@ -54,8 +55,10 @@ TEST(Compiler, MotionSpeeds) {
         uint8_t left, right;
     };
     const Case cases[] = {
-        {BlockType::Forward, {15, 1}, 240, 240},   {BlockType::TurnLeft, {15, 1}, 0, 240},
-        {BlockType::TurnRight, {15, 1}, 240, 0},   {BlockType::Stop, {15, 1}, 0, 0},
+        {BlockType::Forward, {15, 1}, 240, 240},
+        {BlockType::TurnLeft, {15, 1}, 0, 240},
+        {BlockType::TurnRight, {15, 1}, 240, 0},
+        {BlockType::Stop, {15, 1}, 0, 0},
         {BlockType::LeftForward, {15, 1, 0, 50}, 120, 240},
         {BlockType::RightForward, {15, 1, 0, 25}, 240, 180},
         {BlockType::WheelControl, {15, 1, 50, 33}, 120, 79},

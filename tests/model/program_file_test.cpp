@@ -25,7 +25,8 @@ void writeUtf16(const std::filesystem::path& p, std::u16string_view text) {
 std::u16string asText(const std::string& bytes) {
     std::u16string s;
     for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        s += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        s += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                   (static_cast<unsigned char>(bytes[i + 1]) << 8));
     return s;
 }
 
@@ -181,9 +182,9 @@ TEST(ProgramFile, BrokenRepeatPairingsLoadUnpaired) {
         u"CMD_\t[[main]]-[27,477]-[2]-[0,0,0,0,0,0,0,0,0,0]-[27,0]-[-1,-1]-[0]\r\n";
     struct Case {
         const char* label;
-        std::u16string records;      // blocks 2.. as stored
-        std::u16string savedAgain;   // the same records after load and save
-        std::array<int, 3> partners; // of blocks 2..4 after loading (-1 none)
+        std::u16string records;       // blocks 2.. as stored
+        std::u16string savedAgain;    // the same records after load and save
+        std::array<int, 3> partners;  // of blocks 2..4 after loading (-1 none)
     };
     const std::u16string pair255 =
         u"CMD_\t[[r 1]]-[90,90]-[16]-[3,0,255,0,0,0,0,0,0,0]-[13,27]-[3,-1]-[3]\r\n"
@@ -193,7 +194,8 @@ TEST(ProgramFile, BrokenRepeatPairingsLoadUnpaired) {
         {"repeat number 255", pair255, pair255, {3, 2, -1}},
         {"end read back without a start",
          u"CMD_\t[[r]]-[90,90]-[17]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[1,-1]-[-1]\r\n",
-         u"CMD_\t[[r]]-[90,90]-[17]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[1,-1]-[-1]\r\n", {-1, -1, -1}},
+         u"CMD_\t[[r]]-[90,90]-[17]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[1,-1]-[-1]\r\n",
+         {-1, -1, -1}},
         {"start paired with a motion, end with the start",
          u"CMD_\t[[r]]-[90,90]-[16]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[4,-1]-[4]\r\n"
          u"CMD_\t[[e]]-[90,180]-[17]-[3,0,0,0,0,0,0,0,0,0]-[13,27]-[1,4]-[2]\r\n"
@@ -239,7 +241,8 @@ TEST(ProgramFile, TitleIsTheLastPathPart) {
 
 TEST(ProgramFile, OpensAndSavesThroughANameThatIsNotUtf8) {
     // "ロボット.qxp" in Shift-JIS, as unpacked from a zip made on Windows.
-    const std::filesystem::path path = scratchDir("model", "sjis") / std::string("\x83\x8D\x83\x7B\x83\x62\x83\x67.qxp");
+    const std::filesystem::path path =
+        scratchDir("model", "sjis") / std::string("\x83\x8D\x83\x7B\x83\x62\x83\x67.qxp");
     BlockProgram saved = everyType();
     ASSERT_TRUE(saveProgram(saved, path));
     BlockProgram loaded;
@@ -254,7 +257,8 @@ TEST(ProgramFile, OpensAndSavesThroughANameThatIsNotUtf8) {
 TEST(ProgramFile, ShippedExamplesRoundTripByteForByte) {
     auto dir = scratchDir("model", "pf_examples");
     int seen = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(TROVEL_SOURCE_DIR) / "examples")) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(TROVEL_SOURCE_DIR) / "examples")) {
         if (entry.path().extension() != ".qxp") continue;
         SCOPED_TRACE(entry.path().filename().string());
         ++seen;

@@ -120,16 +120,14 @@ TEST(RepeatCheck, ManyBranchesTerminate) {
 TEST(RepeatCheck, UnpairedOrMisnumberedRepeatsAreFaults) {
     struct Case {
         const char* label;
-        int number;           // of the pair on the path
+        int number;  // of the pair on the path
         bool startPaired;
         bool endPaired;
         int expected;
     };
     const Case cases[] = {
-        {"number 255", 255, true, true, 7},
-        {"number 7", 7, true, true, 7},
-        {"start without its end", 4, false, true, 4},
-        {"end without its start", 4, true, false, 4},
+        {"number 255", 255, true, true, 7},           {"number 7", 7, true, true, 7},
+        {"start without its end", 4, false, true, 4}, {"end without its start", 4, true, false, 4},
         {"both unpaired", 5, false, false, 5},
     };
     for (const Case& c : cases) {

@@ -31,7 +31,8 @@ TEST(Decoder, ErasedAreaGivesNoBlocks) {
 }
 
 TEST(Decoder, MotionForms) {
-    BlockProgram p = decode({0x01, 0xF0, 0xF0, 0x03, 0x03, 0x19, 0x02, 0xFF, 0x01, 0x00, 0x00, 0x03, 0xFE, 0xFF, 0xFF, 0xFF});
+    BlockProgram p =
+        decode({0x01, 0xF0, 0xF0, 0x03, 0x03, 0x19, 0x02, 0xFF, 0x01, 0x00, 0x00, 0x03, 0xFE, 0xFF, 0xFF, 0xFF});
     ASSERT_EQ(p.blocks.size(), 2u);
     ActionBlock* f = blockAt(p, 0);
     EXPECT_EQ(f->type, BlockType::Forward);
@@ -57,8 +58,8 @@ TEST(Decoder, MotionForms) {
 
 TEST(Decoder, LedsAndSkippedInstructions) {
     BlockProgram p = decode({0x00, 0x00, 0x00, 0x00,  // padding, skipped
-                             0x36, 0x0F, 0xFE, 0x05, 0x36, 0x0F, 0xFD, 0x05, 0x37, 0x0F, 0x02, 0x05,
-                             0x77, 0x01, 0x02, 0x03,  // unknown opcode, skipped
+                             0x36, 0x0F, 0xFE, 0x05, 0x36, 0x0F, 0xFD, 0x05,
+                             0x37, 0x0F, 0x02, 0x05, 0x77, 0x01, 0x02, 0x03,  // unknown opcode, skipped
                              0xFE, 0xFF, 0xFF, 0xFF});
     ASSERT_EQ(p.blocks.size(), 4u);
     EXPECT_EQ(blockAt(p, 0)->type, BlockType::LeftLed);
@@ -124,7 +125,9 @@ TEST(Decoder, InvertsTheCompiler) {
             case 3: b = addWith(p, BlockType::LeftLed, {uint8_t(1 + pick(50)), 0, 0, 2}); break;
             case 4: b = addWith(p, BlockType::RightLed, {10, 0, 0, uint8_t(pick(2))}); break;
             case 5: b = addWith(p, BlockType::Branch, {uint8_t(pick(17)), uint8_t(pick(3)), uint8_t(pick(256))}); break;
-            case 6: b = addWith(p, BlockType::Calc, {uint8_t(pick(8)), uint8_t(pick(5)), 0, 0, uint8_t(pick(256))}); break;
+            case 6:
+                b = addWith(p, BlockType::Calc, {uint8_t(pick(8)), uint8_t(pick(5)), 0, 0, uint8_t(pick(256))});
+                break;
             case 7: b = addWith(p, BlockType::Stop, {uint8_t(pick(100)), 0}); break;
             default: b = addWith(p, BlockType::RandomBranch, {}); break;
             }

@@ -26,7 +26,8 @@ inline ActionBlock* addWith(BlockProgram& p, BlockType type, std::array<uint8_t,
 }
 
 // A RepeatStart/RepeatEnd pair with the given repeat number and count, linked start -> end.
-inline std::pair<ActionBlock*, ActionBlock*> addRepeat(BlockProgram& p, int number, int count = 3, bool endless = false) {
+inline std::pair<ActionBlock*, ActionBlock*> addRepeat(BlockProgram& p, int number, int count = 3,
+                                                       bool endless = false) {
     ActionBlock* s = addWith(p, BlockType::RepeatStart, {uint8_t(count), uint8_t(endless), uint8_t(number)});
     ActionBlock* e = addWith(p, BlockType::RepeatEnd, {uint8_t(count), uint8_t(endless), uint8_t(number)});
     s->partner = e;

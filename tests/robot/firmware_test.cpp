@@ -40,16 +40,13 @@ const std::u16string kEnd = u":00000001FF";
 
 TEST(HexImage, PlacesDataByLinearAndSegmentAddressesWithZeroGaps) {
     const HexLoadResult r = parseHexLines({
-        u"; a comment line",
-        record(0, 0x1000, {0x11, 0x22}),
-        record(0, 0x1010, {0x33}),
-        record(2, 0, {0x01, 0x20}),           // segment 0x0120 -> base 0x1200
-        record(0, 0x0004, {0x44}),            // 0x1204
-        record(4, 0, {0x00, 0xF0}),           // base 0xF00000
-        record(0, 0x0007, {0x99}),            // memory map byte 7
-        record(5, 0, {0, 0, 0x10, 0}),        // start address: ignored
-        kEnd,
-        record(0, 0x2000, {0x55}),            // after the end record: not read
+        u"; a comment line", record(0, 0x1000, {0x11, 0x22}), record(0, 0x1010, {0x33}),
+        record(2, 0, {0x01, 0x20}),       // segment 0x0120 -> base 0x1200
+        record(0, 0x0004, {0x44}),        // 0x1204
+        record(4, 0, {0x00, 0xF0}),       // base 0xF00000
+        record(0, 0x0007, {0x99}),        // memory map byte 7
+        record(5, 0, {0, 0, 0x10, 0}),    // start address: ignored
+        kEnd, record(0, 0x2000, {0x55}),  // after the end record: not read
     });
     ASSERT_EQ(r.status, HexStatus::Loaded);
     ASSERT_EQ(r.image.size(), 0xF00008u);
@@ -138,8 +135,9 @@ TEST(FirmwareUpdate, WritesOnlyTheFirmwareAreaAndTheMemoryMap) {
 
     const FirmwareResult result = FirmwareUpdate(rig.ctx, image, {60, 100}, [&] { return ++retries, true; });
     // The erase shows a range of the image length modulo 65536, the writing one of the chunks.
-    EXPECT_NE(std::find(ranges.begin(), ranges.end(), std::pair<TransferStep, int>{TransferStep::ErasingFirmware, 0x4100}),
-              ranges.end());
+    EXPECT_NE(
+        std::find(ranges.begin(), ranges.end(), std::pair<TransferStep, int>{TransferStep::ErasingFirmware, 0x4100}),
+        ranges.end());
     EXPECT_NE(std::find(ranges.begin(), ranges.end(), std::pair<TransferStep, int>{TransferStep::WritingFirmware, 331}),
               ranges.end());
 
@@ -184,7 +182,8 @@ TEST(FirmwareUpdate, RobotThatNeverReachesItsBootLoaderIsNotReportedAsUpdated) {
     rig.connect();
     rig.robot->setRestartDelay(std::chrono::seconds(30));
     int retries = 0;
-    const FirmwareResult result = FirmwareUpdate(rig.ctx, firmwareImage(0x2000), {60, 60}, [&] { return ++retries < 2; });
+    const FirmwareResult result =
+        FirmwareUpdate(rig.ctx, firmwareImage(0x2000), {60, 60}, [&] { return ++retries < 2; });
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_TRUE(result.abandoned);
     EXPECT_EQ(result.attempts, 2);
@@ -222,7 +221,8 @@ TEST(FirmwareUpdate, GivenUpAfterTheEraseTheNextUpdateStartsFromTheBootLoader) {
 TEST(FirmwareUpdate, BootLoaderRequestThatCannotBeSentEndsAtOnce) {
     RobotRig rig;  // no device: the claim is free, so nothing is checked before 'b'
     int retries = 0;
-    const FirmwareResult result = FirmwareUpdate(rig.ctx, firmwareImage(0x2000), {60, 60}, [&] { return ++retries, true; });
+    const FirmwareResult result =
+        FirmwareUpdate(rig.ctx, firmwareImage(0x2000), {60, 60}, [&] { return ++retries, true; });
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_FALSE(result.abandoned);
     EXPECT_EQ(retries, 0);

@@ -163,9 +163,18 @@ TEST(LinkThread, DeviceThatNeverAnswersUIsNeitherConnectedNorSentTheLeaveSequenc
     };
     const Row rows[] = {
         {"silent", [](VirtualRobot& r) { r.stopAnsweringAfter(0); }},
-        {"too-slow", [](VirtualRobot& r) { r.addFault({RobotFault::TooSlow, 1}); }},
-        {"echo", [](VirtualRobot& r) { r.addFault({RobotFault::Echo, 1}); }},
-        {"short", [](VirtualRobot& r) { r.addFault({RobotFault::Short, 1}); }},
+        {"too-slow",
+         [](VirtualRobot& r) {
+             r.addFault({RobotFault::TooSlow, 1});
+         }},
+        {"echo",
+         [](VirtualRobot& r) {
+             r.addFault({RobotFault::Echo, 1});
+         }},
+        {"short",
+         [](VirtualRobot& r) {
+             r.addFault({RobotFault::Short, 1});
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -282,7 +291,8 @@ TEST(LinkThread, DownloadWhileTheLinkRunsEndsWithTheRobotAnsweringAgain) {
     ASSERT_EQ(result.status, TransferStatus::Done);
     EXPECT_EQ(rig.robot->flash(kSequenceAddress, 4), (std::vector<uint8_t>{0xFE, 0, 0, 0}));
     // "書込中" until the first good probe of the restarted robot.
-    ASSERT_TRUE(eventually([&] { return !rig.flags.has(Option::RobotRestarting) && rig.flags.has(Option::Connected); }));
+    ASSERT_TRUE(
+        eventually([&] { return !rig.flags.has(Option::RobotRestarting) && rig.flags.has(Option::Connected); }));
     // ... and the label is told, not left at "書込中".
     ASSERT_TRUE(eventually([&] {
         std::lock_guard lock(heardMutex);

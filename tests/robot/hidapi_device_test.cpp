@@ -144,15 +144,17 @@ TEST(RobotUsbId, OptionOverRobotIniOverTheBuiltInPair) {
         bool ok;
         RobotUsbId id;
     };
-    const Row rows[] = {{"1209:7e10", true, {0x1209, 0x7E10}}, {"0x04D8:003F", true, {0x04D8, 0x003F}},
-                        {"1209", false, {}},  {"1209:", false, {}}, {"12345:1", false, {}},
-                        {"0:1", false, {}},   {"zz:1", false, {}}};
+    const Row rows[] = {{"1209:7e10", true, {0x1209, 0x7E10}},
+                        {"0x04D8:003F", true, {0x04D8, 0x003F}},
+                        {"1209", false, {}},
+                        {"1209:", false, {}},
+                        {"12345:1", false, {}},
+                        {"0:1", false, {}},
+                        {"zz:1", false, {}}};
     for (const Row& row : rows) {
         const auto id = parseRobotUsbId(row.text);
         EXPECT_EQ(id.has_value(), row.ok) << row.text;
-        if (id && row.ok) {
-            EXPECT_TRUE(id->vendor == row.id.vendor && id->product == row.id.product) << row.text;
-        }
+        if (id && row.ok) { EXPECT_TRUE(id->vendor == row.id.vendor && id->product == row.id.product) << row.text; }
     }
     const auto dir = scratchDir("robot", "robot_ini");
     RobotUsbId id;

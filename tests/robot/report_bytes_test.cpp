@@ -126,18 +126,18 @@ TEST(ReportBytes, DownloadSendsEveryRequestInOrder) {
     HidReport mapRead = map;  // the motor speeds are read back too
     mapRead[1] = 7;
     expectSent(rig.wire->sent, {
-        report({{1, 'b'}}),
-        report({{1, 0xAA}}),
-        report({{1, 4}, {2, 1}}),
-        chunk(5, 0x3E00, first),
-        chunk(7, 0x3E00, first),
-        chunk(5, 0x3E30, rest),
-        chunk(7, 0x3E30, rest),
-        map,
-        mapRead,
-        kLeaveFlag,
-        kReset,
-    });
+                                   report({{1, 'b'}}),
+                                   report({{1, 0xAA}}),
+                                   report({{1, 4}, {2, 1}}),
+                                   chunk(5, 0x3E00, first),
+                                   chunk(7, 0x3E00, first),
+                                   chunk(5, 0x3E30, rest),
+                                   chunk(7, 0x3E30, rest),
+                                   map,
+                                   mapRead,
+                                   kLeaveFlag,
+                                   kReset,
+                               });
     EXPECT_FALSE(rig.link.deviceOpen());
     EXPECT_TRUE(rig.flags.has(Option::RobotRestarting));
     EXPECT_FALSE(rig.flags.has(Option::TransferActive));
@@ -161,18 +161,18 @@ TEST(ReportBytes, UploadReadsToTheEndMarkThenTheMemoryMap) {
         return report({{1, 7}, {2, uint8_t(address)}, {3, uint8_t(address >> 8)}, {4, 0}, {5, 0}, {6, 48}}, 0xFF);
     };
     expectSent(rig.wire->sent, {
-        report({{1, 'b'}}),
-        report({{1, 0xAA}}),
-        // Every read twice: only answers that agree count.
-        read(0x3E00),
-        read(0x3E00),
-        read(0x3E30),
-        read(0x3E30),
-        report({{1, 7}, {2, 0x00}, {3, 0x00}, {4, 0xF0}, {5, 0x07}, {6, 58}}),
-        report({{1, 7}, {2, 0x00}, {3, 0x00}, {4, 0xF0}, {5, 0x07}, {6, 58}}),
-        kLeaveFlag,
-        kReset,
-    });
+                                   report({{1, 'b'}}),
+                                   report({{1, 0xAA}}),
+                                   // Every read twice: only answers that agree count.
+                                   read(0x3E00),
+                                   read(0x3E00),
+                                   read(0x3E30),
+                                   read(0x3E30),
+                                   report({{1, 7}, {2, 0x00}, {3, 0x00}, {4, 0xF0}, {5, 0x07}, {6, 58}}),
+                                   report({{1, 7}, {2, 0x00}, {3, 0x00}, {4, 0xF0}, {5, 0x07}, {6, 58}}),
+                                   kLeaveFlag,
+                                   kReset,
+                               });
     EXPECT_FALSE(rig.flags.has(Option::RobotRestarting));
     EXPECT_FALSE(rig.link.busy());
 }

@@ -109,13 +109,9 @@ Outcome runWith(Command command, RobotFault fault, int step) {
             // Only a 'b' that could not be sent ends without the retry question.
             EXPECT_EQ(r.abandoned, r.failure != TransferFailure::NotSent);
             // Left in its boot loader once the old firmware was erased, and the link says so.
-            if (rig.robot->counters().erases > 0) {
-                EXPECT_TRUE(r.incomplete);
-            }
+            if (rig.robot->counters().erases > 0) { EXPECT_TRUE(r.incomplete); }
             EXPECT_EQ(rig.state.firmwareIncomplete(), r.incomplete);
-            if (!r.incomplete) {
-                EXPECT_EQ(rig.robot->flash(kFirmwareAddress, 100), oldFirmware);
-            }
+            if (!r.incomplete) { EXPECT_EQ(rig.robot->flash(kFirmwareAddress, 100), oldFirmware); }
         }
         // A half-written firmware is never started by us.
         EXPECT_EQ(rig.robot->counters().resetsAfterFirmwareErase, 0);
@@ -127,18 +123,13 @@ Outcome runWith(Command command, RobotFault fault, int step) {
     EXPECT_NE(run.status, TransferStatus::Cancelled);
     if (run.status == TransferStatus::Failed) {
         EXPECT_NE(run.failure, TransferFailure::None);
-    }
-    else EXPECT_EQ(run.status, TransferStatus::Done);
+    } else EXPECT_EQ(run.status, TransferStatus::Done);
     // What is said about the restart is true. (A robot whose firmware does not start restarts
     // into its boot loader: it did restart; an unplugged one restarts when plugged in again.)
     const bool stayed = rig.robot->mode() == RobotMode::BootLoader &&
                         !(step > 0 && (fault == RobotFault::NoBoot || fault == RobotFault::Unplug));
-    if (run.status == TransferStatus::Done) {
-        EXPECT_EQ(stayed, run.leftInBootLoader);
-    }
-    if (run.failure == TransferFailure::NotRestarted) {
-        EXPECT_TRUE(stayed);
-    }
+    if (run.status == TransferStatus::Done) { EXPECT_EQ(stayed, run.leftInBootLoader); }
+    if (run.failure == TransferFailure::NotRestarted) { EXPECT_TRUE(stayed); }
     EXPECT_FALSE(rig.link.busy());
     EXPECT_FALSE(rig.flags.has(Option::TransferActive));
     return run;
@@ -166,9 +157,7 @@ void everyFaultAtEveryStep(Command command) {
             const Outcome run = runWith(command, fault, step);
             // The reconnect wait (62 x 2 ms) and a few 40 ms time-outs at most.
             EXPECT_LT(run.took.count(), 1500);
-            if (harmless(fault)) {
-                EXPECT_EQ(run.status, TransferStatus::Done);
-            }
+            if (harmless(fault)) { EXPECT_EQ(run.status, TransferStatus::Done); }
             // The reset is the last report, so the fault always catches it: the work is done, but
             // the robot did not restart. A read has what it came for; a write or an update is no
             // success, as the robot does not run what it holds.

@@ -46,8 +46,8 @@ TEST(BlockInterpreter, TimedForwardHoldsMotorsThenStopsThenMovesOn) {
 }
 
 TEST(BlockInterpreter, ContinuingAndZeroDurationMotionKeepWheelsRunning) {
-    BlockProgram p = chain({{BlockType::TurnLeft, {15, 1}}, {BlockType::RightForward, {0, 0, 0, 50}},
-                            {BlockType::Stop, {0, 1}}});
+    BlockProgram p =
+        chain({{BlockType::TurnLeft, {15, 1}}, {BlockType::RightForward, {0, 0, 0, 50}}, {BlockType::Stop, {0, 1}}});
     Interp r(p);
     r.step();
     r.step();
@@ -67,7 +67,7 @@ TEST(BlockInterpreter, StopIsNotStoppedAgainAtExpiryAndEndStopsTheRun) {
     BlockProgram p = chain({{BlockType::Stop, {1, 0}}});
     Interp r(p);
     r.step();
-    r.step();  // Stop, 100 ms -> 96 ms = 6 ticks
+    r.step();                             // Stop, 100 ms -> 96 ms = 6 ticks
     r.memory[MemoryMap::LeftWheel] = 77;  // as if a Calc had written it
     for (int i = 0; i < 6; ++i) r.step();
     EXPECT_EQ(r.memory[MemoryMap::LeftWheel], 77);
@@ -103,8 +103,8 @@ TEST(BlockInterpreter, LedModesUseTheSimulatorBitOrder) {
                             {BlockType::LeftLed, {0, 0, 0, 2}},
                             {BlockType::Wait, {0}}});
     Interp r(p);
-    r.step();                                    // Start
-    r.step();                                    // LeftLed on chains into the timed RightLed
+    r.step();  // Start
+    r.step();  // LeftLed on chains into the timed RightLed
     EXPECT_EQ(r.memory[MemoryMap::Leds], 0x03);
     EXPECT_EQ(r.interp.waitMs, 288u);
     for (int i = 0; i < 17; ++i) r.step();
@@ -241,7 +241,7 @@ TEST(BlockInterpreter, BranchOnlyLoopUsesTheBudgetAndResumes) {
     EXPECT_EQ(r.step(), StepOutcome::BudgetExhausted);
     EXPECT_TRUE(r.interp.chainPending);
     EXPECT_EQ(r.interp.current, indexOf(p, a));  // an even number of blocks, so the loop is back at the first
-    EXPECT_TRUE(r.highlighted.empty());  // chained blocks are shown only in slow motion
+    EXPECT_TRUE(r.highlighted.empty());          // chained blocks are shown only in slow motion
     r.slow = true;
     EXPECT_EQ(r.step(), StepOutcome::BudgetExhausted);
     EXPECT_EQ(r.highlighted.size(), size_t(kChainBudget));
@@ -305,7 +305,7 @@ TEST(BlockInterpreter, UnknownCodesAndBrokenRepeatsDoNotDerail) {
     SimMemoryMap before = r.memory;
     r.step();
     EXPECT_EQ(r.step(), StepOutcome::TickEnded);  // unknown code ends the tick
-    r.step();  // RepeatStart with repeat number 200 writes nothing, Wait ends
+    r.step();                                     // RepeatStart with repeat number 200 writes nothing, Wait ends
     EXPECT_EQ(r.memory, before);
     r.step();  // orphan RepeatEnd falls through to End
     EXPECT_EQ(r.step(), StepOutcome::RunStopped);

@@ -34,7 +34,10 @@ TEST(ClassGrading, SummaryCountsGoalsLapsAndFailures) {
     const Row rows[] = {
         {{{G, 900}, {G, 500}, {G, 700}}, 3, 700, 500, {}},
         {{{G, 800}, {G, 480}, {RunResult::LeftLine, 300}, {G, 512}, {G, 1600}}, 4, 656, 480, {0, 0, 1}},
-        {{{RunResult::Armed, 599999}, {RunResult::Forbidden, 10}, {RunResult::Forbidden, 20}}, 0, -1, -1,
+        {{{RunResult::Armed, 599999}, {RunResult::Forbidden, 10}, {RunResult::Forbidden, 20}},
+         0,
+         -1,
+         -1,
          {0, 1, 0, 0, 0, 2}},
         {{}, 0, -1, -1, {}},
     };
@@ -116,9 +119,7 @@ TEST(ClassGrading, ThreadsChangeNothingAndTheBestRunIsTheFastestGoal) {
         EXPECT_EQ(one[i].bestRun, three[i].bestRun);
         const GradeRun& best = one[i].runs[size_t(one[i].bestRun)];
         for (const GradeRun& r : one[i].runs) {
-            if (r.result == RunResult::Goal) {
-                EXPECT_LE(best.lapMs, r.lapMs);
-            }
+            if (r.result == RunResult::Goal) { EXPECT_LE(best.lapMs, r.lapMs); }
         }
         // The path of the best run is that run again: one point for the start and one per tick.
         EXPECT_EQ(one[i].bestPath.size(), best.ticks + 1);

@@ -49,8 +49,8 @@ std::vector<CourseProblem> problems(const CourseLoadResult& r) {
 
 TEST(CourseConfig, TextureLineFieldsClampConvertAndIgnoreComments) {
     auto dir = courseFolder("fields");
-    writeIni(dir, u"_FILE_TOTAL:[6]\n" + kFixed +
-                      u"_TEXTURE:[[good.bmp]][-400][0][90][[テスト]][4] # [[not the name]]\n");
+    writeIni(dir,
+             u"_FILE_TOTAL:[6]\n" + kFixed + u"_TEXTURE:[[good.bmp]][-400][0][90][[テスト]][4] # [[not the name]]\n");
     CourseSet set;
     CourseLoadResult r = loadCourseConfig(set, dir);
     ASSERT_TRUE(r.loaded);

@@ -49,51 +49,54 @@ const std::string kPracticeLines =
     "line -130 170 130 170\n";
 
 // A timed loop: goal at the start, three checkpoints in order, off-line and sensor rules.
-const std::string kLoopCourse = "TROVEL-COURSE 1\n"
-                                "name-ja \"チェックポイント2\"\n"
-                                "name-en \"Checkpoints 2\"\n"
-                                "start -100 170 0\n"
-                                "course-flags return-to-start\n" +
-                                kPracticeLines +
-                                "goal -150 140 -50 200\n"
-                                "checkpoint 220 -30 280 30\n"
-                                "checkpoint -30 -200 30 -140\n"
-                                "checkpoint -280 -30 -220 30\n"
-                                "off-line 40 90\n"
-                                "sensor-rule\n"
-                                "end\n";
+const std::string kLoopCourse =
+    "TROVEL-COURSE 1\n"
+    "name-ja \"チェックポイント2\"\n"
+    "name-en \"Checkpoints 2\"\n"
+    "start -100 170 0\n"
+    "course-flags return-to-start\n" +
+    kPracticeLines +
+    "goal -150 140 -50 200\n"
+    "checkpoint 220 -30 280 30\n"
+    "checkpoint -30 -200 30 -140\n"
+    "checkpoint -280 -30 -220 30\n"
+    "off-line 40 90\n"
+    "sensor-rule\n"
+    "end\n";
 
 // The shipped stop course: stop in the black box, keep out of the pink area.
-const std::string kStopCourse = "TROVEL-COURSE 1\n"
-                                "name-ja \"ゴールで止まる2\"  # a comment\n"
-                                "start -290 180 0\n"
-                                "course-flags return-to-start\n"
-                                "line -290 180 -140 180\n"
-                                "arc -140 80 100 90 -90\n"
-                                "line -40 80 -40 0\n"
-                                "arc 60 0 100 180 90\n"
-                                "line 60 -100 120 -100\n"
-                                "arc 120 0 100 -90 90\n"
-                                "line 220 0 220 80\n"
-                                "box 180 140 260 200\n"
-                                "goal 170 100 270 220\n"
-                                "forbidden -200 20 -120 120\n"
-                                "stop-in-goal\n"
-                                "end\n";
+const std::string kStopCourse =
+    "TROVEL-COURSE 1\n"
+    "name-ja \"ゴールで止まる2\"  # a comment\n"
+    "start -290 180 0\n"
+    "course-flags return-to-start\n"
+    "line -290 180 -140 180\n"
+    "arc -140 80 100 90 -90\n"
+    "line -40 80 -40 0\n"
+    "arc 60 0 100 180 90\n"
+    "line 60 -100 120 -100\n"
+    "arc 120 0 100 -90 90\n"
+    "line 220 0 220 80\n"
+    "box 180 140 260 200\n"
+    "goal 170 100 270 220\n"
+    "forbidden -200 20 -120 120\n"
+    "stop-in-goal\n"
+    "end\n";
 
 // A figure of eight started off the grid at an angle, UTF-16 in the file: the goal on the left loop,
 // a checkpoint on the right one.
-const std::string kEightCourse = "TROVEL-COURSE 1\n"
-                                 "name-en \"Eight\"\n"
-                                 "start 42.25 -41.75 -45\n"
-                                 "line 0 0 84.8528137423857 -84.8528137423857\n"
-                                 "arc 169.705627484771 0 120 -135 270\n"
-                                 "line 84.8528137423857 84.8528137423857 -84.8528137423857 -84.8528137423857\n"
-                                 "arc -169.705627484771 0 120 -45 -270 18\n"
-                                 "line -84.8528137423857 84.8528137423857 0 0\n"
-                                 "goal -310 -30 -270 30\n"
-                                 "checkpoint 270 -30 310 30\n"
-                                 "end\n";
+const std::string kEightCourse =
+    "TROVEL-COURSE 1\n"
+    "name-en \"Eight\"\n"
+    "start 42.25 -41.75 -45\n"
+    "line 0 0 84.8528137423857 -84.8528137423857\n"
+    "arc 169.705627484771 0 120 -135 270\n"
+    "line 84.8528137423857 84.8528137423857 -84.8528137423857 -84.8528137423857\n"
+    "arc -169.705627484771 0 120 -45 -270 18\n"
+    "line -84.8528137423857 84.8528137423857 0 0\n"
+    "goal -310 -30 -270 30\n"
+    "checkpoint 270 -30 310 30\n"
+    "end\n";
 
 std::vector<uint8_t> utf16Of(const std::string& utf8) {
     std::vector<uint8_t> bytes{0xFF, 0xFE};
@@ -123,7 +126,11 @@ TEST(CourseFile, BadFilesGiveTheirCodeAndLine) {
         {"cut inside the first word", bytesOf("TROVEL-COU"), CourseFileError::Truncated, 0, 0},
         {"no end line", bytesOf(head), CourseFileError::Truncated, 0, 0},
         {"cut inside a line", bytesOf(head + "line 1 2 3"), CourseFileError::Truncated, 0, 0},
-        {"a PNG", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'}, CourseFileError::NotCourseFile, 1, 0},
+        {"a PNG",
+         {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'},
+         CourseFileError::NotCourseFile,
+         1,
+         0},
         {"a program file", utf16Of("FORMAT_:[QX_FMT_4]\n"), CourseFileError::NotCourseFile, 1, 0},
         {"a newer version", bytesOf("TROVEL-COURSE 2\nwhatever comes\nend\n"), CourseFileError::NewerVersion, 1, 2},
         {"no version", bytesOf("TROVEL-COURSE one\nend\n"), CourseFileError::BadValue, 1, 0},
@@ -138,7 +145,12 @@ TEST(CourseFile, BadFilesGiveTheirCodeAndLine) {
         {"after the end", bytesOf(head + "end\nline 0 0 1 1\n"), CourseFileError::AfterEnd, 5, 0},
         {"bad UTF-8", bytesOf("TROVEL-COURSE 1\nname-ja \"\xE3\x81\"\nend\n"), CourseFileError::BadText, 2, 0},
         {"a control character", bytesOf(head + "name-en \"a\x01\"\nend\n"), CourseFileError::BadText, 4, 0},
-        {"half a UTF-16 character", [] { auto b = utf16Of("TROVEL-COURSE 1\nend\n"); b.pop_back(); return b; }(),
+        {"half a UTF-16 character",
+         [] {
+             auto b = utf16Of("TROVEL-COURSE 1\nend\n");
+             b.pop_back();
+             return b;
+         }(),
          CourseFileError::Truncated, 0, 0},
         {"the goal outside", bytesOf(head + "goal 300 100 400 200\nend\n"), CourseFileError::GoalOutsideField, 4, 0},
         {"the start outside", bytesOf("TROVEL-COURSE 1\nname-ja \"a\"\nstart 351 0 0\nend\n"),
@@ -147,7 +159,8 @@ TEST(CourseFile, BadFilesGiveTheirCodeAndLine) {
          CourseFileError::CheckpointOutsideField, 6, 2},
         {"33 checkpoints", bytesOf(manyCheckpoints + "end\n"), CourseFileError::TooManyCheckpoints, 37, 0},
         {"too much to draw", bytesOf(inky + "end\n"), CourseFileError::TooManyElements, 12, 0},
-        {"a rule without a goal", bytesOf(head + "line 0 0 1 1\nstop-in-goal\nend\n"), CourseFileError::RuleWithoutGoal, 5, 0},
+        {"a rule without a goal", bytesOf(head + "line 0 0 1 1\nstop-in-goal\nend\n"), CourseFileError::RuleWithoutGoal,
+         5, 0},
         {"no name", bytesOf("TROVEL-COURSE 1\nstart 0 0 0\nend\n"), CourseFileError::NoName, 0, 0},
         {"no start", bytesOf("TROVEL-COURSE 1\nname-en \"a\"\nend\n"), CourseFileError::NoStart, 0, 0},
         // Judged as the simulator judges: |x - cx| < half-width + 20 (strict), here 60 < 60 at x = -100.
@@ -166,9 +179,7 @@ TEST(CourseFile, BadFilesGiveTheirCodeAndLine) {
         EXPECT_EQ(r.error, row.error);
         EXPECT_EQ(r.line, row.line);
         EXPECT_EQ(row.error == CourseFileError::NewerVersion ? r.version : r.index, row.number);
-        if (!r.ok()) {
-            EXPECT_EQ(design.nameJa, u"untouched");
-        }
+        if (!r.ok()) { EXPECT_EQ(design.nameJa, u"untouched"); }
     }
 }
 
@@ -223,7 +234,8 @@ size_t differingPixels(const CoursePicture& a, const CoursePicture& b) {
 }
 
 TEST(CourseDrawing, ShippedCoursesWrittenAsCourseFilesDrawTheirShippedPictures) {
-    const std::string practice = "TROVEL-COURSE 1\nname-ja \"れんしゅう\"\nstart -100 170 0\n" + kPracticeLines + "end\n";
+    const std::string practice =
+        "TROVEL-COURSE 1\nname-ja \"れんしゅう\"\nstart -100 170 0\n" + kPracticeLines + "end\n";
     EXPECT_EQ(differingPixels(drawCourse(designOf(practice)), shippedPicture("practice.bmp")), 0u);
     EXPECT_EQ(differingPixels(drawCourse(designOf(kStopCourse)), shippedPicture("stop.bmp")), 0u);
 
@@ -395,10 +407,10 @@ BlockProgram randomFollower(std::mt19937& rng) {
     const bool swapped = rng() % 6 == 0;
     ActionBlock* left = add(p, BlockType::Branch, {uint8_t(swapped), 2, pick(30, 140), 0, 0});
     ActionBlock* right = add(p, BlockType::Branch, {uint8_t(!swapped), 2, pick(30, 140), 0, 0});
-    ActionBlock* turnLeft = rng() % 2 ? add(p, BlockType::TurnLeft, {0, 1})
-                                      : add(p, BlockType::LeftForward, {0, 1, 0, pick(40, 100)});
-    ActionBlock* turnRight = rng() % 2 ? add(p, BlockType::TurnRight, {0, 1})
-                                       : add(p, BlockType::RightForward, {0, 1, 0, pick(40, 100)});
+    ActionBlock* turnLeft =
+        rng() % 2 ? add(p, BlockType::TurnLeft, {0, 1}) : add(p, BlockType::LeftForward, {0, 1, 0, pick(40, 100)});
+    ActionBlock* turnRight =
+        rng() % 2 ? add(p, BlockType::TurnRight, {0, 1}) : add(p, BlockType::RightForward, {0, 1, 0, pick(40, 100)});
     ActionBlock* ahead = rng() % 3 ? add(p, BlockType::Forward, {0, 1})
                                    : add(p, BlockType::WheelControl, {0, 1, pick(50, 100), pick(50, 100)});
     start->next[0] = left;
@@ -447,7 +459,8 @@ TEST(UserCourses, InstalledCoursesJudgeRandomRunsAsTheSameCoursesWrittenByHand) 
     }
     // The same three courses as a teacher writes them in texture.ini, on the pictures drawn above.
     std::filesystem::create_directories(hand / "course");
-    std::filesystem::copy(std::filesystem::path(TROVEL_APP_DIR) / "sim", hand / "sim", std::filesystem::copy_options::recursive);
+    std::filesystem::copy(std::filesystem::path(TROVEL_APP_DIR) / "sim", hand / "sim",
+                          std::filesystem::copy_options::recursive);
     for (const char* name : {"loop.bmp", "stop.bmp", "eight.bmp"})
         std::filesystem::copy_file(userCoursesFolder(user) / name, hand / "course" / name);
     simtest::writeIni(hand,
@@ -486,8 +499,9 @@ TEST(UserCourses, InstalledCoursesJudgeRandomRunsAsTheSameCoursesWrittenByHand) 
             results.insert(mine.result);
         }
     // The runs met every judgement the three courses can give.
-    const std::set<int> judgements{RunResult::LeftLine, RunResult::NoSensorBranch, RunResult::PassedGoal, RunResult::Forbidden,
-                                   RunResult::MissedCheckpoint, RunResult::EndedOutsideGoal, RunResult::Goal};
+    const std::set<int> judgements{RunResult::LeftLine,  RunResult::NoSensorBranch,   RunResult::PassedGoal,
+                                   RunResult::Forbidden, RunResult::MissedCheckpoint, RunResult::EndedOutsideGoal,
+                                   RunResult::Goal};
     EXPECT_TRUE(std::includes(results.begin(), results.end(), judgements.begin(), judgements.end()));
 }
 

@@ -89,10 +89,10 @@ TEST(ShippedCourses, StudioAndGradingAgreeThatOnlyTheProgramStopsInTheGoal) {
     const CourseRecord& course = studio.courses.courses[2];
     const int best = bestTime(window.records, 2);
     auto inGoal = [&] {
-        return studio.judge.hasLeftGoal && overlaps(studio.robot.x, studio.robot.y, studio.courses.robotHalf, course.goal);
+        return studio.judge.hasLeftGoal &&
+               overlaps(studio.robot.x, studio.robot.y, studio.courses.robotHalf, course.goal);
     };
-    for (int i = 0; i < 5000 && !(inGoal() && studio.judge.result == RunResult::Armed); ++i)
-        window.step();
+    for (int i = 0; i < 5000 && !(inGoal() && studio.judge.result == RunResult::Armed); ++i) window.step();
     ASSERT_TRUE(inGoal());
     window.stop();
     window.step();
@@ -162,7 +162,8 @@ TEST(ShippedCourses, ResavedAsOtherBitmapsAndAsPngTheyRunTheSame) {
             EXPECT_EQ(coursePicture(resaved, course)->pixels, coursePicture(original, course)->pixels) << course;
             const RunOutcome a = runShipped(course, follower, 1500), b = runOn(dir, course, follower, 1500);
             EXPECT_EQ(std::tie(a.result, a.lapMs, a.x, a.y, a.heading, a.ticks),
-                      std::tie(b.result, b.lapMs, b.x, b.y, b.heading, b.ticks)) << course;
+                      std::tie(b.result, b.lapMs, b.x, b.y, b.heading, b.ticks))
+                << course;
         }
         const RunOutcome a = runShipped(2, stopper, std::nullopt), b = runOn(dir, 2, stopper, std::nullopt);
         EXPECT_EQ(std::tie(a.result, a.lapMs, a.x, a.y, a.ticks), std::tie(b.result, b.lapMs, b.x, b.y, b.ticks));

@@ -138,7 +138,8 @@ struct Studio {
 std::vector<std::pair<int, int>> onDisk(const std::filesystem::path& dir) {
     Studio fresh(dir);
     std::vector<std::pair<int, int>> found;
-    for (size_t i = 0; i < 2; ++i) found.emplace_back(fresh.records.courses[i].bestMs, fresh.records.courses[i].ghost.lapMs);
+    for (size_t i = 0; i < 2; ++i)
+        found.emplace_back(fresh.records.courses[i].bestMs, fresh.records.courses[i].ghost.lapMs);
     return found;
 }
 

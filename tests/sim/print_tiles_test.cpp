@@ -100,9 +100,7 @@ TEST(PrintTiles, TilesCoverTheMatOnceApartFromTheOverlap) {
                 int covering = 0;
                 for (const PrintTile& t : plan.tiles) covering += t.mat.contains(x, y);
                 ASSERT_GE(covering, 1) << x << ", " << y;
-                if (!inStrip(x, true) && !inStrip(y, false)) {
-                    ASSERT_EQ(covering, 1) << x << ", " << y;
-                }
+                if (!inStrip(x, true) && !inStrip(y, false)) { ASSERT_EQ(covering, 1) << x << ", " << y; }
             }
         }
 

@@ -25,17 +25,21 @@ TEST(SensorTrace, KeepsTheLastThirtySecondsWhateverTheSpacing) {
         {"one past the window", ticks(kTraceCapacity + 1), kTraceCapacity, 16},
         {"wrapped three times", ticks(3 * kTraceCapacity + 5), kTraceCapacity, (2 * kTraceCapacity + 5) * 16},
         {"a jump in time", {0, 16, 32, 40000}, 1, 40000},
-        {"a jump into a half-full ring", [&] {
+        {"a jump into a half-full ring",
+         [&] {
              auto t = ticks(10);
              t.insert(t.end(), {30100, 30116, 30132});
              return t;
-         }(), 4, 144},
+         }(),
+         4, 144},
         // 10 s of the old samples stay, and the next ones go in behind the newest, not the oldest.
-        {"a jump after the ring wrapped", [&] {
+        {"a jump after the ring wrapped",
+         [&] {
              auto t = ticks(kTraceCapacity + 3);
              t.insert(t.end(), {t.back() + 20000, t.back() + 20016});
              return t;
-         }(), 627, (kTraceCapacity - 622) * 16},
+         }(),
+         627, (kTraceCapacity - 622) * 16},
     };
     for (const Row& row : rows) {
         SensorTrace trace;
@@ -153,8 +157,13 @@ TEST(SensorTrace, SameTraceAtEverySpeedAndAcrossPauses) {
 
 TEST(SensorTrace, CsvHasAHeaderAndOneRowPerSampleInSeconds) {
     std::vector<TraceSample> samples(2);
-    samples[0] = {.timeMs = 0, .sensors = {10, 162, 47, 10}, .leftSpeed = 90, .rightSpeed = 240,
-                  .variables = {0, 1, 2, 3, 4, 5, 6, 255}, .block = 2, .blockType = BlockType::Forward};
+    samples[0] = {.timeMs = 0,
+                  .sensors = {10, 162, 47, 10},
+                  .leftSpeed = 90,
+                  .rightSpeed = 240,
+                  .variables = {0, 1, 2, 3, 4, 5, 6, 255},
+                  .block = 2,
+                  .blockType = BlockType::Forward};
     samples[1] = {.timeMs = 61016, .sensors = {11, 12, 13, 14}, .leftSpeed = 0, .rightSpeed = 60.5f};
     EXPECT_EQ(traceCsv(samples),
               "time_s,s9,s10,s11,s12,left_speed,right_speed,var1,var2,var3,var4,var5,var6,var7,var8,block,block_type\n"

@@ -170,8 +170,7 @@ TEST(SimNoise, OneSeedGivesOneRunWhateverRanBefore) {
     runShipped(simtest::chain({{BlockType::Forward, {5, 0}}}), 5, noise, sim);
     EXPECT_EQ(runShipped(follower, 5, noise, sim), first);
     // A run that ended while running must not spare the next program the sensor-use rule.
-    EXPECT_EQ(runShipped(simtest::chain({{BlockType::Forward, {5, 0}}}), 5, {}, sim).result,
-              RunResult::NoSensorBranch);
+    EXPECT_EQ(runShipped(simtest::chain({{BlockType::Forward, {5, 0}}}), 5, {}, sim).result, RunResult::NoSensorBranch);
     EXPECT_NE(other, first);
     // Without noise the seed of a program without random branches changes nothing.
     EXPECT_EQ(runShipped(follower, 5, {}, sim), runShipped(follower, 6, {}, sim));

@@ -297,7 +297,7 @@ TEST(RunJudging, BannersGoOnStopAndAReplayWithoutRearmIsUntimedOnANewPath) {
     b.started(false);
     EXPECT_EQ(b.sim.notice, RunNotice::NotTimed);
     EXPECT_EQ(b.sim.judge.result, RunResult::NotJudged);  // the old goal does not show over the free run
-    EXPECT_EQ(effectsInUse(b.view.effects), 0);  // no start banner
+    EXPECT_EQ(effectsInUse(b.view.effects), 0);           // no start banner
     b.step(5);
     EXPECT_EQ(b.sim.judge.lapMs, 0);
     // A new path from where this run began, not a line from the old one.
@@ -392,7 +392,7 @@ TEST(Simulator, DrawListLayersAndStatusGlyphs) {
         glyphs += it.texture == Slot::Digits;
     }
     EXPECT_EQ(leds, 2);
-    EXPECT_EQ(glyphs, 16);  // lap and best time
+    EXPECT_EQ(glyphs, 16);   // lap and best time
     b.best() = kNoRecordMs;  // no record is no time: only the lap is shown
     const DrawList noRecord = b.frame();
     EXPECT_EQ(std::count_if(noRecord.items.begin(), noRecord.items.end(),
@@ -433,7 +433,7 @@ TEST(Effects, GoalBannerShrinksHoldsAndGrows) {
         queueEffects(t, list);
         widths.push_back(list.items.empty() ? 0 : list.items[0].vertices[1].x - list.items[0].vertices[0].x);
     }
-    EXPECT_EQ(widths[0], 0);       // scale 0 draws nothing
+    EXPECT_EQ(widths[0], 0);            // scale 0 draws nothing
     EXPECT_FLOAT_EQ(widths[25], 2000);  // scale 0.5
     EXPECT_FLOAT_EQ(widths[100], 1000);
     EXPECT_EQ(effectsInUse(t), 0);
@@ -561,9 +561,9 @@ TEST(Stepping, OneStepRunsOneTickAndOneBlockStopsRightAfterTheNextBlockStarts) {
 TEST(Stepping, BreakpointStopsBeforeTheBlockRunsAlsoInsideAChain) {
     struct Row {
         const char* name;
-        int breakAt;       // index into the blocks below
-        uint64_t ticks;    // tick on which the run pauses
-        int variable;      // variable 1 when it pauses: the Calc before ran, the block itself did not
+        int breakAt;     // index into the blocks below
+        uint64_t ticks;  // tick on which the run pauses
+        int variable;    // variable 1 when it pauses: the Calc before ran, the block itself did not
     };
     // Start -> Forward 0.5 s -> Branch (chains) -> Calc var1 := 7 (chains) -> TurnLeft (ends the tick) -> End.
     const Row rows[] = {

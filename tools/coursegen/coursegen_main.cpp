@@ -20,7 +20,9 @@ const Rgb kPink{255, 205, 205};
 const Rgb kPaleGreen{215, 250, 215};
 const Rgb kPaleBlue{215, 230, 255};
 
-void paleRect(RasterImage& img, double x1, double y1, double x2, double y2, Rgb c) { worldRect(img, x1, y1, x2, y2, c); }
+void paleRect(RasterImage& img, double x1, double y1, double x2, double y2, Rgb c) {
+    worldRect(img, x1, y1, x2, y2, c);
+}
 
 // Practice: a rounded rectangle without timing.
 RasterImage practiceCourse() {
@@ -96,10 +98,10 @@ RasterImage robotPicture() {
     RasterImage img = makeImage(128, 256, kBlack);
     for (int half = 0; half < 2; ++half) {
         int top = half * 128;
-        fillRect(img, 8, top + 14, 120, top + 114, Rgb{60, 110, 200});     // body, facing right
-        fillRect(img, 20, top + 2, 60, top + 16, Rgb{50, 50, 50});         // left wheel (top)
-        fillRect(img, 20, top + 112, 60, top + 126, Rgb{50, 50, 50});      // right wheel
-        fillRect(img, 90, top + 20, 122, top + 108, Rgb{230, 230, 240});   // sensor board
+        fillRect(img, 8, top + 14, 120, top + 114, Rgb{60, 110, 200});    // body, facing right
+        fillRect(img, 20, top + 2, 60, top + 16, Rgb{50, 50, 50});        // left wheel (top)
+        fillRect(img, 20, top + 112, 60, top + 126, Rgb{50, 50, 50});     // right wheel
+        fillRect(img, 90, top + 20, 122, top + 108, Rgb{230, 230, 240});  // sensor board
         int sensors[4] = {38, 54, 74, 90};
         for (int i = 0; i < 4; ++i) {
             if (half == 0 && (i == 1 || i == 2)) continue;
@@ -201,10 +203,9 @@ int main(int argc, char** argv) {
         RasterImage image;
     } pictures[] = {
         {"sim/robot.bmp", robotPicture()},         {"sim/led.bmp", ledLight()},
-        {"sim/badge.bmp", cornerBadge()},          
-        {"sim/digits.bmp", digitStrip()},          {"course/practice.bmp", practiceCourse()},
-        {"course/checkpoint.bmp", checkpointCourse()}, {"course/stop.bmp", stopCourse()},
-        {"course/crossing.bmp", crossingCourse()},
+        {"sim/badge.bmp", cornerBadge()},          {"sim/digits.bmp", digitStrip()},
+        {"course/practice.bmp", practiceCourse()}, {"course/checkpoint.bmp", checkpointCourse()},
+        {"course/stop.bmp", stopCourse()},         {"course/crossing.bmp", crossingCourse()},
     };
     bool ok = true;
     for (auto& p : pictures) ok = writeBitmap(p.image, (dir / p.file).string()) && ok;

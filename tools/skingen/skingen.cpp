@@ -16,9 +16,9 @@
 
 namespace {
 
-const QColor kInk(40, 48, 96);              // outlines and symbols
-const QColor kPaletteBack(119, 170, 208);   // palette background
-const QColor kKey(255, 255, 128);           // transparent colour of diamond pictures
+const QColor kInk(40, 48, 96);             // outlines and symbols
+const QColor kPaletteBack(119, 170, 208);  // palette background
+const QColor kKey(255, 255, 128);          // transparent colour of diamond pictures
 const QColor kMotion(183, 226, 176);
 const QColor kOrange(254, 218, 154);
 const QColor kPink(252, 200, 227);
@@ -31,16 +31,13 @@ QString g_out;
 bool g_english = false;  // --lang en: the pictures with words, for the English language pack
 
 // The words drawn into a picture, in the language being drawn.
-QString words(const char* japanese, const char* english) {
-    return QString::fromUtf8(g_english ? english : japanese);
-}
+QString words(const char* japanese, const char* english) { return QString::fromUtf8(g_english ? english : japanese); }
 
 QFont uiFont(int pixels, bool bold = true) {
     QFont f;
     if (g_english)  // Latin words in a Latin face; the Japanese faces draw them at fixed pitch
         f.setFamilies({"DejaVu Sans", "IPAPGothic"});
-    else
-        f.setFamilies({"IPAGothic", "IPAPGothic", "VL Gothic", "Noto Sans CJK JP", "DejaVu Sans"});
+    else f.setFamilies({"IPAGothic", "IPAPGothic", "VL Gothic", "Noto Sans CJK JP", "DejaVu Sans"});
     f.setPixelSize(pixels);
     f.setBold(bold);
     return f;
@@ -309,7 +306,9 @@ void die(QPainter& p, const QRectF& r, int pips) {
     p.setPen(Qt::NoPen);
     p.setBrush(kRed);
     qreal s = r.width() / 4;
-    auto dot = [&](qreal fx, qreal fy) { p.drawEllipse(QPointF(r.left() + fx * r.width(), r.top() + fy * r.height()), s / 2.2, s / 2.2); };
+    auto dot = [&](qreal fx, qreal fy) {
+        p.drawEllipse(QPointF(r.left() + fx * r.width(), r.top() + fy * r.height()), s / 2.2, s / 2.2);
+    };
     if (pips % 2) dot(0.5, 0.5);
     if (pips >= 2) {
         dot(0.25, 0.25);

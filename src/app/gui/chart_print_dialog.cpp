@@ -68,9 +68,10 @@ ChartPagePlan ChartPrintDialog::plan() const {
 void ChartPrintDialog::updateSummary() {
     const ChartPagePlan p = plan();
     const bool ok = p.status == ChartPlanStatus::Ok;
-    m_summary->setText(ok ? uiFormat(Str::PrintChartSummary,
-                                     {int(p.pages.size()), int(std::lround(100 * p.mmPerPixel / kChartNaturalMmPerPixel))})
-                          : uiFormat(Str::PrintChartTooLarge, {kMaxChartPages}));
+    m_summary->setText(
+        ok ? uiFormat(Str::PrintChartSummary,
+                      {int(p.pages.size()), int(std::lround(100 * p.mmPerPixel / kChartNaturalMmPerPixel))})
+           : uiFormat(Str::PrintChartTooLarge, {kMaxChartPages}));
     m_ok->setEnabled(ok);
 }
 

@@ -123,7 +123,8 @@ RenderResult renderProgramPng(const RenderRequest& request, std::vector<uint8_t>
 }
 
 RenderResult printProgramPdf(const RenderRequest& request, Paper paper, bool landscape, ChartPrintSummary& summary) {
-    if (request.program.empty() || request.out.empty()) return failed(RenderStatus::BadRequest, "no program or no --out");
+    if (request.program.empty() || request.out.empty())
+        return failed(RenderStatus::BadRequest, "no program or no --out");
     const HeadlessGui headless;
     BlockProgram program;
     AppConfig config;
@@ -131,12 +132,15 @@ RenderResult printProgramPdf(const RenderRequest& request, Paper paper, bool lan
 
     ChartPdfJob job;
     job.title = programPrintTitle(program);
-    job.fileName = QDir::toNativeSeparators(QFileInfo(QString::fromStdU16String(request.program.u16string())).absoluteFilePath());
+    job.fileName =
+        QDir::toNativeSeparators(QFileInfo(QString::fromStdU16String(request.program.u16string())).absoluteFilePath());
     job.plan = planChartPages(chartPageRequest(program, paper, landscape));
     if (job.plan.status == ChartPlanStatus::TooManyPages)
         return failed(RenderStatus::TooLarge,
-                      shown(request.program) + ": " + toUtf8(formatMessage(ResString(Str::PrintChartTooLarge), {kMaxChartPages})));
-    if (job.plan.status != ChartPlanStatus::Ok) return failed(RenderStatus::ProgramUnreadable, shown(request.program) + ": an empty chart");
+                      shown(request.program) + ": " +
+                          toUtf8(formatMessage(ResString(Str::PrintChartTooLarge), {kMaxChartPages})));
+    if (job.plan.status != ChartPlanStatus::Ok)
+        return failed(RenderStatus::ProgramUnreadable, shown(request.program) + ": an empty chart");
     if (!saveChartPdf(QString::fromStdU16String(request.out.u16string()), program, chartStyleFromConfig(config),
                       config.settings.options, job))
         return failed(RenderStatus::CannotWrite, shown(request.out) + ": " + toUtf8(ResString(Str::PrintFailed)));

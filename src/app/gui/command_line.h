@@ -9,14 +9,14 @@
 namespace trovel {
 
 struct StudioCommandLine {
-    bool viewMode = false;            // "-view" anywhere, any case
-    std::filesystem::path appDir;     // "--app-dir DIR"; empty when not given
+    bool viewMode = false;              // "-view" anywhere, any case
+    std::filesystem::path appDir;       // "--app-dir DIR"; empty when not given
     std::filesystem::path programPath;  // pending program; empty unless the file exists
-    std::filesystem::path grabPath;   // "--grab FILE": save a picture of the window and quit
-    std::string robotUsb;             // "--robot-usb VID:PID"; empty when not given
-    bool openSimulator = false;       // "--simulator", also implied by --course and --play
-    int course = -1;                  // "--course N": the simulator's course; -1 when not given
-    bool play = false;                // "--play": run the program in the simulator at once
+    std::filesystem::path grabPath;     // "--grab FILE": save a picture of the window and quit
+    std::string robotUsb;               // "--robot-usb VID:PID"; empty when not given
+    bool openSimulator = false;         // "--simulator", also implied by --course and --play
+    int course = -1;                    // "--course N": the simulator's course; -1 when not given
+    bool play = false;                  // "--play": run the program in the simulator at once
 };
 
 // args are the arguments after the program name. A program path may arrive bare (the shell took

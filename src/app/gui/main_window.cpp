@@ -61,9 +61,12 @@ std::filesystem::path toPath(const QString& path) { return pathFromText(path.toS
 }  // namespace
 
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
-    : QMainWindow(parent), m_setup(std::move(setup)), m_options(m_setup.context.options),
+    : QMainWindow(parent),
+      m_setup(std::move(setup)),
+      m_options(m_setup.context.options),
       m_config(m_setup.context.config),
-      m_sensors(m_options), m_history(std::make_unique<UndoHistory>(m_options)),
+      m_sensors(m_options),
+      m_history(std::make_unique<UndoHistory>(m_options)),
       m_clipboard(std::make_unique<Clipboard>()) {
     setObjectName(QStringLiteral("TrovelStudio"));
     setWindowIcon(applicationIcon());
@@ -109,24 +112,47 @@ QAction* MainWindow::addCommand(int id, const QString& text) {
 }
 
 void MainWindow::buildActions() {
-    for (int id : {Command::New, Command::Open, Command::Save, Command::SaveAs, Command::Exit, Command::Undo,
-                   Command::Redo, Command::Cut, Command::Copy, Command::Paste, Command::Delete, Command::SelectAll,
-                   Command::WriteProgram, Command::ReadProgram, Command::Screenshot, Command::MotorSettings,
-                   Command::SimMotorSettings, Command::Options, Command::MemoryMap, Command::About,
-                   Command::FirmwareUpdate, Command::Simulator, Command::PrintProgram, Command::PrintCourse}) {
+    for (int id : {Command::New,
+                   Command::Open,
+                   Command::Save,
+                   Command::SaveAs,
+                   Command::Exit,
+                   Command::Undo,
+                   Command::Redo,
+                   Command::Cut,
+                   Command::Copy,
+                   Command::Paste,
+                   Command::Delete,
+                   Command::SelectAll,
+                   Command::WriteProgram,
+                   Command::ReadProgram,
+                   Command::Screenshot,
+                   Command::MotorSettings,
+                   Command::SimMotorSettings,
+                   Command::Options,
+                   Command::MemoryMap,
+                   Command::About,
+                   Command::FirmwareUpdate,
+                   Command::Simulator,
+                   Command::PrintProgram,
+                   Command::PrintCourse}) {
         addCommand(id, uiText(id));
     }
     const std::pair<int, QKeySequence> keys[] = {
-        {Command::SelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)}, {Command::Copy, QKeySequence(Qt::CTRL | Qt::Key_C)},
-        {Command::Exit, QKeySequence(Qt::CTRL | Qt::Key_Q)},      {Command::Paste, QKeySequence(Qt::CTRL | Qt::Key_V)},
-        {Command::Delete, QKeySequence(Qt::Key_Delete)},         {Command::Cut, QKeySequence(Qt::CTRL | Qt::Key_X)},
-        {Command::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)},      {Command::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)},
-        {Command::New, QKeySequence(Qt::CTRL | Qt::Key_N)},       {Command::Open, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {Command::SelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)},
+        {Command::Copy, QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {Command::Exit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {Command::Paste, QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {Command::Delete, QKeySequence(Qt::Key_Delete)},
+        {Command::Cut, QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {Command::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)},
+        {Command::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {Command::New, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {Command::Open, QKeySequence(Qt::CTRL | Qt::Key_O)},
         {Command::Save, QKeySequence(Qt::CTRL | Qt::Key_S)},
         {Command::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
     };
     for (const auto& [id, key] : keys) actionById(id)->setShortcut(key);
-
 }
 
 void MainWindow::buildMenus() {
@@ -139,8 +165,8 @@ void MainWindow::buildMenus() {
     };
     add(Str::MenuFile, {Command::New, Command::Open, Command::Save, Command::SaveAs, 0, Command::PrintProgram,
                         Command::PrintCourse, 0, Command::Exit});
-    add(Str::MenuEdit, {Command::Undo, Command::Redo, 0, Command::Cut, Command::Copy, Command::Paste, Command::Delete, 0,
-                        Command::SelectAll});
+    add(Str::MenuEdit, {Command::Undo, Command::Redo, 0, Command::Cut, Command::Copy, Command::Paste, Command::Delete,
+                        0, Command::SelectAll});
     add(Str::MenuProgram, {Command::WriteProgram, Command::ReadProgram, Command::Screenshot});
     add(Str::MenuSettings, {Command::MotorSettings, Command::SimMotorSettings, Command::Options, Command::MemoryMap});
     add(Str::MenuHelp, {Command::About, Command::FirmwareUpdate});
@@ -159,11 +185,20 @@ void MainWindow::buildToolBar() {
         int tip;
     };
     const Button buttons[] = {
-        {Command::New, Str::TipNew},           {Command::Open, Str::TipOpen},   {Command::Save, Str::TipSave},
-        {0, 0},                                {Command::Undo, Str::TipUndo},   {Command::Redo, Str::TipRedo},
-        {0, 0},                                {Command::Cut, Str::TipCut},     {Command::Copy, Str::TipCopy},
-        {Command::Paste, Str::TipPaste},       {0, 0},                          {Command::Simulator, Str::TipSimulator},
-        {0, 0},                                {Command::WriteProgram, Str::TipWrite},
+        {Command::New, Str::TipNew},
+        {Command::Open, Str::TipOpen},
+        {Command::Save, Str::TipSave},
+        {0, 0},
+        {Command::Undo, Str::TipUndo},
+        {Command::Redo, Str::TipRedo},
+        {0, 0},
+        {Command::Cut, Str::TipCut},
+        {Command::Copy, Str::TipCopy},
+        {Command::Paste, Str::TipPaste},
+        {0, 0},
+        {Command::Simulator, Str::TipSimulator},
+        {0, 0},
+        {Command::WriteProgram, Str::TipWrite},
     };
     for (const Button& b : buttons) {
         if (b.id == 0) {
@@ -235,9 +270,8 @@ void MainWindow::connectPanes() {
     // A breakpoint set or cleared while a program runs reaches the run.
     connect(m_area->breakpointAction(), &QAction::triggered, this, &MainWindow::simulationFollowEdit);
     connect(m_area, &ProgramArea::blockMenuRequested, this, &MainWindow::showBlockMenu);
-    connect(m_area, &ProgramArea::placementRefused, this, [this] {
-        ask(uiFormat(Str::TooManyRepeats, {kMaxRepeats}), QMessageBox::Warning, QMessageBox::Ok);
-    });
+    connect(m_area, &ProgramArea::placementRefused, this,
+            [this] { ask(uiFormat(Str::TooManyRepeats, {kMaxRepeats}), QMessageBox::Warning, QMessageBox::Ok); });
 
     m_history->setStopSimulation([this] { stopSimulation(); });
     m_history->setStateListener([this](UndoMenuState state) {
@@ -250,14 +284,18 @@ void MainWindow::startRobotLink() {
     m_link = std::make_unique<HidLink>(robotFinder(m_setup.robotUsb), m_options, m_linkState);
     m_link->setMotorSpeedSink([this](MotorSpeeds speeds) {
         // Called on the link thread: the settings belong to the UI thread.
-        QMetaObject::invokeMethod(this, [this, speeds] { m_config.settings.motorSpeed = {speeds.left, speeds.right}; },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, speeds] {
+                m_config.settings.motorSpeed = {speeds.left, speeds.right};
+            },
+            Qt::QueuedConnection);
     });
     // The listener is in place before the link thread can report; it is removed with the window.
     m_linkState.setStatusListener([this](LinkStatus status) {
         // The link thread reports too: the label is only ever touched on the UI thread.
-        QMetaObject::invokeMethod(this, [this, status] { m_statusLabel->setText(uiText(linkStatusString(status))); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, status] { m_statusLabel->setText(uiText(linkStatusString(status))); }, Qt::QueuedConnection);
     });
     m_sensors.setRobot([this] { return m_linkState.robotMemory(); });
     connect(m_palette, &BlockPalette::sensorsChanged, this, [this] { m_linkState.showStatus(m_options); });
@@ -465,8 +503,8 @@ QString MainWindow::runFileDialog(bool save, const QString& title) {
 
 QMessageBox::StandardButton MainWindow::confirmDiscard() {
     if (!m_options.has(Option::Modified)) return QMessageBox::Yes;
-    const auto answer = ask(uiText(Str::SaveChanges), QMessageBox::Warning,
-                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto answer =
+        ask(uiText(Str::SaveChanges), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     // A Yes whose save was cancelled or failed must not throw the edits away.
     if (answer == QMessageBox::Yes && !commandSave()) return QMessageBox::Cancel;
     return answer;
@@ -646,8 +684,8 @@ void MainWindow::commandSimulator() {
 
 void MainWindow::commandMotorSettings(bool simulator) {
     // Window-modal: the frame waits while the dialog is open, the simulator does not.
-    MotorDialog dialog(simulator ? MotorDialogKind::Simulator : MotorDialogKind::Robot, m_config.settings,
-                       m_options, m_asker, this);
+    MotorDialog dialog(simulator ? MotorDialogKind::Simulator : MotorDialogKind::Robot, m_config.settings, m_options,
+                       m_asker, this);
     connect(&dialog, &MotorDialog::settingsChanged, this, [this] { saveAppSettings(m_setup.context); });
     connect(&dialog, &MotorDialog::simulatorGainsChanged, this, [this](std::array<uint8_t, 2> gains) {
         if (m_simulator) m_simulator->setGains(gains);
@@ -709,8 +747,8 @@ void MainWindow::commandFirmwareUpdate() {
 
 void MainWindow::openMemoryMap() {
     if (m_memoryMap) return;
-    auto* window = new MemoryMapWindow(m_config.memoryNames.displayName, [this] { return m_sensors.memory(); },
-                                       *m_memoryMapPlacement, this);
+    auto* window = new MemoryMapWindow(
+        m_config.memoryNames.displayName, [this] { return m_sensors.memory(); }, *m_memoryMapPlacement, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_memoryMap = window;
     // Closed by the user, by the option or with the studio: the palette's timer knows it is gone.

@@ -78,10 +78,10 @@ struct MainWindowSetup {
     ChartStyle style;
     QFont statusFont;
     int statusLabelWidth = 96;
-    QString appDir;       // the application folder: courses, firmware dialog
-    QString userDir;      // where lap records are written; appDir when empty
-    QString programDir;   // where the program and picture dialogs start; the documents folder when empty
-    QString pendingPath;  // program to open when the window is first shown
+    QString appDir;               // the application folder: courses, firmware dialog
+    QString userDir;              // where lap records are written; appDir when empty
+    QString programDir;           // where the program and picture dialogs start; the documents folder when empty
+    QString pendingPath;          // program to open when the window is first shown
     bool startRobotLink = false;  // poll for the robot (the studio does; widget tests do not)
     RobotUsbId robotUsb;          // robot.ini or --robot-usb
     bool startSimulator = false;  // open the simulator when the window is first shown
@@ -186,8 +186,7 @@ private:
     void refreshPropertyPanel();
 
     QString runFileDialog(bool save, const QString& title);
-    QMessageBox::StandardButton ask(const QString& text, QMessageBox::Icon icon,
-                                    QMessageBox::StandardButtons buttons);
+    QMessageBox::StandardButton ask(const QString& text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons);
 
     BlockProgram m_program;
     MainWindowSetup m_setup;
@@ -208,7 +207,7 @@ private:
     QTimer* m_chartFollow = nullptr;  // redraws the chart after the simulator moved the current block
     QHash<int, QAction*> m_actions;
     FileChooser m_chooseFile;
-    QString m_lastDir;  // the folder of the last program opened or saved
+    QString m_lastDir;         // the folder of the last program opened or saved
     QString m_lastScreenshot;  // the picture's name chosen last, offered again
     Asker m_asker;
     bool m_shown = false;

@@ -56,7 +56,8 @@ MotorDialog::MotorDialog(MotorDialogKind kind, Settings& settings, OptionFlags& 
         auto* group = new QGroupBox(uiText(side == kRightMotor ? Str::MotorRightGroup : Str::MotorLeftGroup), this);
         auto* grid = new QGridLayout(group);
         m_sliders[side] = new QSlider(Qt::Horizontal, group);
-        m_sliders[side]->setObjectName(side == kRightMotor ? QStringLiteral("slider1129") : QStringLiteral("slider1132"));
+        m_sliders[side]->setObjectName(side == kRightMotor ? QStringLiteral("slider1129")
+                                                           : QStringLiteral("slider1132"));
         m_sliders[side]->setRange(0, 100);
         m_sliders[side]->setTickInterval(32);
         m_sliders[side]->setTickPosition(QSlider::TicksBelow);
@@ -130,7 +131,8 @@ void MotorDialog::accept() {
         return;
     if (m_kind == MotorDialogKind::Robot) {
         m_flags.assign(Option::ReadMotorSpeedOnConnect, m_readOnConnect->isChecked());
-        for (int side = 0; side < 2; ++side) m_settings.motorSpeed[side] = static_cast<uint8_t>(m_sliders[side]->value());
+        for (int side = 0; side < 2; ++side)
+            m_settings.motorSpeed[side] = static_cast<uint8_t>(m_sliders[side]->value());
         emit settingsChanged();
         m_savedSpeeds = m_settings.motorSpeed;
     } else {

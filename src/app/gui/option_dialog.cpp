@@ -78,8 +78,7 @@ QCheckBox* OptionDialog::box(int id) const {
 void OptionDialog::confirm() {
     const Question question{uiText(Str::ApplyOptions), QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel};
     const auto answer = m_asker ? m_asker(question)
-                                      : askInBox(this, uiText(Str::MessageCaption), question,
-                                                 QStringLiteral("applyOptions"));
+                                : askInBox(this, uiText(Str::MessageCaption), question, QStringLiteral("applyOptions"));
     if (answer != QMessageBox::Ok) return;  // the dialog stays open as it was
 
     std::array<bool, 6> ticked{};

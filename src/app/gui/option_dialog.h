@@ -15,8 +15,8 @@ namespace trovel {
 class OptionFlags;
 
 struct OptionBox {
-    int id;         // control id, also the check box's object name "check<id>"
-    int text;       // string number of its text
+    int id;    // control id, also the check box's object name "check<id>"
+    int text;  // string number of its text
     uint32_t bit;
     bool inverted;  // the bit is set when the box is NOT ticked
 };

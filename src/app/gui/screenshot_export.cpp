@@ -44,7 +44,7 @@ QImage renderChartImage(BlockProgram& program, const ChartStyle& style, uint32_t
         view.scroll = QPoint(0, 0);
         view.client = image.size();
         view.full = true;
-        view.window = false;  // leaves the marks the program area still has to repaint
+        view.window = false;        // leaves the marks the program area still has to repaint
         view.editingMarks = false;  // the program, not what the pupil was doing with it
         DrawChart(painter, program, style, options, view);
     }

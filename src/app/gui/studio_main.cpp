@@ -51,7 +51,8 @@ void grabWindow(QWidget& window, const QString& path) {
     QPainter p(&out);
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(QRect(8, 0, int(out.width() / ratio) - 16, strip), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+    p.drawText(QRect(8, 0, int(out.width() / ratio) - 16, strip), Qt::AlignVCenter | Qt::AlignLeft,
+               window.windowTitle());
     p.drawPixmap(0, strip, content);
     p.end();
     out.save(path, "PNG");
@@ -135,8 +136,9 @@ int main(int argc, char** argv) {
     setup.startCourse = line.course;
     setup.startPlaying = line.play;
     if (!trovel::chooseRobotUsbId(line.robotUsb, context.folders.shared, setup.robotUsb))
-        QMessageBox::warning(nullptr, trovel::uiText(trovel::Str::MessageCaption),
-                             trovel::uiFormat(trovel::Str::BadRobotUsb, {trovel::toU16(QString::fromStdString(line.robotUsb))}));
+        QMessageBox::warning(
+            nullptr, trovel::uiText(trovel::Str::MessageCaption),
+            trovel::uiFormat(trovel::Str::BadRobotUsb, {trovel::toU16(QString::fromStdString(line.robotUsb))}));
     trovel::MainWindow window(std::move(setup));
     if (qEnvironmentVariableIsSet("TROVEL_QUIT_AFTER_PAINT")) {
         if (auto* chart = window.findChild<QAbstractScrollArea*>(QStringLiteral("motwindow")))
@@ -161,6 +163,7 @@ int main(int argc, char** argv) {
 
     const int code = app.exec();
     // A picture or timing run leaves the application folder as it found it.
-    if (line.grabPath.empty() && !qEnvironmentVariableIsSet("TROVEL_QUIT_AFTER_PAINT")) trovel::saveAppSettings(context);
+    if (line.grabPath.empty() && !qEnvironmentVariableIsSet("TROVEL_QUIT_AFTER_PAINT"))
+        trovel::saveAppSettings(context);
     return code;
 }

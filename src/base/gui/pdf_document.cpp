@@ -18,8 +18,8 @@ QPageSize pageSize(PageSizeMm page) {
 PdfDocument::PdfDocument(QIODevice& device, PageSizeMm page, const QString& title) : m_writer(&device) {
     m_writer.setCreator(QStringLiteral("TrovelStudio"));
     m_writer.setTitle(title);
-    m_writer.setPageLayout(QPageLayout(pageSize(page), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                       QPageLayout::Millimeter));
+    m_writer.setPageLayout(
+        QPageLayout(pageSize(page), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
     m_unitsPerMm = m_writer.resolution() / 25.4;
     if (!m_painter.begin(&m_writer)) return;
     // A course picture is its pixels exactly, never a JPEG guess at them.

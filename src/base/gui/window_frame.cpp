@@ -27,7 +27,8 @@ QSize fitOnScreen(const QWidget* window, QSize content, int chrome) {
     if (!screen || content.isEmpty() || screen->devicePixelRatio() <= 1.0) return content + QSize(0, chrome);
     // Title bar and borders are the window manager's: leave them some room.
     const QSize room = screen->availableGeometry().size() - QSize(16, 48 + chrome);
-    const double scale = std::min({1.0, double(room.width()) / content.width(), double(room.height()) / content.height()});
+    const double scale =
+        std::min({1.0, double(room.width()) / content.width(), double(room.height()) / content.height()});
     const QSize fitted = scale < 1.0 ? (QSizeF(content) * std::max(scale, 0.25)).toSize() : content;
     return fitted + QSize(0, chrome);
 }

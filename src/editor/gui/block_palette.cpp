@@ -222,7 +222,8 @@ QImage BlockPalette::render() const {
         const int width = std::min(std::max(charWidth * static_cast<int>(label.size()), needed), 230 - x);
         const QRect box(x, 205 - s, width, 16);
         p.setPen(robot ? QColor(255, 0, 0) : textColor);
-        p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, p.fontMetrics().elidedText(label, Qt::ElideRight, box.width()));
+        p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
+                   p.fontMetrics().elidedText(label, Qt::ElideRight, box.width()));
     }
 
     for (const PaletteButton& b : paletteButtons()) {

@@ -119,7 +119,6 @@ const QImage& glyph(ChartDrawCache& cache, Glyph kind, QColor line, QColor fill,
     return *it;
 }
 
-
 // Background and grid, drawn in device pixels: at a fractional scale every grid line is as wide
 // as every other and sits on whole device pixels, instead of being smeared over one or two.
 void drawGrid(QPainter& p, const ChartStyle& style, const ChartExtent& extent, QPoint scroll, const QRect& visible) {
@@ -134,8 +133,10 @@ void drawGrid(QPainter& p, const ChartStyle& style, const ChartExtent& extent, Q
     // all alike, so one band of them is built and copied: a one-pixel column fill per vertical
     // line touches every row of the buffer and cost more than the whole chart.
     const QColor grid = style.colors[ChartColor::Grid];
-    const int firstX = std::max(0, (scroll.x() + kGrid - 1) / kGrid * kGrid), lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
-    const int firstY = std::max(0, (scroll.y() + kGrid - 1) / kGrid * kGrid), lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
+    const int firstX = std::max(0, (scroll.x() + kGrid - 1) / kGrid * kGrid),
+              lastX = std::min(extent.rangeX + 16, scroll.x() + visible.width());
+    const int firstY = std::max(0, (scroll.y() + kGrid - 1) / kGrid * kGrid),
+              lastY = std::min(extent.rangeY + 16, scroll.y() + visible.height());
     QImage band(width, device(kGrid) + 1, QImage::Format_RGB32);
     band.fill(style.colors[ChartColor::Background]);
     auto* row = reinterpret_cast<QRgb*>(band.scanLine(0));
@@ -202,7 +203,8 @@ const FittedCaption& captionText(ChartDrawCache& cache, const QString& caption, 
 }
 
 // The flags that show editing state: a picture of the program is drawn without them.
-constexpr uint32_t kEditingMarks = FlagSelected | FlagInBand | FlagDropTarget | FlagColliding | FlagEndDrag0 | FlagEndDrag1;
+constexpr uint32_t kEditingMarks =
+    FlagSelected | FlagInBand | FlagDropTarget | FlagColliding | FlagEndDrag0 | FlagEndDrag1;
 
 // The block as it is drawn: itself, or without editing marks a copy in `plain` with them cleared
 // (a dragged connector is then drawn where it is linked, in its own colour).
@@ -335,16 +337,17 @@ void drawOutputs(QPainter& p, ChartDrawCache& cache, const ActionBlock& b, const
         const QPoint s = line[0];
         p.fillRect(QRect(s.x() - kHandleHalf, s.y() - kHandleHalf, 2 * kHandleHalf, 2 * kHandleHalf), lineBrush);
         if (brush != color) {
-            p.fillRect(QRect(s.x() - kHandleHalf + 2, s.y() - kHandleHalf + 2, 2 * kHandleHalf - 4, 2 * kHandleHalf - 4),
-                       brush);
+            p.fillRect(
+                QRect(s.x() - kHandleHalf + 2, s.y() - kHandleHalf + 2, 2 * kHandleHalf - 4, 2 * kHandleHalf - 4),
+                brush);
         }
 
         p.setPen(Qt::NoPen);
         const int labelId = outputLabelString(b.type, i);
         if (labelId != 0) {
             if (outputLabelVisible(b.type, i, static_cast<int>(route.code), route.linked)) {
-                drawLabel(p, cache, toQString(style.text.resString ? style.text.resString(labelId) : std::u16string()), route.mid,
-                          scroll, color, fillColor(style, b.type), style.colors[ChartColor::Text]);
+                drawLabel(p, cache, toQString(style.text.resString ? style.text.resString(labelId) : std::u16string()),
+                          route.mid, scroll, color, fillColor(style, b.type), style.colors[ChartColor::Text]);
                 p.setPen(Qt::NoPen);
             }
         } else {
@@ -415,7 +418,9 @@ ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& styl
 
     if (view.full) drawGrid(p, style, extent, scroll, visible);
 
-    auto screenRect = [&](const ActionBlock& b) { return QRect(b.x - scroll.x(), b.y - scroll.y(), b.width, b.height); };
+    auto screenRect = [&](const ActionBlock& b) {
+        return QRect(b.x - scroll.x(), b.y - scroll.y(), b.width, b.height);
+    };
     auto wanted = [&](const ActionBlock& b) { return view.full || (b.flags & FlagChanged); };
     const QRect cull = reached.adjusted(-8, -8, 8, 8);
 

@@ -70,8 +70,8 @@ bool writeChartPdf(QIODevice& device, BlockProgram& program, const ChartStyle& s
         const ChartPage& page = plan.pages[size_t(n)];
         const double top = kChartMarginMm;
         pdf.text({area.x, top, area.width * 0.75, 6.5}, job.title, 12, true);
-        pdf.text({area.x + area.width * 0.75, top, area.width * 0.25, 6.5}, uiFormat(Str::PrintChartPage, {n + 1, count}),
-                 9, false, Qt::AlignRight | Qt::AlignVCenter);
+        pdf.text({area.x + area.width * 0.75, top, area.width * 0.25, 6.5},
+                 uiFormat(Str::PrintChartPage, {n + 1, count}), 9, false, Qt::AlignRight | Qt::AlignVCenter);
         pdf.text({area.x, top + 6.5, area.width, 5}, job.fileName, 7.5, false,
                  Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWrapAnywhere);
         QPainter& p = pdf.painter();

@@ -26,7 +26,6 @@ namespace trovel {
 
 namespace {
 
-
 // A back buffer of `size` chart pixels holding `ratio` device pixels per chart pixel, so the chart
 // is drawn at the screen's own resolution and copied to it without scaling.
 QImage makeBuffer(QSize size, qreal ratio) {
@@ -55,7 +54,9 @@ ProgramArea::ProgramArea(BlockProgram& program, const ChartStyle& style, OptionF
 
     m_buffer = makeBuffer(QSize(kBackBufferSide, kBackBufferSide), devicePixelRatioF());
     if (m_buffer.isNull()) {
-        const auto text = [&](int id) { return m_style.text.resString ? toQString(m_style.text.resString(id)) : QString(); };
+        const auto text = [&](int id) {
+            return m_style.text.resString ? toQString(m_style.text.resString(id)) : QString();
+        };
         QMessageBox::critical(nullptr, text(2), text(3));
         std::exit(EXIT_FAILURE);
     }
@@ -84,7 +85,8 @@ void ProgramArea::toggleBreakpoint() {
 }
 
 void ProgramArea::setPaletteSelection(int type) {
-    const int value = type >= static_cast<int>(BlockType::LeftForward) && type <= static_cast<int>(BlockType::RepeatStart) ? type : 0;
+    const int value =
+        type >= static_cast<int>(BlockType::LeftForward) && type <= static_cast<int>(BlockType::RepeatStart) ? type : 0;
     if (value == m_paletteSelection) return;
     m_paletteSelection = value;
     emit paletteSelectionChanged(value);
@@ -116,18 +118,14 @@ QRect ProgramArea::bracketArea() const {
     return area;
 }
 
-QPoint ProgramArea::scrollPosition() const {
-    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
-}
+QPoint ProgramArea::scrollPosition() const { return {horizontalScrollBar()->value(), verticalScrollBar()->value()}; }
 
 Point ProgramArea::content(QPoint client) const {
     const QPoint s = scrollPosition();
     return {client.x() + s.x(), client.y() + s.y()};
 }
 
-void ProgramArea::edited() {
-    repaintAll();
-}
+void ProgramArea::edited() { repaintAll(); }
 
 // ---- painting ---------------------------------------------------------------------------------
 
@@ -179,8 +177,8 @@ void ProgramArea::paintEvent(QPaintEvent* event) {
     const QSizeF held = m_buffer.deviceIndependentSize();
     if (held.width() < client.width() || held.height() < client.height() || m_buffer.devicePixelRatio() != ratio) {
         // A larger window, or a screen of another scale: a new buffer, drawn whole.
-        m_buffer = makeBuffer(QSize(std::max(kBackBufferSide, client.width()), std::max(kBackBufferSide, client.height())),
-                              ratio);
+        m_buffer = makeBuffer(
+            QSize(std::max(kBackBufferSide, client.width()), std::max(kBackBufferSide, client.height())), ratio);
         m_fullRedraw = true;
     }
     const QPoint before = scrollPosition();
@@ -223,17 +221,17 @@ void ProgramArea::resizeEvent(QResizeEvent* event) {
     repaintAll();
 }
 
-void ProgramArea::scrollContentsBy(int, int) {
-    repaintAll();
-}
+void ProgramArea::scrollContentsBy(int, int) { repaintAll(); }
 
 void ProgramArea::wheelEvent(QWheelEvent* event) {
     QPoint delta = event->angleDelta();
     // Shift turns the wheel sideways; some platforms already deliver it as a horizontal delta.
     if ((event->modifiers() & Qt::ShiftModifier) && delta.x() == 0) delta = QPoint(delta.y(), 0);
     const int lines = 3;
-    if (delta.y() != 0) verticalScrollBar()->setValue(verticalScrollBar()->value() - delta.y() * lines * kScrollLine / 120);
-    if (delta.x() != 0) horizontalScrollBar()->setValue(horizontalScrollBar()->value() - delta.x() * lines * kScrollLine / 120);
+    if (delta.y() != 0)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - delta.y() * lines * kScrollLine / 120);
+    if (delta.x() != 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - delta.x() * lines * kScrollLine / 120);
     event->accept();
 }
 
@@ -336,7 +334,8 @@ void ProgramArea::dragFromPalette(int type, const QPoint& globalPos) {
     const QPoint p = viewport()->mapFromGlobal(globalPos);
     std::vector<ActionBlock> preview;
     if (viewport()->rect().contains(p))
-        preview = placementPreview(m_program, static_cast<BlockType>(type), content(p), m_options.has(Option::BlockCollision));
+        preview = placementPreview(m_program, static_cast<BlockType>(type), content(p),
+                                   m_options.has(Option::BlockCollision));
     const auto same = [](const ActionBlock& a, const ActionBlock& b) {
         return a.type == b.type && a.x == b.x && a.y == b.y;
     };
@@ -397,7 +396,8 @@ void ProgramArea::mouseMoveEvent(QMouseEvent* event) {
     case DragMode::Bend0:
     case DragMode::Bend1:
         if (ActionBlock* block = blockAt(m_program, m_dragBlockIndex)) {
-            block->bend[static_cast<size_t>(m_dragMode - DragMode::Bend0)] = bendFromPointer(m_dragRoute, m_bendOrigin, q);
+            block->bend[static_cast<size_t>(m_dragMode - DragMode::Bend0)] =
+                bendFromPointer(m_dragRoute, m_bendOrigin, q);
             edited();
         }
         break;
@@ -416,8 +416,7 @@ void ProgramArea::mouseMoveEvent(QMouseEvent* event) {
             edited();
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -425,9 +424,7 @@ void ProgramArea::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     m_lastMouse = event->position().toPoint();
     switch (m_dragMode) {
-    case DragMode::Band:
-        commitBand(m_program);
-        break;
+    case DragMode::Band: commitBand(m_program); break;
     case DragMode::Move:
         if (m_options.has(Option::BlockCollision) && settleDroppedSelection(m_program) > 0) RequestFullRedraw();
         emit editFinished();
@@ -441,8 +438,7 @@ void ProgramArea::mouseReleaseEvent(QMouseEvent* event) {
         RequestFullRedraw();
         emit editFinished();
         break;
-    default:
-        break;
+    default: break;
     }
     m_dragMode = DragMode::Idle;
     viewport()->update();

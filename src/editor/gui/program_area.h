@@ -115,7 +115,7 @@ private:
     QRect m_bracketsShown;
 
     int m_dragMode = DragMode::Idle;
-    QPoint m_dragOrigin;            // client point for a move, content point for a band
+    QPoint m_dragOrigin;  // client point for a move, content point for a band
     int m_dragBlockIndex = -1;
     RouteCode m_dragRoute = RouteCode::Overlap;
     std::pair<int, int> m_bendOrigin{0, 0};

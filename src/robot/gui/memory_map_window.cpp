@@ -13,8 +13,8 @@
 
 namespace trovel {
 
-MemoryMapWindow::MemoryMapWindow(const std::array<std::u16string, MemoryMap::Size>& names, std::function<RobotMemory()> source,
-                                 MemoryMapPlacement& placement, QWidget* owner)
+MemoryMapWindow::MemoryMapWindow(const std::array<std::u16string, MemoryMap::Size>& names,
+                                 std::function<RobotMemory()> source, MemoryMapPlacement& placement, QWidget* owner)
     : QWidget(owner, Qt::Tool), m_source(std::move(source)), m_placement(placement) {
     setObjectName(QStringLiteral("memoryMapWindow"));
     setWindowTitle(uiText(Str::MemoryMapTitle));

@@ -17,7 +17,7 @@ class QTimer;
 
 namespace trovel {
 
-constexpr int kFirstMapRow = 5;   // memory addresses shown
+constexpr int kFirstMapRow = 5;  // memory addresses shown
 constexpr int kLastMapRow = 23;
 constexpr int kMemoryMapRefreshMs = 500;
 

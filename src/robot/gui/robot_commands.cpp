@@ -41,15 +41,11 @@ bool requireConnected(const Asker& asker, QWidget* owner, HidLink& link, bool or
 QString hexProblem(const HexLoadResult& r) {
     switch (r.status) {
     case HexStatus::BadRecord:
-    case HexStatus::BadChecksum:
-        return uiFormat(Str::FirmwareFileBroken, {r.line});
-    case HexStatus::OutOfRange:
-        return uiFormat(Str::FirmwareFileOutOfRange, {r.line});
-    case HexStatus::NoFirmwareData:
-        return uiText(Str::FirmwareFileEmpty);
+    case HexStatus::BadChecksum: return uiFormat(Str::FirmwareFileBroken, {r.line});
+    case HexStatus::OutOfRange: return uiFormat(Str::FirmwareFileOutOfRange, {r.line});
+    case HexStatus::NoFirmwareData: return uiText(Str::FirmwareFileEmpty);
     case HexStatus::Loaded:
-    case HexStatus::CannotOpen:
-        break;
+    case HexStatus::CannotOpen: break;
     }
     return {};
 }
@@ -88,8 +84,7 @@ bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& l
     dialog.run([&](const TransferContext& ctx) { result = DownloadProgram(ctx, compiled.image, speeds); });
     if (result.status == TransferStatus::Done)
         tell(hooks.asker, owner, uiText(Str::WriteDone), QMessageBox::Information);
-    if (result.verifyError)
-        tell(hooks.asker, owner, uiText(Str::WriteVerifyError), QMessageBox::Critical);
+    if (result.verifyError) tell(hooks.asker, owner, uiText(Str::WriteVerifyError), QMessageBox::Critical);
     // Written and verified: no error, but the pupil must restart the robot by hand.
     if (result.failure == TransferFailure::NotRestarted)
         tell(hooks.asker, owner, withDetail(uiText(Str::WriteNotRestarted), failureDetail(result.failure)),
@@ -136,7 +131,8 @@ bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, 
         if (hooks.programReplaced) hooks.programReplaced();
         QString detail;
         if (result.leftInBootLoader)
-            detail = uiText(link.state().firmwareIncomplete() ? Str::FirmwarePartlyWritten : Str::RobotStaysInBootLoader);
+            detail =
+                uiText(link.state().firmwareIncomplete() ? Str::FirmwarePartlyWritten : Str::RobotStaysInBootLoader);
         tell(hooks.asker, owner, withDetail(uiText(Str::ReadDone), detail),
              detail.isEmpty() ? QMessageBox::Information : QMessageBox::Warning);
     }
@@ -156,9 +152,8 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
     const auto chooseAndRead = [&] {
         const QString path =
             chooseFile ? chooseFile()
-                       : QFileDialog::getOpenFileName(&dialog, uiText(Str::ChooseFirmwareFile),
-                                                      appFolder, QStringLiteral("hex (*.hex)"), nullptr,
-                                                      QFileDialog::ReadOnly);
+                       : QFileDialog::getOpenFileName(&dialog, uiText(Str::ChooseFirmwareFile), appFolder,
+                                                      QStringLiteral("hex (*.hex)"), nullptr, QFileDialog::ReadOnly);
         if (path.isEmpty()) return false;
         hex = LoadHexImage(std::filesystem::path(toU16(path)));
         if (hex.status == HexStatus::CannotOpen) return false;
@@ -174,7 +169,8 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
                         QMessageBox::Ok | QMessageBox::Abort) == QMessageBox::Ok;
         });
     };
-    dialog.run([&](const TransferContext& ctx) { result = FirmwareUpdate(ctx, hex.image, speeds, retry); }, chooseAndRead);
+    dialog.run([&](const TransferContext& ctx) { result = FirmwareUpdate(ctx, hex.image, speeds, retry); },
+               chooseAndRead);
     if (!started) return false;
     if (result.status == TransferStatus::Done) {
         tell(asker, owner, uiText(Str::FirmwareDone), QMessageBox::Information);
@@ -185,8 +181,7 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
              QMessageBox::Warning);
     } else if (result.status == TransferStatus::Failed) {
         QString detail = result.abandoned ? QString() : failureDetail(result.failure);
-        if (result.incomplete)
-            detail = uiText(Str::FirmwarePartlyWritten);
+        if (result.incomplete) detail = uiText(Str::FirmwarePartlyWritten);
         tell(asker, owner, withDetail(uiText(Str::FirmwareFailed), detail), QMessageBox::Critical);
     }
     return false;

@@ -39,11 +39,14 @@ TransferDialog::TransferDialog(HidLink& link, const QString& title, bool cancell
     connect(this, &TransferDialog::stepChanged, m_step, &QLabel::setText, Qt::QueuedConnection);
     connect(this, &TransferDialog::rangeChanged, m_bar, &QProgressBar::setRange, Qt::QueuedConnection);
     connect(this, &TransferDialog::positionChanged, m_bar, &QProgressBar::setValue, Qt::QueuedConnection);
-    connect(this, &TransferDialog::workFinished, this, [this] {
-        m_finished = true;
-        if (m_thread.joinable()) m_thread.join();
-        done(QDialog::Accepted);
-    }, Qt::QueuedConnection);
+    connect(
+        this, &TransferDialog::workFinished, this,
+        [this] {
+            m_finished = true;
+            if (m_thread.joinable()) m_thread.join();
+            done(QDialog::Accepted);
+        },
+        Qt::QueuedConnection);
 }
 
 TransferDialog::~TransferDialog() {
@@ -102,15 +105,18 @@ bool TransferDialog::askOnUiThread(const std::function<bool()>& question) {
     };
     auto answer = std::make_shared<Answer>();
     // Queued, never blocking: the UI thread may be joining this thread when it quits.
-    QMetaObject::invokeMethod(this, [this, answer, question] {
-        const bool value = question();
-        {
-            std::lock_guard lock(m_askMutex);
-            answer->value = value;
-            answer->given = true;
-        }
-        m_answered.notify_all();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, answer, question] {
+            const bool value = question();
+            {
+                std::lock_guard lock(m_askMutex);
+                answer->value = value;
+                answer->given = true;
+            }
+            m_answered.notify_all();
+        },
+        Qt::QueuedConnection);
     std::unique_lock lock(m_askMutex);
     m_answered.wait(lock, [&] { return answer->given || m_closing; });
     return answer->given && answer->value;

@@ -33,8 +33,8 @@ void drawScaleBar(PdfDocument& pdf, PageSizeMm page, double marginMm) {
         p.drawLine(pdf.at(x, top - (cm % 5 == 0 ? 2.0 : 1.0)), pdf.at(x, top));
     }
     const double noteLeft = left + kScaleBarMm + 3;
-    pdf.text({noteLeft, top - 3, page.width - marginMm - 8 - noteLeft, 7.5}, uiFormat(Str::PrintScaleNote, {}), 6.5, false,
-             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap);
+    pdf.text({noteLeft, top - 3, page.width - marginMm - 8 - noteLeft, 7.5}, uiFormat(Str::PrintScaleNote, {}), 6.5,
+             false, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap);
 }
 
 void drawCropMarks(PdfDocument& pdf, const MmRect& r) {
@@ -65,8 +65,8 @@ void drawAlignmentMark(PdfDocument& pdf, double x, double y) {
 // the caller clips it to the part that belongs on the page.
 void drawMatPicture(PdfDocument& pdf, const QImage& picture, const MatSize& mat, double pageX, double pageY,
                     double matX, double matY, double scale = 1) {
-    pdf.painter().drawImage(pdf.rect({pageX - matX * scale, pageY - matY * scale, mat.width * scale, mat.height * scale}),
-                            picture);
+    pdf.painter().drawImage(
+        pdf.rect({pageX - matX * scale, pageY - matY * scale, mat.width * scale, mat.height * scale}), picture);
 }
 
 // A course pixel is 2 mm on the shipped mat: printed as it is, every curve is a staircase of hard
@@ -107,10 +107,10 @@ void drawTilePage(PdfDocument& pdf, const CoursePdfJob& job, const QImage& pictu
     drawCropMarks(pdf, tile.page);
     const double labelTop = std::max(3.0, margin - 9);
     pdf.text({margin + 4, labelTop, 20, 7}, QString::fromStdString(tileName(tile.row, tile.column)), 14, true);
-    pdf.text({margin + 24, labelTop, plan.page.width - 2 * margin - 28, 7},
-             uiFormat(Str::PrintTileLabel, {tile.column + 1, plan.columns, tile.row + 1, plan.rows,
-                                           toU16(job.courseName)}),
-             8);
+    pdf.text(
+        {margin + 24, labelTop, plan.page.width - 2 * margin - 28, 7},
+        uiFormat(Str::PrintTileLabel, {tile.column + 1, plan.columns, tile.row + 1, plan.rows, toU16(job.courseName)}),
+        8);
     drawScaleBar(pdf, plan.page, margin);
 }
 
@@ -123,7 +123,7 @@ void drawOverviewPage(PdfDocument& pdf, const CoursePdfJob& job) {
     const QString paper = QString::fromLatin1(paperName(plan.paper).data(), qsizetype(paperName(plan.paper).size()));
     pdf.text({margin, margin + 9, width, 5},
              uiFormat(Str::PrintOverviewInfo, {plan.mat.width, plan.mat.height, plan.mmPerUnit, toU16(paper),
-                                              toU16(orientation), printedPageCount(plan)}),
+                                               toU16(orientation), printedPageCount(plan)}),
              9);
     pdf.text({margin, margin + 14, width, 10}, uiText(Str::PrintAssembly), 8, false,
              Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);

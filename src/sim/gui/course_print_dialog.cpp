@@ -56,8 +56,8 @@ CoursePrintDialog::CoursePrintDialog(const std::vector<QString>& names, float ro
     size->addWidget(m_height);
     form->addRow(uiText(Str::PrintMatSize), size);
     const MatSize real = defaultMatSize(robotHalf);
-    m_realScale = new QPushButton(uiFormat(Str::PrintMatRealScale, {int(std::lround(real.width)),
-                                                                   int(std::lround(real.height))}), this);
+    m_realScale = new QPushButton(
+        uiFormat(Str::PrintMatRealScale, {int(std::lround(real.width)), int(std::lround(real.height))}), this);
     m_realScale->setObjectName(QStringLiteral("realScale"));
     m_realScale->setAutoDefault(false);
     form->addRow(QString(), m_realScale);

@@ -39,13 +39,13 @@ std::vector<uint8_t> pathPicturePng(const CoursePicture* course, const std::vect
     QImage image(width, height, QImage::Format_RGB888);
     const bool hasPicture = course && course->width > 0 && course->height > 0 &&
                             course->pixels.size() >= size_t(course->width) * size_t(course->height) * 3;
-    if (hasPicture)
-        image = courseImage(*course).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    else
-        image.fill(QColor(200, 200, 200));
+    if (hasPicture) image = courseImage(*course).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    else image.fill(QColor(200, 200, 200));
 
     const double sx = double(width) / kCourseWidth, sy = double(height) / kCourseHeight;
-    auto toPixel = [&](const Vec2& p) { return QPointF((p.x + double(kWorldHalfWidth)) * sx, (p.y + double(kWorldHalfHeight)) * sy); };
+    auto toPixel = [&](const Vec2& p) {
+        return QPointF((p.x + double(kWorldHalfWidth)) * sx, (p.y + double(kWorldHalfHeight)) * sy);
+    };
     QPolygonF line;
     for (const Vec2& p : path)
         if (std::isfinite(p.x) && std::isfinite(p.y)) line << toPixel(p);

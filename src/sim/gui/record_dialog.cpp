@@ -75,15 +75,14 @@ void RecordDialog::fillList() {
         QString time = QStringLiteral("----------");  // a course without timing
         if ((course.judgingFlags & JudgeFlag::Timed) && t < kNoRecordMs)
             time = uiFormat(Str::RecordTime, {t / 60000 % 10, t / 1000 % 60, t % 1000});
-        else if (course.judgingFlags & JudgeFlag::Timed)
-            time = uiText(Str::RecordsNone);
+        else if (course.judgingFlags & JudgeFlag::Timed) time = uiText(Str::RecordsNone);
         m_list->setItem(i, 1, new QTableWidgetItem(time));
     }
 }
 
 void RecordDialog::resetAll() {
-    if (ask(uiText(Str::RecordsAskResetAll), QMessageBox::Warning,
-            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (ask(uiText(Str::RecordsAskResetAll), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) !=
+        QMessageBox::Yes)
         return;
     resetAllBestTimes(m_records);
     fillList();
@@ -94,12 +93,11 @@ void RecordDialog::resetSelected() {
     std::set<int> rows;
     for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) rows.insert(index.row());
     if (rows.empty()) {
-        ask(uiText(Str::RecordsChooseCourse), QMessageBox::Warning,
-            QMessageBox::Ok);
+        ask(uiText(Str::RecordsChooseCourse), QMessageBox::Warning, QMessageBox::Ok);
         return;
     }
-    if (ask(uiText(Str::RecordsAskResetSelected), QMessageBox::Warning,
-            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (ask(uiText(Str::RecordsAskResetSelected), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) !=
+        QMessageBox::Yes)
         return;
     // Rows and courses share indices.
     for (int row : rows) resetBestTime(m_records, row);

@@ -55,17 +55,17 @@ double valueOf(const TraceSample& s, int series) {
 
 QString seriesName(int series) {
     static constexpr std::array<int, PlotFirstVariable> ids{Str::PlotLeftSensor, Str::PlotRightSensor,
-                                                           Str::PlotSensor3,    Str::PlotSensor4,
-                                                           Str::PlotLeftWheel,  Str::PlotRightWheel};
+                                                            Str::PlotSensor3,    Str::PlotSensor4,
+                                                            Str::PlotLeftWheel,  Str::PlotRightWheel};
     if (series < PlotFirstVariable) return uiText(ids[size_t(series)]);
     return uiFormat(Str::PlotVariable, {series - PlotFirstVariable + 1});
 }
 
 // Sensors in warm colours, wheels in blue and green, variables in greys and purples.
 QColor seriesColour(int series) {
-    static constexpr std::array<QRgb, kPlotLineCount> colours{
-        0xD62728, 0xFF7F0E, 0xBCBD22, 0x8C564B, 0x1F77B4, 0x2CA02C, 0x9467BD, 0x7F7F7F,
-        0xE377C2, 0x17BECF, 0x393B79, 0x637939, 0x843C39, 0x7B4173};
+    static constexpr std::array<QRgb, kPlotLineCount> colours{0xD62728, 0xFF7F0E, 0xBCBD22, 0x8C564B, 0x1F77B4,
+                                                              0x2CA02C, 0x9467BD, 0x7F7F7F, 0xE377C2, 0x17BECF,
+                                                              0x393B79, 0x637939, 0x843C39, 0x7B4173};
     return QColor(colours[size_t(series)]);
 }
 
@@ -258,7 +258,8 @@ void SensorPlotWindow::pull() {
     bool newVariable = false;
     for (const TraceSample& s : m_shown)
         for (int v = 0; v < kTraceVariableCount; ++v)
-            if (s.variables[size_t(v)] != 0 && !m_variableUsed[size_t(v)]) newVariable = m_variableUsed[size_t(v)] = true;
+            if (s.variables[size_t(v)] != 0 && !m_variableUsed[size_t(v)])
+                newVariable = m_variableUsed[size_t(v)] = true;
     drawShown();
     if (newVariable) updateVisibility();
 }
@@ -295,7 +296,7 @@ bool SensorPlotWindow::frozen() const { return m_freeze->isChecked(); }
 
 void SensorPlotWindow::setFrozen(bool on) {
     if (m_freeze->isChecked() != on) return m_freeze->setChecked(on);  // comes back through toggled
-    pull();  // frozen at the newest tick, or thawed to it
+    pull();                                                            // frozen at the newest tick, or thawed to it
 }
 
 QString SensorPlotWindow::blockName(const TraceSample& sample) const {
@@ -371,19 +372,19 @@ void SensorPlotWindow::exportTo(bool picture) {
     if (m_chooseFile) {
         path = m_chooseFile(title, filter, name);
     } else {
-        QFileDialog dialog(this, title, (m_lastFolder.isEmpty() ? documentsFolder() : m_lastFolder) + '/' + name, filter);
+        QFileDialog dialog(this, title, (m_lastFolder.isEmpty() ? documentsFolder() : m_lastFolder) + '/' + name,
+                           filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(picture ? QStringLiteral("png") : QStringLiteral("csv"));
         dialog.setWindowModality(Qt::WindowModal);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) path = dialog.selectedFiles().first();
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().first();
     }
     if (path.isEmpty()) return;
     m_lastFolder = QFileInfo(path).absolutePath();
-    if (picture)
-        savePng(path);
-    else
-        saveCsv(path);
+    if (picture) savePng(path);
+    else saveCsv(path);
 }
 
 }  // namespace trovel

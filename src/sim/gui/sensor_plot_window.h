@@ -29,8 +29,16 @@ namespace trovel {
 struct Simulator;
 
 // Series of the plot, in legend order.
-enum PlotSeries { PlotLeftSensor, PlotRightSensor, PlotSensor3, PlotSensor4, PlotLeftWheel, PlotRightWheel,
-                  PlotFirstVariable, kPlotLineCount = PlotFirstVariable + kTraceVariableCount };
+enum PlotSeries {
+    PlotLeftSensor,
+    PlotRightSensor,
+    PlotSensor3,
+    PlotSensor4,
+    PlotLeftWheel,
+    PlotRightWheel,
+    PlotFirstVariable,
+    kPlotLineCount = PlotFirstVariable + kTraceVariableCount
+};
 
 class SensorPlotWindow : public QWidget {
     Q_OBJECT
@@ -85,10 +93,10 @@ private:
 
     const SensorTrace& m_trace;
     const BlockProgram& m_program;
-    std::vector<TraceSample> m_shown;   // what the chart holds now, oldest first
+    std::vector<TraceSample> m_shown;  // what the chart holds now, oldest first
     uint64_t m_shownVersion = ~uint64_t(0);
-    uint32_t m_drawnColumn = 0;         // column width the lines were thinned for, ms
-    std::array<bool, kPlotLineCount> m_hidden{};        // switched off in the legend
+    uint32_t m_drawnColumn = 0;                              // column width the lines were thinned for, ms
+    std::array<bool, kPlotLineCount> m_hidden{};             // switched off in the legend
     std::array<bool, kTraceVariableCount> m_variableUsed{};  // a variable shows once it is not 0
     QChart* m_chart = nullptr;
     QChartView* m_view = nullptr;

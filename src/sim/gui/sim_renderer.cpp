@@ -42,8 +42,7 @@ void drawPiece(QPainter& p, const QRectF& to, const QImage& image, const QRectF&
 void drawTextured(QPainter& p, const DrawItem& item, const std::array<QPointF, 4>& screen, const QImage& image,
                   CourseLayerCache::Pieces& pieces, bool keepSprites) {
     std::array<QPointF, 4> tex;
-    for (size_t i = 0; i < 4; ++i)
-        tex[i] = {item.vertices[i].u * image.width(), item.vertices[i].v * image.height()};
+    for (size_t i = 0; i < 4; ++i) tex[i] = {item.vertices[i].u * image.width(), item.vertices[i].v * image.height()};
     const std::optional<QTransform> map = textureToScreen(tex, screen);
     if (!map) return;
 
@@ -348,9 +347,8 @@ static bool onSheet(const DrawItem& item) { return item.layer == Layer::Course &
 
 // The course's world items drawn whole at `scale` device pixels per world unit; false when the
 // sheet would be too large or there is nothing to draw.
-static bool makeSheet(CourseLayerCache::Sheet& sheet, std::vector<DrawItem> items, QSizeF scale,
-                      QImage::Format format, const SimTextures& textures,
-                      CourseLayerCache::Pieces& pieces) {
+static bool makeSheet(CourseLayerCache::Sheet& sheet, std::vector<DrawItem> items, QSizeF scale, QImage::Format format,
+                      const SimTextures& textures, CourseLayerCache::Pieces& pieces) {
     QRectF world;
     for (const DrawItem& item : items)
         for (const Vertex& v : item.vertices) world |= QRectF(v.x, v.y, 0, 0).adjusted(-0.5, -0.5, 0.5, 0.5);
@@ -516,9 +514,18 @@ static void render(QImage& target, const DrawList& list, const SimCamera& follow
         for (const DrawLine& line : list.lines) strokeLine(p, line, camera, 0);
         p.end();
         // With a sheet the next frame starts from it again, which costs no more than a kept copy.
-        cache = {std::vector<DrawItem>(list.items.begin(), courseEnd), corner, camera.zoom,
-                 sheet ? QImage() : target.copy(), {}, 0, list.lines, std::move(cache.pieces), std::move(cache.sheet),
-                 false, {}, {}};
+        cache = {std::vector<DrawItem>(list.items.begin(), courseEnd),
+                 corner,
+                 camera.zoom,
+                 sheet ? QImage() : target.copy(),
+                 {},
+                 0,
+                 list.lines,
+                 std::move(cache.pieces),
+                 std::move(cache.sheet),
+                 false,
+                 {},
+                 {}};
         beginDrawing(p, target);
     };
     for (auto it = first; it != list.items.end(); ++it) {

@@ -44,10 +44,10 @@ struct CourseLayerCache {
     std::vector<DrawItem> items;  // the course-layer items the picture shows
     QPointF corner;               // camera corner and zoom it was drawn with
     float zoom = 0;
-    QImage picture;               // null until the first frame
+    QImage picture;                 // null until the first frame
     std::vector<DrawItem> overlay;  // the items the last frame drew over the course layer
-    qint64 frameKey = 0;          // cacheKey() of the target right after the last frame
-    std::vector<DrawLine> lines;  // the lines drawn into the picture over the course layer
+    qint64 frameKey = 0;            // cacheKey() of the target right after the last frame
+    std::vector<DrawLine> lines;    // the lines drawn into the picture over the course layer
     // Tinted texture pieces, most recently used last: the time digits, labels and the robot's pulse
     // come back frame after frame in the same few colours, and tinting is a pass over every pixel.
     struct Tinted {
@@ -59,10 +59,10 @@ struct CourseLayerCache {
     // Upright pieces drawn at the target's pixels, most recently used last: scaling the labels and
     // digits to a large view costs more per frame than blending the scaled pixels.
     struct Sprite {
-        qint64 image = 0;    // cacheKey() of the (tinted) image drawn
-        QRectF source;       // its pixels drawn
-        QRectF placed;       // where they land in the sprite: the target's pixels less a whole offset
-        QImage pixels;       // premultiplied, just large enough
+        qint64 image = 0;  // cacheKey() of the (tinted) image drawn
+        QRectF source;     // its pixels drawn
+        QRectF placed;     // where they land in the sprite: the target's pixels less a whole offset
+        QImage pixels;     // premultiplied, just large enough
     };
     struct Pieces {
         std::vector<Tinted> tinted;

@@ -7,7 +7,6 @@
 #include <functional>
 #include <vector>
 
-
 namespace trovel {
 
 class SimTextures {
@@ -16,7 +15,10 @@ public:
     bool load(int slot, const std::filesystem::path& file);
     // The hook the course loader calls for every image line.
     std::function<bool(int slot, const std::filesystem::path& file)> loader();
-    void clear() { m_keyed.clear(); m_opaque.clear(); }
+    void clear() {
+        m_keyed.clear();
+        m_opaque.clear();
+    }
 
     // With the colour key applied (premultiplied ARGB), or a null image for an empty slot.
     const QImage& keyed(int slot) const;

@@ -92,18 +92,25 @@ std::array<int, 4> keepDrawingAspect(std::array<int, 4> r, SizingEdge edge, int 
     auto& [left, top, right, bottom] = r;
     if (edge == SizingEdge::Top || edge == SizingEdge::Bottom)
         right = left + int(std::trunc((bottom - top - chrome) * 1.4));
-    else
-        bottom = top + int(std::trunc((right - left + 1) * 0.7142857142857143)) + chrome;
+    else bottom = top + int(std::trunc((right - left + 1) * 0.7142857142857143)) + chrome;
     return r;
 }
 
 SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, std::filesystem::path appDir,
                                  SimulatorHooks hooks, QWidget* parent)
-    : QMainWindow(parent), m_program(program), m_options(options), m_appDir(std::move(appDir)),
-      m_hooks(std::move(hooks)), m_asker(m_hooks.asker), m_sim(std::make_unique<Simulator>()),
-      m_shown(std::make_unique<SimViewState>()), m_records(std::make_unique<LapRecords>()),
-      m_textures(std::make_unique<SimTextures>()), m_frame(makeBackBuffer()),
-      m_courseLayer(std::make_unique<CourseLayerCache>()), m_trace(std::make_unique<SensorTrace>()) {
+    : QMainWindow(parent),
+      m_program(program),
+      m_options(options),
+      m_appDir(std::move(appDir)),
+      m_hooks(std::move(hooks)),
+      m_asker(m_hooks.asker),
+      m_sim(std::make_unique<Simulator>()),
+      m_shown(std::make_unique<SimViewState>()),
+      m_records(std::make_unique<LapRecords>()),
+      m_textures(std::make_unique<SimTextures>()),
+      m_frame(makeBackBuffer()),
+      m_courseLayer(std::make_unique<CourseLayerCache>()),
+      m_trace(std::make_unique<SensorTrace>()) {
     setObjectName(QStringLiteral("input_wnd"));
     setWindowTitle(uiText(Str::SimFrameTitle));
     setWindowIcon(applicationIcon());
@@ -129,8 +136,8 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     statusBar()->addWidget(m_statusLabel, 1);
     statusBar()->addPermanentWidget(m_speedLabel);
     statusBar()->setSizeGripEnabled(false);
-    const int chrome = menuBar()->sizeHint().height() + m_toolBar->sizeHint().height() +
-                       statusBar()->sizeHint().height();
+    const int chrome =
+        menuBar()->sizeHint().height() + m_toolBar->sizeHint().height() + statusBar()->sizeHint().height();
     resize(fitOnScreen(this, {kInitialViewWidth, kInitialViewHeight}, chrome));
     placeOnScreen(this, {500, 260});
     m_options.set(Option::SimulatorOpen);
@@ -212,14 +219,19 @@ void SimulatorWindow::buildMenus() {
     addCommand(settings, SimCommand::NormalSpeed, uiText(Str::SimNormalSpeed), speed);
     addCommand(settings, SimCommand::Slow, uiText(Str::SimSlow), speed);
     addCommand(settings, SimCommand::Slower, uiText(Str::SimSlower), speed);
-    addCommand(settings, SimCommand::Double, uiText(Str::SimSpeedDouble), speed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
-    addCommand(settings, SimCommand::Five, uiText(Str::SimSpeedFive), speed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_5));
-    addCommand(settings, SimCommand::Ten, uiText(Str::SimSpeedTen), speed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    addCommand(settings, SimCommand::Fastest, uiText(Str::SimSpeedFastest), speed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    addCommand(settings, SimCommand::Double, uiText(Str::SimSpeedDouble), speed)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+    addCommand(settings, SimCommand::Five, uiText(Str::SimSpeedFive), speed)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_5));
+    addCommand(settings, SimCommand::Ten, uiText(Str::SimSpeedTen), speed)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    addCommand(settings, SimCommand::Fastest, uiText(Str::SimSpeedFastest), speed)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     actionById(SimCommand::NormalSpeed)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     settings->addSeparator();
     addCommand(settings, SimCommand::Records, uiText(Str::SimRecords));
-    addCommand(settings, SimCommand::SensorPlot, uiText(Str::SensorPlot))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    addCommand(settings, SimCommand::SensorPlot, uiText(Str::SensorPlot))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
 
     m_courseMenu = menuBar()->addMenu(uiText(Str::SimMenuCourse));
     m_courseMenu->addAction(uiText(Str::SimCourseHeading))->setEnabled(false);
@@ -301,8 +313,14 @@ void SimulatorWindow::dispatch(int id) {
     case SimCommand::StepBlock:
         if (stepOneBlock(*m_sim)) step(false);
         return;
-    case SimCommand::ShowPath: m_shown->showPath = actionById(id)->isChecked(); redrawIfChanged(); return;
-    case SimCommand::ShowGhost: m_shown->showGhost = actionById(id)->isChecked(); redrawIfChanged(); return;
+    case SimCommand::ShowPath:
+        m_shown->showPath = actionById(id)->isChecked();
+        redrawIfChanged();
+        return;
+    case SimCommand::ShowGhost:
+        m_shown->showGhost = actionById(id)->isChecked();
+        redrawIfChanged();
+        return;
     case SimCommand::Records: showRecords(); return;
     case SimCommand::SensorPlot: showSensorPlot(); return;
     default: break;
@@ -317,8 +335,8 @@ void SimulatorWindow::play() {
     const int fault = check.result;
     // The editor clears its block marks and marks a faulty path: the chart shows the new marks.
     emit repeatChecked(check);
-    if (fault >= 0 &&
-        ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Run)), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+    if (fault >= 0 && ask(toQString(repeatFaultQuestion(fault, RepeatFaultStops::Run)), QMessageBox::Warning,
+                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         return;
     // The sensor plot shows this run from its start, whenever it is opened.
     if (playCommand(*m_sim, m_program) != PlayOutcome::Started) return;
@@ -392,12 +410,9 @@ std::chrono::nanoseconds SimulatorWindow::now() const {
 }
 
 void SimulatorWindow::armTick(int ms) {
-    if (m_hooks.clock.arm)
-        m_hooks.clock.arm(ms);
-    else if (ms >= 0)
-        m_timer.start(ms);
-    else
-        m_timer.stop();
+    if (m_hooks.clock.arm) m_hooks.clock.arm(ms);
+    else if (ms >= 0) m_timer.start(ms);
+    else m_timer.stop();
 }
 
 void SimulatorWindow::setTicking(bool on) {
@@ -508,7 +523,8 @@ void SimulatorWindow::draw(DrawList frame) {
     const std::array<float, 3> camera{m_shown->camera.x, m_shown->camera.y, m_shown->camera.zoom};
     // Under the same camera only the items that changed need to reach the screen again.
     const bool sameView = m_drawn && camera == m_drawnCamera;
-    const std::vector<QRectF> changed = sameView ? changedAreas(*m_drawn, frame, m_shown->camera) : std::vector<QRectF>();
+    const std::vector<QRectF> changed =
+        sameView ? changedAreas(*m_drawn, frame, m_shown->camera) : std::vector<QRectF>();
     m_drawn = std::make_unique<DrawList>(std::move(frame));
     m_drawnCamera = camera;
     ++m_framesDrawn;

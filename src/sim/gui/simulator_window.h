@@ -61,12 +61,12 @@ constexpr int Records = 40113;
 constexpr int NormalSpeed = 40205;
 constexpr int Slow = 40206;
 constexpr int Slower = 40207;
-constexpr int Double = 40208;       // x2
-constexpr int Five = 40209;         // x5
-constexpr int Ten = 40210;          // x10
-constexpr int Fastest = 40211;      // 最高速
-constexpr int StepTick = 40212;     // 1ステップ
-constexpr int StepBlock = 40213;    // 1ブロック
+constexpr int Double = 40208;     // x2
+constexpr int Five = 40209;       // x5
+constexpr int Ten = 40210;        // x10
+constexpr int Fastest = 40211;    // 最高速
+constexpr int StepTick = 40212;   // 1ステップ
+constexpr int StepBlock = 40213;  // 1ブロック
 constexpr int ShowPath = 40214;
 constexpr int ShowGhost = 40215;
 constexpr int SensorPlot = 40290;  // opens the sensor plot window
@@ -100,11 +100,11 @@ struct SimTickClock {
 
 // What the simulator needs of the studio around it; what it tells the studio goes out as signals.
 struct SimulatorHooks {
-    std::filesystem::path recordsDir;                   // where record.dat is kept; empty: the courses' folder
-    std::optional<std::array<uint8_t, 2>> gains;        // motor gains [left, right]; none: the simulator's own
-    ResourceChoice resources;                           // the language pack, whose own message strip comes first
-    Asker asker;                                        // questions, from the start on; empty: message boxes
-    SimTickClock clock;                                 // the ticks' time; empty: the machine's
+    std::filesystem::path recordsDir;             // where record.dat is kept; empty: the courses' folder
+    std::optional<std::array<uint8_t, 2>> gains;  // motor gains [left, right]; none: the simulator's own
+    ResourceChoice resources;                     // the language pack, whose own message strip comes first
+    Asker asker;                                  // questions, from the start on; empty: message boxes
+    SimTickClock clock;                           // the ticks' time; empty: the machine's
 };
 
 class SimulatorWindow : public QMainWindow {
@@ -226,10 +226,10 @@ private:
     std::unique_ptr<SensorTrace> m_trace;  // every run from its 再生, for the sensor plot
     std::array<float, 3> m_drawnCamera{};  // x, y, zoom
     int m_framesDrawn = 0;
-    std::chrono::nanoseconds m_drawCost{0};    // what drawing a frame has cost lately, on the window's clock
+    std::chrono::nanoseconds m_drawCost{0};  // what drawing a frame has cost lately, on the window's clock
     std::chrono::nanoseconds m_lastDrawAt{0};
-    bool m_frameSkipped = false;               // the last tick's new frame was left for this one
-    QTimer m_timer;              // single shot, re-armed by every tick (unless the hooks bring a clock)
+    bool m_frameSkipped = false;             // the last tick's new frame was left for this one
+    QTimer m_timer;                          // single shot, re-armed by every tick (unless the hooks bring a clock)
     std::chrono::nanoseconds m_tickStart{};  // when the last tick started
     bool m_ticking = false;
     SimView* m_view = nullptr;
@@ -240,9 +240,9 @@ private:
     QLabel* m_speedLabel = nullptr;
     SimSpeed m_speed;
     int m_lastFrameTicks = 0;
-    bool m_frameChanged = false;  // the last step drew a new frame
-    int m_stillTicks = 0;         // steps in a row that found the stopped simulator unchanged
-    int m_fastestShown = 0;      // ticks per frame 最高速 reached, as shown
+    bool m_frameChanged = false;                            // the last step drew a new frame
+    int m_stillTicks = 0;                                   // steps in a row that found the stopped simulator unchanged
+    int m_fastestShown = 0;                                 // ticks per frame 最高速 reached, as shown
     std::pair<SimSpeed, int> m_speedShown{SimSpeed{}, -1};  // what the speed label was made from
     // Fast frames run many blocks: only the last one reaches the editor, once per frame.
     bool m_batching = false;
@@ -252,7 +252,7 @@ private:
     QHash<int, QAction*> m_actions;
     bool m_loaded = false;
     bool m_shutDown = false;
-    int m_modal = 0;             // questions and dialogs open: no ticks meanwhile
+    int m_modal = 0;  // questions and dialogs open: no ticks meanwhile
     bool m_resizing = false;
     int m_soundsRequested = 0;
     // What the palette and the memory map read through the link state while the simulator is open.
