@@ -70,7 +70,7 @@ void BM_FullRedraw1000Blocks(benchmark::State& state) {
     ChartDrawCache cache;  // kept from paint to paint, as the program area keeps its own
     for (auto _ : state) {
         QPainter painter(&buffer);
-        DrawChart(painter, program, style, 0, view, cache);
+        drawChart(painter, program, style, 0, view, cache);
         painter.end();
         benchmark::DoNotOptimize(buffer.constBits());
     }

@@ -1,4 +1,4 @@
-// HitTest over a 1,000-block chart at points spread over the whole chart.
+// hitTest over a 1,000-block chart at points spread over the whole chart.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -19,7 +19,7 @@ void BM_HitTest1000(benchmark::State& state) {
     int hits = 0;
     for (auto _ : state) {
         const trovel::Point pt = points[i++ & 4095];
-        trovel::HitResult r = trovel::HitTest(program, pt.x, pt.y);
+        trovel::HitResult r = trovel::hitTest(program, pt.x, pt.y);
         hits += r.code != trovel::HitCode::Nothing;
         benchmark::DoNotOptimize(r);
     }
@@ -32,7 +32,7 @@ BENCHMARK(BM_HitTest1000)->Unit(benchmark::kMicrosecond);
 void BM_HitTest1000Miss(benchmark::State& state) {
     trovel::BlockProgram program;
     trovel::bench::buildLargeProgram(program, 1000);
-    for (auto _ : state) benchmark::DoNotOptimize(trovel::HitTest(program, 100000, 100000));
+    for (auto _ : state) benchmark::DoNotOptimize(trovel::hitTest(program, 100000, 100000));
 }
 BENCHMARK(BM_HitTest1000Miss)->Unit(benchmark::kMicrosecond);
 

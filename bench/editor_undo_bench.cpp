@@ -26,12 +26,12 @@ void BM_UndoHistory10000Moves(benchmark::State& state) {
             // As the canvas does it: click selects one block (the previous one loses its selection),
             // the drag moves it one grid step, button up records the step.
             trovel::ActionBlock& b = *program.blocks[rng() % program.blocks.size()];
-            trovel::ClearSelection(program);
+            trovel::clearSelection(program);
             b.flags |= trovel::FlagSelected | trovel::FlagChanged;
             b.anchorX = b.x;
             b.anchorY = b.y;
             b.x += 9;
-            history.RecordUndoStep(program);
+            history.recordUndoStep(program);
         }
         const size_t after = heapInUse();
         state.counters["history_MB"] = static_cast<double>(after - before) / (1024.0 * 1024.0);
@@ -48,7 +48,7 @@ void BM_UndoStep1000(benchmark::State& state) {
     history.resetHistory(program);
     for (int i = 0; i < 200; ++i) {
         program.blocks[static_cast<size_t>(i * 5)]->x += 9;
-        history.RecordUndoStep(program);
+        history.recordUndoStep(program);
     }
     bool back = true;
     for (auto _ : state) {

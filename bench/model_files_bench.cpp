@@ -17,7 +17,7 @@ BlockProgram bigProgram(int blocks) {
     ActionBlock* prev = blockAt(p, 0);
     for (int i = 0; i < blocks - 2; ++i) {
         BlockType t = static_cast<BlockType>(3 + i % 13);
-        ActionBlock* b = PlaceBlock(p, t, {100 + (i % 50) * 90, 100 + (i / 50) * 90}).block;
+        ActionBlock* b = placeBlock(p, t, {100 + (i % 50) * 90, 100 + (i / 50) * 90}).block;
         prev->next[0] = b;
         prev = b;
     }
@@ -53,7 +53,7 @@ BENCHMARK(BM_LoadProgram10k)->Unit(benchmark::kMillisecond);
 void BM_Compile128(benchmark::State& state) {
     BlockProgram p;
     newProgram(p);
-    for (int i = 0; i < 125; ++i) PlaceBlock(p, BlockType::Forward, {0, 0}).block->param[1] = 1;
+    for (int i = 0; i < 125; ++i) placeBlock(p, BlockType::Forward, {0, 0}).block->param[1] = 1;
     for (auto _ : state) {
         CompileResult r = compileProgram(p);
         if (r.instructions != 128 || !r.ok()) state.SkipWithError("wrong size");
@@ -75,7 +75,7 @@ void BM_DecodeFullArea(benchmark::State& state) {
     }
     for (auto _ : state) {
         BlockProgram p;
-        DecodeSequence(p, bytes.data(), bytes.size());
+        decodeSequence(p, bytes.data(), bytes.size());
         benchmark::DoNotOptimize(p.blocks.data());
     }
 }

@@ -38,7 +38,7 @@ void BM_Download1024WithVerify(benchmark::State& state) {
         link.release();
         flags.set(Option::Connected);
         const TransferContext ctx{link, nullptr, {}};
-        const DownloadResult result = DownloadProgram(ctx, image, {60, 60});
+        const DownloadResult result = downloadProgram(ctx, image, {60, 60});
         if (result.status != TransferStatus::Done) state.SkipWithError("the download failed");
     }
 }
@@ -50,7 +50,7 @@ void BM_IdleLinkPoll(benchmark::State& state) {
     OptionFlags flags;
     LinkState linkState;
     HidLink link(robot->finder(), flags, linkState);
-    link.StartLink();
+    link.startLink();
     while (!flags.has(Option::Connected)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     double cpu = 0, wall = 0;
     for (auto _ : state) {
@@ -60,7 +60,7 @@ void BM_IdleLinkPoll(benchmark::State& state) {
         wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         cpu += processCpuSeconds() - cpuBefore;
     }
-    link.StopLink();
+    link.stopLink();
     state.counters["cpu_percent"] = 100.0 * cpu / wall;
     state.counters["polls"] = robot->counters().probes;
 }

@@ -92,7 +92,7 @@ void runFor(benchmark::State& state, bool withPlot) {
     for (auto _ : state) {
         SimulatorWindow window(program, flags, TROVEL_APP_DIR);
         window.show();
-        window.actionById(SimCommand::FirstCourse + 1)->trigger();
+        window.courseAction(1)->trigger();
         if (withPlot) window.actionById(SimCommand::SensorPlot)->trigger();
         window.actionById(SimCommand::Play)->trigger();
         // 35 s of the run stepped at once: the plot holds a full window from the start.

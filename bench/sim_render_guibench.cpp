@@ -179,7 +179,7 @@ void BM_RunningFrameZoomed(benchmark::State& state) { runningFrame(state, int(st
 // large window (1000 x 785) zoomed in x2, whose camera follows the robot so every tick is new
 // everywhere. CPU time of the whole process, Qt's drawing threads included; at 62.5 ticks a second,
 // 160 us of it a tick is 1 % of one core.
-void windowTick(benchmark::State& state, QSize size, int zoomCommand) {
+void windowTick(benchmark::State& state, QSize size, SimCommand zoomCommand) {
     BlockProgram program;
     if (!loadProgram(program, std::filesystem::path(TROVEL_SOURCE_DIR) / "examples/line_follower.qxp").ok()) {
         state.SkipWithError("line_follower.qxp did not load");
@@ -196,7 +196,7 @@ void windowTick(benchmark::State& state, QSize size, int zoomCommand) {
     window.setTicking(false);
     if (size.isValid()) window.resize(size);
     window.show();
-    window.actionById(SimCommand::FirstCourse + 1)->trigger();
+    window.courseAction(1)->trigger();
     window.actionById(zoomCommand)->trigger();
     window.actionById(SimCommand::Play)->trigger();
     QCoreApplication::processEvents();

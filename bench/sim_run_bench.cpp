@@ -110,7 +110,7 @@ void BM_FullChainBudget(benchmark::State& state) {
     branch->next[1] = calc;
     BlockInterpreter interp;
     SimState simState = SimState::Stopped;
-    SimMemoryMap memory{};
+    MemoryImage memory{};
     startRun(interp, simState, memory, shareSnapshot(p));
     stepInterpreter(interp, simState, memory, false, {});  // Start
     for (auto _ : state) {

@@ -27,10 +27,10 @@ std::string loadFailureText(const LoadResult& r) {
     switch (r.status) {
     case LoadStatus::Loaded: return {};
     case LoadStatus::CannotOpen: break;
-    case LoadStatus::NotProgramFile: return toUtf8(ResString(Str::CliNotProgramFile));
-    case LoadStatus::Damaged: return toUtf8(formatMessage(ResString(Str::CliDamagedRecord), {r.line}));
+    case LoadStatus::NotProgramFile: return toUtf8(resString(Str::CliNotProgramFile));
+    case LoadStatus::Damaged: return toUtf8(formatMessage(resString(Str::CliDamagedRecord), {r.line}));
     }
-    return toUtf8(ResString(Str::CliCannotOpen));
+    return toUtf8(resString(Str::CliCannotOpen));
 }
 
 AppFolders commandFolders(const std::optional<std::filesystem::path>& appDirOption) {

@@ -42,7 +42,7 @@ struct CourseCall {
 // A numbered string in the language in use, on one line (the message is one JSON value).
 std::string text(uint16_t id, std::initializer_list<MessageArg> args = {}) {
     std::string line;
-    for (char c : toUtf8(formatMessage(ResString(id), args))) {
+    for (char c : toUtf8(formatMessage(resString(id), args))) {
         if (c == '\r') continue;
         line += c == '\n' ? ' ' : c;
     }
@@ -68,7 +68,7 @@ std::u16string nameInUse(const CourseSet& set, int course) {
     const CourseRecord& c = set.courses[size_t(course)];
     if (c.userEntry >= 0) return stringPackInUse() && !c.englishName.empty() ? c.englishName : c.name;
     if (course < 100) {
-        const std::u16string translated = ResString(uint16_t(Str::FirstCourseName + course));
+        const std::u16string translated = resString(uint16_t(Str::FirstCourseName + course));
         if (!translated.empty()) return translated;
     }
     return c.name;
@@ -78,7 +78,7 @@ std::u16string nameInUse(const CourseSet& set, int course) {
 bool loadCourses(const CourseCall& call, const AppFolders& folders, CourseSet& set, int& code) {
     const CourseLoadResult loaded = loadCourseConfig(set, folders.shared, {}, folders.user);
     for (const CourseMessage& m : loaded.messages)
-        call.err << toUtf8(formatMessage(ResString(courseMessageId(m.problem)), {m.file, m.expected})) << "\n";
+        call.err << toUtf8(formatMessage(resString(courseMessageId(m.problem)), {m.file, m.expected})) << "\n";
     if (loaded.loaded) return true;
     code = failed(call, shown(folders.shared / "texture.ini") + ": " + text(Str::CourseConfigMissing));
     return false;

@@ -53,12 +53,12 @@ bool findCourse(const std::string& word, const AppFolders& folders, PrintableCou
         switch (installedCourse(folders.shared, *n, course, &count, folders.user)) {
         case CourseLookup::Found: return true;
         case CourseLookup::NoConfig:
-            why = (folders.shared / "texture.ini").string() + ": " + toUtf8(ResString(Str::CourseConfigMissing));
+            why = (folders.shared / "texture.ini").string() + ": " + toUtf8(resString(Str::CourseConfigMissing));
             return false;
         case CourseLookup::NoSuchCourse:
             why = "course " + word + " is not installed (" + std::to_string(count) + " courses)";
             return false;
-        case CourseLookup::NoPicture: why = toUtf8(ResString(Str::PrintNoPicture)); return false;
+        case CourseLookup::NoPicture: why = toUtf8(resString(Str::PrintNoPicture)); return false;
         }
     }
     const float robotHalf = haveConfig ? set.robotHalf : kDefaultRobotHalf;
@@ -149,7 +149,7 @@ int coursePrintCommand(const std::vector<std::string>& args, const AppFolders& d
     // shipped course, the English name of the user's own when a language pack is in use.
     std::u16string name;
     if (course.user) name = stringPackInUse() ? course.englishName : std::u16string();
-    else if (course.index >= 0 && course.index < 100) name = ResString(uint16_t(Str::FirstCourseName + course.index));
+    else if (course.index >= 0 && course.index < 100) name = resString(uint16_t(Str::FirstCourseName + course.index));
     if (name.empty()) name = course.name;
     CoursePrintOptions options;
     options.paper = paper.value_or(Paper::A4);
@@ -160,13 +160,13 @@ int coursePrintCommand(const std::vector<std::string>& args, const AppFolders& d
     CoursePrintSummary summary;
     switch (printCourseFile(course, name, options, summary)) {
     case CoursePrintStatus::Written: break;
-    case CoursePrintStatus::NoPicture: return failed(toUtf8(ResString(Str::PrintNoPicture)));
+    case CoursePrintStatus::NoPicture: return failed(toUtf8(resString(Str::PrintNoPicture)));
     case CoursePrintStatus::BadSize:
         return failed(
-            toUtf8(formatMessage(ResString(Str::PrintMatOutOfRange), {int(kMinMatSideMm), int(kMaxMatSideMm)})));
+            toUtf8(formatMessage(resString(Str::PrintMatOutOfRange), {int(kMinMatSideMm), int(kMaxMatSideMm)})));
     case CoursePrintStatus::TooManyPages:
-        return failed(toUtf8(formatMessage(ResString(Str::PrintTooManyPages), {kMaxPrintPages})));
-    case CoursePrintStatus::CannotWrite: return failed(out.string() + ": " + toUtf8(ResString(Str::PrintFailed)));
+        return failed(toUtf8(formatMessage(resString(Str::PrintTooManyPages), {kMaxPrintPages})));
+    case CoursePrintStatus::CannotWrite: return failed(out.string() + ": " + toUtf8(resString(Str::PrintFailed)));
     }
     std::cout << "{\"course\":" << course.index << ",\"pages\":" << summary.pages << ",\"rows\":" << summary.rows
               << ",\"columns\":" << summary.columns << ",\"scale\":" << decimalText(summary.mmPerUnit, 4)

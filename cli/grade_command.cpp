@@ -290,7 +290,7 @@ int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAp
         entry.load = r;
         if (r.ok()) {
             // Nobody is there to answer the studio's question: the program runs as after "continue".
-            const int fault = CheckRepeatStructure(program.program, OptionFlags().bits());
+            const int fault = checkRepeatStructure(program.program, OptionFlags().bits());
             if (fault != kRepeatStructureSound) entry.repeatFault = fault;
             entry.graded = int(graded.size());
             graded.push_back(std::move(program));
@@ -308,7 +308,7 @@ int gradeCommand(const std::vector<std::string>& args, const fs::path& defaultAp
 
     // Drawing a chart chooses the pack again, so the teacher's language is chosen once more after the pictures.
     const ReportPictures pictures = makePictures(report, found.files, courses, appDir, localeId, parsed.plan.jobs);
-    ChooseResourceLibrary(resolveDataPath(kResourceListFile, appDir), localeId, appDir);
+    chooseResourceLibrary(resolveDataPath(kResourceListFile, appDir), localeId, appDir);
     for (const auto& [name, text] : {std::pair<const char*, std::string>{"report.csv", csvReport(report)},
                                      {"report.json", jsonReport(report)},
                                      {"report.html", htmlReport(report, pictures)}})

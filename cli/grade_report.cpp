@@ -32,9 +32,9 @@ constexpr std::array<FailureColumn, 7> kFailures{{
 }};
 
 // A numbered string of the language in use, as UTF-8.
-std::string word(uint16_t id) { return toUtf8(ResString(id)); }
+std::string word(uint16_t id) { return toUtf8(resString(id)); }
 std::string word(uint16_t id, std::initializer_list<MessageArg> args) {
-    return toUtf8(formatMessage(ResString(id), args));
+    return toUtf8(formatMessage(resString(id), args));
 }
 
 // Why a file was not graded, for scripts: fixed words that report.json has always had (the
@@ -52,7 +52,7 @@ std::string loadErrorKey(const LoadResult& r) {
 // A course as the studio shows it: the language pack's name for its number, else its own.
 std::string courseTitle(const ReportCourse& course) {
     if (course.index >= 0 && course.index < 100) {
-        const std::u16string translated = ResString(uint16_t(Str::FirstCourseName + course.index));
+        const std::u16string translated = resString(uint16_t(Str::FirstCourseName + course.index));
         if (!translated.empty()) return toUtf8(translated);
     }
     return course.name;
@@ -241,7 +241,7 @@ std::string htmlReport(const GradeReport& report, const ReportPictures& pictures
         ".err{color:#b00}.mark{color:#a60}img{display:block}\n</style></head><body>\n<h1>" +
         title + "</h1>\n";
     const std::u16string noise =
-        noiseOff(report.noise) ? ResString(Str::GradeNoiseOff) : fromUtf8(noiseText(report.noise));
+        noiseOff(report.noise) ? resString(Str::GradeNoiseOff) : fromUtf8(noiseText(report.noise));
     h += "<p>" + html(word(Str::GradeSummaryLine, {report.runs, fromUtf8(std::to_string(report.seed)), noise})) +
          "</p>\n";
 

@@ -1,7 +1,7 @@
 #pragma once
 // The files of "trovel-cli grade": report.csv, report.json and the self-contained report.html.
 // They hold nothing that depends on the number of threads or the order runs finished in.
-// The CSV and the page are for the teacher and speak the language in use (ResString); the JSON
+// The CSV and the page are for the teacher and speak the language in use (resString); the JSON
 // is for scripts and keeps fixed keys and words, with the teacher's words added beside them.
 
 #include <cstdint>

@@ -35,7 +35,7 @@ namespace {
 using namespace trovel;
 
 // A numbered string as the terminal shows it, in the language chosen by chooseLanguage.
-std::string text(uint16_t id) { return toUtf8(ResString(id)); }
+std::string text(uint16_t id) { return toUtf8(resString(id)); }
 
 // The language of every text: "--lang", else TROVEL_LANG; without either the built-in Japanese
 // texts whatever the locale, so that a script gets the same words on every machine. Returns the
@@ -48,7 +48,7 @@ uint32_t chooseLanguage(const std::string& lang) {
     });
     if (locale == 0) return 0;
     const std::filesystem::path folder = resolveAppFolder({}, env, executablePath());
-    ChooseResourceLibrary(resolveDataPath(kResourceListFile, folder), locale, folder);
+    chooseResourceLibrary(resolveDataPath(kResourceListFile, folder), locale, folder);
     return locale;
 }
 
@@ -79,11 +79,11 @@ int compileCommand(const std::vector<std::string>& args) {
     if (!load(program, args[0])) return kExitBadInput;
     CompileResult r = compileProgram(program);
     if (r.status == CompileStatus::TooLarge) {
-        std::cerr << toUtf8(tooLargeMessage(ResString(Str::ProgramTooLarge), r.bytesOver)) << "\n";
+        std::cerr << toUtf8(tooLargeMessage(resString(Str::ProgramTooLarge), r.bytesOver)) << "\n";
         return kExitTooLarge;
     }
     if (r.status == CompileStatus::BrokenRepeat) {
-        std::cerr << args[0] << ": " << toUtf8(formatMessage(ResString(Str::CliBrokenRepeat), {r.blockIndex})) << "\n";
+        std::cerr << args[0] << ": " << toUtf8(formatMessage(resString(Str::CliBrokenRepeat), {r.blockIndex})) << "\n";
         return kExitBadInput;
     }
     for (int i = 0; i < r.image.instructionCount(); ++i) {
@@ -106,7 +106,7 @@ int checkCommand(const std::vector<std::string>& args) {
     if (args.empty()) return usage();
     BlockProgram program;
     if (!load(program, args[0])) return kExitBadInput;
-    std::printf("%d\n", CheckRepeatStructure(program, OptionFlags().bits()));
+    std::printf("%d\n", checkRepeatStructure(program, OptionFlags().bits()));
     return kExitOk;
 }
 
@@ -121,7 +121,7 @@ int decodeCommand(const std::vector<std::string>& args) {
     std::vector<char> bytes(kSequenceBytes);
     file.read(bytes.data(), kSequenceBytes);
     BlockProgram program;
-    DecodeSequence(program, reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<size_t>(file.gcount()));
+    decodeSequence(program, reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<size_t>(file.gcount()));
     if (!saveProgram(program, out)) {
         std::cerr << out << ": " << text(Str::CliCannotWriteProgram) << "\n";
         return kExitBadInput;

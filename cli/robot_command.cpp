@@ -63,7 +63,7 @@ int answer(const std::string& command, const std::string& status, const std::str
 
 // A numbered string in the language in use, on one line (the message is one JSON value).
 std::string text(uint16_t id, std::initializer_list<MessageArg> args = {}) {
-    std::string out = toUtf8(args.size() ? formatMessage(ResString(id), args) : ResString(id));
+    std::string out = toUtf8(args.size() ? formatMessage(resString(id), args) : resString(id));
     std::string line;
     for (size_t i = 0; i < out.size(); ++i) {
         if (out[i] == '\r') continue;
@@ -216,7 +216,7 @@ void sendBack(HidLink& link) {
     if (link.state().firmwareIncomplete() || !link.tryClaim()) return;
     if (!link.device()) link.findRobot();
     if (link.device() && probeRobot(*link.device(), link.timing().reportTimeoutMs) == ProbeAnswer::BootLoader)
-        LeaveBootLoader(link);
+        leaveBootLoader(link);
     link.closeDevice();
     link.release();
 }
@@ -235,7 +235,7 @@ std::optional<int> loadPayload(const Options& o, SequenceImage& image, HexLoadRe
             return answer(o.command, "failed", text(Str::CliRobotDoesNotCompile, {wide(o.file)}), kExitBadInput);
         image = compiled.image;
     } else if (o.command == "firmware" || o.command == "verify-firmware") {
-        hex = LoadHexImage(o.file);
+        hex = loadHexImage(o.file);
         if (!hex.ok()) {
             const std::string problem = hex.line > 0 ? text(Str::CliRobotBadHexLine, {wide(o.file), hex.line})
                                                      : text(Str::CliRobotBadHex, {wide(o.file)});
@@ -249,7 +249,7 @@ std::optional<int> loadPayload(const Options& o, SequenceImage& image, HexLoadRe
 int transfer(const Options& o, const TransferContext& ctx, const SequenceImage& image, const HexLoadResult& hex,
              const MotorSpeeds& speeds) {
     if (o.command == "write") {
-        const DownloadResult r = DownloadProgram(ctx, image, speeds);
+        const DownloadResult r = downloadProgram(ctx, image, speeds);
         // A robot that did not restart holds the program all the same: say both.
         const std::string written = text(Str::CliRobotBytesWritten, {image.length});
         const std::string message =
@@ -260,13 +260,13 @@ int transfer(const Options& o, const TransferContext& ctx, const SequenceImage& 
         return answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
     }
     if (o.command == "read") {
-        const UploadResult r = UploadProgram(ctx);
+        const UploadResult r = uploadProgram(ctx);
         if (r.status != TransferStatus::Done) {
             return answer(o.command, statusFor(r.status, r.failure), failureText(r.failure),
                           exitFor(r.status, r.failure));
         }
         BlockProgram program;
-        DecodeSequence(program, r.sequence.data(), r.sequence.size());
+        decodeSequence(program, r.sequence.data(), r.sequence.size());
         // Read all the same from a robot that stays in its boot loader; the message says where it is.
         const std::string stays = !r.leftInBootLoader                     ? std::string()
                                   : ctx.link.state().firmwareIncomplete() ? text(Str::CliRobotStillInBootLoader)
@@ -278,7 +278,7 @@ int transfer(const Options& o, const TransferContext& ctx, const SequenceImage& 
                    : answer(o.command, "failed", o.file + ": " + text(Str::CliCannotWriteProgram), kExitBadInput);
     }
     if (o.command == "firmware") {
-        const FirmwareResult r = FirmwareUpdate(ctx, hex.image, speeds, [] { return false; });
+        const FirmwareResult r = firmwareUpdate(ctx, hex.image, speeds, [] { return false; });
         const std::string written = text(Str::CliRobotFirmwareWritten);
         const std::string message =
             r.status == TransferStatus::Done ? written
@@ -287,7 +287,7 @@ int transfer(const Options& o, const TransferContext& ctx, const SequenceImage& 
                 : sentences({failureText(r.failure), r.incomplete ? text(Str::FirmwarePartlyWritten) : std::string()});
         return answer(o.command, statusFor(r.status, r.failure), message, exitFor(r.status, r.failure));
     }
-    const FirmwareCheck r = VerifyFirmware(ctx, hex.image);
+    const FirmwareCheck r = verifyFirmware(ctx, hex.image);
     std::string message = text(Str::CliRobotFirmwareMatches);
     if (r.failure == TransferFailure::Verify) {
         std::ostringstream at;
@@ -341,7 +341,7 @@ int robotCommand(const std::vector<std::string>& args, const std::filesystem::pa
         link.tryClaim();
         const bool found = link.findRobot();
         const ProbeAnswer mode = found ? probeRobot(*link.device(), timing.reportTimeoutMs) : ProbeAnswer::None;
-        RobotMemory memory{};
+        MemoryImage memory{};
         bool memoryRead = false;
         if (mode == ProbeAnswer::Application) {
             flags.set(Option::Connected);

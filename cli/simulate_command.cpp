@@ -44,7 +44,7 @@ std::string floatText(float value) {
 std::string traceHeader() { return "tick,x,y,heading,left_speed,right_speed,s9,s10,s11,s12,led,result\n"; }
 
 std::string traceRow(uint64_t tick, const Simulator& sim) {
-    const SimMemoryMap& m = sim.memory;
+    const MemoryImage& m = sim.memory;
     std::string row = std::to_string(tick) + ',' + floatText(sim.robot.x) + ',' + floatText(sim.robot.y) + ',' +
                       floatText(sim.robot.heading) + ',' + floatText(sim.robot.leftSpeed) + ',' +
                       floatText(sim.robot.rightSpeed);
@@ -56,8 +56,8 @@ std::string traceRow(uint64_t tick, const Simulator& sim) {
 std::string summaryJson(const Simulator& sim, const LapRecords& records, uint64_t ticks) {
     std::string json =
         "{\"course\":" + std::to_string(sim.course) + ",\"ticks\":" + std::to_string(ticks) +
-        ",\"state\":" + std::to_string(static_cast<int>(sim.state)) +
-        ",\"result\":" + std::to_string(sim.judge.result) + ",\"lap_ms\":" + std::to_string(sim.judge.lapMs) +
+        ",\"state\":" + std::to_string(simStateCode(sim.state)) + ",\"result\":" + std::to_string(sim.judge.result) +
+        ",\"lap_ms\":" + std::to_string(sim.judge.lapMs) +
         ",\"best_ms\":" + std::to_string(bestTime(records, sim.course)) + ",\"x\":" + floatText(sim.robot.x) +
         ",\"y\":" + floatText(sim.robot.y) + ",\"heading\":" + floatText(sim.robot.heading) + ",\"memory\":[";
     for (size_t i = 0; i < sim.memory.size(); ++i) {
@@ -91,7 +91,7 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
     Simulator sim;
     CourseLoadResult courses = loadCourseConfig(sim.courses, appDir, {}, userDir);
     for (const CourseMessage& m : courses.messages)
-        err << toUtf8(formatMessage(ResString(courseMessageId(m.problem)), {m.file, m.expected})) << "\n";
+        err << toUtf8(formatMessage(resString(courseMessageId(m.problem)), {m.file, m.expected})) << "\n";
     if (!courses.loaded) return kExitBadInput;
     LapRecords records;
     readRecords(records, sim.courses, appDir);
@@ -101,7 +101,7 @@ int runSimulateCommand(const std::vector<std::string>& args, const std::filesyst
         return kExitBadInput;
     }
     // Without anyone to ask, a faulty repeat structure is reported and the run goes ahead.
-    int fault = CheckRepeatStructure(program, OptionFlags().bits());
+    int fault = checkRepeatStructure(program, OptionFlags().bits());
     if (fault != kRepeatStructureSound) err << "simulate: repeat " << fault << " is badly connected\n";
     prepareRun(sim, program, parsed.run);
 

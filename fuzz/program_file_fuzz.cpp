@@ -18,17 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BlockProgram program;
     if (!loadProgram(program, path).ok()) return 0;
 
-    CheckRepeatStructure(program, 0);
+    checkRepeatStructure(program, 0);
     compileProgram(program);
     for (const auto& b : program.blocks) {
         fuzz::require(std::abs(b->x) <= kMaxCoordinate && std::abs(b->y) <= kMaxCoordinate &&
                       std::abs(b->bend[0]) <= kMaxCoordinate && std::abs(b->bend[1]) <= kMaxCoordinate);
         for (int out = 0; out < outputCount(b->type); ++out) {
-            Route r = RouteConnector(*b, out);
-            HitTest(program, r.mid.x, r.mid.y);
-            HitTest(program, startPoint(r).x, startPoint(r).y);
+            Route r = routeConnector(*b, out);
+            hitTest(program, r.mid.x, r.mid.y);
+            hitTest(program, startPoint(r).x, startPoint(r).y);
         }
-        HitTest(program, blockCentre(*b).x, blockCentre(*b).y);
+        hitTest(program, blockCentre(*b).x, blockCentre(*b).y);
     }
 
     // What was loaded saves and loads again.
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     UndoHistory history(flags);
     pasteClipboard(program, clipboard, history, true);
     pasteClipboard(program, clipboard, history, false);
-    CheckRepeatStructure(program, 0);
+    checkRepeatStructure(program, 0);
     compileProgram(program);
     return 0;
 }

@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // English, Japanese and whatever locale the input's last bytes name.
     uint32_t fromInput = size >= 2 ? uint32_t(data[size - 1]) << 8 | data[size - 2] : 0;
     for (uint32_t locale : {0x0409u, 0x0411u, fromInput}) {
-        ChooseResourceLibrary(path, locale, fuzz::appFolder());
-        ResString(85);
+        chooseResourceLibrary(path, locale, fuzz::appFolder());
+        resString(85);
     }
     useStringPack({});
     return 0;

@@ -11,8 +11,8 @@ using namespace trovel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BlockProgram program;
-    DecodeSequence(program, data, size);
-    CheckRepeatStructure(program, 0);
+    decodeSequence(program, data, size);
+    checkRepeatStructure(program, 0);
     fuzz::require(compileProgram(program).status != CompileStatus::BrokenRepeat);
 
     std::filesystem::path path = fuzz::writeUtf16Scratch("decoded.qxp", programFileText(program));

@@ -8,10 +8,10 @@ using namespace trovel;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::filesystem::path path = fuzz::writeScratch("qx_def.ini", data, size);
     Settings settings;
-    if (!LoadSettings(path, settings).ok()) return 0;
+    if (!loadSettings(path, settings).ok()) return 0;
     std::filesystem::path saved = fuzz::writeUtf16Scratch("qx_def-saved.ini", settingsFileText(settings));
     Settings reread;
-    fuzz::require(LoadSettings(saved, reread).ok());
+    fuzz::require(loadSettings(saved, reread).ok());
     reread.gridX = settings.gridX;
     reread.gridY = settings.gridY;
     fuzz::require(reread == settings);

@@ -7,7 +7,7 @@ using namespace trovel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::filesystem::path path = fuzz::writeScratch("skin.ini", data, size);
-    SkinResult skin = LoadSkin(path, fuzz::appFolder());
+    SkinResult skin = loadSkin(path, fuzz::appFolder());
     fuzz::require(static_cast<int>(skin.images.size()) <= kMaxSkinImages);
     return 0;
 }

@@ -15,16 +15,16 @@ StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppCo
     const std::filesystem::path& folder = folders.shared;
     StartupResult result;
     AppConfig loaded;
-    loaded.resources = ChooseResourceLibrary(resolveDataPath(kResourceListFile, folder), localeId, folder);
+    loaded.resources = chooseResourceLibrary(resolveDataPath(kResourceListFile, folder), localeId, folder);
 
     auto fail = [&] {
-        result.messages.push_back({StartupMessage::Kind::Error, ResString(Str::StartupFailed)});
+        result.messages.push_back({StartupMessage::Kind::Error, resString(Str::StartupFailed)});
         config = AppConfig{};
         config.resources = loaded.resources;
         return result;
     };
 
-    SkinResult skin = LoadSkin(resolveDataPath(kSkinFile, folder), folder);
+    SkinResult skin = loadSkin(resolveDataPath(kSkinFile, folder), folder);
     if (skin.status == SkinStatus::ImageUnreadable)
         result.messages.push_back({StartupMessage::Kind::Error, skin.message});
     if (!skin.ok()) return fail();
@@ -38,9 +38,9 @@ StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppCo
         if (info.ok) entry = {own, info};
     }
 
-    if (!LoadSettings(readableUserFile(folders, kSettingsFile), loaded.settings).ok()) return fail();
+    if (!loadSettings(readableUserFile(folders, kSettingsFile), loaded.settings).ok()) return fail();
     const std::filesystem::path names = resolveDataPath(kMemoryNamesFile, folder);
-    if (!LoadMemoryNames(packFile(loaded.resources, kMemoryNamesFile, names), loaded.memoryNames)) return fail();
+    if (!loadMemoryNames(packFile(loaded.resources, kMemoryNamesFile, names), loaded.memoryNames)) return fail();
 
     config = std::move(loaded);
     result.ok = true;

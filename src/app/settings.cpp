@@ -199,7 +199,7 @@ void setFontStyleBits(FontSetting& font, int bits) {
     font.italic = bits & 4;
 }
 
-SettingsLoadResult LoadSettings(const std::filesystem::path& path, Settings& settings) {
+SettingsLoadResult loadSettings(const std::filesystem::path& path, Settings& settings) {
     SettingsLoadResult result;
     TextRecordFile file;
     if (!file.open(path, u"r")) return result;
@@ -238,7 +238,7 @@ std::u16string settingsFileText(const Settings& s) {
     return text;
 }
 
-bool SaveSettings(const std::filesystem::path& path, const Settings& settings) {
+bool saveSettings(const std::filesystem::path& path, const Settings& settings) {
     TextRecordFile file;
     if (!file.open(path, u"w")) return false;
     file.writeText(settingsFileText(settings));

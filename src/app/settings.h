@@ -83,12 +83,12 @@ struct SettingsLoadResult {
 // Reads qx_def.ini into `settings`, which should hold the defaults. A record is taken only when
 // every field of it reads; numbers are clamped to their field's range; option bits outside
 // Option::SavedMask are dropped. When the file cannot be opened `settings` is unchanged.
-SettingsLoadResult LoadSettings(const std::filesystem::path& path, Settings& settings);
+SettingsLoadResult loadSettings(const std::filesystem::path& path, Settings& settings);
 
 // Rewrites qx_def.ini completely; the previous file stays when writing fails. Options are masked
 // with Option::SavedMask.
-bool SaveSettings(const std::filesystem::path& path, const Settings& settings);
-// The text SaveSettings writes, with LF line ends.
+bool saveSettings(const std::filesystem::path& path, const Settings& settings);
+// The text saveSettings writes, with LF line ends.
 std::u16string settingsFileText(const Settings& settings);
 
 }  // namespace trovel

@@ -15,7 +15,7 @@ bool saveAppSettings(StudioContext& context) {
     if (context.folders.user.empty()) return false;
     Settings& settings = context.config.settings;
     settings.options = context.options.bits() & Option::SavedMask;
-    return SaveSettings(context.folders.user / std::filesystem::path(kSettingsFile), settings);
+    return saveSettings(context.folders.user / std::filesystem::path(kSettingsFile), settings);
 }
 
 }  // namespace trovel

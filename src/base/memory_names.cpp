@@ -4,7 +4,7 @@
 
 namespace trovel {
 
-bool LoadMemoryNames(const std::filesystem::path& path, MemoryNames& names) {
+bool loadMemoryNames(const std::filesystem::path& path, MemoryNames& names) {
     TextRecordFile file;
     if (!file.open(path, u"r")) return false;
     MemoryNames loaded;

@@ -21,6 +21,6 @@ struct MemoryNames {
 // name, the second the short name (empty when missing); reading stops after 32 such lines and
 // names are cut to 255 characters. Returns false, with `names` unchanged, when the file cannot be
 // opened; otherwise `names` is replaced (addresses the file does not reach get empty names).
-bool LoadMemoryNames(const std::filesystem::path& path, MemoryNames& names);
+bool loadMemoryNames(const std::filesystem::path& path, MemoryNames& names);
 
 }  // namespace trovel

@@ -10,8 +10,8 @@ namespace trovel {
 std::u16string repeatFaultQuestion(int fault, RepeatFaultStops stops) {
     const bool run = stops == RepeatFaultStops::Run;
     if (fault < 0 || fault >= kRepeatFaultUntied)
-        return ResString(run ? Str::RepeatFaultStopRun : Str::RepeatFaultStopWrite);
-    const std::u16string format = ResString(run ? Str::RepeatNumberFaultStopRun : Str::RepeatNumberFaultStopWrite);
+        return resString(run ? Str::RepeatFaultStopRun : Str::RepeatFaultStopWrite);
+    const std::u16string format = resString(run ? Str::RepeatNumberFaultStopRun : Str::RepeatNumberFaultStopWrite);
     return formatMessage(format, {MessageArg(static_cast<char16_t>(u'①' + fault))});
 }
 

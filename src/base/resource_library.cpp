@@ -38,7 +38,7 @@ void useStringPack(StringTable table) {
 
 bool stringPackInUse() { return !activePack()->strings.empty(); }
 
-std::u16string ResString(uint16_t id) {
+std::u16string resString(uint16_t id) {
     std::u16string_view text = lookup(*activePack(), id);
     if (text.empty()) text = lookup(builtInStrings(), id);
     return std::u16string(text.substr(0, kMaxStringChars));
@@ -52,7 +52,7 @@ std::filesystem::path packFile(const ResourceChoice& choice, const std::filesyst
     return std::filesystem::is_regular_file(own, ec) ? own : shipped;
 }
 
-ResourceChoice ChooseResourceLibrary(const std::filesystem::path& listFile, uint32_t localeId,
+ResourceChoice chooseResourceLibrary(const std::filesystem::path& listFile, uint32_t localeId,
                                      const std::filesystem::path& baseDir) {
     ResourceChoice choice;
     useStringPack({});

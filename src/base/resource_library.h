@@ -1,8 +1,8 @@
 #pragma once
-// The numbered-string service: ResString reads the language pack chosen at start-up through
+// The numbered-string service: resString reads the language pack chosen at start-up through
 // qx_edit_r_resource.ini, and the built-in Japanese table for whatever the pack lacks.
 //
-// The pack is chosen once at start-up, before other threads run; afterwards ResString only
+// The pack is chosen once at start-up, before other threads run; afterwards resString only
 // reads and may be called from any thread.
 
 #include <cstdint>
@@ -14,7 +14,7 @@
 namespace trovel {
 
 // The text of string `id`; empty for a number no table holds.
-std::u16string ResString(uint16_t id);
+std::u16string resString(uint16_t id);
 
 struct ResourceChoice {
     bool loaded = false;         // a language pack is in use
@@ -30,10 +30,10 @@ std::filesystem::path packFile(const ResourceChoice& choice, const std::filesyst
 // Reads the list (lines "LCID_RESOURCE:[0x0409]-[[lang/en.txt]]", at most 1024 characters,
 // "#" starts a comment) and uses the first pack listed for `localeId` that loads; pack names are
 // resolved against `baseDir`. With no list, no match or no loadable pack the built-in table is used.
-ResourceChoice ChooseResourceLibrary(const std::filesystem::path& listFile, uint32_t localeId,
+ResourceChoice chooseResourceLibrary(const std::filesystem::path& listFile, uint32_t localeId,
                                      const std::filesystem::path& baseDir);
 
-// Uses this table for ResString (an empty table means the built-in strings alone).
+// Uses this table for resString (an empty table means the built-in strings alone).
 void useStringPack(StringTable table);
 // True when a language pack's texts are in use rather than the built-in Japanese ones alone.
 bool stringPackInUse();

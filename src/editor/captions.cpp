@@ -221,7 +221,7 @@ TextSources chartTextSources(const std::array<std::u16string, MemoryMap::Size>& 
                              const std::array<std::u16string, MemoryMap::Size>& shortNames) {
     TextSources text;
     text.resString = [](int id) {
-        return id < 0 || id > 0xFFFF ? std::u16string() : ResString(static_cast<uint16_t>(id));
+        return id < 0 || id > 0xFFFF ? std::u16string() : resString(static_cast<uint16_t>(id));
     };
     text.displayName = [displayNames](int address) {
         return address >= 0 && address < MemoryMap::Size ? displayNames[static_cast<size_t>(address)]

@@ -93,8 +93,8 @@ EditResult deleteSelection(BlockProgram& program, UndoHistory& history) {
     // Links were already passed on; removal also clears any partner still pointing at the doomed.
     removeBlocks(program, doomed);
     result.blocksChanged = static_cast<int>(doomed.size());
-    ClearSelection(program);
-    result.titleNeedsMark = history.RecordUndoStep(program);
+    clearSelection(program);
+    result.titleNeedsMark = history.recordUndoStep(program);
     return result;
 }
 
@@ -105,7 +105,7 @@ EditResult cutSelection(BlockProgram& program, Clipboard& clipboard, UndoHistory
 
 EditResult pasteClipboard(BlockProgram& program, Clipboard& clipboard, UndoHistory& history, bool collision) {
     EditResult result;
-    ClearSelection(program);
+    clearSelection(program);
     const size_t firstNew = program.blocks.size();
     const size_t n = clipboard.blocks.size();
     std::vector<ActionBlock*> copyOf(n, nullptr);
@@ -143,7 +143,7 @@ EditResult pasteClipboard(BlockProgram& program, Clipboard& clipboard, UndoHisto
         copyOf[i] = append(program, std::move(copy));
     }
     if (collision)
-        for (size_t i = firstNew; i < program.blocks.size(); ++i) SeparateForPlacement(program, *program.blocks[i]);
+        for (size_t i = firstNew; i < program.blocks.size(); ++i) separateForPlacement(program, *program.blocks[i]);
 
     auto mapped = [&](int idx) -> ActionBlock* {
         return idx >= 0 && static_cast<size_t>(idx) < n ? copyOf[static_cast<size_t>(idx)] : nullptr;
@@ -156,13 +156,13 @@ EditResult pasteClipboard(BlockProgram& program, Clipboard& clipboard, UndoHisto
         if (isRepeat(b->type)) b->partner = mapped(c.partnerIndex);
         if (b->type == BlockType::RepeatStart) {
             // When all seven numbers are taken the copied number is the one no other block uses.
-            const int free = FreeRepeatIndex(program);
+            const int free = freeRepeatIndex(program);
             if (free >= 0) b->param[2] = static_cast<uint8_t>(free);
             if (b->partner) b->partner->param[2] = b->param[2];
         }
         ++result.blocksChanged;
     }
-    result.titleNeedsMark = history.RecordUndoStep(program);
+    result.titleNeedsMark = history.recordUndoStep(program);
     return result;
 }
 

@@ -16,7 +16,7 @@ struct Clipboard {
 };
 
 struct EditResult {
-    bool titleNeedsMark = false;  // from RecordUndoStep: append " *" to the title
+    bool titleNeedsMark = false;  // from recordUndoStep: append " *" to the title
     bool currentCleared = false;  // currentBlock was deleted: show the empty property panel
     int blocksChanged = 0;        // blocks deleted or pasted
 };

@@ -88,14 +88,14 @@ void pushAwayAfterDrop(ActionBlock& m, const ActionBlock& o) {
 
 }  // namespace
 
-bool Collides(const ActionBlock& a, const ActionBlock& b) {
+bool collides(const ActionBlock& a, const ActionBlock& b) {
     const bool ad = isDiamond(a.type), bd = isDiamond(b.type);
     if (!ad && !bd) return rectsCollide(a, b);
     if (ad && bd) return diamondsCollide(a, b);
     return ad ? rectCollidesDiamond(b, a) : rectCollidesDiamond(a, b);
 }
 
-void SeparateForPlacement(const BlockProgram& program, ActionBlock& moved, bool trackAnchor) {
+void separateForPlacement(const BlockProgram& program, ActionBlock& moved, bool trackAnchor) {
     for (const auto& other : program.blocks) {
         const ActionBlock& o = *other;
         if (&o == &moved) continue;
@@ -114,7 +114,7 @@ void SeparateForPlacement(const BlockProgram& program, ActionBlock& moved, bool 
     clampToOrigin(moved);
 }
 
-void SeparateAfterDrop(const BlockProgram& program, ActionBlock& moved) {
+void separateAfterDrop(const BlockProgram& program, ActionBlock& moved) {
     for (const auto& other : program.blocks) {
         const ActionBlock& o = *other;
         if (&o == &moved) continue;
@@ -133,7 +133,7 @@ int markSelectionCollisions(BlockProgram& program) {
         m.flags &= ~FlagColliding;
         bool hit = false;
         for (const auto& other : program.blocks) {
-            if (other.get() != &m && Collides(m, *other)) {
+            if (other.get() != &m && collides(m, *other)) {
                 hit = true;
                 break;
             }
@@ -158,7 +158,7 @@ int settleDroppedSelection(BlockProgram& program) {
         m.x = m.anchorX;
         m.y = m.anchorY;
         m.flags &= ~FlagColliding;
-        SeparateAfterDrop(program, m);
+        separateAfterDrop(program, m);
         ++settled;
     }
     return settled;

@@ -8,17 +8,17 @@ namespace trovel {
 constexpr int kCollisionMargin = 9;
 
 // The test used while moving: rectangles with the 9-pixel margin, Branch/RandomBranch as diamonds.
-bool Collides(const ActionBlock& a, const ActionBlock& b);
+bool collides(const ActionBlock& a, const ActionBlock& b);
 
 // Placement and paste rule: one pass over the other blocks in list order, moving only `moved`
 // clear of each block it overlaps (rectangle test for every pair), above, below, left or right of
 // it, whichever is nearer its own position. When `trackAnchor` is set the
 // block's anchor follows its position after each block tested. Negative coordinates end up at 0.
-void SeparateForPlacement(const BlockProgram& program, ActionBlock& moved, bool trackAnchor = false);
+void separateForPlacement(const BlockProgram& program, ActionBlock& moved, bool trackAnchor = false);
 
 // Drop rule for a block already put back at its anchor: one pass, only pairs involving a diamond
 // are pushed apart. Negative coordinates end up at 0.
-void SeparateAfterDrop(const BlockProgram& program, ActionBlock& moved);
+void separateAfterDrop(const BlockProgram& program, ActionBlock& moved);
 
 // While a selection moves: every selected block gets FlagColliding when it collides with another
 // block, else its anchor becomes its position. Returns how many selected blocks collide.

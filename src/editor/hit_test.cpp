@@ -16,7 +16,7 @@ HitCode hitOutput(const ActionBlock& block, int output, int x, int y) {
     const HitCode bendCode = output == 0 ? HitCode::Bend0 : HitCode::Bend1;
     // The loop-back of a RepeatEnd cannot be detached; only its bend can be grabbed.
     const bool endGrabbable = !(block.type == BlockType::RepeatEnd && output == 1);
-    const Route r = RouteConnector(block, output);
+    const Route r = routeConnector(block, output);
 
     if (r.code == RouteCode::Overlap) {
         if (!endGrabbable) return HitCode::Nothing;
@@ -69,7 +69,7 @@ HitCode hitBlock(const ActionBlock& block, int x, int y) {
     return insideBlockShape(block, x, y) ? HitCode::Body : HitCode::Nothing;
 }
 
-HitResult HitTest(const BlockProgram& program, int x, int y) {
+HitResult hitTest(const BlockProgram& program, int x, int y) {
     for (size_t i = 0; i < program.blocks.size(); ++i) {
         HitCode code = hitBlock(*program.blocks[i], x, y);
         if (code != HitCode::Nothing) return {code, static_cast<int>(i)};

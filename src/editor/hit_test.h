@@ -21,7 +21,7 @@ struct HitResult {
 };
 
 // Blocks are tried in list order and the first hit wins; per block its outputs come before its body.
-HitResult HitTest(const BlockProgram& program, int x, int y);
+HitResult hitTest(const BlockProgram& program, int x, int y);
 // The same test for one block (Nothing when the point misses it).
 HitCode hitBlock(const ActionBlock& block, int x, int y);
 

@@ -30,7 +30,7 @@ bool insertIntoConnector(BlockProgram& program, ActionBlock& block) {
         if (&source == &block) continue;
         for (int output = 0; output < outputCount(source.type); ++output) {
             ActionBlock* target = source.next[size_t(output)];
-            if (!target || target == &block || !crosses(RouteConnector(source, output), body)) continue;
+            if (!target || target == &block || !crosses(routeConnector(source, output), body)) continue;
             source.next[size_t(output)] = &block;
             block.next[0] = target;
             return true;
@@ -40,13 +40,13 @@ bool insertIntoConnector(BlockProgram& program, ActionBlock& block) {
 }
 
 PlaceResult placeFromPalette(BlockProgram& program, BlockType type, Point q, bool collision) {
-    const PlaceResult placed = PlaceBlock(program, type, q);
+    const PlaceResult placed = placeBlock(program, type, q);
     ActionBlock* block = placed.block;
     if (!block) return placed;
     if (collision && block->type == BlockType::RepeatStart && block->partner)
-        SeparateForPlacement(program, *block->partner, true);
+        separateForPlacement(program, *block->partner, true);
     program.currentBlock = block;
-    if (collision) SeparateForPlacement(program, *block);
+    if (collision) separateForPlacement(program, *block);
     insertIntoConnector(program, *block);
     return placed;
 }

@@ -7,10 +7,10 @@
 
 namespace trovel {
 
-// Places a block of `type` (3..16) at content point `q` as the palette does: PlaceBlock, then with
+// Places a block of `type` (3..16) at content point `q` as the palette does: placeBlock, then with
 // the collision option the new loop end and the new block pushed clear of the others. A block of
 // one output that lands on a connector is put in its way (see insertIntoConnector). The new block
-// (the RepeatStart of a loop) becomes the current block. Nothing changes when PlaceBlock refuses.
+// (the RepeatStart of a loop) becomes the current block. Nothing changes when placeBlock refuses.
 PlaceResult placeFromPalette(BlockProgram& program, BlockType type, Point q, bool collision);
 
 // When a connector runs through the unlinked `block`'s body, the block is put in its way: the

@@ -155,7 +155,7 @@ int outputCount(BlockType type) {
     return hasSecondOutput(type) ? 2 : 1;
 }
 
-Route RouteConnector(const ActionBlock& block, int output) {
+Route routeConnector(const ActionBlock& block, int output) {
     Route r;
     const size_t i = output == 1 ? 1 : 0;
     r.source = blockRect(block);

@@ -52,7 +52,7 @@ int outputCount(BlockType type);
 
 // Classifies output `output` (0 or 1) of the block and builds its geometry. The output's target is
 // next[output], else the dragged end when that output's drag bit is set, else an open stub.
-Route RouteConnector(const ActionBlock& block, int output);
+Route routeConnector(const ActionBlock& block, int output);
 
 inline Point startPoint(const Route& r) { return r.path[0]; }
 // (Tcx, Ty): the tip of the arrowhead.

@@ -17,7 +17,7 @@ void setBit(ActionBlock& b, uint32_t bit, bool on) {
 
 }  // namespace
 
-void ClearSelection(BlockProgram& program) {
+void clearSelection(BlockProgram& program) {
     for (auto& b : program.blocks) setBit(*b, FlagSelected | FlagEndDrag0 | FlagEndDrag1, false);
 }
 
@@ -34,7 +34,7 @@ bool touchesBand(const ActionBlock& block, const Rect& band) {
            insideDiamond(r, band.left, band.bottom) || insideDiamond(r, band.right, band.bottom);
 }
 
-void SelectInBand(BlockProgram& program, Rect band) {
+void selectInBand(BlockProgram& program, Rect band) {
     Rect n{std::min(band.left, band.right), std::min(band.top, band.bottom), std::max(band.left, band.right),
            std::max(band.top, band.bottom)};
     for (auto& b : program.blocks) setBit(*b, FlagInBand, touchesBand(*b, n));

@@ -7,11 +7,11 @@
 namespace trovel {
 
 // Clears FlagSelected and both drag bits; a block whose bits changed gets FlagChanged.
-void ClearSelection(BlockProgram& program);
+void clearSelection(BlockProgram& program);
 
 // Rubber band: sets FlagInBand on exactly the blocks the band touches (diamonds by their shape),
 // clears it elsewhere; FlagChanged where the bit changed. The band may be given in any corner order.
-void SelectInBand(BlockProgram& program, Rect band);
+void selectInBand(BlockProgram& program, Rect band);
 // Whether a block touches a normalised band.
 bool touchesBand(const ActionBlock& block, const Rect& band);
 // Button up after a band: FlagInBand blocks become selected (and changed); FlagInBand is cleared.

@@ -9,7 +9,7 @@
 
 namespace trovel {
 
-SkinResult LoadSkin(const std::filesystem::path& listFile, const std::filesystem::path& baseDir) {
+SkinResult loadSkin(const std::filesystem::path& listFile, const std::filesystem::path& baseDir) {
     SkinResult result;
     TextRecordFile file;
     if (!file.open(listFile, u"r")) return result;
@@ -24,14 +24,14 @@ SkinResult LoadSkin(const std::filesystem::path& listFile, const std::filesystem
             result.status = SkinStatus::ImageUnreadable;
             result.badImage = full;
             result.images.clear();
-            result.message = formatMessage(ResString(Str::SkinImageUnreadable), {pathText(full)});
+            result.message = formatMessage(resString(Str::SkinImageUnreadable), {pathText(full)});
             return result;
         }
         result.images.push_back({full, info});
     }
     result.status = SkinStatus::Loaded;
     result.tooFew = static_cast<int>(result.images.size()) < kRequiredSkinImages;
-    if (result.tooFew) result.message = ResString(Str::SkinTooFew);
+    if (result.tooFew) result.message = resString(Str::SkinTooFew);
     return result;
 }
 

@@ -47,6 +47,6 @@ struct SkinResult {
 
 // Each line (at most 1023 characters) holding "SKIN:" names an image in its [[...]] field,
 // resolved against `baseDir`; an empty name takes no number.
-SkinResult LoadSkin(const std::filesystem::path& listFile, const std::filesystem::path& baseDir);
+SkinResult loadSkin(const std::filesystem::path& listFile, const std::filesystem::path& baseDir);
 
 }  // namespace trovel

@@ -113,7 +113,7 @@ void restoreSnapshot(BlockProgram& program, const Snapshot& snap) {
 UndoHistory::UndoHistory(OptionFlags& flags) : m_flags(flags) {}
 UndoHistory::~UndoHistory() = default;
 
-bool UndoHistory::RecordUndoStep(const BlockProgram& program) {
+bool UndoHistory::recordUndoStep(const BlockProgram& program) {
     const Snapshot* previous = m_snapshots.empty() ? nullptr : m_snapshots[m_current].get();
     auto snap = takeSnapshot(program, indexOf(program, program.currentBlock), previous);
     if (!m_snapshots.empty()) m_snapshots.resize(m_current + 1);

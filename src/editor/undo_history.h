@@ -40,7 +40,7 @@ public:
 
     // Appends a snapshot after the current one (dropping the redo branch) and sets Modified and the
     // edit mark. Returns true when Modified was clear, i.e. the title needs " *".
-    bool RecordUndoStep(const BlockProgram& program);
+    bool recordUndoStep(const BlockProgram& program);
     // Starts again with one snapshot of the program (current index 0); clears Modified and the mark.
     void resetHistory(const BlockProgram& program);
     // Step back / forward and rebuild the program from that snapshot. Either way Modified is set.

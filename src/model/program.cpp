@@ -87,7 +87,7 @@ void newProgram(BlockProgram& program) {
     program.currentBlock = s;
 }
 
-int NextLabelNumber(const BlockProgram& program, BlockType type) {
+int nextLabelNumber(const BlockProgram& program, BlockType type) {
     std::u16string_view caption = blockCaption(type);
     if (caption.empty()) return 1;
     for (auto it = program.blocks.rbegin(); it != program.blocks.rend(); ++it) {
@@ -104,7 +104,7 @@ int NextLabelNumber(const BlockProgram& program, BlockType type) {
     return 1;
 }
 
-int FreeRepeatIndex(const BlockProgram& program) {
+int freeRepeatIndex(const BlockProgram& program) {
     bool used[kMaxRepeats] = {};
     for (const auto& b : program.blocks)
         if (b->type == BlockType::RepeatStart && b->param[2] < kMaxRepeats) used[b->param[2]] = true;
@@ -113,18 +113,18 @@ int FreeRepeatIndex(const BlockProgram& program) {
     return -1;
 }
 
-PlaceResult PlaceBlock(BlockProgram& program, BlockType type, Point point) {
+PlaceResult placeBlock(BlockProgram& program, BlockType type, Point point) {
     if (type < BlockType::LeftForward || type > BlockType::RepeatStart) return {nullptr, PlaceError::InvalidType};
     int repeatNumber = 0;
     if (type == BlockType::RepeatStart) {
         // The limit counts blocks: loaded files may hold two starts with one number, or none at all.
         const auto starts = std::count_if(program.blocks.begin(), program.blocks.end(),
                                           [](const auto& b) { return b->type == BlockType::RepeatStart; });
-        repeatNumber = FreeRepeatIndex(program);
+        repeatNumber = freeRepeatIndex(program);
         if (starts >= kMaxRepeats || repeatNumber < 0) return {nullptr, PlaceError::TooManyRepeats};
     }
     auto block = makeBlock(type, snapToGrid(point.x - 31), snapToGrid(point.y - 18));
-    block->name = std::u16string(blockCaption(type)) + u" " + fromNumber(NextLabelNumber(program, type));
+    block->name = std::u16string(blockCaption(type)) + u" " + fromNumber(nextLabelNumber(program, type));
     block->bend = {13, 27};
     ActionBlock* placed = append(program, std::move(block));
     if (type == BlockType::RepeatStart) {
@@ -144,7 +144,7 @@ PlaceResult PlaceBlock(BlockProgram& program, BlockType type, Point point) {
     return {placed, PlaceError::None};
 }
 
-void SelectAll(BlockProgram& program) {
+void selectAll(BlockProgram& program) {
     for (auto& b : program.blocks) b->flags |= FlagSelected | FlagChanged;
 }
 

@@ -53,12 +53,12 @@ struct PlaceResult {
     PlaceError error = PlaceError::None;
 };
 // The palette drop: a new block of type 3..16 at point - (31, 18) on the 9-pixel grid.
-PlaceResult PlaceBlock(BlockProgram& program, BlockType type, Point point);
+PlaceResult placeBlock(BlockProgram& program, BlockType type, Point point);
 // One more than the number after "<caption> " in the last block naming the caption (1 if none).
-int NextLabelNumber(const BlockProgram& program, BlockType type);
+int nextLabelNumber(const BlockProgram& program, BlockType type);
 // Lowest repeat number 0..6 not used by a RepeatStart, or -1.
-int FreeRepeatIndex(const BlockProgram& program);
-void SelectAll(BlockProgram& program);
+int freeRepeatIndex(const BlockProgram& program);
+void selectAll(BlockProgram& program);
 
 constexpr int kGrid = 9;
 // Rounds toward zero onto the editor grid.

@@ -100,7 +100,7 @@ RepeatCheck checkRepeats(const BlockProgram& program, uint32_t options) {
     return check;
 }
 
-int CheckRepeatStructure(const BlockProgram& program, uint32_t options) {
+int checkRepeatStructure(const BlockProgram& program, uint32_t options) {
     return checkRepeats(program, options).result;
 }
 

@@ -22,7 +22,7 @@ struct RepeatCheck {
 // Reads the program only; `options` with SkipRepeatCheck switches the check off.
 RepeatCheck checkRepeats(const BlockProgram& program, uint32_t options);
 // The result alone.
-int CheckRepeatStructure(const BlockProgram& program, uint32_t options);
+int checkRepeatStructure(const BlockProgram& program, uint32_t options);
 
 // The editor's marks after a check: when it walked the blocks, every block's flags are cleared and the
 // blocks of a faulty path are selected, so the chart shows where the fault lies.

@@ -8,9 +8,9 @@ SensorSource SensorFeed::source() const {
     return SensorSource::None;
 }
 
-MemoryBytes SensorFeed::memory() const {
+MemoryImage SensorFeed::memory() const {
     if (source() == SensorSource::Simulator) return m_simulator();
-    return m_robot ? m_robot() : MemoryBytes{};
+    return m_robot ? m_robot() : MemoryImage{};
 }
 
 }  // namespace trovel

@@ -7,12 +7,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "model/memory_map.h"
 #include "model/option_flags.h"
 #include "model/sequence_code.h"
 
 namespace trovel {
-
-using MemoryBytes = std::array<uint8_t, MemoryMap::Size>;
 
 enum class SensorSource {
     None,       // neither the robot nor a simulated run: values are unknown
@@ -22,7 +21,7 @@ enum class SensorSource {
 
 class SensorFeed {
 public:
-    using Reader = std::function<MemoryBytes()>;
+    using Reader = std::function<MemoryImage()>;
 
     explicit SensorFeed(const OptionFlags& options) : m_options(options) {}
 
@@ -33,7 +32,7 @@ public:
 
     SensorSource source() const;
     // The source's memory; the robot's copy when neither is there.
-    MemoryBytes memory() const;
+    MemoryImage memory() const;
 
 private:
     const OptionFlags& m_options;

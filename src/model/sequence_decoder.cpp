@@ -241,7 +241,7 @@ void bypassUnpaired(std::vector<Decoded>& decoded) {
 
 }  // namespace
 
-void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
+void decodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count) {
     const Reader r = readSequence(bytes, count);
     std::vector<Decoded> decoded;
     decoded.reserve(r.code.size());

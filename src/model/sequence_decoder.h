@@ -11,6 +11,6 @@ namespace trovel {
 // Replaces the blocks of `program` with the blocks decoded from raw sequence bytes (at most 1024
 // are read; decoding stops at an FF FF FF FF instruction), placed by layoutChart. filePath and
 // currentBlock are cleared.
-void DecodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count);
+void decodeSequence(BlockProgram& program, const uint8_t* bytes, size_t count);
 
 }  // namespace trovel

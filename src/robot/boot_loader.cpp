@@ -40,12 +40,12 @@ int transferStepString(TransferStep step) {
     return Str::TransferWriting;
 }
 
-bool EnterBootLoader(HidLink& link) {
+bool enterBootLoader(HidLink& link) {
     HidDevice* device = link.device();
     return device && sendReport(*device, commandReport(AppCommand::EnterBootLoader));
 }
 
-bool WaitForBootLoader(const TransferContext& ctx, bool progress) {
+bool waitForBootLoader(const TransferContext& ctx, bool progress) {
     HidLink& link = ctx.link;
     if (progress) {
         ctx.progress.setRange(0, 60);
@@ -71,7 +71,7 @@ bool WaitForBootLoader(const TransferContext& ctx, bool progress) {
     }
 }
 
-bool LeaveBootLoader(HidLink& link) {
+bool leaveBootLoader(HidLink& link) {
     HidDevice* device = link.device();
     if (!device) return false;
     const uint8_t zero = 0;
@@ -108,10 +108,10 @@ TransferStatus startBootLoader(const TransferContext& ctx, bool& reached) {
     reached = false;
     ctx.progress.showStep(TransferStep::StartingBootLoader);
     ctx.progress.setPosition(0);
-    if (!EnterBootLoader(ctx.link)) return TransferStatus::Failed;
+    if (!enterBootLoader(ctx.link)) return TransferStatus::Failed;
     if (ctx.cancelled()) return TransferStatus::Cancelled;
     ctx.progress.showStep(TransferStep::Reconnecting);
-    reached = WaitForBootLoader(ctx, true);
+    reached = waitForBootLoader(ctx, true);
     return ctx.cancelled() ? TransferStatus::Cancelled : TransferStatus::Done;
 }
 

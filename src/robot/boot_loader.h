@@ -77,15 +77,15 @@ struct TransferContext {
 };
 
 // The 'b' request (claim held). False when the write fails.
-bool EnterBootLoader(HidLink& link);
+bool enterBootLoader(HidLink& link);
 // Waits, in reconnectStepMs steps, until the robot answers as boot loader. True when it does;
 // false once reconnectPasses steps' time has passed (time spent waiting for replies counts) or on
 // cancel. Moves the progress bar (range 0..60) when `progress`.
-bool WaitForBootLoader(const TransferContext& ctx, bool progress);
+bool waitForBootLoader(const TransferContext& ctx, bool progress);
 // Writes 0 to the boot-loader flag byte, then the reset request. False at once without a device;
 // else whether the reset request was written.
-bool LeaveBootLoader(HidLink& link);
-// After LeaveBootLoader (device still open): whether the robot went to restart. False when it
+bool leaveBootLoader(HidLink& link);
+// After leaveBootLoader (device still open): whether the robot went to restart. False when it
 // still answers as its boot loader on the same device after kRestartChecks reconnect steps, i.e.
 // it ignored the reset. Records the answer in the link state (LinkState::inBootLoader).
 bool confirmRestart(const TransferContext& ctx);

@@ -55,7 +55,7 @@ TransferFailure writeFirmware(const TransferContext& ctx, const std::vector<uint
 
 }  // namespace
 
-FirmwareResult FirmwareUpdate(const TransferContext& ctx, const std::vector<uint8_t>& image, MotorSpeeds speeds,
+FirmwareResult firmwareUpdate(const TransferContext& ctx, const std::vector<uint8_t>& image, MotorSpeeds speeds,
                               const RetryQuestion& retry) {
     FirmwareResult result;
     HidLink& link = ctx.link;
@@ -97,12 +97,12 @@ FirmwareResult FirmwareUpdate(const TransferContext& ctx, const std::vector<uint
         }
         link.closeDevice();
         ctx.progress.showStep(TransferStep::Reconnecting);
-        reached = WaitForBootLoader(ctx, true);
+        reached = waitForBootLoader(ctx, true);
         ctx.progress.showStep(TransferStep::ErasingFirmware);
     }
     link.state().setFirmwareIncomplete(false);
     ctx.progress.showStep(TransferStep::LeavingBootLoader);
-    LeaveBootLoader(link);
+    leaveBootLoader(link);
     // The new firmware is whole, but it does not run until the robot restarts.
     const bool restarted = confirmRestart(ctx);
     link.closeDevice();
@@ -112,7 +112,7 @@ FirmwareResult FirmwareUpdate(const TransferContext& ctx, const std::vector<uint
     return result;
 }
 
-FirmwareCheck VerifyFirmware(const TransferContext& ctx, const std::vector<uint8_t>& image) {
+FirmwareCheck verifyFirmware(const TransferContext& ctx, const std::vector<uint8_t>& image) {
     FirmwareCheck check;
     HidLink& link = ctx.link;
     const bool incomplete = link.state().firmwareIncomplete();
@@ -151,7 +151,7 @@ FirmwareCheck VerifyFirmware(const TransferContext& ctx, const std::vector<uint8
     }
     if (reached && !incomplete) {
         ctx.progress.showStep(TransferStep::LeavingBootLoader);
-        LeaveBootLoader(link);
+        leaveBootLoader(link);
         check.leftInBootLoader = !confirmRestart(ctx);
     }
     link.closeDevice();

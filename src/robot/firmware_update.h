@@ -28,7 +28,7 @@ using RetryQuestion = std::function<bool()>;
 // not restarted: the link state says the firmware is incomplete and the link leaves the robot in
 // its boot loader until an update succeeds. Cannot be cancelled. A robot that ignores the reset
 // after a good update makes it fail with NotRestarted (the firmware is whole: not incomplete).
-FirmwareResult FirmwareUpdate(const TransferContext& ctx, const std::vector<uint8_t>& image, MotorSpeeds speeds,
+FirmwareResult firmwareUpdate(const TransferContext& ctx, const std::vector<uint8_t>& image, MotorSpeeds speeds,
                               const RetryQuestion& retry);
 
 struct FirmwareCheck {
@@ -41,6 +41,6 @@ struct FirmwareCheck {
 // Reads the robot's firmware area through the boot loader and compares it with `image` (indexed
 // by absolute address) from 0x1000 up to its end or the end of the area; leaves the boot loader
 // afterwards unless the firmware is known to be incomplete. Nothing is written.
-FirmwareCheck VerifyFirmware(const TransferContext& ctx, const std::vector<uint8_t>& image);
+FirmwareCheck verifyFirmware(const TransferContext& ctx, const std::vector<uint8_t>& image);
 
 }  // namespace trovel

@@ -107,7 +107,7 @@ HexLoadResult parseHexLines(const std::vector<std::u16string>& lines) {
     return reader.finish();
 }
 
-HexLoadResult LoadHexImage(const std::filesystem::path& path) {
+HexLoadResult loadHexImage(const std::filesystem::path& path) {
     TextRecordFile file;
     if (!file.open(path, u"r")) return {};
     HexReader reader;

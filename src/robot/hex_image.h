@@ -31,7 +31,7 @@ struct HexLoadResult {
 // skipped; every record is checked (digits, length, checksum) and one bad record refuses the
 // whole file, so a damaged file never reaches the robot. Data (00), end of file (01), extended
 // segment (02) and extended linear (04) addresses are used; start addresses (03, 05) ignored.
-HexLoadResult LoadHexImage(const std::filesystem::path& path);
+HexLoadResult loadHexImage(const std::filesystem::path& path);
 // The same over lines already in memory (line numbers count from 1).
 HexLoadResult parseHexLines(const std::vector<std::u16string>& lines);
 

@@ -16,11 +16,11 @@ HidLink::HidLink(DeviceFinder finder, OptionFlags& flags, LinkState& state, Link
     : m_finder(std::move(finder)), m_flags(flags), m_state(state), m_timing(timing) {}
 
 HidLink::~HidLink() {
-    StopLink();
+    stopLink();
     m_device.reset();
 }
 
-bool HidLink::StartLink() {
+bool HidLink::startLink() {
     if (m_threadActive.exchange(true)) return false;
     m_mfRequested = false;
     m_restartCounter = 0;
@@ -29,7 +29,7 @@ bool HidLink::StartLink() {
     return true;
 }
 
-bool HidLink::StopLink() {
+bool HidLink::stopLink() {
     const bool was = m_running.exchange(false);
     { std::lock_guard lock(m_sleepMutex); }
     m_wake.notify_all();
@@ -50,14 +50,14 @@ bool HidLink::sleepFor(int ms) {
     return !m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_running.load(); });
 }
 
-void HidLink::QueueMemoryByte(int index, uint8_t value) {
+void HidLink::queueMemoryByte(int index, uint8_t value) {
     if (index < 0 || index >= MemoryMap::Size) return;
     std::lock_guard lock(m_pendingMutex);
     m_pendingValue[index] = value;
     m_pendingState[index] = 1;
 }
 
-void HidLink::RequestMfCommand() { m_mfRequested = true; }
+void HidLink::requestMfCommand() { m_mfRequested = true; }
 
 void HidLink::setMotorSpeedSink(std::function<void(MotorSpeeds)> sink) {
     std::lock_guard lock(m_pendingMutex);
@@ -170,7 +170,7 @@ bool HidLink::pollOnce(bool& firstPoll) {
         m_state.setInBootLoader(true);
         // Send the robot back to its program, unless that program is a half-written firmware:
         // then it waits in its boot loader for the next firmware update.
-        if (!m_state.firmwareIncomplete()) LeaveBootLoader(*this);
+        if (!m_state.firmwareIncomplete()) leaveBootLoader(*this);
         return false;
     }
     m_state.setInBootLoader(false);
@@ -201,7 +201,7 @@ bool HidLink::pollOnce(bool& firstPoll) {
         firstPoll = false;
     }
 
-    RobotMemory out = m_memory;
+    MemoryImage out = m_memory;
     bool any = false;
     // A memory write carries all 32 bytes: over a copy that never arrived it would wipe the
     // robot's memory, so queued bytes wait for a memory read that is answered.

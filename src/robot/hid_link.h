@@ -56,15 +56,15 @@ public:
     HidLink& operator=(const HidLink&) = delete;
 
     // Starts the link thread once; false when it already runs.
-    bool StartLink();
+    bool startLink();
     // Stops the thread and waits for it (at most one report time-out and one poll period).
     // Returns whether it was running.
-    bool StopLink();
+    bool stopLink();
     bool running() const { return m_running.load(); }
 
     // Queues one memory byte (index 0..31) for the next poll; other indices are ignored.
-    void QueueMemoryByte(int index, uint8_t value);
-    void RequestMfCommand();
+    void queueMemoryByte(int index, uint8_t value);
+    void requestMfCommand();
     // Receives the robot's motor speeds when ReadMotorSpeedOnConnect takes them (link thread).
     void setMotorSpeedSink(std::function<void(MotorSpeeds)> sink);
 
@@ -111,10 +111,10 @@ private:
     std::mutex m_sleepMutex;
     std::condition_variable m_wake;
 
-    RobotMemory m_memory{};        // link thread only
+    MemoryImage m_memory{};        // link thread only
     bool m_memoryArrived = false;  // a memory read of this connection was answered (link thread only)
     std::mutex m_pendingMutex;
-    RobotMemory m_pendingValue{};
+    MemoryImage m_pendingValue{};
     std::array<uint8_t, MemoryMap::Size> m_pendingState{};  // 0 none, 1 queued, 2 sent in this poll
     std::function<void(MotorSpeeds)> m_motorSink;
     int m_restartCounter = 0;

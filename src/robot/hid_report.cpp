@@ -27,7 +27,7 @@ HidReport memoryRequest(uint8_t second) {
 
 HidReport memoryReadRequest() { return memoryRequest('r'); }
 
-HidReport memoryWriteRequest(const RobotMemory& memory) {
+HidReport memoryWriteRequest(const MemoryImage& memory) {
     HidReport r = memoryRequest('w');
     std::copy(memory.begin(), memory.end(), r.begin() + 5);
     return r;
@@ -35,7 +35,7 @@ HidReport memoryWriteRequest(const RobotMemory& memory) {
 
 HidReport mfRequest() { return memoryRequest('f'); }
 
-bool memoryFromReply(const HidReport& reply, RobotMemory& memory) {
+bool memoryFromReply(const HidReport& reply, MemoryImage& memory) {
     // An answer to anything else (a probe, a write, a stale report) must not pass for the memory.
     if (reply[0] != 0 || reply[1] != 'm' || reply[2] != 'r') return false;
     std::copy_n(reply.begin() + 5, MemoryMap::Size, memory.begin());
@@ -93,7 +93,7 @@ bool exchange(HidDevice& device, const HidReport& request, HidReport& reply, int
     return true;
 }
 
-bool readRobotMemory(HidDevice& device, RobotMemory& memory, int timeoutMs) {
+bool readRobotMemory(HidDevice& device, MemoryImage& memory, int timeoutMs) {
     HidReport reply{};
     return exchange(device, memoryReadRequest(), reply, timeoutMs) && memoryFromReply(reply, memory);
 }

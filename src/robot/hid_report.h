@@ -44,11 +44,11 @@ constexpr int kChunkDataOffset = kReportBytes - kChunkBytes;  // 17: data sit at
 HidReport commandReport(uint8_t command);
 // 'm' 'r' / 'm' 'w' / 'm' 'f' with first byte 0 and count 32; the write carries `memory` in 5..36.
 HidReport memoryReadRequest();
-HidReport memoryWriteRequest(const RobotMemory& memory);
+HidReport memoryWriteRequest(const MemoryImage& memory);
 HidReport mfRequest();
 // The robot's memory out of a reply to memoryReadRequest(): false, with `memory` unchanged, unless
 // the reply starts 0 'm' 'r'. The link and the command line both read the memory through this.
-bool memoryFromReply(const HidReport& reply, RobotMemory& memory);
+bool memoryFromReply(const HidReport& reply, MemoryImage& memory);
 // Boot-loader request: command, address (least significant byte first), n, and the n data bytes
 // aligned to the end of the report (data byte i at report byte 65 - n + i); bytes not given keep
 // `fill`, and so do the bytes between 6 and the data.
@@ -68,7 +68,7 @@ bool drainInput(HidDevice& device);
 bool exchange(HidDevice& device, const HidReport& request, HidReport& reply, int timeoutMs);
 // One memory read: the request, its reply and memoryFromReply. False, with `memory` unchanged,
 // when no memory came back.
-bool readRobotMemory(HidDevice& device, RobotMemory& memory, int timeoutMs);
+bool readRobotMemory(HidDevice& device, MemoryImage& memory, int timeoutMs);
 
 enum class ProbeAnswer {
     Application,  // 'U': the robot runs its normal firmware

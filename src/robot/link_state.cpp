@@ -24,7 +24,7 @@ int linkStatusString(LinkStatus status) {
     return Str::NotConnected;
 }
 
-void LinkState::storeRobotMemory(const RobotMemory& memory) {
+void LinkState::storeRobotMemory(const MemoryImage& memory) {
     std::lock_guard lock(m_mutex);
     m_robot = memory;
 }
@@ -64,7 +64,7 @@ bool LinkState::inBootLoader() const {
     return m_inBootLoader;
 }
 
-RobotMemory LinkState::robotMemory() const {
+MemoryImage LinkState::robotMemory() const {
     std::lock_guard lock(m_mutex);
     return m_robot;
 }

@@ -12,8 +12,6 @@
 
 namespace trovel {
 
-using RobotMemory = MemoryImage;
-
 enum class LinkStatus {
     NotConnected,
     Connected,
@@ -38,7 +36,7 @@ int linkStatusString(LinkStatus status);
 class LinkState {
 public:
     // The link thread's copy after a memory read.
-    void storeRobotMemory(const RobotMemory& memory);
+    void storeRobotMemory(const MemoryImage& memory);
     // Receives every status the label should show (the main window sets the label's text).
     void setStatusListener(std::function<void(LinkStatus)> listener);
     // Set by the firmware update when it could not finish, cleared when one finished; while set
@@ -53,12 +51,12 @@ public:
     bool inBootLoader() const;
 
     // The robot's memory as last read (zeros before the first read).
-    RobotMemory robotMemory() const;
+    MemoryImage robotMemory() const;
     void showStatus(const OptionFlags& flags) const;
 
 private:
     mutable std::mutex m_mutex;
-    RobotMemory m_robot{};
+    MemoryImage m_robot{};
     std::function<void(LinkStatus)> m_listener;
     LinkConditions m_conditions;
     bool m_inBootLoader = false;

@@ -71,7 +71,7 @@ bool writeSequence(const TransferContext& ctx, const SequenceImage& image, Motor
     // The motor speeds count as written only when the robot holds them.
     if (!verifyWrite(link, map, UINT32_MAX, result)) return false;
     ctx.progress.showStep(TransferStep::LeavingBootLoader);
-    LeaveBootLoader(link);
+    leaveBootLoader(link);
     // Written and verified, yet a robot that ignored the reset does not run it.
     result.restarted = confirmRestart(ctx);
     link.closeDevice();
@@ -80,7 +80,7 @@ bool writeSequence(const TransferContext& ctx, const SequenceImage& image, Motor
 
 }  // namespace
 
-DownloadResult DownloadProgram(const TransferContext& ctx, const SequenceImage& image, MotorSpeeds speeds) {
+DownloadResult downloadProgram(const TransferContext& ctx, const SequenceImage& image, MotorSpeeds speeds) {
     DownloadResult result;
     if (!ctx.link.deviceOpen()) {
         result.status = TransferStatus::GaveUp;

@@ -28,6 +28,6 @@ struct DownloadResult {
 // The transfer thread's work. `size` bytes of the image are written (a whole number of
 // instructions). Leaves RobotRestarting set: the robot restarts with its new program. A robot
 // that stays in its boot loader afterwards makes the write fail with NotRestarted.
-DownloadResult DownloadProgram(const TransferContext& ctx, const SequenceImage& image, MotorSpeeds speeds);
+DownloadResult downloadProgram(const TransferContext& ctx, const SequenceImage& image, MotorSpeeds speeds);
 
 }  // namespace trovel

@@ -63,7 +63,7 @@ bool readRobot(const TransferContext& ctx, UploadResult& result) {
         result.leftInBootLoader = true;
     } else {
         ctx.progress.showStep(TransferStep::LeavingBootLoader);
-        LeaveBootLoader(link);
+        leaveBootLoader(link);
         result.leftInBootLoader = !confirmRestart(ctx);
     }
     link.closeDevice();
@@ -72,7 +72,7 @@ bool readRobot(const TransferContext& ctx, UploadResult& result) {
 
 }  // namespace
 
-UploadResult UploadProgram(const TransferContext& ctx) {
+UploadResult uploadProgram(const TransferContext& ctx) {
     UploadResult result;
     HidLink& link = ctx.link;
     // A robot waiting in its boot loader is never "connected", and the link opens and closes it

@@ -1,6 +1,6 @@
 #pragma once
 // Reading the program stored in the robot: the sequence area up to its end mark, and the motor
-// speeds from the memory map. Decoding into blocks is DecodeSequence (model/sequence_decoder.h),
+// speeds from the memory map. Decoding into blocks is decodeSequence (model/sequence_decoder.h),
 // done by the caller on the thread that owns the program.
 
 #include <cstdint>
@@ -22,6 +22,6 @@ struct UploadResult {
 
 // Every chunk and the memory map are read twice and must agree. Also reads a robot that waits in
 // its boot loader (LinkState::inBootLoader), connected or not.
-UploadResult UploadProgram(const TransferContext& ctx);
+UploadResult uploadProgram(const TransferContext& ctx);
 
 }  // namespace trovel

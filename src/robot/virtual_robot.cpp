@@ -191,7 +191,7 @@ void VirtualRobot::setMemoryMapArea(int index, uint8_t value) {
     if (index >= 0 && index < kMemoryMapBytes) m_memoryMapArea[index] = value;
 }
 
-RobotMemory VirtualRobot::memory() const {
+MemoryImage VirtualRobot::memory() const {
     std::lock_guard lock(m_mutex);
     return m_memory;
 }
@@ -454,7 +454,7 @@ bool VirtualRobot::load(const std::filesystem::path& path) {
     if (!file) return false;
     char magic[sizeof kStateMagic];
     std::vector<uint8_t> flash(kFlashBytes), map(kMemoryMapBytes);
-    RobotMemory memory{};
+    MemoryImage memory{};
     char mode = 0;
     file.read(magic, sizeof magic);
     file.read(&mode, 1);

@@ -114,7 +114,7 @@ public:
     void setFlash(uint32_t address, const std::vector<uint8_t>& bytes);
     std::vector<uint8_t> memoryMapArea() const;  // 58 bytes
     void setMemoryMapArea(int index, uint8_t value);
-    RobotMemory memory() const;
+    MemoryImage memory() const;
     void setMemory(int index, uint8_t value);
     VirtualRobotCounters counters() const;
 
@@ -158,7 +158,7 @@ private:
     std::vector<uint8_t> m_flash;
     std::vector<uint8_t> m_memoryMapArea;
     uint8_t m_bootFlag = 0xFF;
-    RobotMemory m_memory{};
+    MemoryImage m_memory{};
     std::deque<Reply> m_replies;
     std::deque<Reply> m_late;  // released when a read gives up
     bool m_readErrorPending = false;

@@ -19,14 +19,14 @@ struct Execution {
     bool chain = false;
 };
 
-void setMotors(SimMemoryMap& m, int left, int right) {
+void setMotors(MemoryImage& m, int left, int right) {
     m[MemoryMap::LeftWheel] = static_cast<uint8_t>(left);
     m[MemoryMap::RightWheel] = static_cast<uint8_t>(right);
 }
 
 uint32_t motionTime(const RunBlock& b) { return b.param[1] != 0 ? 0u : b.param[0] * 100u; }
 
-bool branchHolds(const RunBlock& b, const SimMemoryMap& m) {
+bool branchHolds(const RunBlock& b, const MemoryImage& m) {
     int left = m[branchOperandAddress(b.param[0])];
     int right = b.param[3] == 0 ? b.param[2] : m[branchOperandAddress(b.param[4])];
     switch (b.param[1]) {
@@ -37,7 +37,7 @@ bool branchHolds(const RunBlock& b, const SimMemoryMap& m) {
     }
 }
 
-Execution executeLed(const RunBlock& b, SimMemoryMap& m, uint8_t bit) {
+Execution executeLed(const RunBlock& b, MemoryImage& m, uint8_t bit) {
     Execution e;
     e.successor = b.next[0];
     if (b.param[3] == 0 || b.param[3] == 2) m[MemoryMap::Leds] |= bit;
@@ -47,7 +47,7 @@ Execution executeLed(const RunBlock& b, SimMemoryMap& m, uint8_t bit) {
     return e;
 }
 
-Execution executeRepeatEnd(const RunProgram& run, const RunBlock& b, SimMemoryMap& m) {
+Execution executeRepeatEnd(const RunProgram& run, const RunBlock& b, MemoryImage& m) {
     Execution e{b.next[0], 0, true};
     const RunBlock* start = runBlockAt(run, b.partner);
     if (!start) return e;  // an unpaired end just falls through
@@ -64,13 +64,13 @@ uint8_t ledBit(const BlockDescriptor& d) { return d.leftLed ? kSimLeftLedBit : k
 // A motor byte holds what a wheel rule gives, cut to 0..255 rather than wrapped round.
 uint8_t motorByte(int speed) { return static_cast<uint8_t>(std::clamp(speed, 0, 255)); }
 
-Execution executeMotion(const RunBlock& b, SimMemoryMap& m) {
+Execution executeMotion(const RunBlock& b, MemoryImage& m) {
     const BlockDescriptor& d = describe(b.type);
     setMotors(m, motorByte(wheelSpeed(d.wheels[0], b.param)), motorByte(wheelSpeed(d.wheels[1], b.param)));
     return {b.next[0], motionTime(b), false};
 }
 
-Execution execute(const RunProgram& run, const RunBlock& b, SimMemoryMap& m, SimRandom& random) {
+Execution execute(const RunProgram& run, const RunBlock& b, MemoryImage& m, SimRandom& random) {
     Execution e;
     e.successor = b.next[0];
     const auto& p = b.param;
@@ -108,7 +108,7 @@ Execution execute(const RunProgram& run, const RunBlock& b, SimMemoryMap& m, Sim
 }
 
 // A timed LED goes off; a timed motion block that runs a wheel stops both (Stop has nothing to stop).
-void applyExpiry(BlockType type, const std::array<uint8_t, 10>& p, SimMemoryMap& m) {
+void applyExpiry(BlockType type, const std::array<uint8_t, 10>& p, MemoryImage& m) {
     const BlockDescriptor& d = describe(type);
     if (d.action == BlockAction::Led && p[3] == 2) m[MemoryMap::Leds] &= static_cast<uint8_t>(~ledBit(d));
     bool runsAWheel = d.wheels[0].drive != WheelDrive::Stopped || d.wheels[1].drive != WheelDrive::Stopped;
@@ -137,7 +137,7 @@ uint8_t applyCalc(uint8_t a, uint8_t b, uint8_t op) {
     return static_cast<uint8_t>(std::clamp(r, 0, 255));
 }
 
-void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
+void startRun(BlockInterpreter& interp, SimState& state, MemoryImage& memory,
               std::shared_ptr<const RunProgram> program) {
     state = SimState::Running;
     interp.program = std::move(program);
@@ -154,7 +154,7 @@ void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
     memory[MemoryMap::Leds] = 0;
 }
 
-void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory) {
+void stopRun(BlockInterpreter& interp, SimState& state, MemoryImage& memory) {
     memory[MemoryMap::LeftWheel] = 0;
     memory[MemoryMap::RightWheel] = 0;
     state = SimState::Stopped;
@@ -179,7 +179,7 @@ bool setRunBreakpoint(BlockInterpreter& interp, int block, bool on) {
     return true;
 }
 
-StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, bool slowMotion,
+StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, MemoryImage& memory, bool slowMotion,
                             const HighlightFn& highlight) {
     interp.chainPending = false;
     if (interp.waitMs != 0) {

@@ -1,5 +1,5 @@
 #pragma once
-// Runs the flowchart blocks directly, one step per 16 ms simulator tick, over the SimMemoryMap.
+// Runs the flowchart blocks directly, one step per 16 ms simulator tick, over the MemoryImage.
 
 #include <array>
 #include <cstdint>
@@ -13,7 +13,11 @@
 
 namespace trovel {
 
-enum class SimState : uint8_t { Stopped = 0, Running = 2, Paused = 3 };
+enum class SimState : uint8_t { Stopped, Running, Paused };
+// The number a run's state is published as (trovel-cli's "state"): 0 stopped, 2 running, 3 paused.
+constexpr int simStateCode(SimState state) {
+    return state == SimState::Running ? 2 : state == SimState::Paused ? 3 : 0;
+}
 
 constexpr uint32_t kTickMs = 16;
 // Blocks that chain without ending the tick are run at most this many per tick; a tick that uses
@@ -54,10 +58,10 @@ enum class StepOutcome {
 };
 
 // 再生: Running on the snapshot, current block := its first (the Start block), LEDs off, no wait.
-void startRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory,
+void startRun(BlockInterpreter& interp, SimState& state, MemoryImage& memory,
               std::shared_ptr<const RunProgram> program);
 // Motors off, Stopped, no current block, no wait.
-void stopRun(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory);
+void stopRun(BlockInterpreter& interp, SimState& state, MemoryImage& memory);
 // Whether a run in progress would still use the snapshot block: the one running now or the one it
 // runs next.
 bool runHolds(const BlockInterpreter& interp, SimState state, int block);
@@ -70,7 +74,7 @@ void stopAtNextBlock(BlockInterpreter& interp);
 // One interpreter step. A block with a breakpoint is not run: the state becomes Paused and the
 // block stays current and is highlighted; going on runs it. `slowMotion` highlights every executed block instead of only those that
 // end the tick; `highlight` may be empty.
-StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, SimMemoryMap& memory, bool slowMotion,
+StepOutcome stepInterpreter(BlockInterpreter& interp, SimState& state, MemoryImage& memory, bool slowMotion,
                             const HighlightFn& highlight);
 
 // Motor byte of a WheelControl percentage: percent x 240 / 100, at most 255.

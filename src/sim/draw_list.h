@@ -9,8 +9,7 @@
 namespace trovel {
 
 struct Vertex {
-    float x = 0, y = 0, z = 0;     // world units or screen pixels; z always 0
-    float rhw = 1;                 // always 1
+    float x = 0, y = 0;            // world units or screen pixels
     uint32_t colour = 0xFFFFFFFF;  // ARGB, modulates the texture
     float u = 0, v = 0;
     bool operator==(const Vertex&) const = default;
@@ -58,7 +57,7 @@ struct DrawList {
     bool operator==(const DrawList&) const = default;
 };
 
-inline Vertex vertex(float x, float y, uint32_t colour, float u, float v) { return {x, y, 0, 1, colour, u, v}; }
+inline Vertex vertex(float x, float y, uint32_t colour, float u, float v) { return {x, y, colour, u, v}; }
 
 void queueQuad(DrawList& list, const std::array<Vertex, 4>& vertices, int texture, bool blend, int layer,
                bool screenSpace);

@@ -7,9 +7,8 @@
 
 namespace trovel {
 
-// Addresses as the robot's; 7 and 8 are copied from the simulator motor gains every tick, 13 and 14
-// stay 0, and the LED bits are in the reverse of the robot's order.
-using SimMemoryMap = MemoryImage;
+// The simulator's MemoryImage has the robot's addresses; 7 and 8 are copied from the simulator motor
+// gains every tick, 13 and 14 stay 0, and the LED bits are in the reverse of the robot's order.
 
 constexpr uint8_t kSimRightLedBit = 0x01;
 constexpr uint8_t kSimLeftLedBit = 0x02;

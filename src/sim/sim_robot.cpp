@@ -22,7 +22,7 @@ float rampWheel(float speed, int target) {
     return speed;
 }
 
-void moveRobot(SimRobot& robot, const SimMemoryMap& memory) {
+void moveRobot(SimRobot& robot, const MemoryImage& memory) {
     robot.leftSpeed = rampWheel(robot.leftSpeed, memory[MemoryMap::LeftWheel]);
     robot.rightSpeed = rampWheel(robot.rightSpeed, memory[MemoryMap::RightWheel]);
     const float k = 0.01f;

@@ -40,7 +40,7 @@ constexpr uint8_t kWhiteSensorValue = 10;
 // One ramp step of a wheel speed toward its motor byte.
 float rampWheel(float speed, int target);
 // Ramps both wheels toward addresses 5 and 6, then moves by the gains at addresses 7 and 8.
-void moveRobot(SimRobot& robot, const SimMemoryMap& memory);
+void moveRobot(SimRobot& robot, const MemoryImage& memory);
 // Pushes the robot back so that its wall square stays within +-367 x +-267.
 void pushFromWalls(SimRobot& robot);
 // Sensor value of a floor point from the sum of its 27 colour bytes: 10 on white, 162 on black.

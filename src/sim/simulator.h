@@ -35,8 +35,8 @@ struct Simulator {
     CourseSet courses;  // from texture.ini; the world reads them and never writes them
     int course = 0;     // current course index
     SimRobot robot;
-    SimMemoryMap memory{};   // cleared only when the simulator opens
-    SimMemoryMap monitor{};  // copy for the memory-map window, taken every tick
+    MemoryImage memory{};   // cleared only when the simulator opens
+    MemoryImage monitor{};  // copy for the memory-map window, taken every tick
     BlockInterpreter interp;
     SimState state = SimState::Stopped;
     std::array<uint8_t, 2> gains{kDefaultSimGain, kDefaultSimGain};  // left, right motor gains 0..255

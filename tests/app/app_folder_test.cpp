@@ -60,7 +60,7 @@ TEST(ShippedFolder, LoadsWithoutAnyMessageInJapaneseAndEnglish) {
         EXPECT_EQ(config.memoryNames.displayName[9], japanese ? u"左センサ" : u"Left sensor");
         EXPECT_EQ(config.memoryNames.displayName[14], japanese ? u"センサ⑥" : u"Sensor ⑥");
     }
-    EXPECT_EQ(ResString(Str::Yes), u"Yes");
+    EXPECT_EQ(resString(Str::Yes), u"Yes");
     useStringPack({});
 }
 
@@ -90,7 +90,7 @@ TEST(ShippedFolder, SettingsFileIsWhatSaveWrites) {
     AppConfig config;
     ASSERT_TRUE(loadAppFolder(TROVEL_APP_DIR, kLcidJapanese, config).ok);
     auto dir = scratchDir("app", "shipped_settings");
-    ASSERT_TRUE(SaveSettings(dir / "qx_def.ini", config.settings));
+    ASSERT_TRUE(saveSettings(dir / "qx_def.ini", config.settings));
     EXPECT_EQ(readBytes(dir / "qx_def.ini"), readBytes(std::filesystem::path(TROVEL_APP_DIR) / "qx_def.ini"));
 }
 

@@ -17,7 +17,7 @@ Settings loadLines(const std::vector<std::u16string>& lines, SettingsLoadResult*
         "app", std::string("settings_lines_") + testing::UnitTest::GetInstance()->current_test_info()->name());
     writeUtf16Lines(dir / "qx_def.ini", lines);
     Settings s;
-    SettingsLoadResult r = LoadSettings(dir / "qx_def.ini", s);
+    SettingsLoadResult r = loadSettings(dir / "qx_def.ini", s);
     EXPECT_TRUE(r.ok());
     if (result) *result = r;
     return s;
@@ -90,9 +90,9 @@ TEST(Settings, SaveWritesOnlyTheSavedOptionBitsAndStateBitsNeverLoad) {
     Settings s;
     s.options = Option::UseSensors34 | Option::BlockCollision | Option::Connected | Option::SimulatorOpen |
                 Option::ViewMode | Option::SkipRepeatCheck;
-    ASSERT_TRUE(SaveSettings(dir / "qx_def.ini", s));
+    ASSERT_TRUE(saveSettings(dir / "qx_def.ini", s));
     Settings back;
-    ASSERT_TRUE(LoadSettings(dir / "qx_def.ini", back).ok());
+    ASSERT_TRUE(loadSettings(dir / "qx_def.ini", back).ok());
     EXPECT_EQ(back.options, Option::UseSensors34 | Option::BlockCollision | Option::SkipRepeatCheck);
 
     // A hand-edited word with state bits keeps only the option bits.
@@ -104,7 +104,7 @@ TEST(Settings, SaveWritesTheFileLayoutInUtf16WithCrLf) {
     auto dir = scratchDir("app", "settings_layout");
     Settings s;
     s.motorSpeed = {60, 61};
-    ASSERT_TRUE(SaveSettings(dir / "qx_def.ini", s));
+    ASSERT_TRUE(saveSettings(dir / "qx_def.ini", s));
     std::string bytes = readBytes(dir / "qx_def.ini");
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
@@ -137,11 +137,11 @@ TEST(Settings, SaveLoadSaveIsByteIdentical) {
     s.statusFont.underline = true;
     s.statusFont.strikeOut = true;
     s.statusLabelWidth = 150;
-    ASSERT_TRUE(SaveSettings(dir / "a.ini", s));
+    ASSERT_TRUE(saveSettings(dir / "a.ini", s));
     Settings back;
-    ASSERT_TRUE(LoadSettings(dir / "a.ini", back).ok());
+    ASSERT_TRUE(loadSettings(dir / "a.ini", back).ok());
     EXPECT_EQ(back, s);
-    ASSERT_TRUE(SaveSettings(dir / "b.ini", back));
+    ASSERT_TRUE(saveSettings(dir / "b.ini", back));
     EXPECT_EQ(readBytes(dir / "a.ini"), readBytes(dir / "b.ini"));
 }
 
@@ -149,13 +149,13 @@ TEST(Settings, MissingFileFailsAndLeavesSettingsAlone) {
     auto dir = scratchDir("app", "settings_missing");
     Settings s;
     s.dio = 42;
-    EXPECT_EQ(LoadSettings(dir / "none.ini", s).status, SettingsStatus::CannotOpen);
+    EXPECT_EQ(loadSettings(dir / "none.ini", s).status, SettingsStatus::CannotOpen);
     EXPECT_EQ(s.dio, 42);
 }
 
 TEST(Settings, SaveIntoAMissingFolderFails) {
     auto dir = scratchDir("app", "settings_failsave");
-    EXPECT_FALSE(SaveSettings(dir / "no_such_folder" / "qx_def.ini", Settings{}));
+    EXPECT_FALSE(saveSettings(dir / "no_such_folder" / "qx_def.ini", Settings{}));
     EXPECT_FALSE(std::filesystem::exists(dir / "no_such_folder"));
 }
 
@@ -206,7 +206,7 @@ TEST(Settings, ReadsAnAnsiFile) {
     auto dir = scratchDir("app", "settings_ansi");
     test::writeBytes(dir / "qx_def.ini", "\r\n_FLAG:[256]\r\n_MY_MOTGAIN:[10]-[20]\r\n");
     Settings s;
-    ASSERT_TRUE(LoadSettings(dir / "qx_def.ini", s).ok());
+    ASSERT_TRUE(loadSettings(dir / "qx_def.ini", s).ok());
     EXPECT_EQ(s.options, Option::UseCalcBlock);
     EXPECT_EQ(s.simGain[1], 20);
 }

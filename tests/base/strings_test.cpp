@@ -103,8 +103,8 @@ TEST(StringPack, TextsTakingOtherArgumentsThanTheOriginalAreLeftOut) {
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.mismatched, (std::vector<uint16_t>{25, 320}));
     useStringPack(r.table);
-    EXPECT_EQ(ResString(25), u"%.1f秒");  // the original stays
-    EXPECT_EQ(ResString(23), u"%d times");
+    EXPECT_EQ(resString(25), u"%.1f秒");  // the original stays
+    EXPECT_EQ(resString(23), u"%d times");
     useStringPack({});
 }
 
@@ -118,19 +118,19 @@ TEST(ResourceChoice, FirstLoadablePackForTheLocaleWins) {
         {u"# LCID_RESOURCE:[0x0409]-[[other.txt]]", u"LCID_RESOURCE:[0x0407]-[[other.txt]]",
          u"LCID_RESOURCE:[0x0409]-[[missing.txt]]", u"LCID_RESOURCE:[0x0409]-[[broken.txt]] # trailing comment",
          u"LCID_RESOURCE:[0x0409]-[[good.txt]]", u"LCID_RESOURCE:[0x0409]-[[other.txt]]"});
-    ResourceChoice c = ChooseResourceLibrary(dir / "list.ini", 0x0409, dir);
+    ResourceChoice c = chooseResourceLibrary(dir / "list.ini", 0x0409, dir);
     EXPECT_TRUE(c.loaded);
     EXPECT_EQ(c.pack, dir / "good.txt");
     EXPECT_EQ(c.packsTried, 2);
-    EXPECT_EQ(ResString(Str::Yes), u"Yes");
-    EXPECT_EQ(ResString(Str::No), u"いいえ");  // not in the pack: the built-in text
+    EXPECT_EQ(resString(Str::Yes), u"Yes");
+    EXPECT_EQ(resString(Str::No), u"いいえ");  // not in the pack: the built-in text
 
-    ResourceChoice none = ChooseResourceLibrary(dir / "list.ini", 0x0411, dir);
+    ResourceChoice none = chooseResourceLibrary(dir / "list.ini", 0x0411, dir);
     EXPECT_FALSE(none.loaded);
-    EXPECT_EQ(ResString(Str::Yes), u"はい");
-    EXPECT_FALSE(ChooseResourceLibrary(dir / "absent.ini", 0x0409, dir).loaded);
-    EXPECT_EQ(ResString(Str::Yes), u"はい");
-    EXPECT_TRUE(ResString(4).empty());
+    EXPECT_EQ(resString(Str::Yes), u"はい");
+    EXPECT_FALSE(chooseResourceLibrary(dir / "absent.ini", 0x0409, dir).loaded);
+    EXPECT_EQ(resString(Str::Yes), u"はい");
+    EXPECT_TRUE(resString(4).empty());
 }
 
 TEST(ResourceChoice, LocaleIdDigitsFollowTheListRule) {

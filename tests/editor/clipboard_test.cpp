@@ -81,7 +81,7 @@ TEST_F(ClipboardTest, StartAndEndAreNeitherDeletedNorCopied) {
     ActionBlock* f = addBlock(program, BlockType::Forward, 100, 100);
     program.blocks[0]->next[0] = f;
     f->next[0] = program.blocks[1].get();
-    SelectAll(program);
+    selectAll(program);
     copySelection(program, clipboard);
     ASSERT_EQ(clipboard.blocks.size(), 1u);
     EXPECT_EQ(clipboard.blocks[0].nextIndex[0], -1) << "the link into End is dropped";
@@ -174,7 +174,7 @@ TEST_F(ClipboardTest, SevenRepeatsLeaveNoRoomForAPastedPair) {
     pasteClipboard(program, clipboard, history, false);
     ASSERT_EQ(program.blocks.size(), 14u);
     EXPECT_EQ(program.blocks[12]->param[2], 3);
-    EXPECT_EQ(FreeRepeatIndex(program), -1);
+    EXPECT_EQ(freeRepeatIndex(program), -1);
 }
 
 TEST_F(ClipboardTest, PastedNumberStaysWhenItIsTheOnlyFreeOne) {
@@ -195,7 +195,7 @@ TEST_F(ClipboardTest, PasteWithCollisionPushesEachNewBlockClear) {
     pasteClipboard(program, clipboard, history, true);
     ASSERT_EQ(program.blocks.size(), 2u);
     const ActionBlock& pasted = *program.blocks[1];
-    EXPECT_FALSE(Collides(pasted, *a));
+    EXPECT_FALSE(collides(pasted, *a));
     EXPECT_EQ(pasted.x, 9);
     EXPECT_EQ(pasted.y, 72);
 

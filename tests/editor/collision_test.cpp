@@ -12,38 +12,38 @@ namespace {
 
 TEST(CollisionTest, RectanglesKeepANinePixelMargin) {
     ActionBlock a = makeBlock(BlockType::Forward, 0, 0);
-    EXPECT_TRUE(Collides(a, makeBlock(BlockType::Forward, 71, 0)));
-    EXPECT_FALSE(Collides(a, makeBlock(BlockType::Forward, 72, 0)));
-    EXPECT_FALSE(Collides(a, makeBlock(BlockType::Forward, 0, 72)));
-    EXPECT_TRUE(Collides(a, makeBlock(BlockType::Forward, -71, -71)));
+    EXPECT_TRUE(collides(a, makeBlock(BlockType::Forward, 71, 0)));
+    EXPECT_FALSE(collides(a, makeBlock(BlockType::Forward, 72, 0)));
+    EXPECT_FALSE(collides(a, makeBlock(BlockType::Forward, 0, 72)));
+    EXPECT_TRUE(collides(a, makeBlock(BlockType::Forward, -71, -71)));
 }
 
 TEST(CollisionTest, DiamondCornersAreFreeSpace) {
     ActionBlock d = makeBlock(BlockType::Branch, 0, 0);  // centre (54, 31)
     // Overlaps the diamond's bounding box (with margin) at its top-right corner, but not the diamond.
     ActionBlock r = makeBlock(BlockType::Forward, 108, -60);
-    EXPECT_FALSE(Collides(r, d));
-    EXPECT_FALSE(Collides(d, r));
+    EXPECT_FALSE(collides(r, d));
+    EXPECT_FALSE(collides(d, r));
     // Level with the diamond's right vertex, within the margin.
     ActionBlock side = makeBlock(BlockType::Forward, 110, 0);
-    EXPECT_TRUE(Collides(side, d));
-    EXPECT_TRUE(Collides(d, side));
+    EXPECT_TRUE(collides(side, d));
+    EXPECT_TRUE(collides(d, side));
     // Straight above the centre column with the vertical ranges meeting.
-    EXPECT_TRUE(Collides(makeBlock(BlockType::Forward, 20, -63), d));
+    EXPECT_TRUE(collides(makeBlock(BlockType::Forward, 20, -63), d));
 }
 
 TEST(CollisionTest, TwoDiamonds) {
     ActionBlock d = makeBlock(BlockType::Branch, 0, 0);
-    EXPECT_FALSE(Collides(d, makeBlock(BlockType::RandomBranch, 100, 40)));
-    EXPECT_TRUE(Collides(d, makeBlock(BlockType::RandomBranch, 60, 20)));
-    EXPECT_TRUE(Collides(makeBlock(BlockType::RandomBranch, 60, 20), d));
+    EXPECT_FALSE(collides(d, makeBlock(BlockType::RandomBranch, 100, 40)));
+    EXPECT_TRUE(collides(d, makeBlock(BlockType::RandomBranch, 60, 20)));
+    EXPECT_TRUE(collides(makeBlock(BlockType::RandomBranch, 60, 20), d));
 }
 
 TEST(PlacementRule, PushesBelowByOwnHeightAndMargin) {
     BlockProgram p;
     addBlock(p, BlockType::Forward, 0, 0);
     ActionBlock* m = addBlock(p, BlockType::Forward, 9, 45);
-    SeparateForPlacement(p, *m);
+    separateForPlacement(p, *m);
     EXPECT_EQ(m->x, 9);
     EXPECT_EQ(m->y, 72);
 }
@@ -52,7 +52,7 @@ TEST(PlacementRule, HorizontalWhenFurtherSidewaysThanDown) {
     BlockProgram p;
     addBlock(p, BlockType::Forward, 100, 0);
     ActionBlock* m = addBlock(p, BlockType::Forward, 60, 9);
-    SeparateForPlacement(p, *m);
+    separateForPlacement(p, *m);
     EXPECT_EQ(m->x, 100 - 63 - 9);
     EXPECT_EQ(m->y, 9);
 }
@@ -73,10 +73,10 @@ TEST(PlacementRule, ClearsTheOtherBlocksWholeSize) {
         BlockProgram p;
         ActionBlock* other = addBlock(p, r.other, 0, 0);
         ActionBlock* m = addBlock(p, r.placed, r.x, r.y);
-        SeparateForPlacement(p, *m);
+        separateForPlacement(p, *m);
         EXPECT_EQ(m->x, r.wantX) << int(r.other);
         EXPECT_EQ(m->y, r.wantY) << int(r.other);
-        EXPECT_FALSE(Collides(*m, *other)) << int(r.other);
+        EXPECT_FALSE(collides(*m, *other)) << int(r.other);
     }
 }
 
@@ -86,7 +86,7 @@ TEST(PlacementRule, OnePassPushesOnlyTowardsLaterBlocks) {
     addBlock(p, BlockType::Forward, 0, 0);
     addBlock(p, BlockType::Forward, 0, 72);
     ActionBlock* m = addBlock(p, BlockType::Forward, 0, 9);
-    SeparateForPlacement(p, *m);
+    separateForPlacement(p, *m);
     EXPECT_EQ(m->y, 144);
 
     // Pushed off the second-listed block back onto the first-listed one: stays overlapping it.
@@ -94,9 +94,9 @@ TEST(PlacementRule, OnePassPushesOnlyTowardsLaterBlocks) {
     ActionBlock* lower = addBlock(q, BlockType::Forward, 0, 72);
     addBlock(q, BlockType::Forward, 0, 0);
     ActionBlock* n = addBlock(q, BlockType::Forward, 0, 63);
-    SeparateForPlacement(q, *n);
+    separateForPlacement(q, *n);
     EXPECT_EQ(n->y, 72);
-    EXPECT_TRUE(Collides(*n, *lower));
+    EXPECT_TRUE(collides(*n, *lower));
 }
 
 TEST(PlacementRule, NegativeResultIsClampedAndAnchorCanFollow) {
@@ -104,7 +104,7 @@ TEST(PlacementRule, NegativeResultIsClampedAndAnchorCanFollow) {
     addBlock(p, BlockType::Forward, 0, 40);
     ActionBlock* m = addBlock(p, BlockType::Forward, 0, 5);
     m->anchorX = m->anchorY = -1;
-    SeparateForPlacement(p, *m, true);
+    separateForPlacement(p, *m, true);
     EXPECT_EQ(m->y, 0);
     EXPECT_EQ(m->anchorY, 40 - 63 - 9) << "the anchor follows each step, before the final clamp";
 
@@ -112,7 +112,7 @@ TEST(PlacementRule, NegativeResultIsClampedAndAnchorCanFollow) {
     addBlock(q, BlockType::Forward, 0, 40);
     ActionBlock* n = addBlock(q, BlockType::Forward, 0, 5);
     n->anchorX = n->anchorY = -1;
-    SeparateForPlacement(q, *n, false);
+    separateForPlacement(q, *n, false);
     EXPECT_EQ(n->anchorY, -1);
 }
 
@@ -120,7 +120,7 @@ TEST(DropRule, RectangleAgainstRectangleStaysAtItsAnchor) {
     BlockProgram p;
     addBlock(p, BlockType::Forward, 0, 0);
     ActionBlock* m = addBlock(p, BlockType::Forward, 30, 30);
-    SeparateAfterDrop(p, *m);
+    separateAfterDrop(p, *m);
     EXPECT_EQ(m->x, 30);
     EXPECT_EQ(m->y, 30);
 }
@@ -129,7 +129,7 @@ TEST(DropRule, RectangleBesideDiamondCentreRowMovesVertically) {
     BlockProgram p;
     addBlock(p, BlockType::Branch, 0, 0);
     ActionBlock* m = addBlock(p, BlockType::Forward, 100, 10);
-    SeparateAfterDrop(p, *m);
+    separateAfterDrop(p, *m);
     EXPECT_EQ(m->x, 100);
     EXPECT_EQ(m->y, 0 + 63 + 9) << "the diamond's centre is above: below it by own height and margin";
 }
@@ -138,7 +138,7 @@ TEST(DropRule, RectangleOverDiamondCentreColumnMovesHorizontally) {
     BlockProgram p;
     addBlock(p, BlockType::Branch, 0, 0);
     ActionBlock* m = addBlock(p, BlockType::Forward, 30, 40);
-    SeparateAfterDrop(p, *m);
+    separateAfterDrop(p, *m);
     EXPECT_EQ(m->x, 0 + 63 + 9);
     EXPECT_EQ(m->y, 40);
 }
@@ -148,7 +148,7 @@ TEST(DropRule, CornerCaseMovesByThePenetration) {
     addBlock(p, BlockType::Branch, 0, 0);
     ActionBlock* m = addBlock(p, BlockType::Forward, 70, 40);
     // Half width of the diamond at row 40 is 54 - 54*9/31 = 39; the left edge is 16 from the centre.
-    SeparateAfterDrop(p, *m);
+    separateAfterDrop(p, *m);
     EXPECT_EQ(m->x, 70 + 23);
     EXPECT_EQ(m->y, 40);
 }
@@ -157,7 +157,7 @@ TEST(DropRule, TwoDiamondsSeparateVertically) {
     BlockProgram p;
     addBlock(p, BlockType::Branch, 0, 0);
     ActionBlock* m = addBlock(p, BlockType::Branch, 60, 20);
-    SeparateAfterDrop(p, *m);
+    separateAfterDrop(p, *m);
     EXPECT_EQ(m->x, 60);
     EXPECT_EQ(m->y, 34) << "the other centre is higher, so the dropped one moves down by 34 - 20";
 }
@@ -216,13 +216,13 @@ TEST(RubberBand, DiamondsAreTouchedByTheirShape) {
     BlockProgram p;
     ActionBlock* d = addBlock(p, BlockType::Branch, 0, 0);
     ActionBlock* r = addBlock(p, BlockType::Forward, 200, 0);
-    SelectInBand(p, {10, 10, 0, 0});  // any corner order; only the diamond's empty corner
+    selectInBand(p, {10, 10, 0, 0});  // any corner order; only the diamond's empty corner
     EXPECT_FALSE(d->flags & FlagInBand);
-    SelectInBand(p, {0, 25, 5, 35});  // the diamond's centre row
+    selectInBand(p, {0, 25, 5, 35});  // the diamond's centre row
     EXPECT_TRUE(d->flags & FlagInBand);
     EXPECT_TRUE(d->flags & FlagChanged);
     EXPECT_FALSE(r->flags & FlagInBand);
-    SelectInBand(p, {263, 63, 300, 80});  // a rectangle's corner, edges included
+    selectInBand(p, {263, 63, 300, 80});  // a rectangle's corner, edges included
     EXPECT_FALSE(d->flags & FlagInBand);
     EXPECT_TRUE(r->flags & FlagInBand);
     commitBand(p);

@@ -28,7 +28,7 @@ TEST_P(Output0Routes, ClassifiesAndBuildsTheDrawnPath) {
     ActionBlock s = test::makeBlock(BlockType::Forward, 0, 0);
     s.bend = {13, 27};
     s.next[0] = &target;
-    Route r = RouteConnector(s, 0);
+    Route r = routeConnector(s, 0);
     EXPECT_EQ(r.code, c.code);
     EXPECT_EQ(pathOf(r), c.path);
     EXPECT_EQ(r.mid, c.mid);
@@ -79,18 +79,18 @@ TEST(Output0Routes, EffectiveBendIsClampedOnTheDownRouteOnly) {
     s.next[0] = &target;
 
     s.bend[0] = 100;
-    Route r = RouteConnector(s, 0);
+    Route r = routeConnector(s, 0);
     EXPECT_EQ(r.bend, 54) << "limited to the vertical gap";
     EXPECT_EQ(r.path[1], (Point{31, 117}));
 
     s.bend[0] = -5;
-    EXPECT_EQ(RouteConnector(s, 0).bend, 0) << "a negative bend is drawn as 0 on a down route";
+    EXPECT_EQ(routeConnector(s, 0).bend, 0) << "a negative bend is drawn as 0 on a down route";
 
     // On a left route a negative bend moves the run inside the target's right edge.
     ActionBlock left = test::makeBlock(BlockType::Forward, -200, -10);  // Tr = -137
     s.next[0] = &left;
     s.bend[0] = -20;
-    r = RouteConnector(s, 0);
+    r = routeConnector(s, 0);
     EXPECT_EQ(r.code, RouteCode::Left);
     EXPECT_EQ(r.bend, -20);
     EXPECT_EQ(r.path[2].x, -157);
@@ -113,7 +113,7 @@ TEST_P(Output1Routes, ClassifiesAndBuildsTheDrawnPath) {
     ActionBlock s = test::makeBlock(BlockType::Branch, 100, 100);
     s.bend = {13, 27};
     s.next[1] = &target;
-    Route r = RouteConnector(s, 1);
+    Route r = routeConnector(s, 1);
     EXPECT_EQ(r.code, c.code);
     EXPECT_EQ(pathOf(r), c.path);
     if (hasBendHandle(r.code) || r.code == RouteCode::SideDownRight || r.code == RouteCode::SideDownLeft) {
@@ -161,7 +161,7 @@ TEST(Output1Routes, NegativeBendBecomesZeroOnSideRoutes) {
     ActionBlock s = test::makeBlock(BlockType::Branch, 100, 100);
     s.next[1] = &target;
     s.bend[1] = -30;
-    Route r = RouteConnector(s, 1);
+    Route r = routeConnector(s, 1);
     EXPECT_EQ(r.code, RouteCode::SideRight);
     EXPECT_EQ(r.bend, 0);
     EXPECT_EQ(r.path[1], (Point{208, 131}));
@@ -171,13 +171,13 @@ TEST(OpenAndDraggedOutputs, StubsAndDraggedEnds) {
     ActionBlock s = test::makeBlock(BlockType::Branch, 100, 100);
     s.bend = {13, 27};
 
-    Route open0 = RouteConnector(s, 0);
+    Route open0 = routeConnector(s, 0);
     EXPECT_EQ(open0.code, RouteCode::Down);
     EXPECT_FALSE(open0.linked);
     EXPECT_EQ(startPoint(open0), (Point{154, 163}));
     EXPECT_EQ(arrowTip(open0), (Point{154, 163})) << "an open output shows handle and arrowhead at one point";
 
-    Route open1 = RouteConnector(s, 1);
+    Route open1 = routeConnector(s, 1);
     EXPECT_EQ(open1.code, RouteCode::SideDownRight);
     EXPECT_EQ(arrowTip(open1), (Point{208, 131}));
 
@@ -185,23 +185,23 @@ TEST(OpenAndDraggedOutputs, StubsAndDraggedEnds) {
     s.flags |= FlagEndDrag1;
     s.dragX = 31;
     s.dragY = 300;
-    Route dragged = RouteConnector(s, 1);
+    Route dragged = routeConnector(s, 1);
     EXPECT_EQ(dragged.code, RouteCode::SideDown);
     EXPECT_FALSE(dragged.targetIsBlock);
     EXPECT_EQ(arrowTip(dragged), (Point{31, 300}));
 
     // The drag bit of output 1 does not touch output 0, and a link wins over the drag bit.
-    EXPECT_EQ(RouteConnector(s, 0).code, RouteCode::Down);
+    EXPECT_EQ(routeConnector(s, 0).code, RouteCode::Down);
     ActionBlock target = test::makeBlock(BlockType::Forward, 300, 250);
     s.next[1] = &target;
-    EXPECT_EQ(RouteConnector(s, 1).code, RouteCode::SideDownRight);
+    EXPECT_EQ(routeConnector(s, 1).code, RouteCode::SideDownRight);
 }
 
 TEST(OverlapMarker, TipAndCornersFollowTheDirectionBetweenCentres) {
     ActionBlock target = test::makeBlock(BlockType::Forward, 0, 36);
     ActionBlock s = test::makeBlock(BlockType::Forward, 0, 0);
     s.next[0] = &target;
-    Route r = RouteConnector(s, 0);
+    Route r = routeConnector(s, 0);
     ASSERT_EQ(r.code, RouteCode::Overlap);
     // Mostly vertical: tip 12 pixels inside the target's top, corners 24 pixels back at +-20 degrees.
     EXPECT_EQ(r.marker[0], (Point{31, 48}));
@@ -211,7 +211,7 @@ TEST(OverlapMarker, TipAndCornersFollowTheDirectionBetweenCentres) {
     // Mostly horizontal, target to the right: tip 12 inside the target's left edge, at mid height.
     ActionBlock side = test::makeBlock(BlockType::Forward, 50, 10);
     s.next[0] = &side;
-    r = RouteConnector(s, 0);
+    r = routeConnector(s, 0);
     ASSERT_EQ(r.code, RouteCode::Overlap);
     EXPECT_EQ(r.marker[0], (Point{62, 36}));
     EXPECT_LT(r.marker[1].x, r.marker[0].x);
@@ -241,7 +241,7 @@ TEST(BendDragging, PointerPositionGivesBackTheBendThatDrawsTheRunThere) {
         ActionBlock s = test::makeBlock(c.type, 0, 0);
         s.bend = {20, 20};
         s.next[static_cast<size_t>(c.output)] = &target;
-        Route r = RouteConnector(s, c.output);
+        Route r = routeConnector(s, c.output);
         ASSERT_TRUE(hasBendHandle(r.code));
         auto origin = bendDragOrigin(r);
         EXPECT_EQ(bendFromPointer(r.code, origin, r.mid), 20) << "route code " << static_cast<int>(r.code);

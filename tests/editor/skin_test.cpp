@@ -31,7 +31,7 @@ TEST(Skin, LoadsListedImagesInOrderWithBackslashNames) {
     auto dir = scratchDir("editor", "skin_ok");
     writeImages(dir);
     writeUtf16Lines(dir / "skin.ini", skinLines(22));
-    SkinResult r = LoadSkin(dir / "skin.ini", dir);
+    SkinResult r = loadSkin(dir / "skin.ini", dir);
     ASSERT_TRUE(r.ok());
     ASSERT_EQ(r.images.size(), 22u);
     EXPECT_FALSE(r.tooFew);
@@ -46,7 +46,7 @@ TEST(Skin, FewerThanSeventeenImagesWarnsButLoads) {
     auto dir = scratchDir("editor", "skin_few");
     writeImages(dir);
     writeUtf16Lines(dir / "skin.ini", skinLines(16));
-    SkinResult r = LoadSkin(dir / "skin.ini", dir);
+    SkinResult r = loadSkin(dir / "skin.ini", dir);
     EXPECT_TRUE(r.ok());
     EXPECT_TRUE(r.tooFew);
     EXPECT_EQ(r.message, u"必要数のスキンイメージを読み込めませんでした。画面の表示に問題が発生する可能性があります。");
@@ -58,7 +58,7 @@ TEST(Skin, AnUnreadableImageFailsWithItsFullPath) {
     writeImages(dir);
     writeBytes(dir / "img" / "bc.bmp", "BM not really");
     writeUtf16Lines(dir / "skin.ini", skinLines(22));
-    SkinResult r = LoadSkin(dir / "skin.ini", dir);
+    SkinResult r = loadSkin(dir / "skin.ini", dir);
     EXPECT_EQ(r.status, SkinStatus::ImageUnreadable);
     EXPECT_TRUE(r.images.empty());
     EXPECT_EQ(r.badImage, dir / "img" / "bc.bmp");
@@ -68,9 +68,9 @@ TEST(Skin, AnUnreadableImageFailsWithItsFullPath) {
 
 TEST(Skin, MissingListOrMissingImageFails) {
     auto dir = scratchDir("editor", "skin_missing");
-    EXPECT_EQ(LoadSkin(dir / "skin.ini", dir).status, SkinStatus::CannotOpen);
+    EXPECT_EQ(loadSkin(dir / "skin.ini", dir).status, SkinStatus::CannotOpen);
     writeUtf16Lines(dir / "skin.ini", {u"SKIN:[[nothere.bmp]]"});
-    EXPECT_EQ(LoadSkin(dir / "skin.ini", dir).status, SkinStatus::ImageUnreadable);
+    EXPECT_EQ(loadSkin(dir / "skin.ini", dir).status, SkinStatus::ImageUnreadable);
 }
 
 TEST(Skin, EmptyNamesTakeNoNumberAndTheTableStopsAt44) {
@@ -81,7 +81,7 @@ TEST(Skin, EmptyNamesTakeNoNumberAndTheTableStopsAt44) {
     lines.insert(lines.begin() + 1, u"SKIN: no brackets");
     lines.push_back(u"SKIN:[[missing.bmp]]");  // beyond the table: never looked at
     writeUtf16Lines(dir / "skin.ini", lines);
-    SkinResult r = LoadSkin(dir / "skin.ini", dir);
+    SkinResult r = loadSkin(dir / "skin.ini", dir);
     ASSERT_TRUE(r.ok());
     ASSERT_EQ(r.images.size(), static_cast<size_t>(kMaxSkinImages));
     EXPECT_EQ(r.images[0].file, dir / "img" / "ba.bmp");

@@ -65,13 +65,13 @@ TEST_F(UndoHistoryTest, MenuStatesThroughEditUndoRedo) {
     EXPECT_FALSE(flags.has(Option::Modified));
 
     program.blocks[0]->x = 36;
-    EXPECT_TRUE(history.RecordUndoStep(program)) << "first edit puts the mark in the title";
+    EXPECT_TRUE(history.recordUndoStep(program)) << "first edit puts the mark in the title";
     EXPECT_TRUE(flags.has(Option::Modified));
     EXPECT_TRUE(flags.has(Option::EditMark));
     EXPECT_EQ(history.state(), (UndoMenuState{true, false}));
 
     program.blocks[0]->x = 45;
-    EXPECT_FALSE(history.RecordUndoStep(program)) << "already marked";
+    EXPECT_FALSE(history.recordUndoStep(program)) << "already marked";
 
     UndoStepResult r = history.undo(program);
     EXPECT_TRUE(r.stepped);
@@ -91,13 +91,13 @@ TEST_F(UndoHistoryTest, MenuStatesThroughEditUndoRedo) {
 TEST_F(UndoHistoryTest, EditAfterUndoDiscardsRedoSteps) {
     for (int x : {36, 45, 54}) {
         program.blocks[0]->x = x;
-        history.RecordUndoStep(program);
+        history.recordUndoStep(program);
     }
     history.undo(program);
     history.undo(program);
     EXPECT_EQ(program.blocks[0]->x, 36);
     program.blocks[0]->y = 90;
-    history.RecordUndoStep(program);
+    history.recordUndoStep(program);
     EXPECT_EQ(history.state(), (UndoMenuState{true, false}));
     EXPECT_EQ(history.snapshotCount(), 3u);
     EXPECT_FALSE(history.redo(program).stepped);
@@ -118,7 +118,7 @@ TEST_F(UndoHistoryTest, NothingToStepToStillMarksModified) {
 
 TEST_F(UndoHistoryTest, ResetClearsModifiedAndHistory) {
     program.blocks[0]->x = 36;
-    history.RecordUndoStep(program);
+    history.recordUndoStep(program);
     history.resetHistory(program);
     EXPECT_FALSE(flags.has(Option::Modified | Option::EditMark));
     EXPECT_EQ(history.state(), (UndoMenuState{false, false}));
@@ -128,19 +128,19 @@ TEST_F(UndoHistoryTest, ResetClearsModifiedAndHistory) {
 TEST_F(UndoHistoryTest, RestoresLinksPartnersSelectionAndCurrentBlockIntoFreshBlocks) {
     ActionBlock* start = program.blocks[0].get();
     ActionBlock* end = program.blocks[1].get();
-    PlaceResult placed = PlaceBlock(program, BlockType::RepeatStart, {200, 200});
+    PlaceResult placed = placeBlock(program, BlockType::RepeatStart, {200, 200});
     ASSERT_EQ(placed.error, PlaceError::None);
     start->next[0] = placed.block;
     placed.block->partner->next[0] = end;
     placed.block->flags |= FlagSelected;
     program.currentBlock = placed.block;
-    history.RecordUndoStep(program);
+    history.recordUndoStep(program);
     const ProgramView before = view(program);
 
     start->next[0] = end;
     placed.block->flags = 0;
     program.currentBlock = end;
-    history.RecordUndoStep(program);
+    history.recordUndoStep(program);
 
     history.undo(program);
     EXPECT_EQ(view(program), before);
@@ -169,7 +169,7 @@ TEST_F(UndoHistoryTest, OnlySavedFieldsCountAsAChange) {
         [](BlockProgram& p) { p.blocks[0]->next[0] = nullptr; },
         [](BlockProgram& p) { p.blocks[0]->partner = nullptr; },
         [](BlockProgram& p) {
-            PlaceBlock(p, BlockType::Wait, {200, 200});
+            placeBlock(p, BlockType::Wait, {200, 200});
         },
     };
     for (size_t i = 0; i < edits.size(); ++i) {
@@ -189,8 +189,8 @@ TEST_F(UndoHistoryTest, StopHookRunsBeforeTheListChangesAndListenerGetsStates) {
     history.setStopSimulation([&] {
         if (stops++ == 0) blocksSeenByStop = program.blocks.size();
     });
-    PlaceBlock(program, BlockType::Forward, {100, 100});
-    history.RecordUndoStep(program);
+    placeBlock(program, BlockType::Forward, {100, 100});
+    history.recordUndoStep(program);
     EXPECT_EQ(stops, 0) << "an edit that keeps every block leaves a simulated run going";
     ASSERT_FALSE(states.empty());
     EXPECT_EQ(states.back(), (UndoMenuState{true, false}));
@@ -209,7 +209,7 @@ TEST_F(UndoHistoryTest, SharedSnapshotsBehaveAsFullCopies) {
     std::mt19937 rng(1234);
     auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
     Clipboard clipboard;
-    for (int i = 0; i < 40; ++i) PlaceBlock(program, static_cast<BlockType>(3 + i % 13), {40 * i, 60 * (i % 7)});
+    for (int i = 0; i < 40; ++i) placeBlock(program, static_cast<BlockType>(3 + i % 13), {40 * i, 60 * (i % 7)});
     history.resetHistory(program);
     std::vector<ProgramView> expected{view(program)};
 
@@ -226,7 +226,7 @@ TEST_F(UndoHistoryTest, SharedSnapshotsBehaveAsFullCopies) {
             b->flags ^= FlagSelected;
             break;
         case 5: {
-            ClearSelection(program);
+            clearSelection(program);
             b->flags |= FlagSelected;
             if (b->type == BlockType::Start || b->type == BlockType::End) break;
             deleteSelection(program, history);
@@ -241,7 +241,7 @@ TEST_F(UndoHistoryTest, SharedSnapshotsBehaveAsFullCopies) {
             continue;
         }
         }
-        history.RecordUndoStep(program);
+        history.recordUndoStep(program);
         expected.push_back(view(program));
     }
     ASSERT_EQ(history.snapshotCount(), expected.size());

@@ -51,7 +51,7 @@ class ChartDrawingTest : public QObject {
         ChartView view;
         view.client = QSize(600, 500);
         view.full = full;
-        return DrawChart(painter, m_program, m_style, options, view);
+        return drawChart(painter, m_program, m_style, options, view);
     }
     QColor at(int x, int y) const { return m_image.pixelColor(x, y); }
 
@@ -85,7 +85,7 @@ private slots:
             view.client = QSize(600, 500);
             view.scroll = QPoint(13, 22);
             view.window = window;
-            const ChartExtent extent = DrawChart(painter, m_program, m_style, 0, view);
+            const ChartExtent extent = drawChart(painter, m_program, m_style, 0, view);
             painter.end();
             int wrong = 0;
             for (int sy = 0; sy < 516; ++sy) {
@@ -105,7 +105,7 @@ private slots:
         ChartView view;
         view.client = QSize(600, 500);
         view.window = false;
-        const ChartExtent extent = DrawChart(painter, m_program, m_style, 0, view);
+        const ChartExtent extent = drawChart(painter, m_program, m_style, 0, view);
         QCOMPARE(extent.content, (Rect{0, 0, 999, 189}));
         QCOMPARE(extent.rangeX, 999);
         QCOMPARE(extent.rangeY, 189);
@@ -182,7 +182,7 @@ private slots:
         repeatEnd->next[1] = repeat;
         draw();
         // The loop-back runs up at x = 198 + 27 = 225 in grey.
-        const Route loop = RouteConnector(*repeatEnd, 1);
+        const Route loop = routeConnector(*repeatEnd, 1);
         QCOMPARE(loop.code, RouteCode::SideUpRight);
         QCOMPARE(at(225, 170), QColor(128, 128, 128));
         // Output 0 of the RepeatStart is blue from its start handle down.
@@ -199,14 +199,14 @@ private slots:
     void branchOutputsCarryTheirLabelsOnlyWhenLinkedOnRouteThree() {
         ActionBlock* branch = addBlock(m_program, BlockType::Branch, 90, 90);
         draw();
-        const Route open = RouteConnector(*branch, 0);
+        const Route open = routeConnector(*branch, 0);
         QCOMPARE(open.code, RouteCode::Down);
         // An open output: no label and no circle at its (zero-length) mid.
         QCOMPARE(at(open.mid.x, open.mid.y - 3), QColor(0, 0, 255));  // inside the start handle
         ActionBlock* target = addBlock(m_program, BlockType::Stop, 113, 300);
         branch->next[0] = target;
         draw();
-        const Route linked = RouteConnector(*branch, 0);
+        const Route linked = routeConnector(*branch, 0);
         // "はい" on a fill-coloured ground framed in blue around the mid point.
         int fill = 0;
         for (int dx = -12; dx <= 12; ++dx) fill += at(linked.mid.x + dx, linked.mid.y) == QColor(183, 226, 176);
@@ -218,7 +218,7 @@ private slots:
         ActionBlock* b = addBlock(m_program, BlockType::Forward, 100, 100);
         a->next[0] = b;
         draw();
-        const Route route = RouteConnector(*a, 0);
+        const Route route = routeConnector(*a, 0);
         QCOMPARE(route.code, RouteCode::Overlap);
         const Point c{(route.marker[0].x + route.marker[1].x + route.marker[2].x) / 3,
                       (route.marker[0].y + route.marker[1].y + route.marker[2].y) / 3};

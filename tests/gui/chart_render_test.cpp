@@ -108,7 +108,7 @@ private slots:
             ChartView view;
             view.client = expected.size();
             view.window = false;
-            DrawChart(painter, plain, chartStyleFromConfig(context.config), context.options.bits(), view);
+            drawChart(painter, plain, chartStyleFromConfig(context.config), context.options.bits(), view);
         }
         QCOMPARE(a.size(), expected.size());
         QVERIFY2(a == expected, "the exported picture shows editing marks");

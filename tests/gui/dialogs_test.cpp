@@ -74,7 +74,7 @@ private slots:
     }
 
     void blocksOutOfViewAppear() {
-        ActionBlock* far = PlaceBlock(m_program, BlockType::Forward, {0, 0}).block;
+        ActionBlock* far = placeBlock(m_program, BlockType::Forward, {0, 0}).block;
         far->x = 900;  // far beyond any program area's visible part
         far->y = 1500;
         const QImage img = renderChartImage(m_program, m_style, 0);
@@ -89,7 +89,7 @@ private slots:
         const QString dir = testDir(QStringLiteral("screenshot"));
         for (const char* name : {"chart.jpg", "chart.png", "chart.JPG"}) {
             const QString path = dir + QLatin1Char('/') + QLatin1String(name);
-            QVERIFY(SaveChartImage(path, m_program, m_style, 0));
+            QVERIFY(saveChartImage(path, m_program, m_style, 0));
             QImageReader reader(path);
             reader.setDecideFormatFromContent(true);
             const QByteArray expected = QByteArray(name).endsWith(".png") ? "png" : "jpeg";
@@ -132,7 +132,7 @@ private slots:
         });
         test::ScriptedAnswers answers;
         QString last;
-        ExportScreenshot(nullptr, m_program, m_style, 0, dir, last, answers.asker());
+        exportScreenshot(nullptr, m_program, m_style, 0, dir, last, answers.asker());
         QVERIFY(dialog->answered());
         QCOMPARE(title, uiText(Str::ScreenshotDialogTitle));
         QCOMPARE(filters, QStringList({QStringLiteral("jpg (*.jpg)"), QStringLiteral("png (*.png)")}));
@@ -154,7 +154,7 @@ private slots:
             static_cast<QDialog*>(d)->accept();
             return true;
         });
-        ExportScreenshot(nullptr, m_program, m_style, 0, dir, last, answers.asker());
+        exportScreenshot(nullptr, m_program, m_style, 0, dir, last, answers.asker());
         QVERIFY(dialog->answered());
         QCOMPARE(last, png);
         QVERIFY(QFile::exists(png));
@@ -169,7 +169,7 @@ private slots:
             d->reject();
             return true;
         });
-        ExportScreenshot(nullptr, m_program, m_style, 0, dir, last, answers.asker());
+        exportScreenshot(nullptr, m_program, m_style, 0, dir, last, answers.asker());
         QVERIFY(dialog->answered());
         QCOMPARE(offered, QStringList{png});
         QCOMPARE(filter, QStringLiteral("png (*.png)"));
@@ -220,7 +220,7 @@ private slots:
             ++saves;
             Settings s;
             s.options = flags.bits() & Option::SavedMask;
-            SaveSettings(file.toStdU16String(), s);
+            saveSettings(file.toStdU16String(), s);
         });
         connect(&dialog, &OptionDialog::optionsApplied, [&] { ++refreshes; });
         connect(&dialog, &OptionDialog::memoryMapAllowed, [&] { ++reopened; });
@@ -250,7 +250,7 @@ private slots:
         QCOMPARE(refreshes, 1);
         QCOMPARE(reopened, 1);
         Settings read;
-        QVERIFY(LoadSettings(file.toStdU16String(), read).ok());
+        QVERIFY(loadSettings(file.toStdU16String(), read).ok());
         QCOMPARE(read.options, Option::SkipRepeatCheck | Option::ShowMemoryMap);
     }
 

@@ -32,7 +32,7 @@ TextSources textsFor(const QString& language) {
     auto pack = std::make_shared<StringTable>();
     if (english) pack->strings = loadStringPack(TROVEL_SOURCE_DIR "/data/lang/en.txt").table.strings;
     auto names = std::make_shared<MemoryNames>();
-    LoadMemoryNames(english ? TROVEL_SOURCE_DIR "/data/lang/en/memname.ini" : TROVEL_SOURCE_DIR "/data/memname.ini",
+    loadMemoryNames(english ? TROVEL_SOURCE_DIR "/data/lang/en/memname.ini" : TROVEL_SOURCE_DIR "/data/memname.ini",
                     *names);
     TextSources text;
     text.resString = [pack](int id) {
@@ -71,7 +71,7 @@ QStringList readingFaults(const BlockProgram& program, const QString& language) 
     for (const auto& bp : program.blocks) {
         const ActionBlock& b = *bp;
         for (int i = 0; i < outputCount(b.type); ++i) {
-            const Route route = RouteConnector(b, i);
+            const Route route = routeConnector(b, i);
             if (route.code == RouteCode::Overlap) {
                 faults << QStringLiteral("%1 output %2: too close to draw").arg(describe(b)).arg(i);
                 continue;
@@ -200,7 +200,7 @@ private slots:
         const CompileResult compiled = compileProgram(written);
         QVERIFY(compiled.ok());
         BlockProgram program;
-        DecodeSequence(program, compiled.image.bytes.data(), size_t(compiled.image.length));
+        decodeSequence(program, compiled.image.bytes.data(), size_t(compiled.image.length));
         QCOMPARE(program.blocks.size(), written.blocks.size());
         const QStringList faults = readingFaults(program, language);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("\n"))));

@@ -186,7 +186,7 @@ class LanguageTest : public QObject {
 
         MemoryMapPlacement placement;
         MemoryMapWindow memoryMap(
-            m_context.config.memoryNames.displayName, [] { return RobotMemory{}; }, placement);
+            m_context.config.memoryNames.displayName, [] { return MemoryImage{}; }, placement);
         texts << visibleTexts(&memoryMap);
         AboutBox about;
         texts << visibleTexts(&about);
@@ -199,7 +199,7 @@ class LanguageTest : public QObject {
         }
         LinkState linkState;
         HidLink link([] { return FoundDevice{}; }, flags, linkState);
-        TransferDialog transfer(link, uiText(Command::WriteProgram), true);
+        TransferDialog transfer(link, uiText(commandTextId(Command::WriteProgram)), true);
         texts << visibleTexts(&transfer);
         // The questions before a robot transfer, answered "no".
         flags.set(Option::Connected);

@@ -79,7 +79,7 @@ class MainWindowTest : public QObject {
     }
     QStringList m_fileAnswers;
     QStringList m_fileTitles;
-    void trigger(int id) { m_window->actionById(id)->trigger(); }
+    void trigger(Command id) { m_window->actionById(id)->trigger(); }
     // One recorded edit: the Start block dragged 27 pixels to the right.
     void moveStartBlock() {
         const ActionBlock* start = program().blocks[0].get();
@@ -119,24 +119,52 @@ private slots:
 
     void everyCommandIdHasItsAction() {
         makeWindow();
-        const int ids[] = {40001, 40002, 40003, 40004, 40005, 40006, 40007, 40008, 40009, 40010, 40011,
-                           40015, 40031, 40032, 40033, 40046, 40084, 40086, 40088, 40115, 40116, 40201};
-        for (int id : ids) {
+        // Each command's menu text is the string its number names, the number language packs translate.
+        const std::pair<Command, int> texts[] = {
+            {Command::Exit, 40001},
+            {Command::New, 40002},
+            {Command::Save, 40003},
+            {Command::SaveAs, 40004},
+            {Command::Open, 40005},
+            {Command::Undo, 40006},
+            {Command::Redo, 40007},
+            {Command::Cut, 40008},
+            {Command::Copy, 40009},
+            {Command::Paste, 40010},
+            {Command::Delete, 40011},
+            {Command::WriteProgram, 40015},
+            {Command::About, 40031},
+            {Command::SelectAll, 40032},
+            {Command::MotorSettings, 40033},
+            {Command::FirmwareUpdate, 40046},
+            {Command::Options, 40084},
+            {Command::MemoryMap, 40086},
+            {Command::ReadProgram, 40088},
+            {Command::Screenshot, 40115},
+            {Command::SimMotorSettings, 40116},
+            {Command::Simulator, 40201},
+            {Command::PrintCourse, Str::PrintCourse},
+            {Command::PrintProgram, Str::PrintProgram},
+        };
+        for (const auto& [id, text] : texts) {
             QAction* action = m_window->actionById(id);
-            QVERIFY2(action, qPrintable(QString::number(id)));
-            QCOMPARE(action->data().toInt(), id);
+            QVERIFY2(action, qPrintable(QString::number(text)));
+            QCOMPARE(action->data().toInt(), static_cast<int>(id));
+            QCOMPARE(action->text(), uiText(text));
             QVERIFY(!action->text().isEmpty());
         }
-        QCOMPARE(m_window->actionById(40002)->text(), QStringLiteral("新規作成"));
-        QCOMPARE(m_window->actionById(40004)->text(), QStringLiteral("名前をつけて保存..."));
-        QCOMPARE(m_window->actionById(40201)->text(), QStringLiteral("シミュレータの起動"));
-        QCOMPARE(m_window->actionById(40006)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
-        QCOMPARE(m_window->actionById(40011)->shortcut(), QKeySequence(Qt::Key_Delete));
-        QCOMPARE(m_window->actionById(40001)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QCOMPARE(m_window->actionById(Command::New)->text(), QStringLiteral("新規作成"));
+        QCOMPARE(m_window->actionById(Command::SaveAs)->text(), QStringLiteral("名前をつけて保存..."));
+        QCOMPARE(m_window->actionById(Command::Simulator)->text(), QStringLiteral("シミュレータの起動"));
+        QCOMPARE(m_window->actionById(Command::Undo)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QCOMPARE(m_window->actionById(Command::Delete)->shortcut(), QKeySequence(Qt::Key_Delete));
+        QCOMPARE(m_window->actionById(Command::Exit)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
         // Every command is available; the memory map only with its option.
-        for (int id : {40015, 40088, 40033, 40116, 40046, 40201, 40115, 40084, 40031})
+        for (Command id :
+             {Command::WriteProgram, Command::ReadProgram, Command::MotorSettings, Command::SimMotorSettings,
+              Command::FirmwareUpdate, Command::Simulator, Command::Screenshot, Command::Options, Command::About})
             QVERIFY(m_window->actionById(id)->isEnabled());
-        QVERIFY(!m_window->actionById(40086)->isEnabled());
+        QVERIFY(!m_window->actionById(Command::MemoryMap)->isEnabled());
 
         QStringList menus;
         for (QAction* a : m_window->menuBar()->actions()) menus << a->text();
@@ -147,8 +175,10 @@ private slots:
         QList<int> buttons;
         for (QAction* a : m_window->toolBar()->actions())
             if (!a->isSeparator() && a->data().toInt() != 0) buttons << a->data().toInt();
-        QCOMPARE(buttons, (QList<int>{40002, 40005, 40003, 40006, 40007, 40008, 40009, 40010, 40201, 40015}));
-        QCOMPARE(m_window->actionById(40002)->toolTip(), QStringLiteral("新しいプログラムを作成する"));
+        QCOMPARE(buttons, (QList<int>{int(Command::New), int(Command::Open), int(Command::Save), int(Command::Undo),
+                                      int(Command::Redo), int(Command::Cut), int(Command::Copy), int(Command::Paste),
+                                      int(Command::Simulator), int(Command::WriteProgram)}));
+        QCOMPARE(m_window->actionById(Command::New)->toolTip(), QStringLiteral("新しいプログラムを作成する"));
         QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("未接続"));
     }
 
@@ -186,7 +216,7 @@ private slots:
         QVERIFY(palette->propertyPanel());
         QCOMPARE(palette->propertyPanel()->kind(), PanelKind::Motion);
         QVERIFY(m_window->canUndo());
-        trigger(40006);  // undo the placement: the panel follows the program
+        trigger(Command::Undo);  // undo the placement: the panel follows the program
         QCOMPARE(program().blocks.size(), size_t(2));
         QVERIFY(palette->propertyPanel()->block() == nullptr ||
                 indexOf(program(), palette->propertyPanel()->block()) >= 0);
@@ -197,7 +227,7 @@ private slots:
         makeWindow();
         test::ScriptedAnswers answers;
         m_window->setAsker(answers.asker());
-        for (int id : {40015, 40088}) {
+        for (Command id : {Command::WriteProgram, Command::ReadProgram}) {
             answers.texts.clear();
             trigger(id);
             QCOMPARE(answers.texts.size(), 1);
@@ -211,10 +241,10 @@ private slots:
     // closes together with the studio.
     void simulatorOpensAndClosesWithTheStudio() {
         makeWindowWithCourses(QStringLiteral("app"));
-        trigger(40201);
+        trigger(Command::Simulator);
         QVERIFY(m_window->simulatorWindow());
         QVERIFY(m_context.options.has(Option::SimulatorOpen));
-        trigger(40201);  // a second start raises the same window
+        trigger(Command::Simulator);  // a second start raises the same window
         QVERIFY(m_window->simulatorWindow());
         moveStartBlock();  // an edit while the simulator is open
         QVERIFY(m_window->canUndo());
@@ -251,7 +281,7 @@ private slots:
         auto ticks = [w](int n) {
             for (int i = 0; i < n; ++i) w->tick();
         };
-        auto press = [w](int command) { w->actionById(command)->trigger(); };
+        auto press = [w](SimCommand command) { w->actionById(command)->trigger(); };
         // A program whose one Forward block never ends.
         BlockProgram& p = program();
         ActionBlock* start = head(p);
@@ -262,7 +292,7 @@ private slots:
         // Open and stopped: the floor under the robot is read every tick and shown.
         ticks(2);
         QCOMPARE(feed.source(), SensorSource::Simulator);
-        MemoryBytes memory = feed.memory();
+        MemoryImage memory = feed.memory();
         QVERIFY(memory[MemoryMap::LeftSensor] != 0);  // the floor was sampled
         QCOMPARE(memory[MemoryMap::LeftSensor], w->simulator().memory[MemoryMap::LeftSensor]);
         QCOMPARE(int(memory[MemoryMap::LeftWheel]), 0);
@@ -296,14 +326,14 @@ private slots:
             return n;
         };
         makeWindow();
-        QVERIFY(!m_window->actionById(40086)->isEnabled());
+        QVERIFY(!m_window->actionById(Command::MemoryMap)->isEnabled());
         m_window->palette()->timerTick();
         QCOMPARE(openMaps(), 0);
         m_window.reset();
 
         m_context.options.set(Option::ShowMemoryMap);
         makeWindow();
-        QVERIFY(m_window->actionById(40086)->isEnabled());
+        QVERIFY(m_window->actionById(Command::MemoryMap)->isEnabled());
         m_window->palette()->timerTick();
         QCOMPARE(openMaps(), 1);
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -311,7 +341,7 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_window->palette()->timerTick();
         QCOMPARE(openMaps(), 0);  // closed by the user: not reopened by the timer alone
-        trigger(40086);
+        trigger(Command::MemoryMap);
         m_window->palette()->timerTick();
         QCOMPARE(openMaps(), 1);
         // Minimising the studio closes it; restoring lets the timer open it again.
@@ -348,8 +378,8 @@ private slots:
 
     void undoAndRedoWalkThroughEditsWithTheirMenuStates() {
         makeWindow();
-        QAction* undo = m_window->actionById(40006);
-        QAction* redo = m_window->actionById(40007);
+        QAction* undo = m_window->actionById(Command::Undo);
+        QAction* redo = m_window->actionById(Command::Redo);
         QVERIFY(!undo->isEnabled() && !redo->isEnabled());
         const int startX = program().blocks[0]->x;
         moveStartBlock();
@@ -361,7 +391,7 @@ private slots:
         QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(program().blocks[0]->x, startX + 27);
         QVERIFY(undo->isEnabled() && redo->isEnabled());
-        trigger(40006);
+        trigger(Command::Undo);
         QCOMPARE(program().blocks[0]->x, startX);
         QVERIFY(!undo->isEnabled() && redo->isEnabled());
         QTest::keyClick(m_window.get(), Qt::Key_Y, Qt::ControlModifier);
@@ -374,7 +404,7 @@ private slots:
 
         // New starts the history again.
         m_context.options.clear(Option::Modified);
-        trigger(40002);
+        trigger(Command::New);
         QVERIFY(!undo->isEnabled() && !redo->isEnabled());
         QCOMPARE(program().blocks.size(), size_t{2});
     }
@@ -461,7 +491,7 @@ private slots:
         sim->setTicking(false);
         QVERIFY(sim->coursesLoaded());
         const int chosen = course >= 0 && course < 4 ? course : 0;
-        QVERIFY(sim->actionById(SimCommand::FirstCourse + chosen)->isChecked());
+        QVERIFY(sim->courseAction(chosen)->isChecked());
         QCOMPARE(sim->simulator().state == SimState::Running, play && withProgram);
         QCOMPARE(program().blocks.size() > 2, withProgram);
         sim->close();
@@ -505,12 +535,12 @@ private slots:
         QVERIFY(pastedStart->flags & FlagSelected);
 
         // Undo brings the cut pair back, Redo removes it again.
-        trigger(40006);
-        trigger(40006);
+        trigger(Command::Undo);
+        trigger(Command::Undo);
         QCOMPARE(program().blocks.size(), size_t{6});
         QCOMPARE(program().blocks[2]->type, BlockType::RepeatStart);
         QCOMPARE(program().blocks[2]->param[2], 0);
-        trigger(40007);
+        trigger(Command::Redo);
         QCOMPARE(program().blocks.size(), size_t{4});
     }
 
@@ -522,7 +552,8 @@ private slots:
         QList<int> ids;
         for (QAction* a : menu->actions())
             if (!a->isSeparator() && a->objectName() != QStringLiteral("breakpointAction")) ids << a->data().toInt();
-        QCOMPARE(ids, (QList<int>{40006, 40007, 40008, 40009, 40010, 40011, 40032}));
+        QCOMPARE(ids, (QList<int>{int(Command::Undo), int(Command::Redo), int(Command::Cut), int(Command::Copy),
+                                  int(Command::Paste), int(Command::Delete), int(Command::SelectAll)}));
         // Last, the simulator's breakpoint on the block (ここで止める).
         QCOMPARE(menu->actions().last()->objectName(), QStringLiteral("breakpointAction"));
         QCOMPARE(menu->actions().last()->text(), QStringLiteral("ここで止める"));
@@ -573,7 +604,7 @@ private slots:
         QVERIFY(m_window->fileDialogStart(false) != m_dir);
         QVERIFY(QFileInfo(m_window->fileDialogStart(true)).isDir());
         answerFiles({QString(), QStringLiteral(TROVEL_SOURCE_DIR "/examples/led_repeat.qxp")});
-        trigger(40005);  // cancelled: nothing happens
+        trigger(Command::Open);  // cancelled: nothing happens
         QCOMPARE(m_window->windowTitle(), kNewTitle);
         QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(m_fileTitles, (QStringList{"open:モーションの読み込み", "open:モーションの読み込み"}));
@@ -587,7 +618,7 @@ private slots:
         answerFiles({QStringLiteral(TROVEL_SOURCE_DIR "/examples/line_follower.qxp")});
         test::ScriptedAnswers answers{{QMessageBox::Cancel}, {}};
         m_window->setAsker(answers.asker());
-        trigger(40005);
+        trigger(Command::Open);
         QCOMPARE(answers.texts.size(), 1);
         QVERIFY(m_fileTitles.isEmpty());
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ led_repeat.qxp ] *"));
@@ -721,7 +752,8 @@ private slots:
         m_context.options.set(Option::ViewMode);
         makeWindow(QStringLiteral(TROVEL_SOURCE_DIR "/examples/counted_steps.qxp"));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TrovelStudio [ counted_steps.qxp ] -ビューモード-"));
-        for (int id : {40002, 40005, 40003, 40004}) QVERIFY(!m_window->actionById(id)->isEnabled());
+        for (Command id : {Command::New, Command::Open, Command::Save, Command::SaveAs})
+            QVERIFY(!m_window->actionById(id)->isEnabled());
         moveStartBlock();  // editing still works in view mode
         QVERIFY(m_context.options.has(Option::Modified));
         QVERIFY(m_window->close());
@@ -918,7 +950,7 @@ private slots:
             QWidget* parent = nullptr;
             Qt::WindowModality modality = Qt::NonModal;
         };
-        auto expectWindowModal = [](int command, auto trigger, QWidget* owner) {
+        auto expectWindowModal = [](auto command, auto trigger, QWidget* owner) {
             Seen seen;
             test::ModalAnswerer answer([&](QWidget* w) {
                 seen = {w->parentWidget(), w->windowModality()};
@@ -926,22 +958,22 @@ private slots:
                 return true;
             });
             trigger(command);
-            QVERIFY2(answer.answered(), qPrintable(QString::number(command)));
+            QVERIFY2(answer.answered(), qPrintable(QString::number(static_cast<int>(command))));
             QCOMPARE(seen.parent, owner);
             QCOMPARE(seen.modality, Qt::WindowModal);
         };
-        auto studio = [this](int id) { trigger(id); };
+        auto studio = [this](Command id) { trigger(id); };
         expectWindowModal(Command::About, studio, m_window.get());
         expectWindowModal(Command::MotorSettings, studio, m_window.get());
         expectWindowModal(Command::SimMotorSettings, studio, m_window.get());
         expectWindowModal(
-            SimCommand::Records, [sim](int id) { sim->actionById(id)->trigger(); }, sim);
+            SimCommand::Records, [sim](SimCommand id) { sim->actionById(id)->trigger(); }, sim);
         sim->close();
     }
 
     void eighthRepeatShowsTheWarning() {
         makeWindow();
-        for (int i = 0; i < kMaxRepeats; ++i) PlaceBlock(program(), BlockType::RepeatStart, {300 + 10 * i, 100});
+        for (int i = 0; i < kMaxRepeats; ++i) placeBlock(program(), BlockType::RepeatStart, {300 + 10 * i, 100});
         const size_t before = program().blocks.size();
         test::ScriptedAnswers answers;
         answers.buttons << QMessageBox::Ok;
@@ -950,7 +982,7 @@ private slots:
         QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, {400, 400});
         QCOMPARE(answers.texts, QStringList{QStringLiteral("くり返しはプログラム中に7回しかつかえません")});
         QCOMPARE(program().blocks.size(), before);
-        QVERIFY(!m_window->actionById(40006)->isEnabled());
+        QVERIFY(!m_window->actionById(Command::Undo)->isEnabled());
     }
 };
 

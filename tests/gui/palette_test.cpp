@@ -66,8 +66,8 @@ int countColor(const QImage& img, QRect area, QColor color) {
     return n;
 }
 
-RobotMemory sensors(uint8_t left, uint8_t right, uint8_t s3 = 0) {
-    RobotMemory m{};
+MemoryImage sensors(uint8_t left, uint8_t right, uint8_t s3 = 0) {
+    MemoryImage m{};
     m[MemoryMap::LeftSensor] = left;
     m[MemoryMap::RightSensor] = right;
     m[MemoryMap::Sensor3] = s3;
@@ -155,17 +155,17 @@ private slots:
 
     void hitBoxEdgesAndScroll() {
         // Forward's box is x 87..149, y 6..41.
-        QCOMPARE(PaletteHitTest(87, 6, 0, 0), int(BlockType::Forward));
-        QCOMPARE(PaletteHitTest(149, 41, 0, 0), int(BlockType::Forward));
-        QCOMPARE(PaletteHitTest(150, 41, 0, 0), 0);  // RightForward hidden without the option
-        QCOMPARE(PaletteHitTest(87, 42, 0, 0), int(BlockType::Stop));
-        QCOMPARE(PaletteHitTest(86, 6, 0, 0), 0);
+        QCOMPARE(paletteHitTest(87, 6, 0, 0), int(BlockType::Forward));
+        QCOMPARE(paletteHitTest(149, 41, 0, 0), int(BlockType::Forward));
+        QCOMPARE(paletteHitTest(150, 41, 0, 0), 0);  // RightForward hidden without the option
+        QCOMPARE(paletteHitTest(87, 42, 0, 0), int(BlockType::Stop));
+        QCOMPARE(paletteHitTest(86, 6, 0, 0), 0);
         // Scrolled by 30, Forward's box starts 30 pixels higher.
-        QCOMPARE(PaletteHitTest(90, 11, 30, 0), int(BlockType::Forward));
-        QCOMPARE(PaletteHitTest(90, 12, 30, 0), int(BlockType::Stop));
-        QCOMPARE(PaletteHitTest(30, 130, 30, 0), int(BlockType::Branch));
-        QCOMPARE(PaletteHitTest(30, 166, 30, 0), 0);
-        QCOMPARE(PaletteHitTest(100, 140, 30, 0), int(BlockType::RandomBranch));
+        QCOMPARE(paletteHitTest(90, 11, 30, 0), int(BlockType::Forward));
+        QCOMPARE(paletteHitTest(90, 12, 30, 0), int(BlockType::Stop));
+        QCOMPARE(paletteHitTest(30, 130, 30, 0), int(BlockType::Branch));
+        QCOMPARE(paletteHitTest(30, 166, 30, 0), 0);
+        QCOMPARE(paletteHitTest(100, 140, 30, 0), int(BlockType::RandomBranch));
     }
 
     // Full 63 x 63 block pictures, whose lower part is another colour, must not cover the buttons below.
@@ -295,7 +295,7 @@ private slots:
     // beside it, and that is where it lands, clear of the diamond.
     void aDraggedBlockBesideADiamondLandsClearOfIt() {
         m_flags.set(Option::BlockCollision);
-        ActionBlock* diamond = PlaceBlock(m_program, BlockType::Branch, {131, 218}).block;  // at (99, 198)
+        ActionBlock* diamond = placeBlock(m_program, BlockType::Branch, {131, 218}).block;  // at (99, 198)
         QWidget window;
         BlockPalette* pane = nullptr;
         ProgramArea* area = nullptr;
@@ -312,7 +312,7 @@ private slots:
         const ActionBlock& placed = *m_program.blocks.back();
         QCOMPARE(placed.type, BlockType::Forward);
         QCOMPARE(QPoint(placed.x, placed.y), QPoint(shown.x, shown.y));
-        QVERIFY2(!Collides(placed, *diamond), qPrintable(QStringLiteral("(%1, %2)").arg(placed.x).arg(placed.y)));
+        QVERIFY2(!collides(placed, *diamond), qPrintable(QStringLiteral("(%1, %2)").arg(placed.x).arg(placed.y)));
         QCOMPARE(placed.x, diamond->x + diamond->width + kCollisionMargin);
     }
 
@@ -341,12 +341,12 @@ private slots:
             if (tip.isEmpty() || japanese(tip))
                 faults << QStringLiteral("tool tip of %1: %2").arg(int(b.type)).arg(tip);
 
-            ActionBlock* block = PlaceBlock(m_program, b.type, {400, 400}).block;
+            ActionBlock* block = placeBlock(m_program, b.type, {400, 400}).block;
             QVERIFY(block);
             for (ActionBlock* shown : {block, block->partner}) {  // a loop's end shows its start's panel
                 if (!shown) continue;
                 m_program.currentBlock = shown;
-                p.ShowPropertyPanel();
+                p.showPropertyPanel();
                 // A random branch has nothing to set, and says so instead of a heading.
                 const bool empty = p.propertyPanel()->kind() == PanelKind::Empty;
                 auto* heading = p.propertyPanel()->findChild<QLabel*>(empty ? QStringLiteral("nothingToSet")
@@ -443,7 +443,7 @@ private slots:
         p.setMemoryMapOpen(open = false);  // the user closed it: it stays closed
         p.timerTick();
         QCOMPARE(opened, 1);
-        p.ReopenMemoryMap();
+        p.reopenMemoryMap();
         p.timerTick();
         QCOMPARE(opened, 2);
         m_flags.clear(Option::ShowMemoryMap);
@@ -455,8 +455,8 @@ private slots:
     void scrollRangeMakesRoomForThePanel() {
         BlockPalette& p = palette();
         p.resize(kPaletteWidth, 300);
-        m_program.currentBlock = PlaceBlock(m_program, BlockType::LeftLed, {100, 100}).block;
-        p.ShowPropertyPanel();
+        m_program.currentBlock = placeBlock(m_program, BlockType::LeftLed, {100, 100}).block;
+        p.showPropertyPanel();
         QCoreApplication::processEvents();
         const int client = p.viewport()->height();
         const int panel = p.propertyPanel()->height();
@@ -467,7 +467,7 @@ private slots:
         QVERIFY(s > 0);
         QCOMPARE(p.propertyPanel()->pos(), QPoint(22, 371 - s));
         // Buttons scroll with the content.
-        QCOMPARE(PaletteHitTest(centreOf(BlockType::Stop).x(), centreOf(BlockType::Stop, s).y(), s, 0),
+        QCOMPARE(paletteHitTest(centreOf(BlockType::Stop).x(), centreOf(BlockType::Stop, s).y(), s, 0),
                  int(BlockType::Stop));
     }
 

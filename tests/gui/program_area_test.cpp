@@ -122,7 +122,7 @@ private slots:
         int step = 0;
         for (ActionBlock* current : {branch, go, start, end, static_cast<ActionBlock*>(nullptr), go, branch}) {
             // Told, or found moved by a paint that came first.
-            if (++step % 2) m_area->SetCurrentBlock(current);
+            if (++step % 2) m_area->setCurrentBlock(current);
             else m_program.currentBlock = current;
             view()->repaint();
             const QImage followed = m_area->backBuffer().copy(QRect(QPoint(0, 0), client));
@@ -298,7 +298,7 @@ private slots:
 
     void eighthRepeatIsRefused() {
         for (int i = 0; i < kMaxRepeats; ++i)
-            PlaceBlock(m_program, BlockType::RepeatStart, {40 + 120 * (i % 4), 40 + 150 * (i / 4)});
+            placeBlock(m_program, BlockType::RepeatStart, {40 + 120 * (i % 4), 40 + 150 * (i / 4)});
         const size_t before = m_program.blocks.size();
         QSignalSpy refused(m_area.get(), &ProgramArea::placementRefused);
         QSignalSpy edits(m_area.get(), &ProgramArea::editFinished);

@@ -34,7 +34,7 @@ class PropertyPanelTest : public QObject {
     std::unique_ptr<PropertyPanel> m_panel;
 
     ActionBlock* place(BlockType type) {
-        ActionBlock* b = PlaceBlock(m_program, type, {200, 200}).block;
+        ActionBlock* b = placeBlock(m_program, type, {200, 200}).block;
         m_program.currentBlock = b;
         return b;
     }
@@ -47,7 +47,7 @@ class PropertyPanelTest : public QObject {
         host.names = &m_names;
         m_redraws = 0;
         m_panel = std::make_unique<PropertyPanel>(host);
-        connect(m_panel.get(), &PropertyPanel::editAccepted, this, [this] { m_history->RecordUndoStep(m_program); });
+        connect(m_panel.get(), &PropertyPanel::editAccepted, this, [this] { m_history->recordUndoStep(m_program); });
         connect(m_panel.get(), &PropertyPanel::blockChanged, this, [this] { ++m_redraws; });
         m_panel->show();
         return *m_panel;
@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(english.status, PackStatus::Loaded);
         useStringPack(english.table);
         m_names = MemoryNames{};
-        LoadMemoryNames(std::filesystem::path(TROVEL_SOURCE_DIR) / "data/lang/en/memname.ini", m_names);
+        loadMemoryNames(std::filesystem::path(TROVEL_SOURCE_DIR) / "data/lang/en/memname.ini", m_names);
         PropertyPanel& panel = open(place(BlockType(type)));
         useStringPack(builtInStrings());
         QStringList faults;

@@ -501,7 +501,7 @@ private slots:
     void memoryMapRewritesOnlyChangedRows() {
         std::array<std::u16string, 32> names;
         for (int i = 0; i < 32; ++i) names[i] = u"name" + std::u16string(1, char16_t(u'A' + i % 26));
-        RobotMemory memory{};
+        MemoryImage memory{};
         memory[5] = 120;
         MemoryMapPlacement placement;
         MemoryMapWindow window(

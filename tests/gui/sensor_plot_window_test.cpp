@@ -61,7 +61,7 @@ class SensorPlotWindowTest : public QObject {
         auto window =
             std::make_unique<SimulatorWindow>(m_program, m_flags, std::filesystem::path(TROVEL_APP_DIR), hooks);
         window->setTicking(false);  // the test steps time itself
-        window->actionById(SimCommand::FirstCourse + 1)->trigger();
+        window->courseAction(1)->trigger();
         return window;
     }
     static void ticks(SimulatorWindow& w, int n) {

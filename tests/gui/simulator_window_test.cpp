@@ -138,9 +138,9 @@ class SimulatorWindowTest : public QObject {
     static void ticks(SimulatorWindow& w, int n) {
         for (int i = 0; i < n; ++i) w.tick();
     }
-    static void press(SimulatorWindow& w, int command) {
+    static void press(SimulatorWindow& w, SimCommand command) {
         QAction* action = w.actionById(command);
-        QVERIFY2(action, qPrintable(QString::number(command)));
+        QVERIFY2(action, qPrintable(QString::number(static_cast<int>(command))));
         action->trigger();
     }
 
@@ -164,18 +164,18 @@ private slots:
             QCOMPARE(courseCount(sim.courses), 4);
             QCOMPARE(w->windowTitle(), QStringLiteral("Trovel Simulator   [") +
                                            QString::fromStdU16String(sim.courses.courses[0].name) + "]");
-            for (int i = 0; i < 4; ++i) QVERIFY(w->actionById(SimCommand::FirstCourse + i));
-            QVERIFY(w->actionById(SimCommand::FirstCourse)->isChecked());
+            for (int i = 0; i < 4; ++i) QVERIFY(w->courseAction(i));
+            QVERIFY(w->courseAction(0)->isChecked());
             QVERIFY(w->actionById(SimCommand::NormalSpeed)->isChecked());
             QVERIFY(w->actionById(SimCommand::ZoomOut)->isChecked());
             // Course 0 start pose from texture.ini: (-100, 170), heading 0.
             QCOMPARE(sim.robot.x, -100.0f);
             QCOMPARE(sim.robot.y, 170.0f);
 
-            press(*w, SimCommand::FirstCourse + 2);
+            w->courseAction(2)->trigger();
             QCOMPARE(w->simulator().course, 2);
-            QVERIFY(w->actionById(SimCommand::FirstCourse + 2)->isChecked());
-            QVERIFY(!w->actionById(SimCommand::FirstCourse)->isChecked());
+            QVERIFY(w->courseAction(2)->isChecked());
+            QVERIFY(!w->courseAction(0)->isChecked());
             QVERIFY(w->windowTitle().endsWith(QString::fromStdU16String(sim.courses.courses[2].name) + "]"));
             QCOMPARE(w->simulator().robot.x, -290.0f);
             // The machine's clock and a 16 ms timer step the simulation by themselves.
@@ -273,7 +273,7 @@ private slots:
         press(*w, SimCommand::Play);
         ticks(*w, 30);
         QVERIFY(w->simulator().robot.x > -100.0f + 20);
-        press(*w, SimCommand::FirstCourse + 3);
+        w->courseAction(3)->trigger();
         const Simulator& sim = w->simulator();
         QCOMPARE(sim.state, SimState::Stopped);
         QCOMPARE(sim.course, 3);
@@ -305,7 +305,7 @@ private slots:
         // Course 2 is timed (stop in the goal) without the sensor rule.
         straightProgram(m_program, BlockType::Forward, 0, true);
         auto w = open(copyAppFolder("lap"));
-        press(*w, SimCommand::FirstCourse + 2);
+        w->courseAction(2)->trigger();
         press(*w, SimCommand::Play);
         QCOMPARE(w->simulator().judge.result, RunResult::Armed);
         ticks(*w, 25);
@@ -334,7 +334,7 @@ private slots:
         auto statusLabel = [&w] {
             return w->statusBar()->findChild<QLabel*>(QStringLiteral("simulatorStatus"))->text();
         };
-        press(*w, SimCommand::FirstCourse + 2);
+        w->courseAction(2)->trigger();
         press(*w, SimCommand::Play);
         const CourseRecord& course = sim.courses.courses[2];
         auto inGoal = [&] { return overlaps(sim.robot.x, sim.robot.y, sim.courses.robotHalf, course.goal); };
@@ -370,7 +370,7 @@ private slots:
         const QString app = copyAppFolder("goal");
         {
             auto w = open(app);
-            press(*w, SimCommand::FirstCourse + 1);
+            w->courseAction(1)->trigger();
             press(*w, SimCommand::Play);
             for (int i = 0; i < 20000 && w->simulator().judge.result == RunResult::Armed; ++i) w->tick();
             QCOMPARE(w->simulator().judge.result, RunResult::Goal);
@@ -394,7 +394,7 @@ private slots:
             const LapGhost* ghost = courseGhost(w->lapRecords(), 1);
             QVERIFY(ghost);
             QCOMPARE(ghost->lapMs, storedTime(app, 1));
-            press(*w, SimCommand::FirstCourse + 1);
+            w->courseAction(1)->trigger();
             press(*w, SimCommand::ShowPath);
             press(*w, SimCommand::Play);
             ticks(*w, 150);
@@ -426,7 +426,7 @@ private slots:
         newProgram(m_program);
         ActionBlock* start = head(m_program);
         ActionBlock* end = start->next[0];
-        const PlaceResult pair = PlaceBlock(m_program, BlockType::RepeatStart, {200, 200});
+        const PlaceResult pair = placeBlock(m_program, BlockType::RepeatStart, {200, 200});
         QVERIFY(pair.block && pair.block->partner);
         // The loop's end is reached without passing its start: repeat ① is badly connected.
         link(start, pair.block->partner);
@@ -632,20 +632,21 @@ private slots:
     }
 
     void fastSpeedsRunSeveralTicksPerFrameAndShowTheSpeed_data() {
-        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("commandNumber");
         QTest::addColumn<int>("ticks");  // per frame while running; 0: what the time budget allows
         QTest::addColumn<QString>("shown");
-        QTest::newRow("normal") << SimCommand::NormalSpeed << 1 << QStringLiteral("標準");
-        QTest::newRow("x2") << SimCommand::Double << 2 << QStringLiteral("×2");
-        QTest::newRow("x5") << SimCommand::Five << 5 << QStringLiteral("×5");
-        QTest::newRow("x10") << SimCommand::Ten << 10 << QStringLiteral("×10");
-        QTest::newRow("fastest") << SimCommand::Fastest << 0 << QStringLiteral("最高速");
-        QTest::newRow("slow") << SimCommand::Slow << 1 << QStringLiteral("×1/10");
+        QTest::newRow("normal") << int(SimCommand::NormalSpeed) << 1 << QStringLiteral("標準");
+        QTest::newRow("x2") << int(SimCommand::Double) << 2 << QStringLiteral("×2");
+        QTest::newRow("x5") << int(SimCommand::Five) << 5 << QStringLiteral("×5");
+        QTest::newRow("x10") << int(SimCommand::Ten) << 10 << QStringLiteral("×10");
+        QTest::newRow("fastest") << int(SimCommand::Fastest) << 0 << QStringLiteral("最高速");
+        QTest::newRow("slow") << int(SimCommand::Slow) << 1 << QStringLiteral("×1/10");
     }
     void fastSpeedsRunSeveralTicksPerFrameAndShowTheSpeed() {
-        QFETCH(int, command);
+        QFETCH(int, commandNumber);
         QFETCH(int, ticks);
         QFETCH(QString, shown);
+        const auto command = static_cast<SimCommand>(commandNumber);
         straightProgram(m_program, BlockType::Forward, 0, true);
         auto w = open(copyAppFolder("speeds"));
         m_clock.readCost = 1ms;  // each look at the clock finds a millisecond spent
@@ -794,7 +795,7 @@ private slots:
         link(go, go);  // drives on, so the lap time runs
         const QString app = copyAppFolder("frame");
         auto w = open(app);
-        press(*w, SimCommand::FirstCourse + 2);
+        w->courseAction(2)->trigger();
         press(*w, SimCommand::Play);
         ticks(*w, 30);
         const QImage& frame = w->frame();

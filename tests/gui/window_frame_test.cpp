@@ -110,7 +110,7 @@ private slots:
         for (int i = 0; i < 32; ++i) names[i] = u"センサ" + std::u16string(1, char16_t(u'A' + i % 26));
         MemoryMapPlacement placement;
         MemoryMapWindow window(
-            names, [] { return RobotMemory{}; }, placement);
+            names, [] { return MemoryImage{}; }, placement);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTableWidget* table = window.table();

@@ -36,7 +36,7 @@ BlockProgram everyType() {
     newProgram(p);
     ActionBlock* prev = blockAt(p, 0);
     for (int t = 3; t <= 16; ++t) {
-        PlaceResult r = PlaceBlock(p, static_cast<BlockType>(t), {100 + 20 * t, 50 + 90 * t});
+        PlaceResult r = placeBlock(p, static_cast<BlockType>(t), {100 + 20 * t, 50 + 90 * t});
         ActionBlock* b = r.block;
         for (size_t i = 0; i < 10; ++i) b->param[i] = static_cast<uint8_t>(t * 10 + i);
         if (t == 16) b->param[2] = 0;
@@ -211,8 +211,11 @@ TEST(ProgramFile, BrokenRepeatPairingsLoadUnpaired) {
         BlockProgram p;
         LoadResult r = loadProgram(p, dir / "old.qxp");
         ASSERT_TRUE(r.ok()) << r.reason;
-        for (int i = 0; i < 3; ++i)
-            if (ActionBlock* b = blockAt(p, 2 + i)) EXPECT_EQ(indexOf(p, b->partner), c.partners[size_t(i)]) << i;
+        for (int i = 0; i < 3; ++i) {
+            if (ActionBlock* b = blockAt(p, 2 + i)) {
+                EXPECT_EQ(indexOf(p, b->partner), c.partners[size_t(i)]) << i;
+            }
+        }
         ASSERT_TRUE(saveProgram(p, dir / "again.qxp"));
         EXPECT_EQ(asText(readBytes(dir / "again.qxp")), head + c.savedAgain);
     }

@@ -6,7 +6,7 @@ using namespace trovel;
 
 TEST(NewProgram, HoldsStartLinkedToEnd) {
     BlockProgram p;
-    PlaceBlock(p, BlockType::Forward, {100, 100});
+    placeBlock(p, BlockType::Forward, {100, 100});
     p.filePath = u"old.qxp";
     newProgram(p);
     ASSERT_EQ(p.blocks.size(), 2u);
@@ -55,22 +55,22 @@ TEST(ProgramList, RemoveBlocksClearsLinksIntoThem) {
 TEST(PlaceBlock, NamesCountUpPerCaption) {
     BlockProgram p;
     newProgram(p);
-    ActionBlock* a = PlaceBlock(p, BlockType::Forward, {100, 100}).block;
-    ActionBlock* b = PlaceBlock(p, BlockType::Forward, {200, 100}).block;
-    ActionBlock* w = PlaceBlock(p, BlockType::Wait, {300, 100}).block;
+    ActionBlock* a = placeBlock(p, BlockType::Forward, {100, 100}).block;
+    ActionBlock* b = placeBlock(p, BlockType::Forward, {200, 100}).block;
+    ActionBlock* w = placeBlock(p, BlockType::Wait, {300, 100}).block;
     EXPECT_EQ(a->name, u"前に進む 1");
     EXPECT_EQ(b->name, u"前に進む 2");
     EXPECT_EQ(w->name, u"ウェイト 1");
     // The number follows the last block in list order naming the caption, not the highest.
     b->name = u"前に進む 7";
     a->name = u"前に進む 40";
-    EXPECT_EQ(NextLabelNumber(p, BlockType::Forward), 8);
+    EXPECT_EQ(nextLabelNumber(p, BlockType::Forward), 8);
 }
 
 TEST(PlaceBlock, UsesDefaultsGridAndBends) {
     BlockProgram p;
     newProgram(p);
-    ActionBlock* b = PlaceBlock(p, BlockType::LeftForward, {100, 60}).block;
+    ActionBlock* b = placeBlock(p, BlockType::LeftForward, {100, 60}).block;
     // (100 - 31, 60 - 18) = (69, 42), rounded down onto the 9-pixel grid.
     EXPECT_EQ(b->x, 63);
     EXPECT_EQ(b->y, 36);
@@ -80,7 +80,7 @@ TEST(PlaceBlock, UsesDefaultsGridAndBends) {
     EXPECT_EQ(b->param[2], 50);
     EXPECT_EQ(b->param[3], 50);
     // Rounding goes toward zero on the negative side too.
-    ActionBlock* n = PlaceBlock(p, BlockType::Wait, {20, 10}).block;
+    ActionBlock* n = placeBlock(p, BlockType::Wait, {20, 10}).block;
     EXPECT_EQ(n->x, -9);
     EXPECT_EQ(n->y, -0);
 }
@@ -88,15 +88,15 @@ TEST(PlaceBlock, UsesDefaultsGridAndBends) {
 TEST(PlaceBlock, RefusesTypesOutsidePalette) {
     BlockProgram p;
     newProgram(p);
-    EXPECT_EQ(PlaceBlock(p, BlockType::Start, {0, 0}).error, PlaceError::InvalidType);
-    EXPECT_EQ(PlaceBlock(p, BlockType::RepeatEnd, {0, 0}).error, PlaceError::InvalidType);
+    EXPECT_EQ(placeBlock(p, BlockType::Start, {0, 0}).error, PlaceError::InvalidType);
+    EXPECT_EQ(placeBlock(p, BlockType::RepeatEnd, {0, 0}).error, PlaceError::InvalidType);
     EXPECT_EQ(p.blocks.size(), 2u);
 }
 
 TEST(PlaceBlock, RepeatStartComesWithItsEnd) {
     BlockProgram p;
     newProgram(p);
-    ActionBlock* s = PlaceBlock(p, BlockType::RepeatStart, {200, 200}).block;
+    ActionBlock* s = placeBlock(p, BlockType::RepeatStart, {200, 200}).block;
     ASSERT_EQ(p.blocks.size(), 4u);
     ActionBlock* e = blockAt(p, 3);
     EXPECT_EQ(e->type, BlockType::RepeatEnd);
@@ -115,31 +115,31 @@ TEST(PlaceBlock, SevenRepeatsAtMostAndNumbersAreReused) {
     newProgram(p);
     std::vector<ActionBlock*> starts;
     for (int i = 0; i < 7; ++i) {
-        PlaceResult r = PlaceBlock(p, BlockType::RepeatStart, {100, 100 + 200 * i});
+        PlaceResult r = placeBlock(p, BlockType::RepeatStart, {100, 100 + 200 * i});
         ASSERT_EQ(r.error, PlaceError::None);
         EXPECT_EQ(r.block->param[2], i);
         starts.push_back(r.block);
     }
     size_t before = p.blocks.size();
-    EXPECT_EQ(FreeRepeatIndex(p), -1);
-    EXPECT_EQ(PlaceBlock(p, BlockType::RepeatStart, {0, 0}).error, PlaceError::TooManyRepeats);
+    EXPECT_EQ(freeRepeatIndex(p), -1);
+    EXPECT_EQ(placeBlock(p, BlockType::RepeatStart, {0, 0}).error, PlaceError::TooManyRepeats);
     EXPECT_EQ(p.blocks.size(), before);
     removeBlocks(p, {starts[3], starts[3]->partner});
-    EXPECT_EQ(FreeRepeatIndex(p), 3);
-    EXPECT_EQ(PlaceBlock(p, BlockType::RepeatStart, {0, 0}).block->param[2], 3);
+    EXPECT_EQ(freeRepeatIndex(p), 3);
+    EXPECT_EQ(placeBlock(p, BlockType::RepeatStart, {0, 0}).block->param[2], 3);
 
     // Loaded files may give two starts one number, or 255: the limit still counts the blocks.
     starts[5]->param[2] = 4;
     starts[6]->param[2] = 255;
-    ASSERT_GE(FreeRepeatIndex(p), 0);
+    ASSERT_GE(freeRepeatIndex(p), 0);
     before = p.blocks.size();
-    EXPECT_EQ(PlaceBlock(p, BlockType::RepeatStart, {0, 0}).error, PlaceError::TooManyRepeats);
+    EXPECT_EQ(placeBlock(p, BlockType::RepeatStart, {0, 0}).error, PlaceError::TooManyRepeats);
     EXPECT_EQ(p.blocks.size(), before);
 }
 
 TEST(SelectAll, MarksEveryBlock) {
     BlockProgram p;
     newProgram(p);
-    SelectAll(p);
+    selectAll(p);
     for (auto& b : p.blocks) EXPECT_EQ(b->flags & (FlagSelected | FlagChanged), FlagSelected | FlagChanged);
 }

@@ -16,7 +16,7 @@ TEST(RepeatCheck, SoundLoop) {
     link(s, f);
     link(f, e);
     link(e, blockAt(p, 1));
-    EXPECT_EQ(CheckRepeatStructure(p, 0), -1);
+    EXPECT_EQ(checkRepeatStructure(p, 0), -1);
 }
 
 TEST(RepeatCheck, EndReachedInsideARepeat) {
@@ -41,7 +41,7 @@ TEST(RepeatCheck, CrossedNestingNamesTheInnermost) {
     link(s1, e0);
     link(e0, e1);
     link(e1, blockAt(p, 1));
-    EXPECT_EQ(CheckRepeatStructure(p, 0), 1);
+    EXPECT_EQ(checkRepeatStructure(p, 0), 1);
 }
 
 TEST(RepeatCheck, JumpIntoAClosedLoopIsUntied) {
@@ -56,7 +56,7 @@ TEST(RepeatCheck, JumpIntoAClosedLoopIsUntied) {
     link(e, br);
     link(br, blockAt(p, 1), 0);
     link(br, body, 1);  // back into the body from outside
-    EXPECT_EQ(CheckRepeatStructure(p, 0), 7);
+    EXPECT_EQ(checkRepeatStructure(p, 0), 7);
 }
 
 TEST(RepeatCheck, BranchesInsideLoopsAreWalkedOnEveryPath) {
@@ -73,10 +73,10 @@ TEST(RepeatCheck, BranchesInsideLoopsAreWalkedOnEveryPath) {
     link(a, e);
     link(b, e);
     link(e, blockAt(p, 1));
-    EXPECT_EQ(CheckRepeatStructure(p, 0), -1);
+    EXPECT_EQ(checkRepeatStructure(p, 0), -1);
     // The second branch output leaving the loop is found on a later pass.
     link(b, blockAt(p, 1));
-    EXPECT_EQ(CheckRepeatStructure(p, 0), 3);
+    EXPECT_EQ(checkRepeatStructure(p, 0), 3);
 }
 
 TEST(RepeatCheck, SwitchedOffOrNoRepeats) {
@@ -84,11 +84,11 @@ TEST(RepeatCheck, SwitchedOffOrNoRepeats) {
     newProgram(p);
     auto [s, e] = addRepeat(p, 0);
     link(blockAt(p, 0), s);
-    EXPECT_EQ(CheckRepeatStructure(p, Option::SkipRepeatCheck), -1);
+    EXPECT_EQ(checkRepeatStructure(p, Option::SkipRepeatCheck), -1);
 
     BlockProgram q;
     newProgram(q);
-    SelectAll(q);
+    selectAll(q);
     const RepeatCheck check = checkRepeats(q, 0);
     EXPECT_EQ(check.result, -1);
     for (auto& b : q.blocks) EXPECT_TRUE(b->flags & FlagSelected);  // the check only reads
@@ -113,7 +113,7 @@ TEST(RepeatCheck, ManyBranchesTerminate) {
     }
     link(prev, e);
     link(e, blockAt(p, 1));
-    EXPECT_EQ(CheckRepeatStructure(p, 0), -1);
+    EXPECT_EQ(checkRepeatStructure(p, 0), -1);
 }
 
 // Files from older versions or read back from a robot: faults, never reads past the seven repeats.
@@ -142,7 +142,7 @@ TEST(RepeatCheck, UnpairedOrMisnumberedRepeatsAreFaults) {
         link(e, blockAt(p, 1));
         if (!c.startPaired) s->partner = nullptr;
         if (!c.endPaired) e->partner = nullptr;
-        EXPECT_EQ(CheckRepeatStructure(p, 0), c.expected);
+        EXPECT_EQ(checkRepeatStructure(p, 0), c.expected);
     }
 
     // An end without a start, met with no repeat open, names its own number.
@@ -151,5 +151,5 @@ TEST(RepeatCheck, UnpairedOrMisnumberedRepeatsAreFaults) {
     ActionBlock* lone = addWith(q, BlockType::RepeatEnd, {3, 0, 6});
     link(blockAt(q, 0), lone);
     link(lone, blockAt(q, 1));
-    EXPECT_EQ(CheckRepeatStructure(q, 0), 6);
+    EXPECT_EQ(checkRepeatStructure(q, 0), 6);
 }

@@ -6,8 +6,8 @@ using namespace trovel;
 
 namespace {
 
-MemoryBytes memoryWith(uint8_t left, uint8_t right) {
-    MemoryBytes m{};
+MemoryImage memoryWith(uint8_t left, uint8_t right) {
+    MemoryImage m{};
     m[MemoryMap::LeftSensor] = left;
     m[MemoryMap::RightSensor] = right;
     return m;
@@ -18,7 +18,7 @@ MemoryBytes memoryWith(uint8_t left, uint8_t right) {
 TEST(SensorFeed, RobotWhenConnectedSimulatorWhileItIsOpenOtherwise) {
     OptionFlags flags;
     SensorFeed feed(flags);
-    EXPECT_EQ(feed.memory(), MemoryBytes{});  // nothing plugged in yet
+    EXPECT_EQ(feed.memory(), MemoryImage{});  // nothing plugged in yet
     feed.setRobot([] { return memoryWith(11, 22); });
     EXPECT_EQ(feed.source(), SensorSource::None);
 

@@ -14,7 +14,7 @@ namespace {
 
 BlockProgram decode(std::vector<uint8_t> bytes) {
     BlockProgram p;
-    DecodeSequence(p, bytes.data(), bytes.size());
+    decodeSequence(p, bytes.data(), bytes.size());
     return p;
 }
 
@@ -25,7 +25,7 @@ TEST(Decoder, ErasedAreaGivesNoBlocks) {
     newProgram(p);
     p.filePath = u"x.qxp";
     std::vector<uint8_t> erased(1024, 0xFF);
-    DecodeSequence(p, erased.data(), erased.size());
+    decodeSequence(p, erased.data(), erased.size());
     EXPECT_TRUE(p.blocks.empty());
     EXPECT_TRUE(p.filePath.empty());
 }
@@ -88,7 +88,7 @@ TEST(Decoder, LayoutFollowsTheLinks) {
     const CompileResult r = compileProgram(p);
     ASSERT_TRUE(r.ok());
     BlockProgram d;
-    DecodeSequence(d, r.image.bytes.data(), r.image.bytes.size());
+    decodeSequence(d, r.image.bytes.data(), r.image.bytes.size());
     ASSERT_EQ(d.blocks.size(), 5u);
     const ActionBlock *start = blockAt(d, 0), *end = blockAt(d, 1), *b = blockAt(d, 2), *f = blockAt(d, 3),
                       *w = blockAt(d, 4);
@@ -147,7 +147,7 @@ TEST(Decoder, InvertsTheCompiler) {
         CompileResult first = compileProgram(p);
         ASSERT_TRUE(first.ok());
         BlockProgram d;
-        DecodeSequence(d, first.image.bytes.data(), static_cast<size_t>(first.image.length));
+        decodeSequence(d, first.image.bytes.data(), static_cast<size_t>(first.image.length));
         CompileResult again = compileProgram(d);
         ASSERT_TRUE(again.ok());
         ASSERT_EQ(first.image.length, again.image.length) << "round " << round;
@@ -159,8 +159,8 @@ TEST(Decoder, NeverReadsPastItsInput) {
     // Truncated instructions at the end: the decoder must treat the missing bytes as the end.
     std::vector<uint8_t> bytes{0x00, 0x01, 0xFF, 0x05, 0x01, 0xF0};
     BlockProgram p;
-    DecodeSequence(p, bytes.data(), bytes.size());
+    decodeSequence(p, bytes.data(), bytes.size());
     EXPECT_EQ(p.blocks.size(), 1u);
-    DecodeSequence(p, nullptr, 0);
+    decodeSequence(p, nullptr, 0);
     EXPECT_TRUE(p.blocks.empty());
 }

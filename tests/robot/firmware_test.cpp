@@ -106,12 +106,12 @@ TEST(HexImage, ReadsUtf16AndAnsiFilesAndReportsAMissingOne) {
         }
     }
     for (const char* name : {"ansi.hex", "wide.hex"}) {
-        const HexLoadResult r = LoadHexImage(dir / name);
+        const HexLoadResult r = loadHexImage(dir / name);
         ASSERT_EQ(r.status, HexStatus::Loaded) << name;
         ASSERT_EQ(r.image.size(), 0x1002u);
         EXPECT_EQ(r.image[0x1001], 0xCD);
     }
-    EXPECT_EQ(LoadHexImage(dir / "missing.hex").status, HexStatus::CannotOpen);
+    EXPECT_EQ(loadHexImage(dir / "missing.hex").status, HexStatus::CannotOpen);
 }
 
 std::vector<uint8_t> firmwareImage(size_t length) {
@@ -133,7 +133,7 @@ TEST(FirmwareUpdate, WritesOnlyTheFirmwareAreaAndTheMemoryMap) {
     rig.ctx.progress.step = [&](TransferStep s) { step = s; };
     rig.ctx.progress.range = [&](int, int high) { ranges.emplace_back(step, high); };
 
-    const FirmwareResult result = FirmwareUpdate(rig.ctx, image, {60, 100}, [&] { return ++retries, true; });
+    const FirmwareResult result = firmwareUpdate(rig.ctx, image, {60, 100}, [&] { return ++retries, true; });
     // The erase shows a range of the image length modulo 65536, the writing one of the chunks.
     EXPECT_NE(
         std::find(ranges.begin(), ranges.end(), std::pair<TransferStep, int>{TransferStep::ErasingFirmware, 0x4100}),
@@ -165,7 +165,7 @@ TEST(FirmwareUpdate, FailedAttemptIsRepeatedAfterTheUserReconnects) {
     rig.robot->failBootWrite(10);  // the cable comes out in the middle of the firmware
     const std::vector<uint8_t> image = firmwareImage(0x2000);
     int retries = 0;
-    const FirmwareResult result = FirmwareUpdate(rig.ctx, image, {60, 60}, [&] {
+    const FirmwareResult result = firmwareUpdate(rig.ctx, image, {60, 60}, [&] {
         ++retries;
         rig.robot->setPlugged(true);
         return true;
@@ -183,7 +183,7 @@ TEST(FirmwareUpdate, RobotThatNeverReachesItsBootLoaderIsNotReportedAsUpdated) {
     rig.robot->setRestartDelay(std::chrono::seconds(30));
     int retries = 0;
     const FirmwareResult result =
-        FirmwareUpdate(rig.ctx, firmwareImage(0x2000), {60, 60}, [&] { return ++retries < 2; });
+        firmwareUpdate(rig.ctx, firmwareImage(0x2000), {60, 60}, [&] { return ++retries < 2; });
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_TRUE(result.abandoned);
     EXPECT_EQ(result.attempts, 2);
@@ -196,7 +196,7 @@ TEST(FirmwareUpdate, GivenUpAfterTheEraseTheNextUpdateStartsFromTheBootLoader) {
     rig.connect();
     rig.robot->failBootWrite(5);  // the cable comes out after the erase
     const std::vector<uint8_t> image = firmwareImage(0x1100);
-    FirmwareResult first = FirmwareUpdate(rig.ctx, image, {60, 60}, [] { return false; });
+    FirmwareResult first = firmwareUpdate(rig.ctx, image, {60, 60}, [] { return false; });
     EXPECT_EQ(first.status, TransferStatus::Failed);
     EXPECT_TRUE(first.incomplete);
     EXPECT_TRUE(rig.state.firmwareIncomplete());
@@ -206,11 +206,11 @@ TEST(FirmwareUpdate, GivenUpAfterTheEraseTheNextUpdateStartsFromTheBootLoader) {
     // thread leaves it there, and the next update starts from there.
     rig.robot->setPlugged(true);
     rig.flags.clear(Option::Connected);
-    rig.link.StartLink();
+    rig.link.startLink();
     ASSERT_TRUE(eventually([&] { return rig.robot->counters().probes > 3; }));
     EXPECT_EQ(rig.robot->mode(), RobotMode::BootLoader);
-    const FirmwareResult second = FirmwareUpdate(rig.ctx, image, {60, 60}, [] { return false; });
-    rig.link.StopLink();
+    const FirmwareResult second = firmwareUpdate(rig.ctx, image, {60, 60}, [] { return false; });
+    rig.link.stopLink();
     ASSERT_EQ(second.status, TransferStatus::Done);
     EXPECT_FALSE(rig.state.firmwareIncomplete());
     EXPECT_TRUE(std::equal(image.begin() + kFirmwareAddress, image.end(),
@@ -222,7 +222,7 @@ TEST(FirmwareUpdate, BootLoaderRequestThatCannotBeSentEndsAtOnce) {
     RobotRig rig;  // no device: the claim is free, so nothing is checked before 'b'
     int retries = 0;
     const FirmwareResult result =
-        FirmwareUpdate(rig.ctx, firmwareImage(0x2000), {60, 60}, [&] { return ++retries, true; });
+        firmwareUpdate(rig.ctx, firmwareImage(0x2000), {60, 60}, [&] { return ++retries, true; });
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_FALSE(result.abandoned);
     EXPECT_EQ(retries, 0);

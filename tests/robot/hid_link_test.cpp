@@ -31,8 +31,8 @@ TEST(LinkThread, ConnectsCopiesMemoryAndClearsBytesTwoAndThree) {
         std::lock_guard lock(heardMutex);
         heard.push_back(s);
     });
-    ASSERT_TRUE(rig.link.StartLink());
-    EXPECT_FALSE(rig.link.StartLink());  // one instance only
+    ASSERT_TRUE(rig.link.startLink());
+    EXPECT_FALSE(rig.link.startLink());  // one instance only
 
     ASSERT_TRUE(eventually([&] { return rig.state.robotMemory()[9] == 123; }));
     EXPECT_TRUE(rig.flags.has(Option::Connected));
@@ -49,11 +49,11 @@ TEST(LinkThread, ConnectsCopiesMemoryAndClearsBytesTwoAndThree) {
     EXPECT_EQ(rig.robot->counters().memoryWrites, 1);
     EXPECT_EQ(rig.robot->counters().mfRequests, 1);
 
-    rig.link.QueueMemoryByte(16, 42);
-    rig.link.QueueMemoryByte(32, 99);  // not a memory byte: ignored
+    rig.link.queueMemoryByte(16, 42);
+    rig.link.queueMemoryByte(32, 99);  // not a memory byte: ignored
     ASSERT_TRUE(eventually([&] { return rig.robot->memory()[16] == 42; }));
     EXPECT_EQ(rig.robot->memory()[9], 123);  // the rest of the image is written back as read
-    EXPECT_TRUE(rig.link.StopLink());
+    EXPECT_TRUE(rig.link.stopLink());
     EXPECT_FALSE(rig.link.running());
 }
 
@@ -69,7 +69,7 @@ TEST(LinkThread, MotorSpeedsAreTakenOncePerConnection) {
         std::lock_guard lock(m);
         taken.push_back(s);
     });
-    rig.link.StartLink();
+    rig.link.startLink();
     ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
     const int probes = rig.robot->counters().probes;
     ASSERT_TRUE(eventually([&] { return rig.robot->counters().probes > probes + 10; }));
@@ -88,7 +88,7 @@ TEST(LinkThread, MotorSpeedsAreTakenOncePerConnection) {
         std::lock_guard lock(m);
         return taken.size() == 2;
     }));
-    rig.link.StopLink();
+    rig.link.stopLink();
 }
 
 TEST(LinkThread, MotorSpeedsWaitForAMemoryReadThatArrives) {
@@ -125,7 +125,7 @@ TEST(LinkThread, UnplugMidwayIsNoticedAndTheRobotIsFoundAgain) {
         std::lock_guard lock(m);
         heard.push_back(s);
     });
-    rig.link.StartLink();
+    rig.link.startLink();
     ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
     rig.robot->setPlugged(false);
     ASSERT_TRUE(eventually([&] { return !rig.flags.has(Option::Connected); }));
@@ -137,13 +137,13 @@ TEST(LinkThread, UnplugMidwayIsNoticedAndTheRobotIsFoundAgain) {
     rig.robot->setPlugged(true);
     ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
     const auto start = rig.time.now();
-    rig.link.StopLink();
+    rig.link.stopLink();
     EXPECT_LT(rig.time.now() - start, std::chrono::milliseconds(500));
 }
 
 TEST(LinkThread, SilentRobotNeverHangsThePollOrTheShutdown) {
     RobotRig rig(true);
-    rig.link.StartLink();
+    rig.link.startLink();
     ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
     rig.robot->stopAnsweringAfter(0);
     rig.robot->setMemory(9, 77);  // not seen: no reply carries it
@@ -152,7 +152,7 @@ TEST(LinkThread, SilentRobotNeverHangsThePollOrTheShutdown) {
     ASSERT_TRUE(eventually([&] { return rig.robot->counters().reports > reports + 6; }));
     EXPECT_NE(rig.state.robotMemory()[9], 77);
     const auto start = rig.time.now();
-    rig.link.StopLink();
+    rig.link.stopLink();
     EXPECT_LT(rig.time.now() - start, std::chrono::milliseconds(500));
 }
 
@@ -185,9 +185,9 @@ TEST(LinkThread, DeviceThatNeverAnswersUIsNeitherConnectedNorSentTheLeaveSequenc
         rig.state.setStatusListener([&](LinkStatus s) {
             if (s == LinkStatus::Connected) heardConnected = true;
         });
-        rig.link.StartLink();
+        rig.link.startLink();
         ASSERT_TRUE(eventually([&] { return rig.robot->counters().reports > 4; }));
-        rig.link.StopLink();
+        rig.link.stopLink();
         EXPECT_FALSE(rig.flags.has(Option::Connected));
         EXPECT_FALSE(heardConnected);
         // A slow application firmware is not taken for the boot loader.
@@ -206,7 +206,7 @@ TEST(LinkThread, RobotWithAnIncompleteFirmwareIsLeftInItsBootLoader) {
         std::lock_guard lock(m);
         heard.push_back(s);
     });
-    rig.link.StartLink();
+    rig.link.startLink();
     ASSERT_TRUE(eventually([&] { return rig.robot->counters().probes > 5; }));
     EXPECT_EQ(rig.robot->counters().resets, 0);
     EXPECT_EQ(rig.robot->mode(), RobotMode::BootLoader);
@@ -221,7 +221,7 @@ TEST(LinkThread, RobotWithAnIncompleteFirmwareIsLeftInItsBootLoader) {
     ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
     EXPECT_EQ(rig.robot->mode(), RobotMode::Application);
     EXPECT_FALSE(rig.state.inBootLoader());
-    rig.link.StopLink();
+    rig.link.stopLink();
 }
 
 TEST(LinkThread, RobotThatIgnoresTheResetIsReadWhileTheLinkKeepsSendingItBack) {
@@ -230,23 +230,23 @@ TEST(LinkThread, RobotThatIgnoresTheResetIsReadWhileTheLinkKeepsSendingItBack) {
     rig.robot->addFault({RobotFault::StayInBoot, 1});
     const std::vector<uint8_t> program{0x00, 0x00, 0x00, 0x01, 0xFE, 0x00, 0x00, 0x00};
     rig.robot->setFlash(kSequenceAddress, program);
-    rig.link.StartLink();
+    rig.link.startLink();
     ASSERT_TRUE(eventually([&] { return rig.state.inBootLoader() && rig.robot->counters().probes > 5; }));
     EXPECT_FALSE(rig.flags.has(Option::Connected));
     // The link opens and closes the robot as it tries again; the read takes it in between.
-    const UploadResult result = UploadProgram(rig.ctx);
+    const UploadResult result = uploadProgram(rig.ctx);
     ASSERT_EQ(result.status, TransferStatus::Done);
     EXPECT_EQ(result.sequence, program);
     EXPECT_TRUE(result.leftInBootLoader);
-    rig.link.StopLink();
+    rig.link.stopLink();
 }
 
 TEST(LinkThread, QueuedBytesWaitForAMemoryCopyThatArrived) {
     RobotRig rig;
     rig.connect();
     for (int i = 0; i < MemoryMap::Size; ++i) rig.robot->setMemory(i, static_cast<uint8_t>(100 + i));
-    rig.link.QueueMemoryByte(2, 0);
-    rig.link.QueueMemoryByte(3, 0);
+    rig.link.queueMemoryByte(2, 0);
+    rig.link.queueMemoryByte(3, 0);
     rig.robot->addFault({RobotFault::Late, 2});  // the first memory read is lost
     bool firstPoll = true;
     ASSERT_TRUE(rig.link.tryClaim());
@@ -257,7 +257,7 @@ TEST(LinkThread, QueuedBytesWaitForAMemoryCopyThatArrived) {
     EXPECT_TRUE(rig.link.pollOnce(firstPoll));
     rig.link.release();
     EXPECT_EQ(rig.robot->counters().memoryWrites, 1);
-    const RobotMemory after = rig.robot->memory();
+    const MemoryImage after = rig.robot->memory();
     EXPECT_EQ(after[2], 0);
     EXPECT_EQ(after[3], 0);
     EXPECT_EQ(after[9], 109);  // the rest written back as read
@@ -267,10 +267,10 @@ TEST(LinkThread, RestartingIsDroppedWhenTheRobotNeverComesBack) {
     RobotRig rig;
     rig.robot->setPlugged(false);
     rig.flags.set(Option::RobotRestarting);
-    rig.link.StartLink();
+    rig.link.startLink();
     // 32 failed passes of 2 ms each.
     ASSERT_TRUE(eventually([&] { return !rig.flags.has(Option::RobotRestarting); }));
-    rig.link.StopLink();
+    rig.link.stopLink();
 }
 
 TEST(LinkThread, DownloadWhileTheLinkRunsEndsWithTheRobotAnsweringAgain) {
@@ -281,13 +281,13 @@ TEST(LinkThread, DownloadWhileTheLinkRunsEndsWithTheRobotAnsweringAgain) {
         std::lock_guard lock(heardMutex);
         heard.push_back(s);
     });
-    rig.link.StartLink();
+    rig.link.startLink();
     ASSERT_TRUE(eventually([&] { return rig.flags.has(Option::Connected); }));
     SequenceImage image;
     image.bytes[0] = 0xFE;
     image.bytes[1] = image.bytes[2] = image.bytes[3] = 0;
     image.length = 4;
-    const DownloadResult result = DownloadProgram(rig.ctx, image, {60, 60});
+    const DownloadResult result = downloadProgram(rig.ctx, image, {60, 60});
     ASSERT_EQ(result.status, TransferStatus::Done);
     EXPECT_EQ(rig.robot->flash(kSequenceAddress, 4), (std::vector<uint8_t>{0xFE, 0, 0, 0}));
     // "書込中" until the first good probe of the restarted robot.
@@ -298,7 +298,7 @@ TEST(LinkThread, DownloadWhileTheLinkRunsEndsWithTheRobotAnsweringAgain) {
         std::lock_guard lock(heardMutex);
         return !heard.empty() && heard.back() == LinkStatus::Connected;
     }));
-    rig.link.StopLink();
+    rig.link.stopLink();
 }
 
 }  // namespace

@@ -190,7 +190,7 @@ TEST(VirtualRobotState, ADemoRobotKeepsItsProgramBetweenRuns) {
         image.bytes[0] = 0xFE;
         image.bytes[1] = image.bytes[2] = image.bytes[3] = 0;
         image.length = 4;
-        ASSERT_EQ(DownloadProgram(ctx, image, {40, 50}).status, TransferStatus::Done);
+        ASSERT_EQ(downloadProgram(ctx, image, {40, 50}).status, TransferStatus::Done);
     }  // the finder goes with the link: the state is written
     auto robot = VirtualRobot::create();
     ASSERT_TRUE(robot->load(path));

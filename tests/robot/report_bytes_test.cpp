@@ -115,7 +115,7 @@ TEST(ReportBytes, DownloadSendsEveryRequestInOrder) {
     for (int i = 0; i < 96; ++i) rig.wire->flash[kSequenceAddress + i] = i < image.length ? image.bytes[i] : 0;
     for (int i = 0; i < kMemoryMapBytes; ++i) rig.wire->flash[kMemoryMapAddress + i] = i == 7 ? 153 : i == 8 ? 255 : 0;
 
-    const DownloadResult result = DownloadProgram(rig.ctx, image, MotorSpeeds{60, 100});
+    const DownloadResult result = downloadProgram(rig.ctx, image, MotorSpeeds{60, 100});
     ASSERT_EQ(result.status, TransferStatus::Done);
 
     const std::vector<uint8_t> first(image.bytes.begin(), image.bytes.begin() + 48);
@@ -151,7 +151,7 @@ TEST(ReportBytes, UploadReadsToTheEndMarkThenTheMemoryMap) {
     rig.wire->flash[kMemoryMapAddress + 7] = 253;
     rig.wire->flash[kMemoryMapAddress + 8] = 1;
 
-    const UploadResult result = UploadProgram(rig.ctx);
+    const UploadResult result = uploadProgram(rig.ctx);
     ASSERT_EQ(result.status, TransferStatus::Done);
     ASSERT_EQ(result.sequence.size(), 52u);
     EXPECT_EQ(result.sequence[51], 51);
@@ -192,7 +192,7 @@ TEST(ReportBytes, OnlyAReplyToTheMemoryReadFillsTheMemory) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RobotMemory memory;
+        MemoryImage memory;
         memory.fill(7);
         EXPECT_EQ(memoryFromReply(row.reply, memory), row.taken);
         EXPECT_EQ(memory[0], row.taken ? 11 : 7);

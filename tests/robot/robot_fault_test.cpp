@@ -68,7 +68,7 @@ Outcome runWith(Command command, RobotFault fault, int step) {
         SequenceImage image;
         std::copy(program.begin(), program.end(), image.bytes.begin());
         image.length = static_cast<int>(program.size());
-        const DownloadResult r = DownloadProgram(rig.ctx, image, {60, 100});
+        const DownloadResult r = downloadProgram(rig.ctx, image, {60, 100});
         run.status = r.status;
         run.failure = r.failure;
         // Not restarted: written and verified all the same.
@@ -82,7 +82,7 @@ Outcome runWith(Command command, RobotFault fault, int step) {
         break;
     }
     case Command::Read: {
-        const UploadResult r = UploadProgram(rig.ctx);
+        const UploadResult r = uploadProgram(rig.ctx);
         run.status = r.status;
         run.failure = r.failure;
         run.leftInBootLoader = r.leftInBootLoader;
@@ -97,7 +97,7 @@ Outcome runWith(Command command, RobotFault fault, int step) {
     case Command::Firmware: {
         int retries = 0;
         // One retry, then the user gives up.
-        const FirmwareResult r = FirmwareUpdate(rig.ctx, firmware, {60, 100}, [&] { return ++retries <= 1; });
+        const FirmwareResult r = firmwareUpdate(rig.ctx, firmware, {60, 100}, [&] { return ++retries <= 1; });
         run.status = r.status;
         run.failure = r.failure;
         if (r.status == TransferStatus::Done || r.failure == TransferFailure::NotRestarted) {

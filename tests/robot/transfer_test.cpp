@@ -75,7 +75,7 @@ TEST(Download, WritesTheSequenceAndMotorSpeedsAndRestartsTheRobot) {
     std::vector<TransferStep> steps;
     rig.ctx.progress.step = [&](TransferStep s) { steps.push_back(s); };
 
-    const DownloadResult result = DownloadProgram(rig.ctx, image, {60, 50});
+    const DownloadResult result = downloadProgram(rig.ctx, image, {60, 50});
 
     EXPECT_EQ(result.status, TransferStatus::Done);
     EXPECT_FALSE(result.verifyError);
@@ -104,7 +104,7 @@ TEST(Download, ImageOfWholeChunksGetsOneMoreAllZeroChunk) {
     RobotRig rig;
     rig.connect();
     rig.robot->setFlash(kSequenceAddress + 96, std::vector<uint8_t>(48, 0xEE));  // erased first anyway
-    const DownloadResult result = DownloadProgram(rig.ctx, countingImage(96), {0, 0});
+    const DownloadResult result = downloadProgram(rig.ctx, countingImage(96), {0, 0});
     ASSERT_EQ(result.status, TransferStatus::Done);
     // 3 chunks + memory map + boot-loader flag.
     EXPECT_EQ(rig.robot->counters().bootWrites, 5);
@@ -117,7 +117,7 @@ TEST(Download, BootLoaderThatAnswersTheProbeWithItselfIsStillFound) {
     rig.connect();
     rig.robot->setBootLoaderEchoesProbe(true);
     const SequenceImage image = countingImage(60);
-    ASSERT_EQ(DownloadProgram(rig.ctx, image, {0, 0}).status, TransferStatus::Done);
+    ASSERT_EQ(downloadProgram(rig.ctx, image, {0, 0}).status, TransferStatus::Done);
     const std::vector<uint8_t> stored = rig.robot->flash(kSequenceAddress, 60);
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), image.bytes.begin()));
     EXPECT_EQ(rig.robot->mode(), RobotMode::Application);
@@ -127,7 +127,7 @@ TEST(DownloadFailures, VerifyDifferenceStopsTheDownload) {
     RobotRig rig;
     rig.connect();
     rig.robot->corruptSequenceWrites(0x01);
-    const DownloadResult result = DownloadProgram(rig.ctx, countingImage(200), {60, 60});
+    const DownloadResult result = downloadProgram(rig.ctx, countingImage(200), {60, 60});
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_TRUE(result.verifyError);
     EXPECT_EQ(result.verifyAddress, kSequenceAddress);
@@ -141,7 +141,7 @@ TEST(DownloadFailures, UnpluggedDuringTheChunksIsAnErrorNotAHang) {
     rig.connect();
     rig.robot->failBootWrite(3);
     const auto start = rig.time.now();
-    const DownloadResult result = DownloadProgram(rig.ctx, countingImage(300), {60, 60});
+    const DownloadResult result = downloadProgram(rig.ctx, countingImage(300), {60, 60});
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_FALSE(result.verifyError);
     EXPECT_LT(rig.time.now() - start, std::chrono::seconds(2));
@@ -155,7 +155,7 @@ TEST(DownloadFailures, RobotThatStopsAnsweringTimesOut) {
     // 'b', the probe that finds the boot loader, the erase, one chunk, then silence.
     rig.robot->stopAnsweringAfter(4);
     const auto start = rig.time.now();
-    const DownloadResult result = DownloadProgram(rig.ctx, countingImage(300), {60, 60});
+    const DownloadResult result = downloadProgram(rig.ctx, countingImage(300), {60, 60});
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_LT(rig.time.now() - start, std::chrono::seconds(2));
 }
@@ -169,7 +169,7 @@ TEST(DownloadFailures, CancelDuringTheReconnectWaitLeavesTheSequenceAlone) {
     rig.time.onSleep = [&](std::chrono::milliseconds reached) {
         if (reached >= std::chrono::milliseconds(30)) rig.cancel = true;
     };
-    const DownloadResult result = DownloadProgram(rig.ctx, countingImage(40), {60, 60});
+    const DownloadResult result = downloadProgram(rig.ctx, countingImage(40), {60, 60});
     EXPECT_EQ(result.status, TransferStatus::Cancelled);
     EXPECT_EQ(rig.robot->counters().erases, 0);
     EXPECT_EQ(rig.robot->flash(kSequenceAddress, 4), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x01}));
@@ -184,7 +184,7 @@ TEST(DownloadFailures, CancelAfterTheEraseSaysTheProgramIsGone) {
     rig.ctx.progress.step = [&](TransferStep s) {
         if (s == TransferStep::WritingSequence) rig.cancel = true;
     };
-    const DownloadResult result = DownloadProgram(rig.ctx, countingImage(300), {60, 60});
+    const DownloadResult result = downloadProgram(rig.ctx, countingImage(300), {60, 60});
     EXPECT_EQ(result.status, TransferStatus::Cancelled);
     EXPECT_TRUE(result.erased);
     EXPECT_EQ(rig.robot->flash(kSequenceAddress + 48, 1)[0], 0xFF);  // erased, at most one chunk written
@@ -194,7 +194,7 @@ TEST(DownloadFailures, CancelAfterTheEraseSaysTheProgramIsGone) {
     early.ctx.progress.step = [&](TransferStep s) {
         if (s == TransferStep::Reconnecting) early.cancel = true;
     };
-    const DownloadResult before = DownloadProgram(early.ctx, countingImage(300), {60, 60});
+    const DownloadResult before = downloadProgram(early.ctx, countingImage(300), {60, 60});
     EXPECT_EQ(before.status, TransferStatus::Cancelled);
     EXPECT_FALSE(before.erased);
 }
@@ -205,23 +205,23 @@ TEST(ReconnectWait, CountsTimeNotPassesWhenEveryProbeTimesOut) {
     rig.robot->stopAnsweringAfter(0);
     // 62 passes of 2 ms; each silent probe adds a 40 ms time-out that must not stretch the wait.
     const auto start = rig.time.now();
-    EXPECT_FALSE(WaitForBootLoader(rig.ctx, false));
+    EXPECT_FALSE(waitForBootLoader(rig.ctx, false));
     EXPECT_LT(rig.time.now() - start, std::chrono::milliseconds(124 + 40 + 150));
 }
 
 TEST(DownloadClaim, GivesUpWithoutRobotAndFailsWhenTheClaimNeverFrees) {
     {
         RobotRig rig;  // never connected: no device open
-        EXPECT_EQ(DownloadProgram(rig.ctx, countingImage(8), {}).status, TransferStatus::GaveUp);
+        EXPECT_EQ(downloadProgram(rig.ctx, countingImage(8), {}).status, TransferStatus::GaveUp);
         EXPECT_EQ(rig.robot->counters().reports, 0);
     }
     {
         RobotRig rig;
         rig.connect();
         ASSERT_TRUE(rig.link.tryClaim());  // a poll that never ends
-        EXPECT_EQ(DownloadProgram(rig.ctx, countingImage(8), {}).status, TransferStatus::Failed);
+        EXPECT_EQ(downloadProgram(rig.ctx, countingImage(8), {}).status, TransferStatus::Failed);
         rig.flags.clear(Option::Connected);  // the robot went while we waited
-        EXPECT_EQ(DownloadProgram(rig.ctx, countingImage(8), {}).status, TransferStatus::GaveUp);
+        EXPECT_EQ(downloadProgram(rig.ctx, countingImage(8), {}).status, TransferStatus::GaveUp);
         EXPECT_EQ(rig.robot->counters().reports, 0);
         EXPECT_FALSE(rig.flags.has(Option::TransferActive));
     }
@@ -237,7 +237,7 @@ TEST(Upload, ReadsTheSequenceToItsEndMarkAndTheMotorSpeeds) {
     rig.robot->setMemoryMapArea(7, 253);
     rig.robot->setMemoryMapArea(8, 254);
 
-    const UploadResult result = UploadProgram(rig.ctx);
+    const UploadResult result = uploadProgram(rig.ctx);
 
     ASSERT_EQ(result.status, TransferStatus::Done);
     EXPECT_EQ(result.sequence, program);
@@ -247,7 +247,7 @@ TEST(Upload, ReadsTheSequenceToItsEndMarkAndTheMotorSpeeds) {
     EXPECT_FALSE(rig.link.busy());
 
     BlockProgram decoded;
-    DecodeSequence(decoded, result.sequence.data(), result.sequence.size());
+    decodeSequence(decoded, result.sequence.data(), result.sequence.size());
     ASSERT_EQ(decoded.blocks.size(), 3u);
     EXPECT_EQ(decoded.blocks[1]->type, BlockType::Forward);
     EXPECT_EQ(decoded.blocks[1]->param[0], 25);
@@ -257,7 +257,7 @@ TEST(Upload, ErasedAreaGivesNothingAndAFullAreaStopsAt1024Bytes) {
     {
         RobotRig rig;
         rig.connect();
-        const UploadResult result = UploadProgram(rig.ctx);
+        const UploadResult result = uploadProgram(rig.ctx);
         EXPECT_EQ(result.status, TransferStatus::Done);
         EXPECT_TRUE(result.sequence.empty());
         EXPECT_EQ(rig.robot->counters().bootWrites, 1);  // only the boot-loader flag
@@ -266,7 +266,7 @@ TEST(Upload, ErasedAreaGivesNothingAndAFullAreaStopsAt1024Bytes) {
         RobotRig rig;
         rig.connect();
         rig.robot->setFlash(kSequenceAddress, std::vector<uint8_t>(0x500, 0x01));  // no end mark anywhere
-        const UploadResult result = UploadProgram(rig.ctx);
+        const UploadResult result = uploadProgram(rig.ctx);
         EXPECT_EQ(result.status, TransferStatus::Done);
         EXPECT_EQ(result.sequence.size(), static_cast<size_t>(kSequenceBytes));
     }
@@ -277,7 +277,7 @@ TEST(Upload, SilentRobotIsAnErrorAndGivesNoProgram) {
     rig.connect();
     rig.robot->setFlash(kSequenceAddress, std::vector<uint8_t>(200, 0x01));
     rig.robot->stopAnsweringAfter(3);  // 'b', the probe, the first read; the second read times out
-    const UploadResult result = UploadProgram(rig.ctx);
+    const UploadResult result = uploadProgram(rig.ctx);
     EXPECT_EQ(result.status, TransferStatus::Failed);
     EXPECT_TRUE(result.sequence.empty());
     EXPECT_FALSE(rig.link.busy());
@@ -292,7 +292,7 @@ TEST(Upload, ReadsARobotWaitingInItsBootLoaderAndSendsItBackUnlessItsFirmwareIsI
         rig.robot->setFlash(kSequenceAddress, program);
         rig.state.setInBootLoader(true);
         rig.state.setFirmwareIncomplete(incomplete);
-        const UploadResult result = UploadProgram(rig.ctx);
+        const UploadResult result = uploadProgram(rig.ctx);
         ASSERT_EQ(result.status, TransferStatus::Done);
         EXPECT_EQ(result.sequence, program);
         EXPECT_EQ(result.leftInBootLoader, incomplete);
@@ -310,7 +310,7 @@ TEST(DownloadUpload, RobotThatIgnoresTheResetFailsTheWriteAndCanStillBeRead) {
     const SequenceImage image = countingImage(52);
     std::vector<TransferStep> steps;
     rig.ctx.progress.step = [&](TransferStep s) { steps.push_back(s); };
-    const DownloadResult written = DownloadProgram(rig.ctx, image, {42, 77});
+    const DownloadResult written = downloadProgram(rig.ctx, image, {42, 77});
     EXPECT_EQ(written.status, TransferStatus::Failed);
     EXPECT_EQ(written.failure, TransferFailure::NotRestarted);
     EXPECT_FALSE(written.restarted);
@@ -326,7 +326,7 @@ TEST(DownloadUpload, RobotThatIgnoresTheResetFailsTheWriteAndCanStillBeRead) {
 
     // The studio's link never calls such a robot connected; it is read all the same.
     rig.flags.clear(Option::Connected);
-    const UploadResult read = UploadProgram(rig.ctx);
+    const UploadResult read = uploadProgram(rig.ctx);
     ASSERT_EQ(read.status, TransferStatus::Done);
     ASSERT_EQ(read.sequence.size(), 96u);  // with the zeros that pad the last chunk
     EXPECT_TRUE(std::equal(image.bytes.begin(), image.bytes.begin() + 52, read.sequence.begin()));
@@ -338,9 +338,9 @@ TEST(DownloadUpload, WhatIsWrittenReadsBack) {
     RobotRig rig;
     rig.connect();
     const SequenceImage image = countingImage(4 * 90);  // no FF FF FF FF word in it
-    ASSERT_EQ(DownloadProgram(rig.ctx, image, {42, 77}).status, TransferStatus::Done);
+    ASSERT_EQ(downloadProgram(rig.ctx, image, {42, 77}).status, TransferStatus::Done);
     rig.connect();
-    const UploadResult result = UploadProgram(rig.ctx);
+    const UploadResult result = uploadProgram(rig.ctx);
     ASSERT_EQ(result.status, TransferStatus::Done);
     // The zeros that pad the last chunk come back too (the decoder skips them).
     ASSERT_EQ(result.sequence.size(), 4u * 96);

@@ -15,7 +15,7 @@ using simtest::chain;
 struct Interp {
     BlockInterpreter interp;
     SimState state = SimState::Stopped;
-    SimMemoryMap memory{};
+    MemoryImage memory{};
     std::vector<int> highlighted;  // snapshot indices
     bool slow = false;
 
@@ -302,7 +302,7 @@ TEST(BlockInterpreter, UnknownCodesAndBrokenRepeatsDoNotDerail) {
     blockAt(p, 3)->next[0] = orphanEnd;
     orphanEnd->next[0] = blockAt(p, 4);  // End
     Interp r(p);
-    SimMemoryMap before = r.memory;
+    MemoryImage before = r.memory;
     r.step();
     EXPECT_EQ(r.step(), StepOutcome::TickEnded);  // unknown code ends the tick
     r.step();                                     // RepeatStart with repeat number 200 writes nothing, Wait ends

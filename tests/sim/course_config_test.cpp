@@ -20,7 +20,7 @@ using simtest::writeIni;
 
 // The message as a window shows it, in the built-in language.
 std::u16string courseMessageText(const CourseMessage& m) {
-    return formatMessage(ResString(courseMessageId(m.problem)), {m.file, m.expected});
+    return formatMessage(resString(courseMessageId(m.problem)), {m.file, m.expected});
 }
 
 // A folder with five fixed images and the course pictures the test asks for.

@@ -9,8 +9,8 @@
 namespace trovel {
 namespace {
 
-SimMemoryMap motors(int left, int right, int gain = 255) {
-    SimMemoryMap m{};
+MemoryImage motors(int left, int right, int gain = 255) {
+    MemoryImage m{};
     m[MemoryMap::LeftWheel] = uint8_t(left);
     m[MemoryMap::RightWheel] = uint8_t(right);
     m[MemoryMap::LeftMotorSetting] = m[MemoryMap::RightMotorSetting] = uint8_t(gain);
@@ -19,7 +19,7 @@ SimMemoryMap motors(int left, int right, int gain = 255) {
 
 TEST(SimRobotMotion, RampReachesFullSpeedInTwoTicksAndDrivesStraight) {
     SimRobot r;
-    SimMemoryMap m = motors(240, 240);
+    MemoryImage m = motors(240, 240);
     moveRobot(r, m);
     EXPECT_EQ(r.leftSpeed, 90);
     moveRobot(r, m);
@@ -43,7 +43,7 @@ TEST(SimRobotMotion, RampReachesFullSpeedInTwoTicksAndDrivesStraight) {
 TEST(SimRobotMotion, RightWheelOnlyTurnsCounterClockwiseAndMovesByItsSpeed) {
     SimRobot r;
     r.rightSpeed = 240;
-    SimMemoryMap m = motors(0, 240);
+    MemoryImage m = motors(0, 240);
     moveRobot(r, m);
     float expectedTurn = std::atan2(2.4f, 35.0f);
     EXPECT_FLOAT_EQ(r.heading, -expectedTurn);

@@ -11,7 +11,7 @@ namespace {
 
 // Places a block with its palette defaults so that its top-left corner lands at (x, y).
 ActionBlock* place(BlockProgram& p, BlockType type, int x, int y) {
-    return PlaceBlock(p, type, {x + 31, y + 18}).block;
+    return placeBlock(p, type, {x + 31, y + 18}).block;
 }
 
 ActionBlock* start(BlockProgram& p) { return blockAt(p, 0); }

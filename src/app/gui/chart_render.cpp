@@ -138,12 +138,12 @@ RenderResult printProgramPdf(const RenderRequest& request, Paper paper, bool lan
     if (job.plan.status == ChartPlanStatus::TooManyPages)
         return failed(RenderStatus::TooLarge,
                       shown(request.program) + ": " +
-                          toUtf8(formatMessage(ResString(Str::PrintChartTooLarge), {kMaxChartPages})));
+                          toUtf8(formatMessage(resString(Str::PrintChartTooLarge), {kMaxChartPages})));
     if (job.plan.status != ChartPlanStatus::Ok)
         return failed(RenderStatus::ProgramUnreadable, shown(request.program) + ": an empty chart");
     if (!saveChartPdf(QString::fromStdU16String(request.out.u16string()), program, chartStyleFromConfig(config),
                       config.settings.options, job))
-        return failed(RenderStatus::CannotWrite, shown(request.out) + ": " + toUtf8(ResString(Str::PrintFailed)));
+        return failed(RenderStatus::CannotWrite, shown(request.out) + ": " + toUtf8(resString(Str::PrintFailed)));
 
     summary.pages = int(job.plan.pages.size());
     summary.mmPerPixel = job.plan.mmPerPixel;

@@ -94,7 +94,7 @@ MainWindow::~MainWindow() {
         m_simulator->close();
         delete m_simulator;
     }
-    m_link->StopLink();
+    m_link->stopLink();
     // Nothing may call back into this window once it is gone.
     m_linkState.setStatusListener({});
 }
@@ -103,42 +103,42 @@ SimulatorWindow* MainWindow::simulatorWindow() const { return m_simulator; }
 
 // ---- construction -----------------------------------------------------------------------------
 
-QAction* MainWindow::addCommand(int id, const QString& text) {
+QAction* MainWindow::addCommand(Command id, const QString& text) {
     auto* action = new QAction(text, this);
-    action->setData(id);
+    action->setData(static_cast<int>(id));  // Command::None (0) marks the toolbar's other items
     connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
-    m_actions.insert(id, action);
+    m_actions[id] = action;
     return action;
 }
 
 void MainWindow::buildActions() {
-    for (int id : {Command::New,
-                   Command::Open,
-                   Command::Save,
-                   Command::SaveAs,
-                   Command::Exit,
-                   Command::Undo,
-                   Command::Redo,
-                   Command::Cut,
-                   Command::Copy,
-                   Command::Paste,
-                   Command::Delete,
-                   Command::SelectAll,
-                   Command::WriteProgram,
-                   Command::ReadProgram,
-                   Command::Screenshot,
-                   Command::MotorSettings,
-                   Command::SimMotorSettings,
-                   Command::Options,
-                   Command::MemoryMap,
-                   Command::About,
-                   Command::FirmwareUpdate,
-                   Command::Simulator,
-                   Command::PrintProgram,
-                   Command::PrintCourse}) {
-        addCommand(id, uiText(id));
+    for (Command id : {Command::New,
+                       Command::Open,
+                       Command::Save,
+                       Command::SaveAs,
+                       Command::Exit,
+                       Command::Undo,
+                       Command::Redo,
+                       Command::Cut,
+                       Command::Copy,
+                       Command::Paste,
+                       Command::Delete,
+                       Command::SelectAll,
+                       Command::WriteProgram,
+                       Command::ReadProgram,
+                       Command::Screenshot,
+                       Command::MotorSettings,
+                       Command::SimMotorSettings,
+                       Command::Options,
+                       Command::MemoryMap,
+                       Command::About,
+                       Command::FirmwareUpdate,
+                       Command::Simulator,
+                       Command::PrintProgram,
+                       Command::PrintCourse}) {
+        addCommand(id, uiText(commandTextId(id)));
     }
-    const std::pair<int, QKeySequence> keys[] = {
+    const std::pair<Command, QKeySequence> keys[] = {
         {Command::SelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)},
         {Command::Copy, QKeySequence(Qt::CTRL | Qt::Key_C)},
         {Command::Exit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
@@ -156,17 +156,17 @@ void MainWindow::buildActions() {
 }
 
 void MainWindow::buildMenus() {
-    auto add = [this](int titleId, std::initializer_list<int> ids) {
+    auto add = [this](int titleId, std::initializer_list<Command> ids) {
         QMenu* menu = menuBar()->addMenu(uiText(titleId));
-        for (int id : ids) {
-            if (id == 0) menu->addSeparator();
+        for (Command id : ids) {
+            if (id == Command::None) menu->addSeparator();
             else menu->addAction(actionById(id));
         }
     };
-    add(Str::MenuFile, {Command::New, Command::Open, Command::Save, Command::SaveAs, 0, Command::PrintProgram,
-                        Command::PrintCourse, 0, Command::Exit});
-    add(Str::MenuEdit, {Command::Undo, Command::Redo, 0, Command::Cut, Command::Copy, Command::Paste, Command::Delete,
-                        0, Command::SelectAll});
+    add(Str::MenuFile, {Command::New, Command::Open, Command::Save, Command::SaveAs, Command::None,
+                        Command::PrintProgram, Command::PrintCourse, Command::None, Command::Exit});
+    add(Str::MenuEdit, {Command::Undo, Command::Redo, Command::None, Command::Cut, Command::Copy, Command::Paste,
+                        Command::Delete, Command::None, Command::SelectAll});
     add(Str::MenuProgram, {Command::WriteProgram, Command::ReadProgram, Command::Screenshot});
     add(Str::MenuSettings, {Command::MotorSettings, Command::SimMotorSettings, Command::Options, Command::MemoryMap});
     add(Str::MenuHelp, {Command::About, Command::FirmwareUpdate});
@@ -181,27 +181,27 @@ void MainWindow::buildToolBar() {
     m_toolBar->setIconSize(QSize(36, 41));
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     struct Button {
-        int id;
+        Command id;
         int tip;
     };
     const Button buttons[] = {
         {Command::New, Str::TipNew},
         {Command::Open, Str::TipOpen},
         {Command::Save, Str::TipSave},
-        {0, 0},
+        {Command::None, 0},
         {Command::Undo, Str::TipUndo},
         {Command::Redo, Str::TipRedo},
-        {0, 0},
+        {Command::None, 0},
         {Command::Cut, Str::TipCut},
         {Command::Copy, Str::TipCopy},
         {Command::Paste, Str::TipPaste},
-        {0, 0},
+        {Command::None, 0},
         {Command::Simulator, Str::TipSimulator},
-        {0, 0},
+        {Command::None, 0},
         {Command::WriteProgram, Str::TipWrite},
     };
     for (const Button& b : buttons) {
-        if (b.id == 0) {
+        if (b.id == Command::None) {
             m_toolBar->addSeparator();
             continue;
         }
@@ -260,7 +260,7 @@ void MainWindow::connectPanes() {
     m_chartFollow = new QTimer(this);
     m_chartFollow->setSingleShot(true);
     m_chartFollow->setInterval(kChartFollowMs);
-    connect(m_chartFollow, &QTimer::timeout, this, [this] { m_area->SetCurrentBlock(m_program.currentBlock); });
+    connect(m_chartFollow, &QTimer::timeout, this, [this] { m_area->setCurrentBlock(m_program.currentBlock); });
 
     // A click on the chart takes the keys away from a panel edit.
     m_area->setFocusPolicy(Qt::StrongFocus);
@@ -299,7 +299,7 @@ void MainWindow::startRobotLink() {
     });
     m_sensors.setRobot([this] { return m_linkState.robotMemory(); });
     connect(m_palette, &BlockPalette::sensorsChanged, this, [this] { m_linkState.showStatus(m_options); });
-    if (m_setup.startRobotLink) m_link->StartLink();
+    if (m_setup.startRobotLink) m_link->startLink();
 }
 
 // ---- title, history, menu states --------------------------------------------------------------
@@ -323,7 +323,7 @@ void MainWindow::applyEditResult(bool titleNeedsMark) {
 
 void MainWindow::recordUndoStep() {
     simulationFollowEdit();
-    if (m_history->RecordUndoStep(m_program)) appendEditMark();
+    if (m_history->recordUndoStep(m_program)) appendEditMark();
     m_history->updateUndoState();
 }
 
@@ -345,7 +345,7 @@ void MainWindow::updateUndoState() { m_history->updateUndoState(); }
 
 void MainWindow::updateMenuStates() {
     const bool view = m_options.has(Option::ViewMode);
-    for (int id : {Command::New, Command::Open, Command::Save, Command::SaveAs}) actionById(id)->setEnabled(!view);
+    for (Command id : {Command::New, Command::Open, Command::Save, Command::SaveAs}) actionById(id)->setEnabled(!view);
     actionById(Command::MemoryMap)->setEnabled(m_options.has(Option::ShowMemoryMap));
     updateUndoState();
 }
@@ -360,7 +360,7 @@ void MainWindow::afterProgramReplaced() {
 
 // ---- commands ---------------------------------------------------------------------------------
 
-void MainWindow::runCommand(int id) {
+void MainWindow::runCommand(Command id) {
     switch (id) {
     case Command::New: commandNew(); break;
     case Command::Open: commandOpen(); break;
@@ -384,7 +384,7 @@ void MainWindow::runCommand(int id) {
         m_history->updateUndoState();
         break;
     case Command::SelectAll:
-        SelectAll(m_program);
+        selectAll(m_program);
         m_area->viewport()->update();
         break;
     case Command::Screenshot: commandScreenshot(); break;
@@ -403,7 +403,7 @@ void MainWindow::runCommand(int id) {
     case Command::WriteProgram: commandWriteProgram(); break;
     case Command::ReadProgram: commandReadProgram(); break;
     case Command::FirmwareUpdate: commandFirmwareUpdate(); break;
-    case Command::MemoryMap: m_palette->ReopenMemoryMap(); break;
+    case Command::MemoryMap: m_palette->reopenMemoryMap(); break;
     default: break;
     }
 }
@@ -517,7 +517,7 @@ void MainWindow::commandUndoRedo(bool undo) {
 }
 
 void MainWindow::refreshPropertyPanel() {
-    if (m_palette) m_palette->ShowPropertyPanel();
+    if (m_palette) m_palette->showPropertyPanel();
 }
 
 void MainWindow::commandScreenshot() {
@@ -526,7 +526,7 @@ void MainWindow::commandScreenshot() {
         if (!path.isEmpty()) exportChartImageTo(this, path, m_program, m_setup.style, m_options.bits(), m_asker);
         return;
     }
-    ExportScreenshot(this, m_program, m_setup.style, m_options.bits(), QFileInfo(fileDialogStart(true)).absolutePath(),
+    exportScreenshot(this, m_program, m_setup.style, m_options.bits(), QFileInfo(fileDialogStart(true)).absolutePath(),
                      m_lastScreenshot, m_asker);
 }
 
@@ -602,7 +602,7 @@ void MainWindow::commandPrintCourse() {
 
 void MainWindow::commandOptions() {
     OptionDialog dialog(m_options, m_asker, this);
-    connect(&dialog, &OptionDialog::memoryMapAllowed, m_palette, &BlockPalette::ReopenMemoryMap);
+    connect(&dialog, &OptionDialog::memoryMapAllowed, m_palette, &BlockPalette::reopenMemoryMap);
     connect(&dialog, &OptionDialog::settingsChanged, this, [this] { saveAppSettings(m_setup.context); });
     connect(&dialog, &OptionDialog::optionsApplied, this, [this] {
         updateMenuStates();
@@ -626,8 +626,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         m_palette->isAncestorOf(static_cast<QWidget*>(watched)) && !pointerOverLeftPane()) {
         auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
-        for (int id : {Command::SelectAll, Command::Copy, Command::Paste, Command::Delete, Command::Cut, Command::Redo,
-                       Command::Undo}) {
+        for (Command id : {Command::SelectAll, Command::Copy, Command::Paste, Command::Delete, Command::Cut,
+                           Command::Redo, Command::Undo}) {
             if (actionById(id)->shortcut() == pressed) {
                 event->ignore();
                 return true;
@@ -761,9 +761,9 @@ void MainWindow::showBlockMenu(const QPoint& globalPos) {
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("blockMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    for (int id : {Command::Undo, Command::Redo, 0, Command::Cut, Command::Copy, Command::Paste, Command::Delete, 0,
-                   Command::SelectAll}) {
-        if (id == 0) menu->addSeparator();
+    for (Command id : {Command::Undo, Command::Redo, Command::None, Command::Cut, Command::Copy, Command::Paste,
+                       Command::Delete, Command::None, Command::SelectAll}) {
+        if (id == Command::None) menu->addSeparator();
         else menu->addAction(actionById(id));
     }
     menu->addSeparator();
@@ -801,7 +801,7 @@ void MainWindow::changeEvent(QEvent* event) {
         }
     } else if (m_memoryMapClosedByMinimize) {
         m_memoryMapClosedByMinimize = false;
-        m_palette->ReopenMemoryMap();
+        m_palette->reopenMemoryMap();
     }
 }
 
@@ -821,7 +821,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     SimulatorWindow* sim = m_simulator;
     if (!sim) return;
     if (m_setup.startCourse >= 0)
-        if (QAction* course = sim->actionById(SimCommand::FirstCourse + m_setup.startCourse)) course->trigger();
+        if (QAction* course = sim->courseAction(m_setup.startCourse)) course->trigger();
     // Playing a new, empty program would only stop at once: play only what the command line loaded.
     if (m_setup.startPlaying && loaded)
         if (QAction* play = sim->actionById(SimCommand::Play)) play->trigger();

@@ -2,16 +2,17 @@
 // The studio's frame: owns the one program, the menu, the toolbar and the two panes, and runs
 // every menu and toolbar command.
 
-#include <QHash>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "app/gui/studio_command.h"
 #include "base/gui/user_question.h"
 #include "base/string_ids.h"
 #include "editor/gui/chart_style.h"
@@ -37,35 +38,6 @@ class UndoHistory;
 struct AppConfig;
 struct Clipboard;
 struct StudioContext;
-
-// Command ids of the menu, the accelerators and the toolbar.
-namespace Command {
-constexpr int Exit = 40001;
-constexpr int New = 40002;
-constexpr int Save = 40003;
-constexpr int SaveAs = 40004;
-constexpr int Open = 40005;
-constexpr int Undo = 40006;
-constexpr int Redo = 40007;
-constexpr int Cut = 40008;
-constexpr int Copy = 40009;
-constexpr int Paste = 40010;
-constexpr int Delete = 40011;
-constexpr int WriteProgram = 40015;
-constexpr int About = 40031;
-constexpr int SelectAll = 40032;
-constexpr int MotorSettings = 40033;
-constexpr int FirmwareUpdate = 40046;
-constexpr int Options = 40084;
-constexpr int MemoryMap = 40086;
-constexpr int ReadProgram = 40088;
-constexpr int Screenshot = 40115;
-constexpr int SimMotorSettings = 40116;
-constexpr int Simulator = 40201;
-// Commands of our own carry the number of their menu text.
-constexpr int PrintCourse = Str::PrintCourse;
-constexpr int PrintProgram = Str::PrintProgram;
-}  // namespace Command
 
 // How long the chart may lag behind the block the simulator runs.
 constexpr int kChartFollowMs = 100;
@@ -107,7 +79,10 @@ public:
     // What the palette and the memory map show: the robot's memory or the open simulator's.
     const SensorFeed& sensorFeed() const { return m_sensors; }
     // The action that carries a command id, or null.
-    QAction* actionById(int id) const { return m_actions.value(id, nullptr); }
+    QAction* actionById(Command id) const {
+        const auto found = m_actions.find(id);
+        return found == m_actions.end() ? nullptr : found->second;
+    }
     bool canUndo() const;
     // No menu to hide the toolbar and its link status: it would stay hidden for the session.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -150,8 +125,8 @@ private:
     void buildPanes();
     void connectPanes();
     void startRobotLink();
-    QAction* addCommand(int id, const QString& text);
-    void runCommand(int id);
+    QAction* addCommand(Command id, const QString& text);
+    void runCommand(Command id);
     void updateMenuStates();
     void updateUndoState();
     void resetHistory();
@@ -205,7 +180,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusLabel = nullptr;
     QTimer* m_chartFollow = nullptr;  // redraws the chart after the simulator moved the current block
-    QHash<int, QAction*> m_actions;
+    std::map<Command, QAction*> m_actions;
     FileChooser m_chooseFile;
     QString m_lastDir;         // the folder of the last program opened or saved
     QString m_lastScreenshot;  // the picture's name chosen last, offered again

@@ -28,7 +28,7 @@ void tell(QWidget* owner, const Asker& asker, QMessageBox::Icon icon, const QStr
 
 }  // namespace
 
-bool StartImageExport(QWidget* owner, const Asker& asker) {
+bool startImageExport(QWidget* owner, const Asker& asker) {
     const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
     if (formats.contains("jpg") || formats.contains("jpeg")) return true;
     tell(owner, asker, QMessageBox::Critical, uiText(Str::JpegUnavailable));
@@ -46,12 +46,12 @@ QImage renderChartImage(BlockProgram& program, const ChartStyle& style, uint32_t
         view.full = true;
         view.window = false;        // leaves the marks the program area still has to repaint
         view.editingMarks = false;  // the program, not what the pupil was doing with it
-        DrawChart(painter, program, style, options, view);
+        drawChart(painter, program, style, options, view);
     }
     return image;
 }
 
-bool SaveChartImage(const QString& path, BlockProgram& program, const ChartStyle& style, uint32_t options) {
+bool saveChartImage(const QString& path, BlockProgram& program, const ChartStyle& style, uint32_t options) {
     if (path.isEmpty()) return false;
     const bool png = path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
     return renderChartImage(program, style, options).save(path, png ? "PNG" : "JPG");
@@ -59,7 +59,7 @@ bool SaveChartImage(const QString& path, BlockProgram& program, const ChartStyle
 
 bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& program, const ChartStyle& style,
                         uint32_t options, const Asker& asker) {
-    if (!SaveChartImage(path, program, style, options)) {
+    if (!saveChartImage(path, program, style, options)) {
         tell(owner, asker, QMessageBox::Critical, uiText(Str::ScreenshotFailed));
         return false;
     }
@@ -68,7 +68,7 @@ bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& progr
     return true;
 }
 
-void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
+void exportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
                       const QString& startDir, QString& lastChosen, const Asker& asker) {
     QFileDialog dialog(owner, uiText(Str::ScreenshotDialogTitle), startDir);
     dialog.setObjectName(QStringLiteral("screenshotDialog"));

@@ -18,13 +18,13 @@ namespace trovel {
 // The messages below go to `asker` where one is given, else to a message box over `owner`.
 
 // True when JPEG pictures can be written; otherwise tells the user once (owner may be null).
-bool StartImageExport(QWidget* owner, const Asker& asker = {});
+bool startImageExport(QWidget* owner, const Asker& asker = {});
 
 // The whole chart, unscrolled, at (content right, content bottom) of the chart's extent.
 QImage renderChartImage(BlockProgram& program, const ChartStyle& style, uint32_t options);
 
 // Saves the picture: PNG for a name ending in ".png", JPEG otherwise. False when nothing was written.
-bool SaveChartImage(const QString& path, BlockProgram& program, const ChartStyle& style, uint32_t options);
+bool saveChartImage(const QString& path, BlockProgram& program, const ChartStyle& style, uint32_t options);
 
 // Saves to `path` and tells the user how it went. Returns whether the file was written.
 bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& program, const ChartStyle& style,
@@ -32,7 +32,7 @@ bool exportChartImageTo(QWidget* owner, const QString& path, BlockProgram& progr
 
 // The command: the save dialog (starting at `lastChosen`, else in `startDir`), the save, the
 // message. The name chosen becomes `lastChosen`, for the next export.
-void ExportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
+void exportScreenshot(QWidget* owner, BlockProgram& program, const ChartStyle& style, uint32_t options,
                       const QString& startDir, QString& lastChosen, const Asker& asker = {});
 
 }  // namespace trovel

@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
     }
     if (!startup.ok) return 0;
 
-    trovel::StartImageExport(nullptr);
+    trovel::startImageExport(nullptr);
     if (line.viewMode) context.options.set(trovel::Option::ViewMode);
     const QString appDir = QString::fromStdU16String(trovel::pathText(context.folders.shared));
     const QString pending = QString::fromStdU16String(trovel::pathText(line.programPath));

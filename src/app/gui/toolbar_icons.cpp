@@ -4,8 +4,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-#include "app/gui/main_window.h"
-
 namespace trovel {
 
 namespace {
@@ -48,7 +46,7 @@ void turningArrow(QPainter& p, bool back) {
     p.drawPolygon(head);
 }
 
-void draw(QPainter& p, int id) {
+void draw(QPainter& p, Command id) {
     p.setPen(QPen(kInk, 1.5));
     switch (id) {
     case Command::New:
@@ -124,12 +122,12 @@ void draw(QPainter& p, int id) {
 
 }  // namespace
 
-QIcon toolbarIcon(int commandId) {
+QIcon toolbarIcon(Command command) {
     QPixmap pixmap(36, 41);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    draw(p, commandId);
+    draw(p, command);
     p.end();
     return QIcon(pixmap);
 }

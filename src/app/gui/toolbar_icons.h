@@ -5,9 +5,11 @@
 
 #include <QIcon>
 
+#include "app/gui/studio_command.h"
+
 namespace trovel {
 
-// 36 x 41 picture for a toolbar command id; a plain tile for an id without a picture.
-QIcon toolbarIcon(int commandId);
+// 36 x 41 picture for a toolbar command; a plain tile for a command without a picture.
+QIcon toolbarIcon(Command command);
 
 }  // namespace trovel

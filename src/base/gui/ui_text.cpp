@@ -14,7 +14,7 @@ std::u16string toU16(const QString& text) {
 
 static std::u16string numbered(int id) {
     if (id < 0 || id > 0xFFFF) return {};
-    return ResString(static_cast<uint16_t>(id));
+    return resString(static_cast<uint16_t>(id));
 }
 
 QString uiText(int id) { return toQString(numbered(id)); }

@@ -68,7 +68,7 @@ bool paletteButtonVisible(const PaletteButton& button, uint32_t options) {
     return button.needs == 0 || (options & button.needs) != 0;
 }
 
-int PaletteHitTest(int x, int y, int scroll, uint32_t options) {
+int paletteHitTest(int x, int y, int scroll, uint32_t options) {
     for (const PaletteButton& b : paletteButtons()) {
         if (!paletteButtonVisible(b, options)) continue;
         const int top = b.y - scroll;
@@ -98,7 +98,7 @@ BlockPalette::BlockPalette(BlockProgram& program, const ChartStyle& style, Optio
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     m_host.program = &m_program;
     m_host.options = &m_options;
-    ShowPropertyPanel();
+    showPropertyPanel();
 
     m_timer = new QTimer(this);
     m_timer->setInterval(kPaletteTimerMs);
@@ -118,10 +118,10 @@ void BlockPalette::setPanelHost(PanelHost host) {
     m_host = std::move(host);
     m_host.program = &m_program;
     m_host.options = &m_options;
-    ShowPropertyPanel();
+    showPropertyPanel();
 }
 
-void BlockPalette::ShowPropertyPanel() {
+void BlockPalette::showPropertyPanel() {
     if (m_panel) {
         m_panel->hide();
         m_panel->deleteLater();
@@ -153,7 +153,7 @@ void BlockPalette::placePanel() {
 }
 
 bool BlockPalette::timerTick() {
-    const MemoryBytes memory = m_sensors.memory();
+    const MemoryImage memory = m_sensors.memory();
     // Only the two main sensors ask for a redraw; ③ and ④ follow with the next one.
     bool redraw = memory[MemoryMap::LeftSensor] != m_previousMemory[MemoryMap::LeftSensor] ||
                   memory[MemoryMap::RightSensor] != m_previousMemory[MemoryMap::RightSensor];
@@ -201,7 +201,7 @@ QImage BlockPalette::render() const {
         p.drawImage(kSensorPanel.x(), kSensorPanel.y() - s, *panel);
 
     const SensorSource source = m_sensors.source();
-    const MemoryBytes memory = m_sensors.memory();
+    const MemoryImage memory = m_sensors.memory();
     p.setPen(textColor);
     for (const SensorSlot& slot : kSensorSlots) {
         if (slot.fourSensorsOnly && !four) continue;
@@ -250,7 +250,7 @@ void BlockPalette::paintEvent(QPaintEvent*) {
 void BlockPalette::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const QPoint pos = event->position().toPoint();
-    m_selection = PaletteHitTest(pos.x(), pos.y(), scrollPosition(), m_options.bits());
+    m_selection = paletteHitTest(pos.x(), pos.y(), scrollPosition(), m_options.bits());
     m_pressedType = m_selection;
     m_pressedAt = pos;
     m_dragging = false;
@@ -295,7 +295,7 @@ void BlockPalette::scrollContentsBy(int, int) {
 bool BlockPalette::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        const int type = PaletteHitTest(help->pos().x(), help->pos().y(), scrollPosition(), m_options.bits());
+        const int type = paletteHitTest(help->pos().x(), help->pos().y(), scrollPosition(), m_options.bits());
         if (type != 0) {
             QToolTip::showText(help->globalPos(), uiText(blockTypeNameId(static_cast<BlockType>(type))), viewport());
         } else {
@@ -309,7 +309,7 @@ bool BlockPalette::viewportEvent(QEvent* event) {
 void connectPaletteToArea(BlockPalette* palette, ProgramArea* area) {
     QObject::connect(palette, &BlockPalette::paletteSelectionChanged, area, &ProgramArea::setPaletteSelection);
     QObject::connect(area, &ProgramArea::paletteSelectionChanged, palette, &BlockPalette::setPaletteSelection);
-    QObject::connect(area, &ProgramArea::propertyPanelRequested, palette, &BlockPalette::ShowPropertyPanel);
+    QObject::connect(area, &ProgramArea::propertyPanelRequested, palette, &BlockPalette::showPropertyPanel);
     QObject::connect(palette, &BlockPalette::blockDragged, area, &ProgramArea::dragFromPalette);
     QObject::connect(palette, &BlockPalette::blockDropped, area, &ProgramArea::dropFromPalette);
 }

@@ -37,7 +37,7 @@ constexpr QPoint kPanelOrigin{22, 371};  // the property panel, in content coord
 const std::array<PaletteButton, 14>& paletteButtons();
 bool paletteButtonVisible(const PaletteButton& button, uint32_t options);
 // Type of the visible button under a client point (palette scrolled by `scroll`), 0 for none.
-int PaletteHitTest(int x, int y, int scroll, uint32_t options);
+int paletteHitTest(int x, int y, int scroll, uint32_t options);
 // Skin image number of a button: the RandomBranch, RepeatStart and Branch buttons have their own.
 int paletteSkinImage(BlockType type);
 
@@ -55,11 +55,11 @@ public:
     // Names for the panels' operand lists (the program and the options stay the palette's).
     void setPanelHost(PanelHost host);
     // Replaces the panel by the one for the program's current block.
-    void ShowPropertyPanel();
+    void showPropertyPanel();
     PropertyPanel* propertyPanel() const { return m_panel; }
 
     // Lets the timer open the memory-map window again after the user closed it.
-    void ReopenMemoryMap() { m_memoryMapOpened = false; }
+    void reopenMemoryMap() { m_memoryMapOpened = false; }
     // Whether the memory-map window is on screen, as its owner tells: the timer asks for it to
     // open or close by the ShowMemoryMap option.
     void setMemoryMapOpen(bool open) { m_memoryMapOpen = open; }
@@ -83,7 +83,7 @@ signals:
     // The property panel changed its block: the program area repaints it.
     void chartChanged();
     // ShowMemoryMap is on and the memory-map window is not open: its owner opens it and says so
-    // through setMemoryMapOpen. Asked once, until ReopenMemoryMap, unless the window did not open.
+    // through setMemoryMapOpen. Asked once, until reopenMemoryMap, unless the window did not open.
     void memoryMapOpenRequested();
     // ShowMemoryMap is off while the memory-map window is open.
     void memoryMapCloseRequested();
@@ -113,10 +113,10 @@ private:
     int m_pressedType = 0;  // the button the left button went down on, 0 for none
     QPoint m_pressedAt;
     bool m_dragging = false;  // that button is being dragged to the chart
-    MemoryBytes m_previousMemory{};
+    MemoryImage m_previousMemory{};
     bool m_previousConnected = false;
     bool m_memoryMapOpen = false;    // the memory-map window is on screen
-    bool m_memoryMapOpened = false;  // opened since the last ReopenMemoryMap
+    bool m_memoryMapOpened = false;  // opened since the last reopenMemoryMap
 };
 
 // Wires a palette to the program area: a picked type is placed by the area's next click or where a

@@ -296,7 +296,7 @@ void drawOutputs(QPainter& p, ChartDrawCache& cache, const ActionBlock& b, const
                  const QRect& visible) {
     const int outputs = outputCount(b.type);
     for (int i = 0; i < outputs; ++i) {
-        const Route route = RouteConnector(b, i);
+        const Route route = routeConnector(b, i);
         QColor color;
         const uint32_t dragBit = i == 0 ? FlagEndDrag0 : FlagEndDrag1;
         if (b.flags & dragBit) {
@@ -374,7 +374,7 @@ ChartExtent chartExtent(const BlockProgram& program, QSize client, bool window) 
             // A connector that runs right of or below every block (a loop back beside the right-most
             // block) belongs to the chart too: the margin leaves room for its handles and label.
             for (int i = 0; i < outputCount(b->type); ++i) {
-                const Route route = RouteConnector(*b, i);
+                const Route route = routeConnector(*b, i);
                 for (int k = 0; k < route.pathLength; ++k) reach(route.path[static_cast<size_t>(k)]);
                 if (route.pathLength > 0) reach(route.mid);
             }
@@ -392,13 +392,13 @@ ChartExtent chartExtent(const BlockProgram& program, QSize client, bool window) 
     return e;
 }
 
-ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& style, uint32_t options,
+ChartExtent drawChart(QPainter& p, BlockProgram& program, const ChartStyle& style, uint32_t options,
                       const ChartView& view) {
     ChartDrawCache cache;
-    return DrawChart(p, program, style, options, view, cache);
+    return drawChart(p, program, style, options, view, cache);
 }
 
-ChartExtent DrawChart(QPainter& p, BlockProgram& program, const ChartStyle& style, uint32_t options,
+ChartExtent drawChart(QPainter& p, BlockProgram& program, const ChartStyle& style, uint32_t options,
                       const ChartView& view, ChartDrawCache& cache) {
     const ChartExtent extent = chartExtent(program, view.client, view.window);
     const QPoint scroll = view.scroll;

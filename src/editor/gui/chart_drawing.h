@@ -61,10 +61,10 @@ struct ChartDrawCache {
 // Draws into the painter's device (client coordinates). Drawing for the window clears FlagChanged
 // on every block, drawn or not; a picture (window false) leaves the marks to the window.
 // `options` is the OptionFlags word (UseCalcBlock changes Branch captions).
-ChartExtent DrawChart(QPainter& painter, BlockProgram& program, const ChartStyle& style, uint32_t options,
+ChartExtent drawChart(QPainter& painter, BlockProgram& program, const ChartStyle& style, uint32_t options,
                       const ChartView& view, ChartDrawCache& cache);
 // The same with a cache of its own, for a picture drawn once.
-ChartExtent DrawChart(QPainter& painter, BlockProgram& program, const ChartStyle& style, uint32_t options,
+ChartExtent drawChart(QPainter& painter, BlockProgram& program, const ChartStyle& style, uint32_t options,
                       const ChartView& view);
 
 }  // namespace trovel

@@ -30,7 +30,7 @@ QImage drawPagePart(BlockProgram& program, const ChartStyle& style, uint32_t opt
     view.full = true;
     view.window = false;
     view.editingMarks = false;
-    DrawChart(painter, program, style, options, view);
+    drawChart(painter, program, style, options, view);
     return image;
 }
 

@@ -93,11 +93,11 @@ void ProgramArea::setPaletteSelection(int type) {
 }
 
 void ProgramArea::repaintAll() {
-    RequestFullRedraw();
+    requestFullRedraw();
     viewport()->update();
 }
 
-void ProgramArea::SetCurrentBlock(ActionBlock* block) {
+void ProgramArea::setCurrentBlock(ActionBlock* block) {
     m_program.currentBlock = block;
     // Only where the brackets were and where they go does the chart change, if at all.
     const QRect brackets = bracketArea();
@@ -136,7 +136,7 @@ QRegion ProgramArea::drawInto(QImage& buffer) {
     view.client = viewport()->size();
     view.full = m_fullRedraw;
     view.window = true;
-    m_extent = DrawChart(painter, m_program, m_style, m_options.bits(), view, m_drawCache);
+    m_extent = drawChart(painter, m_program, m_style, m_options.bits(), view, m_drawCache);
     // Whoever moved the current block, its brackets are drawn again, with everything under them,
     // only where they were and where they go.
     const QRect brackets = bracketArea();
@@ -145,7 +145,7 @@ QRegion ProgramArea::drawInto(QImage& buffer) {
         moved = (QRegion(m_bracketsShown) + brackets).translated(-view.scroll);
         painter.setClipRegion(moved);
         view.full = true;
-        DrawChart(painter, m_program, m_style, m_options.bits(), view, m_drawCache);
+        drawChart(painter, m_program, m_style, m_options.bits(), view, m_drawCache);
     }
     m_fullRedraw = false;
     m_bracketsShown = brackets;
@@ -239,7 +239,7 @@ bool ProgramArea::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const Point q = content(help->pos());
-        const HitResult hit = HitTest(m_program, q.x, q.y);
+        const HitResult hit = hitTest(m_program, q.x, q.y);
         const ActionBlock* block = blockAt(m_program, hit.blockIndex);
         if (hit.code == HitCode::Body && block) {
             QToolTip::showText(help->globalPos(), toQString(blockTooltip(*block, m_style.text)), viewport());
@@ -272,11 +272,11 @@ void ProgramArea::leftButtonDown(QPoint p, bool controlOnly) {
         setPaletteSelection(0);
         return;
     }
-    const HitResult hit = HitTest(m_program, q.x, q.y);
+    const HitResult hit = hitTest(m_program, q.x, q.y);
     ActionBlock* block = blockAt(m_program, hit.blockIndex);
     const int code = static_cast<int>(hit.code);
     if (hit.code == HitCode::Body && block) {
-        if (!(block->flags & FlagSelected) && !controlOnly) ClearSelection(m_program);
+        if (!(block->flags & FlagSelected) && !controlOnly) clearSelection(m_program);
         block->flags |= FlagSelected | FlagChanged;
         m_dragMode = DragMode::Move;
         m_dragOrigin = p;
@@ -289,12 +289,12 @@ void ProgramArea::leftButtonDown(QPoint p, bool controlOnly) {
         }
         ActionBlock* current = block->type == BlockType::RepeatEnd && block->partner ? block->partner : block;
         // The brackets of the previous current block lie outside every block: only a full redraw clears them.
-        if (current != m_program.currentBlock) RequestFullRedraw();
+        if (current != m_program.currentBlock) requestFullRedraw();
         m_program.currentBlock = current;
         emit propertyPanelRequested();
     } else if ((hit.code == HitCode::End0 || hit.code == HitCode::End1) && block) {
         const int i = outputOf(hit.code);
-        ClearSelection(m_program);
+        clearSelection(m_program);
         block->flags |= (i == 0 ? FlagEndDrag0 : FlagEndDrag1) | FlagChanged;
         block->dragX = q.x;
         block->dragY = q.y;
@@ -303,8 +303,8 @@ void ProgramArea::leftButtonDown(QPoint p, bool controlOnly) {
     } else if ((hit.code == HitCode::Bend0 || hit.code == HitCode::Bend1) && block) {
         const int i = outputOf(hit.code);
         m_dragBlockIndex = hit.blockIndex;
-        ClearSelection(m_program);
-        const Route route = RouteConnector(*block, i);
+        clearSelection(m_program);
+        const Route route = routeConnector(*block, i);
         m_dragRoute = route.code;
         m_bendOrigin = bendDragOrigin(route);
         block->flags |= (i == 0 ? FlagEndDrag0 : FlagEndDrag1) | FlagChanged;
@@ -312,7 +312,7 @@ void ProgramArea::leftButtonDown(QPoint p, bool controlOnly) {
     } else {
         m_dragMode = DragMode::Band;
         m_dragOrigin = QPoint(q.x, q.y);
-        if (!controlOnly) ClearSelection(m_program);
+        if (!controlOnly) clearSelection(m_program);
     }
     viewport()->update();
 }
@@ -324,7 +324,7 @@ void ProgramArea::placeBlock(int type, Point q) {
         if (placed.error == PlaceError::TooManyRepeats) emit placementRefused();
         return;
     }
-    RequestFullRedraw();
+    requestFullRedraw();
     emit editFinished();
     emit propertyPanelRequested();
     viewport()->update();
@@ -383,7 +383,7 @@ void ProgramArea::mouseMoveEvent(QMouseEvent* event) {
     const Point q = content(p);
     switch (m_dragMode) {
     case DragMode::Band:
-        SelectInBand(m_program, Rect{m_dragOrigin.x(), m_dragOrigin.y(), q.x, q.y});
+        selectInBand(m_program, Rect{m_dragOrigin.x(), m_dragOrigin.y(), q.x, q.y});
         viewport()->update();
         break;
     case DragMode::Move: {
@@ -426,7 +426,7 @@ void ProgramArea::mouseReleaseEvent(QMouseEvent* event) {
     switch (m_dragMode) {
     case DragMode::Band: commitBand(m_program); break;
     case DragMode::Move:
-        if (m_options.has(Option::BlockCollision) && settleDroppedSelection(m_program) > 0) RequestFullRedraw();
+        if (m_options.has(Option::BlockCollision) && settleDroppedSelection(m_program) > 0) requestFullRedraw();
         emit editFinished();
         break;
     case DragMode::Bend0:
@@ -435,7 +435,7 @@ void ProgramArea::mouseReleaseEvent(QMouseEvent* event) {
     case DragMode::End1:
         clearFlagEverywhere(m_program, FlagDropTarget);
         if (ActionBlock* block = blockAt(m_program, m_dragBlockIndex)) block->flags &= ~(FlagEndDrag0 | FlagEndDrag1);
-        RequestFullRedraw();
+        requestFullRedraw();
         emit editFinished();
         break;
     default: break;
@@ -448,7 +448,7 @@ void ProgramArea::rightButtonDown(QPoint p, const QPoint& globalPos) {
     const Point q = content(p);
     for (auto& b : m_program.blocks) {
         if (contains(blockRect(*b), q.x, q.y)) {
-            ClearSelection(m_program);
+            clearSelection(m_program);
             b->flags |= FlagSelected | FlagChanged;
             viewport()->update();
             break;

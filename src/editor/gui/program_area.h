@@ -47,11 +47,11 @@ public:
     void setPaletteSelection(int type);
 
     // The next paint repaints background, grid and every block.
-    void RequestFullRedraw() { m_fullRedraw = true; }
+    void requestFullRedraw() { m_fullRedraw = true; }
     // A full redraw, asked for now.
     void repaintAll();
     // Makes `block` the program's current block and repaints the chart.
-    void SetCurrentBlock(ActionBlock* block);
+    void setCurrentBlock(ActionBlock* block);
     Rect ContentExtent() const { return m_extent.content; }
     int dragMode() const { return m_dragMode; }
     QPoint scrollPosition() const;

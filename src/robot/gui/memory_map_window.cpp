@@ -14,7 +14,7 @@
 namespace trovel {
 
 MemoryMapWindow::MemoryMapWindow(const std::array<std::u16string, MemoryMap::Size>& names,
-                                 std::function<RobotMemory()> source, MemoryMapPlacement& placement, QWidget* owner)
+                                 std::function<MemoryImage()> source, MemoryMapPlacement& placement, QWidget* owner)
     : QWidget(owner, Qt::Tool), m_source(std::move(source)), m_placement(placement) {
     setObjectName(QStringLiteral("memoryMapWindow"));
     setWindowTitle(uiText(Str::MemoryMapTitle));
@@ -56,7 +56,7 @@ MemoryMapWindow::MemoryMapWindow(const std::array<std::u16string, MemoryMap::Siz
 
 void MemoryMapWindow::refresh() {
     if (!m_source) return;
-    const RobotMemory now = m_source();
+    const MemoryImage now = m_source();
     for (int address = kFirstMapRow; address <= kLastMapRow; ++address)
         if (now[address] != m_shown[address])
             m_table->item(address - kFirstMapRow, 1)->setText(QString::number(now[address]));

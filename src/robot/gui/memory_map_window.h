@@ -31,7 +31,7 @@ class MemoryMapWindow : public QWidget {
     Q_OBJECT
 public:
     // names: the display name of each memory address (memname.ini); source: the memory to show.
-    MemoryMapWindow(const std::array<std::u16string, MemoryMap::Size>& names, std::function<RobotMemory()> source,
+    MemoryMapWindow(const std::array<std::u16string, MemoryMap::Size>& names, std::function<MemoryImage()> source,
                     MemoryMapPlacement& placement, QWidget* owner = nullptr);
 
     // One refresh: rewrites the value cells whose byte changed since the last one.
@@ -43,9 +43,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    std::function<RobotMemory()> m_source;
+    std::function<MemoryImage()> m_source;
     MemoryMapPlacement& m_placement;
-    RobotMemory m_shown{};
+    MemoryImage m_shown{};
     QTableWidget* m_table = nullptr;
     QTimer* m_timer = nullptr;
 };

@@ -81,7 +81,7 @@ bool writeProgramToRobot(QWidget* owner, const BlockProgram& program, HidLink& l
     }
     DownloadResult result;
     TransferDialog dialog(link, uiText(Str::RobotWriteTitle), true, owner);
-    dialog.run([&](const TransferContext& ctx) { result = DownloadProgram(ctx, compiled.image, speeds); });
+    dialog.run([&](const TransferContext& ctx) { result = downloadProgram(ctx, compiled.image, speeds); });
     if (result.status == TransferStatus::Done)
         tell(hooks.asker, owner, uiText(Str::WriteDone), QMessageBox::Information);
     if (result.verifyError) tell(hooks.asker, owner, uiText(Str::WriteVerifyError), QMessageBox::Critical);
@@ -111,7 +111,7 @@ bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, 
     UploadResult result;
     {
         TransferDialog dialog(link, uiText(Str::RobotReadTitle), true, owner, uiText(Str::TransferReading));
-        dialog.run([&](const TransferContext& ctx) { result = UploadProgram(ctx); });
+        dialog.run([&](const TransferContext& ctx) { result = uploadProgram(ctx); });
     }
     if (result.status == TransferStatus::Failed)
         tell(hooks.asker, owner, withDetail(uiText(Str::ReadFailed), failureDetail(result.failure)),
@@ -119,14 +119,14 @@ bool readProgramFromRobot(QWidget* owner, BlockProgram& program, HidLink& link, 
     if (result.status == TransferStatus::Done) {
         // An erased robot decodes to no blocks at all, not even Start: the pupil's program is worth more.
         BlockProgram decoded;
-        DecodeSequence(decoded, result.sequence.data(), result.sequence.size());
+        decodeSequence(decoded, result.sequence.data(), result.sequence.size());
         if (decoded.blocks.empty()) {
             tell(hooks.asker, owner, uiText(Str::ReadNoProgram), QMessageBox::Information);
             if (hooks.afterTransfer) hooks.afterTransfer();
             return false;
         }
         // Decoded here, on the thread that owns the program.
-        DecodeSequence(program, result.sequence.data(), result.sequence.size());
+        decodeSequence(program, result.sequence.data(), result.sequence.size());
         speeds = result.speeds;
         if (hooks.programReplaced) hooks.programReplaced();
         QString detail;
@@ -155,7 +155,7 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
                        : QFileDialog::getOpenFileName(&dialog, uiText(Str::ChooseFirmwareFile), appFolder,
                                                       QStringLiteral("hex (*.hex)"), nullptr, QFileDialog::ReadOnly);
         if (path.isEmpty()) return false;
-        hex = LoadHexImage(std::filesystem::path(toU16(path)));
+        hex = loadHexImage(std::filesystem::path(toU16(path)));
         if (hex.status == HexStatus::CannotOpen) return false;
         if (!hex.ok()) {
             tell(asker, &dialog, hexProblem(hex), QMessageBox::Critical);
@@ -169,7 +169,7 @@ bool updateFirmware(QWidget* owner, HidLink& link, MotorSpeeds speeds, const QSt
                         QMessageBox::Ok | QMessageBox::Abort) == QMessageBox::Ok;
         });
     };
-    dialog.run([&](const TransferContext& ctx) { result = FirmwareUpdate(ctx, hex.image, speeds, retry); },
+    dialog.run([&](const TransferContext& ctx) { result = firmwareUpdate(ctx, hex.image, speeds, retry); },
                chooseAndRead);
     if (!started) return false;
     if (result.status == TransferStatus::Done) {

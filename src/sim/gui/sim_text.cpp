@@ -6,13 +6,13 @@
 
 namespace trovel {
 
-QString simMessageCaption() { return toQString(ResString(Str::MessageCaption)); }
+QString simMessageCaption() { return toQString(resString(Str::MessageCaption)); }
 
 QString courseName(int index, const CourseRecord& course) {
     if (course.userEntry >= 0)
         return toQString(stringPackInUse() && !course.englishName.empty() ? course.englishName : course.name);
     if (index >= 0 && index < 100) {
-        const QString translated = toQString(ResString(Str::FirstCourseName + index));
+        const QString translated = toQString(resString(Str::FirstCourseName + index));
         if (!translated.isEmpty()) return translated;
     }
     return toQString(course.name);

@@ -52,7 +52,7 @@ constexpr int kInitialViewWidth = 455;  // 7 : 5
 constexpr int kInitialViewHeight = 325;
 
 // The toolbar pictures: play, pause, stop, the two steps and the path on 18 x 17 tiles.
-QIcon toolIcon(int command) {
+QIcon toolIcon(SimCommand command) {
     QPixmap pixmap(18, 17);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -178,25 +178,37 @@ void SimulatorWindow::loadCourses() {
     // The placeholder gives way to one item per course.
     m_courseMenu->clear();
     auto* group = new QActionGroup(this);
-    for (int i = 0; i < courseCount(m_sim->courses); ++i)
-        addCommand(m_courseMenu, SimCommand::FirstCourse + i, courseName(i, m_sim->courses.courses[size_t(i)]), group);
-    if (QAction* first = actionById(SimCommand::FirstCourse)) first->setChecked(true);
+    m_courseActions.clear();
+    for (int i = 0; i < courseCount(m_sim->courses); ++i) {
+        auto* action = new QAction(courseName(i, m_sim->courses.courses[size_t(i)]), this);
+        action->setObjectName(QStringLiteral("course%1").arg(i));
+        action->setCheckable(true);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, i] {
+            wake();
+            chooseCourse(i);
+            publishMemory();
+            updateStatus();
+        });
+        m_courseMenu->addAction(action);
+        m_courseActions.push_back(action);
+    }
+    if (QAction* first = courseAction(0)) first->setChecked(true);
     actionById(SimCommand::NormalSpeed)->setChecked(true);
     actionById(SimCommand::ZoomOut)->setChecked(true);
     updateTitle();
 }
 
-QAction* SimulatorWindow::addCommand(QMenu* menu, int id, const QString& text, QActionGroup* group) {
+QAction* SimulatorWindow::addCommand(QMenu* menu, SimCommand id, const QString& text, QActionGroup* group) {
     auto* action = new QAction(text, this);
-    action->setData(id);
-    action->setObjectName(QStringLiteral("command%1").arg(id));
+    action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(id)));
     if (group) {
         action->setCheckable(true);
         group->addAction(action);
     }
     connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
     menu->addAction(action);
-    m_actions.insert(id, action);
+    m_actions[id] = action;
     return action;
 }
 
@@ -245,7 +257,7 @@ void SimulatorWindow::buildMenus() {
     ghost->setChecked(true);
     ghost->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
 
-    const std::array<std::pair<int, int>, 6> tips{{
+    const std::array<std::pair<SimCommand, int>, 6> tips{{
         {SimCommand::Play, Str::SimTipPlay},
         {SimCommand::Pause, Str::SimTipPause},
         {SimCommand::Stop, Str::SimTipStop},
@@ -270,7 +282,7 @@ void SimulatorWindow::buildToolBar() {
     m_toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
 }
 
-void SimulatorWindow::runCommand(int id) {
+void SimulatorWindow::runCommand(SimCommand id) {
     wake();
     dispatch(id);
     publishMemory();
@@ -292,7 +304,7 @@ void SimulatorWindow::showHighlight(int block) {
     if (shown) emit runningBlockChanged(shown);
 }
 
-void SimulatorWindow::dispatch(int id) {
+void SimulatorWindow::dispatch(SimCommand id) {
     switch (id) {
     case SimCommand::Play: play(); return;
     case SimCommand::Stop: showRunStopped(*m_shown, stopCommand(*m_sim)); return;
@@ -323,10 +335,7 @@ void SimulatorWindow::dispatch(int id) {
         return;
     case SimCommand::Records: showRecords(); return;
     case SimCommand::SensorPlot: showSensorPlot(); return;
-    default: break;
     }
-    const int course = id - SimCommand::FirstCourse;
-    if (course >= 0 && course < courseCount(m_sim->courses)) chooseCourse(course);
 }
 
 void SimulatorWindow::play() {
@@ -351,7 +360,7 @@ void SimulatorWindow::chooseCourse(int course) {
     const bool runGoing = m_sim->state != SimState::Stopped;
     if (!selectCourse(*m_sim, course)) return;
     showRunStopped(*m_shown, runGoing);
-    if (QAction* action = actionById(SimCommand::FirstCourse + course)) action->setChecked(true);
+    if (QAction* action = courseAction(course)) action->setChecked(true);
     updateTitle();
 }
 
@@ -559,7 +568,7 @@ QString SimulatorWindow::statusText() const {
         return {};
     }
     const BlockInterpreter& interp = m_sim->interp;
-    auto caption = [](BlockType type) { return ResString(blockTypeNameId(type)); };
+    auto caption = [](BlockType type) { return resString(blockTypeNameId(type)); };
     const RunBlock* held = interp.program ? runBlockAt(*interp.program, interp.held) : nullptr;
     if (interp.holdReason == HoldReason::Breakpoint && held)
         return uiFormat(Str::SimHeldAtBreakpoint, {caption(held->type)});
@@ -578,7 +587,7 @@ void SimulatorWindow::updateStatus() {
         m_speedLabel->setText(speedText());
     }
     const bool paused = m_sim->state == SimState::Paused;
-    for (int id : {SimCommand::StepTick, SimCommand::StepBlock})
+    for (SimCommand id : {SimCommand::StepTick, SimCommand::StepBlock})
         if (QAction* action = actionById(id); action->isEnabled() != paused) action->setEnabled(paused);
 }
 

@@ -3,7 +3,6 @@
 // the chosen course. The main window owns the one window; each 再生 runs a snapshot of the editor's
 // program, so the editor may go on editing while it runs.
 
-#include <QHash>
 #include <QImage>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -14,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -48,29 +48,28 @@ class SimView;
 class SensorPlotWindow;
 struct SensorTrace;
 
-// Command ids of the simulator's menu and toolbar.
-namespace SimCommand {
-constexpr int ZoomIn2 = 40071;
-constexpr int ZoomOut = 40072;
-constexpr int Play = 40076;
-constexpr int Stop = 40077;
-constexpr int ZoomIn4 = 40094;
-constexpr int Pause = 40096;
-constexpr int FirstCourse = 40097;  // course i is FirstCourse + i
-constexpr int Records = 40113;
-constexpr int NormalSpeed = 40205;
-constexpr int Slow = 40206;
-constexpr int Slower = 40207;
-constexpr int Double = 40208;     // x2
-constexpr int Five = 40209;       // x5
-constexpr int Ten = 40210;        // x10
-constexpr int Fastest = 40211;    // 最高速
-constexpr int StepTick = 40212;   // 1ステップ
-constexpr int StepBlock = 40213;  // 1ブロック
-constexpr int ShowPath = 40214;
-constexpr int ShowGhost = 40215;
-constexpr int SensorPlot = 40290;  // opens the sensor plot window
-}  // namespace SimCommand
+// The simulator's commands, as its menus and toolbar name them; each course has an item of its own.
+enum class SimCommand {
+    Play,
+    Stop,
+    Pause,
+    StepTick,   // 1ステップ
+    StepBlock,  // 1ブロック
+    ZoomOut,
+    ZoomIn2,
+    ZoomIn4,
+    NormalSpeed,
+    Slow,
+    Slower,
+    Double,   // x2
+    Five,     // x5
+    Ten,      // x10
+    Fastest,  // 最高速
+    Records,
+    SensorPlot,  // opens the sensor plot window
+    ShowPath,
+    ShowGhost,
+};
 
 constexpr int kSimTickMs = 16;
 // A stopped simulator unchanged for this many ticks (about a second) looks again only this often.
@@ -136,7 +135,14 @@ public:
     // Stopped and unchanged long enough to tick at the resting rate.
     bool resting() const { return m_stillTicks > kStillTicksBeforeRest; }
 
-    QAction* actionById(int id) const { return m_actions.value(id, nullptr); }
+    QAction* actionById(SimCommand id) const {
+        const auto found = m_actions.find(id);
+        return found == m_actions.end() ? nullptr : found->second;
+    }
+    // The course menu's item of course `course`; null when there is no such course.
+    QAction* courseAction(int course) const {
+        return course >= 0 && size_t(course) < m_courseActions.size() ? m_courseActions[size_t(course)] : nullptr;
+    }
     QToolBar* toolBar() const { return m_toolBar; }
     SimView* view() const { return m_view; }
     // The last frame drawn, whole (a zoomed-in frame leaves the course to the view until asked).
@@ -188,9 +194,9 @@ private:
     void loadCourses();
     void buildMenus();
     void buildToolBar();
-    QAction* addCommand(QMenu* menu, int id, const QString& text, QActionGroup* group = nullptr);
-    void runCommand(int id);
-    void dispatch(int id);
+    QAction* addCommand(QMenu* menu, SimCommand id, const QString& text, QActionGroup* group = nullptr);
+    void runCommand(SimCommand id);
+    void dispatch(SimCommand id);
     void play();
     void setSpeed(SimSpeed speed);
     void runFrameTicks();
@@ -249,7 +255,8 @@ private:
     int m_batchHighlight = -1;  // snapshot index, -1 none
     // The editor's block behind each block of the run's snapshot, null once an edit removed it.
     std::vector<ActionBlock*> m_runSources;
-    QHash<int, QAction*> m_actions;
+    std::map<SimCommand, QAction*> m_actions;
+    std::vector<QAction*> m_courseActions;  // course i at i
     bool m_loaded = false;
     bool m_shutDown = false;
     int m_modal = 0;  // questions and dialogs open: no ticks meanwhile
