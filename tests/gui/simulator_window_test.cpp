@@ -1,6 +1,7 @@
 // The simulator window used as a pupil would: course choice, 再生 / 停止 / 一時停止, the repeat
 // question, dragging the robot, the record dialog and record.dat, on a copy of the shipped folder.
 
+#include "sim/course_install.h"
 #include "sim/lap_ghost.h"
 #include "sim/lap_record_file.h"
 #include "sim/lap_records.h"
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <utility>
 
@@ -187,6 +189,34 @@ private slots:
         }
         // The window was closed once; destroying it must not write or clear anything twice.
         QVERIFY(QFile::exists(app + "/record.dat"));
+    }
+
+    // Every course has a menu item of its own, however many the teacher installs, and the other
+    // commands keep theirs.
+    void manyUserCoursesEachHaveTheirOwnItem() {
+        const QString app = copyAppFolder("many_courses");
+        const std::filesystem::path dir = app.toStdString();
+        for (int i = 0; i < 14; ++i) {
+            const std::filesystem::path file = dir / ("line" + std::to_string(i) + ".course");
+            std::ofstream(file) << "TROVEL-COURSE 1\nname-ja \"c" << i << "\"\nstart 0 0 0\nline -200 0 200 0\nend\n";
+            QVERIFY(installCourseFile(file, dir).ok());
+        }
+        auto w = open(app);
+        QCOMPARE(courseCount(w->simulator().courses), 18);
+        w->courseAction(16)->trigger();
+        QCOMPARE(w->simulator().course, 16);
+        QVERIFY(w->courseAction(16)->isChecked());
+        bool sawRecords = false;
+        test::ModalAnswerer records([&](QWidget* d) {
+            if (!qobject_cast<RecordDialog*>(d)) return false;
+            sawRecords = true;
+            static_cast<QDialog*>(d)->reject();
+            return true;
+        });
+        press(*w, SimCommand::Records);
+        QVERIFY(sawRecords);
+        QCOMPARE(w->simulator().course, 16);
+        w->close();
     }
 
     // A stopped simulator draws nothing further; a running one draws every tick.
