@@ -432,7 +432,7 @@ private slots:
     void scrollRangeFollowsTheChart() {
         addBlock(m_program, BlockType::Forward, 1000, 2000);
         m_area->redrawBackBuffer();
-        const Rect extent = m_area->ContentExtent();
+        const Rect extent = m_area->contentExtent();
         QCOMPARE(extent, (Rect{0, 0, 1063 + 36, 2063 + 36}));
         const QSize client = view()->size();
         QCOMPARE(m_area->horizontalScrollBar()->maximum(), extent.right + 15 - client.width());

@@ -52,7 +52,7 @@ public:
     void repaintAll();
     // Makes `block` the program's current block and repaints the chart.
     void setCurrentBlock(ActionBlock* block);
-    Rect ContentExtent() const { return m_extent.content; }
+    Rect contentExtent() const { return m_extent.content; }
     int dragMode() const { return m_dragMode; }
     QPoint scrollPosition() const;
     // Draws the chart into the back buffer now, as a paint would, and returns it.
