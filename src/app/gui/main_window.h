@@ -29,6 +29,7 @@ class QToolBar;
 namespace trovel {
 
 class BlockPalette;
+class CourseDesignerWindow;
 class HidLink;
 class OptionFlags;
 class ProgramArea;
@@ -65,6 +66,7 @@ constexpr int Simulator = 40201;
 // Commands of our own carry the number of their menu text.
 constexpr int PrintCourse = Str::PrintCourse;
 constexpr int PrintProgram = Str::PrintProgram;
+constexpr int CourseDesigner = Str::CourseDesigner;
 }  // namespace Command
 
 // How long the chart may lag behind the block the simulator runs.
@@ -104,6 +106,8 @@ public:
     QLabel* statusLabel() const { return m_statusLabel; }
     // The simulator window while it is open, else null.
     SimulatorWindow* simulatorWindow() const;
+    // The course designer while it is open, else null.
+    CourseDesignerWindow* courseDesigner() const;
     // What the palette and the memory map show: the robot's memory or the open simulator's.
     const SensorFeed& sensorFeed() const { return m_sensors; }
     // The action that carries a command id, or null.
@@ -172,6 +176,10 @@ private:
     QString choosePdfPath(const QString& title, const QString& suggestedName);
     void commandOptions();
     void commandSimulator();
+    void commandCourseDesigner();
+    // A course the designer installed: the open simulator lists it; to try it, the simulator opens
+    // on it and runs the program.
+    void courseInstalled(int course, bool tryIt);
     void commandMotorSettings(bool simulator);
     void commandWriteProgram();
     void commandReadProgram();
@@ -200,6 +208,7 @@ private:
     BlockPalette* m_palette = nullptr;
     std::unique_ptr<HidLink> m_link;
     QPointer<SimulatorWindow> m_simulator;  // deleted on close, or with this window
+    QPointer<CourseDesignerWindow> m_designer;  // deleted on close, or with this window
     QPointer<QWidget> m_memoryMap;
     std::unique_ptr<struct MemoryMapPlacement> m_memoryMapPlacement;
     QToolBar* m_toolBar = nullptr;

@@ -186,6 +186,25 @@ void SimulatorWindow::loadCourses() {
     updateTitle();
 }
 
+void SimulatorWindow::reloadCourses() {
+    if (m_shutDown) return;
+    stopRun();
+    const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
+    if (m_loaded && courseCount(m_sim->courses) > 0) saveRecords(*m_records, m_sim->courses, dir);
+    const int course = m_sim->course;
+    for (int i = 0; i < courseCount(m_sim->courses); ++i) delete m_actions.take(SimCommand::FirstCourse + i);
+    *m_records = LapRecords{};
+    m_textures->clear();
+    loadCourses();
+    if (!m_loaded) return;
+    chooseCourse(course >= 0 && course < courseCount(m_sim->courses) ? course : 0);
+    // A course replaced in place keeps its slot: the cached course layer would show the old picture.
+    *m_courseLayer = CourseLayerCache{};
+    m_drawn.reset();
+    redraw();
+    updateStatus();
+}
+
 QAction* SimulatorWindow::addCommand(QMenu* menu, int id, const QString& text, QActionGroup* group) {
     auto* action = new QAction(text, this);
     action->setData(id);

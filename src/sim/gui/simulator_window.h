@@ -123,6 +123,9 @@ public:
 
     // Ends a run before the program is replaced; the run's blocks are no longer the editor's.
     void stopRun();
+    // Reads the courses again (after a course was installed), keeping the chosen course when it is
+    // still there; this session's best times are saved first so that none is lost.
+    void reloadCourses();
     // After an edit of the program: the run goes on with its snapshot, unless the edit removed the
     // block it is running or the one it runs next. Blocks the edit removed are forgotten, and the
     // editor's breakpoints reach the run.
