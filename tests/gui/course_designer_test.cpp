@@ -157,6 +157,15 @@ private slots:
         QCOMPARE(sim->simulator().state, SimState::Running);
         QCOMPARE(courseCount(sim->simulator().courses), before + 1);  // installed again in place
 
+        // A picture under the design shows in what the sensors read, and goes again with undo.
+        const DesignPoint besideStadium{-250, 185};
+        QCOMPARE(designer()->sensorsAt(besideStadium)[2], uint8_t(10));
+        QVERIFY(designer()->importPicture(m_dir / "app" / "course" / "stop.bmp"));
+        QCOMPARE(designer()->sensorsAt(besideStadium)[2], uint8_t(162));
+        designer()->actionById(DesignerCommand::Undo)->trigger();
+        QVERIFY(d.picture.empty());
+        QCOMPARE(designer()->sensorsAt(besideStadium)[2], uint8_t(10));
+
         // An unsaved change is asked about on close: Cancel keeps the window, No lets it go.
         tool(Str::DesignerToolLine);
         drag({-300, -220}, {-200, -220});

@@ -56,10 +56,11 @@ QString sensorText(const std::array<uint8_t, 5>& values) {
     return words.join(QStringLiteral(" "));
 }
 
-// A new course: a name to change, the start on the left facing right.
+// A new course: a name to change (in the name field of the language in use), the start on the
+// left facing right.
 CourseDesign blankDesign() {
     CourseDesign d;
-    d.nameJa = toU16(uiText(Str::DesignerUntitled));
+    (stringPackInUse() ? d.nameEn : d.nameJa) = toU16(uiText(Str::DesignerUntitled));
     d.startX = -250;
     d.startY = 0;
     return d;
@@ -104,7 +105,9 @@ CourseDesignerWindow::CourseDesignerWindow(CourseDesignerSetup setup, QWidget* p
     buildActions();
     buildMenus();
     buildToolBar();
-    statusBar()->showMessage(uiText(Str::DesignerStatusHint));
+    // A hint that stays: a passing message would be wiped by the first menu the pointer crosses.
+    auto* hint = new QLabel(uiText(Str::DesignerStatusHint), this);
+    statusBar()->addWidget(hint, 1);
 
     connect(m_view, &CourseDesignerView::edited, this, &CourseDesignerWindow::afterEdit);
     connect(m_view, &CourseDesignerView::selectionChanged, this, &CourseDesignerWindow::updateActions);
@@ -213,11 +216,17 @@ void CourseDesignerWindow::buildToolBar() {
         m_actions.insert(text, action);
         connect(action, &QAction::triggered, this, [this, tool] { m_view->setTool(tool); });
     }
-    bar->addSeparator();
+    // The commands on a row of their own: on a narrow or scaled screen one row would hide them.
+    addToolBarBreak();
+    QToolBar* commands = addToolBar(uiText(Str::DesignerMenuFile));
+    commands->setObjectName(QStringLiteral("designerCommands"));
+    commands->setMovable(false);
+    commands->setFloatable(false);
+    commands->setToolButtonStyle(Qt::ToolButtonTextOnly);
     using namespace DesignerCommand;
-    for (int id : {Undo, Redo, Delete}) bar->addAction(actionById(id));
-    bar->addSeparator();
-    for (int id : {Save, Try, Install, Print}) bar->addAction(actionById(id));
+    for (int id : {Undo, Redo, Delete}) commands->addAction(actionById(id));
+    commands->addSeparator();
+    for (int id : {Save, Try, Install, Print}) commands->addAction(actionById(id));
 }
 
 QWidget* CourseDesignerWindow::buildPanel() {
@@ -361,8 +370,6 @@ void CourseDesignerWindow::runCommand(int id) {
     }
     case RemovePicture:
         m_design.picture.clear();
-        m_background.reset();
-        m_view->setBackground(nullptr);
         afterEdit();
         return;
     case Save: save(); return;
@@ -386,8 +393,6 @@ void CourseDesignerWindow::newDesign() {
     m_design = blankDesign();
     m_saved = m_design;
     m_path.clear();
-    m_background.reset();
-    m_view->setBackground(nullptr);
     resetHistory(m_history, m_design);
     m_view->select({});
     afterReplace();
@@ -408,19 +413,15 @@ bool CourseDesignerWindow::openFile(const std::filesystem::path& path) {
         ask(text, QMessageBox::Critical, QMessageBox::Ok);
         return false;
     }
-    m_background.reset();
     if (!design.picture.empty()) {
         // Kept by where it is found, so that saving elsewhere still finds it.
         design.picture = pathText(std::filesystem::absolute(r.pictureFile).lexically_normal());
-        PictureResult loaded = loadCoursePicture(r.pictureFile);
-        if (pictureLoaded(loaded.status)) m_background = std::move(loaded.picture);
-        if (loaded.status == PictureStatus::Scaled)
-            ask(pictureProblem(loaded.status, fromPath(r.pictureFile)), QMessageBox::Warning, QMessageBox::Ok);
+        if (r.picture == PictureStatus::Scaled)
+            ask(pictureProblem(r.picture, fromPath(r.pictureFile)), QMessageBox::Warning, QMessageBox::Ok);
     }
     m_design = design;
     m_saved = design;
     m_path = path;
-    m_view->setBackground(m_background ? &*m_background : nullptr);
     resetHistory(m_history, m_design);
     m_view->select({});
     afterReplace();
@@ -451,10 +452,7 @@ bool CourseDesignerWindow::startFromCourse(int course) {
         d.offLineTicks = c.offLineTicks;
     }
     // The course's picture becomes the background of the design.
-    m_background.reset();
-    const CoursePicture* picture = coursePicture(set, course);
-    if (picture) {
-        m_background = *picture;
+    if (coursePicture(set, course)) {
         const TextureSlot& slot = set.textures[size_t(Slot::FirstCourse + course)];
         const std::filesystem::path base = c.userEntry >= 0 ? set.userCoursesDir : m_setup.appDir;
         d.picture = pathText(std::filesystem::absolute(resolveDataPath(slot.path, base)).lexically_normal());
@@ -463,7 +461,6 @@ bool CourseDesignerWindow::startFromCourse(int course) {
     // A new course, made from the installed one: it has no file yet.
     m_saved = blankDesign();
     m_path.clear();
-    m_view->setBackground(m_background ? &*m_background : nullptr);
     resetHistory(m_history, m_design);
     m_view->select({});
     afterReplace();
@@ -478,8 +475,9 @@ bool CourseDesignerWindow::importPicture(const std::filesystem::path& path) {
     }
     if (loaded.status == PictureStatus::Scaled)
         ask(pictureProblem(loaded.status, fromPath(path)), QMessageBox::Warning, QMessageBox::Ok);
-    m_background = std::move(loaded.picture);
     m_design.picture = pathText(std::filesystem::absolute(path).lexically_normal());
+    m_background = std::move(loaded.picture);
+    m_backgroundFile = m_design.picture;
     m_view->setBackground(&*m_background);
     afterEdit();
     return true;
@@ -617,7 +615,19 @@ void CourseDesignerWindow::fillCourseMenu() {
 
 // ---- state --------------------------------------------------------------------------------------
 
+void CourseDesignerWindow::syncBackground() {
+    if (m_design.picture == m_backgroundFile) return;
+    m_background.reset();
+    m_backgroundFile = m_design.picture;
+    if (!m_backgroundFile.empty()) {
+        PictureResult loaded = loadCoursePicture(pathFromText(m_backgroundFile));
+        if (pictureLoaded(loaded.status)) m_background = std::move(loaded.picture);
+    }
+    m_view->setBackground(m_background ? &*m_background : nullptr);
+}
+
 void CourseDesignerWindow::afterEdit() {
+    syncBackground();
     recordDesign(m_history, m_design);
     updatePanel();
     updateFloor();
@@ -626,6 +636,7 @@ void CourseDesignerWindow::afterEdit() {
 }
 
 void CourseDesignerWindow::afterReplace() {
+    syncBackground();
     m_view->designReplaced();
     updatePanel();
     updateFloor();
@@ -664,31 +675,31 @@ void CourseDesignerWindow::updatePanel() {
 
 void CourseDesignerWindow::panelEdited() {
     if (m_updating) return;
+    // Only the field that changed is taken: the others show values rounded for the eye, and
+    // writing them back would move what the user never touched.
+    const QObject* field = sender();
     CourseDesign& d = m_design;
-    d.nameJa = toU16(m_nameJa->text().trimmed());
-    d.nameEn = toU16(m_nameEn->text().trimmed());
-    d.startX = m_startX->value();
-    d.startY = m_startY->value();
-    d.startHeading = normalisedHeading(m_heading->value());
     auto bit = [](int& flags, int mask, bool on) { flags = on ? (flags | mask) : (flags & ~mask); };
-    bit(d.courseFlags, CourseFlag::NotMovable, m_fixed->isChecked());
-    bit(d.courseFlags, CourseFlag::NotMovableWhilePaused, m_fixedPaused->isChecked());
-    bit(d.courseFlags, CourseFlag::PlayReturnsToStart, m_returnToStart->isChecked());
-    const bool timed = d.judgingFlags & JudgeFlag::Timed;
-    if (m_timed->isChecked() && !timed) {
+    if (field == m_nameJa) d.nameJa = toU16(m_nameJa->text().trimmed());
+    else if (field == m_nameEn) d.nameEn = toU16(m_nameEn->text().trimmed());
+    else if (field == m_startX) d.startX = m_startX->value();
+    else if (field == m_startY) d.startY = m_startY->value();
+    else if (field == m_heading) d.startHeading = normalisedHeading(m_heading->value());
+    else if (field == m_fixed) bit(d.courseFlags, CourseFlag::NotMovable, m_fixed->isChecked());
+    else if (field == m_fixedPaused) bit(d.courseFlags, CourseFlag::NotMovableWhilePaused, m_fixedPaused->isChecked());
+    else if (field == m_returnToStart) bit(d.courseFlags, CourseFlag::PlayReturnsToStart, m_returnToStart->isChecked());
+    else if (field == m_timed && m_timed->isChecked() && !(d.judgingFlags & JudgeFlag::Timed))
         // A goal around the start, to be moved where it belongs.
         setGoal(d, fieldRect({d.startX - 50, d.startY - 40}, {d.startX + 50, d.startY + 40}));
-    } else if (!m_timed->isChecked() && timed) {
-        removeGoal(d);
-    }
-    if (d.judgingFlags & JudgeFlag::Timed) {
-        bit(d.judgingFlags, JudgeFlag::StopInGoal, m_stopInGoal->isChecked());
-        bit(d.judgingFlags, JudgeFlag::OffLine, m_offLine->isChecked());
-        bit(d.judgingFlags, JudgeFlag::SensorUse, false);
-        if (m_sensorRule->isChecked()) d.judgingFlags |= 0x02;
-        d.offLineThreshold = m_threshold->value();
-        d.offLineTicks = m_ticks->value();
-    }
+    else if (field == m_timed && !m_timed->isChecked()) removeGoal(d);
+    else if (!(d.judgingFlags & JudgeFlag::Timed)) return;  // the rules below need a goal
+    else if (field == m_stopInGoal) bit(d.judgingFlags, JudgeFlag::StopInGoal, m_stopInGoal->isChecked());
+    else if (field == m_offLine) bit(d.judgingFlags, JudgeFlag::OffLine, m_offLine->isChecked());
+    else if (field == m_sensorRule) bit(d.judgingFlags, JudgeFlag::SensorUse, m_sensorRule->isChecked());
+    else if (field == m_threshold) d.offLineThreshold = m_threshold->value();
+    else if (field == m_ticks) d.offLineTicks = m_ticks->value();
+    // The file keeps one bit of the sensor rule: the one this reads back as.
+    if (d.judgingFlags & JudgeFlag::SensorUse) d.judgingFlags = (d.judgingFlags & ~JudgeFlag::SensorUse) | 0x02;
     m_view->designReplaced();
     afterEdit();
 }

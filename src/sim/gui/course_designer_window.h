@@ -101,6 +101,8 @@ private:
     void afterEdit();
     // After the whole design was replaced (undo, redo, a file).
     void afterReplace();
+    // The background shown and drawn is the picture the design names (undo may have changed it).
+    void syncBackground();
     void updatePanel();
     void updateFloor();
     void updateSensors();
@@ -124,6 +126,7 @@ private:
     DesignHistory m_history;
     std::filesystem::path m_path;               // the course file; empty for a new design
     std::optional<CoursePicture> m_background;  // the picture the design names, fitted to the field
+    std::u16string m_backgroundFile;            // the file m_background was read from
     CoursePicture m_floor;                      // the course picture the simulator would get
     std::optional<DesignPoint> m_pointer;
     CourseDesignerView* m_view = nullptr;
