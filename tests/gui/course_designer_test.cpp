@@ -169,6 +169,14 @@ private slots:
         // An unsaved change is asked about on close: Cancel keeps the window, No lets it go.
         tool(Str::DesignerToolLine);
         drag({-300, -220}, {-200, -220});
+        // Picked and deleted with the key, then brought back.
+        tool(Str::DesignerToolSelect);
+        QTest::mouseClick(view(), Qt::LeftButton, Qt::NoModifier, at(-250, -220));
+        QCOMPARE(view()->selection(), (DesignHit{DesignPart::Element, 4}));
+        QTest::keyClick(view(), Qt::Key_Delete);
+        QCOMPARE(d.elements.size(), size_t{4});
+        designer()->actionById(DesignerCommand::Undo)->trigger();
+        QCOMPARE(d.elements.size(), size_t{5});
         m_answers.buttons = {QMessageBox::Cancel};
         QVERIFY(!designer()->close());
         QVERIFY(designer()->isVisible());

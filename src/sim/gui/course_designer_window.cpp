@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -531,7 +532,8 @@ bool CourseDesignerWindow::save() {
 }
 
 bool CourseDesignerWindow::saveAs() {
-    QString path = chooseFile(true, uiText(Str::DesignerSaveTitle), uiText(Str::DesignerFileFilter));
+    QString path =
+        chooseFile(true, uiText(Str::DesignerSaveTitle), uiText(Str::DesignerFileFilter), QStringLiteral(".course"));
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".course");
     return writeTo(toPath(path));
@@ -584,7 +586,8 @@ void CourseDesignerWindow::print() {
     course.user = true;
     course.robotHalf = robotHalf();
     CoursePrintOptions options = dialog.options();
-    const QString path = chooseFile(true, uiText(Str::PrintSaveTitle), QStringLiteral("PDF (*.pdf)"));
+    const QString path =
+        chooseFile(true, uiText(Str::PrintSaveTitle), QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"));
     if (path.isEmpty()) return;
     options.out = toPath(path);
     CoursePrintSummary summary;
@@ -751,9 +754,17 @@ QMessageBox::StandardButton CourseDesignerWindow::ask(const QString& text, QMess
     return m_setup.asker ? m_setup.asker(question) : askInBox(this, uiText(Str::CourseDesigner), question);
 }
 
-QString CourseDesignerWindow::chooseFile(bool save, const QString& title, const QString& filter) {
+QString CourseDesignerWindow::chooseFile(bool save, const QString& title, const QString& filter,
+                                         const QString& suffix) {
     if (m_setup.chooseFile) return m_setup.chooseFile(save, title, filter);
-    const QString start = m_path.empty() ? documentsFolder() : fromPath(m_path);
+    // The course file's folder, else the documents folder; a new file is offered under the course's name.
+    const QString folder = m_path.empty() ? documentsFolder() : QFileInfo(fromPath(m_path)).absolutePath();
+    QString start = folder;
+    if (save && !suffix.isEmpty()) {
+        QString name = m_path.empty() ? displayName() : QFileInfo(fromPath(m_path)).completeBaseName();
+        name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
+        start = QDir(folder).filePath((name.isEmpty() ? QStringLiteral("course") : name) + suffix);
+    }
     return save ? QFileDialog::getSaveFileName(this, title, start, filter)
                 : QFileDialog::getOpenFileName(this, title, start, filter);
 }

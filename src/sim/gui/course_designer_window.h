@@ -118,7 +118,8 @@ private:
     QString displayName() const;
     void fillCourseMenu();
     QMessageBox::StandardButton ask(const QString& text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons);
-    QString chooseFile(bool save, const QString& title, const QString& filter);
+    // `suffix`: a new file is offered under the course's name with it.
+    QString chooseFile(bool save, const QString& title, const QString& filter, const QString& suffix = {});
 
     CourseDesignerSetup m_setup;
     CourseDesign m_design;  // its picture, while edited, names the file as it is found (absolute)
