@@ -130,6 +130,19 @@ private slots:
         QCOMPARE(d.elements[0].v[1], 150.0);
         designer()->actionById(DesignerCommand::Undo)->trigger();
 
+        // While dragged, a stroke is drawn over the cached picture of the others: the picture is not
+        // drawn again for each move, and only the stroke's own area of the view is.
+        const int builds = view()->pictureBuilds();
+        view()->press(at(40, 170));
+        QRect dirty;
+        for (int step = 1; step <= 10; ++step) dirty = dirty.united(view()->dragTo(at(40, 170 - 2 * step)));
+        view()->release(at(40, 150));
+        QVERIFY(view()->pictureBuilds() - builds <= 2);
+        QVERIFY(!dirty.isEmpty());
+        QVERIFY(dirty.height() < view()->height() / 3);
+        designer()->actionById(DesignerCommand::Undo)->trigger();
+        QVERIFY(d == saved);
+
         // Installed while the simulator is open: its course menu grows at once.
         m_window->actionById(Command::Simulator)->trigger();
         SimulatorWindow* sim = m_window->simulatorWindow();

@@ -198,6 +198,7 @@ void CourseDesignerView::press(QPointF at, Qt::KeyboardModifiers modifiers) {
     if (m_tool == DesignerTool::Select && hit.part == DesignPart::Handle) {
         m_dragged = hit;
         m_drag = Drag::Handle;
+        m_shown = partBounds(hit);  // the first step draws over where it was
         rebuildPicture(hit.index);
         return;
     }
@@ -207,6 +208,7 @@ void CourseDesignerView::press(QPointF at, Qt::KeyboardModifiers modifiers) {
         m_dragged = hit;
         if (hit.part == DesignPart::None) return;
         m_drag = hit.part == DesignPart::StartHandle ? Drag::Rotate : Drag::Move;
+        m_shown = partBounds(hit);
         if (hit.part == DesignPart::Element) rebuildPicture(hit.index);
         return;
     case DesignerTool::Line:

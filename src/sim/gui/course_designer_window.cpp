@@ -111,7 +111,10 @@ CourseDesignerWindow::CourseDesignerWindow(CourseDesignerSetup setup, QWidget* p
     statusBar()->addWidget(hint, 1);
 
     connect(m_view, &CourseDesignerView::edited, this, &CourseDesignerWindow::afterEdit);
-    connect(m_view, &CourseDesignerView::selectionChanged, this, &CourseDesignerWindow::updateActions);
+    connect(m_view, &CourseDesignerView::selectionChanged, this, [this] {
+        updateActions();
+        updatePanel();  // the width field shows the picked stroke's width
+    });
     connect(m_view, &CourseDesignerView::pointerMoved, this, [this](std::optional<DesignPoint> at) {
         m_pointer = at;
         updateSensors();
