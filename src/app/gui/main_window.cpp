@@ -698,6 +698,9 @@ void MainWindow::commandCourseDesigner() {
             setup.chooseFile = [this](bool save, const QString& title, const QString&) { return m_chooseFile(save, title); };
         auto* designer = new CourseDesignerWindow(std::move(setup), this);
         designer->setAttribute(Qt::WA_DeleteOnClose);
+        connect(designer, &CourseDesignerWindow::installing, this, [this] {
+            if (m_simulator) m_simulator->saveRecordsNow();
+        });
         connect(designer, &CourseDesignerWindow::courseInstalled, this, &MainWindow::courseInstalled);
         m_designer = designer;
         placeBeside(designer, this);

@@ -547,6 +547,7 @@ int CourseDesignerWindow::install(bool tryIt) {
     // The installed course is named after its file, so that installing it again replaces it.
     if (m_path.empty() && !saveAs()) return -1;
     const CoursePicture drawn = drawCourse(m_design, m_background ? &*m_background : nullptr);
+    emit installing();
     const InstallResult r = installCourse(m_design, drawn, courseKey(m_path), m_setup.userDir);
     switch (r.error) {
     case InstallError::None: break;

@@ -83,6 +83,9 @@ public:
     std::array<uint8_t, 5> sensorsAt(std::optional<DesignPoint> at = std::nullopt) const;
 
 signals:
+    // A course is about to be installed: the simulator saves its records first, as installing a
+    // changed course over an installed one drops that course's record.
+    void installing();
     // The design was installed as course `course`: the simulator reloads its courses; with
     // `tryIt` it opens on that course and runs the open program.
     void courseInstalled(int course, bool tryIt);

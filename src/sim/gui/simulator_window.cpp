@@ -186,11 +186,18 @@ void SimulatorWindow::loadCourses() {
     updateTitle();
 }
 
-void SimulatorWindow::reloadCourses() {
+void SimulatorWindow::saveRecordsNow() {
     if (m_shutDown) return;
     stopRun();
     const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
     if (m_loaded && courseCount(m_sim->courses) > 0) saveRecords(*m_records, m_sim->courses, dir);
+}
+
+void SimulatorWindow::reloadCourses() {
+    if (m_shutDown) return;
+    // Saved already when the install was announced, this keeps what was set since; a time saved
+    // before is not written again, so the record an install dropped stays dropped.
+    saveRecordsNow();
     const int course = m_sim->course;
     for (int i = 0; i < courseCount(m_sim->courses); ++i) delete m_actions.take(SimCommand::FirstCourse + i);
     *m_records = LapRecords{};

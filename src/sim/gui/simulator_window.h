@@ -123,6 +123,9 @@ public:
 
     // Ends a run before the program is replaced; the run's blocks are no longer the editor's.
     void stopRun();
+    // Ends a run and saves this session's best times and ghosts now: before a course is installed
+    // over one of the user's, whose changed course then drops its old record.
+    void saveRecordsNow();
     // Reads the courses again (after a course was installed), keeping the chosen course when it is
     // still there; this session's best times are saved first so that none is lost.
     void reloadCourses();
