@@ -525,7 +525,7 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::DesignerStatusHint, u"線を引く: ドラッグ。選んだ線の点をドラッグして形を変える。Delete で削除。"},
     {Str::DesignerCheckpointLabel, u"CP%d"},
     {Str::DesignerToolbarTools, u"道具"},
-    {Str::DesignerPictureCleared, u"下絵を外す"},
+    {Str::DesignerRemovePicture, u"下絵を外す"},
     {40001, u"終了"},
     {40002, u"新規作成"},
     {40003, u"上書き保存"},

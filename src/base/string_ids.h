@@ -442,7 +442,7 @@ constexpr uint16_t PrintOrientation = 2077;
 constexpr uint16_t PrintMatOutOfRange = 2078;
 // The course designer window.
 constexpr uint16_t CourseDesigner = 2100;  // menu item; also its command id
-constexpr uint16_t DesignerTitle = 2101;  // the course file or the new-course text
+constexpr uint16_t DesignerTitle = 2101;   // the course file or the new-course text
 constexpr uint16_t DesignerUntitled = 2102;
 constexpr uint16_t DesignerMenuFile = 2103;
 constexpr uint16_t DesignerNew = 2104;
@@ -481,12 +481,12 @@ constexpr uint16_t DesignerSensorRule = 2136;
 constexpr uint16_t DesignerFixed = 2137;
 constexpr uint16_t DesignerFixedWhilePaused = 2138;
 constexpr uint16_t DesignerReturnToStart = 2139;
-constexpr uint16_t DesignerSensorsAtStart = 2140;  // the five floor values
+constexpr uint16_t DesignerSensorsAtStart = 2140;    // the five floor values
 constexpr uint16_t DesignerSensorsAtPointer = 2141;  // the five floor values
 constexpr uint16_t DesignerOpenTitle = 2142;
 constexpr uint16_t DesignerSaveTitle = 2143;
 constexpr uint16_t DesignerPictureTitle = 2144;
-constexpr uint16_t DesignerCannotSave = 2145;  // the file
+constexpr uint16_t DesignerCannotSave = 2145;      // the file
 constexpr uint16_t DesignerTooManyStrokes = 2146;  // the most elements
 constexpr uint16_t DesignerNeedsGoal = 2147;
 constexpr uint16_t DesignerTooManyCheckpoints = 2148;  // the most checkpoints
@@ -498,7 +498,7 @@ constexpr uint16_t DesignerPictureFilter = 2153;
 constexpr uint16_t DesignerStatusHint = 2154;
 constexpr uint16_t DesignerCheckpointLabel = 2155;  // the checkpoint, from 1
 constexpr uint16_t DesignerToolbarTools = 2156;
-constexpr uint16_t DesignerPictureCleared = 2157;
+constexpr uint16_t DesignerRemovePicture = 2157;
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 

@@ -695,7 +695,9 @@ void MainWindow::commandCourseDesigner() {
         setup.userDir = toPath(m_setup.userDir.isEmpty() ? m_setup.appDir : m_setup.userDir);
         setup.asker = m_asker;
         if (m_chooseFile)
-            setup.chooseFile = [this](bool save, const QString& title, const QString&) { return m_chooseFile(save, title); };
+            setup.chooseFile = [this](bool save, const QString& title, const QString&) {
+                return m_chooseFile(save, title);
+            };
         auto* designer = new CourseDesignerWindow(std::move(setup), this);
         designer->setAttribute(Qt::WA_DeleteOnClose);
         connect(designer, &CourseDesignerWindow::installing, this, [this] {

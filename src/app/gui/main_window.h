@@ -207,7 +207,7 @@ private:
     ProgramArea* m_area = nullptr;
     BlockPalette* m_palette = nullptr;
     std::unique_ptr<HidLink> m_link;
-    QPointer<SimulatorWindow> m_simulator;  // deleted on close, or with this window
+    QPointer<SimulatorWindow> m_simulator;      // deleted on close, or with this window
     QPointer<CourseDesignerWindow> m_designer;  // deleted on close, or with this window
     QPointer<QWidget> m_memoryMap;
     std::unique_ptr<struct MemoryMapPlacement> m_memoryMapPlacement;

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "base/gui/user_question.h"
+#include "base/string_ids.h"
 #include "sim/course_design_edit.h"
 #include "sim/course_picture.h"
 #include "sim/gui/course_designer_view.h"
@@ -29,19 +30,19 @@ namespace trovel {
 
 // Command ids of the designer's menus: the number of each one's text.
 namespace DesignerCommand {
-constexpr int New = 2104;
-constexpr int Open = 2105;
-constexpr int ImportPicture = 2107;
-constexpr int Save = 2108;
-constexpr int SaveAs = 2109;
-constexpr int Install = 2110;
-constexpr int Try = 2111;
-constexpr int Print = 2112;
-constexpr int Close = 2113;
-constexpr int Undo = 2115;
-constexpr int Redo = 2116;
-constexpr int Delete = 2117;
-constexpr int RemovePicture = 2157;
+constexpr int New = Str::DesignerNew;
+constexpr int Open = Str::DesignerOpen;
+constexpr int ImportPicture = Str::DesignerImportPicture;
+constexpr int Save = Str::DesignerSave;
+constexpr int SaveAs = Str::DesignerSaveAs;
+constexpr int Install = Str::DesignerInstall;
+constexpr int Try = Str::DesignerTry;
+constexpr int Print = Str::DesignerPrint;
+constexpr int Close = Str::DesignerClose;
+constexpr int Undo = Str::DesignerUndo;
+constexpr int Redo = Str::DesignerRedo;
+constexpr int Delete = Str::DesignerDelete;
+constexpr int RemovePicture = Str::DesignerRemovePicture;
 }  // namespace DesignerCommand
 
 struct CourseDesignerSetup {
