@@ -522,7 +522,7 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::DesignerRobotGroup, u"ロボット"},
     {Str::DesignerFileFilter, u"コースファイル (*.course)"},
     {Str::DesignerPictureFilter, u"画像 (*.bmp *.png)"},
-    {Str::DesignerStatusHint, u"線を引く: ドラッグ。選んだ線の点をドラッグして形を変える。Delete で削除。"},
+    {Str::DesignerStatusHint, u"ドラッグで線を引く (Ctrl: 逆に曲げる、Shift: 吸着なし)。選んだ線の点をドラッグして形を変える。Delete で削除。"},
     {Str::DesignerCheckpointLabel, u"CP%d"},
     {Str::DesignerToolbarTools, u"道具"},
     {Str::DesignerRemovePicture, u"下絵を外す"},

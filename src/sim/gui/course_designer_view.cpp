@@ -260,7 +260,10 @@ QRect CourseDesignerView::dragTo(QPointF at, Qt::KeyboardModifiers modifiers) {
                                                        CourseElementKind::Arc, CourseElementKind::Curve,
                                                        CourseElementKind::Box};
         CourseElement made;
-        if (makeElement(kKinds[int(m_tool)], m_from, snapped(at, modifiers), m_width, made)) m_drawing = made;
+        // Ctrl bends an arc or a curve the other way: drawn from the other end.
+        const DesignPoint to = snapped(at, modifiers);
+        const bool flip = modifiers & Qt::ControlModifier;
+        if (makeElement(kKinds[int(m_tool)], flip ? to : m_from, flip ? m_from : to, m_width, made)) m_drawing = made;
         else m_drawing.reset();
         if (m_drawing) {
             now = elementBounds(*m_drawing);

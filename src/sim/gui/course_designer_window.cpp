@@ -108,6 +108,9 @@ CourseDesignerWindow::CourseDesignerWindow(CourseDesignerSetup setup, QWidget* p
     buildToolBar();
     // A hint that stays: a passing message would be wiped by the first menu the pointer crosses.
     auto* hint = new QLabel(uiText(Str::DesignerStatusHint), this);
+    hint->setToolTip(hint->text());
+    // Cut short on a narrow window rather than widening it past the screen.
+    hint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(hint, 1);
 
     connect(m_view, &CourseDesignerView::edited, this, &CourseDesignerWindow::afterEdit);
