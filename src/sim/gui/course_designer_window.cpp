@@ -234,6 +234,13 @@ void CourseDesignerWindow::buildToolBar() {
     for (int id : {Undo, Redo, Delete}) commands->addAction(actionById(id));
     commands->addSeparator();
     for (int id : {Save, Try, Install, Print}) commands->addAction(actionById(id));
+    commands->addSeparator();
+    auto* widthLabel = new QLabel(uiText(Str::DesignerWidth), commands);
+    widthLabel->setContentsMargins(4, 0, 4, 0);
+    commands->addWidget(widthLabel);
+    commands->addWidget(m_width);
+    m_snap->setContentsMargins(8, 0, 0, 0);
+    commands->addWidget(m_snap);
 }
 
 QWidget* CourseDesignerWindow::buildPanel() {
@@ -323,7 +330,7 @@ QWidget* CourseDesignerWindow::buildPanel() {
     judgingColumn->addWidget(m_sensorRule);
     column->addWidget(judging);
 
-    auto* drawing = new QFormLayout;
+    // The drawing settings go on the commands' row (buildToolBar), which has room for them.
     m_width = spin(1, kMaxLineWidth, 0);
     m_width->setValue(kDefaultLineWidth);
     connect(m_width, &QDoubleSpinBox::valueChanged, this, [this](double width) {
@@ -344,10 +351,6 @@ QWidget* CourseDesignerWindow::buildPanel() {
         rule.toGrid = rule.toEnds = on;
         m_view->setSnap(rule);
     });
-    drawing->addRow(uiText(Str::DesignerWidth), m_width);
-    drawing->addRow(m_snap);
-    column->addLayout(drawing);
-
     column->addStretch(1);
     return panel;
 }
