@@ -2,6 +2,7 @@
 // edited and undone, installed into the simulator's menu, and finished by the line follower.
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -112,6 +113,17 @@ private slots:
         QVERIFY(readCourseFile(file, onDisk).ok());
         QCOMPARE(onDisk, saved);
         designer()->newDesign();
+        QVERIFY(d.elements.empty());
+        // A file that is no course file is refused with the reason, and the design stays as it is.
+        const fs::path foreign = m_dir / "foreign.course";
+        {
+            QFile out(QString::fromStdU16String(foreign.u16string()));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write("name-en \"No magic line\"\nend\n");
+        }
+        m_answers.buttons = {QMessageBox::Ok};
+        QVERIFY(!designer()->openFile(foreign));
+        QVERIFY(!m_answers.asked(uiText(Str::CourseFileForeign)).isEmpty());
         QVERIFY(d.elements.empty());
         QVERIFY(designer()->openFile(file));
         QVERIFY(d == saved);

@@ -410,28 +410,31 @@ void CourseDesignerWindow::newDesign() {
 
 bool CourseDesignerWindow::openFile(const std::filesystem::path& path) {
     CourseDesign design;
-    CoursePicture drawn;
-    const InstallResult r = drawCourseFile(path, design, drawn, robotHalf());
+    const CourseFileResult r = readCourseFile(path, design, robotHalf());
     if (!r.ok()) {
-        QString text;
-        if (r.error == InstallError::Picture) {
-            text = pictureProblem(r.picture, fromPath(r.pictureFile));
-        } else {
-            const CourseFileWords w = courseFileWords(r.file);
-            text = fromPath(path) + QStringLiteral(": ") + uiFormat(w.id, {w.first, w.second});
-        }
-        ask(text, QMessageBox::Critical, QMessageBox::Ok);
+        const CourseFileWords w = courseFileWords(r);
+        ask(fromPath(path) + QStringLiteral(": ") + uiFormat(w.id, {w.first, w.second}), QMessageBox::Critical,
+            QMessageBox::Ok);
         return false;
     }
+    // A picture that cannot be read (moved, damaged) leaves the course editable on white paper; its
+    // name is kept, and installing says what is wrong with it.
+    std::optional<CoursePicture> background;
     if (!design.picture.empty()) {
+        const std::filesystem::path file = resolveDataPath(design.picture, path.parent_path());
         // Kept by where it is found, so that saving elsewhere still finds it.
-        design.picture = pathText(std::filesystem::absolute(r.pictureFile).lexically_normal());
-        if (r.picture == PictureStatus::Scaled)
-            ask(pictureProblem(r.picture, fromPath(r.pictureFile)), QMessageBox::Warning, QMessageBox::Ok);
+        design.picture = pathText(std::filesystem::absolute(file).lexically_normal());
+        PictureResult loaded = loadCoursePicture(file);
+        if (pictureLoaded(loaded.status)) background = std::move(loaded.picture);
+        if (loaded.status != PictureStatus::Loaded)
+            ask(pictureProblem(loaded.status, fromPath(file)), QMessageBox::Warning, QMessageBox::Ok);
     }
     m_design = design;
     m_saved = design;
     m_path = path;
+    m_background = std::move(background);
+    m_backgroundFile = design.picture;
+    m_view->setBackground(m_background ? &*m_background : nullptr);
     resetHistory(m_history, m_design);
     m_view->select({});
     afterReplace();
@@ -552,6 +555,11 @@ int CourseDesignerWindow::install(bool tryIt) {
     if (!checkDesign()) return -1;
     // The installed course is named after its file, so that installing it again replaces it.
     if (m_path.empty() && !saveAs()) return -1;
+    if (!m_design.picture.empty() && !m_background) {
+        const std::filesystem::path file = pathFromText(m_design.picture);
+        ask(pictureProblem(loadCoursePicture(file).status, fromPath(file)), QMessageBox::Critical, QMessageBox::Ok);
+        return -1;
+    }
     const CoursePicture drawn = drawCourse(m_design, m_background ? &*m_background : nullptr);
     emit installing();
     const InstallResult r = installCourse(m_design, drawn, courseKey(m_path), m_setup.userDir);
