@@ -104,7 +104,8 @@ void CourseDesignerView::select(const DesignHit& hit) {
 }
 
 bool CourseDesignerView::deleteSelection() {
-    if (!deletePart(m_design, m_selected)) return false;
+    // Not in the middle of a drag: the drag goes on with the part it holds.
+    if (m_drag != Drag::None || !deletePart(m_design, m_selected)) return false;
     m_selected = {};
     rebuildPicture();
     update();

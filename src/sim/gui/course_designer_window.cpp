@@ -701,8 +701,15 @@ void CourseDesignerWindow::panelEdited() {
     const QObject* field = sender();
     CourseDesign& d = m_design;
     auto bit = [](int& flags, int mask, bool on) { flags = on ? (flags | mask) : (flags & ~mask); };
-    if (field == m_nameJa) d.nameJa = toU16(m_nameJa->text().trimmed());
-    else if (field == m_nameEn) d.nameEn = toU16(m_nameEn->text().trimmed());
+    // A pasted tab or line break would make the file unreadable: it becomes a space.
+    auto name = [](const QLineEdit* edit) {
+        std::u16string text = toU16(edit->text().trimmed());
+        for (char16_t& c : text)
+            if (c < 0x20 || c == 0x7f) c = u' ';
+        return text;
+    };
+    if (field == m_nameJa) d.nameJa = name(m_nameJa);
+    else if (field == m_nameEn) d.nameEn = name(m_nameEn);
     else if (field == m_startX) d.startX = m_startX->value();
     else if (field == m_startY) d.startY = m_startY->value();
     else if (field == m_heading) d.startHeading = normalisedHeading(m_heading->value());
