@@ -188,13 +188,18 @@ void SimulatorWindow::loadCourses() {
 
 void SimulatorWindow::saveRecordsNow() {
     if (m_shutDown) return;
-    stopRun();
     const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
     if (m_loaded && courseCount(m_sim->courses) > 0) saveRecords(*m_records, m_sim->courses, dir);
 }
 
 void SimulatorWindow::reloadCourses() {
     if (m_shutDown) return;
+    // A question or dialog open here may hold the courses: the reload waits until it is answered.
+    if (m_modal > 0) {
+        QTimer::singleShot(100, this, &SimulatorWindow::reloadCourses);
+        return;
+    }
+    stopRun();
     // Saved already when the install was announced, this keeps what was set since; a time saved
     // before is not written again, so the record an install dropped stays dropped.
     saveRecordsNow();
