@@ -296,6 +296,15 @@ bool setForbidden(CourseDesign& d, const CourseRect& r) {
     return true;
 }
 
+bool reorderCheckpoint(CourseDesign& d, int index, int to) {
+    const int count = int(d.checkpoints.size());
+    if (index < 0 || index >= count || to < 0 || to >= count) return false;
+    const CourseRect moved = d.checkpoints[size_t(index)];
+    d.checkpoints.erase(d.checkpoints.begin() + index);
+    d.checkpoints.insert(d.checkpoints.begin() + to, moved);
+    return true;
+}
+
 bool movePart(CourseDesign& d, const DesignHit& hit, double dx, double dy) {
     switch (hit.part) {
     case DesignPart::Element:

@@ -86,6 +86,8 @@ void removeGoal(CourseDesign& d);
 bool addCheckpoint(CourseDesign& d, const CourseRect& r);
 // False without a goal.
 bool setForbidden(CourseDesign& d, const CourseRect& r);
+// Moves checkpoint `index` to place `to` in the passing order; false when either is not a place.
+bool reorderCheckpoint(CourseDesign& d, int index, int to);
 
 // Moves the part by (dx, dy): a stroke exactly, judging areas by whole units kept inside the
 // field, the start kept inside the field. False when there is nothing of that part to move.

@@ -139,6 +139,14 @@ TEST(CourseDesignEdit, JudgingAreasStayValid) {
     setGoal(d, {-20, -20, 20, 20});
     for (size_t i = 0; i < kMaxCheckpoints; ++i) ASSERT_TRUE(addCheckpoint(d, {0, 0, 10, 10}));
     EXPECT_FALSE(addCheckpoint(d, {0, 0, 10, 10}));
+    // The passing order: the last checkpoint taken first, the ends kept.
+    d.checkpoints.back() = {100, 100, 110, 110};
+    ASSERT_TRUE(reorderCheckpoint(d, int(kMaxCheckpoints) - 1, 0));
+    EXPECT_EQ(d.checkpoints.front(), (CourseRect{100, 100, 110, 110}));
+    EXPECT_EQ(d.checkpoints.back(), (CourseRect{0, 0, 10, 10}));
+    EXPECT_FALSE(reorderCheckpoint(d, 0, int(kMaxCheckpoints)));
+    EXPECT_FALSE(reorderCheckpoint(d, -1, 0));
+    EXPECT_EQ(d.checkpoints.front(), (CourseRect{100, 100, 110, 110}));
     ASSERT_TRUE(movePart(d, {DesignPart::Goal}, 1000.4, 2.6));
     EXPECT_EQ(d.goal, (CourseRect{310, -17, 350, 23}));
     ASSERT_TRUE(movePart(d, {DesignPart::Start}, -1000, 0));

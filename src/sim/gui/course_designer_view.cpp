@@ -551,6 +551,17 @@ void CourseDesignerView::keyPressEvent(QKeyEvent* event) {
         deleteSelection();
         return;
     }
+    // Page Up and Page Down move a checkpoint earlier or later in the passing order.
+    if ((event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) &&
+        m_selected.part == DesignPart::Checkpoint) {
+        const int to = m_selected.index + (event->key() == Qt::Key_PageUp ? -1 : 1);
+        if (!reorderCheckpoint(m_design, m_selected.index, to)) return;
+        m_selected.index = to;
+        update();
+        emit selectionChanged();
+        emit edited();
+        return;
+    }
     double dx = 0, dy = 0;
     switch (event->key()) {
     case Qt::Key_Left: dx = -1; break;
