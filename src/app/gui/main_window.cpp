@@ -46,6 +46,7 @@
 #include "robot/hid_link.h"
 #include "robot/hidapi_device.h"
 #include "sim/course_config.h"
+#include "sim/gui/course_designer_window.h"
 #include "sim/gui/course_print_dialog.h"
 #include "sim/gui/course_print_file.h"
 #include "sim/gui/sim_text.h"
@@ -100,6 +101,7 @@ MainWindow::~MainWindow() {
 }
 
 SimulatorWindow* MainWindow::simulatorWindow() const { return m_simulator; }
+CourseDesignerWindow* MainWindow::courseDesigner() const { return m_designer; }
 
 // ---- construction -----------------------------------------------------------------------------
 
@@ -135,7 +137,8 @@ void MainWindow::buildActions() {
                        Command::FirmwareUpdate,
                        Command::Simulator,
                        Command::PrintProgram,
-                       Command::PrintCourse}) {
+                       Command::PrintCourse,
+                       Command::CourseDesigner}) {
         addCommand(id, uiText(commandTextId(id)));
     }
     const std::pair<Command, QKeySequence> keys[] = {
@@ -151,6 +154,7 @@ void MainWindow::buildActions() {
         {Command::Open, QKeySequence(Qt::CTRL | Qt::Key_O)},
         {Command::Save, QKeySequence(Qt::CTRL | Qt::Key_S)},
         {Command::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {Command::CourseDesigner, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)},
     };
     for (const auto& [id, key] : keys) actionById(id)->setShortcut(key);
 }
@@ -170,7 +174,7 @@ void MainWindow::buildMenus() {
     add(Str::MenuProgram, {Command::WriteProgram, Command::ReadProgram, Command::Screenshot});
     add(Str::MenuSettings, {Command::MotorSettings, Command::SimMotorSettings, Command::Options, Command::MemoryMap});
     add(Str::MenuHelp, {Command::About, Command::FirmwareUpdate});
-    add(Str::MenuSimulator, {Command::Simulator});
+    add(Str::MenuSimulator, {Command::Simulator, Command::CourseDesigner});
 }
 
 void MainWindow::buildToolBar() {
@@ -398,6 +402,7 @@ void MainWindow::runCommand(Command id) {
         break;
     }
     case Command::Simulator: commandSimulator(); break;
+    case Command::CourseDesigner: commandCourseDesigner(); break;
     case Command::MotorSettings: commandMotorSettings(false); break;
     case Command::SimMotorSettings: commandMotorSettings(true); break;
     case Command::WriteProgram: commandWriteProgram(); break;
@@ -682,6 +687,43 @@ void MainWindow::commandSimulator() {
     m_simulator->activateWindow();
 }
 
+void MainWindow::commandCourseDesigner() {
+    if (!m_designer) {
+        CourseDesignerSetup setup;
+        setup.appDir = toPath(m_setup.appDir);
+        // The user's courses go where the simulator looks for them.
+        setup.userDir = toPath(m_setup.userDir.isEmpty() ? m_setup.appDir : m_setup.userDir);
+        setup.asker = m_asker;
+        if (m_chooseFile)
+            setup.chooseFile = [this](bool save, const QString& title, const QString&) {
+                return m_chooseFile(save, title);
+            };
+        auto* designer = new CourseDesignerWindow(std::move(setup), this);
+        designer->setAttribute(Qt::WA_DeleteOnClose);
+        connect(designer, &CourseDesignerWindow::installing, this, [this] {
+            if (m_simulator) m_simulator->saveRecordsNow();
+        });
+        connect(designer, &CourseDesignerWindow::courseInstalled, this, &MainWindow::courseInstalled);
+        m_designer = designer;
+        placeBeside(designer, this);
+        designer->show();
+    }
+    if (m_designer->isMinimized()) m_designer->showNormal();
+    m_designer->raise();
+    m_designer->activateWindow();
+}
+
+void MainWindow::courseInstalled(int course, bool tryIt) {
+    const bool wasOpen = m_simulator;
+    if (wasOpen) m_simulator->reloadCourses();
+    if (!tryIt) return;
+    if (!wasOpen) commandSimulator();
+    else m_simulator->raise();
+    if (!m_simulator) return;
+    if (QAction* choice = m_simulator->courseAction(course)) choice->trigger();
+    if (QAction* play = m_simulator->actionById(SimCommand::Play)) play->trigger();
+}
+
 void MainWindow::commandMotorSettings(bool simulator) {
     // Window-modal: the frame waits while the dialog is open, the simulator does not.
     MotorDialog dialog(simulator ? MotorDialogKind::Simulator : MotorDialogKind::Robot, m_config.settings, m_options,
@@ -782,6 +824,11 @@ QMessageBox::StandardButton MainWindow::ask(const QString& text, QMessageBox::Ic
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!m_options.has(Option::ViewMode) && confirmDiscard() == QMessageBox::Cancel) {
+        event->ignore();
+        return;
+    }
+    // The designer may hold an unsaved course: it asks first, and may keep the studio open.
+    if (m_designer && !m_designer->close()) {
         event->ignore();
         return;
     }

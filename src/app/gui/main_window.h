@@ -30,6 +30,7 @@ class QToolBar;
 namespace trovel {
 
 class BlockPalette;
+class CourseDesignerWindow;
 class HidLink;
 class OptionFlags;
 class ProgramArea;
@@ -76,6 +77,8 @@ public:
     QLabel* statusLabel() const { return m_statusLabel; }
     // The simulator window while it is open, else null.
     SimulatorWindow* simulatorWindow() const;
+    // The course designer while it is open, else null.
+    CourseDesignerWindow* courseDesigner() const;
     // What the palette and the memory map show: the robot's memory or the open simulator's.
     const SensorFeed& sensorFeed() const { return m_sensors; }
     // The action that carries a command id, or null.
@@ -147,6 +150,10 @@ private:
     QString choosePdfPath(const QString& title, const QString& suggestedName);
     void commandOptions();
     void commandSimulator();
+    void commandCourseDesigner();
+    // A course the designer installed: the open simulator lists it; to try it, the simulator opens
+    // on it and runs the program.
+    void courseInstalled(int course, bool tryIt);
     void commandMotorSettings(bool simulator);
     void commandWriteProgram();
     void commandReadProgram();
@@ -174,7 +181,8 @@ private:
     ProgramArea* m_area = nullptr;
     BlockPalette* m_palette = nullptr;
     std::unique_ptr<HidLink> m_link;
-    QPointer<SimulatorWindow> m_simulator;  // deleted on close, or with this window
+    QPointer<SimulatorWindow> m_simulator;      // deleted on close, or with this window
+    QPointer<CourseDesignerWindow> m_designer;  // deleted on close, or with this window
     QPointer<QWidget> m_memoryMap;
     std::unique_ptr<struct MemoryMapPlacement> m_memoryMapPlacement;
     QToolBar* m_toolBar = nullptr;

@@ -31,6 +31,7 @@ uint16_t commandTextId(Command command) {
     case Command::Simulator: return 40201;
     case Command::PrintCourse: return Str::PrintCourse;
     case Command::PrintProgram: return Str::PrintProgram;
+    case Command::CourseDesigner: return Str::CourseDesigner;
     }
     return 0;
 }

@@ -31,6 +31,7 @@ enum class Command {
     About,
     FirmwareUpdate,
     Simulator,
+    CourseDesigner,
 };
 
 // The command's menu text: its number in the string table, the number language packs translate.

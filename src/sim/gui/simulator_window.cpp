@@ -199,6 +199,38 @@ void SimulatorWindow::loadCourses() {
     updateTitle();
 }
 
+void SimulatorWindow::saveRecordsNow() {
+    if (m_shutDown) return;
+    const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
+    if (m_loaded && courseCount(m_sim->courses) > 0) saveRecords(*m_records, m_sim->courses, dir);
+}
+
+void SimulatorWindow::reloadCourses() {
+    if (m_shutDown) return;
+    // A question or dialog open here may hold the courses: the reload waits until it is answered.
+    if (m_modal > 0) {
+        QTimer::singleShot(100, this, &SimulatorWindow::reloadCourses);
+        return;
+    }
+    stopRun();
+    // Saved already when the install was announced, this keeps what was set since; a time saved
+    // before is not written again, so the record an install dropped stays dropped.
+    saveRecordsNow();
+    const int course = m_sim->course;
+    for (QAction* action : m_courseActions) delete action;
+    m_courseActions.clear();
+    *m_records = LapRecords{};
+    m_textures->clear();
+    loadCourses();
+    if (!m_loaded) return;
+    chooseCourse(course >= 0 && course < courseCount(m_sim->courses) ? course : 0);
+    // A course replaced in place keeps its slot: the cached course layer would show the old picture.
+    *m_courseLayer = CourseLayerCache{};
+    m_drawn.reset();
+    redraw();
+    updateStatus();
+}
+
 QAction* SimulatorWindow::addCommand(QMenu* menu, SimCommand id, const QString& text, QActionGroup* group) {
     auto* action = new QAction(text, this);
     action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(id)));

@@ -122,6 +122,13 @@ public:
 
     // Ends a run before the program is replaced; the run's blocks are no longer the editor's.
     void stopRun();
+    // Saves this session's best times and ghosts now: before a course is installed over one of the
+    // user's, whose changed course then drops its old record.
+    void saveRecordsNow();
+    // Ends a run and reads the courses again (after a course was installed), keeping the chosen
+    // course when it is still there; this session's best times are saved first so that none is
+    // lost. While a question or dialog of the simulator is open, this happens once it is closed.
+    void reloadCourses();
     // After an edit of the program: the run goes on with its snapshot, unless the edit removed the
     // block it is running or the one it runs next. Blocks the edit removed are forgotten, and the
     // editor's breakpoints reach the run.
