@@ -1,0 +1,355 @@
+#!/usr/bin/env python3
+"""The browser page against the native command line, in headless Chromium driven over WebDriver.
+
+Serves the built page folder with a local HTTP server, runs every example and a set of random
+programs on every shipped course through the page's trace link and compares the trace with
+"trovel-cli simulate --trace" byte for byte; checks the lap time the page shows after a judged
+goal, the messages for a damaged and a huge file, and measures start-up, speed, CPU and size.
+
+    web_test.py --web build/web --cli build/bin/trovel-cli --app-dir build/bin --out build/web-test
+Exit 0 passed, 1 failed, 77 skipped (no page built and no Emscripten to build it).
+"""
+
+import argparse
+import functools
+import http.server
+import json
+import os
+import random
+import shutil
+import socket
+import subprocess
+import sys
+import threading
+import time
+import urllib.request
+
+SKIPPED = 77
+COURSES_SHIPPED = 4
+TRACE_TICKS = 1500
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    """Serves the page folder, and /test/ from the test's own folder."""
+
+    def __init__(self, *args, web=None, extra=None, **kwargs):
+        self.extra = extra
+        super().__init__(*args, directory=web, **kwargs)
+
+    def translate_path(self, path):
+        if path.startswith("/test/"):
+            return os.path.join(self.extra, path[len("/test/"):].split("?")[0])
+        return super().translate_path(path)
+
+    def log_message(self, *args):
+        pass
+
+
+class WebDriver:
+    """The few WebDriver commands the test needs, over plain HTTP."""
+
+    def __init__(self, driver_path, out):
+        self.port = free_port()
+        self.log = open(os.path.join(out, "chromedriver.log"), "w")
+        self.process = subprocess.Popen([driver_path, "--port=%d" % self.port], stdout=self.log, stderr=self.log)
+        self.base = "http://127.0.0.1:%d" % self.port
+        for _ in range(100):
+            try:
+                self.request("GET", "/status")
+                break
+            except OSError:
+                time.sleep(0.1)
+        profile = os.path.join(out, "profile")
+        shutil.rmtree(profile, ignore_errors=True)
+        caps = {"capabilities": {"alwaysMatch": {"goog:chromeOptions": {
+            "binary": shutil.which("chromium") or "/usr/bin/chromium",
+            "args": ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                     "--window-size=1150,820", "--lang=ja", "--user-data-dir=" + profile,
+                     "--no-first-run", "--disable-extensions", "--disable-background-networking"]}}}}
+        self.session = self.request("POST", "/session", caps)["sessionId"]
+
+    def request(self, method, path, body=None):
+        data = json.dumps(body).encode() if body is not None else None
+        req = urllib.request.Request(self.base + path, data=data, method=method,
+                                     headers={"Content-Type": "application/json"})
+        with urllib.request.urlopen(req, timeout=300) as response:
+            return json.loads(response.read().decode()).get("value")
+
+    def cmd(self, method, path, body=None):
+        return self.request(method, "/session/%s%s" % (self.session, path), body)
+
+    def go(self, url):
+        self.cmd("POST", "/url", {"url": url})
+
+    def run(self, script, *args):
+        return self.cmd("POST", "/execute/sync", {"script": script, "args": list(args)})
+
+    def wait(self, script, timeout=60, *args):
+        end = time.time() + timeout
+        while time.time() < end:
+            value = self.run(script, *args)
+            if value:
+                return value
+            time.sleep(0.05)
+        raise TimeoutError(script)
+
+    def screenshot(self, path):
+        import base64
+        with open(path, "wb") as f:
+            f.write(base64.b64decode(self.cmd("GET", "/screenshot")))
+
+    def close(self):
+        try:
+            self.request("DELETE", "/session/" + self.session)
+        finally:
+            self.process.terminate()
+            self.process.wait(10)
+            self.log.close()
+
+
+# ---- Programs ------------------------------------------------------------------------------
+
+HEADER = "FORMAT_:[QX_FMT_4]\r\n\r\n"
+
+
+def record(name, x, y, block_type, params, bends, nexts, partner):
+    return "CMD_\t[[%s]]-[%d,%d]-[%d]-[%s]-[%d,%d]-[%d,%d]-[%d]\r\n" % (
+        name, x, y, block_type, ",".join(str(p) for p in params), bends[0], bends[1], nexts[0], nexts[1], partner)
+
+
+def random_program(rng):
+    """Start, a chain of motion, wait, LED, wheel and branch blocks (branches jump back or ahead), End."""
+    count = rng.randint(2, 9)
+    blocks = []
+    for i in range(count):
+        t = rng.choice([3, 4, 5, 6, 7, 8, 9, 10, 10, 12, 13, 14])
+        p = [0] * 10
+        if t in (3, 4, 5, 6, 7, 8):
+            p[0] = rng.randint(1, 40)
+            p[1] = rng.choice([0, 0, 1])
+        elif t == 9:
+            p[0], p[2], p[3] = rng.randint(1, 30), rng.randint(0, 100), rng.randint(0, 100)
+        elif t == 12:
+            p[0] = rng.randint(1, 20)
+        elif t in (13, 14):
+            p[3] = rng.choice([0, 1, 2])
+            p[0] = rng.randint(1, 10)
+        elif t == 10:
+            p[0], p[1], p[2] = rng.randint(0, 1), rng.randint(0, 2), rng.randint(20, 200)
+        blocks.append((t, p))
+    lines = [record("main", 27, 9, 1, [0] * 10, (27, 0), (2, -1), 1),
+             record("main", 27, 45 + 63 * (count + 1), 2, [0] * 10, (27, 0), (-1, -1), 0)]
+    for i, (t, p) in enumerate(blocks):
+        index = 2 + i
+        after = index + 1 if i + 1 < count else 1
+        other = -1
+        if t == 10:
+            other = rng.choice([2 + rng.randrange(count), 1])
+        lines.append(record("main", 27, 45 + 63 * (i + 1), t, p, (27, 27), (after, other), -1))
+    return (HEADER + "".join(lines)).encode("utf-16")
+
+
+# ---- Checks --------------------------------------------------------------------------------
+
+def native_trace(cli, app_dir, program, course, seed, ticks, out):
+    path = os.path.join(out, "native.csv")
+    result = subprocess.run([cli, "simulate", program, "--app-dir", app_dir, "--course", str(course), "--seed",
+                             str(seed), "--ticks", str(ticks), "--trace", path], capture_output=True, text=True)
+    if result.returncode != 0:
+        raise RuntimeError("trovel-cli simulate failed: " + result.stderr)
+    with open(path) as f:
+        return f.read(), json.loads(result.stdout)
+
+
+def page_trace(driver, base, program_url, course, seed, ticks):
+    driver.go("%s/index.html?program=%s&course=%d&seed=%d&ticks=%d&trace=csv" % (base, program_url, course, seed, ticks))
+    driver.wait("return document.body.dataset.ready === 'yes';")
+    return driver.run("const p = document.getElementById('trace'); return p ? p.textContent : null;"), \
+        driver.run("return document.getElementById('message').textContent;")
+
+
+def lap_text_ja(ms):
+    return "%d分%02d秒%03d" % (ms // 60000, ms // 1000 % 60, ms % 1000)
+
+
+def process_cpu_seconds(root_pid):
+    """CPU seconds of a process and all its descendants (the browser's processes under chromedriver)."""
+    children = {}
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % pid) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            children.setdefault(int(fields[1]), []).append((int(pid), int(fields[11]) + int(fields[12])))
+        except OSError:
+            continue
+    total, todo = 0, [root_pid]
+    while todo:
+        for pid, ticks in children.get(todo.pop(), []):
+            total += ticks
+            todo.append(pid)
+    return total / os.sysconf("SC_CLK_TCK")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--web", required=True)
+    ap.add_argument("--cli", required=True)
+    ap.add_argument("--app-dir", required=True)
+    ap.add_argument("--examples", required=True)
+    ap.add_argument("--out", required=True)
+    ap.add_argument("--random", type=int, default=12)
+    ap.add_argument("--seed", type=int, default=20261208)
+    args = ap.parse_args()
+
+    if not os.path.exists(os.path.join(args.web, "trovel.wasm")):
+        if shutil.which("em++") is None:
+            print("SKIPPED: no page in %s and Emscripten is not installed (make web installs it)" % args.web)
+            return SKIPPED
+        print("FAILED: %s holds no built page: run make web" % args.web)
+        return 1
+    for tool in ("chromium", "chromedriver"):
+        if shutil.which(tool) is None:
+            print("FAILED: %s is missing (tools/setup.sh installs it)" % tool)
+            return 1
+
+    out = os.path.abspath(args.out)
+    os.makedirs(out, exist_ok=True)
+    programs_dir = os.path.join(out, "programs")
+    shutil.rmtree(programs_dir, ignore_errors=True)
+    os.makedirs(programs_dir)
+    rng = random.Random(args.seed)
+    programs = []  # (file path, URL for the page)
+    for name in sorted(os.listdir(args.examples)):
+        if name.endswith(".qxp"):
+            shutil.copy(os.path.join(args.examples, name), programs_dir)
+            programs.append((os.path.join(programs_dir, name), "test/programs/" + name))
+    for i in range(args.random):
+        name = "random_%02d.qxp" % i
+        with open(os.path.join(programs_dir, name), "wb") as f:
+            f.write(random_program(rng))
+        programs.append((os.path.join(programs_dir, name), "test/programs/" + name))
+    # Bad input: a file that is not a program, and one too large to be read.
+    with open(os.path.join(programs_dir, "foreign.qxp"), "wb") as f:
+        f.write("FORMAT_:[SOMETHING_ELSE]\r\n".encode("utf-16"))
+    with open(os.path.join(programs_dir, "huge.qxp"), "wb") as f:
+        f.write(b"\xff\xfe" + b"\x20\x00" * (3 << 20))
+
+    handler = functools.partial(QuietHandler, web=os.path.abspath(args.web), extra=out)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    base = "http://127.0.0.1:%d" % server.server_address[1]
+
+    failures = []
+    figures = {}
+    driver = WebDriver(shutil.which("chromedriver"), out)
+    try:
+        # 1. The same run everywhere: every program on every shipped course.
+        compared = 0
+        for path, url in programs:
+            for course in range(COURSES_SHIPPED):
+                seed = 1 + course
+                expected, _ = native_trace(args.cli, args.app_dir, path, course, seed, TRACE_TICKS, out)
+                got, message = page_trace(driver, base, url, course, seed, TRACE_TICKS)
+                compared += 1
+                if got != expected:
+                    name = "%s_course%d" % (os.path.basename(path), course)
+                    with open(os.path.join(out, name + ".page.csv"), "w") as f:
+                        f.write(got or "")
+                    with open(os.path.join(out, name + ".native.csv"), "w") as f:
+                        f.write(expected)
+                    failures.append("trace differs: %s on course %d (%s)" % (url, course, message or "see " + out))
+        print("traces compared: %d (%d programs x %d courses), %d differ" %
+              (compared, len(programs), COURSES_SHIPPED, sum(f.startswith("trace") for f in failures)))
+
+        # 2. Bad input: a message, no trace, nothing run.
+        for name, words in (("foreign.qxp", "対応していません"), ("huge.qxp", "大きすぎる")):
+            got, message = page_trace(driver, base, "test/programs/" + name, 0, 1, 10)
+            if got is not None or words not in (message or ""):
+                failures.append("%s: expected the message with %r and no trace, got %r" % (name, words, message))
+
+        # 3. The lap time shown after a judged goal equals the native run's.
+        goal = None
+        for path, url in programs:
+            if "random" in path:
+                continue
+            for course in range(COURSES_SHIPPED):
+                _, summary = native_trace(args.cli, args.app_dir, path, course, 1, 37500, out)
+                if summary["result"] == 8 and summary["lap_ms"] > 0:
+                    goal = (url, course, summary["lap_ms"])
+                    break
+            if goal:
+                break
+        if goal is None:
+            failures.append("no example reaches a goal on a shipped course: the lap check has nothing to check")
+        else:
+            url, course, lap_ms = goal
+            driver.go("%s/index.html?program=%s&course=%d&lang=ja" % (base, url, course))
+            driver.wait("return document.body.dataset.ready === 'yes';")
+            driver.run("const s = document.getElementById('speed'); s.value = 'max';"
+                       "s.dispatchEvent(new Event('change')); document.getElementById('play').click();")
+            # The goal is judged once; the best time appears with it.
+            best = driver.wait("const b = document.getElementById('best').textContent;"
+                               "return b !== '--' ? b : null;", 120)
+            shown = driver.run("return document.getElementById('lap').textContent;")
+            stored = driver.run("return Object.keys(localStorage).filter(k => k.startsWith('trovel.best.'))"
+                                ".map(k => localStorage.getItem(k));")
+            print("lap shown: %s, best %s (native %d ms on course %d with %s)" % (shown, best, lap_ms, course, url))
+            if shown != lap_text_ja(lap_ms) or best != lap_text_ja(lap_ms) or str(lap_ms) not in (stored or []):
+                failures.append("lap time: page shows %r (best %r, stored %r), native %s" %
+                                (shown, best, stored, lap_text_ja(lap_ms)))
+
+        # 4. Figures: start-up, speed, CPU, size; and a screenshot to look at.
+        driver.go("%s/index.html?program=examples/line_follower.qxp&lang=ja" % base)
+        driver.wait("return document.body.dataset.ready === 'yes';")
+        driver.go("%s/index.html?program=examples/line_follower.qxp&lang=ja" % base)
+        figures["ready_ms"] = driver.wait("return window.trovelReadyMs;")
+        ticks = 20000
+        figures["page_ticks_per_s"] = max(driver.run("return trovelBench(0, %d);" % ticks) for _ in range(3))
+        example = os.path.join(args.examples, "line_follower.qxp")
+        timings = []
+        for n in (1, ticks):
+            start = time.perf_counter()
+            native_trace(args.cli, args.app_dir, example, 0, 1, n, out)
+            timings.append(time.perf_counter() - start)
+        figures["native_ticks_per_s"] = (ticks - 1) / max(1e-6, timings[1] - timings[0])
+        figures["speed_ratio"] = figures["page_ticks_per_s"] / figures["native_ticks_per_s"]
+        driver.run("document.getElementById('play').click();")
+        time.sleep(1)
+        cpu0, wall0 = process_cpu_seconds(driver.process.pid), time.time()
+        time.sleep(5)
+        cpu1, wall1 = process_cpu_seconds(driver.process.pid), time.time()
+        figures["normal_speed_cpu_percent"] = 100 * (cpu1 - cpu0) / (wall1 - wall0)
+        driver.screenshot(os.path.join(out, "page.png"))
+        size = sum(os.path.getsize(os.path.join(args.web, f)) for f in ("trovel.wasm", "trovel.js", "app.js"))
+        figures["module_and_script_bytes"] = size
+        print("figures: " + json.dumps(figures))
+        if figures["ready_ms"] >= 1000:
+            failures.append("page ready after %.0f ms (at most 1000)" % figures["ready_ms"])
+        if figures["speed_ratio"] < 0.5:
+            failures.append("max speed %.0f ticks/s is below half the native %.0f" %
+                            (figures["page_ticks_per_s"], figures["native_ticks_per_s"]))
+        if figures["normal_speed_cpu_percent"] >= 10:
+            failures.append("normal speed takes %.1f %% of a core (under 10)" % figures["normal_speed_cpu_percent"])
+        if size >= 2 * 1024 * 1024:
+            failures.append("module and script are %d bytes (under 2 MB)" % size)
+        with open(os.path.join(out, "figures.json"), "w") as f:
+            json.dump(figures, f, indent=1)
+    finally:
+        driver.close()
+        server.shutdown()
+
+    for f in failures:
+        print("FAILED: " + f)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
