@@ -66,7 +66,10 @@ std::to_chars_result formatWith(char* first, char* last, T value, int maxDigits)
         sci += exp;
         std::string fixed;
         if (e >= n - 1) {
-            fixed = digits + std::string(size_t(e - (n - 1)), '0');
+            // A whole number in fixed notation is written with all its digits, exactly.
+            char whole[400];
+            std::snprintf(whole, sizeof whole, "%.0f", std::fabs(static_cast<double>(value)));
+            fixed = whole;
         } else if (e >= 0) {
             fixed = digits.substr(0, size_t(e + 1)) + '.' + digits.substr(size_t(e + 1));
         } else {
