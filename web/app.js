@@ -8,6 +8,12 @@ const TICK_MS = 16;
 // The fastest speed runs ticks for this long per frame and draws with the rest.
 const FASTEST_BUDGET_MS = 12;
 const DEFAULT_PROGRAM = 'examples/line_follower.qxp';
+const FIRST_COURSE_SLOT = 5;
+// The sensor and variable tables and the lap time beside the course are updated this often.
+const STATUS_MS = 200;
+// The course is drawn at most this often (about 30 frames a second, every second tick at normal
+// speed): each drawn frame costs the browser about as much as all the ticks of a second.
+const DRAW_MS = 30;
 
 // String numbers of the texts the page shows.
 const S = {
@@ -32,7 +38,7 @@ const params = new URLSearchParams(location.search);
 const page = {
   english: false, textures: [], skins: [], courses: [], chart: null, selected: -1, running: -1,
   fileName: 'program.qxp', speed: 1, fastest: false, lastFrame: '', lastStatus: '', acc: 0, last: 0,
-  strings: new Map(), tinted: new Map(), ready: false,
+  strings: new Map(), tinted: new Map(), ready: false, statusAt: 0, drawnAt: 0,
 };
 
 var Module = {
@@ -170,7 +176,9 @@ async function loadImage(path, key) {
 
 async function loadTextures() {
   const files = JSON.parse(call('web_textures', 'string'));
-  page.textures = await Promise.all(files.map((f) => loadImage(f, [0, 0, 0])));
+  // Black is transparent on every image; on the course pictures, drawn first over the black
+  // ground, it changes nothing, so they stay opaque and cheap to draw.
+  page.textures = await Promise.all(files.map((f, i) => loadImage(f, i < FIRST_COURSE_SLOT ? [0, 0, 0] : null)));
   page.tinted.clear();
 }
 
@@ -230,11 +238,31 @@ function drawChart() {
   ctx.textBaseline = 'top';
   chart.blocks.forEach((b, i) => drawBlock(ctx, b, i));
   chart.blocks.forEach((b) => drawOutputs(ctx, b));
-  const running = chart.blocks[page.running];
-  if (running) {
-    drawBrackets(ctx, running);
-    if (running.partner >= 0 && chart.blocks[running.partner]) drawBrackets(ctx, chart.blocks[running.partner]);
+  const marks = $('marks');
+  if (marks.width !== width || marks.height !== height) { marks.width = width; marks.height = height; }
+  page.marked = null;
+  drawRunningMark();
+}
+
+// The running block's brackets live on a canvas of their own over the chart: following a run
+// redraws two small corners, not the chart.
+function drawRunningMark() {
+  const chart = page.chart;
+  const ctx = $('marks').getContext('2d');
+  if (page.marked) ctx.clearRect(page.marked[0] - 4, page.marked[1] - 4, page.marked[2] - page.marked[0] + 8,
+    page.marked[3] - page.marked[1] + 8);
+  page.marked = null;
+  const running = chart && chart.blocks[page.running];
+  if (!running) return;
+  const shown = [running];
+  if (running.partner >= 0 && chart.blocks[running.partner]) shown.push(chart.blocks[running.partner]);
+  const box = [Infinity, Infinity, -Infinity, -Infinity];
+  for (const b of shown) {
+    drawBrackets(ctx, b);
+    box[0] = Math.min(box[0], b.rect[0]); box[1] = Math.min(box[1], b.rect[1]);
+    box[2] = Math.max(box[2], b.rect[2]); box[3] = Math.max(box[3], b.rect[3]);
   }
+  page.marked = box;
 }
 
 function diamondPath(ctx, r) {
@@ -465,15 +493,67 @@ function drawLine(ctx, line, camera) {
   ctx.stroke();
 }
 
+// The screen rectangle an item covers, padded for smoothing.
+function itemBox(item, camera) {
+  let x0 = Infinity, y0 = Infinity, x1 = -Infinity, y1 = -Infinity;
+  for (let k = 0; k < 4; k++) {
+    let x = item[5 + 4 * k], y = item[6 + 4 * k];
+    if (!item[2]) { x = (x - camera[0]) * camera[2]; y = (y - camera[1]) * camera[2]; }
+    x0 = Math.min(x0, x); y0 = Math.min(y0, y); x1 = Math.max(x1, x); y1 = Math.max(y1, y);
+  }
+  return [Math.floor(x0) - 2, Math.floor(y0) - 2, Math.ceil(x1) + 2, Math.ceil(y1) + 2];
+}
+
+// Draws the frame; when only some items changed since the last one (the robot moved, the timer
+// counted), only the rectangles they covered and cover now are drawn again, which keeps a run at
+// normal speed cheap for the browser.
+// The module's frame numbers as {camera, items, lines} (see web_frame), and a key that is equal
+// for equal frames.
+function readFrame() {
+  const at = call('web_frame', 'number') / 8, size = call('web_frame_size', 'number');
+  const f = Module.HEAPF64.subarray(at, at + size);
+  const frame = { camera: [f[0], f[1], f[2]], items: [], lines: [] };
+  let k = 5;
+  for (let i = 0; i < f[3]; i++, k += 21) frame.items.push(Array.from(f.subarray(k, k + 21)));
+  for (let i = 0; i < f[4]; i++) {
+    const points = f[k + 2];
+    frame.lines.push([f[k], f[k + 1]].concat(Array.from(f.subarray(k + 3, k + 3 + 2 * points))));
+    k += 3 + 2 * points;
+  }
+  frame.key = f.join(',');
+  return frame;
+}
+
 function drawFrame() {
-  const json = call('web_frame', 'string');
+  const frame = readFrame();
+  const json = frame.key;
   if (json === page.lastFrame) return;
+  const previous = page.lastFrameData;
   page.lastFrame = json;
-  const frame = JSON.parse(json);
+  page.lastFrameData = frame;
   const canvas = $('sim');
-  const ctx = canvas.getContext('2d');
+  const ctx = canvas.getContext('2d', { alpha: false, desynchronized: true });
+  let dirty = null;
+  if (previous && JSON.stringify(previous.camera) === JSON.stringify(frame.camera) &&
+      JSON.stringify(previous.lines) === JSON.stringify(frame.lines)) {
+    const before = new Map(), now = new Map();
+    for (const item of previous.items) { const k = item.join(','); before.set(k, (before.get(k) || 0) + 1); }
+    for (const item of frame.items) { const k = item.join(','); now.set(k, (now.get(k) || 0) + 1); }
+    dirty = [];
+    for (const item of previous.items) if (!now.has(item.join(','))) dirty.push(itemBox(item, previous.camera));
+    for (const item of frame.items) if (!before.has(item.join(','))) dirty.push(itemBox(item, frame.camera));
+    let area = 0;
+    for (const d of dirty) area += (d[2] - d[0]) * (d[3] - d[1]);
+    if (area > canvas.width * canvas.height / 2) dirty = null;
+  }
   ctx.setTransform(1, 0, 0, 1, 0, 0);
   ctx.globalAlpha = 1;
+  ctx.save();
+  if (dirty) {
+    ctx.beginPath();
+    for (const d of dirty) ctx.rect(d[0], d[1], d[2] - d[0], d[3] - d[1]);
+    ctx.clip();
+  }
   ctx.fillStyle = 'black';
   ctx.fillRect(0, 0, canvas.width, canvas.height);
   const COURSE_LAYER = 6;
@@ -486,6 +566,7 @@ function drawFrame() {
     drawItem(ctx, item, frame.camera);
   }
   if (!linesDrawn) frame.lines.forEach((l) => drawLine(ctx, l, frame.camera));
+  ctx.restore();
   ctx.setTransform(1, 0, 0, 1, 0, 0);
   ctx.globalAlpha = 1;
 }
@@ -500,17 +581,22 @@ function showStatus() {
     const best = Number(localStorage.getItem(key));
     if (!(best > 0) || ms < best) localStorage.setItem(key, String(ms));
   }
-  $('lap').textContent = lapText(s.lapMs);
-  $('best').textContent = lapText(s.bestMs);
-  $('state').textContent = s.state === 3 ? text(S.paused) : '';
+  setText($('lap'), lapText(s.lapMs));
+  setText($('best'), lapText(s.bestMs));
+  setText($('state'), s.state === 3 ? text(S.paused) : '');
   const m = s.memory;
   fillTable($('sensors'), [text(S.wheels) + ' L', text(S.wheels) + ' R'].concat(page.names.slice(9, 15).map((n) => n[1] || n[0])),
     [m[5], m[6]].concat(m.slice(9, 15)), text(S.sensors));
   fillTable($('variables'), page.names.slice(16, 24).map((n) => n[1] || n[0]), m.slice(16, 24), text(S.variables));
   if (s.running !== page.running) {
     page.running = s.running;
-    drawChart();
+    drawRunningMark();
   }
+}
+
+// Only a text that changed touches the page: a still page costs no layout.
+function setText(element, value) {
+  if (element.textContent !== value) element.textContent = value;
 }
 
 function fillTable(table, names, values, caption) {
@@ -545,8 +631,16 @@ function loop(now) {
   } else {
     for (let i = 0; i < due; i++) call('web_ticks', 'number', ['number'], [page.speed]);
   }
-  drawFrame();
-  showStatus();
+  if (now - page.drawnAt >= DRAW_MS) {
+    page.drawnAt = now;
+    drawFrame();
+  }
+  // Numbers that change every tick cannot be read faster than this anyway; the block running
+  // and a goal's time are never missed, they wait in the module.
+  if (now - page.statusAt >= STATUS_MS) {
+    page.statusAt = now;
+    showStatus();
+  }
 }
 
 // ---- Texts and start ----------------------------------------------------------------------
@@ -659,7 +753,7 @@ function wire() {
     localStorage.setItem('trovel.lang', page.english ? 'ja' : 'en');
     await setLanguage(!page.english);
     await Promise.all([loadCourses(), loadSkins()]);
-    page.lastFrame = '';
+    page.lastFrame = ''; page.lastFrameData = null;
     refreshChart();
     showProperties();
     drawFrame();

@@ -445,7 +445,7 @@ EMSCRIPTEN_KEEPALIVE const char* web_status() {
         ",\"lapMs\":" + std::to_string(s.sim.judge.lapMs) +
         ",\"bestMs\":" + std::to_string(bestTime(s.records, s.sim.course)) +
         ",\"result\":" + std::to_string(s.sim.judge.result) + ",\"timed\":" + (judgingArmed(s.sim) ? "true" : "false") +
-        ",\"ticks\":" + std::to_string(s.sim.ticks) + ",\"running\":" + std::to_string(s.shownBlock) + ",\"memory\":[";
+        ",\"running\":" + std::to_string(s.shownBlock) + ",\"memory\":[";
     for (size_t i = 0; i < s.sim.memory.size(); ++i) out += (i ? "," : "") + std::to_string(s.sim.memory[i]);
     out += "],\"goals\":[";
     for (size_t i = 0; i < s.goals.size(); ++i) out += (i ? "," : "") + std::to_string(s.goals[i]);
@@ -467,31 +467,28 @@ EMSCRIPTEN_KEEPALIVE const char* web_memory_names() {
     return answer(out + "]");
 }
 
-// The frame to draw: the camera and the draw list's quads and lines.
-EMSCRIPTEN_KEEPALIVE const char* web_frame() {
+// The frame to draw, as numbers the page reads straight from the module's memory (a text would
+// cost more than drawing): the camera x, y and zoom, the item and line counts, then per item its
+// texture, blend, screen-space flag, colour, layer and four vertices (x, y, u, v), and per line its
+// colour, width, point count and points. web_frame_size() is the count of numbers.
+static std::vector<double> g_frame;
+EMSCRIPTEN_KEEPALIVE const double* web_frame() {
     WebState& s = state();
     const DrawList list = buildFrame(s.sim, s.view, s.records);
-    std::string out = "{\"camera\":[" + floatText(s.view.camera.x) + "," + floatText(s.view.camera.y) + "," +
-                      floatText(s.view.camera.zoom) + "],\"items\":[";
-    for (size_t i = 0; i < list.items.size(); ++i) {
-        const DrawItem& item = list.items[i];
-        out += i ? ",[" : "[";
-        out += std::to_string(item.texture) + "," + (item.blend ? "1" : "0") + "," + (item.screenSpace ? "1" : "0") +
-               "," + std::to_string(item.vertices[0].colour) + "," + std::to_string(item.layer);
-        for (const Vertex& v : item.vertices)
-            out += "," + floatText(v.x) + "," + floatText(v.y) + "," + floatText(v.u) + "," + floatText(v.v);
-        out += "]";
+    g_frame.assign({s.view.camera.x, s.view.camera.y, s.view.camera.zoom, double(list.items.size()),
+                    double(list.lines.size())});
+    for (const DrawItem& item : list.items) {
+        g_frame.insert(g_frame.end(), {double(item.texture), item.blend ? 1.0 : 0.0, item.screenSpace ? 1.0 : 0.0,
+                                       double(item.vertices[0].colour), double(item.layer)});
+        for (const Vertex& v : item.vertices) g_frame.insert(g_frame.end(), {v.x, v.y, v.u, v.v});
     }
-    out += "],\"lines\":[";
-    for (size_t i = 0; i < list.lines.size(); ++i) {
-        const DrawLine& line = list.lines[i];
-        out += i ? ",[" : "[";
-        out += std::to_string(line.colour) + "," + floatText(line.width);
-        for (float v : line.xy) out += "," + floatText(v);
-        out += "]";
+    for (const DrawLine& line : list.lines) {
+        g_frame.insert(g_frame.end(), {double(line.colour), line.width, double(line.xy.size() / 2)});
+        for (size_t k = 0; k + 1 < line.xy.size(); k += 2) g_frame.insert(g_frame.end(), {line.xy[k], line.xy[k + 1]});
     }
-    return answer(out + "]}");
+    return g_frame.data();
 }
+EMSCRIPTEN_KEEPALIVE int web_frame_size() { return int(g_frame.size()); }
 
 // The chart images of block types 1..17 in the language in use: ["/app/skin/00_start.bmp", ...].
 EMSCRIPTEN_KEEPALIVE const char* web_skins() {

@@ -96,7 +96,7 @@ std::from_chars_result portableParseDouble(const char* first, const char* last, 
         p += n;
         if (p < last && *p == '(') {
             const char* q = p + 1;
-            while (q < last && (isDigit(*q) || lower(*q) >= 'a' && lower(*q) <= 'z' || *q == '_')) ++q;
+            while (q < last && (isDigit(*q) || (lower(*q) >= 'a' && lower(*q) <= 'z') || *q == '_')) ++q;
             if (q < last && *q == ')') p = q + 1;
         }
         value = negative ? -std::nan("") : std::nan("");
