@@ -320,9 +320,15 @@ def main():
         example = os.path.join(args.examples, "line_follower.qxp")
         timings = []
         for n in (1, ticks):
-            start = time.perf_counter()
-            native_trace(args.cli, args.app_dir, example, 0, 1, n, out)
-            timings.append(time.perf_counter() - start)
+            # Without a trace, as the page's measure runs: only the ticks.
+            best = None
+            for _ in range(3):
+                start = time.perf_counter()
+                subprocess.run([args.cli, "simulate", example, "--app-dir", args.app_dir, "--ticks", str(n)],
+                               capture_output=True, check=True)
+                elapsed = time.perf_counter() - start
+                best = elapsed if best is None else min(best, elapsed)
+            timings.append(best)
         figures["native_ticks_per_s"] = (ticks - 1) / max(1e-6, timings[1] - timings[0])
         figures["speed_ratio"] = figures["page_ticks_per_s"] / figures["native_ticks_per_s"]
         driver.run("document.getElementById('play').click();")
