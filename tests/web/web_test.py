@@ -279,7 +279,67 @@ def main():
             if got is not None or words not in (message or ""):
                 failures.append("%s: expected the message with %r and no trace, got %r" % (name, words, message))
 
-        # 3. The lap time shown after a judged goal equals the native run's.
+        # 3. On the page: a dropped foreign file changes nothing but the message; a dropped program
+        # replaces the chart; a block's time typed in the property panel (full-width digits, as the
+        # studio takes them) reaches the chart and the saved file, a refused entry changes nothing.
+        driver.go("%s/index.html?program=examples/counted_steps.qxp&lang=ja" % base)
+        driver.wait("return document.body.dataset.ready === 'yes';")
+        result = json.loads(driver.run("""
+            const drop = (name, bytes) => {
+              const t = new DataTransfer();
+              t.items.add(new File([new Uint8Array(bytes)], name));
+              document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: t, bubbles: true}));
+            };
+            const chart = () => Module.ccall('web_chart', 'string', [], []);
+            const saved = () => {
+              const n = Module.ccall('web_save_program', 'number', [], []);
+              const at = Module.ccall('web_saved_bytes', 'number', [], []);
+              return Array.from(Module.HEAPU8.slice(at, at + n));
+            };
+            const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+            return (async () => {
+              const r = {};
+              const original = Array.from(new Uint8Array(await (await fetch('examples/counted_steps.qxp')).arrayBuffer()));
+              r.savedUnchanged = JSON.stringify(saved()) === JSON.stringify(original);
+              const before = chart();
+              drop('foreign.qxp', Array.from(new TextEncoder().encode('not a program')));
+              await sleep(300);
+              r.foreignMessage = document.getElementById('message').textContent;
+              r.foreignKeptChart = chart() === before;
+              const c = document.getElementById('chart'), box = c.getBoundingClientRect();
+              const b = page.chart.blocks.findIndex((x) => x.type === 4);
+              const rect = page.chart.blocks[b].rect;
+              c.dispatchEvent(new MouseEvent('click', {clientX: box.left + (rect[0] + rect[2]) / 2,
+                clientY: box.top + (rect[1] + rect[3]) / 2, bubbles: true}));
+              let input = document.querySelector('#propertyFields input');
+              input.value = '１．５';
+              input.dispatchEvent(new Event('change'));
+              input = document.querySelector('#propertyFields input');
+              input.value = 'abc';
+              input.dispatchEvent(new Event('change'));
+              r.shown = document.querySelector('#propertyFields input').value;
+              r.caption = page.chart.blocks[b].caption;
+              const edited = saved();
+              r.savedChanged = edited.length === original.length &&
+                edited.filter((v, i) => v !== original[i]).length > 0;
+              r.savedText = new TextDecoder('utf-16le').decode(new Uint8Array(edited.slice(2)));
+              drop('other.qxp', Array.from(new Uint8Array(await (await fetch('examples/led_repeat.qxp')).arrayBuffer())));
+              await sleep(300);
+              r.droppedReplaced = chart() !== before && document.getElementById('message').textContent === '';
+              return JSON.stringify(r);
+            })();"""))
+        if not result["savedUnchanged"]:
+            failures.append("the saved file of an unchanged example differs from the example")
+        if "対応していません" not in result["foreignMessage"] or not result["foreignKeptChart"]:
+            failures.append("a dropped foreign file: message %r, chart kept %s" %
+                            (result["foreignMessage"], result["foreignKeptChart"]))
+        if result["shown"] != "1.5" or result["caption"] != "1.5秒" or "-[4]-[15," not in result["savedText"]:
+            failures.append("property entry: shown %r, caption %r, saved %r" %
+                            (result["shown"], result["caption"], result["savedText"][:300]))
+        if not result["droppedReplaced"]:
+            failures.append("a dropped program did not replace the chart")
+
+        # 4. The lap time shown after a judged goal equals the native run's.
         goal = None
         for path, url in programs:
             if "random" in path:
@@ -310,7 +370,7 @@ def main():
                 failures.append("lap time: page shows %r (best %r, stored %r), native %s" %
                                 (shown, best, stored, lap_text_ja(lap_ms)))
 
-        # 4. Figures: start-up, speed, CPU, size; and a screenshot to look at.
+        # 5. Figures: start-up, speed, CPU, size; and a screenshot to look at.
         driver.go("%s/index.html?program=examples/line_follower.qxp&lang=ja" % base)
         driver.wait("return document.body.dataset.ready === 'yes';")
         driver.go("%s/index.html?program=examples/line_follower.qxp&lang=ja" % base)
