@@ -240,6 +240,13 @@ def main():
         with open(os.path.join(programs_dir, name), "wb") as f:
             f.write(random_program(rng))
         programs.append((os.path.join(programs_dir, name), "test/programs/" + name))
+    # A course as the course designer saves it: a loop with checkpoints, timed.
+    with open(os.path.join(programs_dir, "loop.course"), "w", encoding="utf-8", newline="\n") as f:
+        f.write("TROVEL-COURSE 1\nname-ja \"ループ\"\nname-en \"Loop\"\nstart -100 170 0\n"
+                "course-flags return-to-start\nline -100 170 130 170\narc 130 50 120 90 -90\n"
+                "line 250 50 250 -50\narc 130 -50 120 0 -90\nline 130 -170 -130 -170\n"
+                "arc -130 -50 120 -90 -90\nline -250 -50 -250 50\narc -130 50 120 180 -90\n"
+                "line -130 170 130 170\ngoal -150 140 -50 200\ncheckpoint 220 -30 280 30\nend\n")
     # Bad input: a file that is not a program, and one too large to be read.
     with open(os.path.join(programs_dir, "foreign.qxp"), "wb") as f:
         f.write("FORMAT_:[SOMETHING_ELSE]\r\n".encode("utf-16"))
@@ -326,6 +333,14 @@ def main():
               drop('other.qxp', Array.from(new Uint8Array(await (await fetch('examples/led_repeat.qxp')).arrayBuffer())));
               await sleep(300);
               r.droppedReplaced = chart() !== before && document.getElementById('message').textContent === '';
+              const course = new Uint8Array(await (await fetch('test/programs/loop.course')).arrayBuffer());
+              const t = new DataTransfer();
+              t.items.add(new File([course], 'loop.course'));
+              document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: t, bubbles: true}));
+              await sleep(1500);
+              r.courses = page.courses.map((c) => c.name);
+              r.chosen = document.getElementById('course').value;
+              r.courseMessage = document.getElementById('message').textContent;
               return JSON.stringify(r);
             })();"""))
         if not result["savedUnchanged"]:
@@ -338,6 +353,9 @@ def main():
                             (result["shown"], result["caption"], result["savedText"][:300]))
         if not result["droppedReplaced"]:
             failures.append("a dropped program did not replace the chart")
+        if result["courses"][-1:] != ["ループ"] or result["chosen"] != str(COURSES_SHIPPED) or result["courseMessage"]:
+            failures.append("a dropped course file: courses %r, chosen %r, message %r" %
+                            (result["courses"], result["chosen"], result["courseMessage"]))
 
         # 4. The lap time shown after a judged goal equals the native run's.
         goal = None
