@@ -126,7 +126,32 @@ function addCourseBytes(bytes, name) {
   const problem = withBytes('web_add_course', bytes, ['string'], [name]);
   if (problem) { showMessage(problem); return false; }
   showMessage('');
+  keepCourse(name, bytes);
   return loadCourses().then(() => { selectCourse(page.courses.length - 1); });
+}
+
+// The user's course files are kept in the browser's storage and added again when the page opens.
+const COURSES_KEY = 'trovel.courses';
+
+function keptCourses() {
+  try { return JSON.parse(localStorage.getItem(COURSES_KEY)) || {}; } catch (e) { return {}; }
+}
+
+function keepCourse(name, bytes) {
+  const kept = keptCourses();
+  let binary = '';
+  for (let i = 0; i < bytes.length; i++) binary += String.fromCharCode(bytes[i]);
+  kept[name] = btoa(binary);
+  try { localStorage.setItem(COURSES_KEY, JSON.stringify(kept)); } catch (e) { /* storage full: kept for this visit */ }
+}
+
+function addKeptCourses() {
+  for (const [name, data] of Object.entries(keptCourses())) {
+    const binary = atob(data);
+    const bytes = new Uint8Array(binary.length);
+    for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
+    withBytes('web_add_course', bytes, ['string'], [name]);
+  }
 }
 
 async function openFile(file) {
@@ -733,6 +758,7 @@ async function start() {
     document.body.dataset.ready = 'yes';
     return;
   }
+  addKeptCourses();
   await Promise.all([loadCourses(), loadSkins()]);
   const course = intParam('course', 0);
   if (course < page.courses.length) selectCourse(course);

@@ -356,6 +356,12 @@ def main():
         if result["courses"][-1:] != ["ループ"] or result["chosen"] != str(COURSES_SHIPPED) or result["courseMessage"]:
             failures.append("a dropped course file: courses %r, chosen %r, message %r" %
                             (result["courses"], result["chosen"], result["courseMessage"]))
+        # The browser keeps the course for the next visit.
+        driver.go("%s/index.html?lang=ja" % base)
+        driver.wait("return document.body.dataset.ready === 'yes';")
+        kept = driver.run("return page.courses.map((c) => c.name);")
+        if kept[-1:] != ["ループ"]:
+            failures.append("the dropped course is gone after a reload: %r" % kept)
 
         # 4. The lap time shown after a judged goal equals the native run's.
         goal = None
@@ -389,8 +395,10 @@ def main():
                                 (shown, best, stored, lap_text_ja(lap_ms)))
 
         # 5. Figures: start-up, speed, CPU, size; and a screenshot to look at.
+        # Once with an empty cache and once as a pupil opens it again.
+        driver.cmd("POST", "/goog/cdp/execute", {"cmd": "Network.clearBrowserCache", "params": {}})
         driver.go("%s/index.html?program=examples/line_follower.qxp&lang=ja" % base)
-        driver.wait("return document.body.dataset.ready === 'yes';")
+        figures["ready_ms_empty_cache"] = driver.wait("return window.trovelReadyMs;")
         driver.go("%s/index.html?program=examples/line_follower.qxp&lang=ja" % base)
         figures["ready_ms"] = driver.wait("return window.trovelReadyMs;")
         ticks = 200000
@@ -420,8 +428,9 @@ def main():
         size = sum(os.path.getsize(os.path.join(args.web, f)) for f in ("trovel.wasm", "trovel.js", "app.js"))
         figures["module_and_script_bytes"] = size
         print("figures: " + json.dumps(figures))
-        if figures["ready_ms"] >= 1000:
-            failures.append("page ready after %.0f ms (at most 1000)" % figures["ready_ms"])
+        if max(figures["ready_ms"], figures["ready_ms_empty_cache"]) >= 1000:
+            failures.append("page ready after %.0f ms, %.0f ms with an empty cache (under 1000)" %
+                            (figures["ready_ms"], figures["ready_ms_empty_cache"]))
         if figures["speed_ratio"] < 0.5:
             failures.append("max speed %.0f ticks/s is below half the native %.0f" %
                             (figures["page_ticks_per_s"], figures["native_ticks_per_s"]))
