@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/portable_bits.h"
+#include "model/portable_math.h"
 
 using namespace trovel;
 
@@ -71,6 +72,35 @@ TEST(PortableBits, ParsingMatchesTheStandardLibrary) {
         if (std::isnan(standard)) EXPECT_TRUE(std::isnan(portable)) << text;
         else EXPECT_EQ(portable, standard) << text;
     }
+}
+
+int unitsApart(float a, float b) {
+    const int32_t ia = bitCast<int32_t>(a), ib = bitCast<int32_t>(b);
+    return ia > ib ? ia - ib : ib - ia;
+}
+
+// The robot's own trigonometry: within one unit in the last place of the exact value (the double
+// functions rounded), in every quadrant and far from zero, with the signs and limits of atan2.
+TEST(PortableMath, WithinOneUnitOfTheExactValue) {
+    std::mt19937 random(19);
+    for (int i = 0; i < 50000; ++i) {
+        const float x = std::uniform_real_distribution<float>(i % 2 ? -10 : -2000, i % 2 ? 10 : 2000)(random);
+        ASSERT_LE(unitsApart(portableSin(x), float(std::sin(double(x)))), 1) << x;
+        ASSERT_LE(unitsApart(portableCos(x), float(std::cos(double(x)))), 1) << x;
+        const float y = std::uniform_real_distribution<float>(-300, 300)(random);
+        ASSERT_LE(unitsApart(portableAtan2(y, x), float(std::atan2(double(y), double(x)))), 1) << y << " " << x;
+    }
+    struct Row {
+        float y, x, angle;
+    };
+    for (const Row& r : {Row{0, 1, 0}, Row{1, 0, 1.57079637f}, Row{-1, 0, -1.57079637f}, Row{0, -1, 3.14159274f},
+                         Row{-0.0f, -1, -3.14159274f}, Row{1, 1, 0.785398185f}, Row{-1, -1, -2.3561945f},
+                         Row{5, 35, 0.141897053f}, Row{0, 0, 0}})
+        EXPECT_EQ(portableAtan2(r.y, r.x), r.angle) << r.y << " " << r.x;
+    EXPECT_EQ(portableSin(0), 0.0f);
+    EXPECT_EQ(portableCos(0), 1.0f);
+    EXPECT_EQ(portableSin(1.57079637f), 1.0f);
+    EXPECT_TRUE(std::isnan(portableSin(INFINITY)));
 }
 
 TEST(PortableBits, BitCastKeepsTheBits) {
