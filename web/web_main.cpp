@@ -440,12 +440,12 @@ EMSCRIPTEN_KEEPALIVE void web_set_best(int course, int ms) {
 // goals reached since the last call and the block running.
 EMSCRIPTEN_KEEPALIVE const char* web_status() {
     WebState& s = state();
-    std::string out =
-        "{\"state\":" + std::to_string(int(s.sim.state)) + ",\"course\":" + std::to_string(s.sim.course) +
-        ",\"lapMs\":" + std::to_string(s.sim.judge.lapMs) +
-        ",\"bestMs\":" + std::to_string(bestTime(s.records, s.sim.course)) +
-        ",\"result\":" + std::to_string(s.sim.judge.result) + ",\"timed\":" + (judgingArmed(s.sim) ? "true" : "false") +
-        ",\"running\":" + std::to_string(s.shownBlock) + ",\"memory\":[";
+    std::string out = "{\"state\":" + std::to_string(int(s.sim.state)) + ",\"course\":" + std::to_string(s.sim.course) +
+                      ",\"lapMs\":" + std::to_string(s.sim.judge.lapMs) +
+                      ",\"bestMs\":" + std::to_string(bestTime(s.records, s.sim.course)) +
+                      ",\"result\":" + std::to_string(s.sim.judge.result) +
+                      ",\"timed\":" + (judgingArmed(s.sim) ? "true" : "false") +
+                      ",\"running\":" + std::to_string(s.shownBlock) + ",\"memory\":[";
     for (size_t i = 0; i < s.sim.memory.size(); ++i) out += (i ? "," : "") + std::to_string(s.sim.memory[i]);
     out += "],\"goals\":[";
     for (size_t i = 0; i < s.goals.size(); ++i) out += (i ? "," : "") + std::to_string(s.goals[i]);
@@ -475,8 +475,8 @@ static std::vector<double> g_frame;
 EMSCRIPTEN_KEEPALIVE const double* web_frame() {
     WebState& s = state();
     const DrawList list = buildFrame(s.sim, s.view, s.records);
-    g_frame.assign({s.view.camera.x, s.view.camera.y, s.view.camera.zoom, double(list.items.size()),
-                    double(list.lines.size())});
+    g_frame.assign(
+        {s.view.camera.x, s.view.camera.y, s.view.camera.zoom, double(list.items.size()), double(list.lines.size())});
     for (const DrawItem& item : list.items) {
         g_frame.insert(g_frame.end(), {double(item.texture), item.blend ? 1.0 : 0.0, item.screenSpace ? 1.0 : 0.0,
                                        double(item.vertices[0].colour), double(item.layer)});
