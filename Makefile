@@ -30,13 +30,11 @@ test: build web
 		ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # The simulator in the browser: the core built with Emscripten into $(BUILD)/web (page, script, module,
-# packed application folder), served by any static web server. Debian's emscripten runs on Debian's
-# node, whose modules (acorn) live in /usr/share/nodejs. Without Emscripten it says so and stops
-# (the page's test then skips).
+# packed application folder), served by any static web server. Without Emscripten it says so and
+# stops (the page's test then skips).
 WEB_BUILD ?= build-web
 web: setup
 	@if ! command -v em++ > /dev/null; then echo "make web: Emscripten is not installed; no page built"; exit 0; fi; \
-	export NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}; \
 	emcmake cmake -S web -B $(WEB_BUILD) -DTROVEL_WEB_OUT=$(abspath $(BUILD))/web > /dev/null && \
 	cmake --build $(WEB_BUILD) -j $(JOBS)
 
