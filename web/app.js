@@ -6,7 +6,7 @@
 const MAX_FILE_BYTES = 4 << 20;
 const TICK_MS = 16;
 // The fastest speed runs ticks for this long per frame and draws with the rest.
-const FASTEST_BUDGET_MS = 12;
+const FASTEST_BUDGET_MS = 14;
 const DEFAULT_PROGRAM = 'examples/line_follower.qxp';
 const FIRST_COURSE_SLOT = 5;
 // The sensor and variable tables and the lap time beside the course are updated this often.

@@ -403,6 +403,8 @@ EMSCRIPTEN_KEEPALIVE void web_stop() {
 }
 
 EMSCRIPTEN_KEEPALIVE int web_state() { return int(state().sim.state); }
+// Ticks stepped since the simulator opened (for the speed figures).
+EMSCRIPTEN_KEEPALIVE double web_tick_count() { return double(state().sim.ticks); }
 
 EMSCRIPTEN_KEEPALIVE void web_pause() { pauseCommand(state().sim); }
 
