@@ -124,11 +124,12 @@ def record(name, x, y, block_type, params, bends, nexts, partner):
 
 
 def random_program(rng):
-    """Start, a chain of motion, wait, LED, wheel and branch blocks (branches jump back or ahead), End."""
+    """Start, a chain of motion, wait, LED, wheel, branch and random branch blocks (branches jump back
+    or ahead), End."""
     count = rng.randint(2, 9)
     blocks = []
     for i in range(count):
-        t = rng.choice([3, 4, 5, 6, 7, 8, 9, 10, 10, 12, 13, 14])
+        t = rng.choice([3, 4, 5, 6, 7, 8, 9, 10, 10, 11, 12, 13, 14])
         p = [0] * 10
         if t in (3, 4, 5, 6, 7, 8):
             p[0] = rng.randint(1, 40)
@@ -149,7 +150,7 @@ def random_program(rng):
         index = 2 + i
         after = index + 1 if i + 1 < count else 1
         other = -1
-        if t == 10:
+        if t in (10, 11):
             other = rng.choice([2 + rng.randrange(count), 1])
         lines.append(record("main", 27, 45 + 63 * (i + 1), t, p, (27, 27), (after, other), -1))
     return (HEADER + "".join(lines)).encode("utf-16")
