@@ -486,8 +486,6 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::WebSpeed, u"速さ"},
     {Str::WebAddCourse, u"コースファイルを追加..."},
     {Str::WebWheels, u"車輪"},
-    {Str::WebParameter, u"設定 %d"},
-    {Str::WebLoading, u"読み込み中..."},
     {40001, u"終了"},
     {40002, u"新規作成"},
     {40003, u"上書き保存"},

@@ -462,8 +462,6 @@ constexpr uint16_t WebNoBlock = 2264;
 constexpr uint16_t WebSpeed = 2265;
 constexpr uint16_t WebAddCourse = 2266;
 constexpr uint16_t WebWheels = 2267;
-constexpr uint16_t WebParameter = 2268;
-constexpr uint16_t WebLoading = 2269;
 
 // Menu item texts: the command id is the string number.
 constexpr uint16_t FirstMenuCommand = 40001;
