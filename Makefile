@@ -13,7 +13,7 @@ FUZZ_TARGETS = program_file text_record sequence_decoder settings memory_names s
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(abspath tools/lsan.supp):print_suppressions=0
 
-.PHONY: all setup build test tsan run bench screenshot clean fuzz fuzz-build asan
+.PHONY: all setup build test tsan run bench screenshot clean fuzz fuzz-build asan web
 
 all: build
 
@@ -24,10 +24,19 @@ build: setup
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+test: build web
 	@mkdir -p $(BUILD)/xdg && chmod 700 $(BUILD)/xdg
 	cd $(BUILD) && XDG_RUNTIME_DIR=$(abspath $(BUILD))/xdg QT_QPA_PLATFORM=offscreen \
 		ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The simulator in the browser: the core built with Emscripten into $(BUILD)/web (page, script, module,
+# packed application folder), served by any static web server. Without Emscripten it says so and
+# stops (the page's test then skips).
+WEB_BUILD ?= build-web
+web: setup
+	@if ! command -v em++ > /dev/null; then echo "make web: Emscripten is not installed; no page built"; exit 0; fi; \
+	emcmake cmake -S web -B $(WEB_BUILD) -DTROVEL_WEB_OUT=$(abspath $(BUILD))/web > /dev/null && \
+	cmake --build $(WEB_BUILD) -j $(JOBS)
 
 # The robot link's threads under ThreadSanitizer: the link thread, the transfers and the emulated
 # robot through the core robot tests, and the transfer dialog's test. Qt is not instrumented:
@@ -107,4 +116,4 @@ asan: setup
 		ctest --output-on-failure -j $(JOBS) --timeout 900
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(ASAN_BUILD) $(WEB_BUILD)

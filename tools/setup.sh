@@ -14,6 +14,8 @@ packages+=(qt6-charts-dev libqt6opengl6-dev)
 packages+=(dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin)
 # The printing tests read the PDFs back as a printer would: page count, page size, the scale bar.
 packages+=(poppler-utils)
+# make web and its test: Emscripten builds the page, Chromium with its WebDriver runs it headless.
+web_packages=(emscripten chromium chromium-driver)
 # "setup.sh fuzz" also brings clang with its libFuzzer and sanitizer runtimes, for make fuzz.
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang libclang-rt-dev)
@@ -24,10 +26,23 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "Installing: ${missing[*]}"
+web_missing=()
+for p in "${web_packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    web_missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && [ ${#web_missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]} ${web_missing[*]}"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get -o DPkg::Lock::Timeout=300 update -q || true
-$sudo apt-get -o DPkg::Lock::Timeout=300 install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -q --no-install-recommends "${missing[@]}"
+fi
+# The browser page is optional: without these, make web says so and its test skips.
+if [ ${#web_missing[@]} -gt 0 ]; then
+  $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -q --no-install-recommends "${web_missing[@]}" ||
+    echo "setup.sh: could not install ${web_missing[*]}: the browser page is not built or tested"
+fi

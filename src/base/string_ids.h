@@ -502,6 +502,26 @@ constexpr uint16_t DesignerRemovePicture = 2157;
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 
+// The simulator in the browser: the page's own texts.
+constexpr uint16_t WebPageTitle = 2250;
+constexpr uint16_t WebOpenProgram = 2251;
+constexpr uint16_t WebSaveProgram = 2252;
+constexpr uint16_t WebDropHint = 2253;
+constexpr uint16_t WebFileTooLarge = 2254;
+constexpr uint16_t WebFileUnreadable = 2255;
+constexpr uint16_t WebProgramDamaged = 2256;
+constexpr uint16_t WebCourseRefused = 2257;
+constexpr uint16_t WebSensors = 2258;
+constexpr uint16_t WebVariables = 2259;
+constexpr uint16_t WebLapTime = 2260;
+constexpr uint16_t WebBestTime = 2261;
+constexpr uint16_t WebOtherLanguage = 2262;
+constexpr uint16_t WebProperties = 2263;
+constexpr uint16_t WebNoBlock = 2264;
+constexpr uint16_t WebSpeed = 2265;
+constexpr uint16_t WebAddCourse = 2266;
+constexpr uint16_t WebWheels = 2267;
+
 // Menu item texts: the command id is the string number.
 constexpr uint16_t FirstMenuCommand = 40001;
 constexpr uint16_t LastMenuCommand = 40201;

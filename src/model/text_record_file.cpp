@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "model/atomic_file.h"
+#include "model/portable_bits.h"
 
 namespace trovel {
 
@@ -188,7 +189,7 @@ double toNumber(std::u16string_view text) {
     bool negative = false;
     if (i < ansi.size() && (ansi[i] == '+' || ansi[i] == '-')) negative = ansi[i++] == '-';
     double value = 0;
-    auto [end, ec] = std::from_chars(ansi.data() + i, ansi.data() + ansi.size(), value, std::chars_format::general);
+    auto [end, ec] = parseDouble(ansi.data() + i, ansi.data() + ansi.size(), value);
     if (ec == std::errc::result_out_of_range) {
         // from_chars leaves the value alone on overflow; saturate as strtod does.
         value = HUGE_VAL;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/string_ids.h"
+#include "model/portable_bits.h"
 #include "model/text_convert.h"
 #include "sim/course_picture.h"
 #include "sim/sim_world.h"
@@ -159,7 +160,7 @@ std::optional<double> realOf(const Token& t) {
     double value = 0;
     const char* begin = ascii.data();
     if (*begin == '+') ++begin;  // from_chars takes no plus sign
-    auto [end, ec] = std::from_chars(begin, ascii.data() + ascii.size(), value);
+    auto [end, ec] = parseDouble(begin, ascii.data() + ascii.size(), value);
     if (ec != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
@@ -429,7 +430,7 @@ private:
 
 std::string number(double v) {
     char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+    auto [end, ec] = formatShortest(buffer, buffer + sizeof buffer, v);
     return ec == std::errc() ? std::string(buffer, end) : "0";
 }
 

@@ -6,6 +6,7 @@
 #include "base/app_folder.h"
 #include "base/bitmap_file.h"
 #include "model/atomic_file.h"
+#include "model/portable_bits.h"
 #include "model/text_convert.h"
 #include "model/text_record_file.h"
 #include "sim/course_config.h"
@@ -27,7 +28,7 @@ std::u16string ascii(std::string_view s) { return std::u16string(s.begin(), s.en
 
 std::u16string real(double v) {
     char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+    auto [end, ec] = formatShortest(buffer, buffer + sizeof buffer, v);
     return ec == std::errc() ? ascii(std::string_view(buffer, size_t(end - buffer))) : u"0";
 }
 

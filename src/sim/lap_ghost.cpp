@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "model/atomic_file.h"
+#include "model/portable_bits.h"
 #include "sim/course_picture.h"
 
 namespace trovel {
@@ -54,7 +55,7 @@ std::vector<uint8_t> encodeGhost(const LapGhost& ghost, const std::u16string& co
     put32(out, static_cast<uint32_t>(ghost.lapMs));
     put32(out, static_cast<uint32_t>(ghost.poses.size()));
     for (const GhostPose& pose : ghost.poses)
-        for (float v : {pose.x, pose.y, pose.heading}) put32(out, std::bit_cast<uint32_t>(v));
+        for (float v : {pose.x, pose.y, pose.heading}) put32(out, bitCast<uint32_t>(v));
     put32(out, checksum(out.data(), out.size()));
     return out;
 }
@@ -81,8 +82,8 @@ std::optional<LapGhost> parseGhost(const std::vector<uint8_t>& bytes, const std:
     ghost.poses.reserve(count);
     const uint8_t* r = q + 8;
     for (uint32_t i = 0; i < count; ++i, r += 12) {
-        GhostPose pose{std::bit_cast<float>(get32(r)), std::bit_cast<float>(get32(r + 4)),
-                       std::bit_cast<float>(get32(r + 8))};
+        GhostPose pose{bitCast<float>(get32(r)), bitCast<float>(get32(r + 4)),
+                       bitCast<float>(get32(r + 8))};
         if (!(std::fabs(pose.x) <= kPoseLimit && std::fabs(pose.y) <= kPoseLimit && std::isfinite(pose.heading)))
             return std::nullopt;
         ghost.poses.push_back(pose);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "model/portable_bits.h"
 #include "sim/simulator.h"
 
 namespace trovel {
@@ -89,7 +90,7 @@ namespace {
 
 void addNumber(std::string& row, double value) {
     char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    auto [end, ec] = formatShortest(buffer, buffer + sizeof buffer, value);
     row.push_back(',');
     if (ec == std::errc()) row.append(buffer, end);
 }

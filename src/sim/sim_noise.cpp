@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "model/portable_bits.h"
 #include "sim/sim_world.h"
 
 // A fused multiply-add would round differently from one platform to the next. GCC does not fuse in
@@ -29,13 +30,13 @@ uint8_t clampByte(double value) {
 
 bool parseNumber(std::string_view text, double max, double& value) {
     if (text.empty()) return false;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    auto [end, ec] = parseDouble(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size() && value >= 0 && value <= max;
 }
 
 std::string numberText(double value) {
     char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    auto [end, ec] = formatShortest(buffer, buffer + sizeof buffer, value);
     return ec == std::errc() ? std::string(buffer, end) : "0";
 }
 

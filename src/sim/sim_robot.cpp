@@ -4,13 +4,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "model/portable_math.h"
 #include "sim/sim_world.h"
 
 namespace trovel {
 
 Vec2 toWorld(const SimRobot& robot, Vec2 local) {
-    float c = std::cos(robot.heading);
-    float s = std::sin(robot.heading);
+    float c = portableCos(robot.heading);
+    float s = portableSin(robot.heading);
     return {robot.x + local.x * c - local.y * s, robot.y + local.x * s + local.y * c};
 }
 
@@ -28,10 +29,10 @@ void moveRobot(SimRobot& robot, const MemoryImage& memory) {
     const float k = 0.01f;
     float vL = robot.leftSpeed * k * memory[MemoryMap::LeftMotorSetting] / 255.0f;
     float vR = robot.rightSpeed * k * memory[MemoryMap::RightMotorSetting] / 255.0f;
-    robot.heading = robot.heading - std::atan2(vR - vL, kWheelBase);
+    robot.heading = robot.heading - portableAtan2(vR - vL, kWheelBase);
     float d = vL + vR;
-    robot.x = robot.x + d * std::cos(robot.heading);
-    robot.y = robot.y + d * std::sin(robot.heading);
+    robot.x = robot.x + d * portableCos(robot.heading);
+    robot.y = robot.y + d * portableSin(robot.heading);
 }
 
 void pushFromWalls(SimRobot& robot) {

@@ -164,7 +164,7 @@ private slots:
         m_answers.buttons = {QMessageBox::Ok};
         designer()->actionById(DesignerCommand::Install)->trigger();
         QCOMPARE(courseCount(sim->simulator().courses), before + 1);
-        QVERIFY(sim->actionById(SimCommand::FirstCourse + before));
+        QVERIFY(sim->courseAction(before));
         QVERIFY(!m_answers.asked(QStringLiteral("Stadium")).isEmpty() ||
                 !m_answers.asked(QStringLiteral("新しいコース")).isEmpty());
 
