@@ -523,6 +523,8 @@ const std::pair<uint16_t, const char16_t*> kJapanese[] = {
     {Str::DesignerFileFilter, u"コースファイル (*.course)"},
     {Str::DesignerPictureFilter, u"画像 (*.bmp *.png)"},
     {Str::DesignerStatusHint, u"ドラッグで線を引く (Ctrl: 逆に曲げる、Shift: 吸着なし)。選んだ線の点をドラッグして形を変える。Delete で削除。"},
+    {Str::DesignerSelectHint, u"クリックで線や場所を選ぶ。ドラッグで動かし、選んだ線の点をドラッグして形を変える。Delete で削除。"},
+    {Str::DesignerAreaHint, u"ドラッグで場所の四角を置く。置いた四角は「選ぶ」で動かせる。"},
     {Str::DesignerCheckpointLabel, u"CP%d"},
     {Str::DesignerToolbarTools, u"道具"},
     {Str::DesignerRemovePicture, u"下絵を外す"},

@@ -499,6 +499,8 @@ constexpr uint16_t DesignerStatusHint = 2154;
 constexpr uint16_t DesignerCheckpointLabel = 2155;  // the checkpoint, from 1
 constexpr uint16_t DesignerToolbarTools = 2156;
 constexpr uint16_t DesignerRemovePicture = 2157;
+constexpr uint16_t DesignerSelectHint = 2158;  // the status line while the select tool is chosen
+constexpr uint16_t DesignerAreaHint = 2159;    // ... while a goal, checkpoint or forbidden area is placed
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 

@@ -107,8 +107,9 @@ CourseDesignerWindow::CourseDesignerWindow(CourseDesignerSetup setup, QWidget* p
     buildMenus();
     buildToolBar();
     // A hint that stays: a passing message would be wiped by the first menu the pointer crosses.
-    auto* hint = new QLabel(uiText(Str::DesignerStatusHint), this);
-    hint->setToolTip(hint->text());
+    auto* hint = new QLabel(this);
+    m_hint = hint;
+    showToolHint(m_view->tool());
     // Cut short on a narrow window rather than widening it past the screen.
     hint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(hint, 1);
@@ -221,7 +222,10 @@ void CourseDesignerWindow::buildToolBar() {
         action->setChecked(tool == DesignerTool::Select);
         group->addAction(action);
         m_actions.insert(text, action);
-        connect(action, &QAction::triggered, this, [this, tool] { m_view->setTool(tool); });
+        connect(action, &QAction::triggered, this, [this, tool] {
+            m_view->setTool(tool);
+            showToolHint(tool);
+        });
     }
     // The commands on a row of their own: on a narrow or scaled screen one row would hide them.
     addToolBarBreak();
@@ -241,6 +245,15 @@ void CourseDesignerWindow::buildToolBar() {
     commands->addWidget(m_width);
     m_snap->setContentsMargins(8, 0, 0, 0);
     commands->addWidget(m_snap);
+}
+
+void CourseDesignerWindow::showToolHint(DesignerTool tool) {
+    int text = Str::DesignerStatusHint;
+    if (tool == DesignerTool::Select) text = Str::DesignerSelectHint;
+    if (tool == DesignerTool::Goal || tool == DesignerTool::Checkpoint || tool == DesignerTool::Forbidden)
+        text = Str::DesignerAreaHint;
+    m_hint->setText(uiText(text));
+    m_hint->setToolTip(m_hint->text());
 }
 
 QWidget* CourseDesignerWindow::buildPanel() {

@@ -99,6 +99,8 @@ private:
     void buildMenus();
     void buildToolBar();
     QWidget* buildPanel();
+    // The status line says how the chosen tool is used.
+    void showToolHint(DesignerTool tool);
     QAction* addCommand(int id, const QString& text);
     void runCommand(int id);
     // After an edit of the view or the panel: one undo step, the floor picture, the title.
@@ -135,6 +137,7 @@ private:
     CoursePicture m_floor;                      // the course picture the simulator would get
     std::optional<DesignPoint> m_pointer;
     CourseDesignerView* m_view = nullptr;
+    QLabel* m_hint = nullptr;  // the status line
     QMenu* m_courseMenu = nullptr;
     QHash<int, QAction*> m_actions;
     QLineEdit* m_nameJa = nullptr;
