@@ -38,7 +38,15 @@ StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppCo
         if (info.ok) entry = {own, info};
     }
 
-    if (!LoadSettings(readableUserFile(folders, kSettingsFile), loaded.settings).ok()) return fail();
+    // Shipped defaults, then the site's records over them, then the user's own: a site file may
+    // hold only the records it changes. Only the site's file may be missing or unreadable.
+    const std::filesystem::path own = folders.user / std::filesystem::path(kSettingsFile);
+    std::error_code ec;
+    const bool hasOwn = folders.user != folders.shared && std::filesystem::is_regular_file(own, ec);
+    if (!hasOwn && !LoadSettings(resolveDataPath(kSettingsFile, folder), loaded.settings).ok()) return fail();
+    if (const std::filesystem::path site = siteFile(folders, kSettingsFile); !site.empty())
+        LoadSettings(site, loaded.settings);
+    if (hasOwn && !LoadSettings(own, loaded.settings).ok()) return fail();
     const std::filesystem::path names = resolveDataPath(kMemoryNamesFile, folder);
     if (!LoadMemoryNames(packFile(loaded.resources, kMemoryNamesFile, names), loaded.memoryNames)) return fail();
 

@@ -440,6 +440,12 @@ constexpr uint16_t PrintChartPage = 2075;
 constexpr uint16_t PrintChartTooLarge = 2076;
 constexpr uint16_t PrintOrientation = 2077;
 constexpr uint16_t PrintMatOutOfRange = 2078;
+constexpr uint16_t StudioUnknownOption = 2200;   // the option as given
+constexpr uint16_t StudioProgramMissing = 2201;  // the file name as given
+constexpr uint16_t SimNoSoundServer = 2202;
+constexpr uint16_t HelpTeachersGuide = 2203;
+constexpr uint16_t HelpExamples = 2204;
+constexpr uint16_t HelpCannotOpen = 2205;  // the path that could not be opened
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 
