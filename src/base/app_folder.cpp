@@ -96,6 +96,19 @@ std::filesystem::path siteFile(const AppFolders& folders, std::u16string_view na
     return std::filesystem::is_regular_file(file, ec) ? file : std::filesystem::path();
 }
 
+std::filesystem::path helpFolder(const std::filesystem::path& shared, const std::filesystem::path& executable) {
+    const std::filesystem::path bin = absoluteOf(executable).parent_path();
+    const std::filesystem::path candidates[] = {
+        absoluteOf(shared / "../doc/trovel-studio"),
+        absoluteOf(bin / "../share/doc/trovel-studio"),
+        absoluteOf(bin / "../doc/trovel-studio"),
+    };
+    std::error_code ec;
+    for (const std::filesystem::path& folder : candidates)
+        if (std::filesystem::is_directory(folder, ec)) return folder;
+    return candidates[0];
+}
+
 std::filesystem::path executablePath() {
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);

@@ -61,6 +61,15 @@ std::filesystem::path readableUserFile(const AppFolders& folders, std::u16string
 // The site's copy of a file; empty when there is no site folder or it does not hold the file.
 std::filesystem::path siteFile(const AppFolders& folders, std::u16string_view name);
 
+// The teacher's guide and the example programs, as the Help menu opens them.
+constexpr std::string_view kTeachersGuideFile = "teachers-guide.md";
+constexpr std::string_view kExamplesFolder = "examples";
+
+// Their folder: ../doc/trovel-studio beside the shared folder (/usr/share/doc/trovel-studio of
+// an installed copy, build/doc/trovel-studio of a build tree), else the same beside the
+// executable's folder (for --app-dir); the first of these when none is there.
+std::filesystem::path helpFolder(const std::filesystem::path& shared, const std::filesystem::path& executable);
+
 // A data file name as written in the settings files, made a full path: backslashes become folder
 // separators, a relative name is taken inside `base`.
 std::filesystem::path resolveDataPath(std::u16string_view name, const std::filesystem::path& base);

@@ -278,6 +278,29 @@ TEST(SiteFolder, UserOverSiteOverShipped) {
     EXPECT_FALSE(loadAppFolders(f, kLcidJapanese, config).ok);
 }
 
+TEST(AppFolders, HelpFolderOfEachLayout) {
+    const auto root = test::scratchDir("app", "help_folder");
+    for (const char* dir : {"usr/share/trovel-studio", "usr/share/doc/trovel-studio", "build/bin",
+                            "build/doc/trovel-studio", "portable", "bare/bin"})
+        std::filesystem::create_directories(root / dir);
+    struct Row {
+        const char* what;
+        std::filesystem::path shared;
+        std::filesystem::path exe;
+        std::filesystem::path found;
+    } rows[] = {
+        {"installed", root / "usr/share/trovel-studio", root / "usr/bin/trovel-studio",
+         root / "usr/share/doc/trovel-studio"},
+        {"build tree", root / "build/bin", root / "build/bin/trovel-studio", root / "build/doc/trovel-studio"},
+        {"--app-dir, installed", root / "portable", root / "usr/bin/trovel-studio",
+         root / "usr/share/doc/trovel-studio"},
+        {"--app-dir, build tree", root / "portable", root / "build/bin/trovel-studio",
+         root / "build/doc/trovel-studio"},
+        {"nowhere", root / "bare/bin", root / "bare/bin/trovel-studio", root / "bare/doc/trovel-studio"},
+    };
+    for (const Row& r : rows) EXPECT_EQ(helpFolder(r.shared, r.exe), r.found) << r.what;
+}
+
 TEST(SiteFolder, SiteIniKeys) {
     struct Row {
         const char* what;

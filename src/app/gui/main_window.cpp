@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -16,11 +17,13 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include <filesystem>
 
 #include "app/app_config.h"
 #include "app/studio_context.h"
+#include "base/app_folder.h"
 #include "base/gui/window_frame.h"
 #include "app/gui/about_box.h"
 #include "app/gui/chart_print_dialog.h"
@@ -135,7 +138,9 @@ void MainWindow::buildActions() {
                    Command::FirmwareUpdate,
                    Command::Simulator,
                    Command::PrintProgram,
-                   Command::PrintCourse}) {
+                   Command::PrintCourse,
+                   Command::TeachersGuide,
+                   Command::Examples}) {
         addCommand(id, uiText(id));
     }
     const std::pair<int, QKeySequence> keys[] = {
@@ -169,7 +174,7 @@ void MainWindow::buildMenus() {
                         0, Command::SelectAll});
     add(Str::MenuProgram, {Command::WriteProgram, Command::ReadProgram, Command::Screenshot});
     add(Str::MenuSettings, {Command::MotorSettings, Command::SimMotorSettings, Command::Options, Command::MemoryMap});
-    add(Str::MenuHelp, {Command::About, Command::FirmwareUpdate});
+    add(Str::MenuHelp, {Command::TeachersGuide, Command::Examples, 0, Command::About, Command::FirmwareUpdate});
     add(Str::MenuSimulator, {Command::Simulator});
 }
 
@@ -391,6 +396,8 @@ void MainWindow::runCommand(int id) {
     case Command::PrintProgram: commandPrintProgram(); break;
     case Command::PrintCourse: commandPrintCourse(); break;
     case Command::Options: commandOptions(); break;
+    case Command::TeachersGuide: openHelpDocument(kTeachersGuideFile); break;
+    case Command::Examples: openHelpDocument(kExamplesFolder); break;
     case Command::About: {
         AboutBox about(studioVersion(), this);
         about.setWindowModality(Qt::WindowModal);  // the simulator goes on meanwhile
@@ -825,6 +832,16 @@ void MainWindow::showEvent(QShowEvent* event) {
     // Playing a new, empty program would only stop at once: play only what the command line loaded.
     if (m_setup.startPlaying && loaded)
         if (QAction* play = sim->actionById(SimCommand::Play)) play->trigger();
+}
+
+void MainWindow::openHelpDocument(std::string_view name) {
+    const std::filesystem::path folder =
+        helpFolder(toU16(m_setup.appDir), QCoreApplication::applicationFilePath().toStdU16String());
+    const std::filesystem::path path = folder / name;
+    std::error_code ec;
+    const QString shown = QString::fromStdU16String(pathText(path));
+    if (!std::filesystem::exists(path, ec) || !QDesktopServices::openUrl(QUrl::fromLocalFile(shown)))
+        ask(uiFormat(Str::HelpCannotOpen, {pathText(path)}), QMessageBox::Warning, QMessageBox::Ok);
 }
 
 }  // namespace trovel

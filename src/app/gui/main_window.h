@@ -65,6 +65,8 @@ constexpr int Simulator = 40201;
 // Commands of our own carry the number of their menu text.
 constexpr int PrintCourse = Str::PrintCourse;
 constexpr int PrintProgram = Str::PrintProgram;
+constexpr int TeachersGuide = Str::HelpTeachersGuide;
+constexpr int Examples = Str::HelpExamples;
 }  // namespace Command
 
 // How long the chart may lag behind the block the simulator runs.
@@ -171,6 +173,8 @@ private:
     // The PDF to write, through the file chooser; empty when cancelled.
     QString choosePdfPath(const QString& title, const QString& suggestedName);
     void commandOptions();
+    // Opens the teacher's guide or the examples folder with the desktop's own program.
+    void openHelpDocument(std::string_view name);
     void commandSimulator();
     void commandMotorSettings(bool simulator);
     void commandWriteProgram();

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the package twice from the sources, in two fresh folders of different names and
+# without the compiler cache, and compares the two .deb files (and the -dbgsym ones) byte for
+# byte; on a difference, lists the files inside that differ.
+# usage: reproducible.sh SOURCE_DIR WORK_DIR
+set -euo pipefail
+src=$(realpath "$1") work=$2
+mkdir -p "$work" && work=$(realpath "$work")
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}
+for side in first second-build; do
+  rm -rf "${work:?}/$side"
+  echo "== $side"
+  CCACHE_DISABLE=1 cmake -S "$src" -B "$work/$side" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTROVEL_BENCH=OFF \
+    -DCMAKE_CXX_COMPILER_LAUNCHER= > "$work/$side.log"
+  CCACHE_DISABLE=1 cmake --build "$work/$side" -j "$(nproc)" --target trovel-studio trovel-cli man_pages >> "$work/$side.log" ||
+    { tail -30 "$work/$side.log"; exit 1; }
+  bash "$src/packaging/build_deb.sh" "$work/$side" "$src" "$work/$side/out"
+done
+status=0
+for deb in "$work"/first/out/*.deb; do
+  other="$work/second-build/out/$(basename "$deb")"
+  if cmp -s "$deb" "$other"; then
+    echo "same: $(basename "$deb") $(sha256sum < "$deb" | cut -c1-16)"
+  else
+    echo "DIFFERENT: $(basename "$deb")"
+    status=1
+    for side in first second-build; do
+      rm -rf "$work/x-$side" && dpkg-deb -R "$work/$side/out/$(basename "$deb")" "$work/x-$side"
+    done
+    diff -rq "$work/x-first" "$work/x-second-build" || true
+  fi
+done
+exit $status
