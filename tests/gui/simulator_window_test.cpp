@@ -18,6 +18,7 @@
 #include <QTableWidget>
 #include <QtTest>
 #ifdef TROVEL_HAVE_MULTIMEDIA
+#include <QAudioDevice>
 #include <QMediaDevices>
 #endif
 
