@@ -9,13 +9,16 @@
 set -euo pipefail
 repo=$1 key_home=$2
 shift 2
+mkdir -p "$key_home" && key_home=$(realpath "$key_home")
+packages=()
+for p in "$@"; do packages+=("$(realpath "$p")"); done
 [ $# -gt 0 ] || { echo "make_repo.sh: no package given" >&2; exit 2; }
 export LC_ALL=C.UTF-8
 if [ -n "${REPO_KEY:-}" ]; then
   gpg_home=${GNUPGHOME:-$HOME/.gnupg} key=$REPO_KEY
 else
   gpg_home=$key_home
-  mkdir -p "$gpg_home" && chmod 700 "$gpg_home"
+  chmod 700 "$gpg_home"
   if ! gpg --homedir "$gpg_home" --list-secret-keys trovel-studio-repo@localhost > /dev/null 2>&1; then
     gpg --homedir "$gpg_home" --batch --passphrase '' --quick-gen-key \
       "TrovelStudio lab repository <trovel-studio-repo@localhost>" ed25519 sign never 2> "$gpg_home/keygen.log" ||
@@ -25,13 +28,14 @@ else
 fi
 gpg=(gpg --homedir "$gpg_home" --batch --yes --local-user "$key")
 rm -rf "$repo" && mkdir -p "$repo"
-cp "$@" "$repo/"
+cp "${packages[@]}" "$repo/"
 cd "$repo"
 apt-ftparchive packages . > Packages
 gzip -9nk Packages
 apt-ftparchive -o APT::FTPArchive::Release::Origin=TrovelStudio \
   -o APT::FTPArchive::Release::Label=TrovelStudio -o APT::FTPArchive::Release::Suite=stable \
-  -o APT::FTPArchive::Release::Codename=trovel-studio release . > Release
+  -o APT::FTPArchive::Release::Codename=trovel-studio \
+  -o APT::FTPArchive::Release::Architectures="$(dpkg --print-architecture)" release . > Release
 "${gpg[@]}" --clearsign -o InRelease Release
 "${gpg[@]}" --detach-sign -o Release.gpg Release
 "${gpg[@]}" --export "$key" > trovel-studio-archive-keyring.gpg
