@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #ifdef TROVEL_HAVE_MULTIMEDIA
+#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #endif
