@@ -28,6 +28,8 @@
 #include <optional>
 #include <utility>
 
+#include "base/gui/ui_text.h"
+#include "base/string_ids.h"
 #include "gui_test_support.h"
 #include "model/option_flags.h"
 #include "model/program_file.h"
