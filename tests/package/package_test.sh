@@ -80,8 +80,10 @@ for b in trovel-studio trovel-cli; do
   readelf -S "$usr/bin/$b" | grep -q '\.debug_info' && fail "$b is not stripped"
 done
 if command -v hardening-check > /dev/null; then
-  # The thumbnailer is trovel-cli render.
-  hardening-check "$usr/bin/trovel-studio" "$usr/bin/trovel-cli" > "$work/hardening.log" 2>&1 ||
+  # The thumbnailer is trovel-cli render. The code is built with -fcf-protection, but Debian 12's
+  # C start files (Scrt1.o, crti.o, crtn.o of libc6-dev) carry no IBT/SHSTK note, so the linker
+  # drops it from every binary made there: that one check cannot pass on this system.
+  hardening-check --nocfprotection "$usr/bin/trovel-studio" "$usr/bin/trovel-cli" > "$work/hardening.log" 2>&1 ||
     fail "hardening-check: $(grep -v ': yes' "$work/hardening.log")"
 else
   echo "note: hardening-check not installed (devscripts), not checked"
@@ -214,7 +216,7 @@ list=/etc/apt/sources.list.d/trovel-studio-package-test.list
 repo="$work/repo"
 xvfb_pid=""
 # apt keeps the lists of a file: source under the path with "/" as "_".
-lists_prefix=/var/lib/apt/lists/$(sed 's|^/||; s|/|_|g' <<< "$repo")_
+lists_prefix=/var/lib/apt/lists/$(sed 's|/|_|g' <<< "$repo")_
 cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   if dpkg-query -W -f='${Status}' trovel-studio 2>/dev/null | grep -q 'ok installed\|config-files\|half'; then
@@ -294,6 +296,7 @@ kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
 apt-get "${apt_quiet[@]}" purge trovel-studio > "$work/purge.log" 2>&1 || fail "purge: $(tail -5 "$work/purge.log")"
 dpkg-query -W -f='${Status}' trovel-studio 2>/dev/null | grep -q 'installed\|config-files' && fail "not purged"
 rm -f "$list" "$lists_prefix"*
+compgen -G "$lists_prefix*" > /dev/null && fail "apt's lists of the test's source are left: $lists_prefix*"
 snapshot > "$work/after-purge.txt"
 left=$(comm -13 "$work/before-install.txt" "$work/after-purge.txt" | grep -vx -e '/etc/trovel-studio' -e "$conf")
 [ -z "$left" ] || fail "left after the purge: $left"
