@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "app/gui/command_line.h"
+#include "app/program_info.h"
 #include "gui_test_support.h"
 
 using namespace trovel;
@@ -41,6 +42,24 @@ private slots:
         QCOMPARE(QString::fromStdString(line.missingPath.string()), QString::fromStdString(m_existing + ".gone"));
         QVERIFY(parseStudioCommandLine({m_existing}).missingPath.empty());
         QVERIFY(parseStudioCommandLine({"-view"}).missingPath.empty());
+    }
+
+    // --help and the parser agree: each option the parser takes is in the help, and each option
+    // the help names is taken by the parser.
+    void helpNamesWhatTheParserTakes() {
+        const QString help = QString::fromStdString(studioHelpText());
+        for (const char* option : {"-view", "--app-dir", "--lang", "--robot-usb", "--simulator", "--course", "--play",
+                                   "--grab", "--help", "--version"})
+            QVERIFY2(help.contains(QRegularExpression(QStringLiteral("(^|\\s)%1\\b").arg(option))), option);
+        static const QRegularExpression named(QStringLiteral("^ +(-{1,2}[a-z][a-z-]*)"),
+                                              QRegularExpression::MultilineOption);
+        int count = 0;
+        for (auto it = named.globalMatch(help); it.hasNext(); ++count) {
+            const std::string option = it.next().captured(1).toStdString();
+            if (option == "--help" || option == "--version") continue;  // answered before parsing
+            QVERIFY2(parseStudioCommandLine({option, "1"}).unknownOption.empty(), option.c_str());
+        }
+        QVERIFY(count >= 10);
     }
 
     // Every row ends with the existing program: it opens unless a row's own argument took it.
