@@ -6,7 +6,7 @@
 namespace trovel {
 
 StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t localeId, AppConfig& config) {
-    return loadAppFolders({folder, folder}, localeId, config);
+    return loadAppFolders({folder, folder, {}}, localeId, config);
 }
 
 std::vector<std::u16string_view> userFileNames() { return {kSettingsFile, u"record.dat"}; }

@@ -128,7 +128,7 @@ TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
     std::filesystem::copy(TROVEL_APP_DIR, dir, std::filesystem::copy_options::recursive);
     test::writeUtf16Lines(dir / "qx_def.ini", {u"_FLAG:[4096]"});
     StudioContext context;
-    context.folders = {dir, dir};
+    context.folders = {dir, dir, {}};
     context.options.reset(Option::Connected | Option::UseCalcBlock);
     ASSERT_TRUE(loadStudioContext(context, kLcidJapanese).ok);
     EXPECT_EQ(context.options.bits(), Option::Connected | Option::BlockCollision);
@@ -137,7 +137,7 @@ TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
     context.options.set(Option::UseSensors34);
     ASSERT_TRUE(saveAppSettings(context));
     StudioContext again;
-    again.folders = {dir, dir};
+    again.folders = {dir, dir, {}};
     ASSERT_TRUE(loadStudioContext(again, kLcidJapanese).ok);
     EXPECT_EQ(again.options.bits(), Option::BlockCollision | Option::UseSensors34);
 
@@ -213,7 +213,7 @@ TEST(AppFolders, WritesLeaveTheApplicationFolderOnlyWhenItIsShared) {
 
 TEST(AppFolders, SeedingCopiesOnlyWhatTheUserHasNotGot) {
     const auto root = test::scratchDir("app", "folders_seed");
-    const AppFolders f{root / "share", root / "home/.local/share/trovel-studio"};
+    const AppFolders f{root / "share", root / "home/.local/share/trovel-studio", {}};
     test::writeBytes(f.shared / "qx_def.ini", "defaults");
     std::filesystem::permissions(f.shared / "qx_def.ini", std::filesystem::perms::owner_read |
                                                               std::filesystem::perms::group_read |
@@ -233,7 +233,7 @@ TEST(AppFolders, SeedingCopiesOnlyWhatTheUserHasNotGot) {
 
     // A user folder that cannot be made: the shared defaults stay readable.
     test::writeBytes(root / "file", "x");
-    const AppFolders blocked{f.shared, root / "file/trovel-studio"};
+    const AppFolders blocked{f.shared, root / "file/trovel-studio", {}};
     EXPECT_FALSE(seedUserFolder(blocked, {u"qx_def.ini"}));
     EXPECT_EQ(readableUserFile(blocked, u"qx_def.ini"), f.shared / "qx_def.ini");
 }
