@@ -62,6 +62,8 @@ done
 for s in 16 22 24 32 48 64 128 256; do
   grep -qx "/usr/share/icons/hicolor/${s}x${s}/apps/trovel-studio.png" "$work/contents" || fail "no ${s}px icon"
 done
+hidden=$(grep '/\.[^/]' "$work/contents")
+[ -z "$hidden" ] || fail "hidden files in the package: $hidden"
 outside=$(grep -v -e '^/usr/' -e '^/etc/trovel-studio/' -e '^/$' -e '^/etc/$' "$work/contents")
 [ -z "$outside" ] || fail "files outside /usr and /etc/trovel-studio: $outside"
 mkdir -p "$work/control" && dpkg-deb -e "$deb" "$work/control"
