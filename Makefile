@@ -61,10 +61,21 @@ run: build
 bench: build
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done
 
-# trovel-studio_<version>_<arch>.deb in the build folder.
-.PHONY: package
-package: build
-	cd $(BUILD) && cpack -G DEB
+# trovel-studio_<version>-<revision>_<arch>.deb and its -dbgsym package in the build folder, built
+# with Debian's hardening flags from the build above (packaging/build_deb.sh).
+.PHONY: package repo reproducible
+package: build web
+	@bash packaging/build_deb.sh $(BUILD) . $(BUILD)
+
+# A signed apt repository in $(BUILD)/repo (see docs/teachers-guide.md); signed with a key made
+# in $(BUILD)/repo-gnupg, or REPO_KEY=ID from GNUPGHOME.
+repo: package
+	@bash packaging/make_repo.sh $(BUILD)/repo $(abspath $(BUILD))/repo-gnupg $(BUILD)/trovel-studio_*.deb
+
+# Two package builds of this commit in two fresh folders, compared byte for byte.
+REPRO_BUILD ?= build-repro
+reproducible: setup
+	@bash packaging/reproducible.sh . $(REPRO_BUILD)
 
 screenshot: build
 	@bash tools/screenshot.sh $(BUILD)/bin/trovel-studio screenshot.png

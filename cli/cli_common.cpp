@@ -36,7 +36,7 @@ std::string loadFailureText(const LoadResult& r) {
 AppFolders commandFolders(const std::optional<std::filesystem::path>& appDirOption) {
     if (appDirOption) {
         const std::filesystem::path dir = resolveAppFolder(*appDirOption, processEnvironment(), executablePath());
-        return {dir, dir};
+        return {dir, dir, {}};
     }
     const EnvLookup env = processEnvironment();
     return resolveAppFolders({}, env, executablePath(), userDataFolder(env));

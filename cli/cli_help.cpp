@@ -207,6 +207,12 @@ std::string cliHelpText() {
            "      --help       display this help and exit\n"
            "      --version    output version information and exit\n"
            "\n"
+           "Environment:\n"
+           "  TROVEL_HOME      application folder (else ../share/trovel-studio beside the program)\n"
+           "  TROVEL_LANG      language when --lang is not given\n"
+           "  TROVEL_SITE_DIR  site settings folder instead of /etc/trovel-studio (robot.ini)\n"
+           "  XDG_DATA_HOME    where the user's folder trovel-studio is kept\n"
+           "\n"
            "'trovel-cli COMMAND --help' describes one command.\n"
            "Options taking a value accept it as the next word or after '='.\n";
 }

@@ -182,6 +182,8 @@ int main(int argc, char** argv) {
     }
     if (command == "print") return printCommand(args, locale);
     if (command == "course") return courseCommand(args, locale);
-    if (command == "robot") return robotCommand(args, resolveAppFolder({}, processEnvironment(), executablePath()));
+    // robot.ini: the user's, else the site's, else the shipped one.
+    if (command == "robot")
+        return robotCommand(args, readableUserFile(commandFolders(std::nullopt), u"robot.ini").parent_path());
     return usage();
 }

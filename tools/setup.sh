@@ -12,6 +12,9 @@ packages+=(qt6-charts-dev libqt6opengl6-dev)
 # make package and its checks: dpkg-shlibdeps and dpkg-deb, the desktop entry and AppStream
 # validators, the MIME database and gio to see how a file manager names a program file.
 packages+=(dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin)
+# The package's own checks: lintian, hardening-check (devscripts), the signed apt repository of
+# make repo (apt-ftparchive from apt-utils, gpg).
+packages+=(lintian devscripts apt-utils gpg)
 # The printing tests read the PDFs back as a printer would: page count, page size, the scale bar.
 packages+=(poppler-utils)
 # make web and its test: Emscripten builds the page, Chromium with its WebDriver runs it headless.

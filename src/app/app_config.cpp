@@ -6,7 +6,7 @@
 namespace trovel {
 
 StartupResult loadAppFolder(const std::filesystem::path& folder, uint32_t localeId, AppConfig& config) {
-    return loadAppFolders({folder, folder}, localeId, config);
+    return loadAppFolders({folder, folder, {}}, localeId, config);
 }
 
 std::vector<std::u16string_view> userFileNames() { return {kSettingsFile, u"record.dat"}; }
@@ -38,7 +38,15 @@ StartupResult loadAppFolders(const AppFolders& folders, uint32_t localeId, AppCo
         if (info.ok) entry = {own, info};
     }
 
-    if (!loadSettings(readableUserFile(folders, kSettingsFile), loaded.settings).ok()) return fail();
+    // Shipped defaults, then the site's records over them, then the user's own: a site file may
+    // hold only the records it changes. Only the site's file may be missing or unreadable.
+    const std::filesystem::path own = folders.user / std::filesystem::path(kSettingsFile);
+    std::error_code ec;
+    const bool hasOwn = folders.user != folders.shared && std::filesystem::is_regular_file(own, ec);
+    if (!hasOwn && !loadSettings(resolveDataPath(kSettingsFile, folder), loaded.settings).ok()) return fail();
+    if (const std::filesystem::path site = siteFile(folders, kSettingsFile); !site.empty())
+        loadSettings(site, loaded.settings);
+    if (hasOwn && !loadSettings(own, loaded.settings).ok()) return fail();
     const std::filesystem::path names = resolveDataPath(kMemoryNamesFile, folder);
     if (!loadMemoryNames(packFile(loaded.resources, kMemoryNamesFile, names), loaded.memoryNames)) return fail();
 

@@ -32,12 +32,15 @@ AppFolders resolveAppFolders(const std::filesystem::path& fromCommandLine, const
                              const std::filesystem::path& executable, const std::filesystem::path& userData) {
     const std::filesystem::path shared = resolveAppFolder(fromCommandLine, env, executable);
     const bool named = !fromCommandLine.empty() || !env("TROVEL_HOME").value_or("").empty();
+    const bool installed = !named && shared != absoluteOf(executable).parent_path();
+    std::filesystem::path site;
+    if (auto given = env("TROVEL_SITE_DIR"); given && !given->empty()) site = absoluteOf(*given);
+    else if (installed) site = std::filesystem::path(kSiteFolder);
     // Without a user folder to go to (no home), the folder is used as it was before installs.
-    if (named || userData.empty()) return {shared, shared};
+    if (named || userData.empty()) return {shared, shared, site};
     // A packaged copy is never written to, even by an administrator who could.
-    const bool installed = shared != absoluteOf(executable).parent_path();
-    if (!installed && ::access(shared.c_str(), W_OK) == 0) return {shared, shared};
-    return {shared, absoluteOf(userData)};
+    if (!installed && ::access(shared.c_str(), W_OK) == 0) return {shared, shared, site};
+    return {shared, absoluteOf(userData), site};
 }
 
 std::filesystem::path userDataFolder(const EnvLookup& env) {
@@ -58,6 +61,7 @@ bool seedUserFolder(const AppFolders& folders, const std::vector<std::u16string_
         const std::filesystem::path from = folders.shared / std::filesystem::path(name);
         const std::filesystem::path to = folders.user / std::filesystem::path(name);
         if (std::filesystem::exists(to, ec) || !std::filesystem::is_regular_file(from, ec)) continue;
+        if (!siteFile(folders, name).empty()) continue;
         // A copy cut short must not pass for the user's file on the next start.
         const std::filesystem::path part = to.string() + ".part";
         if (!std::filesystem::copy_file(from, part, std::filesystem::copy_options::overwrite_existing, ec)) {
@@ -80,7 +84,29 @@ bool seedUserFolder(const AppFolders& folders, const std::vector<std::u16string_
 std::filesystem::path readableUserFile(const AppFolders& folders, std::u16string_view name) {
     const std::filesystem::path own = folders.user / std::filesystem::path(name);
     std::error_code ec;
-    return std::filesystem::is_regular_file(own, ec) ? own : folders.shared / std::filesystem::path(name);
+    if (std::filesystem::is_regular_file(own, ec)) return own;
+    if (std::filesystem::path site = siteFile(folders, name); !site.empty()) return site;
+    return folders.shared / std::filesystem::path(name);
+}
+
+std::filesystem::path siteFile(const AppFolders& folders, std::u16string_view name) {
+    if (folders.site.empty()) return {};
+    const std::filesystem::path file = folders.site / std::filesystem::path(name);
+    std::error_code ec;
+    return std::filesystem::is_regular_file(file, ec) ? file : std::filesystem::path();
+}
+
+std::filesystem::path helpFolder(const std::filesystem::path& shared, const std::filesystem::path& executable) {
+    const std::filesystem::path bin = absoluteOf(executable).parent_path();
+    const std::filesystem::path candidates[] = {
+        absoluteOf(shared / "../doc/trovel-studio"),
+        absoluteOf(bin / "../share/doc/trovel-studio"),
+        absoluteOf(bin / "../doc/trovel-studio"),
+    };
+    std::error_code ec;
+    for (const std::filesystem::path& folder : candidates)
+        if (std::filesystem::is_directory(folder, ec)) return folder;
+    return candidates[0];
 }
 
 std::filesystem::path executablePath() {

@@ -62,11 +62,12 @@ EnvLookup processEnvironment() {
     };
 }
 
-uint32_t userLocaleId(std::string_view langOption, const EnvLookup& env) {
+uint32_t userLocaleId(std::string_view langOption, const EnvLookup& env, std::string_view siteLanguage) {
     if (uint32_t id = lcidFromLocaleName(langOption)) return id;
     if (auto v = env("TROVEL_LANG")) {
         if (uint32_t id = lcidFromLocaleName(*v)) return id;
     }
+    if (uint32_t id = lcidFromLocaleName(siteLanguage)) return id;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         auto v = env(name);
         if (v && !v->empty()) return lcidFromLocaleName(*v);

@@ -21,9 +21,9 @@ uint32_t lcidFromLocaleName(std::string_view name);
 using EnvLookup = std::function<std::optional<std::string>(const char* name)>;
 EnvLookup processEnvironment();
 
-// The user's locale id: the language override (from "--lang", else TROVEL_LANG) when it names a
-// known language, else the first set of LC_ALL, LC_MESSAGES and LANG.
-uint32_t userLocaleId(std::string_view langOption, const EnvLookup& env);
+// The user's locale id: the language override (from "--lang", else TROVEL_LANG, else the site's
+// language) when it names a known language, else the first set of LC_ALL, LC_MESSAGES and LANG.
+uint32_t userLocaleId(std::string_view langOption, const EnvLookup& env, std::string_view siteLanguage = {});
 
 // The "--lang X" or "--lang=X" value of a command line (arguments after the program name); empty
 // when not given.

@@ -501,6 +501,12 @@ constexpr uint16_t DesignerToolbarTools = 2156;
 constexpr uint16_t DesignerRemovePicture = 2157;
 constexpr uint16_t DesignerSelectHint = 2158;  // the status line while the select tool is chosen
 constexpr uint16_t DesignerAreaHint = 2159;    // ... while a goal, checkpoint or forbidden area is placed
+constexpr uint16_t StudioUnknownOption = 2200;   // the option as given
+constexpr uint16_t StudioProgramMissing = 2201;  // the file name as given
+constexpr uint16_t SimNoSoundServer = 2202;
+constexpr uint16_t HelpTeachersGuide = 2203;
+constexpr uint16_t HelpExamples = 2204;
+constexpr uint16_t HelpCannotOpen = 2205;  // the path that could not be opened
 // Course names of a language pack: course i is FirstCourseName + i; none in the built-in table.
 constexpr uint16_t FirstCourseName = 1400;
 

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "app/app_config.h"
+#include "app/site_settings.h"
 #include "app/studio_context.h"
 #include "base/app_folder.h"
 #include "base/string_ids.h"
@@ -127,7 +128,7 @@ TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
     std::filesystem::copy(TROVEL_APP_DIR, dir, std::filesystem::copy_options::recursive);
     test::writeUtf16Lines(dir / "qx_def.ini", {u"_FLAG:[4096]"});
     StudioContext context;
-    context.folders = {dir, dir};
+    context.folders = {dir, dir, {}};
     context.options.reset(Option::Connected | Option::UseCalcBlock);
     ASSERT_TRUE(loadStudioContext(context, kLcidJapanese).ok);
     EXPECT_EQ(context.options.bits(), Option::Connected | Option::BlockCollision);
@@ -136,7 +137,7 @@ TEST(Startup, LoadedOptionsReplaceOnlyTheSavedBits) {
     context.options.set(Option::UseSensors34);
     ASSERT_TRUE(saveAppSettings(context));
     StudioContext again;
-    again.folders = {dir, dir};
+    again.folders = {dir, dir, {}};
     ASSERT_TRUE(loadStudioContext(again, kLcidJapanese).ok);
     EXPECT_EQ(again.options.bits(), Option::BlockCollision | Option::UseSensors34);
 
@@ -164,18 +165,47 @@ TEST(AppFolders, WritesLeaveTheApplicationFolderOnlyWhenItIsShared) {
         std::filesystem::path exe;
         std::filesystem::path shared;
         std::filesystem::path written;
+        std::filesystem::path site;
     } rows[] = {
-        {"--app-dir", "/srv/class", {}, root / "usr/bin/trovel-studio", "/srv/class", "/srv/class"},
-        {"TROVEL_HOME", "", {{"TROVEL_HOME", "/home/t"}}, root / "usr/bin/x", "/home/t", "/home/t"},
-        // Installed: shared even where this process could write it.
-        {"installed", "", {}, root / "usr/bin/trovel-cli", root / "usr/share/trovel-studio", user},
-        {"portable", "", {}, root / "portable/trovel-studio", root / "portable", root / "portable"},
-        {"unwritable", "", {}, "/nonexistent/bin/trovel-studio", "/nonexistent/bin", user},
+        {"--app-dir", "/srv/class", {}, root / "usr/bin/trovel-studio", "/srv/class", "/srv/class", ""},
+        {"TROVEL_HOME", "", {{"TROVEL_HOME", "/home/t"}}, root / "usr/bin/x", "/home/t", "/home/t", ""},
+        // Installed: shared even where this process could write it; the site settings in /etc.
+        {"installed",
+         "",
+         {},
+         root / "usr/bin/trovel-cli",
+         root / "usr/share/trovel-studio",
+         user,
+         "/etc/trovel-studio"},
+        {"portable", "", {}, root / "portable/trovel-studio", root / "portable", root / "portable", ""},
+        {"unwritable", "", {}, "/nonexistent/bin/trovel-studio", "/nonexistent/bin", user, ""},
+        {"site named",
+         "",
+         {{"TROVEL_SITE_DIR", "/srv/site"}},
+         root / "usr/bin/x",
+         root / "usr/share/trovel-studio",
+         user,
+         "/srv/site"},
+        {"site named, portable",
+         "",
+         {{"TROVEL_SITE_DIR", "/srv/site"}},
+         root / "portable/trovel-studio",
+         root / "portable",
+         root / "portable",
+         "/srv/site"},
+        {"site empty",
+         "",
+         {{"TROVEL_SITE_DIR", ""}},
+         root / "usr/bin/x",
+         root / "usr/share/trovel-studio",
+         user,
+         "/etc/trovel-studio"},
     };
     for (const Row& r : rows) {
         const AppFolders f = resolveAppFolders(r.option, envOf(r.env), r.exe, user);
         EXPECT_EQ(f.shared, r.shared) << r.what;
         EXPECT_EQ(f.user, r.written) << r.what;
+        EXPECT_EQ(f.site, r.site) << r.what;
     }
     // No home to write to: the one folder, never the current directory.
     EXPECT_EQ(resolveAppFolders("", envOf({}), root / "usr/bin/x", "").user, root / "usr/share/trovel-studio");
@@ -183,7 +213,7 @@ TEST(AppFolders, WritesLeaveTheApplicationFolderOnlyWhenItIsShared) {
 
 TEST(AppFolders, SeedingCopiesOnlyWhatTheUserHasNotGot) {
     const auto root = test::scratchDir("app", "folders_seed");
-    const AppFolders f{root / "share", root / "home/.local/share/trovel-studio"};
+    const AppFolders f{root / "share", root / "home/.local/share/trovel-studio", {}};
     test::writeBytes(f.shared / "qx_def.ini", "defaults");
     std::filesystem::permissions(f.shared / "qx_def.ini", std::filesystem::perms::owner_read |
                                                               std::filesystem::perms::group_read |
@@ -203,9 +233,96 @@ TEST(AppFolders, SeedingCopiesOnlyWhatTheUserHasNotGot) {
 
     // A user folder that cannot be made: the shared defaults stay readable.
     test::writeBytes(root / "file", "x");
-    const AppFolders blocked{f.shared, root / "file/trovel-studio"};
+    const AppFolders blocked{f.shared, root / "file/trovel-studio", {}};
     EXPECT_FALSE(seedUserFolder(blocked, {u"qx_def.ini"}));
     EXPECT_EQ(readableUserFile(blocked, u"qx_def.ini"), f.shared / "qx_def.ini");
+}
+
+TEST(SiteFolder, UserOverSiteOverShipped) {
+    const auto root = test::scratchDir("app", "site_layers");
+    std::filesystem::copy(TROVEL_APP_DIR, root / "share", std::filesystem::copy_options::recursive);
+    const AppFolders f{root / "share", root / "home", root / "etc"};
+    const auto gainOf = [&](const AppFolders& folders) {
+        AppConfig config;
+        EXPECT_TRUE(loadAppFolders(folders, kLcidJapanese, config).ok);
+        return std::pair{int(config.settings.simGain[0]), int(config.settings.chartTextColor.blue)};
+    };
+    const std::pair<int, int> shipped{152, 159};
+    // No site file, no user file: the shipped defaults.
+    EXPECT_EQ(gainOf(f), shipped);
+    // A site file that holds one record changes that record only.
+    test::writeBytes(f.site / "qx_def.ini", "; lab robots run slower\r\n_MY_MOTGAIN:[120]-[121]\r\n");
+    EXPECT_EQ(gainOf(f), std::pair(120, 159));
+    // A new user is not seeded with the shipped file, which would hide the site's.
+    ASSERT_TRUE(seedUserFolder(f, userFileNames()));
+    EXPECT_FALSE(std::filesystem::exists(f.user / "qx_def.ini"));
+    EXPECT_EQ(readableUserFile(f, u"qx_def.ini"), f.site / "qx_def.ini");
+    // The user's own records win.
+    test::writeUtf16Lines(f.user / "qx_def.ini", {u"_MY_MOTGAIN:[99]-[98]"});
+    EXPECT_EQ(gainOf(f), std::pair(99, 159));
+    EXPECT_EQ(readableUserFile(f, u"qx_def.ini"), f.user / "qx_def.ini");
+    // Files read whole (robot.ini) come from the first of the three that holds them.
+    EXPECT_EQ(readableUserFile(f, u"robot.ini"), f.shared / "robot.ini");
+    test::writeBytes(f.site / "robot.ini", "_ROBOT_USB:[1234]-[5678]\r\n");
+    EXPECT_EQ(readableUserFile(f, u"robot.ini"), f.site / "robot.ini");
+    // A site folder that is not there, or a file there that cannot be read, changes nothing.
+    std::filesystem::remove(f.user / "qx_def.ini");
+    EXPECT_EQ(gainOf({f.shared, f.user, root / "missing"}), shipped);
+    std::filesystem::remove(f.site / "qx_def.ini");
+    std::filesystem::create_directories(f.site / "qx_def.ini");
+    EXPECT_EQ(gainOf(f), shipped);
+    EXPECT_EQ(siteFile(f, u"qx_def.ini"), std::filesystem::path());
+    // Without a user copy the shipped file must still read: its loss fails the start as before.
+    std::filesystem::remove(f.shared / "qx_def.ini");
+    AppConfig config;
+    EXPECT_FALSE(loadAppFolders(f, kLcidJapanese, config).ok);
+}
+
+TEST(AppFolders, HelpFolderOfEachLayout) {
+    const auto root = test::scratchDir("app", "help_folder");
+    for (const char* dir : {"usr/share/trovel-studio", "usr/share/doc/trovel-studio", "build/bin",
+                            "build/doc/trovel-studio", "portable", "bare/bin"})
+        std::filesystem::create_directories(root / dir);
+    struct Row {
+        const char* what;
+        std::filesystem::path shared;
+        std::filesystem::path exe;
+        std::filesystem::path found;
+    } rows[] = {
+        {"installed", root / "usr/share/trovel-studio", root / "usr/bin/trovel-studio",
+         root / "usr/share/doc/trovel-studio"},
+        {"build tree", root / "build/bin", root / "build/bin/trovel-studio", root / "build/doc/trovel-studio"},
+        {"--app-dir, installed", root / "portable", root / "usr/bin/trovel-studio",
+         root / "usr/share/doc/trovel-studio"},
+        {"--app-dir, build tree", root / "portable", root / "build/bin/trovel-studio",
+         root / "build/doc/trovel-studio"},
+        {"nowhere", root / "bare/bin", root / "bare/bin/trovel-studio", root / "bare/doc/trovel-studio"},
+    };
+    for (const Row& r : rows) EXPECT_EQ(helpFolder(r.shared, r.exe), r.found) << r.what;
+}
+
+TEST(SiteFolder, SiteIniKeys) {
+    struct Row {
+        const char* what;
+        std::string text;
+        SiteSettings expected;
+    } rows[] = {
+        {"empty", "", {}},
+        {"both", "language = en\nhandin_folder = /srv/handin/\n", {"en", "/srv/handin/"}},
+        {"CR LF, BOM, comments", "\xEF\xBB\xBF# lab 3\r\n; old\r\nlanguage=ja\r\n", {"ja", ""}},
+        {"relative folder refused", "handin_folder = handin\n", {"", ""}},
+        {"later line wins", "language = en\nlanguage = ja", {"ja", ""}},
+        {"unknown key, no =", "colour = red\nlanguage\n", {}},
+        {"folder made plain", "handin_folder = /srv//x/./y", {"", "/srv/x/y"}},
+    };
+    for (const Row& r : rows) EXPECT_EQ(parseSiteSettings(r.text), r.expected) << r.what;
+
+    const auto root = test::scratchDir("app", "site_ini");
+    test::writeBytes(root / "site.ini", "language = en\n");
+    EXPECT_EQ(loadSiteSettings(root / "site.ini").language, "en");
+    EXPECT_EQ(loadSiteSettings(root / "missing.ini"), SiteSettings{});
+    test::writeBytes(root / "big.ini", "language = en\n" + std::string(70000, '#'));
+    EXPECT_EQ(loadSiteSettings(root / "big.ini"), SiteSettings{});
 }
 
 }  // namespace

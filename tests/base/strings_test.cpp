@@ -173,7 +173,12 @@ TEST(LocaleId, OptionThenVariableThenLocaleEnvironment) {
     EXPECT_EQ(userLocaleId("", env), 0x0809u);
     vars["LC_ALL"] = "de_DE";
     EXPECT_EQ(userLocaleId("", env), 0x0407u);
+    // The site's language comes before the locale and after the user's own choices.
+    EXPECT_EQ(userLocaleId("", env, "ja"), 0x0411u);
+    EXPECT_EQ(userLocaleId("", env, "klingon"), 0x0407u);
+    EXPECT_EQ(userLocaleId("en", env, "ja"), 0x0409u);
     vars["TROVEL_LANG"] = "en";
+    EXPECT_EQ(userLocaleId("", env, "ja"), 0x0409u);
     EXPECT_EQ(userLocaleId("", env), 0x0409u);
     EXPECT_EQ(userLocaleId("ja", env), 0x0411u);
     EXPECT_EQ(userLocaleId("klingon", env), 0x0409u);  // an unknown option falls through

@@ -53,7 +53,7 @@ private slots:
         const QString dir = test::testDir(QStringLiteral("render"));
         // The studio as it starts on the shipped folder, the program opened, its picture exported.
         StudioContext context;
-        context.folders = {TROVEL_APP_DIR, TROVEL_APP_DIR};
+        context.folders = {TROVEL_APP_DIR, TROVEL_APP_DIR, {}};
         const uint32_t locale = userLocaleId({}, processEnvironment());
         QVERIFY(loadStudioContext(context, locale).ok);
         MainWindow window(mainWindowSetup(context, QStringLiteral(TROVEL_APP_DIR), program));

@@ -91,6 +91,8 @@ private slots:
         QVERIFY(writeRecordsFile(m_shared / "record.dat", {99999}));
         setWritable(m_shared, false);
         qputenv("HOME", QByteArray::fromStdString((m_root / "home").string()));
+        // This machine's own site settings (an installed package's /etc) are kept out.
+        qputenv("TROVEL_SITE_DIR", QByteArray::fromStdString((m_root / "etc/trovel-studio").string()));
         qunsetenv("XDG_DATA_HOME");
         qunsetenv("TROVEL_HOME");
         QCoreApplication::setApplicationName(QStringLiteral("trovel-studio"));

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QFile>
 #include <QLineEdit>
 #include <QLabel>
@@ -49,6 +50,15 @@ bool sameBlocks(const BlockProgram& a, const BlockProgram& b) {
 }
 
 }  // namespace
+
+// Takes the place of the desktop's program for file URLs, so a test sees what would be opened.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -180,6 +190,29 @@ private slots:
                                       int(Command::Simulator), int(Command::WriteProgram)}));
         QCOMPARE(m_window->actionById(Command::New)->toolTip(), QStringLiteral("新しいプログラムを作成する"));
         QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("未接続"));
+    }
+
+    // The build tree lays the guide and the examples out as the package does (the package test
+    // checks the installed ones); a missing one is said, not opened.
+    void helpMenuOpensTheGuideAndTheExamples() {
+        makeWindow();
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        test::ScriptedAnswers answers;
+        m_window->setAsker(answers.asker());
+        trigger(Command::TeachersGuide);
+        trigger(Command::Examples);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(answers.texts, QStringList());
+        QCOMPARE(catcher.urls.size(), 2);
+        QCOMPARE(QFileInfo(catcher.urls[0].toLocalFile()).fileName(), QStringLiteral("teachers-guide.md"));
+        QVERIFY(QFileInfo(catcher.urls[0].toLocalFile()).isFile());
+        QVERIFY(QFileInfo(catcher.urls[1].toLocalFile() + "/line_follower.qxp").isFile());
+        QList<QAction*> help;
+        for (QAction* menu : m_window->menuBar()->actions())
+            if (menu->text() == uiText(Str::MenuHelp)) help = menu->menu()->actions();
+        QVERIFY(help.contains(m_window->actionById(Command::TeachersGuide)));
+        QVERIFY(help.contains(m_window->actionById(Command::Examples)));
     }
 
     void layoutPutsThePaletteLeftOfTheProgramArea() {

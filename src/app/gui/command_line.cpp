@@ -35,14 +35,50 @@ int courseNumber(const std::string& text) {
     return ec == std::errc() && end == text.data() + text.size() && !text.empty() && text[0] != '-' ? number : -1;
 }
 
+// Options QApplication takes out of the command line itself, with or without a value; Qt also
+// reads them with two dashes and with "=VALUE".
+bool qtOption(const std::string& arg, bool& takesValue) {
+    static const char* const withValue[] = {
+        "-platform",    "-platformpluginpath", "-platformtheme", "-plugin",  "-qwindowgeometry",
+        "-qwindowicon", "-qwindowtitle",       "-session",       "-display", "-geometry",
+        "-style",       "-stylesheet",         "-title",         "-name"};
+    static const char* const alone[] = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
+    std::string name = arg.rfind("--", 0) == 0 ? arg.substr(1) : arg;
+    const size_t eq = name.find('=');
+    const bool joined = eq != std::string::npos;
+    if (joined) name.resize(eq);
+    if (name.rfind("-qmljsdebugger", 0) == 0) return true;
+    for (const char* o : withValue)
+        if (name == o) {
+            takesValue = !joined;
+            return true;
+        }
+    for (const char* o : alone)
+        if (name == o && !joined) {
+            takesValue = false;
+            return true;
+        }
+    return false;
+}
+
 }  // namespace
 
 StudioCommandLine parseStudioCommandLine(const std::vector<std::string>& args) {
     StudioCommandLine line;
     std::string candidate;
+    bool namesOnly = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const std::string low = lowered(arg);
+        if (namesOnly || arg.size() < 2 || arg[0] != '-') {
+            std::string path;
+            if (candidate.empty() && unquote(arg, path) && !path.empty()) candidate = path;
+            continue;
+        }
+        if (arg == "--") {
+            namesOnly = true;
+            continue;
+        }
         if (low == "--lang") {
             ++i;  // the language is read by the string-table start-up
             continue;
@@ -50,6 +86,10 @@ StudioCommandLine parseStudioCommandLine(const std::vector<std::string>& args) {
         if (low.rfind("--lang=", 0) == 0) continue;
         if (low == "--robot-usb") {
             if (i + 1 < args.size()) line.robotUsb = args[++i];
+            continue;
+        }
+        if (low.rfind("--robot-usb=", 0) == 0) {
+            line.robotUsb = arg.substr(12);
             continue;
         }
         if (low == "--simulator" || low == "--play") {
@@ -80,16 +120,20 @@ StudioCommandLine parseStudioCommandLine(const std::vector<std::string>& args) {
         }
         // Only the switch is matched case-insensitively; the path keeps its case, which matters on
         // case-sensitive file systems.
-        if (low.find("-view") != std::string::npos && low.rfind("-", 0) == 0) {
+        if (low.find("-view") != std::string::npos) {
             line.viewMode = true;
             continue;
         }
-        std::string path;
-        if (candidate.empty() && unquote(arg, path) && !path.empty()) candidate = path;
+        if (bool takesValue = false; qtOption(arg, takesValue)) {
+            if (takesValue) ++i;
+            continue;
+        }
+        if (line.unknownOption.empty()) line.unknownOption = arg;
     }
     if (!candidate.empty()) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(candidate, ec)) line.programPath = candidate;
+        else line.missingPath = candidate;
     }
     return line;
 }

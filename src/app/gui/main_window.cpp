@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -16,11 +17,13 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include <filesystem>
 
 #include "app/app_config.h"
 #include "app/studio_context.h"
+#include "base/app_folder.h"
 #include "base/gui/window_frame.h"
 #include "app/gui/about_box.h"
 #include "app/gui/chart_print_dialog.h"
@@ -138,7 +141,9 @@ void MainWindow::buildActions() {
                        Command::Simulator,
                        Command::PrintProgram,
                        Command::PrintCourse,
-                       Command::CourseDesigner}) {
+                       Command::CourseDesigner,
+                       Command::TeachersGuide,
+                       Command::Examples}) {
         addCommand(id, uiText(commandTextId(id)));
     }
     const std::pair<Command, QKeySequence> keys[] = {
@@ -173,7 +178,8 @@ void MainWindow::buildMenus() {
                         Command::Delete, Command::None, Command::SelectAll});
     add(Str::MenuProgram, {Command::WriteProgram, Command::ReadProgram, Command::Screenshot});
     add(Str::MenuSettings, {Command::MotorSettings, Command::SimMotorSettings, Command::Options, Command::MemoryMap});
-    add(Str::MenuHelp, {Command::About, Command::FirmwareUpdate});
+    add(Str::MenuHelp,
+        {Command::TeachersGuide, Command::Examples, Command::None, Command::About, Command::FirmwareUpdate});
     add(Str::MenuSimulator, {Command::Simulator, Command::CourseDesigner});
 }
 
@@ -395,6 +401,8 @@ void MainWindow::runCommand(Command id) {
     case Command::PrintProgram: commandPrintProgram(); break;
     case Command::PrintCourse: commandPrintCourse(); break;
     case Command::Options: commandOptions(); break;
+    case Command::TeachersGuide: openHelpDocument(kTeachersGuideFile); break;
+    case Command::Examples: openHelpDocument(kExamplesFolder); break;
     case Command::About: {
         AboutBox about(studioVersion(), this);
         about.setWindowModality(Qt::WindowModal);  // the simulator goes on meanwhile
@@ -872,6 +880,16 @@ void MainWindow::showEvent(QShowEvent* event) {
     // Playing a new, empty program would only stop at once: play only what the command line loaded.
     if (m_setup.startPlaying && loaded)
         if (QAction* play = sim->actionById(SimCommand::Play)) play->trigger();
+}
+
+void MainWindow::openHelpDocument(std::string_view name) {
+    const std::filesystem::path folder =
+        helpFolder(toU16(m_setup.appDir), QCoreApplication::applicationFilePath().toStdU16String());
+    const std::filesystem::path path = folder / name;
+    std::error_code ec;
+    const QString shown = QString::fromStdU16String(pathText(path));
+    if (!std::filesystem::exists(path, ec) || !QDesktopServices::openUrl(QUrl::fromLocalFile(shown)))
+        ask(uiFormat(Str::HelpCannotOpen, {pathText(path)}), QMessageBox::Warning, QMessageBox::Ok);
 }
 
 }  // namespace trovel

@@ -149,6 +149,8 @@ private:
     // The PDF to write, through the file chooser; empty when cancelled.
     QString choosePdfPath(const QString& title, const QString& suggestedName);
     void commandOptions();
+    // Opens the teacher's guide or the examples folder with the desktop's own program.
+    void openHelpDocument(std::string_view name);
     void commandSimulator();
     void commandCourseDesigner();
     // A course the designer installed: the open simulator lists it; to try it, the simulator opens

@@ -32,6 +32,8 @@ uint16_t commandTextId(Command command) {
     case Command::PrintCourse: return Str::PrintCourse;
     case Command::PrintProgram: return Str::PrintProgram;
     case Command::CourseDesigner: return Str::CourseDesigner;
+    case Command::TeachersGuide: return Str::HelpTeachersGuide;
+    case Command::Examples: return Str::HelpExamples;
     }
     return 0;
 }

@@ -32,6 +32,8 @@ enum class Command {
     FirmwareUpdate,
     Simulator,
     CourseDesigner,
+    TeachersGuide,
+    Examples,
 };
 
 // The command's menu text: its number in the string table, the number language packs translate.

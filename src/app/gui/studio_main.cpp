@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/app_config.h"
+#include "app/site_settings.h"
 #include "app/studio_context.h"
 #include "base/app_folder.h"
 #include "app/gui/command_line.h"
@@ -27,6 +28,8 @@
 #include "base/gui/window_frame.h"
 #include "base/gui/ui_text.h"
 #include "base/locale_id.h"
+#include "base/message_format.h"
+#include "base/resource_library.h"
 #include "app/program_info.h"
 #include "base/string_ids.h"
 #include "model/text_convert.h"
@@ -97,17 +100,35 @@ int main(int argc, char** argv) {
         std::fputs(text.c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
+    const trovel::StudioCommandLine line = trovel::parseStudioCommandLine(args);
+    // Refused before Qt starts, so a script gets its answer without a display.
+    if (!line.unknownOption.empty()) {
+        const trovel::EnvLookup env = trovel::processEnvironment();
+        const trovel::AppFolders folders =
+            trovel::resolveAppFolders(line.appDir, env, trovel::executablePath(), trovel::userDataFolder(env));
+        const trovel::SiteSettings site =
+            trovel::loadSiteSettings(trovel::siteFile(folders, trovel::kSiteSettingsFile));
+        trovel::chooseResourceLibrary(trovel::resolveDataPath(trovel::kResourceListFile, folders.shared),
+                                      trovel::userLocaleId(trovel::languageOption(argc, argv), env, site.language),
+                                      folders.shared);
+        const std::u16string text = trovel::formatMessage(trovel::resString(trovel::Str::StudioUnknownOption),
+                                                          {trovel::fromUtf8(line.unknownOption)});
+        std::fprintf(stderr, "trovel-studio: %s\n", trovel::toUtf8(text).c_str());
+        return 2;
+    }
     QCoreApplication::setApplicationName(QStringLiteral("trovel-studio"));
     QApplication app(argc, argv);
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("trovel-studio"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trovel-studio"), trovel::applicationIcon()));
-    const trovel::StudioCommandLine line = trovel::parseStudioCommandLine(args);
 
     // Everything the windows share for this run; it outlives them all.
     trovel::StudioContext context;
     context.folders = trovel::startAppFolders(line.appDir, trovel::executablePath());
-    const uint32_t locale = trovel::userLocaleId(trovel::languageOption(argc, argv), trovel::processEnvironment());
+    const trovel::SiteSettings site =
+        trovel::loadSiteSettings(trovel::siteFile(context.folders, trovel::kSiteSettingsFile));
+    const uint32_t locale =
+        trovel::userLocaleId(trovel::languageOption(argc, argv), trovel::processEnvironment(), site.language);
     const trovel::StartupResult startup = trovel::loadStudioContext(context, locale);
     // Qt's own texts (file dialogs) in Japanese unless a language pack chose another language; the
     // studio's button texts, installed after, take precedence.
@@ -135,10 +156,14 @@ int main(int argc, char** argv) {
     setup.startSimulator = line.openSimulator;
     setup.startCourse = line.course;
     setup.startPlaying = line.play;
-    if (!trovel::chooseRobotUsbId(line.robotUsb, context.folders.shared, setup.robotUsb))
+    const std::filesystem::path robotIni = trovel::readableUserFile(context.folders, u"robot.ini");
+    if (!trovel::chooseRobotUsbId(line.robotUsb, robotIni.parent_path(), setup.robotUsb))
         QMessageBox::warning(
             nullptr, trovel::uiText(trovel::Str::MessageCaption),
             trovel::uiFormat(trovel::Str::BadRobotUsb, {trovel::toU16(QString::fromStdString(line.robotUsb))}));
+    if (!line.missingPath.empty())
+        QMessageBox::warning(nullptr, trovel::uiText(trovel::Str::MessageCaption),
+                             trovel::uiFormat(trovel::Str::StudioProgramMissing, {trovel::pathText(line.missingPath)}));
     trovel::MainWindow window(std::move(setup));
     if (qEnvironmentVariableIsSet("TROVEL_QUIT_AFTER_PAINT")) {
         if (auto* chart = window.findChild<QAbstractScrollArea*>(QStringLiteral("motwindow")))

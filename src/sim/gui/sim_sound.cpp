@@ -4,6 +4,8 @@
 #include <QUrl>
 
 #ifdef TROVEL_HAVE_MULTIMEDIA
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #endif
 
@@ -16,6 +18,11 @@ SimSound::~SimSound() = default;
 void SimSound::play(const QString& path) {
 #ifdef TROVEL_HAVE_MULTIMEDIA
     if (!QFileInfo(path).isFile()) return;
+    // Without a sound server the players fail without a word: the user is told once.
+    if (!m_outputChecked) {
+        m_outputChecked = true;
+        if (QMediaDevices::audioOutputs().isEmpty()) emit unavailable();
+    }
     QSoundEffect*& effect = m_effects[path];
     if (!effect) {
         effect = new QSoundEffect(this);

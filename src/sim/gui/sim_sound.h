@@ -22,11 +22,16 @@ public:
     // How many play requests reached a player (0 in a build without sound).
     int started() const { return m_started; }
 
+signals:
+    // Once, at the first sound asked for when there is no device to play it on (no sound server).
+    void unavailable();
+
 private:
 #ifdef TROVEL_HAVE_MULTIMEDIA
     std::map<QString, QSoundEffect*> m_effects;  // one player per file, owned as children
 #endif
     int m_started = 0;
+    bool m_outputChecked = false;
 };
 
 }  // namespace trovel

@@ -50,6 +50,7 @@ namespace {
 
 constexpr int kInitialViewWidth = 455;  // 7 : 5
 constexpr int kInitialViewHeight = 325;
+constexpr int kSoundNoticeMs = 15000;  // long enough to read, gone before it is in the way
 
 // The toolbar pictures: play, pause, stop, the two steps and the path on 18 x 17 tiles.
 QIcon toolIcon(SimCommand command) {
@@ -116,6 +117,8 @@ SimulatorWindow::SimulatorWindow(BlockProgram& program, OptionFlags& options, st
     setWindowIcon(applicationIcon());
     m_speed = SimSpeed::Normal;
     m_sound = new SimSound(this);
+    connect(m_sound, &SimSound::unavailable, this,
+            [this] { statusBar()->showMessage(uiText(Str::SimNoSoundServer), kSoundNoticeMs); });
     m_view = new SimView(*m_sim, *m_shown, m_frame, this);
     m_view->setCourseLayer(m_courseLayer.get());
     connect(m_view, &SimView::robotMoved, this, &SimulatorWindow::wake);
