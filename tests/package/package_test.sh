@@ -215,7 +215,11 @@ for tool in apt-ftparchive gpg Xvfb setpriv; do
   command -v $tool > /dev/null || { echo "FAIL: $tool is missing (tools/setup.sh installs it)"; exit 1; }
 done
 list=/etc/apt/sources.list.d/trovel-studio-package-test.list
-repo="$work/repo"
+# apt checks signatures as its own unprivileged user, and the pupil below is another: what they read
+# must lie where they can reach it, which a build folder under a private temporary folder is not.
+repo_parent=$(mktemp -d /var/tmp/trovel-package-test.XXXXXX)
+chmod 755 "$repo_parent"
+repo="$repo_parent/repo"
 xvfb_pid=""
 # apt keeps the lists of a file: source under the path with "/" as "_".
 lists_prefix=/var/lib/apt/lists/$(sed 's|/|_|g' <<< "$repo")_
@@ -225,6 +229,7 @@ cleanup() {
     DEBIAN_FRONTEND=noninteractive dpkg --purge trovel-studio-dbgsym trovel-studio > /dev/null 2>&1
   fi
   rm -f "$list" "$lists_prefix"*
+  rm -rf "$repo_parent"
 }
 trap cleanup EXIT
 snapshot() {
@@ -253,10 +258,10 @@ apt-get "${apt_quiet[@]}" install --no-install-recommends trovel-studio > "$work
   { echo "FAIL: apt-get install: $(tail -20 "$work/install.log")"; exit 1; }
 expect_eq "installed version" "$(dpkg-query -W -f='${Version}' trovel-studio)" "$version"
 # A repository whose signature does not match is refused.
-cp -a "$repo" "$work/repo-good"
+cp -a "$repo" "$repo_parent/repo-good"
 sed -i 's/^Origin: .*/Origin: Someone else/' "$repo/InRelease"
 apt_update && fail "apt accepted a repository with a broken signature"
-rm -rf "$repo" && mv "$work/repo-good" "$repo"
+rm -rf "$repo" && mv "$repo_parent/repo-good" "$repo"
 
 # The administrator's robot.ini survives a reinstall and an upgrade.
 conf=/etc/trovel-studio/robot.ini
@@ -277,7 +282,7 @@ expect_eq "robot.ini after an upgrade" "$(md5sum < "$conf")" "$edited"
 pupil=nobody
 group=$(id -gn $pupil)
 as_pupil=(setpriv --reuid=$pupil --regid="$group" --clear-groups)
-home="$work/pupil"
+home="$repo_parent/pupil"  # reachable by the pupil, as the repository by apt
 mkdir -p "$home/xdg" && chmod 700 "$home/xdg" && cp "$src/examples/line_follower.qxp" "$home/"
 chown -R "$pupil:$group" "$home"
 display=""
