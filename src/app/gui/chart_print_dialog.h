@@ -7,7 +7,6 @@
 #include "editor/chart_pages.h"
 
 class QComboBox;
-class QDialogButtonBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -31,7 +30,6 @@ private:
     QRadioButton* m_portrait = nullptr;
     QRadioButton* m_landscape = nullptr;
     QLabel* m_summary = nullptr;
-    QDialogButtonBox* m_buttons = nullptr;
     QPushButton* m_ok = nullptr;
 };
 

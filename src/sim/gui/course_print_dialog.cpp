@@ -3,17 +3,16 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 #include <cmath>
 
+#include "base/gui/print_form.h"
 #include "base/gui/ui_text.h"
 #include "base/gui/window_frame.h"
 #include "base/string_ids.h"
@@ -62,38 +61,17 @@ CoursePrintDialog::CoursePrintDialog(const std::vector<QString>& names, float ro
     m_realScale->setAutoDefault(false);
     form->addRow(QString(), m_realScale);
 
-    m_paper = new QComboBox(this);
-    m_paper->setObjectName(QStringLiteral("paper"));
-    for (Paper p : {Paper::A4, Paper::A3}) m_paper->addItem(QString::fromLatin1(paperName(p).data(), 2), int(p));
-    form->addRow(uiText(Str::PrintPaper), m_paper);
-    m_portrait = new QRadioButton(uiText(Str::PrintPortrait), this);
-    m_portrait->setObjectName(QStringLiteral("portrait"));
-    m_landscape = new QRadioButton(uiText(Str::PrintLandscape), this);
-    m_landscape->setObjectName(QStringLiteral("landscape"));
-    m_portrait->setChecked(true);
-    auto* orientation = new QHBoxLayout;
-    orientation->addWidget(m_portrait);
-    orientation->addWidget(m_landscape);
-    orientation->addStretch();
-    form->addRow(uiText(Str::PrintOrientation), orientation);
+    const PaperChoice paper = addPaperRows(this, form, false, false);
+    m_paper = paper.paper;
+    m_portrait = paper.portrait;
+    m_landscape = paper.landscape;
     m_poster = new QCheckBox(uiText(Str::PrintPoster), this);
     m_poster->setObjectName(QStringLiteral("poster"));
     form->addRow(QString(), m_poster);
 
-    m_summary = new QLabel(this);
-    m_summary->setObjectName(QStringLiteral("summary"));
-    m_summary->setWordWrap(true);
-    m_buttons = new QDialogButtonBox(this);
-    m_ok = m_buttons->addButton(uiText(Str::ButtonOk), QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName(QStringLiteral("ok"));
-    m_buttons->addButton(uiText(Str::ButtonCancel), QDialogButtonBox::RejectRole);
-    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(m_summary);
-    layout->addWidget(m_buttons);
+    const PrintFooter footer = finishPrintDialog(this, form);
+    m_summary = footer.summary;
+    m_ok = footer.ok;
 
     setMat(real);
     connect(m_width, &QDoubleSpinBox::valueChanged, this, &CoursePrintDialog::widthEdited);

@@ -11,7 +11,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QDialogButtonBox;
 class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
@@ -45,7 +44,6 @@ private:
     QRadioButton* m_landscape = nullptr;
     QCheckBox* m_poster = nullptr;
     QLabel* m_summary = nullptr;
-    QDialogButtonBox* m_buttons = nullptr;
     QPushButton* m_ok = nullptr;
     bool m_linking = false;  // one side follows the other: no echo back
 };

@@ -166,13 +166,13 @@ void SimulatorWindow::loadCourses() {
         return load(slot, packFile(m_hooks.resources, file.lexically_relative(m_appDir), file));
     };
     // The user's own courses come after the shipped ones, from the folder their records go to.
-    const std::filesystem::path userDir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
+    const std::filesystem::path userDir = recordsDir();
     const CourseLoadResult result = loadCourseConfig(m_sim->courses, m_appDir, loadTexture, userDir);
     m_loaded = result.loaded;
     if (m_loaded) readRecords(*m_records, m_sim->courses, m_appDir);
     // The user's own records, when kept apart, replace those shipped with the courses.
     if (m_loaded && !m_hooks.recordsDir.empty()) readRecords(*m_records, m_sim->courses, m_hooks.recordsDir);
-    if (m_loaded) readGhosts(*m_records, m_sim->courses, m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir);
+    if (m_loaded) readGhosts(*m_records, m_sim->courses, recordsDir());
     for (const CourseMessage& message : result.messages)
         ask(uiFormat(courseMessageId(message.problem), {message.file, message.expected}),
             isErrorMessage(message.problem) ? QMessageBox::Critical : QMessageBox::Warning, QMessageBox::Ok);
@@ -202,10 +202,13 @@ void SimulatorWindow::loadCourses() {
     updateTitle();
 }
 
+std::filesystem::path SimulatorWindow::recordsDir() const {
+    return m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
+}
+
 void SimulatorWindow::saveRecordsNow() {
     if (m_shutDown) return;
-    const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
-    if (m_loaded && courseCount(m_sim->courses) > 0) saveRecords(*m_records, m_sim->courses, dir);
+    if (m_loaded && courseCount(m_sim->courses) > 0) saveRecords(*m_records, m_sim->courses, recordsDir());
 }
 
 void SimulatorWindow::reloadCourses() {
@@ -683,10 +686,7 @@ void SimulatorWindow::shutdown() {
     if (m_plot) m_plot->close();
     // Without a loaded course set there is nothing to save, and an empty file would wipe the records.
     // Another studio may have saved meanwhile: the save merges with what it finds.
-    if (m_loaded && courseCount(m_sim->courses) > 0) {
-        const std::filesystem::path dir = m_hooks.recordsDir.empty() ? m_appDir : m_hooks.recordsDir;
-        saveRecords(*m_records, m_sim->courses, dir);
-    }
+    if (m_loaded && courseCount(m_sim->courses) > 0) saveRecords(*m_records, m_sim->courses, recordsDir());
     m_options.clear(Option::SimulatorOpen);
     emit closed();
 }

@@ -202,6 +202,8 @@ private:
     void buildMenus();
     void buildToolBar();
     QAction* addCommand(QMenu* menu, SimCommand id, const QString& text, QActionGroup* group = nullptr);
+    // Where record.dat, the ghosts and the user's own courses are kept.
+    std::filesystem::path recordsDir() const;
     void runCommand(SimCommand id);
     void dispatch(SimCommand id);
     void play();
